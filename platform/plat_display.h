@@ -1,0 +1,52 @@
+// The game window and its 16-bit display, and the window's events.
+#pragma once
+#include <cstdint>
+
+// 16-bit pixel layouts, numbered as the display's pixel-format code.
+enum PlatPixelLayout : int {
+    kLayout555 = 0,
+    kLayout556 = 1,
+    kLayout565 = 2,
+    kLayout655 = 3,
+};
+
+struct PlatLayoutMasks {
+    uint16_t red, green, blue;
+};
+PlatLayoutMasks PlatMasksOf(PlatPixelLayout layout);
+
+// Opens the window with a width x height 16-bit display. Returns false on failure.
+bool PlatDisplayOpen(const char* title, int width, int height, bool fullscreen);
+void PlatDisplayClose();
+bool PlatDisplayIsOpen();
+PlatPixelLayout PlatDisplayLayout();
+int PlatScreenWidth();
+int PlatScreenHeight();
+
+// Shows a frame of 16-bit pixels in the display's layout. Returns false when
+// the frame could not be shown.
+bool PlatDisplayPresent(const uint16_t* pixels, int pitchBytes, int width, int height);
+void PlatDisplayToggleFullscreen();
+bool PlatDisplayIsFullscreen();
+void PlatShowCursor(bool show);
+
+enum PlatEventKind : int {
+    kPlatEventNone = 0,
+    kPlatEventQuit,        // the window was closed
+    kPlatEventActivate,    // value 1 active, 0 inactive
+    kPlatEventMinimise,    // value 1 minimised, 0 restored
+    kPlatEventKeyDown,     // value: PC scan code; alt: Alt held
+    kPlatEventKeyUp,       // value: PC scan code
+    kPlatEventText,        // value: one byte of typed text
+};
+
+struct PlatEvent {
+    PlatEventKind kind;
+    int value;
+    int alt;
+};
+
+// Takes the next waiting window event; false when none waits.
+bool PlatPollEvent(PlatEvent* event);
+// Sleeps until an event waits or ms have passed.
+void PlatWaitEvent(uint32_t ms);

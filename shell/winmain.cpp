@@ -1,0 +1,3 @@
+#include "shell/winmain.h"
+
+int GameMain(int argc, char** argv) { return 0; }
