@@ -1,5 +1,6 @@
 #include "draw/surface.h"
 
+#include <cstddef>
 #include <new>
 
 Surface* gBackBuffer = nullptr;
