@@ -1,0 +1,56 @@
+// Story flags, the clickable event rectangles and a few shared setters.
+//
+// The story's state is mostly one bit set: flag n is bit n & 7 of byte n >> 3.
+// Flag numbers come from scripts and map data (5000 + map, 6000 + map), so a
+// number outside 0..8191 is refused and reported once.
+#pragma once
+#include <cstdint>
+
+constexpr int kStoryFlagBytes = 1024;
+constexpr int kStoryFlagCount = kStoryFlagBytes * 8;
+
+extern uint8_t gStoryFlag[kStoryFlagBytes];
+
+int IsFlag(int n);
+void SetFlag(int n);
+void ClearFlag(int n);
+// Value 1 sets the flag; any other value clears it.
+void SetFlagTo(int n, int value);
+
+// A clickable rectangle of a dialog choice or a battle hot spot.
+struct EventRectNode {
+    uint32_t word; // the builder's own value (a dialog choice's value)
+    EventRectNode* next;
+    uint16_t left;
+    uint16_t top;
+    uint16_t right;
+    uint16_t bottom;
+};
+
+// The list and the four words its users keep beside it (the dialog's current
+// choice index and three more); all are cleared with the list.
+struct EventRectList {
+    EventRectNode* head;
+    uint32_t words[4];
+};
+extern EventRectList gEventRects;
+
+// Appends a rectangle at the end of the list (search order is list order).
+EventRectNode* AddEventRect(uint32_t word, uint16_t left, uint16_t top, uint16_t right, uint16_t bottom);
+int CountEventRects();
+// First rectangle that strictly contains (x, y): its position in the list,
+// with the node in *node. None: the node count, and *node = null.
+int FindEventRect(int x, int y, EventRectNode** node);
+void FreeEventRects();
+
+// Milliseconds per game frame, read by the game loop (0: not paced).
+extern uint32_t gFrameInterval;
+// Factor on the player's per-frame displacement (16 at game set-up).
+extern int gWalkStep;
+
+int SetFrameInterval(uint32_t milliseconds);
+int ClearFrameInterval(uint32_t ignored);
+void SetWalkStep(int factor);
+
+// Clears the flags, the rectangles, the setters' values and the once-only reports.
+void ResetStoryFlags();
