@@ -1,10 +1,10 @@
 // Local time from the C library.
-#include "platform/plat_clock.h"
+#include "platform/posix/posix.h"
 
 #include <ctime>
 #include <sys/time.h>
 
-PlatLocalTime PlatGetLocalTime() {
+PlatLocalTime PosixLocalTime() {
     timeval tv{};
     gettimeofday(&tv, nullptr);
     time_t secs = tv.tv_sec;

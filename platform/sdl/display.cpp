@@ -1,0 +1,105 @@
+// The game window: a fixed-size window showing the game's 16-bit frames
+// through a streaming RGB565 texture. Full screen uses the desktop's mode and
+// scales the frame, so the monitor's mode never changes under the player.
+#include "platform/plat_display.h"
+#include "platform/posix/posix.h"
+#include "platform/sdl/sdl_window.h"
+
+#include <string>
+
+namespace {
+
+struct SdlDisplay {
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    SDL_Texture* texture = nullptr;
+    int width = 640;
+    int height = 480;
+    bool fullscreen = false;
+};
+SdlDisplay gSdlDisplay;
+
+void DestroyDisplay() {
+    SdlDisplay& d = gSdlDisplay;
+    if (d.texture != nullptr) SDL_DestroyTexture(d.texture);
+    if (d.renderer != nullptr) SDL_DestroyRenderer(d.renderer);
+    if (d.window != nullptr) SDL_DestroyWindow(d.window);
+    d = SdlDisplay{};
+}
+
+bool Fail(const char* step) {
+    SDL_Log("display: %s failed: %s", step, SDL_GetError());
+    DestroyDisplay();
+    return false;
+}
+
+} // namespace
+
+SDL_Window* SdlGameWindow() { return gSdlDisplay.window; }
+
+PlatPixelLayout PlatDisplayLayout() { return kLayout565; }
+
+bool PlatDisplayOpen(const char* title, int width, int height, bool fullscreen) {
+    if (width <= 0 || height <= 0) return false;
+    if (gSdlDisplay.window != nullptr) DestroyDisplay();
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return Fail("video start");
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+
+    SdlDisplay& d = gSdlDisplay;
+    std::string name = PosixBig5ToUtf8(title != nullptr ? title : "");
+    Uint32 flags = fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
+    d.window = SDL_CreateWindow(name.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, flags);
+    if (d.window == nullptr) return Fail("window");
+    d.renderer = SDL_CreateRenderer(d.window, -1, 0);
+    if (d.renderer == nullptr) return Fail("renderer");
+    SDL_RenderSetLogicalSize(d.renderer, width, height);
+    d.texture = SDL_CreateTexture(d.renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (d.texture == nullptr) return Fail("texture");
+    d.width = width;
+    d.height = height;
+    d.fullscreen = fullscreen;
+    SDL_SetRenderDrawColor(d.renderer, 0, 0, 0, 255);
+    return true;
+}
+
+void PlatDisplayClose() {
+    if (gSdlDisplay.window == nullptr) return;
+    DestroyDisplay();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+bool PlatDisplayIsOpen() { return gSdlDisplay.window != nullptr; }
+int PlatScreenWidth() { return gSdlDisplay.width; }
+int PlatScreenHeight() { return gSdlDisplay.height; }
+
+bool PlatDisplayPresent(const uint16_t* pixels, int pitchBytes, int width, int height) {
+    SdlDisplay& d = gSdlDisplay;
+    if (d.texture == nullptr || pixels == nullptr || width != d.width || height != d.height || pitchBytes < width * 2) {
+        return false;
+    }
+    if (SDL_UpdateTexture(d.texture, nullptr, pixels, pitchBytes) != 0) return false;
+    SDL_RenderClear(d.renderer);
+    if (SDL_RenderCopy(d.renderer, d.texture, nullptr, nullptr) != 0) return false;
+    SDL_RenderPresent(d.renderer);
+    return true;
+}
+
+void PlatDisplayToggleFullscreen() {
+    SdlDisplay& d = gSdlDisplay;
+    if (d.window == nullptr) return;
+    bool want = !d.fullscreen;
+    if (SDL_SetWindowFullscreen(d.window, want ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) == 0) d.fullscreen = want;
+}
+
+bool PlatDisplayIsFullscreen() { return gSdlDisplay.fullscreen; }
+
+// The game draws its own pointer. While it does, the system pointer is
+// hidden and the mouse is held by the window so its movement keeps coming
+// at the screen's edges, as the game's absolute mouse expects.
+void PlatShowCursor(bool show) {
+    if (gSdlDisplay.window == nullptr) {
+        SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+        return;
+    }
+    if (SDL_SetRelativeMouseMode(show ? SDL_FALSE : SDL_TRUE) != 0) SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+}

@@ -1,0 +1,64 @@
+// Window events in the game's terms: quit, activation, minimising, keys by
+// PC scan code and typed text as game bytes.
+#include "platform/plat_display.h"
+#include "platform/plat_input.h"
+#include "platform/posix/posix.h"
+
+#include <SDL.h>
+
+#include <deque>
+
+namespace {
+
+// One SDL event can make several of ours (a typed character is two bytes).
+std::deque<PlatEvent> gPendingEvents;
+
+void Push(PlatEventKind kind, int value, int alt) { gPendingEvents.push_back({kind, value, alt}); }
+
+void TranslateWindowEvent(const SDL_WindowEvent& w) {
+    switch (w.event) {
+    case SDL_WINDOWEVENT_FOCUS_GAINED: Push(kPlatEventActivate, 1, 0); break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+        PlatClearKeyboard(); // keys released elsewhere would stay held
+        Push(kPlatEventActivate, 0, 0);
+        break;
+    case SDL_WINDOWEVENT_MINIMIZED: Push(kPlatEventMinimise, 1, 0); break;
+    case SDL_WINDOWEVENT_RESTORED: Push(kPlatEventMinimise, 0, 0); break;
+    default: break;
+    }
+}
+
+void Translate(const SDL_Event& e) {
+    switch (e.type) {
+    case SDL_QUIT: Push(kPlatEventQuit, 0, 0); break;
+    case SDL_WINDOWEVENT: TranslateWindowEvent(e.window); break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+        uint8_t code = PlatScanCodeFromUsbUsage(e.key.keysym.scancode);
+        if (code == 0) break;
+        int alt = (e.key.keysym.mod & KMOD_ALT) != 0 ? 1 : 0;
+        Push(e.type == SDL_KEYDOWN ? kPlatEventKeyDown : kPlatEventKeyUp, code, alt);
+        break;
+    }
+    case SDL_TEXTINPUT:
+        for (unsigned char byte : PosixUtf8ToBig5(e.text.text)) Push(kPlatEventText, byte, 0);
+        break;
+    default: break;
+    }
+}
+
+} // namespace
+
+bool PlatPollEvent(PlatEvent* event) {
+    SDL_Event e;
+    while (gPendingEvents.empty() && SDL_PollEvent(&e) != 0) Translate(e);
+    if (gPendingEvents.empty()) return false;
+    if (event != nullptr) *event = gPendingEvents.front();
+    gPendingEvents.pop_front();
+    return true;
+}
+
+void PlatWaitEvent(uint32_t ms) {
+    if (!gPendingEvents.empty()) return;
+    SDL_WaitEventTimeout(nullptr, static_cast<int>(ms));
+}

@@ -1,0 +1,57 @@
+// Keyboard and mouse state, read from SDL's own state when the game asks,
+// as the game's devices are read (not from the window's messages).
+#include "platform/plat_input.h"
+#include "platform/posix/posix.h"
+
+#include <SDL.h>
+
+#include <cstring>
+
+// SDL's scancodes are USB HID usages; the table relies on that.
+static_assert(SDL_SCANCODE_A == 4 && SDL_SCANCODE_RETURN == 40 && SDL_SCANCODE_UP == 82);
+static_assert(SDL_SCANCODE_LCTRL == 224 && SDL_SCANCODE_KP_ENTER == 88 && SDL_SCANCODE_AUDIONEXT == 258);
+
+namespace {
+
+struct SdlInput {
+    // Keys held when the keyboard was cleared stay forgotten until released.
+    bool forgotten[SDL_NUM_SCANCODES] = {};
+    PlatMouseState mouse = {};
+};
+SdlInput gSdlInput;
+
+} // namespace
+
+void PlatReadKeyboard(uint8_t state[256]) {
+    SDL_PumpEvents();
+    int count = 0;
+    const Uint8* down = SDL_GetKeyboardState(&count);
+    std::memset(state, 0, 256);
+    for (int sc = 0; sc < count && sc < SDL_NUM_SCANCODES; ++sc) {
+        if (!down[sc]) {
+            gSdlInput.forgotten[sc] = false;
+            continue;
+        }
+        if (gSdlInput.forgotten[sc]) continue;
+        uint8_t code = PlatScanCodeFromUsbUsage(sc);
+        if (code != 0) state[code] = 0x80;
+    }
+}
+
+void PlatClearKeyboard() {
+    int count = 0;
+    const Uint8* down = SDL_GetKeyboardState(&count);
+    for (int sc = 0; sc < count && sc < SDL_NUM_SCANCODES; ++sc) gSdlInput.forgotten[sc] = down[sc] != 0;
+}
+
+void PlatReadMouse(PlatMouseState* state) {
+    SDL_PumpEvents();
+    int dx = 0, dy = 0;
+    Uint32 buttons = SDL_GetRelativeMouseState(&dx, &dy);
+    PlatMouseState& m = gSdlInput.mouse;
+    m.x += dx;
+    m.y += dy;
+    m.button[0] = (buttons & SDL_BUTTON_LMASK) ? 0x80 : 0;
+    m.button[1] = (buttons & SDL_BUTTON_RMASK) ? 0x80 : 0;
+    if (state != nullptr) *state = m;
+}
