@@ -12,31 +12,33 @@ namespace {
 constexpr char kNotOpen[] = "The file is not open.";
 constexpr char kBadArgument[] = "The parameter is incorrect.";
 constexpr char kShortTransfer[] = "Fewer bytes were moved than asked for.";
+constexpr char kFileExists[] = "The file exists.";
+constexpr char kFileMissing[] = "The system cannot find the file specified.";
 
 // Maps a disposition and access rights onto the platform's open modes.
-// Returns false for a disposition that refuses the current state of the file.
-bool ChooseMode(const char* name, uint32_t disposition, uint32_t access, PlatOpenMode* mode) {
+// Returns the reason when the disposition refuses the file as it is, else null.
+const char* ChooseMode(const char* name, uint32_t disposition, uint32_t access, PlatOpenMode* mode) {
     const bool write = (access & kGenericWrite) != 0;
     switch (disposition) {
     case kCreateNew:
-        if (PlatPathExists(name)) return false;
+        if (PlatPathExists(name)) return kFileExists;
         *mode = kPlatOpenCreate;
-        return true;
+        return nullptr;
     case kCreateAlways:
         *mode = kPlatOpenCreate;
-        return true;
+        return nullptr;
     case kOpenExisting:
         *mode = write ? kPlatOpenReadWrite : kPlatOpenRead;
-        return true;
+        return nullptr;
     case kOpenAlways:
         *mode = kPlatOpenAlways;
-        return true;
+        return nullptr;
     case kTruncateExisting:
-        if (!PlatPathExists(name)) return false;
+        if (!PlatPathExists(name)) return kFileMissing;
         *mode = kPlatOpenCreate;
-        return true;
+        return nullptr;
     default:
-        return false;
+        return kBadArgument;
     }
 }
 
@@ -62,8 +64,8 @@ int cFile::FailFromPlatform() { return Fail(PlatLastErrorText()); }
 int cFile::Open(const char* name, uint32_t disposition, uint32_t access) {
     if (IsOpen() && !Close()) return 0;
     if (!name) return Fail(kBadArgument);
-    PlatOpenMode mode;
-    if (!ChooseMode(name, disposition, access, &mode)) return Fail(kBadArgument);
+    PlatOpenMode mode = kPlatOpenRead;
+    if (const char* refused = ChooseMode(name, disposition, access, &mode)) return Fail(refused);
     // Read-only files are made writable first so saves and settings can be updated.
     PlatMakeWritable(name);
     const PlatFileHandle handle = PlatFileOpen(name, mode);
