@@ -47,12 +47,13 @@ int PlatMessageBox(const char* text, const char* caption, uint32_t style) {
         std::fprintf(stderr, "[%s] %s\n", title.c_str(), body.c_str());
         return results[0];
     }
-    // Closing the box without a button counts as its escape answer.
+    // Closing the box without a button counts as its escape answer; a box
+    // with no Cancel takes its last button (No, Ignore), never a Yes.
     if (pressed < 0) {
         for (int i = 0; i < count; ++i) {
             if (buttons[i].flags & SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT) return results[i];
         }
-        return results[0];
+        return results[count - 1];
     }
     return pressed;
 }

@@ -94,3 +94,37 @@ TEST(Opener, RefusesWhatWouldReadAsAnOption) {
 }
 
 } // namespace
+
+namespace {
+
+// PATH is swapped for a folder that holds a stand-in opener (or nothing).
+class OpenerPath : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* path = std::getenv("PATH");
+        saved = path != nullptr ? path : "";
+        setenv("PATH", tmp.Path().c_str(), 1);
+    }
+    void TearDown() override { setenv("PATH", saved.c_str(), 1); }
+    std::string saved;
+    TempFolder tmp;
+};
+
+TEST_F(OpenerPath, FalseWhenNoOpenerIsInstalled) {
+    EXPECT_FALSE(PosixLaunchOpener("http://example.invalid/"));
+}
+
+TEST_F(OpenerPath, AddressReachesTheOpenerAsOneArgumentWithoutAShell) {
+    std::string out = tmp / "argument.txt";
+    tmp.WriteFile("xdg-open", "#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > '" + out + ".part' && /bin/mv '" + out + ".part' '" + out + "'\n");
+    chmod((tmp / "xdg-open").c_str(), 0755);
+    // Were a shell to see it, this would make the file "pwned".
+    std::string address = "http://x/a b;$(/usr/bin/touch " + (tmp / "pwned") + ")&c='d'";
+    ASSERT_TRUE(PosixLaunchOpener(address.c_str()));
+    // The opener runs on its own; give it a moment to write.
+    for (int i = 0; i < 200 && access(out.c_str(), F_OK) != 0; ++i) usleep(10000);
+    EXPECT_EQ(tmp.ReadFile("argument.txt"), "1|" + address);
+    EXPECT_NE(access((tmp / "pwned").c_str(), F_OK), 0);
+}
+
+} // namespace
