@@ -25,8 +25,9 @@ PlatFont* PlatFontOpen(int pixelSize, int charset);
 void PlatFontClose(PlatFont* font);
 
 // Renders one character into a cell of cellWidth x cellHeight pixels,
-// rowBytes per row, bit 7 of a byte the leftmost pixel. The cell is cleared
-// first; ink outside it is cut. The em box of the face fills the cell from
+// rowBytes per row, bit 7 of a byte the leftmost pixel. A code whose two
+// bytes are both single-byte characters ("..") draws them side by side. The
+// cell is cleared first; ink outside it is cut. The em box of the face fills the cell from
 // its top-left corner. Returns false (cell blank) when the code is not a
 // character of the font's set or the face has no glyph for it.
 bool PlatFontRender(PlatFont* font, uint16_t code, uint8_t* cell, int cellWidth, int cellHeight, int rowBytes,

@@ -101,23 +101,34 @@ int BaselineOf(FT_Face face, int pixelSize) {
     return static_cast<int>((pixelSize * ascent + span / 2) / span);
 }
 
-// The code's text bytes as one Unicode character, or 0.
-uint32_t CodePoint(PlatFont* font, uint16_t code) {
+// The code's text bytes as Unicode characters: one for a single byte or a
+// two-byte character, two when both bytes are single-byte characters (the
+// ".." the Simplified edition draws for a character without a counterpart).
+// Returns how many were made; 0 when the bytes are not text of the set.
+int CodePoints(PlatFont* font, uint16_t code, uint32_t out[2]) {
     uint8_t first = static_cast<uint8_t>(code);
     uint8_t second = static_cast<uint8_t>(code >> 8);
-    if (second == 0) return first >= 0x20 && first < 0x80 ? first : 0;
+    if (second == 0) {
+        if (first < 0x20 || first >= 0x80) return 0;
+        out[0] = first;
+        return 1;
+    }
     if (font->toUtf32 == kNoIconv) return 0;
     char in[2] = {static_cast<char>(first), static_cast<char>(second)};
-    unsigned char out[8];
+    unsigned char utf32[8];
     char* inPtr = in;
     size_t inLeft = sizeof in;
-    char* outPtr = reinterpret_cast<char*>(out);
-    size_t outLeft = sizeof out;
+    char* outPtr = reinterpret_cast<char*>(utf32);
+    size_t outLeft = sizeof utf32;
     iconv(font->toUtf32, nullptr, nullptr, nullptr, nullptr);
-    if (iconv(font->toUtf32, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1) || inLeft != 0 ||
-        outLeft != 4)
-        return 0;
-    return uint32_t(out[0]) | (uint32_t(out[1]) << 8) | (uint32_t(out[2]) << 16) | (uint32_t(out[3]) << 24);
+    if (iconv(font->toUtf32, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1) || inLeft != 0) return 0;
+    int count = static_cast<int>((sizeof utf32 - outLeft) / 4);
+    for (int i = 0; i < count; ++i) {
+        const unsigned char* u = utf32 + 4 * i;
+        out[i] = uint32_t(u[0]) | (uint32_t(u[1]) << 8) | (uint32_t(u[2]) << 16) | (uint32_t(u[3]) << 24);
+        if (out[i] < 0x20) return 0;
+    }
+    return count;
 }
 
 bool BitmapPixel(const FT_Bitmap& bitmap, int x, int y) {
@@ -127,25 +138,29 @@ bool BitmapPixel(const FT_Bitmap& bitmap, int x, int y) {
     return false;
 }
 
-// Copies the rendered glyph into the cell, cutting what falls outside.
-void CopyIntoCell(const FT_GlyphSlot slot, int baseline, uint8_t* cell, int cellWidth, int cellHeight, int rowBytes,
-                  PlatGlyphMetrics* m) {
+// Ink bounds of what has been copied into the cell so far.
+struct InkBox {
+    int minX, minY, maxX, maxY;
+};
+
+// Copies the rendered glyph into the cell with its origin at column penX,
+// cutting what falls outside.
+void CopyIntoCell(const FT_GlyphSlot slot, int penX, int baseline, uint8_t* cell, int cellWidth, int cellHeight,
+                  int rowBytes, InkBox* ink) {
     const FT_Bitmap& bitmap = slot->bitmap;
-    int minX = cellWidth, minY = cellHeight, maxX = -1, maxY = -1;
     for (int y = 0; y < static_cast<int>(bitmap.rows); ++y) {
         int cy = baseline - slot->bitmap_top + y;
         if (cy < 0 || cy >= cellHeight) continue;
         for (int x = 0; x < static_cast<int>(bitmap.width); ++x) {
-            int cx = slot->bitmap_left + x;
+            int cx = penX + slot->bitmap_left + x;
             if (cx < 0 || cx >= cellWidth || !BitmapPixel(bitmap, x, y)) continue;
             cell[cy * rowBytes + (cx >> 3)] |= static_cast<uint8_t>(0x80 >> (cx & 7));
-            if (cx < minX) minX = cx;
-            if (cx > maxX) maxX = cx;
-            if (cy < minY) minY = cy;
-            if (cy > maxY) maxY = cy;
+            if (cx < ink->minX) ink->minX = cx;
+            if (cx > ink->maxX) ink->maxX = cx;
+            if (cy < ink->minY) ink->minY = cy;
+            if (cy > ink->maxY) ink->maxY = cy;
         }
     }
-    if (maxX >= 0) *m = {minX, minY, maxX - minX + 1, maxY - minY + 1, m->advance};
 }
 
 }  // namespace
@@ -185,15 +200,30 @@ bool PlatFontRender(PlatFont* font, uint16_t code, uint8_t* cell, int cellWidth,
         return drawn;
     }
     if (!font->face) return false;
-    uint32_t cp = CodePoint(font, code);
-    if (cp == 0) return false;
-    FT_UInt glyph = FT_Get_Char_Index(font->face, cp);
-    if (glyph == 0) return false;
-    // Embedded bitmaps are used at the sizes the face has them (they are
-    // hand-tuned); other sizes are outlines rendered without grey levels.
-    if (FT_Load_Glyph(font->face, glyph, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) != 0) return false;
-    m.advance = static_cast<int>(font->face->glyph->advance.x >> 6);
-    CopyIntoCell(font->face->glyph, font->baseline, cell, cellWidth, cellHeight, rowBytes, &m);
+    uint32_t cps[2];
+    int count = CodePoints(font, code, cps);
+    if (count == 0) return false;
+    InkBox ink{cellWidth, cellHeight, -1, -1};
+    int pen = 0;
+    for (int i = 0; i < count; ++i) {
+        FT_UInt glyph = FT_Get_Char_Index(font->face, cps[i]);
+        // Embedded bitmaps are used at the sizes the face has them (they are
+        // hand-tuned); other sizes are outlines rendered without grey levels.
+        if (glyph == 0 ||
+            FT_Load_Glyph(font->face, glyph, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) != 0) {
+            std::memset(cell, 0, static_cast<size_t>(rowBytes) * cellHeight);
+            return false;
+        }
+        CopyIntoCell(font->face->glyph, pen, font->baseline, cell, cellWidth, cellHeight, rowBytes, &ink);
+        pen += static_cast<int>(font->face->glyph->advance.x >> 6);
+    }
+    m.advance = pen;
+    if (ink.maxX >= 0) {
+        m.left = ink.minX;
+        m.top = ink.minY;
+        m.width = ink.maxX - ink.minX + 1;
+        m.height = ink.maxY - ink.minY + 1;
+    }
     if (metrics) *metrics = m;
     return true;
 }
