@@ -20,6 +20,7 @@ bool PlatDisplayOpen(const char* title, int width, int height, bool fullscreen);
 void PlatDisplayClose();
 bool PlatDisplayIsOpen();
 PlatPixelLayout PlatDisplayLayout();
+// The screen the game sees: the display's size (640x480 before it opens).
 int PlatScreenWidth();
 int PlatScreenHeight();
 

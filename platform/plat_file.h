@@ -36,10 +36,12 @@ int64_t PlatFileSeek(PlatFileHandle f, int64_t distance, PlatSeekOrigin origin);
 int64_t PlatFileSize(PlatFileHandle f);
 bool PlatFileTruncateHere(PlatFileHandle f);
 bool PlatFileSync(PlatFileHandle f);
-// Last modification time, seconds since 1970.
+// Creation (where the file system keeps it, else the last status change),
+// last access and last modification times, seconds since 1970.
 bool PlatFileTimes(PlatFileHandle f, int64_t* created, int64_t* accessed, int64_t* written);
 
-// Read-only mapping of a byte range of an open file. Returns null on failure.
+// Read-only mapping of a byte range of an open file, at any offset. A range
+// the file does not hold, or an empty one, is refused. Returns null on failure.
 const void* PlatFileMap(PlatFileHandle f, uint64_t offset, size_t size);
 bool PlatFileUnmap(const void* view, size_t size);
 

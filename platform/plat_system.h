@@ -51,5 +51,6 @@ void PlatReleaseInstanceLock();
 bool PlatOpenUrl(const char* address);
 bool PlatOpenDocument(const char* path);
 
-// Mount points of optical media that the system lists (may be empty).
+// Mount points of optical media that the system lists (may be empty), each
+// without a trailing slash.
 std::vector<std::string> PlatOpticalMounts();

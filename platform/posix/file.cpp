@@ -31,6 +31,16 @@ size_t PageSize() {
     return size > 0 ? static_cast<size_t>(size) : 4096;
 }
 
+// The birth time where the file system keeps one; else the last status
+// change, the nearest POSIX has.
+int64_t CreationTime(int fd, const struct stat& st) {
+    struct statx sx;
+    if (statx(fd, "", AT_EMPTY_PATH, STATX_BTIME, &sx) == 0 && (sx.stx_mask & STATX_BTIME)) {
+        return static_cast<int64_t>(sx.stx_btime.tv_sec);
+    }
+    return static_cast<int64_t>(st.st_ctime);
+}
+
 } // namespace
 
 PlatFileHandle PlatFileOpen(const char* gamePath, PlatOpenMode mode) {
@@ -165,8 +175,7 @@ bool PlatFileTimes(PlatFileHandle f, int64_t* created, int64_t* accessed, int64_
         PosixSetError(errno);
         return false;
     }
-    // POSIX keeps no creation time; the last status change is the nearest.
-    if (created != nullptr) *created = static_cast<int64_t>(st.st_ctime);
+    if (created != nullptr) *created = CreationTime(f, st);
     if (accessed != nullptr) *accessed = static_cast<int64_t>(st.st_atime);
     if (written != nullptr) *written = static_cast<int64_t>(st.st_mtime);
     return true;

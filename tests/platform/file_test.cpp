@@ -83,6 +83,8 @@ TEST_F(FileTest, SeekTruncateAndTimes) {
     int64_t created = 0, accessed = 0, written = 0;
     ASSERT_TRUE(PlatFileTimes(f, &created, &accessed, &written));
     EXPECT_GT(written, 1500000000);
+    EXPECT_GT(created, 1500000000);
+    EXPECT_GT(accessed, 1500000000);
     PlatFileClose(f);
     EXPECT_EQ(tmp.ReadFile("t.dat"), "0123");
 }
