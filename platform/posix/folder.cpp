@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +27,16 @@ bool Check(int result) {
     if (result == 0) return true;
     PosixSetError(errno);
     return false;
+}
+
+// Writes the folder's entry list to disk so a rename survives a power cut.
+void SyncFolderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    fsync(fd);
+    close(fd);
 }
 
 } // namespace
@@ -64,7 +75,10 @@ bool PlatRenameFile(const char* fromGamePath, const char* toGamePath) {
         PosixSetError(ENOENT);
         return false;
     }
-    return Check(rename(PlatResolvePath(fromGamePath).c_str(), PlatResolvePath(toGamePath).c_str()));
+    std::string to = PlatResolvePath(toGamePath);
+    if (!Check(rename(PlatResolvePath(fromGamePath).c_str(), to.c_str()))) return false;
+    SyncFolderOf(to);
+    return true;
 }
 
 bool PlatMakeWritable(const char* gamePath) {
