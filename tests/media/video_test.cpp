@@ -1,0 +1,248 @@
+#include "media/video.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "base/errorbox.h"
+#include "base/game_state.h"
+#include "base/input.h"
+#include "base/settings.h"
+#include "draw/display.h"
+#include "draw/surface.h"
+#include "media_fixture.h"
+#include "platform/plat_audio.h"
+#include "tools/media_writer.h"
+
+namespace {
+
+uint16_t Pack565(uint8_t r, uint8_t g, uint8_t b) { return uint16_t((r >> 3) << 11 | (g >> 2) << 5 | (b >> 3)); }
+
+uint16_t GeneratedPixel(int frame) {
+    uint8_t r, g, b;
+    HeadlessVideoColour(frame, &r, &g, &b);
+    return Pack565(r, g, b);
+}
+
+struct CloseRecorder {
+    static inline int calls = 0;
+    static void Close() { ++calls; }
+};
+
+class VideoTest : public MediaTest {
+protected:
+    void SetUp() override {
+        MediaTest::SetUp();
+        ResetGameState();
+        ResetSettings();
+        ResetDisplay();
+        ResetInput();
+        ResetErrorBoxes();
+        HeadlessSetLayout(kLayout565);
+        ASSERT_EQ(gDisplay.InitDDraw("KYV3", kModeFullScreen, 640, 480, 16), 1);
+        gBackBuffer = gDisplay.CreateOffSurface(640, 480);
+        ASSERT_NE(gBackBuffer, nullptr);
+        SetupVideoSound(nullptr, 0, 0);
+        gInput.InitDInput();
+        gInstallKind = 3;
+    }
+    void TearDown() override {
+        ResetVideo();
+        ResetDisplay();
+        ResetInput();
+        ResetSettings();
+        ResetGameState();
+        ResetErrorBoxes();
+        MediaTest::TearDown();
+    }
+
+    // A play-video instruction: opcode word, the name, the end mark, and a
+    // next instruction after it.
+    static std::vector<uint8_t> Instruction(const std::string& name, bool endMark = true) {
+        std::vector<uint8_t> bytes(2 + name.size());
+        bytes[0] = 0x30;
+        std::memcpy(bytes.data() + 2, name.data(), name.size());
+        if (endMark) {
+            bytes.push_back(0x25);
+            bytes.push_back(0x51);
+            bytes.push_back(0x07);
+            bytes.push_back(0x00);
+        }
+        return bytes;
+    }
+
+    void Play(const std::string& name) {
+        std::vector<uint8_t> script = Instruction(name);
+        uint32_t position = 0, length = 0;
+        EXPECT_TRUE(PlayVideoCommand(script.data(), script.size(), &position, &length));
+        EXPECT_EQ(position, uint32_t(script.size() - 2));
+        EXPECT_EQ(length, position);
+    }
+
+    // Services the video until it stops, the clock moving 5 ms a turn;
+    // returns the frames presented.
+    uint32_t RunToEnd(int maxTurns = 2000) {
+        uint32_t before = HeadlessPresentCount();
+        for (int turn = 0; turn < maxTurns && (gGameMode & kModeVideo); ++turn) {
+            ServiceVideo();
+            HeadlessAdvanceClock(5);
+        }
+        return HeadlessPresentCount() - before;
+    }
+};
+
+TEST_F(VideoTest, PathByInstallKind) {
+    std::strcpy(gCdPath, "E:\\");
+    std::strcpy(gInstallPath, "C:\\KYV\\");
+    const struct {
+        uint8_t kind;
+        const char* path;
+    } cases[] = {
+        {1, "E:\\kyv3e\\Video\\op.bik"}, {2, "E:\\kyv3e\\Video\\op.bik"}, {4, "C:\\KYV\\Video\\op.bik"},
+        {'4', "C:\\KYV\\Video\\op.bik"}, {3, "op.bik"},                   {0, "op.bik"},
+    };
+    for (const auto& c : cases) {
+        gInstallKind = c.kind;
+        Play("op.bik");
+        EXPECT_STREQ(HeadlessVideoLastPath(), c.path) << int(c.kind);
+        RunToEnd();
+    }
+}
+
+TEST_F(VideoTest, GeneratedClipPlaysToItsEndPacedByItsTimes) {
+    HeadlessVideoAddClip("op.bik", 5, 320, 240, 100);
+    Play("op.bik");
+    ASSERT_TRUE(gGameMode & kModeVideo);
+    ASSERT_NE(gVideo, nullptr);
+    EXPECT_EQ(gVideo->FrameCount(), 5);
+
+    for (int frame = 1; frame <= 5; ++frame) {
+        ServiceVideo();
+        EXPECT_EQ(HeadlessPresentCount(), uint32_t(frame));
+        EXPECT_EQ(HeadlessPixel(0, 0), GeneratedPixel(frame)) << frame;
+        EXPECT_EQ(HeadlessPixel(319, 239), GeneratedPixel(frame)) << frame;
+        EXPECT_EQ(HeadlessPixel(320, 0), 0) << "the screen round a small video is black";
+        EXPECT_EQ(HeadlessPixel(0, 240), 0);
+        if (frame < 5) {
+            EXPECT_EQ(GetVideoFrame(), frame);
+            // Not due yet: nothing more is shown until its time comes.
+            HeadlessAdvanceClock(99);
+            ServiceVideo();
+            EXPECT_EQ(HeadlessPresentCount(), uint32_t(frame));
+            HeadlessAdvanceClock(1);
+        }
+    }
+    EXPECT_FALSE(gGameMode & kModeVideo);
+    EXPECT_EQ(gVideo, nullptr);
+    EXPECT_EQ(GetVideoFrame(), -1);
+    EXPECT_FALSE(SetVideoCue(0, 0));
+}
+
+TEST_F(VideoTest, OneFrameVideoShowsOnceAndStops) {
+    HeadlessVideoAddClip("one.bik", 1, 640, 480, 40);
+    Play("one.bik");
+    EXPECT_EQ(RunToEnd(), 1u);
+    EXPECT_EQ(HeadlessPixel(639, 479), GeneratedPixel(1));
+}
+
+TEST_F(VideoTest, EscStopsTheVideo) {
+    HeadlessVideoAddClip("long.bik", 100, 640, 480, 40);
+    HeadlessQueueKey(kScanEsc, true, 2);
+    HeadlessQueueKey(kScanEsc, false, 3);
+    Play("long.bik");
+    EXPECT_TRUE(SetVideoCue(0, 0));
+    EXPECT_EQ(RunToEnd(), 3u) << "stopped when Esc is let go";
+    EXPECT_FALSE(gGameMode & kModeVideo);
+    EXPECT_EQ(gVideo, nullptr);
+}
+
+TEST_F(VideoTest, QuitAskedDuringTheVideoClosesTheWindowWhenItStops) {
+    CloseRecorder::calls = 0;
+    gRequestClose = &CloseRecorder::Close;
+    HeadlessVideoAddClip("op.bik", 3, 64, 64, 40);
+    Play("op.bik");
+    gGameMode |= kModeQuit;
+    RunToEnd();
+    EXPECT_EQ(CloseRecorder::calls, 1);
+}
+
+TEST_F(VideoTest, WideVideoIsScaledIntoTheScreen) {
+    HeadlessVideoAddClip("wide.bik", 2, 1280, 480, 40);
+    Play("wide.bik");
+    EXPECT_EQ(RunToEnd(), 2u);
+    EXPECT_EQ(HeadlessPixel(639, 0), GeneratedPixel(2));
+    EXPECT_EQ(HeadlessPixel(0, 239), GeneratedPixel(2));
+    EXPECT_EQ(HeadlessPixel(0, 240), 0);
+}
+
+TEST_F(VideoTest, MissingVideoEndsAtTheFirstStep) {
+    Play("none.bik");
+    EXPECT_TRUE(gGameMode & kModeVideo);
+    EXPECT_FALSE(SetVideoCue(0, 0));
+    EXPECT_EQ(RunToEnd(), 0u);
+    EXPECT_FALSE(gGameMode & kModeVideo);
+}
+
+TEST_F(VideoTest, EmptyNameOpensThePrefixAloneAndEnds) {
+    gInstallKind = 4;
+    std::strcpy(gInstallPath, Folder().c_str());
+    Play("");
+    EXPECT_EQ(std::string(HeadlessVideoLastPath()), Folder() + "Video\\");
+    EXPECT_EQ(RunToEnd(), 0u);
+    EXPECT_FALSE(gGameMode & kModeVideo);
+}
+
+TEST_F(VideoTest, NameWithoutEndMarkStopsAtTheScriptEnd) {
+    std::vector<uint8_t> script = Instruction("op.bik", false);
+    script.push_back(0x25); // half an end mark at the very end
+    uint32_t position = 0, length = 0;
+    PlayVideoCommand(script.data(), script.size(), &position, &length);
+    EXPECT_EQ(position, script.size());
+    EXPECT_EQ(length, script.size());
+    EXPECT_FALSE(gGameMode & kModeVideo);
+    EXPECT_EQ(gVideo, nullptr);
+    EXPECT_EQ(HeadlessMessageBoxes().size(), 1u);
+}
+
+TEST_F(VideoTest, NameLongerThanThePathBufferIsRefused) {
+    std::vector<uint8_t> script = Instruction(std::string(1100, 'a'));
+    uint32_t position = 0, length = 0;
+    PlayVideoCommand(script.data(), script.size(), &position, &length);
+    EXPECT_EQ(position, script.size() - 2) << "the instruction is still passed over";
+    EXPECT_FALSE(gGameMode & kModeVideo);
+    EXPECT_EQ(HeadlessMessageBoxes().size(), 1u);
+}
+
+TEST_F(VideoTest, EncodedClipWithSoundPlaysThrough) {
+    ASSERT_TRUE(PlatAudioOpen(44100, 16, 2));
+    VideoClipSpec spec;
+    spec.width = 160;
+    spec.height = 120;
+    spec.frames = 6;
+    spec.fps = 10;
+    spec.withSound = true;
+    std::string error;
+    std::filesystem::create_directories(dir_ / "Video");
+    ASSERT_TRUE(WriteVideoFile(Path("Video/clip.avi"), spec, &error)) << error;
+    gInstallKind = 4;
+    std::strcpy(gInstallPath, Folder().c_str());
+    Play("clip.avi");
+    ASSERT_NE(gVideo, nullptr);
+    ASSERT_TRUE(gVideo->IsOpen()) << gVideo->LastError();
+    EXPECT_EQ(gVideo->Width(), 160);
+    ServiceVideo();
+    ServiceVideo();
+    EXPECT_EQ(HeadlessPresentCount(), 1u) << "the second frame waits for its time";
+    HeadlessAdvanceClock(100);
+    EXPECT_GT(HeadlessAudioTakePeak(), 1000) << "the video's sound plays";
+    ServiceVideo();
+    uint8_t r, g, b;
+    VideoClipColour(2, &r, &g, &b);
+    uint16_t px = HeadlessPixel(80, 60);
+    EXPECT_NEAR(px >> 11, r >> 3, 1);
+    EXPECT_NEAR((px >> 5) & 63, g >> 2, 2);
+    EXPECT_NEAR(px & 31, b >> 3, 1);
+    EXPECT_EQ(RunToEnd() + 2, 6u);
+}
+
+} // namespace
