@@ -24,7 +24,8 @@ HeadlessAudio gHeadlessAudio;
 
 void RunFrames(uint64_t frames) {
     int16_t out[1024 * 2];
-    while (frames > 0) {
+    // Long stretches of clock with nothing playing cost nothing.
+    while (frames > 0 && MixerBusy()) {
         int n = static_cast<int>(std::min<uint64_t>(frames, 1024));
         MixerRender(out, n);
         for (int i = 0; i < n * 2; ++i) gHeadlessAudio.peak = std::max(gHeadlessAudio.peak, std::abs(int(out[i])));

@@ -164,8 +164,14 @@ int cAudioDecoder::DecodeMore() {
             return 0;
         }
         if (rc != AVERROR(EAGAIN)) return error_ = "sound decoding failed: " + AvErrorText(rc), -1;
+        if (draining_) {
+            // Nothing more will come out of an emptied decoder.
+            ended_ = true;
+            return 0;
+        }
         rc = av_read_frame(format_, packet_);
         if (rc == AVERROR_EOF) {
+            draining_ = true;
             avcodec_send_packet(codec_, nullptr);
             continue;
         }
@@ -220,6 +226,7 @@ bool cAudioDecoder::Rewind() {
     pending_.clear();
     pendingPos_ = 0;
     ended_ = false;
+    draining_ = false;
     return true;
 }
 
@@ -235,6 +242,7 @@ void cAudioDecoder::Close() {
     }
     streamIndex_ = -1;
     ended_ = false;
+    draining_ = false;
     pending_.clear();
     pendingPos_ = 0;
     memData_ = nullptr;

@@ -48,6 +48,7 @@ private:
     int streamIndex_ = -1;
     int rate_ = 44100;
     bool ended_ = false;
+    bool draining_ = false; // the file is read to its end; the decoder is emptying
     // Converted frames not yet handed out.
     std::vector<int16_t> pending_;
     size_t pendingPos_ = 0;

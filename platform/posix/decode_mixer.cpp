@@ -151,6 +151,17 @@ void MixerRender(int16_t* out, int frames) {
 
 int MixerRate() { return gMixer.rate; }
 
+bool MixerBusy() {
+    if (!gMixer.open) return false;
+    for (const Voice& v : gMixer.voices) {
+        if (v.allocated && v.status == kPlatAudioPlaying) return true;
+    }
+    for (const Stream& s : gMixer.streams) {
+        if (s.used && s.status == kPlatAudioPlaying) return true;
+    }
+    return false;
+}
+
 void MixerReset() {
     gMixer.voices = {};
     for (Stream& s : gMixer.streams) s = Stream{};

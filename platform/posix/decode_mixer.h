@@ -20,6 +20,8 @@ void AudioDeviceUnlock();
 // Mixes frames of interleaved 16-bit stereo into out (called under the lock).
 void MixerRender(int16_t* out, int frames);
 int MixerRate();
+// True while any voice or stream plays (an idle mixer need not be run).
+bool MixerBusy();
 // Forgets every voice and stream (tests and device close).
 void MixerReset();
 // Marks a stream broken, as a decoder failure would (headless tests).

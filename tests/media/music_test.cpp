@@ -193,6 +193,20 @@ TEST_F(MusicTest, MissingFileIsPassedOver) {
     EXPECT_EQ(gStreamPlayer.GetFirstStreamId(), 2u);
 }
 
+TEST_F(MusicTest, GarbageAndTruncatedFilesDoNotHoldTheMusicUp) {
+    std::vector<uint8_t> garbage(4000);
+    for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = uint8_t(i * 131 + 7);
+    Put("garbage.mp3", garbage);
+    std::vector<uint8_t> wave = BuildWaveFile(ToneSamples(440, 3000, 22050, 2, 9000), 22050, 2);
+    wave.resize(44 + 22050 * 4 / 5); // 200 ms of the 3 s the head promises
+    Put("cut.wav", wave);
+    gMusic.QueueTrack(Path("garbage.mp3").c_str(), 1, 0, 1);
+    gMusic.QueueTrack(Path("cut.wav").c_str(), 2, 1, 1);
+    gMusic.PlayMusic(1, 2, 1);
+    EXPECT_EQ(Started(1000), (std::vector<uint32_t>{2}));
+    EXPECT_TRUE(gMusic.IsMusicTrackDone());
+}
+
 TEST_F(MusicTest, SequenceTrackEndsAtOnce) {
     gMusic.QueueTrack("music\\battle.xmi", 5, 0, 3);
     gMusic.PlayMusic(3, 2, 1);

@@ -213,6 +213,21 @@ TEST_F(VideoTest, NameLongerThanThePathBufferIsRefused) {
     EXPECT_EQ(HeadlessMessageBoxes().size(), 1u);
 }
 
+TEST_F(VideoTest, TruncatedVideoFileStopsCleanly) {
+    VideoClipSpec spec;
+    spec.frames = 20;
+    std::string error;
+    ASSERT_TRUE(WriteVideoFile(Path("full.avi"), spec, &error)) << error;
+    std::ifstream in(Path("full.avi"), std::ios::binary);
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (size_t keep : {bytes.size() / 2, size_t(300), size_t(10)}) {
+        Put("cut.avi", std::vector<uint8_t>(bytes.begin(), bytes.begin() + std::ptrdiff_t(keep)));
+        Play(Path("cut.avi"));
+        EXPECT_LT(RunToEnd(), 20u) << keep;
+        EXPECT_FALSE(gGameMode & kModeVideo) << keep;
+    }
+}
+
 TEST_F(VideoTest, EncodedClipWithSoundPlaysThrough) {
     ASSERT_TRUE(PlatAudioOpen(44100, 16, 2));
     VideoClipSpec spec;
