@@ -4,7 +4,10 @@
 #include "base/file.h"
 #include "base/memory.h"
 #include "base/settings.h"
+#include "base/errorbox.h"
+#include "draw/draw_kernel.h"
 #include "draw/pack_file.h"
+#include "draw/tsw_pack.h"
 #include "platform/plat_system.h"
 
 #include <cstdio>
@@ -21,6 +24,16 @@ constexpr uint32_t kActMaxEntryBytes = 16u << 20;
 // "ACT記憶體管理有誤!!"
 constexpr const char kActAccountingText[] =
     "ACT\xB0\x4F\xBE\xD0\xC5\xE9\xBA\xDE\xB2\x7A\xA6\xB3\xBB\x7E!!";
+constexpr const char kDrawActCaption[] = "Act Err(Misc::DrawActData)";
+// "設定錯誤 \nact[%d] qq[%d] dir[%d]"
+constexpr const char kDrawActFormat[] = "\xB3\x5D\xA9\x77\xBF\xF9\xBB\x7E \nact[%d] qq[%d] dir[%d]";
+// How many failing (act, qq, dir) are remembered, so that a stream missing
+// every frame is reported once and not in a box every frame.
+constexpr int kReportedActs = 16;
+
+struct ReportedAct {
+    int32_t act, qq, dir;
+};
 
 struct ActCacheEntry {
     int32_t act;
@@ -42,6 +55,9 @@ struct ActPackState {
     // The cache-off mode keeps only the entry of the last step.
     uint8_t* direct = nullptr;
     uint32_t directLength = 0;
+    ReportedAct reported[kReportedActs] = {};
+    int reportedCount = 0;
+    int reportedNext = 0;
 };
 
 ActPackState gActPacks;
@@ -358,9 +374,58 @@ void RunGroup(ActRecord* r, const ActStream& stream) {
     }
 }
 
+// Shows the error box for a stream that cannot be found, unless this act,
+// qq and dir were reported already.
+void ReportMissingStream(const ActRecord* r) {
+    for (int i = 0; i < gActPacks.reportedCount; ++i) {
+        const ReportedAct& seen = gActPacks.reported[i];
+        if (seen.act == r->act && seen.qq == r->qq && seen.dir == r->dir) return;
+    }
+    gActPacks.reported[gActPacks.reportedNext] = {r->act, r->qq, r->dir};
+    gActPacks.reportedNext = (gActPacks.reportedNext + 1) % kReportedActs;
+    if (gActPacks.reportedCount < kReportedActs) ++gActPacks.reportedCount;
+    ErrorBox(kDrawActCaption, kDrawActFormat, r->act, r->qq, r->dir);
+}
+
+// Draws one picture frame; a raw 8-bit frame through its own palette.
+void DrawPictureFrame(uint16_t number, uint16_t frame, int x, int y, uint32_t flags, int alpha) {
+    const PicFrame* pic = GetTswPicture(number, frame);
+    if (!pic || !pic->data) return;
+    const uint16_t* table = gColourTable;
+    if (pic->palette) gColourTable = pic->palette;
+    gCurPic = pic->data;
+    gAlphaLevel = alpha;
+    DrawPic(x, y, pic->width, pic->height, flags);
+    gColourTable = table;
+}
+
+// Steps the record and draws its frame with (draw flags & keep) | add.
+int DrawRecord(ActRecord* r, int x, int y, uint32_t keep, uint32_t add) {
+    const int ok = TakeActData(r);
+    if (!ok) {
+        ReportMissingStream(r);
+        return ok;
+    }
+    DrawPictureFrame(r->picNumber, r->picFrame, x - int(r->hotX), y - int(r->hotY), (r->drawFlags & keep) | add,
+                     r->alpha);
+    return ok;
+}
+
 } // namespace
 
 ActZoomSourceFn gActZoomSource = nullptr;
+
+int DrawActData(ActRecord* r, int x, int y) {
+    if (!r) return 0;
+    return DrawRecord(r, x, y, 0xFFFFFFFFu, 0);
+}
+
+int DrawActDataFlags(ActRecord* r, int x, int y, uint32_t flags) {
+    if (!r) return 0;
+    return DrawRecord(r, x, y, 0x80000003u, flags);
+}
+
+void DrawActFrame(uint16_t number, uint16_t frame, int x, int y) { DrawPictureFrame(number, frame, x, y, 0, 0); }
 
 bool FindActStream(const uint8_t* data, uint32_t length, int64_t i, ActStream* out) {
     if (!data || length < 2) return false;
@@ -436,4 +501,6 @@ void ResetActPacks() {
     gActPacks.limit = kActStartLimit;
     gActPacks.cacheOn = false;
     gActPacks.zoomAll = false;
+    gActPacks.reportedCount = 0;
+    gActPacks.reportedNext = 0;
 }
