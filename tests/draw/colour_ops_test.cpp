@@ -1,0 +1,86 @@
+// Colour operations on runs of screen pixels, in 555 and 565.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "draw/colour_ops.h"
+#include "draw/draw_kernel.h"
+#include "draw_test_util.h"
+
+using namespace drawtest;
+
+namespace {
+
+class ColourOps : public ::testing::TestWithParam<int> {
+protected:
+    void SetUp() override {
+        ResetDrawKernel();
+        InitDrawKernel(nullptr, GetParam());
+    }
+    void TearDown() override { ResetDrawKernel(); }
+    uint16_t C(int r, int g, int b) const { return Join(GetParam(), {r, g, b}); }
+};
+
+TEST_P(ColourOps, AddRgbSaturatesEachFieldAndClearsSpareBits) {
+    const int layout = GetParam();
+    // A spare bit set: bit 15 in 555, the low green bit in 565.
+    const uint16_t spare = layout == kFormat555 ? 0x8000 : 0x0020;
+    std::vector<uint16_t> px = {C(3, 30, 0), static_cast<uint16_t>(C(31, 0, 16) | spare)};
+    std::vector<uint16_t> a = px, b = px, c = px, d = px;
+    AddRgbToPixels(a.data(), 2, 31, 31, 31);
+    EXPECT_EQ(a, (std::vector<uint16_t>{C(31, 31, 31), C(31, 31, 31)}));
+    AddRgbToPixels(b.data(), 2, -31, -31, -31);
+    EXPECT_EQ(b, (std::vector<uint16_t>{0, 0}));
+    AddRgbToPixels(c.data(), 2, 0, 0, 0);
+    EXPECT_EQ(c, (std::vector<uint16_t>{C(3, 30, 0), C(31, 0, 16)}));
+    AddRgbToPixels(d.data(), 2, 2, 2, -1);
+    EXPECT_EQ(d, (std::vector<uint16_t>{C(5, 31, 0), C(31, 2, 15)}));
+}
+
+TEST_P(ColourOps, SingleFieldAddsKeepTheOtherBits) {
+    const uint16_t spare = GetParam() == kFormat555 ? 0x8000 : 0x0020;
+    std::vector<uint16_t> red = {static_cast<uint16_t>(C(4, 17, 9) | spare)};
+    AddRedToPixels(red.data(), 1, -40);
+    EXPECT_EQ(red[0], C(0, 17, 9) | spare);
+    AddRedToPixels(red.data(), 1, 50);
+    EXPECT_EQ(red[0], C(31, 17, 9) | spare);
+    // Each pixel of a pair saturates by itself.
+    std::vector<uint16_t> green = {C(1, 0, 2), C(3, 20, 4), C(5, 30, 6)};
+    AddGreenToPixels(green.data(), 2, -1);
+    EXPECT_EQ(green, (std::vector<uint16_t>{C(1, 0, 2), C(3, 19, 4), C(5, 30, 6)}));
+    AddGreenToPixels(green.data(), 3, 2);
+    EXPECT_EQ(green, (std::vector<uint16_t>{C(1, 2, 2), C(3, 21, 4), C(5, 31, 6)}));
+    std::vector<uint16_t> blue = {C(1, 1, 30), C(2, 2, 0)};
+    AddBlueToPixels(blue.data(), 2, 5);
+    EXPECT_EQ(blue, (std::vector<uint16_t>{C(1, 1, 31), C(2, 2, 5)}));
+    AddBlueToPixels(blue.data(), 0, 5);
+    EXPECT_EQ(blue[1], C(2, 2, 5));
+}
+
+TEST_P(ColourOps, BlendPixelsAddsWithSaturation) {
+    const std::vector<uint16_t> src = {C(20, 10, 31), C(10, 0, 1)};
+    std::vector<uint16_t> dst = {C(20, 5, 1), C(5, 31, 1)};
+    BlendPixels(src.data(), dst.data(), 2);
+    EXPECT_EQ(dst, (std::vector<uint16_t>{C(31, 15, 31), C(15, 31, 2)}));
+    BlendPixels(src.data(), dst.data(), 0);
+    EXPECT_EQ(dst[0], C(31, 15, 31));
+}
+
+TEST_P(ColourOps, GreyIsAQuarterOfTheSum) {
+    std::vector<uint16_t> px = {C(31, 31, 31), C(8, 4, 0), 0};
+    GreyPixels(px.data(), 3);
+    EXPECT_EQ(px, (std::vector<uint16_t>{C(23, 23, 23), C(3, 3, 3), 0}));
+}
+
+TEST_P(ColourOps, ColourQuarterMixesElevenAndFourSixteenths) {
+    std::vector<uint16_t> px = {C(16, 31, 0), C(0, 8, 31), C(31, 0, 16)};
+    BlendColourQuarter(px.data(), MakeColour(31, 0, 16), 3);
+    auto mix = [](int p, int c) { return p / 2 + c / 4 + p / 8 + p / 16; };
+    EXPECT_EQ(px[0], C(mix(16, 31), mix(31, 0), mix(0, 16)));
+    EXPECT_EQ(px[1], C(mix(0, 31), mix(8, 0), mix(31, 16)));
+    EXPECT_EQ(px[2], C(mix(31, 31), mix(0, 0), mix(16, 16)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, ColourOps, ::testing::Values(kFormat555, kFormat565));
+
+}  // namespace
