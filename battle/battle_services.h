@@ -1,0 +1,23 @@
+// What the engine and the world call in the battle. Until the battle screen
+// exists these keep only the state the callers rely on: a scene that is
+// loaded ends on its first frame.
+#pragma once
+#include <cstdint>
+
+// Resets the battle and loads scene `number`; the next frame runs it.
+void LoadBattleScene(uint32_t number);
+// One frame of the battle script: 1 the fight goes on, 0 it ended (won or
+// left), 2 the party lost and the story goes on.
+int RunFightScript();
+void CreateBattleSurfaces();
+void ReleaseBattleSurfaces();
+void FreeBattleRoles();
+void ResetBattleRecords();
+// The battle's wait becomes (20 - n) x 100.
+void SetBattleWaitTime(uint32_t n);
+
+extern uint32_t gBattleColourKey; // the battle's copy of the colour key
+extern uint32_t gBattleWaitTime;
+extern uint32_t gBattleScene;     // the scene last loaded
+
+void ResetBattleServices();

@@ -1,0 +1,153 @@
+#include "shell/game_frame.h"
+
+#include "base/game_state.h"
+#include "base/input.h"
+#include "battle/battle_services.h"
+#include "menu/menu_services.h"
+#include "platform/plat_clock.h"
+#include "shell/messages.h"
+#include "shell/shell_hooks.h"
+#include "world/story_flags.h"
+
+namespace {
+constexpr uint32_t kCursorDefault = 13;
+constexpr uint32_t kStillFramesMenu = 1024;
+constexpr uint32_t kFadeLevelFull = 16;
+constexpr uint32_t kStoryClockTicks = 20;
+constexpr uint32_t kStoryClockWrap = 1000;
+constexpr uint32_t kDialogUnit = 11;
+
+template <typename Fn, typename... Args>
+void Call(Fn* hook, Args... args) {
+    if (hook) hook(args...);
+}
+
+bool TalkIdle() { return gShellHooks.talkIdle ? gShellHooks.talkIdle() : true; }
+
+void RunTimedTalkCountdown() {
+    --gTalkCountdown;
+    if (gTalkCountdown >= 0 || !TalkIdle() || gMenuRequest != 0 || gSaveLoadMode != 0) return;
+    gTalkCountdown = -1;
+    ClearFlag(kFlagTimedTalkArmed);
+    ClearFlag(kFlagTimedTalkRunning);
+    SetFlag(kFlagTimedTalkPending);
+    Call(gShellHooks.startTimedTalk);
+}
+
+void RunFlagCountdown() {
+    --gFlagCountdown;
+    if (gFlagCountdown >= 0) return;
+    gFlagCountdown = -1;
+    ClearFlag(kFlagCountdownArmed);
+    SetFlag(kFlagCountdownDone);
+}
+
+// Back from a battle to the map: fonts and the map view again.
+void LeaveBattle() {
+    gInBattle = 0;
+    Call(gShellHooks.reopenMapView);
+    gDialogUnit = kDialogUnit;
+}
+
+// The battle branch; it returns before the frame's quit test.
+void BattleFrame() {
+    int r = RunFightScript();
+    if (r == 0) {
+        LeaveBattle();
+        Call(gShellHooks.resumeMusic);
+    } else if (r == 2) {
+        ClearFlag(kFlagTimedTalkArmed);
+        ClearFlag(kFlagTimedTalkRunning);
+        SetFlag(kFlagTimedTalkPending);
+        LeaveBattle();
+        Call(gShellHooks.startLostFightTalk);
+    }
+    Call(gShellHooks.serviceSound);
+}
+
+void AdvanceStoryClock() {
+    if (++gStoryClockTick <= kStoryClockTicks) return;
+    gStoryClockTick = 0;
+    if (++gStoryClock > kStoryClockWrap) gStoryClock = 0;
+}
+
+void MenuBranch() {
+    gStillFrames = kStillFramesMenu;
+    gFadeLevel = kFadeLevelFull;
+    Call(gShellHooks.setTextHeights);
+    uint32_t kind = gMenuRequest & kMenuKindMask;
+    if (kind == kMenuShop)
+        ShopFrame();
+    else if (kind == kMenuRoot || (kind >= kMenuTitle && kind <= kMenuTitleLast))
+        MenuFrame();
+}
+
+void MapBranch() {
+    Call(gShellHooks.mapFrameHook);
+    if (gMenuRequest != 0) {
+        MenuBranch();
+        return;
+    }
+    Call(gShellHooks.spiritTick);
+    Call(gShellHooks.mouseActiveStory);
+    Call(gShellHooks.keyColeRun);
+    if (gGameRunning != 1 || gMinimized != 0 || gMenuRequest != 0 || gInBattle != 0 || gSaveLoadMode != 0)
+        return;
+    AdvanceStoryClock();
+    Call(gShellHooks.runTalk);
+    if (gGameMode & (kModeQuit | kModeVideo)) return;
+    Call(gShellHooks.pathRun);
+    Call(gShellHooks.setTextHeights);
+    Call(gShellHooks.render);
+}
+} // namespace
+
+void RunStoryCountdowns() {
+    if (gMenuRequest != 0) return;
+    if (IsFlag(kFlagTimedTalkArmed)) RunTimedTalkCountdown();
+    if (IsFlag(kFlagCountdownArmed)) RunFlagCountdown();
+}
+
+void StartStoryFight() {
+    if (gInBattle == 0 && !IsFlag(kFlagNoFights) && (gFightRequest & kFightRequested)) {
+        uint32_t number = gFightRequest & ~kFightRequested;
+        if (number != 0) {
+            Call(gShellHooks.closeMapView);
+            LoadBattleScene(number);
+            gInBattle = 1;
+            Call(gShellHooks.clearRoleFightMarks);
+        }
+    }
+    gFightRequest = 0;
+}
+
+void GameFrame() {
+    if (gAppActive == 0) return;
+    uint32_t now = PlatTicks();
+    gNow = now;
+    if (now - gLastFrame < gFrameInterval) return;
+    uint32_t previous = gLastFrame;
+    gLastFrame = now;
+    RunStoryCountdowns();
+    gFrameDelta = now - previous;
+    gInput.ReadKeyboard();
+    Call(gShellHooks.keyUpdate);
+    gCursorShape = kCursorDefault;
+
+    if (gGameMode & kModeMiniGame) {
+        if (gShellHooks.miniGameFrame && gShellHooks.miniGameFrame() == 1) gGameMode &= ~kModeMiniGame;
+    } else if (gSaveLoadMode != 0) {
+        gStillFrames = kStillFramesMenu;
+        gFadeLevel = kFadeLevelFull;
+        SaveLoadScreen();
+    } else {
+        StartStoryFight();
+        if (gInBattle == 1) {
+            BattleFrame();
+            return;
+        }
+        MapBranch();
+    }
+    Call(gShellHooks.serviceSound);
+    if (gGameMode & kModeQuit) SendMessage(kWmClose, 0, 0);
+}

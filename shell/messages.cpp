@@ -1,0 +1,65 @@
+#include "shell/messages.h"
+
+#include "platform/plat_display.h"
+#include "shell/window.h"
+
+#include <deque>
+
+namespace {
+std::deque<ShellMessage> gQueue;
+
+uint32_t KeyParam(int scanCode) { return (static_cast<uint32_t>(scanCode) & 0xFF) << 16; }
+} // namespace
+
+uint32_t VirtualKeyOf(int scanCode) {
+    switch (scanCode) {
+    case 0x01: return kVkEscape;
+    case 0x1C: return kVkReturn;
+    case 0x19: return kVkP;
+    case 0x42: return kVkF8;
+    default: return 0;
+    }
+}
+
+bool TranslateEvent(const PlatEvent& e, ShellMessage* out) {
+    switch (e.kind) {
+    case kPlatEventQuit: *out = {kWmClose, 0, 0}; return true;
+    case kPlatEventActivate: *out = {kWmActivateApp, e.value ? 1u : 0u, 0}; return true;
+    case kPlatEventMinimise: *out = {kWmSize, e.value ? kSizeMinimized : kSizeRestored, 0}; return true;
+    case kPlatEventKeyDown:
+        if (e.alt && e.value == 0x1C)
+            *out = {kWmSysKeyDown, kVkReturn, KeyParam(e.value)};
+        else
+            *out = {kWmKeyDown, VirtualKeyOf(e.value), KeyParam(e.value)};
+        return true;
+    case kPlatEventKeyUp: *out = {kWmKeyUp, VirtualKeyOf(e.value), KeyParam(e.value)}; return true;
+    case kPlatEventText: *out = {kWmChar, static_cast<uint32_t>(e.value) & 0xFF, 0}; return true;
+    default: return false;
+    }
+}
+
+void PostMessage(uint32_t message, uint32_t wParam, uint32_t lParam) { gQueue.push_back({message, wParam, lParam}); }
+
+void PostQuitMessage(int code) { PostMessage(kWmQuit, static_cast<uint32_t>(code), 0); }
+
+bool PeekMessage() {
+    PlatEvent e{};
+    ShellMessage m{};
+    while (PlatPollEvent(&e))
+        if (TranslateEvent(e, &m)) gQueue.push_back(m);
+    return !gQueue.empty();
+}
+
+bool GetMessage(ShellMessage* out) {
+    if (gQueue.empty()) {
+        *out = {0, 0, 0};
+        return true;
+    }
+    *out = gQueue.front();
+    gQueue.pop_front();
+    return out->message != kWmQuit;
+}
+
+uint32_t SendMessage(uint32_t message, uint32_t wParam, uint32_t lParam) { return WndProc(message, wParam, lParam); }
+
+void ResetMessages() { gQueue.clear(); }

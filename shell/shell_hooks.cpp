@@ -1,0 +1,24 @@
+#include "shell/shell_hooks.h"
+
+#include "base/input.h"
+#include "draw/display.h"
+#include "draw/draw_kernel.h"
+
+ShellHooks gShellHooks;
+
+void PresentBackBuffer() { gDisplay.Blt(gBackBuffer); }
+
+void ReleaseShellResources() {
+    FreeSurface(gBackBuffer);
+    gBackBuffer = nullptr;
+    gBackPixels = nullptr;
+    gDisplay.ReleaseSurfaces();
+    gDisplay.ReleaseDDraw();
+    gInput.ReleaseDInput();
+}
+
+void ResetShellHooks() {
+    gShellHooks = ShellHooks{};
+    gShellHooks.render = PresentBackBuffer;
+    gShellHooks.releaseGame = ReleaseShellResources;
+}

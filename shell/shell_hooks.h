@@ -1,0 +1,56 @@
+// The calls the shell makes into modules of the world, the media and the
+// drawing kernel that are built after it. Each entry is null until the
+// module that owns the work sets it (or replaces the call with a direct
+// one); a null entry is skipped. Tests set entries to record the frame's
+// order of calls.
+#pragma once
+#include <cstdint>
+
+struct ShellHooks {
+    // Start-up and shutdown.
+    uint32_t (*resetMapCache)(int mode);      // returns the cache's bytes
+    void (*setCacheDirtyFlag)();
+    void (*openPicturePacks)();               // after the settings are read
+    void (*setTswCacheLimit)(uint32_t bytes);
+    void (*initGameData)();                   // databases, fonts, path finder, game state
+    void (*releaseGame)();                    // the whole release at WM_DESTROY
+    // The frame.
+    void (*keyUpdate)();
+    int (*miniGameFrame)();                   // 1 when the mini-game ended
+    bool (*talkIdle)();                       // no talk runs (null: idle)
+    void (*startTimedTalk)();                 // frees the map's transient lists, starts the talk
+    void (*closeMapView)();                   // music saved, sounds stopped, caches and map view released
+    void (*reopenMapView)();                  // fonts made again, map view mapped again
+    void (*clearRoleFightMarks)();            // after the scene is loaded
+    void (*resumeMusic)();
+    void (*startLostFightTalk)();             // talk entry 99 of the map script
+    void (*mapFrameHook)();
+    void (*setTextHeights)();                 // 22, 18, 16
+    void (*spiritTick)();                     // every 900 frames with a spirit
+    void (*mouseActiveStory)();
+    void (*keyColeRun)();
+    void (*runTalk)();
+    void (*pathRun)();
+    void (*render)();                         // draws and presents the map frame
+    void (*serviceSound)();
+    // Video and activation.
+    void (*serviceVideo)();
+    void (*stopVideo)();
+    void (*stopAllSfx)();
+    void (*releaseFonts)();
+    void (*makeFonts)();
+    // Text of the pause banner into the back buffer (null: the box only).
+    void (*drawPauseText)(int x, int y, const char* text);
+    // The active line-edit field takes the message; 0 when it consumed it.
+    int (*editFieldMessage)(uint32_t message, uint32_t wParam, uint32_t lParam);
+};
+
+extern ShellHooks gShellHooks;
+
+// The start-up defaults: the shell's own stand-ins where it has one (render
+// presents the back buffer, releaseGame releases display and input), null
+// elsewhere.
+void ResetShellHooks();
+// The shell's own stand-ins, for hooks that wrap them.
+void PresentBackBuffer();
+void ReleaseShellResources();

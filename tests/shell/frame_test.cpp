@@ -1,0 +1,352 @@
+// The game frame's pacing and branch order, the story countdowns and the
+// window's keys, with the world's calls recorded through the shell hooks.
+#include "shell_fixture.h"
+
+#include "base/game_state.h"
+#include "base/input.h"
+#include "battle/battle_services.h"
+#include "draw/display.h"
+#include "draw/draw_kernel.h"
+#include "menu/menu_services.h"
+#include "shell/game_frame.h"
+#include "shell/messages.h"
+#include "shell/shell_hooks.h"
+#include "shell/window.h"
+#include "world/story_flags.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> gCalls;
+bool gTalkBusy;
+
+#define RECORD(name) [] { gCalls.push_back(name); }
+
+void RecordEveryHook() {
+    gShellHooks.keyUpdate = RECORD("keyUpdate");
+    gShellHooks.miniGameFrame = [] {
+        gCalls.push_back("miniGame");
+        return 0;
+    };
+    gShellHooks.talkIdle = [] { return !gTalkBusy; };
+    gShellHooks.startTimedTalk = RECORD("startTimedTalk");
+    gShellHooks.closeMapView = RECORD("closeMapView");
+    gShellHooks.clearRoleFightMarks = RECORD("clearRoleFightMarks");
+    gShellHooks.reopenMapView = RECORD("reopenMapView");
+    gShellHooks.resumeMusic = RECORD("resumeMusic");
+    gShellHooks.startLostFightTalk = RECORD("startLostFightTalk");
+    gShellHooks.mapFrameHook = RECORD("mapFrame");
+    gShellHooks.setTextHeights = RECORD("textHeights");
+    gShellHooks.spiritTick = RECORD("spiritTick");
+    gShellHooks.mouseActiveStory = RECORD("mouseActiveStory");
+    gShellHooks.keyColeRun = RECORD("keyColeRun");
+    gShellHooks.runTalk = RECORD("runTalk");
+    gShellHooks.pathRun = RECORD("pathRun");
+    gShellHooks.render = RECORD("render");
+    gShellHooks.serviceSound = RECORD("serviceSound");
+    gShellHooks.releaseGame = RECORD("releaseGame");
+}
+
+class FrameTest : public ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        gCalls.clear();
+        gTalkBusy = false;
+        RecordEveryHook();
+        gAppActive = 1;
+        gGameRunning = 1;
+        SetFrameInterval(kFrameMs);
+        gLastFrame = PlatTicks();
+    }
+    // Runs the frame once its interval has passed; returns the calls it made.
+    std::vector<std::string> Frame() {
+        gCalls.clear();
+        HeadlessAdvanceClock(kFrameMs);
+        GameFrame();
+        return gCalls;
+    }
+    using Calls = std::vector<std::string>;
+};
+
+TEST_F(FrameTest, RunsOnlyOnceTheIntervalHasPassed) {
+    uint32_t start = PlatTicks();
+    HeadlessAdvanceClock(34);
+    GameFrame();
+    EXPECT_TRUE(gCalls.empty());
+    HeadlessAdvanceClock(1);
+    GameFrame();
+    EXPECT_EQ(gLastFrame, start + 35);
+    EXPECT_EQ(gFrameDelta, 35u);
+    EXPECT_FALSE(gCalls.empty());
+    gCalls.clear();
+    GameFrame();
+    EXPECT_TRUE(gCalls.empty());
+    // A late frame runs once and the next one is paced from it.
+    HeadlessAdvanceClock(100);
+    GameFrame();
+    EXPECT_EQ(gFrameDelta, 100u);
+    gCalls.clear();
+    HeadlessAdvanceClock(34);
+    GameFrame();
+    EXPECT_TRUE(gCalls.empty());
+}
+
+TEST_F(FrameTest, NoFrameWhileInactive) {
+    gAppActive = 0;
+    EXPECT_TRUE(Frame().empty());
+}
+
+TEST_F(FrameTest, MapFrameRunsTheWorldInOrder) {
+    Calls expected = {"keyUpdate", "mapFrame", "spiritTick", "mouseActiveStory", "keyColeRun",
+                      "runTalk",   "pathRun",  "textHeights", "render",          "serviceSound"};
+    EXPECT_EQ(Frame(), expected);
+    EXPECT_EQ(gCursorShape, 13u);
+}
+
+TEST_F(FrameTest, BranchPriorityIsMiniGameSaveScreenBattleMenuMap) {
+    struct Case {
+        const char* name;
+        uint32_t mode;
+        uint32_t saveLoad;
+        uint32_t fight;
+        uint32_t menu;
+        Calls calls;
+    };
+    const Case cases[] = {
+        {"mini-game over all", kModeMiniGame, 3, kFightRequested | 7, 0x80000001u,
+         {"keyUpdate", "miniGame", "serviceSound"}},
+        {"save screen over fights", 0, 3, kFightRequested | 7, 0x80000001u, {"keyUpdate", "serviceSound"}},
+        {"story fight, then its battle frame", 0, 0, kFightRequested | 7, 0,
+         {"keyUpdate", "closeMapView", "clearRoleFightMarks", "reopenMapView", "resumeMusic", "serviceSound"}},
+        {"menu", 0, 0, 0, 0x80000001u, {"keyUpdate", "mapFrame", "textHeights", "serviceSound"}},
+        {"shop", 0, 0, 0, 0x80000002u, {"keyUpdate", "mapFrame", "textHeights", "serviceSound"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        gGameMode = c.mode;
+        gSaveLoadMode = c.saveLoad;
+        gFightRequest = c.fight;
+        gMenuRequest = c.menu;
+        gBattleScene = 0;
+        EXPECT_EQ(Frame(), c.calls);
+    }
+}
+
+TEST_F(FrameTest, SaveScreenRunsWithStillFrames) {
+    gSaveLoadMode = 3;
+    Frame();
+    EXPECT_EQ(gStillFrames, 1024u);
+    EXPECT_EQ(gFadeLevel, 16u);
+    EXPECT_EQ(gSaveLoadMode, 0u); // the screen closed
+}
+
+TEST_F(FrameTest, StoryFightLoadsTheSceneAndClearsTheRequest) {
+    gFightRequest = kFightRequested | 7;
+    gBattleWait = 11;
+    Frame();
+    EXPECT_EQ(gBattleScene, 7u);
+    EXPECT_EQ(gBattleWaitTime, 900u);
+    EXPECT_EQ(gFightRequest, 0u);
+    EXPECT_EQ(gInBattle, 0u); // the stand-in battle ends on its first frame
+    EXPECT_EQ(gDialogUnit, 11u);
+}
+
+TEST_F(FrameTest, FightRequestsThatStartNothingAreCleared) {
+    const struct {
+        const char* name;
+        uint32_t request;
+        bool noFights;
+    } cases[] = {
+        {"fights barred", kFightRequested | 7, true},
+        {"battle number 0", kFightRequested, false},
+        {"no request bit", 7, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetFlagTo(kFlagNoFights, c.noFights ? 1 : 0);
+        gFightRequest = c.request;
+        Calls calls = Frame();
+        EXPECT_EQ(gFightRequest, 0u);
+        EXPECT_EQ(calls[1], "mapFrame");
+    }
+}
+
+TEST_F(FrameTest, BattleFrameSkipsTheQuitTest) {
+    gInBattle = 1;
+    gGameMode = kModeQuit;
+    Calls expected = {"keyUpdate", "reopenMapView", "resumeMusic", "serviceSound"};
+    EXPECT_EQ(Frame(), expected);
+    EXPECT_FALSE(gWindowDestroyed);
+    // The next frame, on the map, closes the window.
+    Frame();
+    EXPECT_TRUE(gWindowDestroyed);
+}
+
+TEST_F(FrameTest, QuitBitStopsTheMapAndClosesTheWindowOnce) {
+    SetFlag(kFlagGameInPlay);
+    gGameMode = kModeQuit;
+    Calls expected = {"keyUpdate", "mapFrame", "spiritTick", "mouseActiveStory", "keyColeRun",
+                      "runTalk",   "serviceSound", "releaseGame"};
+    EXPECT_EQ(Frame(), expected);
+    EXPECT_TRUE(gWindowDestroyed);
+    ShellMessage m;
+    ASSERT_TRUE(PeekMessage());
+    EXPECT_FALSE(GetMessage(&m)); // the quit message
+    // A later close does not release again.
+    gCalls.clear();
+    SendMessage(kWmClose, 0, 0);
+    SendMessage(kWmDestroy, 0, 0);
+    EXPECT_TRUE(gCalls.empty());
+}
+
+TEST_F(FrameTest, PausedOrMenuStopsTheStory) {
+    gGameRunning = 0; // the loop does not call the frame, but a frame may still be run
+    Calls expected = {"keyUpdate", "mapFrame", "spiritTick", "mouseActiveStory", "keyColeRun", "serviceSound"};
+    EXPECT_EQ(Frame(), expected);
+    EXPECT_EQ(gStoryClockTick, 0u);
+}
+
+TEST_F(FrameTest, StoryClockWrapsAboveAThousand) {
+    gStoryClock = 999;
+    gStoryClockTick = 20;
+    Frame();
+    EXPECT_EQ(gStoryClock, 1000u);
+    gStoryClockTick = 20;
+    Frame();
+    EXPECT_EQ(gStoryClock, 0u);
+    EXPECT_EQ(gStoryClockTick, 0u);
+}
+
+TEST_F(FrameTest, TimedTalkWaitsUntilEverythingIsIdle) {
+    SetFlag(kFlagTimedTalkArmed);
+    SetFlag(kFlagTimedTalkRunning);
+    gTalkCountdown = 1;
+    gTalkBusy = true;
+    Frame();
+    Frame();
+    Frame();
+    EXPECT_LT(gTalkCountdown, 0);
+    EXPECT_TRUE(IsFlag(kFlagTimedTalkArmed));
+    gTalkBusy = false;
+    gSaveLoadMode = 3; // the save screen is up: still waiting
+    Frame();
+    EXPECT_TRUE(IsFlag(kFlagTimedTalkArmed));
+    Calls calls = Frame();
+    EXPECT_EQ(calls.front(), "startTimedTalk");
+    EXPECT_EQ(gTalkCountdown, -1);
+    EXPECT_FALSE(IsFlag(kFlagTimedTalkArmed));
+    EXPECT_FALSE(IsFlag(kFlagTimedTalkRunning));
+    EXPECT_TRUE(IsFlag(kFlagTimedTalkPending));
+}
+
+TEST_F(FrameTest, CountdownsStandStillWhileAMenuIsOpen) {
+    SetFlag(kFlagCountdownArmed);
+    gFlagCountdown = 0;
+    gMenuRequest = 9; // a kind no menu takes: it stays open
+    Frame();
+    EXPECT_EQ(gFlagCountdown, 0);
+    gMenuRequest = 0;
+    Frame();
+    EXPECT_EQ(gFlagCountdown, -1);
+    EXPECT_FALSE(IsFlag(kFlagCountdownArmed));
+    EXPECT_TRUE(IsFlag(kFlagCountdownDone));
+}
+
+class WindowTest : public FrameTest {};
+
+TEST_F(WindowTest, F8PausesOnReleaseAndResumes) {
+    SendMessage(kWmKeyDown, kVkF8, 0);
+    EXPECT_EQ(gGameRunning, 1u);
+    SendMessage(kWmKeyUp, kVkF8, 0);
+    EXPECT_EQ(gGameRunning, 0u);
+    SendMessage(kWmKeyUp, kVkF8, 0);
+    EXPECT_EQ(gGameRunning, 1u);
+}
+
+TEST_F(WindowTest, OnlyTheExactSystemCommandsAreSwallowed) {
+    const struct {
+        uint32_t command;
+        uint32_t result;
+    } cases[] = {{kScTaskList, 1}, {kScScreenSave, 1}, {kScMonitorPower, 1}, {kScMouseMenu, 1},
+                 {kScTaskList | 2, 0}, {0xF020, 0}};
+    for (const auto& c : cases) EXPECT_EQ(SendMessage(kWmSysCommand, c.command, 0), c.result) << c.command;
+}
+
+TEST_F(WindowTest, AltEnterTogglesActivation) {
+    SendMessage(kWmSysKeyDown, kVkReturn, 0);
+    EXPECT_EQ(gAppActive, 0u);
+    EXPECT_EQ(gMinimized, 1u);
+    EXPECT_EQ(gFrameInterval, 0u);
+    SendMessage(kWmSysKeyDown, kVkReturn, 0);
+    EXPECT_EQ(gAppActive, 1u);
+    EXPECT_EQ(gMinimized, 0u);
+    EXPECT_EQ(gFrameInterval, 35u);
+}
+
+TEST_F(WindowTest, ActivationIsIgnoredBeforeAGameIsInPlay) {
+    SendMessage(kWmActivateApp, 0, 0);
+    SendMessage(kWmSize, kSizeMinimized, 0);
+    EXPECT_EQ(gAppActive, 1u);
+    SetFlag(kFlagGameInPlay);
+    SendMessage(kWmSize, kSizeMinimized, 0);
+    SendMessage(kWmSize, kSizeMinimized, 0); // twice in a row is harmless
+    EXPECT_EQ(gAppActive, 0u);
+    SendMessage(kWmSize, kSizeRestored, 0);
+    EXPECT_EQ(gAppActive, 1u);
+}
+
+TEST_F(WindowTest, FocusLossLetsGoOfHeldKeys) {
+    ASSERT_EQ(gInput.InitDInput(), 0);
+    HeadlessQueueKey(0xC8, true);
+    gInput.ReadKeyboard();
+    ASSERT_TRUE(gInput.IsKeyDown(0xC8));
+    SendMessage(kWmActivateApp, 0, 0);
+    gInput.ReadKeyboard();
+    EXPECT_FALSE(gInput.IsKeyDown(0xC8));
+    SendMessage(kWmActivateApp, 1, 0);
+    HeadlessQueueKey(0xC8, true);
+    gInput.ReadKeyboard();
+    EXPECT_TRUE(gInput.IsKeyDown(0xC8));
+}
+
+class ScreenShotKeyTest : public FrameTest {
+protected:
+    void SetUp() override {
+        FrameTest::SetUp();
+        UseInstallFolder();
+        mkdir((install / "ScrnShot").c_str(), 0777);
+        pixels.assign(640 * 480, 0x7C00);
+        gBackPixels = pixels.data();
+        SetFlag(kFlagGameInPlay);
+    }
+    std::vector<uint16_t> pixels;
+};
+
+TEST_F(ScreenShotKeyTest, WritesTheFirstFreeNumber) {
+    for (int n = 0; n < 5; ++n) install.Write("ScrnShot/0000" + std::to_string(n) + ".bmp", {1});
+    SendMessage(kWmKeyUp, kVkP, 0);
+    std::vector<uint8_t> bmp = install.Read("ScrnShot/00005.bmp");
+    ASSERT_EQ(bmp.size(), 54u + 640 * 480 * 3);
+    EXPECT_EQ(bmp[54 + 2], 0xF8); // red, stored blue-green-red
+    EXPECT_EQ(install.Read("ScrnShot/00000.bmp").size(), 1u);
+}
+
+TEST_F(ScreenShotKeyTest, NothingAtSixtyFourMegabytesFree) {
+    HeadlessSetFreeDiskSpace(64ull << 20);
+    SendMessage(kWmKeyUp, kVkP, 0);
+    EXPECT_FALSE(install.Exists("ScrnShot/00000.bmp"));
+    HeadlessSetFreeDiskSpace(65ull << 20);
+    SendMessage(kWmKeyUp, kVkP, 0);
+    EXPECT_TRUE(install.Exists("ScrnShot/00000.bmp"));
+}
+
+TEST_F(ScreenShotKeyTest, NoScreenShotBeforeAGameIsInPlay) {
+    ClearFlag(kFlagGameInPlay);
+    SendMessage(kWmKeyUp, kVkP, 0);
+    EXPECT_FALSE(install.Exists("ScrnShot/00000.bmp"));
+}
+
+} // namespace

@@ -1,0 +1,138 @@
+// The whole start through WinMain on the headless back-end (the launcher
+// always starts a new game): one copy only, the installer's call, the paced
+// loop and a clean end.
+#include "shell_fixture.h"
+
+#include "base/game_state.h"
+#include "draw/display.h"
+#include "menu/menu_services.h"
+#include "shell/shell_hooks.h"
+#include "shell/window.h"
+#include "world/story_flags.h"
+
+#include <unistd.h>
+
+namespace {
+
+std::vector<uint32_t> gFrameTicks;
+int gReleaseCalls;
+uint32_t gQuitAfter;  // frames before the quit bit is set (0: never)
+uint32_t gSlowFrame;  // this frame takes 50 ms
+
+void RecordFrame() {
+    gFrameTicks.push_back(PlatTicks());
+    if (gFrameTicks.size() == gSlowFrame) HeadlessAdvanceClock(50);
+    if (gQuitAfter && gFrameTicks.size() == gQuitAfter) gGameMode |= kModeQuit;
+}
+
+void CountRelease() {
+    ++gReleaseCalls;
+    ReleaseShellResources();
+}
+
+// Runs the program from the install folder, as the player starts it.
+class WinMainTest : public ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        ASSERT_NE(getcwd(home_, sizeof home_), nullptr);
+        ASSERT_EQ(chdir(install.Path().c_str()), 0);
+        gFrameTicks.clear();
+        gReleaseCalls = 0;
+        gQuitAfter = 0;
+        gSlowFrame = 0;
+        gShellHooks.keyUpdate = RecordFrame;
+        gShellHooks.releaseGame = CountRelease;
+    }
+    void TearDown() override {
+        ASSERT_EQ(chdir(home_), 0);
+        ShellTest::TearDown();
+    }
+    char home_[4096];
+};
+
+TEST_F(WinMainTest, FramesArePacedWithoutCatchUpAndQuitEndsCleanly) {
+    gQuitAfter = 12;
+    gSlowFrame = 4;
+    EXPECT_EQ(WinMain(""), 0);
+    ASSERT_EQ(gFrameTicks.size(), 12u);
+    for (size_t i = 1; i < gFrameTicks.size(); ++i) {
+        uint32_t gap = gFrameTicks[i] - gFrameTicks[i - 1];
+        // The slow frame is followed at once, then pacing goes on from it.
+        EXPECT_EQ(gap, i == 4 ? 50u : 35u) << "frame " << i;
+    }
+    EXPECT_EQ(gReleaseCalls, 1);
+    EXPECT_GT(HeadlessPresentCount(), 5u);
+    EXPECT_EQ(HeadlessWindowTitle(), kGameTitle);
+    EXPECT_FALSE(PlatDisplayIsOpen());
+    EXPECT_FALSE(HeadlessInstanceLockHeld());
+    EXPECT_TRUE(gWindowDestroyed);
+    EXPECT_TRUE(IsFlag(kFlagGameInPlay));
+    for (const char* name : {"Save", "Data", "Music", "ScrnShot", "Video"}) EXPECT_TRUE(install.IsFolder(name));
+}
+
+TEST_F(WinMainTest, StartOpensTheDisplayAndTheTitleRequestIsTaken) {
+    gQuitAfter = 3;
+    HeadlessSetLayout(kLayout565);
+    EXPECT_EQ(WinMain(""), 0);
+    EXPECT_EQ(gMenuRequest, 0u); // the stand-in title screen closed at once
+    EXPECT_FALSE(HeadlessCursorShown());
+    EXPECT_TRUE(HeadlessMessageBoxes().empty());
+}
+
+TEST_F(WinMainTest, ClosingTheWindowEndsTheProgram) {
+    PlatEvent close{kPlatEventQuit, 0, 0};
+    HeadlessQueueEvent(close, 4);
+    EXPECT_EQ(WinMain(""), 0);
+    EXPECT_EQ(gReleaseCalls, 1);
+    EXPECT_FALSE(PlatDisplayIsOpen());
+}
+
+TEST_F(WinMainTest, SecondCopyEndsAtOnce) {
+    HeadlessSetOtherInstanceRunning(true);
+    EXPECT_EQ(WinMain(""), 0);
+    EXPECT_EQ(HeadlessPresentCount(), 0u);
+    EXPECT_TRUE(gFrameTicks.empty());
+    EXPECT_FALSE(install.IsFolder("Save"));
+}
+
+TEST_F(WinMainTest, InstallerCallWritesSettingsAndOpensNoWindow) {
+    std::string line = "4" + install.Path();
+    EXPECT_EQ(WinMain(line.c_str()), 0);
+    EXPECT_TRUE(install.Exists("Env.dat"));
+    EXPECT_EQ(HeadlessWindowTitle(), "");
+    EXPECT_TRUE(gFrameTicks.empty());
+    EXPECT_FALSE(HeadlessInstanceLockHeld());
+}
+
+TEST_F(WinMainTest, FailedDisplaySetsQuitAndReleasesOnce) {
+    HeadlessSetDisplayOpenFails(true);
+    EXPECT_EQ(WinMain(""), 0);
+    EXPECT_TRUE(gFrameTicks.empty());
+    EXPECT_EQ(gReleaseCalls, 1);
+    const auto& boxes = HeadlessMessageBoxes();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].caption, "DirectDraw SetDisplayMode Error!!");
+    EXPECT_EQ(boxes[1].text, "KYV3");
+    EXPECT_EQ(boxes[1].caption, "DDraw init Failed.");
+}
+
+TEST_F(WinMainTest, PauseBannerIsDrawnOnceAndTheLoopSleeps) {
+    gQuitAfter = 0;
+    gAppActive = 1;
+    gGameRunning = 0;
+    ASSERT_EQ(gDisplay.InitDDraw("KYV3", kModeFullScreen, 640, 480, 16), 1);
+    gBackBuffer = gDisplay.CreateOffSurface(640, 480);
+    uint32_t start = PlatTicks();
+    for (int i = 0; i < 5; ++i) IdlePass();
+    EXPECT_EQ(HeadlessPresentCount(), 1u);
+    EXPECT_GE(PlatTicks() - start, 5u * 35);
+    EXPECT_TRUE(gFrameTicks.empty());
+    // Minimised while paused: nothing is drawn.
+    gAppActive = 0;
+    gPauseBannerShown = false;
+    IdlePass();
+    EXPECT_EQ(HeadlessPresentCount(), 1u);
+}
+
+} // namespace

@@ -1,0 +1,55 @@
+// The real program on a virtual X display: it opens its window and runs,
+// a second copy ends at once, and the end of the session ends it cleanly.
+// Skipped where xvfb-run or the program is not there.
+#include "shell_fixture.h"
+
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+// The game program beside this test's folder in the build tree.
+std::string ProgramPath() {
+    char self[PATH_MAX] = {};
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return "";
+    std::string path(self, static_cast<size_t>(n));
+    path = path.substr(0, path.rfind('/'));  // .../tests
+    path = path.substr(0, path.rfind('/'));  // the build folder
+    return path + "/KYV102e_Simp";
+}
+
+TEST(XvfbRun, WindowOpensSecondCopyEndsAndTheGameEndsCleanly) {
+    if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) GTEST_SKIP() << "xvfb-run is not installed";
+    std::string program = ProgramPath();
+    if (access(program.c_str(), X_OK) != 0) GTEST_SKIP() << "no program at " << program;
+
+    InstallFolder folder;
+    // The lock lives in the test's folder, so a game the developer is
+    // playing does not count as the first copy. Leaks of the X libraries
+    // are not the game's.
+    const std::string& dir = folder.Path();
+    std::string script =
+        "cd '" + dir + "' || exit 10\n"
+        "export XDG_RUNTIME_DIR='" + dir + "' ASAN_OPTIONS=detect_leaks=0\n"
+        "'" + program + "' & first=$!\n"
+        "for i in $(seq 100); do [ -d ScrnShot ] && break; sleep 0.1; done\n"
+        "sleep 0.5; kill -0 $first || exit 11\n"
+        "if command -v xdotool >/dev/null; then xdotool search --name KYV3 >/dev/null || exit 15; fi\n"
+        "timeout 10 '" + program + "' || exit 12\n"
+        "kill -0 $first || exit 13\n"
+        "kill -TERM $first; wait $first || exit 14\n";
+    folder.Write("run.sh", std::vector<uint8_t>(script.begin(), script.end()));
+    std::string command = "timeout 60 xvfb-run -a bash '" + dir + "run.sh' >/dev/null 2>&1";
+    int rc = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(rc));
+    EXPECT_EQ(WEXITSTATUS(rc), 0) << "11 no first copy, 12 second copy did not end at once, "
+                                     "13 first copy died, 14 first copy did not end cleanly, 15 no window";
+    EXPECT_TRUE(folder.IsFolder("Save"));
+}
+
+} // namespace
