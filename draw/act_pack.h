@@ -40,7 +40,7 @@ struct ActRecord {
     int32_t prevQq;
     uint32_t hotX, hotY;  // "XY": subtracted from the drawing point
     uint32_t drawFlags;   // flags word for DrawPic
-    uint32_t spareWord;   // the stream never touches it
+    int32_t savedAct;     // kept by the owner; -1 = nothing saved
     int32_t savedQq;      // kept by the owner; -1 = nothing saved
     uint32_t followAct;   // "AE": follow-up act
     uint32_t followQq;    // "QE": its action

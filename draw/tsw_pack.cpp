@@ -148,6 +148,7 @@ bool ReadTswFrame(int pack, uint32_t offset, uint16_t f, ReadBuffer* buffer, Pic
     const uint16_t width = head.u16();
     const uint16_t height = head.u16();
     if (!head.ok() || packed == 0 || unpacked == 0 || unpacked > kTswMaxFrameBytes) return false;
+    if (packed > LzoPackedBound(unpacked)) return false;
     if (uint64_t(offset) + frameOffset + packed > file.GetSize()) return false;
 
     if (!GrowBuffer(buffer, packed)) return false;
@@ -316,7 +317,7 @@ int LoadPackImage(uint16_t n, PicFrame* frame) {
     if (!gTsw.hasMapSource) return 0;
     uint32_t packed = 0, unpacked = 0;
     if (!gTsw.mapSource.find(n, &packed, &unpacked)) return 0;
-    if (packed == 0 || unpacked == 0 || packed > kTswMaxFrameBytes || unpacked > kTswMaxFrameBytes) return 0;
+    if (packed == 0 || unpacked == 0 || unpacked > kTswMaxFrameBytes || packed > LzoPackedBound(unpacked)) return 0;
 
     uint8_t* bytes = static_cast<uint8_t*>(AllocZero(int(packed)));
     if (!bytes) return 0;

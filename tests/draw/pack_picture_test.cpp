@@ -222,7 +222,13 @@ const CorruptCase kCorruptCases[] = {
     {"frame past the descriptors in the file", [](std::vector<uint8_t>&) {}, 9},
     {"frame past the entry head", [](std::vector<uint8_t>&) {}, 400},
     {"record offset past the file", [](std::vector<uint8_t>& p) { PutU32(p, 28 + 44 + 24, uint32_t(p.size())); }, 0},
-    {"packed bytes past the file", [](std::vector<uint8_t>& p) { PutU32(p, Descriptor16(p, 2, 0) + 4, 0x10000); }, 0},
+    {"packed length beyond what the frame packs to",
+     [](std::vector<uint8_t>& p) { PutU32(p, Descriptor16(p, 2, 0) + 4, 0x10000); }, 0},
+    {"packed bytes past the file", [](std::vector<uint8_t>& p) {
+         ByteReader r(p);
+         r.seek(Descriptor16(p, 2, 0) + 4);
+         PutU32(p, Descriptor16(p, 2, 0) + 4, r.u32() + 2);
+     }, 0},
     {"frame offset past the file",
      [](std::vector<uint8_t>& p) { PutU32(p, Descriptor16(p, 2, 0), 0xFFFFFFF0u); }, 0},
     {"unpacked length too long", [](std::vector<uint8_t>& p) {
