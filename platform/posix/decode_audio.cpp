@@ -91,11 +91,11 @@ bool cAudioDecoder::OpenMemory(const void* data, size_t size, const char* format
     return OpenContext(nullptr, hint);
 }
 
-bool cAudioDecoder::OpenContext(const char* url, const void* formatHint) {
+bool cAudioDecoder::OpenContext(const char* url, const AVInputFormat* formatHint) {
     // The library's own messages would go to the terminal; failures reach
     // the caller through Error() instead.
     av_log_set_level(AV_LOG_QUIET);
-    int rc = avformat_open_input(&format_, url, static_cast<const AVInputFormat*>(formatHint), nullptr);
+    int rc = avformat_open_input(&format_, url, formatHint, nullptr);
     if (rc < 0) return Fail("cannot open", rc);
     rc = avformat_find_stream_info(format_, nullptr);
     if (rc < 0) return Fail("cannot read stream facts", rc);

@@ -8,6 +8,7 @@
 #include <vector>
 
 struct AVFormatContext;
+struct AVInputFormat;
 struct AVCodecContext;
 struct AVIOContext;
 struct AVPacket;
@@ -35,7 +36,7 @@ public:
     const std::string& Error() const { return error_; }
 
 private:
-    bool OpenContext(const char* url, const void* formatHint);
+    bool OpenContext(const char* url, const AVInputFormat* formatHint);
     int DecodeMore();
     bool Fail(const char* what, int code);
 

@@ -270,9 +270,10 @@ TEST_F(SoundBankTest, Mp3SoundPlays) {
 
 TEST_F(SoundBankTest, BrokenSoundDataPlaysNothing) {
     OpenBank({{70, std::vector<uint8_t>(300, 0x5A), kSoundKindWholeFile},
-              {71, ToneWave(), 2u}});
-    PlaySfx(70, 6);
-    PlaySfx(71, 6);
+              {71, ToneWave(), 2u},
+              {72, {'R', 'I', 'F', 'F', 1, 2}, kSoundKindWholeFile}});
+    EXPECT_EQ(gSoundBank.LoadSound(72).size(), 6u) << "a short whole file is taken as it is";
+    for (int id : {70, 71, 72}) PlaySfx(id, 6);
     EXPECT_EQ(gSoundBank.BusyCount(), 0);
     EXPECT_EQ(gSoundBank.SampleCount(), 16) << "a refused sound gives its voice back";
 }
