@@ -53,7 +53,7 @@ std::vector<uint16_t> ActWords(const char* text) {
     return words;
 }
 
-std::vector<uint8_t> BuildActData(const std::vector<ActStreamSpec>& streams) {
+std::vector<uint8_t> BuildActData(const std::vector<ActStreamData>& streams) {
     std::vector<uint8_t> out;
     ByteWriter w(out);
     w.u16(uint16_t(streams.size()));
@@ -68,7 +68,7 @@ std::vector<uint8_t> BuildActData(const std::vector<ActStreamSpec>& streams) {
 }
 
 std::vector<uint8_t> BuildActDataFromText(const std::vector<const char*>& streams) {
-    std::vector<ActStreamSpec> specs;
-    for (const char* text : streams) specs.push_back({true, ActWords(text)});
-    return BuildActData(specs);
+    std::vector<ActStreamData> slots;
+    for (const char* text : streams) slots.push_back({true, ActWords(text)});
+    return BuildActData(slots);
 }

@@ -20,17 +20,17 @@ bool AssembleActStream(const char* text, std::vector<uint16_t>* words);
 std::vector<uint16_t> ActWords(const char* text);
 
 // One stream slot of an entry; an absent slot is stored with offset 0.
-struct ActStreamSpec {
+struct ActStreamData {
     bool present = true;
     std::vector<uint16_t> words;
 };
 
 // The bytes of one entry: the stream count, the offset table, the streams.
-std::vector<uint8_t> BuildActData(const std::vector<ActStreamSpec>& streams);
+std::vector<uint8_t> BuildActData(const std::vector<ActStreamData>& streams);
 // Shorthand: every slot present, one text per stream.
 std::vector<uint8_t> BuildActDataFromText(const std::vector<const char*>& streams);
 
 // An animation pack is a pack file of ActData entries.
-inline std::vector<uint8_t> BuildActPack(const std::vector<PackEntrySpec>& entries) {
+inline std::vector<uint8_t> BuildActPack(const std::vector<PackEntryData>& entries) {
     return BuildPackFile(entries);
 }

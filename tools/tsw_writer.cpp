@@ -24,12 +24,12 @@ bool PackBytes(const std::vector<uint8_t>& in, std::vector<uint8_t>* out) {
 
 } // namespace
 
-std::vector<uint8_t> BuildPackFile(const std::vector<PackEntrySpec>& entries) {
+std::vector<uint8_t> BuildPackFile(const std::vector<PackEntryData>& entries) {
     std::vector<uint8_t> out;
     ByteWriter w(out);
     w.padding(kPackHeadSize);
     w.padding(kPackTableSize);
-    for (const PackEntrySpec& e : entries) {
+    for (const PackEntryData& e : entries) {
         if (e.index < 1 || e.index >= kPackRecordCount) continue;
         const size_t record = kPackHeadSize + kPackRecordSize * size_t(e.index - 1);
         w.putU32At(record + 20, uint32_t(e.bytes.size()));
@@ -40,7 +40,7 @@ std::vector<uint8_t> BuildPackFile(const std::vector<PackEntrySpec>& entries) {
     return out;
 }
 
-std::vector<uint8_t> BuildTswEntry(const TswEntrySpec& entry) {
+std::vector<uint8_t> BuildTswEntry(const TswEntryData& entry) {
     std::vector<std::vector<uint8_t>> packed(entry.frames.size());
     for (size_t f = 0; f < entry.frames.size(); ++f) {
         if (!PackBytes(entry.frames[f].bytes, &packed[f])) return {};
@@ -69,10 +69,10 @@ std::vector<uint8_t> BuildTswEntry(const TswEntrySpec& entry) {
     return out;
 }
 
-std::vector<uint8_t> BuildTswPack(const std::vector<TswEntrySpec>& entries) {
-    std::vector<PackEntrySpec> specs;
-    for (const TswEntrySpec& e : entries) specs.push_back({e.index, BuildTswEntry(e), 0});
-    return BuildPackFile(specs);
+std::vector<uint8_t> BuildTswPack(const std::vector<TswEntryData>& entries) {
+    std::vector<PackEntryData> packEntries;
+    for (const TswEntryData& e : entries) packEntries.push_back({e.index, BuildTswEntry(e), 0});
+    return BuildPackFile(packEntries);
 }
 
 std::vector<uint8_t> RawFrameBytes16(const std::vector<uint16_t>& pixels) {

@@ -6,7 +6,7 @@
 #include <vector>
 
 // One entry of a pack file: index 1..2999 inside its pack.
-struct PackEntrySpec {
+struct PackEntryData {
     int index = 0;
     std::vector<uint8_t> bytes;
     uint32_t kind = 0;
@@ -14,11 +14,11 @@ struct PackEntrySpec {
 
 // A whole pack file: head, record table, then the entries in the order given.
 // Entries with an index outside 1..2999 are left out.
-std::vector<uint8_t> BuildPackFile(const std::vector<PackEntrySpec>& entries);
+std::vector<uint8_t> BuildPackFile(const std::vector<PackEntryData>& entries);
 
 // One frame of a picture entry: the unpacked bytes (a run-length frame or raw
 // pixels) and the size the descriptor gives.
-struct TswFrameSpec {
+struct TswFrameData {
     std::vector<uint8_t> bytes;
     uint16_t width = 0;
     uint16_t height = 0;
@@ -26,18 +26,18 @@ struct TswFrameSpec {
 
 // A picture entry of depth 16, or of depth 8 with its 256-colour palette in
 // the stored 555 layout (missing colours are 0).
-struct TswEntrySpec {
+struct TswEntryData {
     int index = 0;
     uint16_t depth = 16;
     std::vector<uint16_t> palette;
-    std::vector<TswFrameSpec> frames;
+    std::vector<TswFrameData> frames;
 };
 
 // The bytes of one entry as they lie at its data offset, each frame packed
 // with LZO1X. Empty when a frame cannot be packed.
-std::vector<uint8_t> BuildTswEntry(const TswEntrySpec& entry);
+std::vector<uint8_t> BuildTswEntry(const TswEntryData& entry);
 // A picture pack holding the entries.
-std::vector<uint8_t> BuildTswPack(const std::vector<TswEntrySpec>& entries);
+std::vector<uint8_t> BuildTswPack(const std::vector<TswEntryData>& entries);
 
 // Raw 16-bit pixels as frame bytes (row after row).
 std::vector<uint8_t> RawFrameBytes16(const std::vector<uint16_t>& pixels);

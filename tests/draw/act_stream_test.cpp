@@ -20,7 +20,7 @@ protected:
         SetActCacheEnabled(1);
     }
     // Writes the animation pack of acts 9000 + index with the given entries.
-    void PutActs(const std::vector<PackEntrySpec>& entries) { Put("all_sys.act", BuildActPack(entries)); }
+    void PutActs(const std::vector<PackEntryData>& entries) { Put("all_sys.act", BuildActPack(entries)); }
     void PutStreams(const std::vector<const char*>& streams) { PutActs({{1, BuildActDataFromText(streams)}}); }
 
     ActRecord Fresh(int act = kAct, int qq = 0, int dir = 0) {

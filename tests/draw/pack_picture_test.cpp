@@ -26,23 +26,23 @@ std::vector<uint8_t> TakeBlock(uint8_t* block, int size) {
 }
 
 // A raw 16-bit frame of one stored colour; the width tells pictures apart.
-TswFrameSpec Raw16(uint16_t width, uint16_t height, uint16_t colour) {
+TswFrameData Raw16(uint16_t width, uint16_t height, uint16_t colour) {
     return {RawFrameBytes16(std::vector<uint16_t>(size_t(width) * height, colour)), width, height};
 }
 
-TswFrameSpec Rle16(uint16_t width, uint16_t height, const std::vector<uint16_t>& pixels) {
+TswFrameData Rle16(uint16_t width, uint16_t height, const std::vector<uint16_t>& pixels) {
     int size = 0;
     uint8_t* block = EncodeRle(pixels.data(), &size, width, height, 16);
     return {TakeBlock(block, size), width, height};
 }
 
-TswFrameSpec Rle8(uint16_t width, uint16_t height, const std::vector<uint8_t>& indices) {
+TswFrameData Rle8(uint16_t width, uint16_t height, const std::vector<uint8_t>& indices) {
     int size = 0;
     uint8_t* block = EncodeRle(indices.data(), &size, width, height, 8);
     return {TakeBlock(block, size), width, height};
 }
 
-TswEntrySpec Entry16(int index, std::vector<TswFrameSpec> frames) { return {index, 16, {}, std::move(frames)}; }
+TswEntryData Entry16(int index, std::vector<TswFrameData> frames) { return {index, 16, {}, std::move(frames)}; }
 
 // The data offset of entry `index` as the record table gives it.
 uint32_t EntryOffset(const std::vector<uint8_t>& pack, int index) {
@@ -75,7 +75,7 @@ protected:
         ASSERT_NE(MakePackPath(Folder().c_str()), nullptr);
     }
     void PutPack(int pack, const std::vector<uint8_t>& bytes) { Put(kPackNames[pack], bytes); }
-    void PutPack(int pack, const std::vector<TswEntrySpec>& entries) { PutPack(pack, BuildTswPack(entries)); }
+    void PutPack(int pack, const std::vector<TswEntryData>& entries) { PutPack(pack, BuildTswPack(entries)); }
 };
 
 struct SlotCase {
@@ -104,7 +104,7 @@ TEST(PackSlotTest, NumbersNamePackAndRecord) {
 
 TEST_F(PackPictureTest, NumbersSelectTheirPackAndEntry) {
     for (int p = 0; p < kPackCount; ++p) {
-        PutPack(p, std::vector<TswEntrySpec>{Entry16(1, {Raw16(uint16_t(10 * p + 1), 1, 0)}),
+        PutPack(p, std::vector<TswEntryData>{Entry16(1, {Raw16(uint16_t(10 * p + 1), 1, 0)}),
                                              Entry16(45, {Raw16(uint16_t(10 * p + 2), 1, 0)}),
                                              Entry16(2999, {Raw16(uint16_t(10 * p + 3), 1, 0)})});
     }
@@ -130,7 +130,7 @@ TEST_F(PackPictureTest, NumbersSelectTheirPackAndEntry) {
 }
 
 TEST_F(PackPictureTest, CacheHitsReadNothing) {
-    PutPack(3, std::vector<TswEntrySpec>{Entry16(45, {Raw16(4, 2, 0x1234), Raw16(6, 2, 0x1234)})});
+    PutPack(3, std::vector<TswEntryData>{Entry16(45, {Raw16(4, 2, 0x1234), Raw16(6, 2, 0x1234)})});
     OpenTswPacks();
     ResetPackReadCount();
     EXPECT_EQ(PeekTswPicture(9045, 0), nullptr);
@@ -156,7 +156,7 @@ TEST_F(PackPictureTest, CacheHitsReadNothing) {
 TEST_F(PackPictureTest, EvictionDropsTheOldestOfTheFullestBucket) {
     // Buckets go by the number's low four bits: 9001, 9017 and 9033 share
     // bucket 9; 9002 and 9018 share bucket 10.
-    std::vector<TswEntrySpec> entries;
+    std::vector<TswEntryData> entries;
     for (int index : {1, 2, 17, 18, 33}) entries.push_back(Entry16(index, {Raw16(uint16_t(index), 1, 0x0421)}));
     PutPack(3, entries);
     OpenTswPacks();
@@ -199,7 +199,7 @@ TEST_F(PackPictureTest, EvictionDropsTheOldestOfTheFullestBucket) {
 }
 
 TEST_F(PackPictureTest, NothingIsEvictedFromAnEmptyCache) {
-    PutPack(3, std::vector<TswEntrySpec>{Entry16(1, {Raw16(2, 2, 0)})});
+    PutPack(3, std::vector<TswEntryData>{Entry16(1, {Raw16(2, 2, 0)})});
     OpenTswPacks();
     SetTswCacheLimit(0);
     ASSERT_NE(GetTswPicture(9001, 0), nullptr);
@@ -272,7 +272,7 @@ TEST_F(PackPictureTest, MalformedRunLengthFramesAreRefused) {
     broken[8] = 0xF0; // the first row's length no longer fits the block
     const std::vector<uint8_t> eightBit = Rle8(4, 2, std::vector<uint8_t>(8, 7)).bytes;
     // An 8-bit frame in a 16-bit entry has no palette to widen it with.
-    PutPack(3, std::vector<TswEntrySpec>{Entry16(1, {{broken, 4, 2}, {eightBit, 4, 2}})});
+    PutPack(3, std::vector<TswEntryData>{Entry16(1, {{broken, 4, 2}, {eightBit, 4, 2}})});
     OpenTswPacks();
     EXPECT_EQ(GetTswPicture(9001, 0), nullptr);
     EXPECT_EQ(GetTswPicture(9001, 1), nullptr);
@@ -323,7 +323,7 @@ TEST_F(PackPictureTest, SixteenBitFramesAreConvertedOnce) {
         UseFormat(f.format);
         // Red, then green, then the key colour; the run-length frame keeps its key runs.
         const std::vector<uint16_t> pixels = {0x7C00, 0x03E0, kStoredColourKey, 0x001F};
-        PutPack(3, std::vector<TswEntrySpec>{Entry16(1, {Rle16(4, 1, pixels), Raw16(2, 1, 0x7C00)})});
+        PutPack(3, std::vector<TswEntryData>{Entry16(1, {Rle16(4, 1, pixels), Raw16(2, 1, 0x7C00)})});
         OpenTswPacks();
         const PicFrame* rle = GetTswPicture(9001, 0);
         ASSERT_NE(rle, nullptr);
@@ -354,9 +354,9 @@ TEST_F(PackPictureTest, EightBitEntriesAreWidenedAndKeepTheirOwnPalette) {
         cool[6] = 0x03FF;
         const std::vector<uint8_t> indices = {5, 6, kIndexKey, 5};
         const std::vector<uint8_t> raw = {5, 6, 6, 5};
-        TswEntrySpec a{1, 8, warm, {Rle8(4, 1, indices), {raw, 2, 2}}};
-        TswEntrySpec b{2, 8, cool, {Rle8(4, 1, indices), {raw, 2, 2}}};
-        PutPack(3, std::vector<TswEntrySpec>{a, b});
+        TswEntryData a{1, 8, warm, {Rle8(4, 1, indices), {raw, 2, 2}}};
+        TswEntryData b{2, 8, cool, {Rle8(4, 1, indices), {raw, 2, 2}}};
+        PutPack(3, std::vector<TswEntryData>{a, b});
         OpenTswPacks();
 
         const PicFrame* wideA = GetTswPicture(9001, 0);
@@ -389,7 +389,7 @@ TEST_F(PackPictureTest, EightBitEntriesAreWidenedAndKeepTheirOwnPalette) {
 }
 
 TEST_F(PackPictureTest, DirectReadsBelongToTheCaller) {
-    PutPack(3, std::vector<TswEntrySpec>{Entry16(1, {Raw16(3, 2, 0x0421)})});
+    PutPack(3, std::vector<TswEntryData>{Entry16(1, {Raw16(3, 2, 0x0421)})});
     OpenTswPacks();
     PicFrame out;
     ASSERT_EQ(GetTswPictureDirect(&out, 9001, 0), &out);
@@ -403,7 +403,7 @@ TEST_F(PackPictureTest, DirectReadsBelongToTheCaller) {
 }
 
 TEST_F(PackPictureTest, ClearingEmptiesCacheAndBuffers) {
-    PutPack(3, std::vector<TswEntrySpec>{Entry16(1, {Raw16(3, 2, 0)}), Entry16(2, {Raw16(3, 2, 0)})});
+    PutPack(3, std::vector<TswEntryData>{Entry16(1, {Raw16(3, 2, 0)}), Entry16(2, {Raw16(3, 2, 0)})});
     OpenTswPacks();
     ASSERT_NE(GetTswPicture(9001, 0), nullptr);
     PicFrame out;
@@ -430,7 +430,7 @@ TEST_F(PackPictureTest, MissingPacksYieldNothing) {
 
 TEST_F(PackPictureTest, AnEmptyPackFolderKeepsThePreviousOne) {
     EXPECT_EQ(MakePackPath(""), nullptr);
-    PutPack(3, std::vector<TswEntrySpec>{Entry16(1, {Raw16(3, 2, 0)})});
+    PutPack(3, std::vector<TswEntryData>{Entry16(1, {Raw16(3, 2, 0)})});
     OpenTswPacks();
     EXPECT_NE(GetTswPicture(9001, 0), nullptr);
     EXPECT_EQ(std::string(MakePackPath("x")), "x\\");
