@@ -2,7 +2,6 @@
 
 #include "base/game_state.h"
 #include "base/input.h"
-#include "battle/battle_services.h"
 #include "menu/menu_services.h"
 #include "platform/plat_clock.h"
 #include "shell/messages.h"
@@ -51,7 +50,7 @@ void LeaveBattle() {
 
 // The battle branch; it returns before the frame's quit test.
 void BattleFrame() {
-    int r = RunFightScript();
+    int r = gShellHooks.runFightScript ? gShellHooks.runFightScript() : 0;
     if (r == 0) {
         LeaveBattle();
         Call(gShellHooks.resumeMusic);
@@ -77,9 +76,9 @@ void MenuBranch() {
     Call(gShellHooks.setTextHeights);
     uint32_t kind = gMenuRequest & kMenuKindMask;
     if (kind == kMenuShop)
-        ShopFrame();
+        Call(gShellHooks.shopFrame);
     else if (kind == kMenuRoot || (kind >= kMenuTitle && kind <= kMenuTitleLast))
-        MenuFrame();
+        Call(gShellHooks.menuFrame);
 }
 
 void MapBranch() {
@@ -113,7 +112,7 @@ void StartStoryFight() {
         uint32_t number = gFightRequest & ~kFightRequested;
         if (number != 0) {
             Call(gShellHooks.closeMapView);
-            LoadBattleScene(number);
+            Call(gShellHooks.loadBattleScene, number);
             gInBattle = 1;
             Call(gShellHooks.clearRoleFightMarks);
         }
@@ -139,7 +138,7 @@ void GameFrame() {
     } else if (gSaveLoadMode != 0) {
         gStillFrames = kStillFramesMenu;
         gFadeLevel = kFadeLevelFull;
-        SaveLoadScreen();
+        Call(gShellHooks.saveLoadScreen);
     } else {
         StartStoryFight();
         if (gInBattle == 1) {

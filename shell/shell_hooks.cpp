@@ -1,6 +1,8 @@
 #include "shell/shell_hooks.h"
 
 #include "base/input.h"
+#include "battle/battle_services.h"
+#include "menu/menu_services.h"
 #include "draw/display.h"
 #include "draw/draw_kernel.h"
 
@@ -19,6 +21,11 @@ void ReleaseShellResources() {
 
 void ResetShellHooks() {
     gShellHooks = ShellHooks{};
+    gShellHooks.loadBattleScene = LoadBattleScene;
+    gShellHooks.runFightScript = RunFightScript;
+    gShellHooks.menuFrame = MenuFrame;
+    gShellHooks.shopFrame = ShopFrame;
+    gShellHooks.saveLoadScreen = SaveLoadScreen;
     gShellHooks.render = PresentBackBuffer;
     gShellHooks.releaseGame = ReleaseShellResources;
 }

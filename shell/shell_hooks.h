@@ -1,8 +1,9 @@
-// The calls the shell makes into modules of the world, the media and the
-// drawing kernel that are built after it. Each entry is null until the
-// module that owns the work sets it (or replaces the call with a direct
-// one); a null entry is skipped. Tests set entries to record the frame's
-// order of calls.
+// The calls the shell makes into the battle, the menus and modules of the
+// world, the media and the fonts that are built after it. The battle and
+// menu entries start as those services' functions; the others are null
+// until the module that owns the work sets them (or replaces the call with a
+// direct one), and a null entry is skipped. Tests set entries to record the
+// frame's order of calls.
 #pragma once
 #include <cstdint>
 
@@ -14,6 +15,12 @@ struct ShellHooks {
     void (*setTswCacheLimit)(uint32_t bytes);
     void (*initGameData)();                   // databases, fonts, path finder, game state
     void (*releaseGame)();                    // the whole release at WM_DESTROY
+    // The battle and the menus (set to their services by ResetShellHooks).
+    void (*loadBattleScene)(uint32_t number);
+    int (*runFightScript)();                  // 1 goes on, 0 ended, 2 lost
+    void (*menuFrame)();
+    void (*shopFrame)();
+    void (*saveLoadScreen)();
     // The frame.
     void (*keyUpdate)();
     int (*miniGameFrame)();                   // 1 when the mini-game ended
@@ -47,9 +54,9 @@ struct ShellHooks {
 
 extern ShellHooks gShellHooks;
 
-// The start-up defaults: the shell's own stand-ins where it has one (render
-// presents the back buffer, releaseGame releases display and input), null
-// elsewhere.
+// The start-up defaults: the battle and menu services, the shell's own
+// stand-ins where it has one (render presents the back buffer, releaseGame
+// releases display and input), null elsewhere.
 void ResetShellHooks();
 // The shell's own stand-ins, for hooks that wrap them.
 void PresentBackBuffer();

@@ -21,10 +21,28 @@ namespace {
 
 std::vector<std::string> gCalls;
 bool gTalkBusy;
+int gFightResult; // what the recorded battle script answers
 
 #define RECORD(name) [] { gCalls.push_back(name); }
 
 void RecordEveryHook() {
+    gShellHooks.loadBattleScene = [](uint32_t number) { gCalls.push_back("loadBattleScene " + std::to_string(number)); };
+    gShellHooks.runFightScript = [] {
+        gCalls.push_back("runFightScript");
+        return gFightResult;
+    };
+    gShellHooks.menuFrame = [] {
+        gCalls.push_back("menuFrame");
+        gMenuRequest = 0;
+    };
+    gShellHooks.shopFrame = [] {
+        gCalls.push_back("shopFrame");
+        gMenuRequest = 0;
+    };
+    gShellHooks.saveLoadScreen = [] {
+        gCalls.push_back("saveLoadScreen");
+        gSaveLoadMode = 0;
+    };
     gShellHooks.keyUpdate = RECORD("keyUpdate");
     gShellHooks.miniGameFrame = [] {
         gCalls.push_back("miniGame");
@@ -55,6 +73,7 @@ protected:
         ShellTest::SetUp();
         gCalls.clear();
         gTalkBusy = false;
+        gFightResult = 0;
         RecordEveryHook();
         gAppActive = 1;
         gGameRunning = 1;
@@ -118,11 +137,15 @@ TEST_F(FrameTest, BranchPriorityIsMiniGameSaveScreenBattleMenuMap) {
     const Case cases[] = {
         {"mini-game over all", kModeMiniGame, 3, kFightRequested | 7, 0x80000001u,
          {"keyUpdate", "miniGame", "serviceSound"}},
-        {"save screen over fights", 0, 3, kFightRequested | 7, 0x80000001u, {"keyUpdate", "serviceSound"}},
+        {"save screen over fights", 0, 3, kFightRequested | 7, 0x80000001u,
+         {"keyUpdate", "saveLoadScreen", "serviceSound"}},
         {"story fight, then its battle frame", 0, 0, kFightRequested | 7, 0,
-         {"keyUpdate", "closeMapView", "clearRoleFightMarks", "reopenMapView", "resumeMusic", "serviceSound"}},
-        {"menu", 0, 0, 0, 0x80000001u, {"keyUpdate", "mapFrame", "textHeights", "serviceSound"}},
-        {"shop", 0, 0, 0, 0x80000002u, {"keyUpdate", "mapFrame", "textHeights", "serviceSound"}},
+         {"keyUpdate", "closeMapView", "loadBattleScene 7", "clearRoleFightMarks", "runFightScript", "reopenMapView",
+          "resumeMusic", "serviceSound"}},
+        {"root menu", 0, 0, 0, 0x80000001u, {"keyUpdate", "mapFrame", "textHeights", "menuFrame", "serviceSound"}},
+        {"shop", 0, 0, 0, 0x80000002u, {"keyUpdate", "mapFrame", "textHeights", "shopFrame", "serviceSound"}},
+        {"title page", 0, 0, 0, 0x80000006u, {"keyUpdate", "mapFrame", "textHeights", "menuFrame", "serviceSound"}},
+        {"unknown menu kind", 0, 0, 0, 0x80000009u, {"keyUpdate", "mapFrame", "textHeights", "serviceSound"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -136,6 +159,7 @@ TEST_F(FrameTest, BranchPriorityIsMiniGameSaveScreenBattleMenuMap) {
 }
 
 TEST_F(FrameTest, SaveScreenRunsWithStillFrames) {
+    gShellHooks.saveLoadScreen = SaveLoadScreen;
     gSaveLoadMode = 3;
     Frame();
     EXPECT_EQ(gStillFrames, 1024u);
@@ -144,6 +168,8 @@ TEST_F(FrameTest, SaveScreenRunsWithStillFrames) {
 }
 
 TEST_F(FrameTest, StoryFightLoadsTheSceneAndClearsTheRequest) {
+    gShellHooks.loadBattleScene = LoadBattleScene;
+    gShellHooks.runFightScript = RunFightScript;
     gFightRequest = kFightRequested | 7;
     gBattleWait = 11;
     Frame();
@@ -174,10 +200,38 @@ TEST_F(FrameTest, FightRequestsThatStartNothingAreCleared) {
     }
 }
 
+TEST_F(FrameTest, BattleGoesOnWithoutTheMap) {
+    gInBattle = 1;
+    gFightResult = 1;
+    gMenuRequest = 0x80000001u;
+    Calls expected = {"keyUpdate", "runFightScript", "serviceSound"};
+    EXPECT_EQ(Frame(), expected);
+    EXPECT_EQ(gInBattle, 1u);
+    // A fight asked for during a battle is dropped.
+    gFightRequest = kFightRequested | 3;
+    EXPECT_EQ(Frame(), expected);
+    EXPECT_EQ(gFightRequest, 0u);
+}
+
+TEST_F(FrameTest, LostFightHandsOverToTheStory) {
+    gInBattle = 1;
+    gFightResult = 2;
+    gTalkCountdown = 1000; // a timed talk was armed when the fight began
+    SetFlag(kFlagTimedTalkArmed);
+    SetFlag(kFlagTimedTalkRunning);
+    Calls expected = {"keyUpdate", "runFightScript", "reopenMapView", "startLostFightTalk", "serviceSound"};
+    EXPECT_EQ(Frame(), expected);
+    EXPECT_EQ(gInBattle, 0u);
+    EXPECT_EQ(gDialogUnit, 11u);
+    EXPECT_FALSE(IsFlag(kFlagTimedTalkArmed));
+    EXPECT_FALSE(IsFlag(kFlagTimedTalkRunning));
+    EXPECT_TRUE(IsFlag(kFlagTimedTalkPending));
+}
+
 TEST_F(FrameTest, BattleFrameSkipsTheQuitTest) {
     gInBattle = 1;
     gGameMode = kModeQuit;
-    Calls expected = {"keyUpdate", "reopenMapView", "resumeMusic", "serviceSound"};
+    Calls expected = {"keyUpdate", "runFightScript", "reopenMapView", "resumeMusic", "serviceSound"};
     EXPECT_EQ(Frame(), expected);
     EXPECT_FALSE(gWindowDestroyed);
     // The next frame, on the map, closes the window.
