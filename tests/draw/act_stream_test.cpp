@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -81,6 +82,46 @@ TEST_F(ActStreamTest, StreamsStepAsTheirCommandsSay) {
         PutStreams({c.stream});
         ActRecord r = Fresh();
         EXPECT_EQ(Trace(&r, c.steps), c.frames);
+    }
+}
+
+// The owner's view: picture and frame after each step, with the events it
+// found ("!" and the flags in hex), which it then clears as a player does.
+struct EventCase {
+    const char* what;
+    const char* stream;
+    int steps;
+    const char* shown;
+};
+
+const EventCase kEventCases[] = {
+    {"events show once; a group of OV alone lasts one step",
+     "SD 1 RF 9045 PA 0 ED PA 1 AT 1 ED RF 9046 PA 2 AT 0x20 ED OV", 8,
+     "9045.0 9045.0 9045.1!1 9045.1 9046.2!20 9046.2 9046.2 9045.0"},
+    {"a loop raises the events of the passes it shows",
+     "TN 0 LP 2 3 2 SD 0 RF 9045 PA 1 AT 4 ED PA 2 AT 1 ED PA 3 AT 8 ED PA 4 O2", 5,
+     "9045.2!1 9045.3!8 9045.2!1 9045.3!8 9045.4"},
+    {"events of a group ended by O2 show once",
+     "SD 0 RF 9047 PA 0 AT 0x8000 O2", 3, "9047.0!8000 9047.0 9047.0"},
+};
+
+TEST_F(ActStreamTest, PlayersSeePictureFrameAndEvents) {
+    for (const EventCase& c : kEventCases) {
+        SCOPED_TRACE(c.what);
+        ResetActPacks();
+        SetActCacheEnabled(1);
+        PutStreams({c.stream});
+        ActRecord r = Fresh();
+        std::string shown;
+        for (int i = 0; i < c.steps; ++i) {
+            ASSERT_EQ(TakeActData(&r), 1);
+            char token[32];
+            std::snprintf(token, sizeof token, r.events ? "%s%u.%u!%X" : "%s%u.%u", shown.empty() ? "" : " ",
+                          unsigned(r.picNumber), unsigned(r.picFrame), unsigned(r.events));
+            shown += token;
+            r.events = 0;
+        }
+        EXPECT_EQ(shown, c.shown);
     }
 }
 
