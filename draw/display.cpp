@@ -70,6 +70,19 @@ void CopySurface(Surface* dst, const Surface* src) {
                     static_cast<size_t>(cols) * 2);
 }
 
+// Every pixel of the surface; false when it cannot be locked.
+bool FillWith(Surface* surface, uint16_t colour) {
+    uint16_t* pixels = nullptr;
+    int pitch = 0;
+    if (!LockSurface(surface, &pixels, &pitch)) return false;
+    for (int y = 0; y < surface->height; ++y) {
+        uint16_t* row = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(pixels) + static_cast<size_t>(y) * pitch);
+        for (int x = 0; x < surface->width; ++x) row[x] = colour;
+    }
+    UnlockSurface(surface);
+    return true;
+}
+
 } // namespace
 
 uint32_t PixelFormatCodeOf(uint16_t red, uint16_t green, uint16_t blue) {
@@ -209,17 +222,7 @@ void cDDraw::ReleaseAll() {
     primaryPitch_ = primaryHeight_ = backPitch_ = backHeight_ = 0;
 }
 
-bool cDDraw::FillSurface(Surface* surface) const {
-    uint16_t* pixels = nullptr;
-    int pitch = 0;
-    if (!LockSurface(surface, &pixels, &pitch)) return false;
-    for (int y = 0; y < surface->height; ++y) {
-        uint16_t* row = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(pixels) + static_cast<size_t>(y) * pitch);
-        for (int x = 0; x < surface->width; ++x) row[x] = static_cast<uint16_t>(fillColour);
-    }
-    UnlockSurface(surface);
-    return true;
-}
+bool cDDraw::FillSurface(Surface* surface) const { return FillWith(surface, static_cast<uint16_t>(fillColour)); }
 
 uint32_t ColourMatch(Surface* surface, uint32_t rgb) {
     uint16_t* pixels = nullptr;
@@ -234,16 +237,7 @@ uint32_t ColourMatch(Surface* surface, uint32_t rgb) {
 
 bool FillSurfaceRGB(Surface* surface, uint32_t rgb) {
     uint32_t colour = ColourMatch(surface, rgb);
-    if (colour == kNoColour) return false;
-    uint16_t* pixels = nullptr;
-    int pitch = 0;
-    if (!LockSurface(surface, &pixels, &pitch)) return false;
-    for (int y = 0; y < surface->height; ++y) {
-        uint16_t* row = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(pixels) + static_cast<size_t>(y) * pitch);
-        for (int x = 0; x < surface->width; ++x) row[x] = static_cast<uint16_t>(colour);
-    }
-    UnlockSurface(surface);
-    return true;
+    return colour != kNoColour && FillWith(surface, static_cast<uint16_t>(colour));
 }
 
 void ResetDisplay() {
