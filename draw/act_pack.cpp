@@ -1,10 +1,10 @@
 #include "draw/act_pack.h"
 
 #include "base/bytes.h"
+#include "base/errorbox.h"
 #include "base/file.h"
 #include "base/memory.h"
 #include "base/settings.h"
-#include "base/errorbox.h"
 #include "draw/draw_kernel.h"
 #include "draw/pack_file.h"
 #include "draw/tsw_pack.h"
@@ -21,11 +21,11 @@ constexpr int kActBuckets = 16;
 constexpr uint32_t kActStartLimit = 1048576;
 // No entry of the game comes near this; a larger length is a broken record.
 constexpr uint32_t kActMaxEntryBytes = 16u << 20;
-// "ACT記憶體管理有誤!!"
+// Big5: "ACT memory management is wrong!!"
 constexpr const char kActAccountingText[] =
     "ACT\xB0\x4F\xBE\xD0\xC5\xE9\xBA\xDE\xB2\x7A\xA6\xB3\xBB\x7E!!";
 constexpr const char kDrawActCaption[] = "Act Err(Misc::DrawActData)";
-// "設定錯誤 \nact[%d] qq[%d] dir[%d]"
+// Big5: "setting error", then the act, qq and dir on the next line.
 constexpr const char kDrawActFormat[] = "\xB3\x5D\xA9\x77\xBF\xF9\xBB\x7E \nact[%d] qq[%d] dir[%d]";
 // How many failing (act, qq, dir) are remembered, so that a stream missing
 // every frame is reported once and not in a box every frame.
