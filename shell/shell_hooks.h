@@ -44,10 +44,7 @@ struct ShellHooks {
     void (*serviceVideo)();
     void (*stopVideo)();
     void (*stopAllSfx)();
-    void (*releaseFonts)();
-    void (*makeFonts)();
-    // Text of the pause banner into the back buffer (null: the box only).
-    void (*drawPauseText)(int x, int y, const char* text);
+    void (*makeFonts)();                      // the three fonts on the display (20, 16, 12)
     // The active line-edit field takes the message; 0 when it consumed it.
     int (*editFieldMessage)(uint32_t message, uint32_t wParam, uint32_t lParam);
 };

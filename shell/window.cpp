@@ -9,7 +9,9 @@
 #include "battle/battle_services.h"
 #include "draw/display.h"
 #include "draw/draw_kernel.h"
+#include "draw/pixel_format.h"
 #include "draw/screenshot.h"
+#include "draw/text_font.h"
 #include "menu/menu_services.h"
 #include "shell/messages.h"
 #include "shell/shell_hooks.h"
@@ -108,7 +110,9 @@ int ActivateApp(int on) {
     if (!on) {
         if (gShellHooks.stopAllSfx) gShellHooks.stopAllSfx();
         if (gInBattle == 1) ReleaseBattleSurfaces();
-        if (gShellHooks.releaseFonts) gShellHooks.releaseFonts();
+        gFontLarge.ReleaseTextFont();
+        gFontMedium.ReleaseTextFont();
+        gFontSmall.ReleaseTextFont();
         gAppActive = 0;
         gMinimized = 1;
         return 0;
@@ -129,7 +133,8 @@ void DrawPauseBanner() {
     int n = static_cast<int>(std::strlen(kPauseText)) / 2;
     int x = 320 - 11 * n;
     DrawFramedBox(x, 229, 22 * n, 22, 0, 0, 0, 0);
-    if (gShellHooks.drawPauseText) gShellHooks.drawPauseText(x, 229, kPauseText);
+    gFontLarge.DrawTextStr(gBackPixels, x, 229, kPauseText, static_cast<uint16_t>(MakeColour(25, 23, 17)),
+                           kTextBoldShadowed);
     gDisplay.Blt(gBackBuffer);
     gPauseBannerShown = true;
 }

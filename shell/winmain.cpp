@@ -8,6 +8,7 @@
 #include "battle/battle_services.h"
 #include "draw/display.h"
 #include "draw/draw_kernel.h"
+#include "draw/text_font.h"
 #include "menu/menu_services.h"
 #include "platform/plat_clock.h"
 #include "platform/plat_display.h"
@@ -116,6 +117,7 @@ int InitGame() {
     if (gShellHooks.setCacheDirtyFlag) gShellHooks.setCacheDirtyFlag();
     LockSurface(gBackBuffer, &gBackPixels, nullptr);
     UnlockSurface(gBackBuffer);
+    if (gShellHooks.makeFonts) gShellHooks.makeFonts();
     gDialogUnit = 11;
     SetFrameInterval(kFrameMs);
     if (gShellHooks.initGameData) gShellHooks.initGameData();
@@ -210,4 +212,5 @@ void ResetShell() {
     gMemoryBudget = 0;
     gRequestClose = nullptr;
     ResetDrawKernel();
+    ResetTextFonts();
 }

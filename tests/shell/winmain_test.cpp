@@ -126,6 +126,12 @@ TEST_F(WinMainTest, PauseBannerIsDrawnOnceAndTheLoopSleeps) {
     uint32_t start = PlatTicks();
     for (int i = 0; i < 5; ++i) IdlePass();
     EXPECT_EQ(HeadlessPresentCount(), 1u);
+    // The framed box around the 22-byte text: 11 units of 22 pixels from
+    // x = 320 - 11 x 11, at y = 229, centred.
+    EXPECT_NE(HeadlessPixel(199, 229), 0);
+    EXPECT_NE(HeadlessPixel(440, 250), 0);
+    EXPECT_EQ(HeadlessPixel(195, 240), 0);
+    EXPECT_EQ(HeadlessPixel(444, 240), 0);
     EXPECT_GE(PlatTicks() - start, 5u * 35);
     EXPECT_TRUE(gFrameTicks.empty());
     // Minimised while paused: nothing is drawn.
