@@ -39,7 +39,10 @@ TEST(XvfbRun, WindowOpensSecondCopyEndsAndTheGameEndsCleanly) {
         "'" + program + "' & first=$!\n"
         "for i in $(seq 100); do [ -d ScrnShot ] && break; sleep 0.1; done\n"
         "sleep 0.5; kill -0 $first || exit 11\n"
-        "if command -v xdotool >/dev/null; then xdotool search --name KYV3 >/dev/null || exit 15; fi\n"
+        "if command -v xdotool >/dev/null; then\n"
+        "  for i in $(seq 100); do xdotool search --name KYV3 >/dev/null && break; sleep 0.1; done\n"
+        "  xdotool search --name KYV3 >/dev/null || exit 15\n"
+        "fi\n"
         "timeout 10 '" + program + "' || exit 12\n"
         "kill -0 $first || exit 13\n"
         "kill -TERM $first; wait $first || exit 14\n";
