@@ -3,6 +3,7 @@
 // pixel_format.h, so one rule serves every screen layout.
 #pragma once
 #include <cstdint>
+#include <cstring>
 
 #include "draw/pixel_format.h"
 
@@ -89,4 +90,82 @@ inline uint16_t GreyPixel(uint32_t p) {
     const uint32_t v = (((p & gRedMask5) >> gRedShift) + ((p & gGreenMask5) >> gGreenShift) +
                         ((p & gBlueMask5) >> gBlueShift)) >> 2;
     return static_cast<uint16_t>((v << gRedShift) + (v << gGreenShift) + (v << gBlueShift));
+}
+
+// ---- Four pixels at a time ------------------------------------------------------
+// The renderers apply each rule to four pixels at once, widened to 32-bit
+// lanes so that a field's overflow bit has room, and to the pixels left over
+// one by one. The rules below are templates over the lane type: the same
+// code for an int32_t and for a Lanes value, so both give the same result.
+using Lanes = int32_t __attribute__((vector_size(16)));
+using Pixels4 = uint16_t __attribute__((vector_size(8)));
+using Bytes4 = uint8_t __attribute__((vector_size(4)));
+constexpr int kLaneCount = 4;
+
+inline Lanes LoadLanes(const void* p) {
+    Pixels4 v;
+    std::memcpy(&v, p, sizeof v);
+    return __builtin_convertvector(v, Lanes);
+}
+inline void StoreLanes(void* p, Lanes v) {
+    const Pixels4 w = __builtin_convertvector(v, Pixels4);
+    std::memcpy(p, &w, sizeof w);
+}
+inline Lanes LoadLaneBytes(const uint8_t* p) {
+    Bytes4 v;
+    std::memcpy(&v, p, sizeof v);
+    return __builtin_convertvector(v, Lanes);
+}
+inline Lanes ReverseLanes(Lanes v) {
+#if defined(__clang__)
+    return __builtin_shufflevector(v, v, 3, 2, 1, 0);
+#else
+    return __builtin_shuffle(v, Lanes{3, 2, 1, 0});
+#endif
+}
+
+// All ones where x is not 0 (where the condition holds), else 0.
+inline int32_t MaskIf(int32_t condition) { return -static_cast<int32_t>(condition != 0); }
+inline Lanes MaskIf(Lanes condition) { return condition != 0; }
+inline int32_t MaskEq(int32_t a, int32_t b) { return -static_cast<int32_t>(a == b); }
+inline Lanes MaskEq(Lanes a, Lanes b) { return a == b; }
+template <class T>
+inline T Select(T mask, T a, T b) {
+    return (a & mask) | (b & ~mask);
+}
+
+template <class T>
+inline T TintFieldT(T v, const FieldTint& f) {
+    const T t = (v & f.mask) + f.step;
+    return Select<T>(MaskIf(t & ~f.mask), T{} + f.clamp, t);
+}
+template <class T>
+inline T SaturateFieldT(T t, int32_t mask) {
+    return Select<T>(MaskIf(t & ~mask), T{} + mask, t);
+}
+
+// The level blend with the four selections given as masks (all ones: take
+// the source for that term).
+template <class T>
+inline T LevelBlendT(T s, T d, T sel1, T sel2, T sel3, T sel4, const LevelMasks& m) {
+    const T x = s ^ d;
+    const T p1 = d ^ (x & sel1), p2 = d ^ (x & sel2), p3 = d ^ (x & sel3), p4 = d ^ (x & sel4);
+    return ((p1 >> 1) & static_cast<int32_t>(m.m1)) + ((p2 >> 2) & static_cast<int32_t>(m.m2)) +
+           ((p3 >> 3) & static_cast<int32_t>(m.m3)) + ((p4 >> 4) & static_cast<int32_t>(m.m4));
+}
+template <class T>
+inline T LevelBlendT(T s, T d, T level, const LevelMasks& m) {
+    return LevelBlendT<T>(s, d, -((level >> 3) & 1), -((level >> 2) & 1), -((level >> 1) & 1), -(level & 1), m);
+}
+
+// Additive light of s onto d with s tinted first (rule of the glow modes).
+template <class T>
+inline T AddTintedT(T s, T d, const PixelTint& t) {
+    return SaturateFieldT<T>(TintFieldT<T>(s, t.red) + (d & t.red.mask), t.red.mask) |
+           SaturateFieldT<T>(TintFieldT<T>(s, t.green) + (d & t.green.mask), t.green.mask) |
+           SaturateFieldT<T>(TintFieldT<T>(s, t.blue) + (d & t.blue.mask), t.blue.mask);
+}
+template <class T>
+inline T TintPixelT(T d, const PixelTint& t) {
+    return TintFieldT<T>(d, t.red) | TintFieldT<T>(d, t.green) | TintFieldT<T>(d, t.blue);
 }

@@ -26,17 +26,22 @@ struct Source8 {
 };
 
 struct Put {
-    uint16_t operator()(uint16_t s, uint16_t) const { return s; }
+    template <class T>
+    T operator()(T s, T) const { return s; }
 };
 
 struct PutLevel {
-    int level;
+    int32_t s1, s2, s3, s4;
     LevelMasks m = LoadLevelMasks();
-    uint16_t operator()(uint16_t s, uint16_t d) const { return LevelBlend(s, d, level, m); }
+    explicit PutLevel(int level)
+        : s1(-((level >> 3) & 1)), s2(-((level >> 2) & 1)), s3(-((level >> 1) & 1)), s4(-(level & 1)) {}
+    template <class T>
+    T operator()(T s, T d) const { return LevelBlendT<T>(s, d, T{} + s1, T{} + s2, T{} + s3, T{} + s4, m); }
 };
 
 // Rows top to bottom; kDir -1 reads each row right to left from the first
-// source pixel (the rightmost visible one).
+// source pixel (the rightmost visible one). 16-bit rows go four pixels at a
+// time; the key test is part of the pixel rule there.
 template <class Src, int kDir, bool kKeyed, class Mix>
 void WalkRaw(const Src& src, int32_t w, const Mix& mix) {
     const uint8_t* row = gSpan.rawSrc;
@@ -45,14 +50,25 @@ void WalkRaw(const Src& src, int32_t w, const Mix& mix) {
     const size_t stride = static_cast<size_t>(w) * Src::kBytes;
     for (int r = 0; r < gSpan.rows; ++r, row += stride, dRow += gScreenPitch) {
         uint16_t* d = reinterpret_cast<uint16_t*>(dRow);
-        if constexpr (Src::kBytes == 2 && kDir > 0 && !kKeyed && std::is_same_v<Mix, Put>) {
-            std::memcpy(d, row, static_cast<size_t>(cols) * 2);
-            continue;
+        int i = 0;
+        if constexpr (Src::kBytes == 2) {
+            if constexpr (kDir > 0 && !kKeyed && std::is_same_v<Mix, Put>) {
+                std::memcpy(d, row, static_cast<size_t>(cols) * 2);
+                continue;
+            }
+            const Lanes key = Lanes{} + src.key;
+            for (; i + kLaneCount <= cols; i += kLaneCount) {
+                Lanes s = kDir > 0 ? LoadLanes(row + 2 * i) : ReverseLanes(LoadLanes(row - 2 * (i + kLaneCount - 1)));
+                const Lanes dv = LoadLanes(d + i);
+                Lanes out = mix(s, dv);
+                if constexpr (kKeyed) out = Select<Lanes>(MaskEq(s, key), dv, out);
+                StoreLanes(d + i, out);
+            }
         }
-        for (int i = 0; i < cols; ++i) {
+        for (; i < cols; ++i) {
             const uint8_t* s = row + static_cast<ptrdiff_t>(kDir) * i * Src::kBytes;
             if (kKeyed && src.Transparent(s)) continue;
-            d[i] = mix(src.Colour(s), d[i]);
+            d[i] = static_cast<uint16_t>(mix(static_cast<int32_t>(src.Colour(s)), static_cast<int32_t>(d[i])));
         }
     }
 }
@@ -80,7 +96,7 @@ void RenderSpanMode84(int32_t, int32_t, int32_t w, int32_t, const void*) {
     const int level = gAlphaLevel;
     if (level <= 0) return;
     if (level >= 15) return DrawRaw<1, true>(w, Put{});
-    DrawRaw<1, true>(w, PutLevel{level});
+    DrawRaw<1, true>(w, PutLevel(level));
 }
 
 // One colour (the frame's first pixel) laid over the area, fading by one

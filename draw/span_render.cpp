@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 #include "draw/colour_ops.h"
 #include "draw/draw_kernel.h"
@@ -56,21 +57,49 @@ struct OpBase {
     void Shadow(uint16_t*, int) {}
 };
 
+// Applies f to each pixel of a visible run part, four at a time while it
+// can. f takes (source, destination, index within the part) as int32_t or as
+// Lanes, always in the frame's order, and returns the new destination.
+template <int kDir, class F>
+inline void EachPixel(uint16_t* d, const uint8_t* s, int n, F&& f) {
+    int i = 0;
+    for (; i + kLaneCount <= n; i += kLaneCount) {
+        const Lanes sv = LoadLanes(s + 2 * i);
+        if constexpr (kDir > 0) {
+            StoreLanes(d + i, f(sv, LoadLanes(d + i), i));
+        } else {
+            uint16_t* dp = d - i - (kLaneCount - 1);
+            StoreLanes(dp, ReverseLanes(f(sv, ReverseLanes(LoadLanes(dp)), i)));
+        }
+    }
+    for (; i < n; ++i) {
+        uint16_t* p = d + kDir * i;
+        *p = static_cast<uint16_t>(f(static_cast<int32_t>(LoadU16(s + 2 * i)), static_cast<int32_t>(*p), i));
+    }
+}
+
 template <int kDir>
 inline void CopyRun(uint16_t* d, const uint8_t* s, int n) {
     if constexpr (kDir > 0) {
         std::memcpy(d, s, static_cast<size_t>(n) * 2);
     } else {
-        for (int i = 0; i < n; ++i) d[-i] = LoadU16(s + 2 * i);
+        EachPixel<kDir>(d, s, n, [](auto sp, auto, int) { return sp; });
     }
 }
 
-template <int kDir, class F>
-inline void EachPixel(uint16_t* d, const uint8_t* s, int n, F f) {
-    for (int i = 0; i < n; ++i) {
-        uint16_t* p = d + kDir * i;
-        *p = f(LoadU16(s + 2 * i), *p, i);
-    }
+// The selections of a level blend at one level, as masks.
+struct LevelSelect {
+    int32_t s1, s2, s3, s4;
+    explicit LevelSelect(int level)
+        : s1(-((level >> 3) & 1)), s2(-((level >> 2) & 1)), s3(-((level >> 1) & 1)), s4(-(level & 1)) {}
+};
+
+template <int kDir>
+inline void LevelRun(uint16_t* d, const uint8_t* s, int n, const LevelSelect& sel, const LevelMasks& m) {
+    EachPixel<kDir>(d, s, n, [&sel, &m](auto sp, auto dp, int) {
+        using T = decltype(sp);
+        return LevelBlendT<T>(sp, dp, T{} + sel.s1, T{} + sel.s2, T{} + sel.s3, T{} + sel.s4, m);
+    });
 }
 
 template <bool kMirror, class Op>
@@ -151,12 +180,7 @@ struct OpAdd : OpBase {
     PixelTint t = MakePixelTint(gTintRed, gTintGreen, gTintBlue);
     template <int kDir>
     void Literal(uint16_t* d, const uint8_t* s, int n, int) {
-        const PixelTint tt = t;
-        EachPixel<kDir>(d, s, n, [&tt](int32_t sp, int32_t dp, int) {
-            return static_cast<uint16_t>(SaturateField(TintField(sp, tt.red) + (dp & tt.red.mask), tt.red.mask) |
-                                         SaturateField(TintField(sp, tt.green) + (dp & tt.green.mask), tt.green.mask) |
-                                         SaturateField(TintField(sp, tt.blue) + (dp & tt.blue.mask), tt.blue.mask));
-        });
+        EachPixel<kDir>(d, s, n, [this](auto sp, auto dp, int) { return AddTintedT<decltype(sp)>(sp, dp, t); });
     }
 };
 
@@ -164,16 +188,13 @@ struct OpAdd : OpBase {
 struct OpTint : OpBase {
     PixelTint t = MakePixelTint(gTintRed, gTintGreen, gTintBlue);
     template <int kDir>
-    void Literal(uint16_t* d, const uint8_t*, int n, int) {
-        for (int i = 0; i < n; ++i) {
-            uint16_t* p = d + kDir * i;
-            const int32_t v = *p;
-            *p = static_cast<uint16_t>(TintField(v, t.red) | TintField(v, t.green) | TintField(v, t.blue));
-        }
+    void Literal(uint16_t* d, const uint8_t* s, int n, int) {
+        EachPixel<kDir>(d, s, n, [this](auto, auto dp, int) { return TintPixelT<decltype(dp)>(dp, t); });
     }
 };
 
-// Per-pixel levels from an alpha map of one byte (4 x level) per frame pixel.
+// Per-pixel levels from an alpha map of one byte (4 x level) per frame pixel:
+// level 0 keeps d, 1 to 14 add the premultiplied source, 15 copies.
 struct OpAlphaMap : OpBase {
     const uint8_t* map;
     int32_t width;
@@ -186,12 +207,13 @@ struct OpAlphaMap : OpBase {
     template <int kDir>
     void Literal(uint16_t* d, const uint8_t* s, int n, int c) {
         const uint8_t* levels = mapRow + c;
-        const LevelMasks mm = m;
-        EachPixel<kDir>(d, s, n, [levels, &mm](uint32_t sp, uint32_t dp, int i) -> uint16_t {
-            const int level = (levels[i] >> 2) & 15;
-            if (level == 0) return static_cast<uint16_t>(dp);
-            if (level == 15) return static_cast<uint16_t>(sp);
-            return PremultipliedBlend(sp, dp, level, mm);
+        EachPixel<kDir>(d, s, n, [this, levels](auto sp, auto dp, int i) {
+            using T = decltype(sp);
+            T level;
+            if constexpr (std::is_same_v<T, Lanes>) level = (LoadLaneBytes(levels + i) >> 2) & 15;
+            else level = (levels[i] >> 2) & 15;
+            const T blended = sp + LevelBlendT<T>(T{}, dp, level, m);
+            return Select<T>(MaskEq(level, T{}), dp, blended);
         });
     }
 };
@@ -207,15 +229,11 @@ struct OpAlphaMapShadow : OpAlphaMap {
 
 // Translucent at one level for the whole draw (1..14).
 struct OpLevel : OpBase {
-    int level;
+    LevelSelect sel;
     LevelMasks m = LoadLevelMasks();
-    explicit OpLevel(int l) : level(l) {}
+    explicit OpLevel(int level) : sel(level) {}
     template <int kDir>
-    void Literal(uint16_t* d, const uint8_t* s, int n, int) {
-        const int l = level;
-        const LevelMasks mm = m;
-        EachPixel<kDir>(d, s, n, [l, &mm](uint32_t sp, uint32_t dp, int) { return LevelBlend(sp, dp, l, mm); });
-    }
+    void Literal(uint16_t* d, const uint8_t* s, int n, int) { LevelRun<kDir>(d, s, n, sel, m); }
 };
 
 // A copy whose visible span ends are painted in the edge colour.
@@ -233,16 +251,18 @@ struct OpEdge : OpBase {
 struct OpFade : OpBase {
     int perLevel;
     int level = 15;
+    LevelSelect sel{15};
     LevelMasks m = LoadLevelMasks();
     explicit OpFade(int32_t height) : perLevel((height + 16) >> 4) {}
-    void Row(int r) { level = std::max(0, 15 - (r + 1) / perLevel); }
+    void Row(int r) {
+        level = std::max(0, 15 - (r + 1) / perLevel);
+        sel = LevelSelect(level);
+    }
     template <int kDir>
     void Literal(uint16_t* d, const uint8_t* s, int n, int) {
         if (level == 0) return;
         if (level == 15) return CopyRun<kDir>(d, s, n);
-        const int l = level;
-        const LevelMasks mm = m;
-        EachPixel<kDir>(d, s, n, [l, &mm](uint32_t sp, uint32_t dp, int) { return LevelBlend(sp, dp, l, mm); });
+        LevelRun<kDir>(d, s, n, sel, m);
     }
 };
 

@@ -155,13 +155,14 @@ inline Frame MakeFrame(const std::vector<uint16_t>& stored, int width, int heigh
 }
 
 // A frame with literal runs of varied colours, key and shadow runs, runs
-// that start on odd and even columns, and a one-pixel run.
-inline Frame SampleFrame(int width = 12, int height = 10) {
+// that start on odd and even columns, and a one-pixel run. A longer period
+// gives longer literal runs (the renderers take those four pixels at a time).
+inline Frame SampleFrame(int width = 12, int height = 10, int period = 9) {
     std::vector<uint16_t> px(static_cast<size_t>(width) * height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             uint16_t v = Stored({(x * 3 + y * 5 + 1) % 32, (x * 7 + y * 2 + 4) % 32, (x * 11 + y + 9) % 32});
-            const int m = (x + 2 * y) % 9;
+            const int m = (x + 2 * y) % period;
             if (m == 0) v = kStoredColourKey;
             else if (m == 4 || m == 5) v = kStoredShadowColour;
             if (y == 1 && x >= 3) v = Stored({31, 31, 31});
