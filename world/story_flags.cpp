@@ -6,6 +6,7 @@
 
 #include "base/errorbox.h"
 #include "base/memory.h"
+#include "draw/act_pack.h"
 
 uint8_t gStoryFlag[kStoryFlagBytes];
 EventRectList gEventRects;
@@ -105,6 +106,18 @@ int ClearFrameInterval(uint32_t ignored) {
 }
 
 void SetWalkStep(int factor) { gWalkStep = factor; }
+
+void ResetActRecord(ActRecord* record) {
+    if (!record) return;
+    record->savedAct = -1;
+    record->savedQq = -1;
+    record->savedDir = -1;
+    record->cursor = 0;
+    record->wait = 0;
+    record->speed = 0;
+    record->waitOverride = 0;
+    record->hold = 0;
+}
 
 void ResetStoryFlags() {
     std::memset(gStoryFlag, 0, sizeof gStoryFlag);

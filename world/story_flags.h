@@ -6,6 +6,8 @@
 #pragma once
 #include <cstdint>
 
+struct ActRecord;
+
 constexpr int kStoryFlagBytes = 1024;
 constexpr int kStoryFlagCount = kStoryFlagBytes * 8;
 
@@ -51,6 +53,10 @@ extern int gWalkStep;
 int SetFrameInterval(uint32_t milliseconds);
 int ClearFrameInterval(uint32_t ignored);
 void SetWalkStep(int factor);
+
+// Puts an act record in its idle state: nothing saved (saved act, qq and dir
+// -1), the stream back at its start with no wait or speed, not held.
+void ResetActRecord(ActRecord* record);
 
 // Clears the flags, the rectangles, the setters' values and the once-only reports.
 void ResetStoryFlags();

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/errorbox.h"
+#include "draw/act_pack.h"
 #include "platform/headless/headless.h"
 
 namespace {
@@ -127,6 +128,18 @@ TEST_F(StoryFlagTest, Setters) {
     EXPECT_EQ(gFrameInterval, 0u);
     SetWalkStep(16);
     EXPECT_EQ(gWalkStep, 16);
+}
+
+TEST(ActRecordReset, IdlesOnlyTheSavedAndStreamFields) {
+    ActRecord record;
+    std::memset(&record, 0x5A, sizeof record);
+    ActRecord want = record;
+    want.savedAct = want.savedQq = want.savedDir = -1;
+    want.cursor = want.wait = want.speed = want.waitOverride = 0;
+    want.hold = 0;
+    ResetActRecord(&record);
+    EXPECT_EQ(std::memcmp(&record, &want, sizeof record), 0);
+    EXPECT_EQ(record.act, want.act); // what plays is kept
 }
 
 } // namespace
