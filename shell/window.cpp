@@ -24,7 +24,7 @@
 bool gWindowDestroyed;
 bool gPauseBannerShown;
 
-// "遊戲暫停  按F8繼續遊戲"
+// "Game paused  press F8 to go on", two blanks in the middle.
 const char kPauseText[] = "\xB9\x43\xC0\xB8\xBC\xC8\xB0\xB1  \xAB\xF6" "F8" "\xC4\x7E\xC4\xF2\xB9\x43\xC0\xB8";
 
 namespace {

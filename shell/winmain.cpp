@@ -35,11 +35,11 @@ constexpr uint32_t kIdleWaitMs = 50;
 // How often a playing video is looked at.
 constexpr uint32_t kVideoPollMs = 5;
 
-// "DirectInput 初始化錯誤%n"
+// "DirectInput set-up error%n" (the %n is shown as it stands).
 constexpr char kInputFailText[] = "DirectInput \xAA\xEC\xA9\x6C\xA4\xC6\xBF\xF9\xBB\x7E%n";
-// "!!! 注意 !!!"
+// "!!! Attention !!!"
 constexpr char kDiskCaption[] = "!!! \xAA\x60\xB7\x4E !!!";
-// "遊戲過程中,磁碟空間不足\n請確認至少剩餘 %dM磁碟空間."
+// "Not enough disk space for play,\nmake sure at least %dM are free."
 constexpr char kDiskText[] =
     "\xB9\x43\xC0\xB8\xB9\x4C\xB5\x7B\xA4\xA4,\xBA\xCF\xBA\xD0\xAA\xC5\xB6\xA1\xA4\xA3\xA8\xAC\n"
     "\xBD\xD0\xBD\x54\xBB\x7B\xA6\xDC\xA4\xD6\xB3\xD1\xBE\x6C %dM\xBA\xCF\xBA\xD0\xAA\xC5\xB6\xA1.";

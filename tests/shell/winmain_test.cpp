@@ -142,3 +142,34 @@ TEST_F(WinMainTest, PauseBannerIsDrawnOnceAndTheLoopSleeps) {
 }
 
 } // namespace
+
+namespace {
+
+class DiskWarningTest : public WinMainTest {};
+
+TEST_F(DiskWarningTest, WarnsWhenTheCacheBudgetAndReserveDoNotFit) {
+    const struct {
+        uint64_t freeMB;
+        bool warns;
+    } cases[] = {{100, true}, {124, true}, {125, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.freeMB);
+        HeadlessReset();
+        ResetShell();
+        gShellHooks.keyUpdate = RecordFrame;
+        gShellHooks.releaseGame = CountRelease;
+        gQuitAfter = 1;
+        gFrameTicks.clear();
+        HeadlessSetFreeDiskSpace(c.freeMB << 20);
+        EXPECT_EQ(WinMain(""), 0);
+        const auto& boxes = HeadlessMessageBoxes();
+        ASSERT_EQ(boxes.size(), c.warns ? 1u : 0u);
+        if (c.warns) {
+            EXPECT_EQ(boxes[0].caption, "!!! \xAA\x60\xB7\x4E !!!");
+            EXPECT_NE(boxes[0].text.find(" 124M"), std::string::npos);
+        }
+        EXPECT_EQ(gFrameTicks.size(), 1u); // start-up went on
+    }
+}
+
+} // namespace
