@@ -31,15 +31,11 @@ namespace {
 constexpr int kScreenShotLast = 99998;
 constexpr uint32_t kScreenShotMinFreeMB = 64;
 
-bool gGameReleased;
-
 void OnDestroy() {
     if (gWindowDestroyed) return;
     gWindowDestroyed = true;
-    if ((IsFlag(kFlagGameInPlay) || (gGameMode & kModeQuit)) && !gGameReleased) {
-        gGameReleased = true;
-        if (gShellHooks.releaseGame) gShellHooks.releaseGame();
-    }
+    // The window goes only once, so the game is released at most once.
+    if ((IsFlag(kFlagGameInPlay) || (gGameMode & kModeQuit)) && gShellHooks.releaseGame) gShellHooks.releaseGame();
     if (gEdition.convertText) FreeBig5ToGbTable();
     PostQuitMessage(0);
 }
@@ -156,5 +152,4 @@ int TakeScreenShot() {
 void ResetWindow() {
     gWindowDestroyed = false;
     gPauseBannerShown = false;
-    gGameReleased = false;
 }
