@@ -96,7 +96,7 @@ bool CreateSettingsFile(const char* path) {
 // does not open.
 bool LoadSettingsFile(const char* path, std::vector<uint8_t>* bytes) {
     cFile f;
-    if (!f.Open(path, kOpenExisting, kGenericRead | kGenericWrite)) return false;
+    if (!f.Open(path, kOpenExisting, kGenericRead)) return false;
     uint32_t size = f.GetSize();
     if (size == kFileInvalid) return false;
     bytes->assign(std::min<size_t>(size, kEnvMaxBytes), 0);
