@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "draw/colour_ops.h"
 #include "draw/raw_render.h"
 #include "draw/span_render.h"
 #include "draw/surface.h"
@@ -241,9 +242,9 @@ uint16_t* LockBackBuffer(Surface* surface) {
 }
 
 int UnlockBackBuffer(Surface* surface, uint16_t*) {
-    if (!surface) return 0;
+    if (!surface) return -1;
     UnlockSurface(surface);
-    return 1;
+    return 0;
 }
 
 int SetClipRect(const int32_t* rect) {
@@ -309,13 +310,15 @@ void DrawTile16(int32_t x, int32_t y) {
 
 void DrawTile16Keyed(int32_t x, int32_t y) {
     if (!TileInside(x, y)) return;
-    const uint16_t key = static_cast<uint16_t>(gColourKey);
+    // Four pixels at a time, the key test as a mask: tiles mix key and
+    // colour pixels too finely for a branch per pixel.
+    const Lanes key = Lanes{} + static_cast<int32_t>(gColourKey & 0xFFFF);
     for (int r = 0; r < 16; ++r) {
         uint16_t* d = BackPixel(x, y + r);
         const uint8_t* s = gCurPic + r * 32;
-        for (int i = 0; i < 16; ++i) {
-            const uint16_t p = LoadU16(s + 2 * i);
-            if (p != key) d[i] = p;
+        for (int i = 0; i < 16; i += kLaneCount) {
+            const Lanes sv = LoadLanes(s + 2 * i);
+            StoreLanes(d + i, Select<Lanes>(MaskEq(sv, key), LoadLanes(d + i), sv));
         }
     }
 }

@@ -94,6 +94,8 @@ void FillBlendTable();
 // Puts every global of the kernel back to its start state (tests).
 void ResetDrawKernel();
 
+// The pixels of the locked surface (gPitchPixels set), or null when it cannot
+// be locked. Unlock returns 0 on success, as the display's unlock does.
 uint16_t* LockBackBuffer(Surface* surface);
 int UnlockBackBuffer(Surface* surface, uint16_t* pixels);
 
