@@ -44,12 +44,11 @@ struct PutLevel {
 // time; the key test is part of the pixel rule there.
 template <class Src, int kDir, bool kKeyed, class Mix>
 void WalkRaw(const Src& src, int32_t w, const Mix& mix) {
-    const uint8_t* row = gSpan.rawSrc;
-    uint8_t* dRow = reinterpret_cast<uint8_t*>(gSpan.firstRow);
     const int cols = gSpan.columns;
     const size_t stride = static_cast<size_t>(w) * Src::kBytes;
-    for (int r = 0; r < gSpan.rows; ++r, row += stride, dRow += gScreenPitch) {
-        uint16_t* d = reinterpret_cast<uint16_t*>(dRow);
+    for (int r = 0; r < gSpan.rows; ++r) {
+        const uint8_t* row = gSpan.rawSrc + r * stride;
+        uint16_t* d = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(gSpan.firstRow) + static_cast<ptrdiff_t>(r) * gScreenPitch);
         int i = 0;
         if constexpr (Src::kBytes == 2) {
             if constexpr (kDir > 0 && !kKeyed && std::is_same_v<Mix, Put>) {
@@ -107,9 +106,8 @@ void RenderSpanMode72(int32_t, int32_t, int32_t, int32_t h, const void*) {
     const LevelMasks m = LoadLevelMasks();
     const int period = (h >> 4) + 1;
     int level = 15, counter = 0;
-    uint8_t* dRow = reinterpret_cast<uint8_t*>(gSpan.firstRow);
-    for (int r = 0; r < gSpan.rows && level > 0; ++r, dRow += gScreenPitch) {
-        uint16_t* d = reinterpret_cast<uint16_t*>(dRow);
+    for (int r = 0; r < gSpan.rows && level > 0; ++r) {
+        uint16_t* d = reinterpret_cast<uint16_t*>(reinterpret_cast<uint8_t*>(gSpan.firstRow) + static_cast<ptrdiff_t>(r) * gScreenPitch);
         for (int i = 0; i < gSpan.columns; ++i) d[i] = LevelBlendAny(colour, d[i], level, m);
         if (++counter >= period) {
             counter = 0;

@@ -151,20 +151,19 @@ void WalkRle(int32_t w, Op& op) {
         row += length;
     }
     const intptr_t step = kRowStep ? gRowStep : gScreenPitch;
-    uint8_t* rowBase = reinterpret_cast<uint8_t*>(gSpan.firstRow - gSpan.x);  // column 0 of the row
+    uint8_t* firstBase = reinterpret_cast<uint8_t*>(gSpan.firstRow - gSpan.x);  // column 0 of the first row
     for (int drawn = 0; !ended && drawn < gSpan.rows; ++drawn, ++r) {
         const uint16_t length = LoadU16(row) & 0x7FFF;
         if (length == 0) break;
         const int px = gSpan.picX + (wave.window ? wave.Next() : 0);
         const int a = std::max(gSpan.clipLeft, px), b = std::min(gSpan.clipRight, px + w);
         if (a < b) {
-            uint16_t* base = reinterpret_cast<uint16_t*>(rowBase);
+            uint16_t* base = reinterpret_cast<uint16_t*>(firstBase + drawn * step);
             op.Row(r);
             if constexpr (kMirror) WalkRow<true>(row + 2, px + w - b, px + w - a, base + (b - 1), op);
             else WalkRow<false>(row + 2, a - px, b - px, base + a, op);
         }
         row += length;
-        rowBase += step;
     }
     if (wave.window) AdvanceWavePhase();
 }

@@ -284,3 +284,60 @@ TEST_F(Kernel, TileBlits) {
 }
 
 }  // namespace
+
+namespace {
+
+SpanState gSeenSpan;
+int gSeenCalls;
+void RecordSpan(int32_t, int32_t, int32_t, int32_t, const void*) {
+    gSeenSpan = gSpan;
+    ++gSeenCalls;
+}
+
+// The span state of a scaled draw: screen rows of the target height, the
+// vertical step and the shear that always leans.
+TEST_F(Kernel, ScaledDrawsPrepareTheirSpanState) {
+    Target t(kFormat555);
+    std::vector<uint16_t> px(4 * 96, Stored({9, 9, 9}));
+    const Frame f = MakeFrame(px, 4, 96);
+    const std::vector<uint8_t> screen = f.Screen();
+    gBlendTable[12] = RecordSpan;
+    const struct {
+        int y, scale, shear;
+        int rows, topSkip, vStep;
+        bool enlarging;
+        int shearStep, shearDir;
+    } kCases[] = {
+        {10, 16, 24, 16, 0, 96 * 1024 / 16 - 1024, false, 24 * 1024 / 16, -1},
+        // Cut at the clip's bottom one row short: the scaled renderers draw row i
+        // at y + i, from 1.
+        {10, 192, -6, 21, 0, 512, true, 6 * 1024 / 192, 1},
+        {4, 16, 0, 16 - 4 - 1, 4, 5120, false, 1024 / 16, -1},  // cut at the top; no shear leans by one
+    };
+    for (const auto& c : kCases) {
+        gSeenCalls = 0;
+        gCurPic = screen.data();
+        gScaleHeight = c.scale;
+        gShear = c.shear;
+        DrawPic(12, c.y, 4, 96, 12);
+        ASSERT_EQ(gSeenCalls, 1);
+        EXPECT_EQ(gSeenSpan.rows, c.rows);
+        EXPECT_EQ(gSeenSpan.topSkip, c.topSkip);
+        EXPECT_EQ(gSeenSpan.vStep, c.vStep);
+        EXPECT_EQ(gSeenSpan.enlarging, c.enlarging);
+        EXPECT_EQ(gSeenSpan.shearStep, c.shearStep);
+        EXPECT_EQ(gSeenSpan.shearDir, c.shearDir);
+        EXPECT_EQ(gScaleHeight | gShear, 0);
+    }
+    // A raw frame is never scaled: its rows are the frame's own.
+    std::vector<uint16_t> raw(4 * 6, 0x1111);
+    gBlendTable[76] = RecordSpan;
+    gSeenCalls = 0;
+    gCurPic = reinterpret_cast<const uint8_t*>(raw.data());
+    gScaleHeight = 40;
+    DrawPic(12, 12, 4, 6, 12);
+    ASSERT_EQ(gSeenCalls, 1);
+    EXPECT_EQ(gSeenSpan.rows, 6);
+}
+
+}  // namespace
