@@ -1,23 +1,17 @@
 #include "shell/shell_hooks.h"
 
-#include "base/input.h"
 #include "battle/battle_services.h"
 #include "menu/menu_services.h"
 #include "draw/display.h"
 #include "draw/draw_kernel.h"
+#include "draw/game_fonts.h"
+#include "draw/tsw_pack.h"
+#include "media/sound_bank.h"
+#include "shell/game_start.h"
 
 ShellHooks gShellHooks;
 
 void PresentBackBuffer() { gDisplay.Blt(gBackBuffer); }
-
-void ReleaseShellResources() {
-    FreeSurface(gBackBuffer);
-    gBackBuffer = nullptr;
-    gBackPixels = nullptr;
-    gDisplay.ReleaseSurfaces();
-    gDisplay.ReleaseDDraw();
-    gInput.ReleaseDInput();
-}
 
 void ResetShellHooks() {
     gShellHooks = ShellHooks{};
@@ -28,4 +22,10 @@ void ResetShellHooks() {
     gShellHooks.saveLoadScreen = SaveLoadScreen;
     gShellHooks.render = PresentBackBuffer;
     gShellHooks.releaseGame = ReleaseShellResources;
+    gShellHooks.openDataBases = OpenDataBasesStandIn;
+    gShellHooks.initMenu = InitMenu;
+    gShellHooks.makeFonts = MakeGameFonts;
+    gShellHooks.openPicturePacks = OpenInstallPicturePacks;
+    gShellHooks.setTswCacheLimit = SetTswCacheLimit;
+    gShellHooks.stopAllSfx = StopAllSfx;
 }

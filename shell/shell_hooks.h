@@ -13,7 +13,15 @@ struct ShellHooks {
     void (*setCacheDirtyFlag)();
     void (*openPicturePacks)();               // after the settings are read
     void (*setTswCacheLimit)(uint32_t bytes);
-    void (*initGameData)();                   // databases, fonts, path finder, game state
+    // The start of a game, in its order. A step that returns int reports
+    // 1 for success; its own failure box is shown by the step.
+    int (*initInput)();                       // null: gInput.InitDInput (tests make it fail)
+    int (*initDrawKernel)();                  // null: InitDrawKernel on gBackBuffer
+    int (*openDataBases)();                   // "maps.dat", "path.dat", "talk1.dat"
+    void (*aStarInit)();                      // the path finder's node pool
+    void (*miscInit)();                       // story and party state of a new game
+    void (*initMenu)();
+    void (*resetGameData)();                  // map, roles, talk context, path slots
     void (*releaseGame)();                    // the whole release at WM_DESTROY
     // The battle and the menus (set to their services by ResetShellHooks).
     void (*loadBattleScene)(uint32_t number);
@@ -51,10 +59,13 @@ struct ShellHooks {
 
 extern ShellHooks gShellHooks;
 
-// The start-up defaults: the battle and menu services, the shell's own
-// stand-ins where it has one (render presents the back buffer, releaseGame
-// releases display and input), null elsewhere.
+// The start-up defaults: the battle and menu services, the modules that
+// exist (picture packs, fonts, sounds), the shell's own stand-ins where it
+// has one (render presents the back buffer, releaseGame releases what the
+// start made, openDataBases checks that the three databases open), null
+// elsewhere.
 void ResetShellHooks();
 // The shell's own stand-ins, for hooks that wrap them.
 void PresentBackBuffer();
+// Releases what the start of a game made (gStartMade), nothing else.
 void ReleaseShellResources();

@@ -9,11 +9,15 @@
 #include "draw/display.h"
 #include "draw/draw_kernel.h"
 #include "draw/text_font.h"
+#include "draw/tsw_pack.h"
 #include "menu/menu_services.h"
 #include "platform/plat_clock.h"
 #include "platform/plat_display.h"
 #include "platform/plat_system.h"
 #include "shell/game_frame.h"
+#include "shell/game_start.h"
+#include "shell/launcher.h"
+#include "shell/launcher_art.h"
 #include "shell/messages.h"
 #include "shell/setup.h"
 #include "shell/shell_hooks.h"
@@ -26,33 +30,12 @@ const char kGameTitle[] = "KYV3";
 
 namespace {
 constexpr char kInstanceName[] = "BrindellKyv3";
-constexpr int kScreenWidth = 640;
-constexpr int kScreenHeight = 480;
-constexpr uint32_t kTitleRequest = 0x80000003u;
-constexpr uint32_t kDiskReserveMB = 64;
 // How long the loop waits when no frame can run (paused, minimised).
 constexpr uint32_t kIdleWaitMs = 50;
 // How often a playing video is looked at.
 constexpr uint32_t kVideoPollMs = 5;
 
-// "DirectInput set-up error%n" (the %n is shown as it stands).
-constexpr char kInputFailText[] = "DirectInput \xAA\xEC\xA9\x6C\xA4\xC6\xBF\xF9\xBB\x7E%n";
-// "!!! Attention !!!"
-constexpr char kDiskCaption[] = "!!! \xAA\x60\xB7\x4E !!!";
-// "Not enough disk space for play,\nmake sure at least %dM are free."
-constexpr char kDiskText[] =
-    "\xB9\x43\xC0\xB8\xB9\x4C\xB5\x7B\xA4\xA4,\xBA\xCF\xBA\xD0\xAA\xC5\xB6\xA1\xA4\xA3\xA8\xAC\n"
-    "\xBD\xD0\xBD\x54\xBB\x7B\xA6\xDC\xA4\xD6\xB3\xD1\xBE\x6C %dM\xBA\xCF\xBA\xD0\xAA\xC5\xB6\xA1.";
-
 void RequestClose() { PostMessage(kWmClose, 0, 0); }
-
-// Warns when the disk may fill up during play; start-up goes on.
-void CheckFreeDisk() {
-    uint32_t cachedBytes = gShellHooks.resetMapCache ? gShellHooks.resetMapCache(1) : 0;
-    uint32_t cachedMB = (cachedBytes + 0xFFFFFu) >> 20;
-    uint32_t need = gMapCacheMB - cachedMB + kDiskReserveMB;
-    if (need >= GetFreeDiskMB()) ErrorBox(kDiskCaption, kDiskText, static_cast<int>(need));
-}
 
 // How long the loop may wait before it has work again.
 uint32_t IdleWait() {
@@ -70,6 +53,9 @@ void IdlePass() {
             if (gShellHooks.serviceVideo) gShellHooks.serviceVideo();
         } else if (gMinimized == 0) {
             GameFrame();
+            // The frame has presented: pictures the cache let go of during
+            // it are no longer held by anyone.
+            ReleaseRetiredTswPictures();
         }
     } else if (gAppActive == 1 && !gPauseBannerShown) {
         // The banner is drawn once when the pause starts (and again after
@@ -81,66 +67,15 @@ void IdlePass() {
     if (uint32_t wait = IdleWait()) PlatWaitEvent(wait);
 }
 
-int RunLauncher() { return kLauncherNewGame; }
-
-int InitDirectX() {
-    if (gInput.InitDInput() != 0) {
-        PlatMessageBox(kInputFailText, kGameTitle, kMsgButtonsOk);
-        SendMessage(kWmDestroy, 0, 0);
-        return 0;
-    }
-    if (gDisplay.InitDDraw(kGameTitle, kModeFullScreen, kScreenWidth, kScreenHeight, 16))
-        gBackBuffer = gDisplay.CreateOffSurface(kScreenWidth, kScreenHeight);
-    if (!gBackBuffer) {
-        gGameMode |= kModeQuit;
-        PlatMessageBox("KYV3", "DDraw init Failed.", kMsgButtonsOk);
-        SendMessage(kWmDestroy, 0, 0);
-        return 0;
-    }
-    gAppActive = 1;
-    return 1;
-}
-
-int InitGame() {
-    gMinimized = 0;
-    gStoryClockTick = 0;
-    PlatShowCursor(false);
-    if (!InitDirectX()) return 0;
-    gInput.SetMouseSpeed(2.0);
-    gInput.SetMousePos(320, 240);
-    if (!InitDrawKernel(gBackBuffer, static_cast<int>(gDisplay.PixelFormatCode()))) {
-        PlatMessageBox("KYV3", "DrawKernel init Failed.", kMsgButtonsOk);
-        SendMessage(kWmDestroy, 0, 0);
-        return 0;
-    }
-    CheckFreeDisk();
-    if (gShellHooks.setCacheDirtyFlag) gShellHooks.setCacheDirtyFlag();
-    LockSurface(gBackBuffer, &gBackPixels, nullptr);
-    UnlockSurface(gBackBuffer);
-    if (gShellHooks.makeFonts) gShellHooks.makeFonts();
-    gDialogUnit = 11;
-    SetFrameInterval(kFrameMs);
-    if (gShellHooks.initGameData) gShellHooks.initGameData();
-    InitMenu();
-    // The game set-up: from here a game is in play.
-    SetFlag(kFlagGameInPlay);
-    gMenuRequest = kTitleRequest;
-    return 1;
-}
-
-int OnStartGame() {
-    InitGame();
-    return 1;
-}
-
 void OnStartUpMessage() {
+    PlayLauncherSound(kLauncherSoundStart);
     SetDefaultKeys();
     SetupEnvironment();
     ClearFlag(kFlagTimedTalkRunning);
     if (AnySaveExists()) SetFlag(kFlagTimedTalkRunning);
     switch (RunLauncher()) {
     case kLauncherContinue:
-        OnStartGame();
+        if (!OnStartGame()) break;
         gMenuRequest = 0;
         gSaveLoadKind = 3;
         gSaveLoadMode = 3;
@@ -211,6 +146,9 @@ void ResetShell() {
     ResetStoryFlags();
     gMemoryBudget = 0;
     gRequestClose = nullptr;
+    ResetGameStart();
+    ResetLauncher();
     ResetDrawKernel();
     ResetTextFonts();
+    ResetTswPacks();
 }

@@ -19,14 +19,9 @@ int WinMain(const char* commandLine);
 // The command line of argv (arguments joined by blanks).
 int GameMain(int argc, char** argv);
 
-// The launcher; for now the player always starts a new game.
-int RunLauncher();
-// WM_USER+4: settings, launcher and the start of the game.
+// WM_USER+4: the start sound, settings, the launcher (shell/launcher.h) and
+// the start of the game (shell/game_start.h).
 void OnStartUpMessage();
-// The start of a game after the launcher; 1 on success.
-int OnStartGame();
-int InitGame();
-int InitDirectX();
 
 // The message loop; returns the code of the quit message.
 int MessageLoop();

@@ -15,6 +15,7 @@
 #include "base/errorbox.h"
 #include "base/settings.h"
 #include "platform/headless/headless.h"
+#include "shell/launcher.h"
 #include "shell/winmain.h"
 
 class InstallFolder {
@@ -55,6 +56,21 @@ private:
     static int Remove(const char* path, const struct stat*, int, FTW*) { return std::remove(path); }
     std::string path_;
 };
+
+// Scripts the player's choice in the launcher: the mouse moves onto the
+// zone after the first frame, the left button goes down on the next and up
+// after it. The launcher's pointer starts at the centre of its picture.
+inline void QueueLauncherChoice(int zone, uint32_t firstFrame = 1) {
+    const ZonePlace& z = kZonePlaces[zone];
+    PlatMouseState m{};
+    m.x = z.left + 56 - 320;
+    m.y = z.top + 20 - 240;
+    HeadlessQueueMouse(m, firstFrame);
+    m.button[0] = 0x80;
+    HeadlessQueueMouse(m, firstFrame + 1);
+    m.button[0] = 0;
+    HeadlessQueueMouse(m, firstFrame + 2);
+}
 
 class ShellTest : public ::testing::Test {
 protected:

@@ -1,5 +1,5 @@
-// The whole start through WinMain on the headless back-end (the launcher
-// always starts a new game): one copy only, the installer's call, the paced
+// The whole start through WinMain on the headless back-end (the player
+// picks new game in the launcher): one copy only, the installer's call, the paced
 // loop and a clean end.
 #include "shell_fixture.h"
 
@@ -43,7 +43,13 @@ protected:
         gSlowFrame = 0;
         gShellHooks.keyUpdate = RecordFrame;
         gShellHooks.releaseGame = CountRelease;
+        // The databases are the world's; these runs are about the shell.
+        gShellHooks.openDataBases = nullptr;
+        QueueLauncherChoice(kZoneNewGame);
+        WriteRoleDataBase();
     }
+    // A role database with a head and a small image.
+    void WriteRoleDataBase() { install.Write("maps.dat", std::vector<uint8_t>(600, 0)); }
     void TearDown() override {
         ASSERT_EQ(chdir(home_), 0);
         ShellTest::TearDown();
@@ -158,6 +164,8 @@ TEST_F(DiskWarningTest, WarnsWhenTheCacheBudgetAndReserveDoNotFit) {
         ResetShell();
         gShellHooks.keyUpdate = RecordFrame;
         gShellHooks.releaseGame = CountRelease;
+        gShellHooks.openDataBases = nullptr;
+        QueueLauncherChoice(kZoneNewGame);
         gQuitAfter = 1;
         gFrameTicks.clear();
         HeadlessSetFreeDiskSpace(c.freeMB << 20);
