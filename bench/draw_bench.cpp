@@ -9,8 +9,12 @@
 #include <SDL.h>
 #include <benchmark/benchmark.h>
 
-#include <cstring>
+#include <cstdio>
+#include <map>
+#include <string>
 #include <vector>
+
+#include <cstring>
 
 #include "base/memory.h"
 #include "draw/colour_ops.h"
@@ -228,12 +232,61 @@ void Register() {
     benchmark::RegisterBenchmark("Tiles16/sdl_keyed", BM_SdlTiles, true);
 }
 
+// Keeps every run's time so the ratios can be printed after the table.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
+                times_[run.benchmark_name()] = run.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    // Each renderer beside memcpy of the same bytes and beside SDL2's blit of
+    // the same work; "x" is how many times longer than the baseline it takes.
+    void PrintRatios() const {
+        struct Pair { const char* mine; const char* sdl; };
+        static const Pair kPairs[] = {
+            {"copy", "sdl_keyed_rle"}, {"copy_mirrored", "sdl_keyed_rle"}, {"additive", "sdl_additive"},
+            {"alpha_map", "sdl_alpha"}, {"tint", nullptr},                 {"level8", "sdl_alpha"},
+            {"raw_keyed", "sdl_keyed"}, {"raw_level8", "sdl_alpha"},
+        };
+        std::printf("\n%-30s %12s %12s\n", "ratios (time / baseline)", "/ memcpy", "/ SDL2");
+        for (const char* group : {"Sprite96x128/", "Screen640x480/"})
+            for (const Pair& p : kPairs) PrintRow(group, p.mine, p.sdl);
+        PrintRow("Tiles16/", "copy", "sdl");
+        PrintRow("Tiles16/", "keyed", "sdl_keyed");
+    }
+
+private:
+    void PrintRow(const std::string& group, const char* mine, const char* sdl) const {
+        const double* t = Find(group + mine);
+        if (!t) return;
+        const double* m = Find(group + "memcpy");
+        const double* b = sdl ? Find(group + sdl) : nullptr;
+        std::printf("%-30s %11.2fx ", (group + mine).c_str(), m ? *t / *m : 0.0);
+        if (b)
+            std::printf("%11.2fx  (%s)\n", *t / *b, sdl);
+        else
+            std::printf("%12s\n", "-");
+    }
+
+    const double* Find(const std::string& name) const {
+        auto it = times_.find(name);
+        return it == times_.end() ? nullptr : &it->second;
+    }
+
+    std::map<std::string, double> times_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
     Register();
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatios();
     benchmark::Shutdown();
     return 0;
 }
