@@ -47,6 +47,8 @@ bool cSoundBank::OpenSoundPack(const char* folder) {
         lastError_ = kPackOpenFailed;
         return false;
     }
+    packSize_ = pack_.GetSize();
+    if (packSize_ == kFileInvalid) packSize_ = 0;
     index_.assign(kSoundCount, SoundIndexEntry{});
     static_assert(kSoundCount == kPackRecordCount, "one index entry per pack record");
     std::vector<PackRecord> records(kPackRecordCount);
@@ -104,6 +106,7 @@ bool cSoundBank::OpenSound(const char* folder) {
 
 void cSoundBank::FreeSoundIndex() {
     index_.clear();
+    packSize_ = 0;
     pack_.Close();
 }
 
@@ -140,6 +143,9 @@ std::vector<uint8_t> cSoundBank::LoadSound(int id) {
     if (size == 0) return {};
     if (kind != kKindWholeFile && kind != kKindHeaderless) return {}; // the pack makes no other kinds
     if (kind == kKindHeaderless && size < kHeaderlessHeadSize) return {};
+    // A record that runs past the end of the pack is refused before its
+    // size (up to 64 MB) is allocated.
+    if (uint64_t(e->offset) + size > packSize_) return {};
     std::vector<uint8_t> data(size);
     if (!ReadPackBytes(pack_, e->offset, data.data(), size)) return {};
     if (kind == kKindWholeFile) return data;
@@ -170,8 +176,10 @@ void cSoundBank::ReleaseSoundData(int id) {
 
 int cSoundBank::PlayBankSound(const void* data, int id, int volume, int pan, int loops, uint32_t size) {
     if (!IsUsable() || id == 0 || data) return 0;
+    // A full pool drops the sound before anything is read for it.
+    if (free_.empty()) return 0;
     std::vector<uint8_t> bytes = LoadSound(id);
-    if (bytes.empty() || free_.empty()) return 0;
+    if (bytes.empty()) return 0;
     SampleNode node = free_.back();
     free_.pop_back();
     PlatVoiceInit(node.voice);
@@ -262,13 +270,21 @@ void StartMiles(const char* folder) {
     (void)gMilesSystem;
 }
 
-void PlaySfx(int id, int level) { gSoundBank.PlayBankSound(nullptr, id, level * 128 / kLevelSteps, 0, 1, 0); }
+namespace {
+// The level comes from the settings file unchecked; wide arithmetic keeps a
+// broken value from overflowing, and the volume clamp does the rest.
+int LevelVolume(int64_t full, int level) {
+    return static_cast<int>(std::clamp<int64_t>(full * level / kLevelSteps, -1, 128));
+}
+} // namespace
+
+void PlaySfx(int id, int level) { gSoundBank.PlayBankSound(nullptr, id, LevelVolume(128, level), 0, 1, 0); }
 
 bool PositionalMix(int dx, int dy, int level, int* volume, int* pan) {
     double squared = double(dx) * dx + double(dy) * dy;
     int distance = static_cast<int>(std::sqrt(squared));
     if (distance >= kHearingRange) return false;
-    *volume = (128 - distance * 128 / kHearingRange) * level / kLevelSteps;
+    *volume = LevelVolume(128 - distance * 128 / kHearingRange, level);
     // The sound is to the right when it lies right of the listener.
     *pan = -dx * 64 / kHearingRange;
     return true;
@@ -277,8 +293,13 @@ bool PositionalMix(int dx, int dy, int level, int* volume, int* pan) {
 void PlaySfxAt(int id, int x, int y) {
     int listenerX = 0, listenerY = 0;
     if (!gSfxListener || !gSfxListener(&listenerX, &listenerY)) return;
+    // Wide in the subtraction: a position from a broken script may lie at
+    // the far end of the int range, and a side that long is out of hearing.
+    int64_t dx = int64_t(listenerX) - x;
+    int64_t dy = int64_t(listenerY) - y;
+    if (dx <= -kHearingRange || dx >= kHearingRange || dy <= -kHearingRange || dy >= kHearingRange) return;
     int volume = 0, pan = 0;
-    if (!PositionalMix(listenerX - x, listenerY - y, static_cast<int>(gSfxVolume), &volume, &pan)) return;
+    if (!PositionalMix(int(dx), int(dy), static_cast<int>(gSfxVolume), &volume, &pan)) return;
     // Started at its level and place at once, so a play the pool refused
     // never changes a voice that is already sounding.
     gSoundBank.PlayBankSound(nullptr, id, volume, pan, 1, 0);

@@ -82,6 +82,7 @@ private:
     };
 
     cFile pack_;
+    uint64_t packSize_ = 0;
     AudioDriver driver_ = 0;
     bool open_ = false;
     bool enabled_ = false;

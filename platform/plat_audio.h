@@ -28,7 +28,7 @@ const char* PlatAudioDescription();
 const char* PlatAudioLastError();
 
 // Voices. Volume and pan run 0..127 (pan 0 left, 64 centre, 127 right);
-// a loop count of 0 repeats for ever, n plays n times.
+// a loop count of 0 repeats for ever, n plays n times (a negative one once).
 using PlatVoice = int;
 constexpr PlatVoice kPlatNoVoice = -1;
 

@@ -70,6 +70,10 @@ Stream* StreamAt(PlatStream s) {
     return &gMixer.streams[s];
 }
 
+// 0 loops for ever; a negative count from broken data plays once rather
+// than holding a voice for ever.
+int LoopCount(int loops) { return loops < 0 ? 1 : loops; }
+
 // One more pass of a sound that reached its end: true when it goes on.
 bool NextPass(int loops, int* playsLeft) {
     if (loops == 0) return true;
@@ -293,7 +297,7 @@ void PlatVoiceSetPan(PlatVoice voice, int pan) {
 void PlatVoiceSetLoopCount(PlatVoice voice, int loops) {
     AudioDeviceLock();
     if (Voice* v = VoiceAt(voice)) {
-        v->loops = std::max(0, loops);
+        v->loops = LoopCount(loops);
         v->playsLeft = v->loops;
     }
     AudioDeviceUnlock();
@@ -398,7 +402,7 @@ int PlatStreamVolume(PlatStream stream) {
 void PlatStreamSetLoopCount(PlatStream stream, int loops) {
     AudioDeviceLock();
     if (Stream* s = StreamAt(stream)) {
-        s->loops = std::max(0, loops);
+        s->loops = LoopCount(loops);
         s->playsLeft = s->loops;
     }
     AudioDeviceUnlock();

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "base/bytes.h"
 #include "base/settings.h"
+#include "draw/pack_file.h"
 #include "media_fixture.h"
 #include "platform/plat_audio.h"
 #include "tools/media_writer.h"
@@ -121,7 +124,9 @@ TEST_F(SoundBankTest, SeventeenthEffectIsDropped) {
     ASSERT_EQ(gSoundBank.SampleCount(), 16);
     for (int id = 1; id <= 16; ++id) PlaySfx(id, 6);
     EXPECT_EQ(gSoundBank.BusyCount(), 16);
+    uint32_t reads = gPackReadCount;
     PlaySfx(17, 6);
+    EXPECT_EQ(gPackReadCount, reads) << "a full pool reads nothing for the dropped sound";
     EXPECT_EQ(gSoundBank.BusyCount(), 16);
     EXPECT_EQ(gSoundBank.VoiceOf(17), -1);
     EXPECT_EQ(gSoundBank.Entry(17)->useCount, 0u);
@@ -276,6 +281,69 @@ TEST_F(SoundBankTest, BrokenSoundDataPlaysNothing) {
     for (int id : {70, 71, 72}) PlaySfx(id, 6);
     EXPECT_EQ(gSoundBank.BusyCount(), 0);
     EXPECT_EQ(gSoundBank.SampleCount(), 16) << "a refused sound gives its voice back";
+}
+
+TEST_F(SoundBankTest, RecordRunningPastThePackIsNotRead) {
+    std::vector<uint8_t> pack = BuildSoundPack({{1, ToneWave(), kSoundKindWholeFile}});
+    const uint32_t end = uint32_t(pack.size());
+    const struct {
+        uint32_t size, offset;
+    } cases[] = {{0x3FFFFFF, 28 + 44 * 3000}, {100, end}, {2, end - 1}, {0x3FFFFFF, 0xFFFFFFF0u}};
+    ByteWriter w(pack);
+    int id = 10;
+    for (const auto& c : cases) {
+        const size_t record = 28 + 44 * size_t(id - 1);
+        w.putU32At(record + 20, c.size);
+        w.putU32At(record + 24, c.offset);
+        w.putU32At(record + 32, kSoundKindWholeFile);
+        ++id;
+    }
+    Put("all.snd", pack);
+    ASSERT_TRUE(gSoundBank.OpenSound(Folder().c_str()));
+    uint32_t reads = gPackReadCount;
+    for (int i = 10; i < id; ++i) {
+        EXPECT_TRUE(gSoundBank.LoadSound(i).empty()) << i;
+        PlaySfx(i, 6);
+    }
+    EXPECT_EQ(gPackReadCount, reads);
+    EXPECT_EQ(gSoundBank.BusyCount(), 0);
+    PlaySfx(1, 6);
+    EXPECT_EQ(gSoundBank.BusyCount(), 1) << "the last byte of the pack is still in reach";
+}
+
+TEST_F(SoundBankTest, BrokenLevelsAndFarPositionsStayInRange) {
+    OpenBank();
+    const struct {
+        int level;
+        int volume;
+    } levels[] = {{INT_MAX, 127}, {INT_MIN, 0}, {-5, 0}, {12, 127}, {20000000, 127}};
+    int id = 2;
+    for (const auto& c : levels) {
+        PlaySfx(id, c.level);
+        EXPECT_EQ(PlatVoiceVolume(gSoundBank.VoiceOf(id)), c.volume) << c.level;
+        id += 2;
+    }
+    StopAllSfx();
+
+    gSfxVolume = 100000000; // a settings file with garbage in the level
+    ListenerAt::x = 1000;
+    ListenerAt::y = 1000;
+    gSfxListener = &ListenerAt::Where;
+    PlaySfxAt(2, 1100, 1000);
+    EXPECT_EQ(PlatVoiceVolume(gSoundBank.VoiceOf(2)), 127);
+    for (int far : {INT_MIN, INT_MAX}) {
+        PlaySfxAt(4, far, 1000);
+        PlaySfxAt(4, 1000, far);
+    }
+    EXPECT_EQ(gSoundBank.VoiceOf(4), -1);
+}
+
+TEST_F(SoundBankTest, NegativeLoopCountPlaysOnce) {
+    OpenBank();
+    gSoundBank.PlayBankSound(nullptr, 2, 100, 0, -1, 0);
+    HeadlessAdvanceClock(250);
+    gSoundBank.UpdateSounds();
+    EXPECT_EQ(gSoundBank.BusyCount(), 0);
 }
 
 } // namespace
