@@ -118,7 +118,7 @@ public:
 
     // Patches values already written; false when they would not fit.
     bool putU8At(size_t pos, uint8_t v) {
-        if (pos + 1 > out_.size()) return false;
+        if (pos >= out_.size()) return false;
         out_[pos] = v;
         return true;
     }

@@ -6,6 +6,7 @@
 
 #include "base/bytes.h"
 #include "base/errorbox.h"
+#include "base/settings.h"
 
 namespace {
 
@@ -31,7 +32,9 @@ const char* ChooseMode(const char* name, uint32_t disposition, uint32_t access, 
         *mode = write ? kPlatOpenReadWrite : kPlatOpenRead;
         return nullptr;
     case kOpenAlways:
-        *mode = kPlatOpenAlways;
+        // Reading a file that is there must not need write access: data on
+        // a disc or in a folder the player cannot write still opens.
+        *mode = write || !PlatPathExists(name) ? kPlatOpenAlways : kPlatOpenRead;
         return nullptr;
     case kTruncateExisting:
         if (!PlatPathExists(name)) return kFileMissing;
@@ -78,9 +81,12 @@ int cFile::Open(const char* name, uint32_t disposition, uint32_t access) {
 int cFile::Close() {
     if (mapping_ && !CloseMapping()) return 0;
     if (!IsOpen()) return 1;
-    if (!PlatFileClose(handle_)) return FailFromPlatform();
+    // The system lets go of the descriptor even when closing reports an
+    // error; keeping it would close whatever file reuses the number later.
+    const bool closed = PlatFileClose(handle_);
     handle_ = kPlatNoFile;
     name_.clear();
+    if (!closed) return FailFromPlatform();
     std::memset(errorText_, 0, sizeof errorText_);
     return 1;
 }
@@ -291,11 +297,11 @@ int NameTextMissing(int n, char* buffer) {
 
 } // namespace
 
-int ReadNameText(const char* installPath, int n, int size, char* buffer, const char* terminator) {
+int ReadNameText(int n, int size, char* buffer, const char* terminator) {
     if (!buffer || size < 1) return 0;
     buffer[0] = 0;
     if (n < 0) return NameTextMissing(n, buffer);
-    const std::string path = std::string(installPath ? installPath : "") + "namex.dat";
+    const std::string path = std::string(gInstallPath) + "namex.dat";
     // Only an existing file: opening to read must never create an empty one.
     cFile file;
     if (!file.Open(path.c_str(), kOpenExisting, kGenericRead)) return NameTextMissing(n, buffer);

@@ -98,8 +98,7 @@ bool IndexedRecordPos(const uint8_t* file, size_t fileSize, size_t tablePos, uin
 // The same over an open file.
 bool IndexedRecordPos(cFile& file, uint32_t tablePos, uint32_t n, uint32_t* recordPos);
 
-// Name n of "namex.dat" in installPath (ends with a separator, or empty):
-// up to size - 1 bytes of the text before the terminator, always ended by a
-// zero byte. Returns the text's length; 0 (empty text) when the file or the
-// name is missing.
-int ReadNameText(const char* installPath, int n, int size, char* buffer, const char* terminator);
+// Name n of gInstallPath + "namex.dat": up to size - 1 bytes of the text
+// before the terminator, always ended by a zero byte. Returns the text's
+// length; 0 (empty text, one error box) when the file or the name is missing.
+int ReadNameText(int n, int size, char* buffer, const char* terminator);

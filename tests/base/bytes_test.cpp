@@ -64,3 +64,16 @@ TEST(ByteWriter, WritesAndPatchesLittleEndian) {
     EXPECT_EQ(r.u32(), 0x11223344u);
     EXPECT_EQ(r.u16(), 0xBEEF);
 }
+
+TEST(ByteWriter, PatchesPastTheEndAreRefused) {
+    std::vector<uint8_t> out(4, 0);
+    ByteWriter w(out);
+    const size_t far = SIZE_MAX; // a position that wraps when a size is added
+    for (size_t pos : {size_t(4), far - 1, far}) {
+        EXPECT_FALSE(w.putU8At(pos, 1)) << pos;
+        EXPECT_FALSE(w.putU16At(pos, 1)) << pos;
+        EXPECT_FALSE(w.putU32At(pos, 1)) << pos;
+        EXPECT_FALSE(w.putBytesAt(pos, "ab", 2)) << pos;
+    }
+    EXPECT_EQ(out, std::vector<uint8_t>(4, 0));
+}

@@ -1,8 +1,11 @@
 #include "base/file.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -10,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "base/settings.h"
 #include "platform/headless/headless.h"
 #include "tools/indexed_writer.h"
 #include "tools/namex_writer.h"
@@ -131,6 +135,44 @@ TEST_F(FileTest, DispositionsDecideCreation) {
     EXPECT_EQ(f.GetSize(), 0u);
 }
 
+TEST_F(FileTest, OpenAlwaysForReadingLeavesAnExistingFileAlone) {
+    Put("data.bin", {1, 2, 3});
+    cFile f;
+    ASSERT_EQ(f.Open(Path("data.bin").c_str(), kOpenAlways, kGenericRead), 1);
+    EXPECT_EQ(f.GetSize(), 3u);
+    EXPECT_EQ(f.WriteByte(9), 0); // read access only
+    uint8_t b = 0;
+    EXPECT_EQ(f.SeekSet(0), 1u);
+    EXPECT_EQ(f.ReadByte(&b), 1);
+    EXPECT_EQ(b, 1);
+    // A missing file is still made.
+    ASSERT_EQ(f.Open(Path("new.bin").c_str(), kOpenAlways, kGenericRead), 1);
+    EXPECT_TRUE(fs::exists(dir_ / "new.bin"));
+}
+
+// Closing lets go of the descriptor even when the system reports an error,
+// so a later close never hits another file that reuses the number.
+TEST_F(FileTest, FailedCloseDoesNotCloseTheNextFileWithThatNumber) {
+    Put("a.bin", {1});
+    Put("b.bin", {2});
+    const int probe = ::open(Path("b.bin").c_str(), O_RDONLY);
+    ASSERT_GE(probe, 0);
+    ::close(probe); // the lowest free number: the one cFile gets next
+    {
+        cFile f;
+        ASSERT_EQ(f.Open(Path("a.bin").c_str(), kOpenExisting, kGenericRead), 1);
+        ::close(probe); // taken away behind the object's back
+        EXPECT_EQ(f.Close(), 0);
+        EXPECT_STRNE(f.GetErrorText(), "");
+        EXPECT_FALSE(f.IsOpen());
+        const int other = ::open(Path("b.bin").c_str(), O_RDONLY);
+        ASSERT_EQ(other, probe);
+        EXPECT_EQ(f.Close(), 1);
+    }
+    EXPECT_NE(::fcntl(probe, F_GETFD), -1); // still open after the object is gone
+    ::close(probe);
+}
+
 TEST_F(FileTest, OpeningAgainClosesTheFirstFile) {
     Put("x.bin", {1});
     Put("y.bin", {1, 2});
@@ -190,8 +232,19 @@ TEST_F(FileTest, IndexedRecordPositionsAreChecked) {
     EXPECT_FALSE(IndexedRecordPos(bad.data(), bad.size(), 512, 0, &pos));
 }
 
-// namex.dat: names 0..2 with their "%Q" ends.
-class NameTextTest : public FileTest {};
+// namex.dat is read from the install folder.
+class NameTextTest : public FileTest {
+protected:
+    void SetUp() override {
+        FileTest::SetUp();
+        ResetSettings();
+        std::snprintf(gInstallPath, sizeof gInstallPath, "%s", Folder().c_str());
+    }
+    void TearDown() override {
+        ResetSettings();
+        FileTest::TearDown();
+    }
+};
 
 TEST_F(NameTextTest, ReadsNamesUpToTheTerminator) {
     ASSERT_TRUE(WriteNamex(Folder(), {"\xA7\x41\xA6\x6E", "Li", ""}));
@@ -202,7 +255,7 @@ TEST_F(NameTextTest, ReadsNamesUpToTheTerminator) {
     } cases[] = {{0, "\xA7\x41\xA6\x6E"}, {1, "Li"}, {2, ""}};
     for (const Case& c : cases) {
         std::memset(buffer, 'x', sizeof buffer);
-        EXPECT_EQ(ReadNameText(Folder().c_str(), c.n, 32, buffer, "%Q"), int(std::strlen(c.want)));
+        EXPECT_EQ(ReadNameText(c.n, 32, buffer, "%Q"), int(std::strlen(c.want)));
         EXPECT_STREQ(buffer, c.want);
     }
     EXPECT_TRUE(HeadlessMessageBoxes().empty());
@@ -210,7 +263,7 @@ TEST_F(NameTextTest, ReadsNamesUpToTheTerminator) {
 
 TEST_F(NameTextTest, MissingFileIsNotCreated) {
     char buffer[32] = "old";
-    EXPECT_EQ(ReadNameText(Folder().c_str(), 0, 32, buffer, "%Q"), 0);
+    EXPECT_EQ(ReadNameText(0, 32, buffer, "%Q"), 0);
     EXPECT_STREQ(buffer, "");
     EXPECT_FALSE(fs::exists(dir_ / "namex.dat"));
     EXPECT_EQ(HeadlessMessageBoxes().size(), 1u);
@@ -219,14 +272,14 @@ TEST_F(NameTextTest, MissingFileIsNotCreated) {
 TEST_F(NameTextTest, BadIndexOrOffsetGivesEmptyText) {
     ASSERT_TRUE(WriteNamex(Folder(), {"A"}));
     char buffer[32] = "old";
-    EXPECT_EQ(ReadNameText(Folder().c_str(), 5, 32, buffer, "%Q"), 0);
+    EXPECT_EQ(ReadNameText(5, 32, buffer, "%Q"), 0);
     EXPECT_STREQ(buffer, "");
-    EXPECT_EQ(ReadNameText(Folder().c_str(), -1, 32, buffer, "%Q"), 0);
+    EXPECT_EQ(ReadNameText(-1, 32, buffer, "%Q"), 0);
     std::vector<uint8_t> bad = BuildNamex({"A"});
     bad[512] = 0x00;
     bad[513] = 0x10; // offset 4096: past the end
     Put("namex.dat", bad);
-    EXPECT_EQ(ReadNameText(Folder().c_str(), 0, 32, buffer, "%Q"), 0);
+    EXPECT_EQ(ReadNameText(0, 32, buffer, "%Q"), 0);
     EXPECT_STREQ(buffer, "");
 }
 
@@ -238,7 +291,7 @@ TEST_F(NameTextTest, TextWithoutTerminatorIsCutAndEnded) {
     Put("namex.dat", BuildIndexedData({}, {std::vector<uint8_t>(longName.begin(), longName.end())}));
     char buffer[32];
     std::memset(buffer, 'x', sizeof buffer);
-    EXPECT_EQ(ReadNameText(Folder().c_str(), 0, 32, buffer, "%Q"), 30);
+    EXPECT_EQ(ReadNameText(0, 32, buffer, "%Q"), 30);
     EXPECT_EQ(buffer[30], 0);
 }
 
