@@ -19,6 +19,11 @@ namespace {
 constexpr int kIoBufferSize = 4096;
 // A run of broken packets this long means the data is not sound at all.
 constexpr int kMaxBadPackets = 64;
+// No real sound is sampled this slowly; a broken head that claims it would
+// turn each source sample into thousands of output frames.
+constexpr int kMinSourceRate = 1000;
+// Longest whole sound held in memory, so a broken file cannot take all of it.
+constexpr int kMaxWholeSoundSeconds = 600;
 
 std::string AvErrorText(int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -108,7 +113,7 @@ bool cAudioDecoder::OpenContext(const char* url, const AVInputFormat* formatHint
     if (rc < 0) return Fail("bad sound parameters", rc);
     rc = avcodec_open2(codec_, codec, nullptr);
     if (rc < 0) return Fail("cannot open the sound decoder", rc);
-    if (codec_->sample_rate <= 0) return Fail("sound without a rate", 0);
+    if (codec_->sample_rate < kMinSourceRate) return Fail("sound rate out of range", 0);
     packet_ = av_packet_alloc();
     frame_ = av_frame_alloc();
     if (!packet_ || !frame_) return Fail("out of memory", 0);
@@ -265,6 +270,10 @@ bool DecodeWholeSound(const void* data, size_t size, const char* formatHint, int
             return false;
         }
         if (got == 0) break;
+        if (out->size() / 2 + size_t(got) > size_t(rate) * kMaxWholeSoundSeconds) {
+            if (error) *error = "the sound is too long";
+            return false;
+        }
         out->insert(out->end(), chunk, chunk + got * 2);
     }
     if (out->empty()) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "base/bytes.h"
 #include "media_fixture.h"
 #include "platform/plat_audio.h"
 #include "tools/media_writer.h"
@@ -205,6 +206,21 @@ TEST_F(MusicTest, GarbageAndTruncatedFilesDoNotHoldTheMusicUp) {
     gMusic.PlayMusic(1, 2, 1);
     EXPECT_EQ(Started(1000), (std::vector<uint32_t>{2}));
     EXPECT_TRUE(gMusic.IsMusicTrackDone());
+}
+
+TEST_F(MusicTest, TrackWithABrokenRateIsPassedOver) {
+    std::vector<uint8_t> slow = BuildWaveFile(ToneSamples(440, 500, 22050, 2, 9000), 22050, 2);
+    ByteWriter w(slow);
+    w.putU32At(24, 10);     // samples a second
+    w.putU32At(28, 10 * 4); // bytes a second
+    Put("slow.wav", slow);
+    gMusic.QueueTrack(Path("slow.wav").c_str(), 1, 0, 1);
+    gMusic.QueueTrack(Track("b.wav", 3000).c_str(), 2, 1, 1);
+    gMusic.PlayMusic(1, 1, 1);
+    Frame();
+    EXPECT_EQ(gStreamPlayer.BusyCount(), 0);
+    Frame();
+    EXPECT_EQ(gStreamPlayer.GetFirstStreamId(), 2u);
 }
 
 TEST_F(MusicTest, SequenceTrackEndsAtOnce) {

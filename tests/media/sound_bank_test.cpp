@@ -346,4 +346,17 @@ TEST_F(SoundBankTest, NegativeLoopCountPlaysOnce) {
     EXPECT_EQ(gSoundBank.BusyCount(), 0);
 }
 
+TEST_F(SoundBankTest, SoundWithABrokenRateIsRefused) {
+    std::vector<uint8_t> slow = HeaderlessWave(ToneWave());
+    ByteWriter w(slow);
+    w.putU32At(4, 10);      // samples a second
+    w.putU32At(8, 10 * 4);  // bytes a second
+    OpenBank({{80, slow, kSoundKindHeaderless}});
+    PlaySfx(80, 6);
+    EXPECT_EQ(gSoundBank.BusyCount(), 0);
+    EXPECT_EQ(gSoundBank.SampleCount(), 16) << "the refused sound gives its voice back";
+    PlaySfx(2, 6);
+    EXPECT_EQ(gSoundBank.BusyCount(), 1);
+}
+
 } // namespace
