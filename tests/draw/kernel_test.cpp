@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "draw/raw_render.h"
+#include "draw/span_render.h"
 #include "draw_test_util.h"
 
 using namespace drawtest;
@@ -144,6 +146,40 @@ TEST_F(Kernel, ZeroSizedFramesAndNullPicturesDrawNothing) {
     gCurPic = nullptr;
     DrawPic(12, 12, 6, 5, 0);
     EXPECT_EQ(t.Pixels(), before);
+}
+
+// Which renderer sits in which slot: the even slot plain, the odd mirrored,
+// +2 flipped where a mode has a flipped twin, +64 for raw frames. Slots of
+// the scaled, 32 to 48 and zoom renderers are theirs to check.
+TEST_F(Kernel, BlendTableHoldsEachRendererInItsSlots) {
+    ASSERT_EQ(InitDrawKernel(nullptr, kFormat555), 1);
+    const struct {
+        int slot;
+        BlendFn fn;
+    } kFilled[] = {
+        {0, RenderSpanMode0},   {2, RenderSpanMode0},   {1, RenderSpanMode1},   {3, RenderSpanMode1},
+        {4, RenderSpanMode4},   {5, RenderSpanMode5},   {8, RenderSpanMode8},   {9, RenderSpanMode9},
+        {16, RenderSpanMode16}, {17, RenderSpanMode17}, {20, RenderSpanMode20}, {22, RenderSpanMode20},
+        {21, RenderSpanMode21}, {23, RenderSpanMode21}, {24, RenderSpanMode24}, {25, RenderSpanMode25},
+        {28, RenderSpanMode28}, {64, RenderSpanMode64}, {65, RenderSpanMode65}, {68, RenderSpanMode68},
+        {69, RenderSpanMode69}, {72, RenderSpanMode72}, {84, RenderSpanMode84},
+    };
+    const BlendFn empty = gBlendTable[127];
+    ASSERT_NE(empty, nullptr);
+    for (const auto& f : kFilled) {
+        EXPECT_EQ(gBlendTable[f.slot], f.fn) << "slot " << f.slot;
+        EXPECT_NE(f.fn, empty);
+    }
+    auto filled = [&](int slot) {
+        for (const auto& f : kFilled)
+            if (f.slot == slot) return true;
+        return false;
+    };
+    auto othersOwn = [](int slot) { return (slot >= 12 && slot <= 15) || (slot >= 32 && slot <= 51); };
+    for (int slot = 0; slot < kFirstExtendedSlot; ++slot) {
+        if (filled(slot) || othersOwn(slot)) continue;
+        EXPECT_EQ(gBlendTable[slot], empty) << "slot " << slot << " should be empty";
+    }
 }
 
 int gRecorded;

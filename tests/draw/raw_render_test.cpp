@@ -111,6 +111,22 @@ TEST_P(RawRender, GradientFadesOneColourDownTheRows) {
     }
 }
 
+// An 8-bit frame names its gradient colour by its first index.
+TEST_P(RawRender, GradientOfAnEightBitFrameTakesItsColourFromTheTable) {
+    const int layout = GetParam();
+    Target t(layout);
+    std::vector<uint16_t> table(256, 0);
+    table[5] = ToLayout(layout, Stored({3, 29, 17}));
+    const std::vector<uint8_t> frame(4 * 16, 5);
+    for (int y = 12; y < 12 + 16; ++y)
+        for (int x = 15; x < 19; ++x) t.Expect(x, y) = RefLevel(layout, table[5], t.Expect(x, y), 15 - (y - 12) / 2);
+    gColourTable = table.data();
+    gCurPic = frame.data();
+    DrawPic(15, 12, 4, 16, 8);
+    gColourTable = nullptr;
+    EXPECT_TRUE(t.Matches());
+}
+
 INSTANTIATE_TEST_SUITE_P(Layouts, RawRender, ::testing::Values(kFormat555, kFormat556, kFormat565, kFormat655));
 
 }  // namespace

@@ -250,4 +250,19 @@ TEST_F(Rle, HitTestsFindLiteralPixelsOnly) {
     EXPECT_EQ(HitTestRleImage(&frame, 101, 53, 100, 50), 0);
 }
 
+TEST_F(Rle, HitTestOfAnEightBitFrameGivesTheIndexByte) {
+    std::vector<uint8_t> data = RleWriter(5, 1, 8).Row().Literal8({7, 200, 9}).Shadow(1).Literal8({4}).Finish();
+    PicFrame frame{data.data(), nullptr, nullptr, 5, 1, static_cast<uint32_t>(data.size())};
+    const struct {
+        int x;
+        bool hit;
+        uint16_t pixel;
+    } kCases[] = {{0, true, 7}, {1, true, 200}, {2, true, 9}, {3, false, 0}, {4, true, 4}};
+    for (const auto& c : kCases) {
+        uint16_t pixel = 0x5555;
+        EXPECT_EQ(HitTestFrame(&frame, c.x, 0, &pixel), c.hit) << c.x;
+        EXPECT_EQ(pixel, c.pixel) << c.x;
+    }
+}
+
 }  // namespace

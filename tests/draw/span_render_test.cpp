@@ -363,10 +363,12 @@ TEST(SpanRenderModes, RowStepOrPitchPerMode) {
         bool byRowStep;
     } kCases[] = {
         {RenderSpanMode0, true},   {RenderSpanMode1, true},   {RenderSpanMode4, false}, {RenderSpanMode5, false},
-        {RenderSpanMode16, false}, {RenderSpanMode17, false}, {RenderSpanMode20, true}, {RenderSpanMode21, true},
-        {RenderSpanMode24, false}, {RenderSpanMode25, false}, {RenderSpanMode28, false},
+        {RenderSpanMode8, false},  {RenderSpanMode9, false},  {RenderSpanMode16, false}, {RenderSpanMode17, false},
+        {RenderSpanMode20, true},  {RenderSpanMode21, true},  {RenderSpanMode24, false}, {RenderSpanMode25, false},
+        {RenderSpanMode28, false},
     };
     const Frame f = MakeFrame({Stored({31, 0, 0}), Stored({0, 0, 31})}, 1, 2);
+    const std::vector<uint8_t> opaqueMap(2, 60);  // modes 8 and 9: level 15, a copy
     for (const auto& c : kCases) {
         Target t(kFormat555);
         const std::vector<uint8_t> screen = f.Screen();
@@ -376,7 +378,7 @@ TEST(SpanRenderModes, RowStepOrPitchPerMode) {
         gRowStep = -gScreenPitch;
         gTintRed = 5;
         gAlphaLevel = 15;
-        c.fn(20, 16, 1, 2, nullptr);
+        c.fn(20, 16, 1, 2, opaqueMap.data());
         EXPECT_NE(t.At(20, c.byRowStep ? 15 : 17), 0) << (c.byRowStep ? "row step" : "pitch");
         EXPECT_EQ(t.At(20, c.byRowStep ? 17 : 15), 0);
     }
@@ -448,6 +450,7 @@ TEST(SpanRenderWave, ShiftedRowsStayInsideTheClip) {
             gWavePhase = phase;
             gWaveIndex = 15;
             Draw(f, c.mode, c.params, Target::kClipLeft, 2);
+            EXPECT_EQ(gWavePhase, (phase + 4) % 132) << "every walk with a wave moves the phase on";
             if ((c.mode & ~1) == 28 || (c.mode & ~1) == 24) {
                 // Only the guards are checked for these.
                 for (int y = 0; y < Target::kHeight; ++y)
