@@ -214,8 +214,8 @@ void RestartStream(ActRecord* r, uint32_t keep) {
     r->spareByte = 0;
     r->alpha = 0;
     r->light = 0;
-    for (uint16_t& c : r->colour) c = 0;
-    for (uint16_t& t : r->tint) t = 0;
+    for (int16_t& c : r->colour) c = 0;
+    for (int16_t& t : r->tint) t = 0;
     r->loopCount = 0;
     r->loopFirst = r->loopLast = 0;
     r->done = 0;
@@ -295,13 +295,13 @@ void RunCommand(StepReader& in, uint16_t word) {
     case kActAT: if (take(1)) r->events = op[0]; break;
     case kActAX: if (take(1)) r->hitX = op[0]; break;
     case kActAY: if (take(1)) r->hitY = op[0]; break;
-    case kActCR: if (take(2)) r->colour[0] = op[0], r->colour2[0] = op[1]; break;
-    case kActCG: if (take(2)) r->colour[1] = op[0], r->colour2[1] = op[1]; break;
-    case kActCB: if (take(2)) r->colour[2] = op[0], r->colour2[2] = op[1]; break;
+    case kActCR: if (take(2)) r->colour[0] = int16_t(op[0]), r->colour2[0] = int16_t(op[1]); break;
+    case kActCG: if (take(2)) r->colour[1] = int16_t(op[0]), r->colour2[1] = int16_t(op[1]); break;
+    case kActCB: if (take(2)) r->colour[2] = int16_t(op[0]), r->colour2[2] = int16_t(op[1]); break;
     case kActCL: r->colour2[0] = r->colour2[1] = r->colour2[2] = 0; break;
     case kActFL:
         if (take(7)) {
-            for (int i = 0; i < 7; ++i) r->tint[i] = op[i];
+            for (int i = 0; i < 7; ++i) r->tint[i] = int16_t(op[i]);
         }
         break;
     case kActGS:
@@ -319,9 +319,9 @@ void RunCommand(StepReader& in, uint16_t word) {
         break;
     case kActNO: r->drawFlags &= ~1u; break;
     case kActOA: if (take(1)) r->groupValue = op[0]; break;
-    case kActOX: if (take(1)) r->move[0] = op[0]; break;
-    case kActOY: if (take(1)) r->move[1] = op[0]; break;
-    case kActRO: if (take(1)) r->move[2] = op[0]; break;
+    case kActOX: if (take(1)) r->move[0] = int16_t(op[0]); break;
+    case kActOY: if (take(1)) r->move[1] = int16_t(op[0]); break;
+    case kActRO: if (take(1)) r->move[2] = int16_t(op[0]); break;
     case kActPA:
         if (take(1)) {
             r->picFrame = op[0];

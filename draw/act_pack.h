@@ -58,13 +58,14 @@ struct ActRecord {
     uint16_t groupValue;  // "OA"; cleared when a command group starts
     uint16_t soundId;     // "WV": the owner plays it and sets it to 0
     uint16_t events;      // "AT": event flags; the owner clears what it handled
+    // Offsets and colour steps are signed words: a stream stores -4 as 0xFFFC.
     int16_t zoomX, zoomY; // "SC"
-    uint16_t move[3];     // "OX", "OY", "RO": the move words
+    int16_t move[3];      // "OX", "OY", "RO": the move words
     uint16_t light;       // "LD"
-    uint16_t colour[3];   // "CR" "CG" "CB": blend colour words
-    uint16_t colour2[3];  // their second operands; "CL" clears them
+    int16_t colour[3];    // "CR" "CG" "CB": blend colour offsets
+    int16_t colour2[3];   // their second operands; "CL" clears them
     uint16_t hitX, hitY;  // "AX", "AY": the hit point
-    uint16_t tint[7];     // "FL": start r g b, end r g b, frames
+    int16_t tint[7];      // "FL": start r g b, end r g b, frames
     uint16_t loopCount;   // kActLoop* bits
     uint8_t loopFirst, loopLast; // "LP"
     uint8_t valueTW;      // "TW"

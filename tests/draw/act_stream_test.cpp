@@ -170,6 +170,24 @@ TEST_F(ActStreamTest, CommandsFillTheirFields) {
     EXPECT_EQ(r.stepWord, 0x0305);
 }
 
+TEST_F(ActStreamTest, OffsetsAndColourStepsAreSignedWords) {
+    // A red flash falling back from -31 over 8 frames, drawn 10 pixels left
+    // of and 4 above the target, in a colour darkened by 4 and then 8.
+    PutStreams({"FL 0xFFE1 0 0 0 0 0xFFF0 8 OX 0xFFF6 OY 0xFFFC RO 3 CR 0xFFFC 0xFFF8 CB 0x7FFF 0x8000 SC 0xFF00 ED"});
+    ActRecord r = Fresh();
+    ASSERT_EQ(TakeActData(&r), 1);
+    const int tint[7] = {-31, 0, 0, 0, 0, -16, 8};
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(r.tint[i], tint[i]) << i;
+    EXPECT_EQ(r.move[0], -10);
+    EXPECT_EQ(r.move[1], -4);
+    EXPECT_EQ(r.move[2], 3);
+    EXPECT_EQ(r.colour[0], -4);
+    EXPECT_EQ(r.colour2[0], -8);
+    EXPECT_EQ(r.colour[2], 32767);
+    EXPECT_EQ(r.colour2[2], -32768);
+    EXPECT_EQ(r.zoomX, -256);
+}
+
 TEST_F(ActStreamTest, SoundAndEventsLatchUntilTheOwnerClearsThem) {
     PutStreams({"SD 0 WV 44 AT 1 OA 9 PA 1 ED PA 2 ED"});
     ActRecord r = Fresh();
