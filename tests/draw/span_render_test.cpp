@@ -283,17 +283,21 @@ TEST(SpanRenderModes, AdditiveLightSaturatesWithoutCarry) {
 
 TEST(SpanRenderModes, TintModeClearsRedAndIsANoOpWithoutTints) {
     for (int layout : {kFormat555, kFormat565}) {
+      for (int mode : {16, 17}) {
+        SCOPED_TRACE(mode);
         Target t(layout);
         const Frame f = MakeFrame({Stored({1, 2, 3}), Stored({4, 5, 6})}, 2, 1);
-        const uint16_t before = t.At(16, 16);
+        const std::vector<uint16_t> before = t.Pixels();
+        const uint16_t under = t.At(16, 16);
         gWaveIndex = 3;
-        Draw(f, 16, {}, 16, 16);
-        EXPECT_EQ(t.At(16, 16), before);
+        Draw(f, mode, {}, 16, 16);
+        EXPECT_EQ(t.Pixels(), before);
         EXPECT_EQ(gWavePhase, 0) << "a tint draw without tints walks nothing";
         gWaveIndex = 0;
-        Draw(f, 16, {-31, 0, 0, 0, {}}, 16, 16);
-        const Rgb b = Split(layout, before);
+        Draw(f, mode, {-31, 0, 0, 0, {}}, 16, 16);
+        const Rgb b = Split(layout, under);
         EXPECT_EQ(t.At(16, 16), Join(layout, {0, b.g, b.b}));
+      }
     }
 }
 
