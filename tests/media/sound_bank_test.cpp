@@ -359,4 +359,36 @@ TEST_F(SoundBankTest, SoundWithABrokenRateIsRefused) {
     EXPECT_EQ(gSoundBank.BusyCount(), 1);
 }
 
+TEST_F(SoundBankTest, DamagedHeadsNeverBreakPlay) {
+    // Every byte of a wave's head set to each of a few bad values, as a
+    // whole file and as a kind-0 record: each plays or is refused, and the
+    // pool stays whole.
+    const std::vector<uint8_t> wave = ToneWave(440, 60);
+    std::vector<SoundEntrySpec> extra;
+    int id = 100;
+    for (size_t at = 0; at < 44; ++at) {
+        for (uint8_t bad : {uint8_t(0x00), uint8_t(0x7F), uint8_t(0xFF)}) {
+            std::vector<uint8_t> broken = wave;
+            broken[at] = bad;
+            extra.push_back({id++, broken, kSoundKindWholeFile});
+            if (at >= 20) {
+                std::vector<uint8_t> record = HeaderlessWave(wave);
+                record[at - 20] = bad;
+                extra.push_back({id++, record, kSoundKindHeaderless});
+            }
+        }
+    }
+    OpenBank(extra);
+    for (int i = 100; i < id; ++i) {
+        PlaySfx(i, 6);
+        HeadlessAdvanceClock(35);
+        gSoundBank.UpdateSounds();
+        if (gSoundBank.BusyCount() == gSoundBank.SampleCount()) StopAllSfx();
+    }
+    HeadlessAdvanceClock(60000);
+    gSoundBank.UpdateSounds();
+    EXPECT_EQ(gSoundBank.BusyCount(), 0);
+    EXPECT_EQ(gSoundBank.SampleCount(), 16);
+}
+
 } // namespace
