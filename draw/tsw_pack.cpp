@@ -88,7 +88,9 @@ bool PrepareRleFrame(PicFrame* pic, const uint16_t* palette) {
 }
 
 // Raw rows: 16-bit pixels are converted in place; 8-bit indices get their own
-// copy of the entry's palette in the screen's layout.
+// copy of the entry's palette in the screen's layout. The palette lies in the
+// same block behind the indices, so freeing the data frees it too: callers
+// that keep a direct read free one block, whatever the frame's depth.
 bool PrepareRawFrame(PicFrame* pic, int depth, const uint16_t* palette) {
     const uint64_t pixels = uint64_t(pic->width) * pic->height;
     if (pixels == 0 || pixels * uint64_t(depth / 8) > pic->size) return false;
@@ -96,11 +98,16 @@ bool PrepareRawFrame(PicFrame* pic, int depth, const uint16_t* palette) {
         ToScreenFormat(reinterpret_cast<uint16_t*>(pic->data), int(pixels));
         return true;
     }
-    uint16_t* colours = static_cast<uint16_t*>(AllocZero(int(kPaletteBytes)));
-    if (!colours) return false;
+    const uint32_t paletteAt = (pic->size + 3u) & ~3u;
+    uint8_t* block = static_cast<uint8_t*>(AllocZero(int(paletteAt + kPaletteBytes)));
+    if (!block) return false;
+    std::memcpy(block, pic->data, pic->size);
+    uint16_t* colours = reinterpret_cast<uint16_t*>(block + paletteAt);
     std::memcpy(colours, palette, kPaletteBytes);
     ToScreenFormat(colours, 256);
-    pic->extra = colours;
+    FreeMem(pic->data);
+    pic->data = block;
+    pic->size = paletteAt + kPaletteBytes;  // the cache counts the whole block
     pic->palette = colours;
     return true;
 }

@@ -56,14 +56,15 @@ void OpenTswPacks();
 void CloseTswPacks();
 
 // Frame `frame` of picture `number` through the cache, or null. Raw 8-bit
-// frames come with their own palette, in the screen's layout, in `palette`
-// (also `extra`, which owns it); every other frame has no palette.
+// frames come with their own palette, in the screen's layout: `palette`
+// points behind the indices in the same data block (`size` counts both);
+// every other frame has no palette. `extra` is never used.
 PicFrame* GetTswPicture(uint16_t number, uint16_t frame);
 // The cached frame (now the most recently used), or null; never reads.
 PicFrame* PeekTswPicture(uint16_t number, uint16_t frame);
 // Reads past the cache into out and returns out; the caller frees out->data
-// and out->extra with FreeMem. Null, with out cleared, when the picture
-// cannot be read.
+// (one block, palette included) with FreeMem. Null, with out cleared, when
+// the picture cannot be read.
 PicFrame* GetTswPictureDirect(PicFrame* out, uint16_t number, uint16_t frame);
 // Frees every cached and retired picture and both read buffers.
 void ClearTswCache();

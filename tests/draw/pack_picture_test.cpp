@@ -402,6 +402,32 @@ TEST_F(PackPictureTest, DirectReadsBelongToTheCaller) {
     FreeMem(out.extra);
 }
 
+TEST_F(PackPictureTest, ADirectRawEightBitFrameIsOneBlockWithItsPalette) {
+    // Callers that keep a direct read free its data block and nothing else;
+    // the sanitizer build's leak check holds them to it.
+    std::vector<uint16_t> colours(256, 0);
+    colours[7] = 0x7C00;
+    PutPack(3, std::vector<TswEntryData>{{1, 8, colours, {{{7, 7, 7}, 3, 1}}}});
+    UseFormat(kFormat565);
+    OpenTswPacks();
+    PicFrame out;
+    ASSERT_EQ(GetTswPictureDirect(&out, 9001, 0), &out);
+    EXPECT_EQ(out.extra, nullptr);
+    ASSERT_NE(out.palette, nullptr);
+    const uint8_t* palette = reinterpret_cast<const uint8_t*>(out.palette);
+    EXPECT_GE(palette, out.data + 3);
+    EXPECT_LE(palette + 512, out.data + out.size);
+    EXPECT_EQ(out.data[2], 7);
+    EXPECT_EQ(out.palette[7], 0xF800);
+    FreeMem(out.data);
+
+    // Cached, the palette counts in the cache's bytes.
+    const PicFrame* cached = GetTswPicture(9001, 0);
+    ASSERT_NE(cached, nullptr);
+    EXPECT_EQ(gTswCache.total, cached->size);
+    EXPECT_GE(cached->size, 3u + 512u);
+}
+
 TEST_F(PackPictureTest, ClearingEmptiesCacheAndBuffers) {
     PutPack(3, std::vector<TswEntryData>{Entry16(1, {Raw16(3, 2, 0)}), Entry16(2, {Raw16(3, 2, 0)})});
     OpenTswPacks();
