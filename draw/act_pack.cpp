@@ -50,7 +50,6 @@ struct ActPackState {
     uint16_t counts[kActBuckets] = {};
     uint32_t total = 0;
     uint32_t limit = kActStartLimit;
-    bool cacheOn = false;
     bool zoomAll = false;
     // The cache-off mode keeps only the entry of the last step.
     uint8_t* direct = nullptr;
@@ -159,7 +158,7 @@ bool FetchActStream(int32_t act, int64_t index, ActStream* out) {
     if (act <= 0 || !PackSlotOf(uint32_t(act), &pack, &record)) return false;
     const uint8_t* data = nullptr;
     uint32_t length = 0;
-    const bool found = gActPacks.cacheOn ? CachedActEntry(act, &data, &length)
+    const bool found = gActCacheOn ? CachedActEntry(act, &data, &length)
                                          : DirectActEntry(act, &data, &length);
     return found && FindActStream(data, length, index, out);
 }
@@ -414,6 +413,7 @@ int DrawRecord(ActRecord* r, int x, int y, uint32_t keep, uint32_t add) {
 } // namespace
 
 ActZoomSourceFn gActZoomSource = nullptr;
+bool gActCacheOn = false;
 
 int DrawActData(ActRecord* r, int x, int y) {
     if (!r) return 0;
@@ -465,7 +465,7 @@ int TakeActData(ActRecord* r) {
     return 1;
 }
 
-void SetActCacheEnabled(int on) { gActPacks.cacheOn = on != 0; }
+void SetActCacheEnabled(int on) { gActCacheOn = on != 0; }
 void SetActCacheLimit(uint32_t bytes) { gActPacks.limit = bytes; }
 void SetActZoomAll(int on) { gActPacks.zoomAll = on != 0; }
 uint32_t GetActCacheTotal() { return gActPacks.total; }
@@ -499,7 +499,7 @@ void ReleaseActCache() {
 void ResetActPacks() {
     ReleaseActCache();
     gActPacks.limit = kActStartLimit;
-    gActPacks.cacheOn = false;
+    gActCacheOn = false;
     gActPacks.zoomAll = false;
     gActPacks.reportedCount = 0;
     gActPacks.reportedNext = 0;

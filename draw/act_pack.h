@@ -101,6 +101,9 @@ bool FindActStream(const uint8_t* data, uint32_t length, int64_t i, ActStream* o
 // The address of stream i, or null.
 const uint8_t* GetActFrame(const uint8_t* data, int i, uint32_t length);
 
+// Entries go through the act cache while this is on (the game switches it on
+// once at start-up); off, every step reads its entry again.
+extern bool gActCacheOn;
 void SetActCacheEnabled(int on);
 void SetActCacheLimit(uint32_t bytes);
 void SetActZoomAll(int on);

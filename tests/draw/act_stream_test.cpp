@@ -427,6 +427,7 @@ TEST_F(ActStreamTest, EntriesAreReadOnceThroughTheCache) {
 
     // With the cache off every step reads the entry again.
     SetActCacheEnabled(0);
+    EXPECT_FALSE(gActCacheOn);
     ASSERT_EQ(TakeActData(&r), 1);
     EXPECT_EQ(gPackReadCount, reads + 1);
 }
