@@ -386,10 +386,15 @@ void ReportMissingStream(const ActRecord* r) {
     ErrorBox(kDrawActCaption, kDrawActFormat, r->act, r->qq, r->dir);
 }
 
-// Draws one picture frame; a raw 8-bit frame through its own palette.
+// Draws one picture frame; a raw 8-bit frame through its own palette. The
+// run-length bit comes from the picture, not from the caller's flags: a
+// record keeps that bit across acts, and raw rows read as runs would send
+// the renderer past the frame.
 void DrawPictureFrame(uint16_t number, uint16_t frame, int x, int y, uint32_t flags, int alpha) {
     const PicFrame* pic = GetTswPicture(number, frame);
     if (!pic || !pic->data) return;
+    const bool runs = !pic->palette && pic->size >= 2 && LoadU16(pic->data) == kRleMagic;
+    flags = runs ? (flags | kFlagRle) : (flags & ~kFlagRle);
     const uint16_t* table = gColourTable;
     if (pic->palette) gColourTable = pic->palette;
     gCurPic = pic->data;

@@ -30,7 +30,17 @@ protected:
         uint8_t* block = EncodeRle(kStored.data(), &size, kW, kH, 16);
         std::vector<uint8_t> frame(block, block + size);
         FreeMem(block);
-        Put("all_sys.tsw", BuildTswPack({{45, 16, {}, {{frame, kW, kH}}}}));
+        // Pictures 9047 and 9048 hold the same colours as raw rows: 16-bit
+        // pixels, and 8-bit indices 10..15 through a palette.
+        std::vector<uint16_t> palette(256, 0);
+        std::vector<uint8_t> indices;
+        for (size_t i = 0; i < kStored.size(); ++i) {
+            palette[10 + i] = kStored[i];
+            indices.push_back(uint8_t(10 + i));
+        }
+        Put("all_sys.tsw", BuildTswPack({{45, 16, {}, {{frame, kW, kH}}},
+                                         {47, 16, {}, {{RawFrameBytes16(kStored), kW, kH}}},
+                                         {48, 8, palette, {{indices, kW, kH}}}}));
         ASSERT_NE(MakePackPath(Folder().c_str()), nullptr);
     }
     // Opens the picture packs once the target has set the screen's layout.
@@ -75,6 +85,41 @@ TEST_F(ActDrawTest, FlagsVariantKeepsOnlyMirrorFlipAndTheRunLengthBit) {
     EXPECT_EQ(r.drawFlags, 0x05u);
     ExpectPicture(t, 12, 12, true);
     EXPECT_TRUE(t.Matches());
+}
+
+// The run-length bit of a record's flags outlives a restart, so it may
+// still be set from an earlier act when the picture shown now is raw rows
+// (or clear for a run-length one): the picture itself decides how it is read.
+struct KindCase {
+    const char* what;
+    int qq;
+    uint32_t recordFlags;
+};
+
+const KindCase kKindCases[] = {
+    {"raw 16-bit rows under a run-length bit", 0, 0x80000000u},
+    {"raw 8-bit rows under a run-length bit", 1, 0x80000000u},
+    {"run-length frame without the bit", 2, 0},
+    {"raw 16-bit rows without the bit", 0, 0},
+};
+
+TEST_F(ActDrawTest, ThePictureDecidesWhetherItIsReadAsRuns) {
+    for (const KindCase& c : kKindCases) {
+        SCOPED_TRACE(c.what);
+        ResetActPacks();
+        SetActCacheEnabled(1);
+        PutStreams({"RF 9047 PA 0 ED", "RF 9048 PA 0 ED", "RF 9045 PA 0 ED"});
+        Target t(kLayout);
+        Open();
+        ActRecord r = Record(c.qq);
+        r.drawFlags = c.recordFlags;
+        EXPECT_EQ(DrawActData(&r, 20, 14), 1);
+        EXPECT_EQ(r.drawFlags, c.recordFlags);
+        ExpectPicture(t, 20, 14, false);
+        EXPECT_TRUE(t.Matches());
+        ResetTswPacks();
+        ASSERT_NE(MakePackPath(Folder().c_str()), nullptr);
+    }
 }
 
 TEST_F(ActDrawTest, APictureDrawnWithoutARecord) {
