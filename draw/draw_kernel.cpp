@@ -263,8 +263,11 @@ int SetClip(int32_t left, int32_t top, int32_t right, int32_t bottom) {
 }
 
 void DrawPic(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t flags, const void* extra) {
-    // An 8-bit raw frame may be a single byte: only 16-bit data is peeked at.
-    if (gCurPic && !gColourTable && LoadU16(gCurPic) == gRleMagic) flags |= kFlagRle;
+    // A 16-bit picture says itself whether it is run-length data: a caller's
+    // stale run-length bit on a raw frame would walk its pixels as runs. An
+    // 8-bit raw frame may be a single byte, so only 16-bit data is peeked at.
+    if (gCurPic && !gColourTable)
+        flags = LoadU16(gCurPic) == gRleMagic ? (flags | kFlagRle) : (flags & ~kFlagRle);
     const uint32_t extended = flags & kExtendedBits;
     if (extended >= kFirstExtendedSlot) {
         // Slots past the table (stray high bits) draw nothing.

@@ -45,7 +45,7 @@ inline void StoreU16(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
 struct PicFrame {
     uint8_t* data;      // an RlePic, or raw rows of 16-bit pixels or 8-bit indices
     void* extra;        // a second owned block; none for pack pictures
-    uint16_t* palette;  // 256 stored colours of an 8-bit entry, or null
+    uint16_t* palette;  // 256 screen colours of an 8-bit entry (converted at load), or null
     uint16_t width;
     uint16_t height;
     uint32_t size;      // bytes of the data block

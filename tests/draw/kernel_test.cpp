@@ -134,6 +134,22 @@ TEST_F(Kernel, FramesOutsideTheClipDrawNothingAndStillSpendTheParameters) {
     }
 }
 
+TEST_F(Kernel, TheFrameDecidesWhetherItIsDrawnAsRuns) {
+    // A raw frame passed with a stale run-length bit draws as the raw frame it
+    // is, never as runs read out of its pixels.
+    Target t(kFormat565);
+    const std::vector<uint16_t> background = t.Pixels();
+    std::vector<uint16_t> raw(4 * 6, 0x1234);
+    gCurPic = reinterpret_cast<const uint8_t*>(raw.data());
+    DrawPic(12, 12, 4, 6, 0);
+    const std::vector<uint16_t> plain = t.Pixels();
+    ASSERT_NE(plain, background);
+    t.Restore(background);
+    gCurPic = reinterpret_cast<const uint8_t*>(raw.data());
+    DrawPic(12, 12, 4, 6, 0x80000000u);
+    EXPECT_EQ(t.Pixels(), plain);
+}
+
 TEST_F(Kernel, ZeroSizedFramesAndNullPicturesDrawNothing) {
     Target t(kFormat555);
     const Frame f = SampleFrame(6, 5);
