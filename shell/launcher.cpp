@@ -214,9 +214,13 @@ int RunLauncher() {
         PlatDisplayPresent(frame.data(), kLauncherWidth * 2, kLauncherWidth, kLauncherHeight);
         PlatWaitEvent(kLauncherPassMs);
     }
-    PlatShowCursor(true);
-    PlatDisplayClose();
     CloseLauncherSound();
+    // A game that starts takes the window over for its display; only quit
+    // closes it here.
+    if (gLauncher.result == kLauncherQuit) {
+        PlatShowCursor(true);
+        PlatDisplayClose();
+    }
     return gLauncher.result;
 }
 

@@ -70,7 +70,8 @@ bool OpenUrl(const char* address);
 bool OpenReadme(const std::string& path);
 
 // Shows the launcher until the player chooses; returns 1 (continue), 2 (new
-// game) or 6 (quit). When its window cannot open, the game starts as for a
+// game) or 6 (quit). The window stays open for the game's display unless
+// the player quit. When its window cannot open, the game starts as for a
 // new game, and the display's own failure box tells why.
 int RunLauncher();
 

@@ -1,0 +1,86 @@
+// The sample install that make_sample writes reads back through the game's
+// own readers: pictures of every pack, the window picture, the animations,
+// the sound effects and the launcher's readme; a second run writes nothing.
+#include "shell_fixture.h"
+
+#include "draw/act_pack.h"
+#include "draw/tsw_pack.h"
+#include "media/sound_bank.h"
+
+#include <climits>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+// A command beside this test's folder in the build tree.
+std::string CommandPath(const char* name) {
+    char self[PATH_MAX] = {};
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return "";
+    std::string path(self, static_cast<size_t>(n));
+    path = path.substr(0, path.rfind('/'));  // .../tests
+    path = path.substr(0, path.rfind('/'));  // the build folder
+    return path + "/" + name;
+}
+
+std::string RunCommand(const std::string& command) {
+    std::string out;
+    FILE* p = popen(command.c_str(), "r");
+    if (p == nullptr) return out;
+    char buf[256];
+    while (fgets(buf, sizeof buf, p) != nullptr) out += buf;
+    pclose(p);
+    return out;
+}
+
+class SampleInstallTest : public ShellTest {
+protected:
+    void TearDown() override {
+        ResetTswPacks();
+        ResetActPacks();
+        ResetSoundBank();
+        ShellTest::TearDown();
+    }
+};
+
+TEST_F(SampleInstallTest, EveryFileReadsBackAndASecondRunWritesNothing) {
+    std::string tool = CommandPath("make_sample");
+    if (access(tool.c_str(), X_OK) != 0) GTEST_SKIP() << "no command at " << tool;
+    std::string first = RunCommand("'" + tool + "' '" + install.Path() + "'");
+    EXPECT_NE(first.find("16 files written"), std::string::npos) << first;
+
+    UseInstallFolder();
+    ASSERT_NE(MakePackPath(install.Path().c_str()), nullptr);
+    OpenTswPacks();
+    for (int pack = 0; pack < 6; ++pack) {
+        SCOPED_TRACE(pack);
+        uint16_t number = uint16_t(pack * 3000 + 1);
+        for (uint16_t f = 0; f < 4; ++f) {
+            PicFrame* pic = GetTswPicture(number, f);
+            ASSERT_NE(pic, nullptr) << "frame " << f;
+            EXPECT_EQ(pic->width, 64);
+        }
+        ActRecord r{};
+        r.act = number;
+        ASSERT_EQ(TakeActData(&r), 1);
+        EXPECT_EQ(r.picNumber, number);
+    }
+    for (uint16_t f = 0; f < 10; ++f) EXPECT_NE(GetTswPicture(9034, f), nullptr) << "window piece " << f;
+    EXPECT_EQ(GetTswPicture(9034, 10), nullptr);
+
+    ASSERT_TRUE(gSoundBank.OpenSound(gInstallPath) || gSoundBank.SampleCount() > 0);
+    for (int id = 1; id <= 10; ++id) {
+        std::vector<uint8_t> wave = gSoundBank.LoadSound(id);
+        ASSERT_GT(wave.size(), 44u) << "sound " << id;
+        EXPECT_EQ(std::string(wave.begin(), wave.begin() + 4), "RIFF");
+    }
+    EXPECT_TRUE(install.Exists("Readme.txt"));
+    EXPECT_TRUE(install.Exists("namex.dat"));
+    EXPECT_TRUE(install.Exists("Music/1.mp3") || install.Exists("Music/1.wav"));
+
+    std::string second = RunCommand("'" + tool + "' '" + install.Path() + "'");
+    EXPECT_NE(second.find("0 files written"), std::string::npos) << second;
+}
+
+} // namespace
