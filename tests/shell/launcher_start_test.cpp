@@ -15,6 +15,7 @@
 #include "world/game_buffers.h"
 #include "world/story_flags.h"
 
+#include <cstring>
 #include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -198,6 +199,28 @@ TEST_P(StartFailureTest, AFailedStepStopsTheStartWithItsBox) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EachStep, StartFailureTest, ::testing::Range(0, 7));
+
+TEST_F(StartTest, ColourTablesAreInTheScreensLayoutInBothHalves) {
+    WriteDataBases();
+    HeadlessSetLayout(kLayout565);
+    gShellHooks.initDrawKernel = nullptr; // the real kernel sets the screen's layout
+    ASSERT_EQ(OnStartGame(), 1);
+    for (int i = 0; i < kTextColourCount; ++i) {
+        SCOPED_TRACE(i);
+        uint32_t rgb = kTextColourRgb[i];
+        uint32_t r = (rgb & 0xFF) >> 3, g = ((rgb >> 8) & 0xFF) >> 3, b = ((rgb >> 16) & 0xFF) >> 3;
+        // 5-6-5, the stored green one bit up as the kernel converts art.
+        uint32_t expected = (r << 11) | (g << 6) | b;
+        EXPECT_EQ(gTextColours[i] & 0xFFFF, expected);
+        EXPECT_EQ(gTextColours[i] >> 16, expected);
+    }
+    for (int row = 0; row < kNickRows; ++row) {
+        for (int slot = 0; slot < kNickSlots; ++slot) {
+            EXPECT_EQ(std::strlen(NickName(row, slot)), 4u);
+            EXPECT_EQ(gNickNames[row][slot * kNickSlotBytes + kNickSlotBytes - 1], 0);
+        }
+    }
+}
 
 TEST_F(StartTest, AFailedContinueDoesNotOpenTheLoadScreen) {
     WriteSave("1.sav");
