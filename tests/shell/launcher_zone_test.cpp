@@ -120,6 +120,15 @@ TEST_F(LauncherTest, EachZoneDoesItsWork) {
     EXPECT_EQ(gLauncher.result, kLauncherQuit);
 }
 
+TEST_F(LauncherTest, AnAddressOfAnyLengthReachesTheOpenerWhole) {
+    // The old command line was built in 128 bytes; the address is now one
+    // argument of its own.
+    std::string address = "https://example.com/" + std::string(1000, 'a') + "?q=1;rm -rf x";
+    EXPECT_TRUE(OpenUrl(address.c_str()));
+    ASSERT_EQ(HeadlessOpenedUrls().size(), 1u);
+    EXPECT_EQ(HeadlessOpenedUrls()[0], address);
+}
+
 TEST_F(LauncherTest, AFailingOpenerLeavesTheLauncherAsItIs) {
     HeadlessSetOpenerWorks(false);
     Press(Centre(kZoneWebPage));
