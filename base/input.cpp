@@ -14,7 +14,8 @@ constexpr int32_t kScreenBottom = 479;
 // along when the pointer is pushed past an edge, so that it moves back at
 // once when the mouse turns.
 int32_t AxisPosition(int32_t raw, int32_t* ref, int32_t* base, int32_t speed, int32_t last) {
-    int64_t pos = static_cast<int64_t>(raw - *ref) * speed / 10 + *base;
+    // The raw counts grow without bound; their difference is taken wide.
+    int64_t pos = (static_cast<int64_t>(raw) - *ref) * speed / 10 + *base;
     if (pos < 0) {
         *ref = raw;
         *base = 0;
@@ -26,6 +27,13 @@ int32_t AxisPosition(int32_t raw, int32_t* ref, int32_t* base, int32_t speed, in
         return last;
     }
     return static_cast<int32_t>(pos);
+}
+
+int ButtonBits(const PlatMouseState& m) {
+    int buttons = 0;
+    if (m.button[0] & 0x80) buttons |= 1;
+    if (m.button[1] & 0x80) buttons |= 2;
+    return buttons;
 }
 
 int32_t ClampAxis(int32_t v, int32_t last) {
@@ -45,6 +53,7 @@ int cDINPUT::InitDInput() {
     refX_ = m.x;
     refY_ = m.y;
     baseX_ = baseY_ = lastX_ = lastY_ = 0;
+    pendingButtons_ = 0;
     return 0;
 }
 
@@ -73,9 +82,8 @@ int cDINPUT::ReadMouse(int32_t* x, int32_t* y) {
     PlatReadMouse(&m);
     lastX_ = *x = AxisPosition(m.x, &refX_, &baseX_, speed_, kScreenRight);
     lastY_ = *y = AxisPosition(m.y, &refY_, &baseY_, speed_, kScreenBottom);
-    int buttons = 0;
-    if (m.button[0] & 0x80) buttons |= 1;
-    if (m.button[1] & 0x80) buttons |= 2;
+    int buttons = ButtonBits(m) | pendingButtons_;
+    pendingButtons_ = 0;
     return buttons;
 }
 
@@ -84,6 +92,8 @@ void cDINPUT::SetMousePos(int32_t x, int32_t y) {
     // the base the wanted position, whatever the speed.
     PlatMouseState m{};
     PlatReadMouse(&m);
+    // A click the platform kept for the next read is not lost to this one.
+    pendingButtons_ |= ButtonBits(m);
     refX_ = m.x;
     refY_ = m.y;
     lastX_ = baseX_ = ClampAxis(x, kScreenRight);
@@ -117,6 +127,7 @@ void cDINPUT::Acquire() {
 void cDINPUT::ReleaseDInput() {
     open_ = false;
     acquired_ = false;
+    pendingButtons_ = 0;
     std::memset(keyState_, 0, sizeof keyState_);
 }
 

@@ -51,6 +51,7 @@ private:
     int32_t baseX_ = 0, baseY_ = 0;
     int32_t lastX_ = 0, lastY_ = 0; // the position last read
     int32_t speed_ = 10;
+    int pendingButtons_ = 0; // pressed while only the position was read
 };
 
 extern cDINPUT gInput;

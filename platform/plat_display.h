@@ -28,6 +28,8 @@ int PlatScreenHeight();
 // the frame could not be shown.
 bool PlatDisplayPresent(const uint16_t* pixels, int pitchBytes, int width, int height);
 void PlatDisplayToggleFullscreen();
+// Minimises the window (true) or brings it back (false).
+void PlatDisplayMinimise(bool minimise);
 bool PlatDisplayIsFullscreen();
 void PlatShowCursor(bool show);
 

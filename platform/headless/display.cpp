@@ -16,6 +16,9 @@ constexpr uint64_t kFnvPrime = 1099511628211ull;
 struct HeadlessDisplay {
     bool open = false;
     bool openFails = false;
+    bool presentFails = false;
+    uint32_t refusedPresents = 0;
+    bool minimised = false;
     std::string title;
     int width = 640;
     int height = 480;
@@ -61,6 +64,10 @@ int PlatScreenHeight() { return gHeadlessDisplay.height; }
 bool PlatDisplayPresent(const uint16_t* pixels, int pitchBytes, int width, int height) {
     HeadlessDisplay& d = gHeadlessDisplay;
     if (!d.open || pixels == nullptr || width != d.width || height != d.height || pitchBytes < width * 2) return false;
+    if (d.presentFails) {
+        ++d.refusedPresents;
+        return false;
+    }
     d.frame.resize(static_cast<size_t>(width) * height);
     const char* row = reinterpret_cast<const char*>(pixels);
     for (int y = 0; y < height; ++y, row += pitchBytes) {
@@ -76,6 +83,7 @@ bool PlatDisplayPresent(const uint16_t* pixels, int pitchBytes, int width, int h
 
 void PlatDisplayToggleFullscreen() { gHeadlessDisplay.fullscreen = !gHeadlessDisplay.fullscreen; }
 bool PlatDisplayIsFullscreen() { return gHeadlessDisplay.fullscreen; }
+void PlatDisplayMinimise(bool minimise) { gHeadlessDisplay.minimised = minimise; }
 void PlatShowCursor(bool show) { gHeadlessDisplay.cursorShown = show; }
 
 uint64_t HeadlessHashPixels(const uint16_t* pixels, int pitchBytes, int width, int height) {
@@ -94,6 +102,9 @@ uint64_t HeadlessHashPixels(const uint16_t* pixels, int pitchBytes, int width, i
 
 void HeadlessSetLayout(PlatPixelLayout layout) { gHeadlessDisplay.layout = layout; }
 void HeadlessSetDisplayOpenFails(bool fails) { gHeadlessDisplay.openFails = fails; }
+void HeadlessSetPresentFails(bool fails) { gHeadlessDisplay.presentFails = fails; }
+uint32_t HeadlessRefusedPresentCount() { return gHeadlessDisplay.refusedPresents; }
+bool HeadlessDisplayMinimised() { return gHeadlessDisplay.minimised; }
 const std::string& HeadlessWindowTitle() { return gHeadlessDisplay.title; }
 uint32_t HeadlessPresentCount() { return gHeadlessDisplay.presents; }
 uint32_t HeadlessFrame() { return gHeadlessDisplay.presents; }

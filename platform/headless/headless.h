@@ -60,6 +60,12 @@ void HeadlessResetSystem();
 void HeadlessSetLayout(PlatPixelLayout layout);
 // Makes the next PlatDisplayOpen calls fail.
 void HeadlessSetDisplayOpenFails(bool fails);
+// Makes every present fail (as a display that refuses frames) until cleared;
+// refused presents are counted.
+void HeadlessSetPresentFails(bool fails);
+uint32_t HeadlessRefusedPresentCount();
+// Whether the game last asked for its window minimised.
+bool HeadlessDisplayMinimised();
 const std::string& HeadlessWindowTitle();
 // Frames presented since the reset, the hash of the last one, and a hash
 // chained over all of them (equal runs give equal run hashes).
@@ -88,6 +94,7 @@ void HeadlessQueueEvent(const PlatEvent& event, uint32_t atFrame = kHeadlessNow)
 void HeadlessQueueKey(uint8_t code, bool down, uint32_t atFrame = kHeadlessNow);
 // The whole keyboard state is replaced.
 void HeadlessQueueKeyboard(const uint8_t state[256], uint32_t atFrame = kHeadlessNow);
-// The mouse's raw counts and buttons are replaced.
+// The mouse's raw counts and buttons are replaced. A button that goes down
+// reads as down at the next PlatReadMouse even when it went up again before.
 void HeadlessQueueMouse(const PlatMouseState& state, uint32_t atFrame = kHeadlessNow);
 void HeadlessResetInput();

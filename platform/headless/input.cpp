@@ -27,6 +27,9 @@ struct HeadlessInput {
     std::deque<PlatEvent> events;  // events whose frame has come
     uint8_t keys[256] = {};
     PlatMouseState mouse = {};
+    // Buttons that went down since the last read, as the real mouse keeps a
+    // click made between two reads.
+    uint8_t latched[2] = {};
 };
 HeadlessInput gHeadlessInput;
 
@@ -36,7 +39,10 @@ void Apply(const ScriptItem& item) {
     case ItemKind::Event: in.events.push_back(item.event); break;
     case ItemKind::Key: in.keys[item.code] = item.down ? 0x80 : 0x00; break;
     case ItemKind::Keyboard: std::memcpy(in.keys, item.keyboard, sizeof in.keys); break;
-    case ItemKind::Mouse: in.mouse = item.mouse; break;
+    case ItemKind::Mouse:
+        in.mouse = item.mouse;
+        for (int b = 0; b < 2; ++b) in.latched[b] |= item.mouse.button[b] & 0x80;
+        break;
     }
 }
 
@@ -93,7 +99,12 @@ void PlatReadKeyboard(uint8_t state[256]) {
 
 void PlatReadMouse(PlatMouseState* state) {
     CatchUp();
-    if (state != nullptr) *state = gHeadlessInput.mouse;
+    HeadlessInput& in = gHeadlessInput;
+    if (state != nullptr) {
+        *state = in.mouse;
+        for (int b = 0; b < 2; ++b) state->button[b] |= in.latched[b];
+    }
+    in.latched[0] = in.latched[1] = 0;
 }
 
 void PlatClearKeyboard() { std::memset(gHeadlessInput.keys, 0, sizeof gHeadlessInput.keys); }

@@ -18,9 +18,24 @@ struct SdlDisplay {
     bool fullscreen = false;
 };
 SdlDisplay gSdlDisplay;
+// What the game last asked of the pointer; kept while no window is open and
+// applied when one opens.
+bool gCursorShown = true;
+
+// Hiding the game's pointer also holds the mouse in relative mode, so its
+// movement keeps coming at the screen's edges, as the game's absolute mouse
+// expects. Only called while the window (and so SDL's video) is up.
+void ApplyCursor() {
+    SDL_bool hold = gCursorShown ? SDL_FALSE : SDL_TRUE;
+    if (SDL_SetRelativeMouseMode(hold) != 0) SDL_ShowCursor(gCursorShown ? SDL_ENABLE : SDL_DISABLE);
+}
 
 void DestroyDisplay() {
     SdlDisplay& d = gSdlDisplay;
+    if (d.window != nullptr) {
+        SDL_SetRelativeMouseMode(SDL_FALSE);
+        SdlInputDetach();
+    }
     if (d.texture != nullptr) SDL_DestroyTexture(d.texture);
     if (d.renderer != nullptr) SDL_DestroyRenderer(d.renderer);
     if (d.window != nullptr) SDL_DestroyWindow(d.window);
@@ -59,6 +74,8 @@ bool PlatDisplayOpen(const char* title, int width, int height, bool fullscreen) 
     d.height = height;
     d.fullscreen = fullscreen;
     SDL_SetRenderDrawColor(d.renderer, 0, 0, 0, 255);
+    SdlInputAttach();
+    if (!gCursorShown) ApplyCursor();
     return true;
 }
 
@@ -71,6 +88,13 @@ void PlatDisplayClose() {
 bool PlatDisplayIsOpen() { return gSdlDisplay.window != nullptr; }
 int PlatScreenWidth() { return gSdlDisplay.width; }
 int PlatScreenHeight() { return gSdlDisplay.height; }
+
+void SdlRepaint() {
+    SdlDisplay& d = gSdlDisplay;
+    if (d.texture == nullptr) return;
+    SDL_RenderClear(d.renderer);
+    if (SDL_RenderCopy(d.renderer, d.texture, nullptr, nullptr) == 0) SDL_RenderPresent(d.renderer);
+}
 
 bool PlatDisplayPresent(const uint16_t* pixels, int pitchBytes, int width, int height) {
     SdlDisplay& d = gSdlDisplay;
@@ -93,13 +117,19 @@ void PlatDisplayToggleFullscreen() {
 
 bool PlatDisplayIsFullscreen() { return gSdlDisplay.fullscreen; }
 
-// The game draws its own pointer. While it does, the system pointer is
-// hidden and the mouse is held by the window so its movement keeps coming
-// at the screen's edges, as the game's absolute mouse expects.
+void PlatDisplayMinimise(bool minimise) {
+    SDL_Window* w = gSdlDisplay.window;
+    if (w == nullptr) return;
+    if (minimise)
+        SDL_MinimizeWindow(w);
+    else
+        SDL_RestoreWindow(w);
+}
+
+// The game draws its own pointer. With no window, SDL's video may be shut
+// down and its pointer calls would crash: the wish is kept for the next
+// window.
 void PlatShowCursor(bool show) {
-    if (gSdlDisplay.window == nullptr) {
-        SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
-        return;
-    }
-    if (SDL_SetRelativeMouseMode(show ? SDL_FALSE : SDL_TRUE) != 0) SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+    gCursorShown = show;
+    if (gSdlDisplay.window != nullptr) ApplyCursor();
 }

@@ -3,6 +3,7 @@
 #include "platform/plat_display.h"
 #include "platform/plat_input.h"
 #include "platform/posix/posix.h"
+#include "platform/sdl/sdl_window.h"
 
 #include <SDL.h>
 
@@ -24,6 +25,7 @@ void TranslateWindowEvent(const SDL_WindowEvent& w) {
         break;
     case SDL_WINDOWEVENT_MINIMIZED: Push(kPlatEventMinimise, 1, 0); break;
     case SDL_WINDOWEVENT_RESTORED: Push(kPlatEventMinimise, 0, 0); break;
+    case SDL_WINDOWEVENT_EXPOSED: SdlRepaint(); break;
     default: break;
     }
 }
@@ -47,11 +49,15 @@ void Translate(const SDL_Event& e) {
     }
 }
 
+// Without a window SDL's event queue is shut down: only what was already
+// taken from it is handed out, and a wait is a plain sleep.
+bool EventsRun() { return SDL_WasInit(SDL_INIT_EVENTS) != 0; }
+
 } // namespace
 
 bool PlatPollEvent(PlatEvent* event) {
     SDL_Event e;
-    while (gPendingEvents.empty() && SDL_PollEvent(&e) != 0) Translate(e);
+    while (gPendingEvents.empty() && EventsRun() && SDL_PollEvent(&e) != 0) Translate(e);
     if (gPendingEvents.empty()) return false;
     if (event != nullptr) *event = gPendingEvents.front();
     gPendingEvents.pop_front();
@@ -60,5 +66,8 @@ bool PlatPollEvent(PlatEvent* event) {
 
 void PlatWaitEvent(uint32_t ms) {
     if (!gPendingEvents.empty()) return;
-    SDL_WaitEventTimeout(nullptr, static_cast<int>(ms));
+    if (EventsRun())
+        SDL_WaitEventTimeout(nullptr, static_cast<int>(ms));
+    else
+        SDL_Delay(ms);
 }

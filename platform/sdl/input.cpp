@@ -17,10 +17,34 @@ struct SdlInput {
     // Keys held when the keyboard was cleared stay forgotten until released.
     bool forgotten[SDL_NUM_SCANCODES] = {};
     PlatMouseState mouse = {};
+    // Buttons that went down since the last read: a click between two reads
+    // is not lost. Set by the watch on SDL's event queue as events arrive.
+    bool latched[2] = {};
+    bool watching = false;
 };
 SdlInput gSdlInput;
 
+int SDLCALL WatchButtons(void*, SDL_Event* e) {
+    if (e->type == SDL_MOUSEBUTTONDOWN) {
+        if (e->button.button == SDL_BUTTON_LEFT) gSdlInput.latched[0] = true;
+        if (e->button.button == SDL_BUTTON_RIGHT) gSdlInput.latched[1] = true;
+    }
+    return 1;
+}
+
 } // namespace
+
+void SdlInputAttach() {
+    if (gSdlInput.watching) return;
+    SDL_AddEventWatch(WatchButtons, nullptr);
+    gSdlInput.watching = true;
+}
+
+void SdlInputDetach() {
+    if (gSdlInput.watching) SDL_DelEventWatch(WatchButtons, nullptr);
+    gSdlInput.watching = false;
+    gSdlInput.latched[0] = gSdlInput.latched[1] = false;
+}
 
 void PlatReadKeyboard(uint8_t state[256]) {
     SDL_PumpEvents();
@@ -51,7 +75,8 @@ void PlatReadMouse(PlatMouseState* state) {
     PlatMouseState& m = gSdlInput.mouse;
     m.x += dx;
     m.y += dy;
-    m.button[0] = (buttons & SDL_BUTTON_LMASK) ? 0x80 : 0;
-    m.button[1] = (buttons & SDL_BUTTON_RMASK) ? 0x80 : 0;
+    m.button[0] = ((buttons & SDL_BUTTON_LMASK) || gSdlInput.latched[0]) ? 0x80 : 0;
+    m.button[1] = ((buttons & SDL_BUTTON_RMASK) || gSdlInput.latched[1]) ? 0x80 : 0;
+    gSdlInput.latched[0] = gSdlInput.latched[1] = false;
     if (state != nullptr) *state = m;
 }

@@ -18,7 +18,39 @@ uint32_t IconFlags(uint32_t style) {
     }
 }
 
+// While the game holds the mouse (relative mode, or a window grab) a box
+// cannot be clicked: the hold is let go while the box shows and taken again
+// after it closes.
+class MouseHoldPause {
+public:
+    MouseHoldPause() : window_(SdlGameWindow()) {
+        if (window_ == nullptr) return; // no window: SDL's video may be down
+        relative_ = SDL_GetRelativeMouseMode();
+        grabbed_ = SDL_GetWindowGrab(window_);
+        cursor_ = SDL_ShowCursor(SDL_QUERY);
+        if (relative_) SDL_SetRelativeMouseMode(SDL_FALSE);
+        if (grabbed_) SDL_SetWindowGrab(window_, SDL_FALSE);
+        SDL_ShowCursor(SDL_ENABLE);
+    }
+    ~MouseHoldPause() {
+        if (window_ == nullptr || window_ != SdlGameWindow()) return;
+        SDL_ShowCursor(cursor_);
+        if (grabbed_) SDL_SetWindowGrab(window_, SDL_TRUE);
+        if (relative_) SDL_SetRelativeMouseMode(SDL_TRUE);
+    }
+    MouseHoldPause(const MouseHoldPause&) = delete;
+    MouseHoldPause& operator=(const MouseHoldPause&) = delete;
+
+private:
+    SDL_Window* window_;
+    SDL_bool relative_ = SDL_FALSE;
+    SDL_bool grabbed_ = SDL_FALSE;
+    int cursor_ = SDL_ENABLE;
+};
+
 } // namespace
+
+int (*gSdlShowMessageBox)(const SDL_MessageBoxData* box, int* pressed) = SDL_ShowMessageBox;
 
 int PlatMessageBox(const char* text, const char* caption, uint32_t style) {
     std::string body = PosixBig5ToUtf8(text != nullptr ? text : "");
@@ -43,7 +75,12 @@ int PlatMessageBox(const char* text, const char* caption, uint32_t style) {
     box.buttons = buttons;
 
     int pressed = -1;
-    if (SDL_ShowMessageBox(&box, &pressed) != 0) {
+    int shown = 0;
+    {
+        MouseHoldPause pause;
+        shown = gSdlShowMessageBox(&box, &pressed);
+    }
+    if (shown != 0) {
         std::fprintf(stderr, "[%s] %s\n", title.c_str(), body.c_str());
         return results[0];
     }

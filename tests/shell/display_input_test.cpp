@@ -116,6 +116,26 @@ TEST_F(DisplayTest, BltShowsTheSourceOnScreen) {
     EXPECT_FALSE(display.Blt(back));
 }
 
+TEST_F(DisplayTest, RefusedPresentsAreTriedThriceThenDroppedWithOneBox) {
+    ASSERT_EQ(gDisplay.InitDDraw("KYV3", kModeFullScreen, 640, 480, 16), 1);
+    Surface* back = gDisplay.CreateOffSurface(640, 480);
+    HeadlessSetPresentFails(true);
+    for (int frame = 1; frame <= 3; ++frame) {
+        EXPECT_FALSE(gDisplay.Blt(back));
+        EXPECT_EQ(HeadlessRefusedPresentCount(), uint32_t(frame * kPresentTries));
+    }
+    ASSERT_EQ(HeadlessMessageBoxes().size(), 1u);
+    EXPECT_EQ(HeadlessMessageBoxes()[0].caption, "DirectDraw Present Error!!");
+    EXPECT_EQ(HeadlessMessageBoxes()[0].text, "DDERR_GENERIC ");
+    EXPECT_EQ(HeadlessPresentCount(), 0u);
+    // The display takes frames again: play goes on, no second box.
+    HeadlessSetPresentFails(false);
+    EXPECT_TRUE(gDisplay.Blt(back));
+    EXPECT_EQ(HeadlessPresentCount(), 1u);
+    EXPECT_EQ(HeadlessMessageBoxes().size(), 1u);
+    FreeSurface(back);
+}
+
 TEST_F(DisplayTest, ColourMatchGivesTheScreenValueOrNothing) {
     const struct {
         PlatPixelLayout layout;
@@ -201,6 +221,30 @@ TEST_F(InputTest, SetMousePosPlacesThePointerExactly) {
         EXPECT_EQ(x, c.outX) << c.inX;
         EXPECT_EQ(y, c.outY) << c.inY;
     }
+}
+
+TEST_F(InputTest, ClickBetweenTwoReadsIsKept) {
+    Mouse(1000, 2000, 1);
+    Mouse(1000, 2000, 0);
+    Mouse(1000, 2000, 2);
+    Mouse(1000, 2000, 0);
+    EXPECT_EQ(gInput.ReadMouse(&x, &y), 3);
+    EXPECT_EQ(gInput.ReadMouse(&x, &y), 0);
+    // Placing the pointer reads the mouse too, and must not eat the click.
+    Mouse(1000, 2000, 1);
+    Mouse(1000, 2000, 0);
+    gInput.SetMousePos(10, 10);
+    EXPECT_EQ(gInput.ReadMouse(&x, &y), 1);
+    EXPECT_EQ(gInput.ReadMouse(&x, &y), 0);
+}
+
+TEST_F(InputTest, FarMovementDoesNotOverflow) {
+    gInput.SetMouseSpeed(2.0);
+    gInput.SetMousePos(320, 240);
+    Mouse(INT32_MIN + 5, INT32_MAX - 5, 0);
+    gInput.ReadMouse(&x, &y);
+    EXPECT_EQ(x, 0);
+    EXPECT_EQ(y, 479);
 }
 
 TEST_F(InputTest, SpeedIsNeverZero) {
