@@ -6,12 +6,23 @@
 #include "draw/draw_kernel.h"
 #include "draw/game_fonts.h"
 #include "draw/tsw_pack.h"
+#include "media/music.h"
 #include "media/sound_bank.h"
+#include "media/video.h"
 #include "shell/game_start.h"
 
 ShellHooks gShellHooks;
 
 void PresentBackBuffer() { gDisplay.Blt(gBackBuffer); }
+
+void ServiceAudio() {
+    // The music picks its next track first, so a track that ended this frame
+    // is followed at once; then finished effects give their voices back; the
+    // streams last step their fades and close what ended.
+    gMusic.UpdateMusic();
+    gSoundBank.UpdateSounds();
+    gStreamPlayer.UpdateStreams();
+}
 
 void ResetShellHooks() {
     gShellHooks = ShellHooks{};
@@ -28,4 +39,7 @@ void ResetShellHooks() {
     gShellHooks.openPicturePacks = OpenInstallPicturePacks;
     gShellHooks.setTswCacheLimit = SetTswCacheLimit;
     gShellHooks.stopAllSfx = StopAllSfx;
+    gShellHooks.serviceSound = ServiceAudio;
+    gShellHooks.serviceVideo = ServiceVideo;
+    gShellHooks.stopVideo = StopVideo;
 }

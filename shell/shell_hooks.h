@@ -60,12 +60,15 @@ struct ShellHooks {
 extern ShellHooks gShellHooks;
 
 // The start-up defaults: the battle and menu services, the modules that
-// exist (picture packs, fonts, sounds), the shell's own stand-ins where it
+// exist (picture packs, fonts, sounds, music, video), the shell's own stand-ins where it
 // has one (render presents the back buffer, releaseGame releases what the
 // start made, openDataBases checks that the three databases open), null
 // elsewhere.
 void ResetShellHooks();
 // The shell's own stand-ins, for hooks that wrap them.
 void PresentBackBuffer();
+// The audio's share of a frame: music, then effects, then streams. The
+// world replaces it with its own once the map has sounds of its own.
+void ServiceAudio();
 // Releases what the start of a game made (gStartMade), nothing else.
 void ReleaseShellResources();

@@ -13,6 +13,7 @@
 #include "draw/screenshot.h"
 #include "draw/text_font.h"
 #include "menu/menu_services.h"
+#include "platform/plat_display.h"
 #include "shell/messages.h"
 #include "shell/shell_hooks.h"
 #include "shell/winmain.h"
@@ -111,8 +112,10 @@ int ActivateApp(int on) {
         gFontSmall.ReleaseTextFont();
         gAppActive = 0;
         gMinimized = 1;
+        PlatDisplayMinimise(true);
         return 0;
     }
+    PlatDisplayMinimise(false);
     gAppActive = 1;
     gDisplay.Restore(gDisplay.GetDDSurface(kSurfacePrimary));
     gDisplay.Restore(gBackBuffer);

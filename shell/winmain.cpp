@@ -10,6 +10,9 @@
 #include "draw/draw_kernel.h"
 #include "draw/text_font.h"
 #include "draw/tsw_pack.h"
+#include "media/music.h"
+#include "media/sound_bank.h"
+#include "media/video.h"
 #include "menu/menu_services.h"
 #include "platform/plat_clock.h"
 #include "platform/plat_display.h"
@@ -151,4 +154,8 @@ void ResetShell() {
     ResetDrawKernel();
     ResetTextFonts();
     ResetTswPacks();
+    // The frame services these through the default hooks.
+    ResetVideo();
+    ResetMusic();
+    ResetSoundBank();
 }

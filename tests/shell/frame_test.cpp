@@ -7,6 +7,8 @@
 #include "battle/battle_services.h"
 #include "draw/display.h"
 #include "draw/draw_kernel.h"
+#include "media/music.h"
+#include "media/video.h"
 #include "menu/menu_services.h"
 #include "shell/game_frame.h"
 #include "shell/messages.h"
@@ -334,10 +336,12 @@ TEST_F(WindowTest, AltEnterTogglesActivation) {
     EXPECT_EQ(gAppActive, 0u);
     EXPECT_EQ(gMinimized, 1u);
     EXPECT_EQ(gFrameInterval, 0u);
+    EXPECT_TRUE(HeadlessDisplayMinimised());
     SendMessage(kWmSysKeyDown, kVkReturn, 0);
     EXPECT_EQ(gAppActive, 1u);
     EXPECT_EQ(gMinimized, 0u);
     EXPECT_EQ(gFrameInterval, 35u);
+    EXPECT_FALSE(HeadlessDisplayMinimised());
 }
 
 TEST_F(WindowTest, ActivationIsIgnoredBeforeAGameIsInPlay) {
@@ -364,6 +368,53 @@ TEST_F(WindowTest, FocusLossLetsGoOfHeldKeys) {
     HeadlessQueueKey(0xC8, true);
     gInput.ReadKeyboard();
     EXPECT_TRUE(gInput.IsKeyDown(0xC8));
+}
+
+// The default hooks: the frame services the audio, the loop a playing video.
+class MediaServiceTest : public ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        gAppActive = 1;
+        gGameRunning = 1;
+        SetFrameInterval(kFrameMs);
+        gLastFrame = PlatTicks();
+    }
+};
+
+TEST_F(MediaServiceTest, EveryFrameServicesTheMusic) {
+    const struct {
+        const char* branch;
+        uint32_t inBattle;
+        uint32_t saveLoadMode;
+    } cases[] = {{"map", 0, 0}, {"battle", 1, 0}, {"save screen", 0, 3}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.branch);
+        ResetMusic();
+        gInBattle = c.inBattle;
+        gSaveLoadMode = c.saveLoadMode;
+        gMusic.PlayMusic(1, 1, 0);
+        HeadlessAdvanceClock(kFrameMs);
+        GameFrame();
+        // The music took its request in this frame's audio step.
+        EXPECT_EQ(gMusic.currentMode, 1u);
+        EXPECT_EQ(gMusic.requestedMode, 0u);
+    }
+}
+
+TEST_F(MediaServiceTest, LoopServicesAVideoAndEscStopsIt) {
+    // A video that cannot show a frame ends at its first service.
+    gVideo = new cVideoPlayer;
+    gGameMode |= kModeVideo;
+    IdlePass();
+    EXPECT_EQ(gVideo, nullptr);
+    EXPECT_EQ(gGameMode & kModeVideo, 0u);
+    // Esc on release stops a playing video.
+    gVideo = new cVideoPlayer;
+    gGameMode |= kModeVideo;
+    SendMessage(kWmKeyUp, kVkEscape, 0);
+    EXPECT_EQ(gVideo, nullptr);
+    EXPECT_EQ(gGameMode & kModeVideo, 0u);
 }
 
 class ScreenShotKeyTest : public FrameTest {

@@ -18,9 +18,11 @@ std::vector<uint32_t> gFrameTicks;
 int gReleaseCalls;
 uint32_t gQuitAfter;  // frames before the quit bit is set (0: never)
 uint32_t gSlowFrame;  // this frame takes 50 ms
+uint32_t gRefuseFrom; // from this frame on the display refuses presents (0: never)
 
 void RecordFrame() {
     gFrameTicks.push_back(PlatTicks());
+    if (gRefuseFrom && gFrameTicks.size() == gRefuseFrom) HeadlessSetPresentFails(true);
     if (gFrameTicks.size() == gSlowFrame) HeadlessAdvanceClock(50);
     if (gQuitAfter && gFrameTicks.size() == gQuitAfter) gGameMode |= kModeQuit;
 }
@@ -41,6 +43,7 @@ protected:
         gReleaseCalls = 0;
         gQuitAfter = 0;
         gSlowFrame = 0;
+        gRefuseFrom = 0;
         gShellHooks.keyUpdate = RecordFrame;
         gShellHooks.releaseGame = CountRelease;
         // The databases are the world's; these runs are about the shell.
@@ -84,6 +87,19 @@ TEST_F(WinMainTest, StartOpensTheDisplayAndTheTitleRequestIsTaken) {
     EXPECT_EQ(gMenuRequest, 0u); // the stand-in title screen closed at once
     EXPECT_FALSE(HeadlessCursorShown());
     EXPECT_TRUE(HeadlessMessageBoxes().empty());
+}
+
+TEST_F(WinMainTest, RefusedPresentsDropFramesWithOneBoxAndPlayGoesOn) {
+    gQuitAfter = 8;
+    gRefuseFrom = 2;
+    EXPECT_EQ(WinMain(""), 0);
+    EXPECT_EQ(gFrameTicks.size(), 8u);
+    for (size_t i = 1; i < gFrameTicks.size(); ++i) EXPECT_EQ(gFrameTicks[i] - gFrameTicks[i - 1], 35u);
+    int boxes = 0;
+    for (const auto& box : HeadlessMessageBoxes()) boxes += box.caption == "DirectDraw Present Error!!";
+    EXPECT_EQ(boxes, 1);
+    EXPECT_GE(HeadlessRefusedPresentCount(), 6u * kPresentTries);
+    EXPECT_EQ(gReleaseCalls, 1);
 }
 
 TEST_F(WinMainTest, ClosingTheWindowEndsTheProgram) {

@@ -1,4 +1,4 @@
-// The real program on a virtual X display: it opens its window and runs,
+// The real program on a virtual X display: it opens its window and shows frames,
 // a second copy ends at once, and the end of the session ends it cleanly.
 // Skipped where xvfb-run or the program is not there.
 #include "shell_fixture.h"
@@ -43,6 +43,11 @@ TEST(XvfbRun, WindowOpensSecondCopyEndsAndTheGameEndsCleanly) {
         "  for i in $(seq 100); do xdotool search --name KYV3 >/dev/null && break; sleep 0.1; done\n"
         "  xdotool search --name KYV3 >/dev/null || exit 15\n"
         "fi\n"
+        // What the screen shows is more than one flat colour: frames arrive.
+        "if command -v xwd >/dev/null && command -v convert >/dev/null; then\n"
+        "  n=$(xwd -root -silent | convert xwd:- -format '%k' info:)\n"
+        "  [ \"${n:-0}\" -gt 1 ] || exit 16\n"
+        "fi\n"
         "timeout 10 '" + program + "' || exit 12\n"
         "kill -0 $first || exit 13\n"
         "kill -TERM $first; wait $first || exit 14\n";
@@ -51,7 +56,8 @@ TEST(XvfbRun, WindowOpensSecondCopyEndsAndTheGameEndsCleanly) {
     int rc = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(rc));
     EXPECT_EQ(WEXITSTATUS(rc), 0) << "11 no first copy, 12 second copy did not end at once, "
-                                     "13 first copy died, 14 first copy did not end cleanly, 15 no window";
+                                     "13 first copy died, 14 first copy did not end cleanly, 15 no window, "
+                                     "16 nothing drawn";
     EXPECT_TRUE(folder.IsFolder("Save"));
 }
 
