@@ -18,7 +18,12 @@ void ReleaseBattleSurfaces() {}
 void FreeBattleRoles() {}
 void ResetBattleRecords() {}
 
-void SetBattleWaitTime(uint32_t n) { gBattleWaitTime = (20 - static_cast<int32_t>(n)) * 100; }
+void SetBattleWaitTime(uint32_t n) {
+    // n comes from the settings file: a value past 20 would make the wait
+    // negative, which as a count of milliseconds never runs out.
+    uint32_t setting = n > kBattleWaitMax ? kBattleWaitMax : n;
+    gBattleWaitTime = (kBattleWaitMax - setting) * 100;
+}
 
 void ResetBattleServices() {
     gBattleColourKey = 0;

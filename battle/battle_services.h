@@ -13,7 +13,8 @@ void CreateBattleSurfaces();
 void ReleaseBattleSurfaces();
 void FreeBattleRoles();
 void ResetBattleRecords();
-// The battle's wait becomes (20 - n) x 100.
+// The battle's wait becomes (20 - n) x 100; n above 20 counts as 20.
+constexpr uint32_t kBattleWaitMax = 20;
 void SetBattleWaitTime(uint32_t n);
 
 extern uint32_t gBattleColourKey; // the battle's copy of the colour key

@@ -33,8 +33,9 @@ int AnySaveExists();
 void FreeSlotPreviews();
 // The menu background and frame around the rectangle.
 void DrawFramedBox(int x, int y, int width, int height, int a, int b, int c, int d);
-// Fills the rectangle, clipped to the screen, with the 5-bit colour (r, g, b)
-// in mode 0..5; modes above 5 draw nothing.
+// Fills the rectangle, clipped to the current drawing clip (gClip), with the
+// 5-bit colour (r, g, b) in mode 0..5; modes above 5 draw nothing. Until the
+// menus exist every mode is a plain fill.
 void FillMenuRect(int x, int y, int width, int height, int r, int g, int b, int mode);
 
 void ResetMenuServices();

@@ -1,0 +1,45 @@
+// What the callers rely on of the battle and menu services.
+#include "shell_fixture.h"
+
+#include "battle/battle_services.h"
+#include "draw/draw_kernel.h"
+#include "draw/surface.h"
+#include "menu/menu_services.h"
+
+namespace {
+
+class ServicesTest : public ShellTest {};
+
+TEST_F(ServicesTest, BattleWaitIsTwentyLessTheSettingInHundreds) {
+    const struct {
+        uint32_t setting;
+        uint32_t wait;
+    } cases[] = {{0, 2000}, {10, 1000}, {11, 900}, {20, 0}, {21, 0}, {255, 0}};
+    for (const auto& c : cases) {
+        SetBattleWaitTime(c.setting);
+        EXPECT_EQ(gBattleWaitTime, c.wait) << c.setting;
+    }
+}
+
+TEST_F(ServicesTest, MenuFillStaysInsideTheDrawingClip) {
+    gBackBuffer = CreateSurface(640, 480);
+    ASSERT_NE(gBackBuffer, nullptr);
+    ASSERT_EQ(SetClip(100, 100, 200, 150), 1);
+    FillMenuRect(90, 90, 50, 50, 31, 31, 31, 0);
+    auto at = [](int x, int y) { return gBackBuffer->pixels[y * gBackBuffer->pitch / 2 + x]; };
+    EXPECT_EQ(at(99, 120), 0);
+    EXPECT_EQ(at(120, 99), 0);
+    EXPECT_NE(at(100, 100), 0);
+    EXPECT_NE(at(139, 139), 0);
+    EXPECT_EQ(at(140, 139), 0);
+    // Wholly outside the clip, or a mode above 5: nothing.
+    FillMenuRect(300, 300, 20, 20, 31, 31, 31, 1);
+    EXPECT_EQ(at(310, 310), 0);
+    FillMenuRect(150, 120, 10, 10, 31, 31, 31, 6);
+    EXPECT_EQ(at(155, 125), 0);
+    // The framed box of the pause banner is not held by the clip.
+    DrawFramedBox(300, 300, 20, 20, 0, 0, 0, 0);
+    EXPECT_NE(at(310, 310), 0);
+}
+
+} // namespace
