@@ -2,24 +2,14 @@
 // dummy video driver and, where xvfb-run is installed, on a virtual X
 // display: a box lets go of a held mouse, a click between two reads is
 // kept, and the display calls are safe once the window is closed.
-#include <gtest/gtest.h>
+#include "shell_fixture.h"
 
-#include <climits>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
-std::string CommandPath() {
-    char self[PATH_MAX] = {};
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0) return "";
-    std::string path(self, static_cast<size_t>(n));
-    path = path.substr(0, path.rfind('/')); // .../tests
-    path = path.substr(0, path.rfind('/')); // the build folder
-    return path + "/display_check_sdl";
-}
+std::string CommandPath() { return BuildTreeProgram("display_check_sdl"); }
 
 // The command's exit code: 0 all held, 1 a rule broken, 2 no window.
 int RunCheck(const std::string& prefix) {

@@ -7,9 +7,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <climits>
 #include <ftw.h>
 #include <string>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 #include "base/errorbox.h"
@@ -17,6 +19,17 @@
 #include "platform/headless/headless.h"
 #include "shell/launcher.h"
 #include "shell/winmain.h"
+
+// A program or command of the build tree, beside the tests' folder.
+inline std::string BuildTreeProgram(const std::string& name) {
+    char self[PATH_MAX] = {};
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return "";
+    std::string path(self, static_cast<size_t>(n));
+    path = path.substr(0, path.rfind('/')); // .../tests
+    path = path.substr(0, path.rfind('/')); // the build folder
+    return path + "/" + name;
+}
 
 class InstallFolder {
 public:

@@ -12,20 +12,9 @@
 
 namespace {
 
-// The game program beside this test's folder in the build tree.
-std::string ProgramPath() {
-    char self[PATH_MAX] = {};
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0) return "";
-    std::string path(self, static_cast<size_t>(n));
-    path = path.substr(0, path.rfind('/'));  // .../tests
-    path = path.substr(0, path.rfind('/'));  // the build folder
-    return path + "/KYV102e_Simp";
-}
-
 TEST(XvfbRun, WindowOpensSecondCopyEndsAndTheGameEndsCleanly) {
     if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0) GTEST_SKIP() << "xvfb-run is not installed";
-    std::string program = ProgramPath();
+    std::string program = BuildTreeProgram("KYV102e_Simp");
     if (access(program.c_str(), X_OK) != 0) GTEST_SKIP() << "no program at " << program;
 
     InstallFolder folder;
