@@ -2,6 +2,8 @@
 
 #include "battle/battle_services.h"
 #include "menu/menu_services.h"
+#include "base/game_state.h"
+#include "draw/act_pack.h"
 #include "draw/display.h"
 #include "draw/draw_kernel.h"
 #include "draw/game_fonts.h"
@@ -14,6 +16,16 @@
 ShellHooks gShellHooks;
 
 void PresentBackBuffer() { gDisplay.Blt(gBackBuffer); }
+
+void LeaveMapForBattle() {
+    gSavedMusic = gMusic.currentMode;
+    if (gShellHooks.stopAllSfx) gShellHooks.stopAllSfx();
+    // The battle brings its own pictures and animations: the map's go.
+    ReleaseActCache();
+    ClearTswCache();
+}
+
+void ResumeSavedMusic() { gMusic.PlayMusic(gSavedMusic, 1, 1); }
 
 void ServiceAudio() {
     // The music picks its next track first, so a track that ended this frame
@@ -40,6 +52,9 @@ void ResetShellHooks() {
     gShellHooks.setTswCacheLimit = SetTswCacheLimit;
     gShellHooks.stopAllSfx = StopAllSfx;
     gShellHooks.serviceSound = ServiceAudio;
+    gShellHooks.closeMapView = LeaveMapForBattle;
+    gShellHooks.reopenMapView = MakeGameFonts;
+    gShellHooks.resumeMusic = ResumeSavedMusic;
     gShellHooks.serviceVideo = ServiceVideo;
     gShellHooks.stopVideo = StopVideo;
 }

@@ -67,6 +67,12 @@ extern ShellHooks gShellHooks;
 void ResetShellHooks();
 // The shell's own stand-ins, for hooks that wrap them.
 void PresentBackBuffer();
+// The engine's part of leaving the map for a story fight: the music's mode
+// kept in gSavedMusic, effects stopped, the act and picture caches emptied.
+// The world's hook adds the map view's release to it.
+void LeaveMapForBattle();
+// The music of before the fight again (mode gSavedMusic, from its first track).
+void ResumeSavedMusic();
 // The audio's share of a frame: music, then effects, then streams. The
 // world replaces it with its own once the map has sounds of its own.
 void ServiceAudio();

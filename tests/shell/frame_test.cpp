@@ -394,12 +394,27 @@ TEST_F(MediaServiceTest, EveryFrameServicesTheMusic) {
         gInBattle = c.inBattle;
         gSaveLoadMode = c.saveLoadMode;
         gMusic.PlayMusic(1, 1, 0);
+        gSavedMusic = 1; // what the ending stand-in battle plays again
         HeadlessAdvanceClock(kFrameMs);
         GameFrame();
         // The music took its request in this frame's audio step.
         EXPECT_EQ(gMusic.currentMode, 1u);
         EXPECT_EQ(gMusic.requestedMode, 0u);
     }
+}
+
+TEST_F(MediaServiceTest, StoryFightKeepsTheMusicAndItsEndPlaysItAgain) {
+    gMusic.currentMode = 2;
+    gMusic.cursor[1] = 2; // both story tracks played
+    gFightRequest = kFightRequested | 7;
+    HeadlessAdvanceClock(kFrameMs);
+    GameFrame(); // the stand-in battle ends on its first frame
+    EXPECT_EQ(gBattleScene, 7u);
+    EXPECT_EQ(gInBattle, 0u);
+    EXPECT_EQ(gSavedMusic, 2u);
+    // The story music starts again from its first track in the same frame.
+    EXPECT_EQ(gMusic.currentMode, 2u);
+    EXPECT_EQ(gMusic.cursor[1], 1);
 }
 
 TEST_F(MediaServiceTest, LoopServicesAVideoAndEscStopsIt) {
