@@ -9,6 +9,7 @@
 #include "draw/draw_kernel.h"
 #include "draw/text_colours.h"
 #include "menu/menu_services.h"
+#include "platform/plat_clock.h"
 #include "shell/game_start.h"
 #include "shell/shell_hooks.h"
 #include "shell/window.h"
@@ -255,6 +256,55 @@ TEST(DiskNeedTest, TheNeedIsTheBudgetNotYetCachedPlusTheReserveNeverBelowZero) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.budget << " MB budget, " << c.cached << " MB cached");
         EXPECT_EQ(DiskNeedMB(c.budget, c.cached), c.need);
+    }
+}
+
+uint32_t gCachedBytes;
+uint32_t CachedBytes(int) { return gCachedBytes; }
+
+TEST_F(StartTest, TheDiskWarningShowsTheNeedWhenTheFreeSpaceIsNotAboveIt) {
+    // "!!! Attention !!!" and "Not enough disk space for play, make sure at
+    // least ...M are free." with the need filled in.
+    const std::string caption = "!!! \xAA\x60\xB7\x4E !!!";
+    const std::string head = "\xB9\x43\xC0\xB8\xB9\x4C\xB5\x7B\xA4\xA4,\xBA\xCF\xBA\xD0\xAA\xC5\xB6\xA1\xA4\xA3\xA8\xAC\n"
+                             "\xBD\xD0\xBD\x54\xBB\x7B\xA6\xDC\xA4\xD6\xB3\xD1\xBE\x6C ";
+    const std::string tail = "M\xBA\xCF\xBA\xD0\xAA\xC5\xB6\xA1.";
+    const struct {
+        uint32_t budgetMB;
+        uint32_t cachedBytes;
+        uint64_t freeMB;
+        bool known;
+        int need;  // -1 no warning
+    } cases[] = {
+        {60, 0, 100, true, 124},
+        {60, 0, 124, true, 124},
+        {60, 0, 125, true, -1},
+        {60, 1, 100, true, 123},              // a byte in the cache counts as a whole megabyte
+        {60, 60u << 20, 64, true, 64},
+        {60, 200u << 20, 0, true, 0},         // nothing more is needed, but the disk is full
+        {60, 200u << 20, 1, true, -1},
+        {60, 0, 0, false, -1},                // the disk cannot be asked: plenty
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.budgetMB << " MB budget, " << c.cachedBytes << " bytes cached, "
+                                        << c.freeMB << " MB free");
+        HeadlessReset();
+        UseInstallFolder();
+        gMapCacheMB = c.budgetMB;
+        gCachedBytes = c.cachedBytes;
+        gShellHooks.resetMapCache = CachedBytes;
+        HeadlessSetFreeDiskSpace(c.freeMB << 20, c.known);
+        uint32_t before = PlatTicks();
+        CheckFreeDisk();
+        const auto& boxes = HeadlessMessageBoxes();
+        if (c.need < 0) {
+            EXPECT_TRUE(boxes.empty());
+            continue;
+        }
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].caption, caption);
+        EXPECT_EQ(boxes[0].text, head + std::to_string(c.need) + tail);
+        EXPECT_GE(PlatTicks() - before, 1024u); // the pause before the box
     }
 }
 
