@@ -80,7 +80,7 @@ int ReadRoleImage() {
     switch (ReadMapsImage()) {
     case kMapsImageRead: gStartMade |= kMadeMapsImage; return 1;
     case kMapsImageMissing: ErrorBox(kGameTitle, "RoleDataBase init Failed."); return 0;
-    case kMapsImageTooShort: ErrorBox(kGameTitle, "maps.dat is shorter than its 512-byte head."); return 0;
+    case kMapsImageTooShort: ErrorBox(kGameTitle, "maps.dat holds nothing after its 512-byte head."); return 0;
     case kMapsImageNoMemory: ErrorBox(kGameTitle, "Not enough memory for maps.dat."); return 0;
     case kMapsImageShortRead: ErrorBox(kGameTitle, "maps.dat could not be read."); return 0;
     }

@@ -17,7 +17,7 @@ bool NewTalkScript();
 enum MapsImageResult : int {
     kMapsImageRead = 0,
     kMapsImageMissing,   // the file does not open
-    kMapsImageTooShort,  // shorter than its head: there is no image
+    kMapsImageTooShort,  // nothing after its head: there is no image
     kMapsImageNoMemory,
     kMapsImageShortRead,
 };

@@ -7,22 +7,10 @@
 #include "draw/tsw_pack.h"
 #include "media/sound_bank.h"
 
-#include <climits>
 #include <cstdio>
 #include <unistd.h>
 
 namespace {
-
-// A command beside this test's folder in the build tree.
-std::string CommandPath(const char* name) {
-    char self[PATH_MAX] = {};
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0) return "";
-    std::string path(self, static_cast<size_t>(n));
-    path = path.substr(0, path.rfind('/'));  // .../tests
-    path = path.substr(0, path.rfind('/'));  // the build folder
-    return path + "/" + name;
-}
 
 std::string RunCommand(const std::string& command) {
     std::string out;
@@ -45,7 +33,7 @@ protected:
 };
 
 TEST_F(SampleInstallTest, EveryFileReadsBackAndASecondRunWritesNothing) {
-    std::string tool = CommandPath("make_sample");
+    std::string tool = BuildTreeProgram("make_sample");
     if (access(tool.c_str(), X_OK) != 0) GTEST_SKIP() << "no command at " << tool;
     std::string first = RunCommand("'" + tool + "' '" + install.Path() + "'");
     EXPECT_NE(first.find("16 files written"), std::string::npos) << first;

@@ -157,7 +157,7 @@ const std::vector<FailureCase>& FailureCases() {
              f.Write("path.dat", std::vector<uint8_t>(8, 0));
              f.Write("talk1.dat", std::vector<uint8_t>(8, 0));
          },
-         "databases", "maps.dat is shorter than its 512-byte head.", "KYV3",
+         "databases", "maps.dat holds nothing after its 512-byte head.", "KYV3",
          kMadeAudio | kMadeInput | kMadeDisplay | kMadeFonts | kMadeDataBases | kMadeTalkScript},
     };
     return cases;

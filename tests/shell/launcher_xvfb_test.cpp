@@ -12,23 +12,12 @@
 // and on any other sanitizer error.
 #include "shell_fixture.h"
 
-#include <climits>
 #include <cstdlib>
 #include <sstream>
 #include <string>
 #include <unistd.h>
 
 namespace {
-
-std::string ProgramPath() {
-    char self[PATH_MAX] = {};
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0) return "";
-    std::string path(self, static_cast<size_t>(n));
-    path = path.substr(0, path.rfind('/'));  // .../tests
-    path = path.substr(0, path.rfind('/'));  // the build folder
-    return path + "/KYV102e_Simp";
-}
 
 // The source tree's root, from this file's own path.
 std::string SourceRoot() {
@@ -103,7 +92,7 @@ TEST(LauncherXvfb, NewGameOnAnEmptyFolderEndsAtTheDatabaseBoxAndExitsCleanly) {
                     "command -v xwininfo >/dev/null 2>&1") != 0) {
         GTEST_SKIP() << "xvfb-run, xdotool or xwininfo is not installed";
     }
-    std::string program = ProgramPath();
+    std::string program = BuildTreeProgram("KYV102e_Simp");
     if (access(program.c_str(), X_OK) != 0) GTEST_SKIP() << "no program at " << program;
 
     InstallFolder folder;
