@@ -4,11 +4,10 @@
 #include <cstring>
 
 #include "base/bytes.h"
+#include "tools/pack_writer.h"
 
 namespace {
-constexpr uint32_t kHeadSize = 28;
-constexpr int kRecords = 3000;
-constexpr uint32_t kRecordSize = 44;
+constexpr int kSoundIds = 3000;
 } // namespace
 
 std::vector<int16_t> ToneSamples(int frequency, int milliseconds, int rate, int channels, int amplitude) {
@@ -64,16 +63,8 @@ std::vector<uint8_t> HeaderlessWave(const std::vector<uint8_t>& wave) {
 }
 
 std::vector<uint8_t> BuildSoundPack(const std::vector<SoundEntrySpec>& entries) {
-    std::vector<uint8_t> out;
-    ByteWriter w(out);
-    w.padding(kHeadSize + kRecordSize * kRecords);
-    for (const SoundEntrySpec& e : entries) {
-        if (e.id < 1 || e.id > kRecords) continue;
-        const size_t record = kHeadSize + kRecordSize * size_t(e.id - 1);
-        w.putU32At(record + 20, uint32_t(e.bytes.size()));
-        w.putU32At(record + 24, uint32_t(out.size()));
-        w.putU32At(record + 32, e.kind);
-        w.bytes(e.bytes.data(), e.bytes.size());
-    }
-    return out;
+    std::vector<PackEntryData> packEntries;
+    packEntries.reserve(entries.size());
+    for (const SoundEntrySpec& e : entries) packEntries.push_back({e.id, e.bytes, e.kind});
+    return BuildPackFile(packEntries, kSoundIds);
 }

@@ -24,22 +24,6 @@ bool PackBytes(const std::vector<uint8_t>& in, std::vector<uint8_t>* out) {
 
 } // namespace
 
-std::vector<uint8_t> BuildPackFile(const std::vector<PackEntryData>& entries) {
-    std::vector<uint8_t> out;
-    ByteWriter w(out);
-    w.padding(kPackHeadSize);
-    w.padding(kPackTableSize);
-    for (const PackEntryData& e : entries) {
-        if (e.index < 1 || e.index >= kPackRecordCount) continue;
-        const size_t record = kPackHeadSize + kPackRecordSize * size_t(e.index - 1);
-        w.putU32At(record + 20, uint32_t(e.bytes.size()));
-        w.putU32At(record + 24, uint32_t(out.size()));
-        w.putU32At(record + 32, e.kind);
-        w.bytes(e.bytes.data(), e.bytes.size());
-    }
-    return out;
-}
-
 std::vector<uint8_t> BuildTswEntry(const TswEntryData& entry) {
     std::vector<std::vector<uint8_t>> packed(entry.frames.size());
     for (size_t f = 0; f < entry.frames.size(); ++f) {

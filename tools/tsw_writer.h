@@ -1,20 +1,11 @@
-// Writers of pack files and picture packs (".tsw"), for test fixtures and the
+// Writers of picture packs (".tsw"), for test fixtures and the
 // sample install. They write what the readers in draw/pack_file and
 // draw/tsw_pack read, and nothing of the unused head and record bytes.
 #pragma once
 #include <cstdint>
 #include <vector>
 
-// One entry of a pack file: index 1..2999 inside its pack.
-struct PackEntryData {
-    int index = 0;
-    std::vector<uint8_t> bytes;
-    uint32_t kind = 0;
-};
-
-// A whole pack file: head, record table, then the entries in the order given.
-// Entries with an index outside 1..2999 are left out.
-std::vector<uint8_t> BuildPackFile(const std::vector<PackEntryData>& entries);
+#include "tools/pack_writer.h"
 
 // One frame of a picture entry: the unpacked bytes (a run-length frame or raw
 // pixels) and the size the descriptor gives.
