@@ -60,6 +60,15 @@ void Gains(int volume, int pan, int* left, int* right) {
     *right = volume * r * 16384 / (127 * 127);
 }
 
+// Holds the audio device's lock for one scope: the output thread never sees a
+// voice or a stream half changed.
+struct DeviceLock {
+    DeviceLock() { AudioDeviceLock(); }
+    ~DeviceLock() { AudioDeviceUnlock(); }
+    DeviceLock(const DeviceLock&) = delete;
+    DeviceLock& operator=(const DeviceLock&) = delete;
+};
+
 Voice* VoiceAt(PlatVoice v) {
     if (!gMixer.open || v < 0 || v >= kMaxVoices || !gMixer.voices[v].allocated) return nullptr;
     return &gMixer.voices[v];
@@ -172,9 +181,8 @@ void MixerReset() {
 }
 
 void MixerBreakStream(int stream) {
-    AudioDeviceLock();
+    DeviceLock lock;
     if (Stream* s = StreamAt(stream)) s->status = kPlatAudioError;
-    AudioDeviceUnlock();
 }
 
 void MixerSetLastError(const std::string& text) { gMixer.lastError = text; }
@@ -228,9 +236,8 @@ PlatVoice PlatVoiceAllocate() {
 }
 
 void PlatVoiceRelease(PlatVoice voice) {
-    AudioDeviceLock();
+    DeviceLock lock;
     if (Voice* v = VoiceAt(voice)) *v = Voice{};
-    AudioDeviceUnlock();
 }
 
 bool PlatVoiceLoad(PlatVoice voice, const void* data, size_t size, const char* formatHint) {
@@ -254,63 +261,55 @@ bool PlatVoiceLoad(PlatVoice voice, const void* data, size_t size, const char* f
 
 void PlatVoiceInit(PlatVoice voice) {
     std::vector<int16_t> old;
-    AudioDeviceLock();
+    DeviceLock lock;
     if (Voice* v = VoiceAt(voice)) {
         old.swap(v->pcm);
         *v = Voice{};
         v->allocated = true;
     }
-    AudioDeviceUnlock();
 }
 
 void PlatVoiceStart(PlatVoice voice) {
-    AudioDeviceLock();
+    DeviceLock lock;
     if (Voice* v = VoiceAt(voice); v && !v->pcm.empty()) {
         v->position = 0;
         v->playsLeft = v->loops;
         v->status = kPlatAudioPlaying;
     }
-    AudioDeviceUnlock();
 }
 
 void PlatVoiceEnd(PlatVoice voice) {
-    AudioDeviceLock();
+    DeviceLock lock;
     if (Voice* v = VoiceAt(voice); v && v->status != kPlatAudioFree) {
         v->status = kPlatAudioDone;
         v->position = 0;
     }
-    AudioDeviceUnlock();
 }
 
 void PlatVoiceSetVolume(PlatVoice voice, int volume) {
-    AudioDeviceLock();
+    DeviceLock lock;
     if (Voice* v = VoiceAt(voice)) v->volume = Clamp127(volume);
-    AudioDeviceUnlock();
 }
 
 void PlatVoiceSetPan(PlatVoice voice, int pan) {
-    AudioDeviceLock();
+    DeviceLock lock;
     if (Voice* v = VoiceAt(voice)) v->pan = Clamp127(pan);
-    AudioDeviceUnlock();
 }
 
 void PlatVoiceSetLoopCount(PlatVoice voice, int loops) {
-    AudioDeviceLock();
+    DeviceLock lock;
     if (Voice* v = VoiceAt(voice)) {
         v->loops = LoopCount(loops);
         v->playsLeft = v->loops;
     }
-    AudioDeviceUnlock();
 }
 
 // Reads one field of a voice under the lock (-1 for no voice).
 template <typename Field>
 static int ReadVoice(PlatVoice voice, Field field) {
-    AudioDeviceLock();
+    DeviceLock lock;
     Voice* v = VoiceAt(voice);
-    int value = v ? field(*v) : -1;
-    AudioDeviceUnlock();
-    return value;
+    return v ? field(*v) : -1;
 }
 
 int PlatVoiceVolume(PlatVoice voice) { return ReadVoice(voice, [](Voice& v) { return v.volume; }); }
@@ -321,17 +320,14 @@ int PlatVoiceStatus(PlatVoice voice) {
 }
 
 void PlatVoiceSetUser(PlatVoice voice, int32_t value) {
-    AudioDeviceLock();
+    DeviceLock lock;
     if (Voice* v = VoiceAt(voice)) v->user = value;
-    AudioDeviceUnlock();
 }
 
 int32_t PlatVoiceUser(PlatVoice voice) {
-    AudioDeviceLock();
+    DeviceLock lock;
     Voice* v = VoiceAt(voice);
-    int32_t value = v ? v->user : 0;
-    AudioDeviceUnlock();
-    return value;
+    return v ? v->user : 0;
 }
 
 PlatStream PlatStreamOpen(const char* gamePath) {
@@ -368,64 +364,53 @@ PlatStream PlatStreamOpen(const char* gamePath) {
 
 void PlatStreamClose(PlatStream stream) {
     std::unique_ptr<cAudioDecoder> old;
-    AudioDeviceLock();
+    DeviceLock lock;
     if (Stream* s = StreamAt(stream)) {
         old = std::move(s->decoder);
         *s = Stream{};
     }
-    AudioDeviceUnlock();
 }
 
 void PlatStreamStart(PlatStream stream) {
-    AudioDeviceLock();
+    DeviceLock lock;
     if (Stream* s = StreamAt(stream); s && s->status != kPlatAudioError) {
         s->playsLeft = s->loops;
         s->status = kPlatAudioPlaying;
     }
-    AudioDeviceUnlock();
 }
 
 void PlatStreamSetVolume(PlatStream stream, int volume) {
-    AudioDeviceLock();
+    DeviceLock lock;
     if (Stream* s = StreamAt(stream)) s->volume = Clamp127(volume);
-    AudioDeviceUnlock();
 }
 
 int PlatStreamVolume(PlatStream stream) {
-    AudioDeviceLock();
+    DeviceLock lock;
     Stream* s = StreamAt(stream);
-    int value = s ? s->volume : 0;
-    AudioDeviceUnlock();
-    return value;
+    return s ? s->volume : 0;
 }
 
 void PlatStreamSetLoopCount(PlatStream stream, int loops) {
-    AudioDeviceLock();
+    DeviceLock lock;
     if (Stream* s = StreamAt(stream)) {
         s->loops = LoopCount(loops);
         s->playsLeft = s->loops;
     }
-    AudioDeviceUnlock();
 }
 
 int PlatStreamStatus(PlatStream stream) {
-    AudioDeviceLock();
+    DeviceLock lock;
     Stream* s = StreamAt(stream);
-    int value = s ? s->status : kPlatAudioError;
-    AudioDeviceUnlock();
-    return value;
+    return s ? s->status : kPlatAudioError;
 }
 
 void PlatStreamSetUser(PlatStream stream, int32_t value) {
-    AudioDeviceLock();
+    DeviceLock lock;
     if (Stream* s = StreamAt(stream)) s->user = value;
-    AudioDeviceUnlock();
 }
 
 int32_t PlatStreamUser(PlatStream stream) {
-    AudioDeviceLock();
+    DeviceLock lock;
     Stream* s = StreamAt(stream);
-    int32_t value = s ? s->user : 0;
-    AudioDeviceUnlock();
-    return value;
+    return s ? s->user : 0;
 }
