@@ -197,12 +197,11 @@ bool PlatAudioOpen(int rate, int bits, int channels) {
         gMixer.lastError = error;
         return false;
     }
-    AudioDeviceLock();
+    DeviceLock lock;
     gMixer.open = true;
     gMixer.rate = obtained;
     gMixer.voiceLimit = std::clamp(voices, 0, kMaxVoices);
     gMixer.description = description;
-    AudioDeviceUnlock();
     return true;
 }
 
@@ -220,19 +219,16 @@ const char* PlatAudioLastError() { return gMixer.lastError.c_str(); }
 
 PlatVoice PlatVoiceAllocate() {
     if (!gMixer.open) return kPlatNoVoice;
-    AudioDeviceLock();
-    PlatVoice found = kPlatNoVoice;
+    DeviceLock lock;
     for (int i = 0; i < gMixer.voiceLimit; ++i) {
         if (!gMixer.voices[i].allocated) {
             gMixer.voices[i] = Voice{};
             gMixer.voices[i].allocated = true;
-            found = i;
-            break;
+            return i;
         }
     }
-    AudioDeviceUnlock();
-    if (found == kPlatNoVoice) gMixer.lastError = "no voice is free";
-    return found;
+    gMixer.lastError = "no voice is free";
+    return kPlatNoVoice;
 }
 
 void PlatVoiceRelease(PlatVoice voice) {
@@ -249,13 +245,13 @@ bool PlatVoiceLoad(PlatVoice voice, const void* data, size_t size, const char* f
         gMixer.lastError = error;
         return false;
     }
-    AudioDeviceLock();
+    // The old sound, swapped into pcm, is freed after the lock is let go.
+    DeviceLock lock;
     if (Voice* v = VoiceAt(voice)) {
         v->pcm.swap(pcm);
         v->position = 0;
         v->status = kPlatAudioStopped;
     }
-    AudioDeviceUnlock();
     return true;
 }
 
@@ -345,21 +341,19 @@ PlatStream PlatStreamOpen(const char* gamePath) {
         gMixer.lastError = std::string(gamePath) + ": " + decoder->Error();
         return kPlatNoStream;
     }
-    AudioDeviceLock();
-    PlatStream found = kPlatNoStream;
+    // A decoder that finds no free stream is closed after the lock is let go.
+    DeviceLock lock;
     for (int i = 0; i < kMaxStreams; ++i) {
         Stream& s = gMixer.streams[i];
         if (!s.used) {
             s = Stream{};
             s.used = true;
             s.decoder = std::move(decoder);
-            found = i;
-            break;
+            return i;
         }
     }
-    AudioDeviceUnlock();
-    if (found == kPlatNoStream) gMixer.lastError = "too many streams";
-    return found;
+    gMixer.lastError = "too many streams";
+    return kPlatNoStream;
 }
 
 void PlatStreamClose(PlatStream stream) {
