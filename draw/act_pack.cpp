@@ -5,6 +5,7 @@
 #include "base/file.h"
 #include "base/memory.h"
 #include "base/settings.h"
+#include "draw/bucket_cache.h"
 #include "draw/draw_kernel.h"
 #include "draw/pack_file.h"
 #include "draw/tsw_pack.h"
@@ -96,34 +97,17 @@ void FreeActEntry(ActCacheEntry* e) {
     delete e;
 }
 
-// Trims the bucket with the most entries (lowest number on a tie) from its
-// least recently used end until the total is under the limit.
+// Trims the fullest bucket until the total is under the limit.
 void EvictActCache() {
-    int fullest = 0;
-    for (int b = 1; b < kActBuckets; ++b) {
-        if (gActPacks.counts[b] > gActPacks.counts[fullest]) fullest = b;
-    }
-    while (gActPacks.total >= gActPacks.limit && gActPacks.buckets[fullest]) {
-        ActCacheEntry** link = &gActPacks.buckets[fullest];
-        while ((*link)->next) link = &(*link)->next;
-        ActCacheEntry* last = *link;
-        *link = nullptr;
-        gActPacks.total -= last->length;
-        --gActPacks.counts[fullest];
-        FreeActEntry(last);
-    }
+    TrimFullestBucket(
+        gActPacks.buckets, gActPacks.counts, gActPacks.total, gActPacks.limit,
+        [](const ActCacheEntry& e) { return e.length; }, FreeActEntry);
 }
 
 bool CachedActEntry(int32_t act, const uint8_t** data, uint32_t* length) {
     const int b = act & (kActBuckets - 1);
-    for (ActCacheEntry** link = &gActPacks.buckets[b]; *link; link = &(*link)->next) {
-        ActCacheEntry* e = *link;
-        if (e->act != act) continue;
-        if (link != &gActPacks.buckets[b]) {
-            *link = e->next;
-            e->next = gActPacks.buckets[b];
-            gActPacks.buckets[b] = e;
-        }
+    if (const ActCacheEntry* e =
+            TouchBucketEntry(&gActPacks.buckets[b], [act](const ActCacheEntry& c) { return c.act == act; })) {
         *data = e->block;
         *length = e->length;
         return true;

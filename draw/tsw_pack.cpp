@@ -6,6 +6,7 @@
 #include "base/bytes.h"
 #include "base/lzo.h"
 #include "base/memory.h"
+#include "draw/bucket_cache.h"
 #include "draw/pixel_format.h"
 
 namespace {
@@ -188,38 +189,20 @@ int BucketOf(uint16_t number, uint16_t frame) {
 
 // Finds the entry and makes it the most recently used of its bucket.
 TswCacheEntry* FindCached(uint16_t number, uint16_t frame) {
-    TswCacheEntry** head = &gTswCache.buckets[BucketOf(number, frame)];
-    for (TswCacheEntry** link = head; *link; link = &(*link)->next) {
-        TswCacheEntry* e = *link;
-        if (e->number != number || e->frame != frame) continue;
-        if (link != head) {
-            *link = e->next;
-            e->next = *head;
-            *head = e;
-        }
-        return e;
-    }
-    return nullptr;
+    return TouchBucketEntry(&gTswCache.buckets[BucketOf(number, frame)],
+                            [&](const TswCacheEntry& e) { return e.number == number && e.frame == frame; });
 }
 
-// Trims the fullest bucket (lowest number on a tie) from its least recently
-// used end while the total is at or above the limit. Trimmed pictures are
-// retired: a caller may still hold one this frame.
+// Trims the fullest bucket while the total is at or above the limit.
+// Trimmed pictures are retired: a caller may still hold one this frame.
 void EvictTswCache() {
-    int fullest = 0;
-    for (int b = 1; b < kTswBuckets; ++b) {
-        if (gTswCache.counts[b] > gTswCache.counts[fullest]) fullest = b;
-    }
-    while (gTswCache.total >= gTswCacheLimit && gTswCache.buckets[fullest]) {
-        TswCacheEntry** link = &gTswCache.buckets[fullest];
-        while ((*link)->next) link = &(*link)->next;
-        TswCacheEntry* last = *link;
-        *link = nullptr;
-        gTswCache.total -= last->pic.size;
-        --gTswCache.counts[fullest];
-        last->next = gTswCache.retired;
-        gTswCache.retired = last;
-    }
+    TrimFullestBucket(
+        gTswCache.buckets, gTswCache.counts, gTswCache.total, gTswCacheLimit,
+        [](const TswCacheEntry& e) { return e.pic.size; },
+        [](TswCacheEntry* e) {
+            e->next = gTswCache.retired;
+            gTswCache.retired = e;
+        });
 }
 
 void FreeEntryList(TswCacheEntry* e) {
