@@ -10,6 +10,7 @@
 #include "base/settings.h"
 #include "draw/display.h"
 #include "draw/surface.h"
+#include "media/sound_bank.h"
 #include "platform/plat_audio.h"
 #include "platform/plat_clock.h"
 #include "platform/plat_video.h"
@@ -41,9 +42,7 @@ bool EscReleased() {
 int cVideoPlayer::OpenVideo(const char* path, uint32_t flags, int volume, void* window) {
     if (!path) return 0;
     CloseVideo();
-    if (volume < 0) volume = 0;
-    if (volume > 127) volume = 127;
-    handle_ = PlatVideoOpen(path, volume);
+    handle_ = PlatVideoOpen(path, ClampVolume(volume));
     if (!handle_) {
         lastError_ = PlatAudioLastError();
         return 0;
