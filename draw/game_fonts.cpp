@@ -22,3 +22,9 @@ void MakeGameFonts() {
     MakeFont(gFontMedium, w, h, 16);
     MakeFont(gFontSmall, w, h, 12);
 }
+
+void ReleaseGameFonts() {
+    gFontLarge.ReleaseTextFont();
+    gFontMedium.ReleaseTextFont();
+    gFontSmall.ReleaseTextFont();
+}

@@ -10,3 +10,5 @@ class cTextFont;
 void MakeFont(cTextFont& font, int screenWidth, int screenHeight, int size);
 // The three fonts with the display's size.
 void MakeGameFonts();
+// Lets the three fonts go (the window is minimised, or the game ends).
+void ReleaseGameFonts();

@@ -9,8 +9,8 @@
 #include "battle/battle_services.h"
 #include "draw/display.h"
 #include "draw/draw_kernel.h"
+#include "draw/game_fonts.h"
 #include "draw/text_colours.h"
-#include "draw/text_font.h"
 #include "draw/tsw_pack.h"
 #include "media/music.h"
 #include "media/sound_bank.h"
@@ -203,11 +203,7 @@ int OnStartGame() {
 void ReleaseShellResources() {
     if (gStartMade & kMadeMapsImage) FreeMapsImage();
     if (gStartMade & kMadeTalkScript) FreeTalkScript();
-    if (gStartMade & kMadeFonts) {
-        gFontLarge.ReleaseTextFont();
-        gFontMedium.ReleaseTextFont();
-        gFontSmall.ReleaseTextFont();
-    }
+    if (gStartMade & kMadeFonts) ReleaseGameFonts();
     if (gStartMade & kMadeDisplay) {
         FreeSurface(gBackBuffer);
         gBackBuffer = nullptr;

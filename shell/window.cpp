@@ -9,6 +9,7 @@
 #include "battle/battle_services.h"
 #include "draw/display.h"
 #include "draw/draw_kernel.h"
+#include "draw/game_fonts.h"
 #include "draw/pixel_format.h"
 #include "draw/screenshot.h"
 #include "draw/text_font.h"
@@ -107,9 +108,7 @@ int ActivateApp(int on) {
     if (!on) {
         if (gShellHooks.stopAllSfx) gShellHooks.stopAllSfx();
         if (gInBattle == 1) ReleaseBattleSurfaces();
-        gFontLarge.ReleaseTextFont();
-        gFontMedium.ReleaseTextFont();
-        gFontSmall.ReleaseTextFont();
+        ReleaseGameFonts();
         gAppActive = 0;
         gMinimized = 1;
         PlatDisplayMinimise(true);
