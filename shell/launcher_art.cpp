@@ -1,6 +1,7 @@
 #include "shell/launcher_art.h"
 
 #include "base/bytes.h"
+#include "shell/launcher.h"
 
 #include <algorithm>
 #include <bit>
@@ -131,9 +132,9 @@ void MakeBackground(LauncherPicture* p) {
     int tx = (kLauncherWidth - BitmapTextWidth(title, scale)) / 2;
     DrawBitmapText(p->pixels.data(), p->width, p->height, tx + 5, 65, title, scale, Rgb5(2, 1, 6));
     DrawBitmapText(p->pixels.data(), p->width, p->height, tx, 60, title, scale, Rgb5(30, 24, 8));
-    // The five buttons unlit; the lit pictures are drawn over them.
-    const int places[5][2] = {{184, 320}, {184, 360}, {352, 320}, {352, 360}, {272, 416}};
-    for (int z = 0; z < 5; ++z) Button(p, places[z][0], places[z][1], kZoneLabels[z], false);
+    // The five buttons unlit, where the launcher's zones are; the lit
+    // pictures are drawn over them.
+    for (int z = 0; z < kZoneCount; ++z) Button(p, kZonePlaces[z].left, kZonePlaces[z].top, kZoneLabels[z], false);
 }
 
 void MakePointer(LauncherPicture* p) {
@@ -199,7 +200,7 @@ void DrawBitmapText(uint16_t* pixels, int width, int height, int x, int y, const
 void MakeLauncherArt(PlatPixelLayout layout, LauncherArt* art) {
     MakeBackground(&art->background);
     Convert(layout, &art->background, false);
-    for (int z = 0; z < 5; ++z) {
+    for (int z = 0; z < kZoneCount; ++z) {
         Fill(&art->lit[z], kZoneWidth, kZoneHeight, 0);
         Button(&art->lit[z], 0, 0, kZoneLabels[z], true);
         Convert(layout, &art->lit[z], false);
