@@ -1,7 +1,6 @@
 #include "tools/indexed_writer.h"
 
 #include "base/bytes.h"
-#include "platform/plat_file.h"
 
 std::vector<uint8_t> BuildIndexedData(const std::vector<uint8_t>& head,
                                       const std::vector<std::vector<uint8_t>>& records) {
@@ -17,12 +16,4 @@ std::vector<uint8_t> BuildIndexedData(const std::vector<uint8_t>& head,
         w.bytes(records[n].data(), records[n].size());
     }
     return out;
-}
-
-bool WriteWholeFile(const std::string& gamePath, const std::vector<uint8_t>& bytes) {
-    const PlatFileHandle f = PlatFileOpen(gamePath.c_str(), kPlatOpenCreate);
-    if (f == kPlatNoFile) return false;
-    size_t put = 0;
-    const bool wrote = bytes.empty() || (PlatFileWrite(f, bytes.data(), bytes.size(), &put) && put == bytes.size());
-    return PlatFileClose(f) && wrote;
 }

@@ -3,12 +3,8 @@
 // byte 512, so record n starts at 512 + offset[n].
 #pragma once
 #include <cstdint>
-#include <string>
 #include <vector>
 
 // head is copied into the first 512 bytes (zero-filled, cut at 512).
 std::vector<uint8_t> BuildIndexedData(const std::vector<uint8_t>& head,
                                       const std::vector<std::vector<uint8_t>>& records);
-
-// Writes bytes to a game path through the platform's file layer.
-bool WriteWholeFile(const std::string& gamePath, const std::vector<uint8_t>& bytes);

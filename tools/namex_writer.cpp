@@ -1,5 +1,6 @@
 #include "tools/namex_writer.h"
 
+#include "tools/file_writer.h"
 #include "tools/indexed_writer.h"
 
 std::vector<uint8_t> BuildNamex(const std::vector<std::string>& names) {
@@ -15,5 +16,5 @@ std::vector<uint8_t> BuildNamex(const std::vector<std::string>& names) {
 }
 
 bool WriteNamex(const std::string& folder, const std::vector<std::string>& names) {
-    return WriteWholeFile(folder + "namex.dat", BuildNamex(names));
+    return WriteBytesToFile((folder + "namex.dat").c_str(), BuildNamex(names));
 }

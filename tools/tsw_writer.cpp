@@ -1,7 +1,6 @@
 #include "tools/tsw_writer.h"
 
 #include "base/bytes.h"
-#include "base/file.h"
 #include "base/lzo.h"
 #include "base/memory.h"
 #include "draw/pack_file.h"
@@ -64,11 +63,4 @@ std::vector<uint8_t> RawFrameBytes16(const std::vector<uint16_t>& pixels) {
     ByteWriter w(out);
     for (uint16_t p : pixels) w.u16(p);
     return out;
-}
-
-bool WriteBytesToFile(const char* path, const std::vector<uint8_t>& bytes) {
-    cFile file;
-    if (!file.Open(path, kCreateAlways, kGenericRead | kGenericWrite)) return false;
-    const bool ok = bytes.empty() || file.WriteExact(bytes.data(), uint32_t(bytes.size()));
-    return file.Close() && ok;
 }

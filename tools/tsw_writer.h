@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "tools/file_writer.h"
 #include "tools/pack_writer.h"
 
 // One frame of a picture entry: the unpacked bytes (a run-length frame or raw
@@ -32,6 +33,3 @@ std::vector<uint8_t> BuildTswPack(const std::vector<TswEntryData>& entries);
 
 // Raw 16-bit pixels as frame bytes (row after row).
 std::vector<uint8_t> RawFrameBytes16(const std::vector<uint16_t>& pixels);
-
-// Writes bytes to a game path, replacing the file; false on any failure.
-bool WriteBytesToFile(const char* path, const std::vector<uint8_t>& bytes);
