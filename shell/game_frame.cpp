@@ -16,11 +16,6 @@ constexpr uint32_t kStoryClockTicks = 20;
 constexpr uint32_t kStoryClockWrap = 1000;
 constexpr uint32_t kDialogUnit = 11;
 
-template <typename Fn, typename... Args>
-void Call(Fn* hook, Args... args) {
-    if (hook) hook(args...);
-}
-
 bool TalkIdle() { return gShellHooks.talkIdle ? gShellHooks.talkIdle() : true; }
 
 void RunTimedTalkCountdown() {
@@ -30,7 +25,7 @@ void RunTimedTalkCountdown() {
     ClearFlag(kFlagTimedTalkArmed);
     ClearFlag(kFlagTimedTalkRunning);
     SetFlag(kFlagTimedTalkPending);
-    Call(gShellHooks.startTimedTalk);
+    CallHook(gShellHooks.startTimedTalk);
 }
 
 void RunFlagCountdown() {
@@ -44,7 +39,7 @@ void RunFlagCountdown() {
 // Back from a battle to the map: fonts and the map view again.
 void LeaveBattle() {
     gInBattle = 0;
-    Call(gShellHooks.reopenMapView);
+    CallHook(gShellHooks.reopenMapView);
     gDialogUnit = kDialogUnit;
 }
 
@@ -53,15 +48,15 @@ void BattleFrame() {
     int r = gShellHooks.runFightScript ? gShellHooks.runFightScript() : 0;
     if (r == 0) {
         LeaveBattle();
-        Call(gShellHooks.resumeMusic);
+        CallHook(gShellHooks.resumeMusic);
     } else if (r == 2) {
         ClearFlag(kFlagTimedTalkArmed);
         ClearFlag(kFlagTimedTalkRunning);
         SetFlag(kFlagTimedTalkPending);
         LeaveBattle();
-        Call(gShellHooks.startLostFightTalk);
+        CallHook(gShellHooks.startLostFightTalk);
     }
-    Call(gShellHooks.serviceSound);
+    CallHook(gShellHooks.serviceSound);
 }
 
 void AdvanceStoryClock() {
@@ -73,31 +68,31 @@ void AdvanceStoryClock() {
 void MenuBranch() {
     gStillFrames = kStillFramesMenu;
     gFadeLevel = kFadeLevelFull;
-    Call(gShellHooks.setTextHeights);
+    CallHook(gShellHooks.setTextHeights);
     uint32_t kind = gMenuRequest & kMenuKindMask;
     if (kind == kMenuShop)
-        Call(gShellHooks.shopFrame);
+        CallHook(gShellHooks.shopFrame);
     else if (kind == kMenuRoot || (kind >= kMenuTitle && kind <= kMenuTitleLast))
-        Call(gShellHooks.menuFrame);
+        CallHook(gShellHooks.menuFrame);
 }
 
 void MapBranch() {
-    Call(gShellHooks.mapFrameHook);
+    CallHook(gShellHooks.mapFrameHook);
     if (gMenuRequest != 0) {
         MenuBranch();
         return;
     }
-    Call(gShellHooks.spiritTick);
-    Call(gShellHooks.mouseActiveStory);
-    Call(gShellHooks.keyColeRun);
+    CallHook(gShellHooks.spiritTick);
+    CallHook(gShellHooks.mouseActiveStory);
+    CallHook(gShellHooks.keyColeRun);
     if (gGameRunning != 1 || gMinimized != 0 || gMenuRequest != 0 || gInBattle != 0 || gSaveLoadMode != 0)
         return;
     AdvanceStoryClock();
-    Call(gShellHooks.runTalk);
+    CallHook(gShellHooks.runTalk);
     if (gGameMode & (kModeQuit | kModeVideo)) return;
-    Call(gShellHooks.pathRun);
-    Call(gShellHooks.setTextHeights);
-    Call(gShellHooks.render);
+    CallHook(gShellHooks.pathRun);
+    CallHook(gShellHooks.setTextHeights);
+    CallHook(gShellHooks.render);
 }
 } // namespace
 
@@ -111,10 +106,10 @@ void StartStoryFight() {
     if (gInBattle == 0 && !IsFlag(kFlagNoFights) && (gFightRequest & kFightRequested)) {
         uint32_t number = gFightRequest & ~kFightRequested;
         if (number != 0) {
-            Call(gShellHooks.closeMapView);
-            Call(gShellHooks.loadBattleScene, number);
+            CallHook(gShellHooks.closeMapView);
+            CallHook(gShellHooks.loadBattleScene, number);
             gInBattle = 1;
-            Call(gShellHooks.clearRoleFightMarks);
+            CallHook(gShellHooks.clearRoleFightMarks);
         }
     }
     gFightRequest = 0;
@@ -130,7 +125,7 @@ void GameFrame() {
     RunStoryCountdowns();
     gFrameDelta = now - previous;
     gInput.ReadKeyboard();
-    Call(gShellHooks.keyUpdate);
+    CallHook(gShellHooks.keyUpdate);
     gCursorShape = kCursorDefault;
 
     if (gGameMode & kModeMiniGame) {
@@ -138,7 +133,7 @@ void GameFrame() {
     } else if (gSaveLoadMode != 0) {
         gStillFrames = kStillFramesMenu;
         gFadeLevel = kFadeLevelFull;
-        Call(gShellHooks.saveLoadScreen);
+        CallHook(gShellHooks.saveLoadScreen);
     } else {
         StartStoryFight();
         if (gInBattle == 1) {
@@ -147,6 +142,6 @@ void GameFrame() {
         }
         MapBranch();
     }
-    Call(gShellHooks.serviceSound);
+    CallHook(gShellHooks.serviceSound);
     if (gGameMode & kModeQuit) SendMessage(kWmClose, 0, 0);
 }

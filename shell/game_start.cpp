@@ -165,10 +165,10 @@ int InitGame() {
         return StopStart();
     }
     CheckFreeDisk();
-    if (gShellHooks.setCacheDirtyFlag) gShellHooks.setCacheDirtyFlag();
+    CallHook(gShellHooks.setCacheDirtyFlag);
     TakeBackPixels();
     gBattleColourKey = gColourKey;
-    if (gShellHooks.makeFonts) gShellHooks.makeFonts();
+    CallHook(gShellHooks.makeFonts);
     gStartMade |= kMadeFonts;
     gDialogUnit = kDialogUnit;
     SetClip(0, 0, kScreenWidth, kScreenHeight);
@@ -185,10 +185,10 @@ int InitGame() {
     gStartMade |= kMadeTalkScript;
     if (!ReadRoleImage()) return StopStart();
 
-    if (gShellHooks.aStarInit) gShellHooks.aStarInit();
-    if (gShellHooks.miscInit) gShellHooks.miscInit();
-    if (gShellHooks.initMenu) gShellHooks.initMenu();
-    if (gShellHooks.resetGameData) gShellHooks.resetGameData();
+    CallHook(gShellHooks.aStarInit);
+    CallHook(gShellHooks.miscInit);
+    CallHook(gShellHooks.initMenu);
+    CallHook(gShellHooks.resetGameData);
     // The game set-up: from here a game is in play.
     SetFlag(kFlagGameInPlay);
     gMenuRequest = kTitleRequest;

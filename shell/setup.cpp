@@ -32,7 +32,7 @@ int RunSetupCommand(const char* commandLine) {
 
 int SetMemoryBudget() {
     gMemoryBudget = MemoryBudgetFor(PlatPhysicalMemory());
-    if (gShellHooks.setTswCacheLimit) gShellHooks.setTswCacheLimit(gMemoryBudget);
+    CallHook(gShellHooks.setTswCacheLimit, gMemoryBudget);
     return 1;
 }
 
@@ -50,8 +50,8 @@ void SetupEnvironment() {
     ReadEnv(&gInstallKind, gInstallPath, gCdPath, &gSfxVolume, &gMusicVolume, &gMapCacheMB, &dword20,
             &mapEffects, &gTextSpeed, &gBattleWait);
     SetMemoryBudget();
-    if (gShellHooks.resetMapCache) gShellHooks.resetMapCache(0);
+    CallHook(gShellHooks.resetMapCache, 0);
     for (const char* name : kInstallSubFolders) EnsureSubFolder(name);
-    if (gShellHooks.openPicturePacks) gShellHooks.openPicturePacks();
+    CallHook(gShellHooks.openPicturePacks);
     SetFlagTo(kFlagMapEffects, mapEffects != 0 ? 1 : 0);
 }

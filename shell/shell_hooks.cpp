@@ -19,7 +19,7 @@ void PresentBackBuffer() { gDisplay.Blt(gBackBuffer); }
 
 void LeaveMapForBattle() {
     gSavedMusic = gMusic.currentMode;
-    if (gShellHooks.stopAllSfx) gShellHooks.stopAllSfx();
+    CallHook(gShellHooks.stopAllSfx);
     // The battle brings its own pictures and animations: the map's go.
     ReleaseActCache();
     ClearTswCache();

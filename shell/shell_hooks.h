@@ -59,6 +59,12 @@ struct ShellHooks {
 
 extern ShellHooks gShellHooks;
 
+// Calls a hook when it is set; a null entry is skipped.
+template <typename Fn, typename... Args>
+void CallHook(Fn* hook, Args... args) {
+    if (hook) hook(args...);
+}
+
 // The start-up defaults: the battle and menu services, the modules that
 // exist (picture packs, fonts, sounds, music, video), the shell's own stand-ins where it
 // has one (render presents the back buffer, releaseGame releases what the

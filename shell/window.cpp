@@ -106,7 +106,7 @@ int ActivateApp(int on) {
     gFrameInterval = 0;
     gPauseBannerShown = false;
     if (!on) {
-        if (gShellHooks.stopAllSfx) gShellHooks.stopAllSfx();
+        CallHook(gShellHooks.stopAllSfx);
         if (gInBattle == 1) ReleaseBattleSurfaces();
         ReleaseGameFonts();
         gAppActive = 0;
@@ -119,7 +119,7 @@ int ActivateApp(int on) {
     gDisplay.Restore(gDisplay.GetDDSurface(kSurfacePrimary));
     gDisplay.Restore(gBackBuffer);
     InitDrawKernel(gBackBuffer, static_cast<int>(gDisplay.PixelFormatCode()));
-    if (gShellHooks.makeFonts) gShellHooks.makeFonts();
+    CallHook(gShellHooks.makeFonts);
     gMinimized = 0;
     if (gInBattle == 1) CreateBattleSurfaces();
     gDisplay.FlipScreen();
