@@ -21,6 +21,7 @@
 #include "platform/plat_audio.h"
 #include "platform/plat_clock.h"
 #include "platform/plat_display.h"
+#include "tools/file_writer.h"
 #include "tools/media_writer.h"
 #include "tools/snd_writer.h"
 
@@ -35,15 +36,9 @@ bool WriteFixtures(const std::string& folder) {
     std::filesystem::create_directories(folder + "music");
     std::vector<uint8_t> wave = BuildWaveFile(ToneSamples(660, 400, 22050, 2, 10000), 22050, 2);
     std::vector<uint8_t> pack = BuildSoundPack({{1, HeaderlessWave(wave), kSoundKindHeaderless}});
-    FILE* f = std::fopen((folder + "all.snd").c_str(), "wb");
-    if (!f) return false;
-    std::fwrite(pack.data(), 1, pack.size(), f);
-    std::fclose(f);
+    if (!WriteBytesToFile((folder + "all.snd").c_str(), pack)) return false;
     std::vector<uint8_t> track = BuildWaveFile(ToneSamples(330, 1000, 22050, 2, 6000), 22050, 2);
-    f = std::fopen((folder + "music/m01.wav").c_str(), "wb");
-    if (!f) return false;
-    std::fwrite(track.data(), 1, track.size(), f);
-    std::fclose(f);
+    if (!WriteBytesToFile((folder + "music/m01.wav").c_str(), track)) return false;
     VideoClipSpec spec;
     spec.width = 320;
     spec.height = 240;
