@@ -14,17 +14,22 @@ constexpr uint32_t kStillFramesMenu = 1024;
 constexpr uint32_t kFadeLevelFull = 16;
 constexpr uint32_t kStoryClockTicks = 20;
 constexpr uint32_t kStoryClockWrap = 1000;
-constexpr uint32_t kDialogUnit = 11;
 
 bool TalkIdle() { return gShellHooks.talkIdle ? gShellHooks.talkIdle() : true; }
+
+// The timed talk's flags move from armed and running to pending: the talk
+// that starts next is the one the countdown or a lost fight asked for.
+void MakeTimedTalkPending() {
+    ClearFlag(kFlagTimedTalkArmed);
+    ClearFlag(kFlagTimedTalkRunning);
+    SetFlag(kFlagTimedTalkPending);
+}
 
 void RunTimedTalkCountdown() {
     --gTalkCountdown;
     if (gTalkCountdown >= 0 || !TalkIdle() || gMenuRequest != 0 || gSaveLoadMode != 0) return;
     gTalkCountdown = -1;
-    ClearFlag(kFlagTimedTalkArmed);
-    ClearFlag(kFlagTimedTalkRunning);
-    SetFlag(kFlagTimedTalkPending);
+    MakeTimedTalkPending();
     CallHook(gShellHooks.startTimedTalk);
 }
 
@@ -50,9 +55,7 @@ void BattleFrame() {
         LeaveBattle();
         CallHook(gShellHooks.resumeMusic);
     } else if (r == 2) {
-        ClearFlag(kFlagTimedTalkArmed);
-        ClearFlag(kFlagTimedTalkRunning);
-        SetFlag(kFlagTimedTalkPending);
+        MakeTimedTalkPending();
         LeaveBattle();
         CallHook(gShellHooks.startLostFightTalk);
     }

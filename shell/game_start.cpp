@@ -19,6 +19,7 @@
 #include "menu/menu_services.h"
 #include "platform/plat_display.h"
 #include "platform/plat_system.h"
+#include "shell/game_frame.h"
 #include "shell/messages.h"
 #include "shell/shell_hooks.h"
 #include "shell/winmain.h"
@@ -36,7 +37,6 @@ constexpr int kScreenWidth = 640;
 constexpr int kScreenHeight = 480;
 constexpr uint32_t kTitleRequest = 0x80000003u;
 constexpr uint32_t kDiskReserveMB = 64;
-constexpr int kDialogUnit = 11;
 
 // "DirectInput set-up error%n" (the %n is shown as it stands).
 constexpr char kInputFailText[] = "DirectInput \xAA\xEC\xA9\x6C\xA4\xC6\xBF\xF9\xBB\x7E%n";
