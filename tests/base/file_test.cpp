@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +14,7 @@
 
 #include "base/settings.h"
 #include "platform/headless/headless.h"
+#include "tests/platform/temp_folder.h"
 #include "tools/indexed_writer.h"
 #include "tools/namex_writer.h"
 
@@ -27,23 +27,19 @@ class FileTest : public ::testing::Test {
 protected:
     void SetUp() override {
         HeadlessReset();
-        const char* root = std::getenv("KYV_TEST_TMP");
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::path(root ? root : fs::temp_directory_path().string()) / "base_file" /
-               (std::string(info->test_suite_name()) + "." + info->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        ASSERT_FALSE(temp_.Path().empty());
+        dir_ = temp_.Path();
     }
-    void TearDown() override { fs::remove_all(dir_); }
 
     std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-    std::string Folder() const { return dir_.string() + "/"; }
+    const std::string& Folder() const { return temp_.Path(); }
     void Put(const std::string& name, const std::vector<uint8_t>& bytes) const {
         fs::create_directories((dir_ / name).parent_path());
         std::ofstream(dir_ / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                            static_cast<std::streamsize>(bytes.size()));
     }
 
+    TempFolder temp_;
     fs::path dir_;
 };
 

@@ -1,4 +1,4 @@
-// A fresh folder per test, removed afterwards, for the file layer's tests.
+// A fresh folder per test, removed afterwards, for the platform and base file tests.
 #pragma once
 #include <cstdio>
 #include <cstdlib>
