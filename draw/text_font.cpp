@@ -28,10 +28,12 @@ struct Dot {
 };
 
 // The pixels every set bit writes in one walk over the glyph. A bit is drawn
-// only when all of them fall inside the clip.
+// only when all of them fall inside the clip; the dots' reach around the bit
+// is worked out with the table, not on every character.
 struct StylePass {
     const Dot* dots;
     int count;
+    int minDx, maxDx, minDy, maxDy;
 };
 
 constexpr Dot kPlainDots[] = {{0, 0, false}};
@@ -44,7 +46,14 @@ constexpr Dot kBoldDots[] = {{0, 0, false}, {1, 0, false}};
 
 template <int N>
 constexpr StylePass Pass(const Dot (&dots)[N]) {
-    return {dots, N};
+    StylePass pass{dots, N, 0, 0, 0, 0};
+    for (const Dot& d : dots) {
+        pass.minDx = std::min(pass.minDx, d.dx);
+        pass.maxDx = std::max(pass.maxDx, d.dx);
+        pass.minDy = std::min(pass.minDy, d.dy);
+        pass.maxDy = std::max(pass.maxDy, d.dy);
+    }
+    return pass;
 }
 
 // The walks of a style, outlines first so the face is drawn on top.
@@ -78,23 +87,7 @@ uint16_t RampStep(uint16_t colour, bool down) {
 
 }  // namespace
 
-cTextFont::cTextFont()
-    : targetWidth_(kDefaultTargetWidth),
-      targetHeight_(kDefaultTargetHeight),
-      glyphRowBytes_((kDefaultCell + 7) / 8),
-      glyphCodes_(),
-      glyphBitmaps_(nullptr),
-      glyphCount_(0),
-      font_(nullptr),
-      cellWidth_(kDefaultCell),
-      cellHeight_(kDefaultCell),
-      textHeight_(kDefaultCell),
-      shadowColour_(0),
-      backColour_(kNoTextBox),
-      clipLeft_(0),
-      clipTop_(0),
-      clipWidth_(kDefaultTargetWidth),
-      clipHeight_(kDefaultTargetHeight) {}
+cTextFont::cTextFont() : glyphCodes_(), glyphBitmaps_(nullptr), glyphCount_(0), font_(nullptr) { Reset(); }
 
 cTextFont::~cTextFont() { ReleaseTextFont(); }
 
@@ -232,22 +225,15 @@ void cTextFont::DrawGlyph(uint16_t* pixels, long long x, long long y, const uint
     bool down = (mode & kTextRampDown) != 0;
     for (int p = 0; p < style->passCount; ++p) {
         const StylePass& pass = style->passes[p];
-        int minDx = 0, maxDx = 0, minDy = 0, maxDy = 0;
-        for (int d = 0; d < pass.count; ++d) {
-            minDx = std::min(minDx, pass.dots[d].dx);
-            maxDx = std::max(maxDx, pass.dots[d].dx);
-            minDy = std::min(minDy, pass.dots[d].dy);
-            maxDy = std::max(maxDy, pass.dots[d].dy);
-        }
         uint16_t rowColour = colour;
         for (int row = 0; row < cellHeight_; ++row, rowColour = ramp ? RampStep(rowColour, down) : rowColour) {
             long long r = y + row;
-            if (r + minDy < clip.top || r + maxDy > clip.bottom) continue;
+            if (r + pass.minDy < clip.top || r + pass.maxDy > clip.bottom) continue;
             const uint8_t* bits = glyph + row * glyphRowBytes_;
             for (int col = 0; col < cellWidth_; ++col) {
                 if (!(bits[col >> 3] & (0x80 >> (col & 7)))) continue;
                 long long c = x + col;
-                if (c + minDx < clip.left || c + maxDx > clip.right) continue;
+                if (c + pass.minDx < clip.left || c + pass.maxDx > clip.right) continue;
                 for (int d = 0; d < pass.count; ++d) {
                     const Dot& dot = pass.dots[d];
                     pixels[(r + dot.dy) * targetWidth_ + c + dot.dx] = dot.shadow ? shadowColour_ : rowColour;
