@@ -4,6 +4,7 @@
 #include "platform/plat_display.h"
 #include "platform/plat_system.h"
 
+#include <bit>
 #include <cstring>
 
 cDDraw gDisplay;
@@ -41,23 +42,10 @@ constexpr ErrorName kErrorNames[] = {
     {0x88760250u, "DDERR_INVALIDSURFACETYPE  "},
 };
 
-// The top bit of a mask and its width, for turning 8-bit channels into it.
-int MaskShift(uint16_t mask) {
-    int shift = 0;
-    while (mask && !(mask & 1u)) {
-        mask >>= 1;
-        ++shift;
-    }
-    return shift;
-}
-int MaskBits(uint16_t mask) {
-    int bits = 0;
-    for (; mask; mask >>= 1) bits += mask & 1u;
-    return bits;
-}
+// An 8-bit channel cut to the mask's width and placed at its lowest bit.
 uint16_t PackChannel(uint32_t value8, uint16_t mask) {
-    int bits = MaskBits(mask);
-    return static_cast<uint16_t>(((value8 >> (8 - bits)) << MaskShift(mask)) & mask);
+    if (mask == 0) return 0;
+    return static_cast<uint16_t>(((value8 >> (8 - std::popcount(mask))) << std::countr_zero(mask)) & mask);
 }
 
 void CopySurface(Surface* dst, const Surface* src) {
