@@ -5,16 +5,17 @@
 #include "draw/display.h"
 #include "draw/pixel_format.h"
 
+#include <bit>
+
 namespace {
 constexpr uint32_t kBmpHeadBytes = 54;
 constexpr uint32_t kBmpInfoBytes = 40;
 
 uint16_t Channel5(uint16_t pixel, uint16_t mask) {
     if (!mask) return 0;
-    int shift = 0;
-    while (!((mask >> shift) & 1u)) ++shift;
-    int bits = 0;
-    while ((mask >> (shift + bits)) & 1u) ++bits;
+    // The layouts' masks are one run of bits each.
+    const int shift = std::countr_zero(mask);
+    const int bits = std::popcount(mask);
     uint16_t v = static_cast<uint16_t>((pixel & mask) >> shift);
     return static_cast<uint16_t>(bits > 5 ? v >> (bits - 5) : v << (5 - bits));
 }
