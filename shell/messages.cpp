@@ -1,5 +1,6 @@
 #include "shell/messages.h"
 
+#include "base/input.h"
 #include "platform/plat_display.h"
 #include "shell/window.h"
 
@@ -13,10 +14,10 @@ uint32_t KeyParam(int scanCode) { return (static_cast<uint32_t>(scanCode) & 0xFF
 
 uint32_t VirtualKeyOf(int scanCode) {
     switch (scanCode) {
-    case 0x01: return kVkEscape;
-    case 0x1C: return kVkReturn;
-    case 0x19: return kVkP;
-    case 0x42: return kVkF8;
+    case kScanEsc: return kVkEscape;
+    case kScanEnter: return kVkReturn;
+    case kScanP: return kVkP;
+    case kScanF8: return kVkF8;
     default: return 0;
     }
 }
@@ -27,7 +28,7 @@ bool TranslateEvent(const PlatEvent& e, ShellMessage* out) {
     case kPlatEventActivate: *out = {kWmActivateApp, e.value ? 1u : 0u, 0}; return true;
     case kPlatEventMinimise: *out = {kWmSize, e.value ? kSizeMinimized : kSizeRestored, 0}; return true;
     case kPlatEventKeyDown:
-        if (e.alt && e.value == 0x1C)
+        if (e.alt && e.value == kScanEnter)
             *out = {kWmSysKeyDown, kVkReturn, KeyParam(e.value)};
         else
             *out = {kWmKeyDown, VirtualKeyOf(e.value), KeyParam(e.value)};
