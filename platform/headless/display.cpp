@@ -107,7 +107,6 @@ uint32_t HeadlessRefusedPresentCount() { return gHeadlessDisplay.refusedPresents
 bool HeadlessDisplayMinimised() { return gHeadlessDisplay.minimised; }
 const std::string& HeadlessWindowTitle() { return gHeadlessDisplay.title; }
 uint32_t HeadlessPresentCount() { return gHeadlessDisplay.presents; }
-uint32_t HeadlessFrame() { return gHeadlessDisplay.presents; }
 uint64_t HeadlessLastFrameHash() { return gHeadlessDisplay.lastHash; }
 uint64_t HeadlessRunHash() { return gHeadlessDisplay.runHash; }
 const std::vector<uint16_t>& HeadlessLastFrame() { return gHeadlessDisplay.frame; }

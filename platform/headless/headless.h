@@ -84,11 +84,10 @@ uint64_t HeadlessHashPixels(const uint16_t* pixels, int pitchBytes, int width, i
 void HeadlessResetDisplay();
 
 // ---- Events and input, scripted per frame ---------------------------------
-// A frame is one present: HeadlessFrame() is the present count. Scripted
-// items wait until that count reaches their frame; kHeadlessNow makes them
-// take effect at once. Items of one frame apply in the order queued.
+// A frame is one present: scripted items wait until HeadlessPresentCount()
+// reaches their frame; kHeadlessNow makes them take effect at once. Items of
+// one frame apply in the order queued.
 constexpr uint32_t kHeadlessNow = 0xFFFFFFFFu;
-uint32_t HeadlessFrame();
 void HeadlessQueueEvent(const PlatEvent& event, uint32_t atFrame = kHeadlessNow);
 // One key (PC scan code) goes down or up.
 void HeadlessQueueKey(uint8_t code, bool down, uint32_t atFrame = kHeadlessNow);

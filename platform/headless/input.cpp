@@ -49,7 +49,7 @@ void Apply(const ScriptItem& item) {
 // Moves every item whose frame has come into the live state.
 void CatchUp() {
     HeadlessInput& in = gHeadlessInput;
-    uint32_t frame = HeadlessFrame();
+    uint32_t frame = HeadlessPresentCount();
     while (!in.script.empty() && in.script.front().frame <= frame) {
         Apply(in.script.front());
         in.script.pop_front();
