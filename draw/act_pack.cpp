@@ -67,11 +67,7 @@ void OpenActPacks() {
     for (int p = 0; p < kPackCount; ++p) {
         char path[kPathMax + 32];
         std::snprintf(path, sizeof path, "%s%s", gInstallPath, kActPackNames[p]);
-        if (gActPacks.packs[p].Open(path, kOpenExisting, kGenericRead)) {
-            ReadPackTable(gActPacks.packs[p], gActPacks.records[p]);
-        } else {
-            for (PackRecord& r : gActPacks.records[p]) r = PackRecord{};
-        }
+        OpenPack(gActPacks.packs[p], path, gActPacks.records[p]);
     }
 }
 

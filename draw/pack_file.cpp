@@ -26,6 +26,12 @@ bool ReadPackBytes(cFile& file, uint32_t offset, void* buffer, uint32_t count) {
     return file.Read(buffer, &got) && got == count;
 }
 
+bool OpenPack(cFile& file, const char* path, PackRecord records[kPackRecordCount]) {
+    if (file.Open(path, kOpenExisting, kGenericRead)) return ReadPackTable(file, records);
+    for (int k = 0; k < kPackRecordCount; ++k) records[k] = PackRecord{};
+    return false;
+}
+
 bool ReadPackTable(cFile& file, PackRecord records[kPackRecordCount]) {
     for (int k = 0; k < kPackRecordCount; ++k) records[k] = PackRecord{};
     if (!file.IsOpen()) return false;

@@ -29,6 +29,9 @@ bool PackSlotOf(uint32_t number, int* pack, int* record);
 // the end of a short file are left zero (they name nothing). False when the
 // table cannot be read at all; the records are then all zero.
 bool ReadPackTable(cFile& file, PackRecord records[kPackRecordCount]);
+// Opens the pack at path for reading and reads its record table. A pack that
+// cannot be opened leaves every record zero: it yields nothing.
+bool OpenPack(cFile& file, const char* path, PackRecord records[kPackRecordCount]);
 
 // Reads count bytes at offset; false unless all of them were there.
 bool ReadPackBytes(cFile& file, uint32_t offset, void* buffer, uint32_t count);

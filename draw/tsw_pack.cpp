@@ -236,11 +236,7 @@ void OpenTswPacks() {
     for (int p = 0; p < kPackCount; ++p) {
         char path[kPackFolderSize + 32];
         std::snprintf(path, sizeof path, "%s%s", gTsw.packFolder, kTswPackNames[p]);
-        if (gTswPacks[p].Open(path, kOpenExisting, kGenericRead)) {
-            ReadPackTable(gTswPacks[p], records);
-        } else {
-            for (PackRecord& r : records) r = PackRecord{};
-        }
+        OpenPack(gTswPacks[p], path, records);
         for (int k = 0; k < kPackRecordCount; ++k) gTswOffsets[p][k] = records[k].offset;
     }
     gTswOffsetsLoaded = true;
