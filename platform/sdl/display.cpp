@@ -48,6 +48,14 @@ bool Fail(const char* step) {
     return false;
 }
 
+// Puts the texture on the window; false when the renderer refuses it.
+bool ShowTexture(SdlDisplay& d) {
+    SDL_RenderClear(d.renderer);
+    if (SDL_RenderCopy(d.renderer, d.texture, nullptr, nullptr) != 0) return false;
+    SDL_RenderPresent(d.renderer);
+    return true;
+}
+
 } // namespace
 
 SDL_Window* SdlGameWindow() { return gSdlDisplay.window; }
@@ -90,10 +98,7 @@ int PlatScreenWidth() { return gSdlDisplay.width; }
 int PlatScreenHeight() { return gSdlDisplay.height; }
 
 void SdlRepaint() {
-    SdlDisplay& d = gSdlDisplay;
-    if (d.texture == nullptr) return;
-    SDL_RenderClear(d.renderer);
-    if (SDL_RenderCopy(d.renderer, d.texture, nullptr, nullptr) == 0) SDL_RenderPresent(d.renderer);
+    if (gSdlDisplay.texture != nullptr) ShowTexture(gSdlDisplay);
 }
 
 bool PlatDisplayPresent(const uint16_t* pixels, int pitchBytes, int width, int height) {
@@ -102,10 +107,7 @@ bool PlatDisplayPresent(const uint16_t* pixels, int pitchBytes, int width, int h
         return false;
     }
     if (SDL_UpdateTexture(d.texture, nullptr, pixels, pitchBytes) != 0) return false;
-    SDL_RenderClear(d.renderer);
-    if (SDL_RenderCopy(d.renderer, d.texture, nullptr, nullptr) != 0) return false;
-    SDL_RenderPresent(d.renderer);
-    return true;
+    return ShowTexture(d);
 }
 
 void PlatDisplayToggleFullscreen() {
