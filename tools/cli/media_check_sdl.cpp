@@ -21,6 +21,7 @@
 #include "platform/plat_audio.h"
 #include "platform/plat_clock.h"
 #include "platform/plat_display.h"
+#include "shell/shell_hooks.h"
 #include "tools/file_writer.h"
 #include "tools/media_writer.h"
 #include "tools/snd_writer.h"
@@ -64,9 +65,7 @@ void PumpEvents() {
 void RunAudioFrames(uint32_t ms) {
     for (uint32_t t = 0; t < ms; t += 35) {
         PumpEvents();
-        gMusic.UpdateMusic();
-        gSoundBank.UpdateSounds();
-        gStreamPlayer.UpdateStreams();
+        ServiceAudio();
         PlatSleep(35);
     }
 }
