@@ -10,7 +10,7 @@ void AddRgbToPixels(uint16_t* pixels, int count, int red, int green, int blue) {
     const PixelTint t = MakePixelTint(red, green, blue);
     for (int i = 0; i < count; ++i) {
         const int32_t p = pixels[i];
-        pixels[i] = static_cast<uint16_t>(TintField(p, t.red) | TintField(p, t.green) | TintField(p, t.blue));
+        pixels[i] = static_cast<uint16_t>(TintPixelT<int32_t>(p, t));
     }
 }
 
@@ -23,7 +23,7 @@ void AddToField(uint16_t* pixels, int count, uint32_t mask, uint32_t unit, int o
     const int32_t keep = ~f.mask;
     for (int i = 0; i < count; ++i) {
         const int32_t p = pixels[i];
-        pixels[i] = static_cast<uint16_t>((p & keep) | TintField(p, f));
+        pixels[i] = static_cast<uint16_t>((p & keep) | TintFieldT<int32_t>(p, f));
     }
 }
 

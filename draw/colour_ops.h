@@ -70,13 +70,6 @@ inline FieldTint MakeFieldTint(uint32_t mask, uint32_t unit, int32_t tint) {
     if (tint < -32) tint = -32;
     return {static_cast<int32_t>(mask), tint * static_cast<int32_t>(unit), tint >= 0 ? static_cast<int32_t>(mask) : 0};
 }
-// (v AND field) + step, saturated to the clamp value.
-inline int32_t TintField(int32_t v, const FieldTint& f) {
-    const int32_t t = (v & f.mask) + f.step;
-    return (t & ~f.mask) ? f.clamp : t;
-}
-// A sum that left its field becomes the full field.
-inline int32_t SaturateField(int32_t t, int32_t mask) { return (t & ~mask) ? mask : t; }
 
 // The three fields of one draw's tint.
 struct PixelTint {
@@ -134,11 +127,14 @@ inline T Select(T mask, T a, T b) {
     return (a & mask) | (b & ~mask);
 }
 
+// (v AND field) + step, saturated to the clamp value; T is one pixel
+// (int32_t) or four (Lanes).
 template <class T>
 inline T TintFieldT(T v, const FieldTint& f) {
     const T t = (v & f.mask) + f.step;
     return Select<T>(MaskIf(t & ~f.mask), T{} + f.clamp, t);
 }
+// A sum that left its field becomes the full field.
 template <class T>
 inline T SaturateFieldT(T t, int32_t mask) {
     return Select<T>(MaskIf(t & ~mask), T{} + mask, t);
