@@ -1,5 +1,6 @@
 #include "base/file.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -310,21 +311,17 @@ int ReadNameText(int n, int size, char* buffer, const char* terminator) {
         return NameTextMissing(n, buffer);
     const uint32_t fileSize = file.GetSize();
     const uint32_t available = fileSize - position;
-    const uint32_t wanted = available < uint32_t(size) ? available : uint32_t(size);
+    const uint32_t wanted = std::min(available, uint32_t(size));
     std::vector<char> text(size_t(wanted) + 1, 0);
     if (wanted && (!file.SeekSet(static_cast<int32_t>(position)) || !file.ReadExact(text.data(), wanted)))
         return NameTextMissing(n, buffer);
     size_t length = wanted;
     if (terminator && *terminator) {
-        const size_t termLength = std::strlen(terminator);
-        for (size_t i = 0; i + termLength <= wanted; ++i) {
-            if (std::memcmp(text.data() + i, terminator, termLength) == 0) {
-                length = i;
-                break;
-            }
-        }
+        const auto end = text.begin() + wanted;
+        const auto found = std::search(text.begin(), end, terminator, terminator + std::strlen(terminator));
+        length = static_cast<size_t>(found - text.begin());
     }
-    length = std::strlen(text.data()) < length ? std::strlen(text.data()) : length;
+    length = std::min(length, std::strlen(text.data()));
     if (length > size_t(size) - 1) length = WholeCharacters(text.data(), size_t(size) - 1);
     std::memcpy(buffer, text.data(), length);
     buffer[length] = 0;
