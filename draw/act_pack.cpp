@@ -373,7 +373,7 @@ void ReportMissingStream(const ActRecord* r) {
 void DrawPictureFrame(uint16_t number, uint16_t frame, int x, int y, uint32_t flags, int alpha) {
     const PicFrame* pic = GetTswPicture(number, frame);
     if (!pic || !pic->data) return;
-    const bool runs = !pic->palette && pic->size >= 2 && LoadU16(pic->data) == kRleMagic;
+    const bool runs = !pic->palette && IsRleFrame(pic->data, pic->size);
     flags = runs ? (flags | kFlagRle) : (flags & ~kFlagRle);
     const uint16_t* table = gColourTable;
     if (pic->palette) gColourTable = pic->palette;

@@ -40,6 +40,8 @@ inline uint16_t LoadU16(const uint8_t* p) {
     return v;
 }
 inline void StoreU16(uint8_t* p, uint16_t v) { std::memcpy(p, &v, 2); }
+// Whether a picture's bytes are a run-length frame: they start with the magic.
+inline bool IsRleFrame(const uint8_t* data, size_t size) { return data && size >= 2 && LoadU16(data) == kRleMagic; }
 
 // A picture frame as the packs deliver it. Blocks come from AllocZero.
 struct PicFrame {

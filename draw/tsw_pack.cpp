@@ -114,7 +114,7 @@ bool PrepareRawFrame(PicFrame* pic, int depth, const uint16_t* palette) {
 }
 
 bool PrepareFrame(PicFrame* pic, int depth, const uint16_t* palette) {
-    if (pic->size >= 2 && LoadU16(pic->data) == kRleMagic) return PrepareRleFrame(pic, palette);
+    if (IsRleFrame(pic->data, pic->size)) return PrepareRleFrame(pic, palette);
     return PrepareRawFrame(pic, depth, palette);
 }
 
@@ -313,7 +313,7 @@ int LoadPackImage(uint16_t n, PicFrame* frame) {
 
     int size = int(unpacked);
     RleInfo info;
-    if (LoadU16(block) == kRleMagic) {
+    if (IsRleFrame(block, unpacked)) {
         // A 16-bit frame, converted in place.
         if (!ConvertRleToScreen(block, size, nullptr, nullptr, nullptr)) size = 0;
     } else if (unpacked > kPaletteBytes && ValidateRle(block + kPaletteBytes, unpacked - kPaletteBytes, &info) &&
