@@ -2,6 +2,7 @@
 
 #include "platform/plat_input.h"
 
+#include <algorithm>
 #include <cstring>
 
 cDINPUT gInput;
@@ -34,12 +35,6 @@ int ButtonBits(const PlatMouseState& m) {
     if (m.button[0] & 0x80) buttons |= 1;
     if (m.button[1] & 0x80) buttons |= 2;
     return buttons;
-}
-
-int32_t ClampAxis(int32_t v, int32_t last) {
-    if (v > last) return last;
-    if (v < 1) return 0;
-    return v;
 }
 } // namespace
 
@@ -96,8 +91,8 @@ void cDINPUT::SetMousePos(int32_t x, int32_t y) {
     pendingButtons_ |= ButtonBits(m);
     refX_ = m.x;
     refY_ = m.y;
-    lastX_ = baseX_ = ClampAxis(x, kScreenRight);
-    lastY_ = baseY_ = ClampAxis(y, kScreenBottom);
+    lastX_ = baseX_ = std::clamp(x, 0, kScreenRight);
+    lastY_ = baseY_ = std::clamp(y, 0, kScreenBottom);
 }
 
 void cDINPUT::SetMouseSpeed(double factor) {
