@@ -46,7 +46,6 @@ void cMusicPlayer::InitStreamPlayer(AudioDriver driver) {
     driver_ = driver;
     enabled_ = on_ = true;
     busy_.clear();
-    free_.assign(kMaxStreams, StreamNode{});
     busy_.reserve(kMaxStreams);
 }
 
@@ -56,7 +55,6 @@ void cMusicPlayer::ShutdownStreamPlayer() {
         if (n.stream >= 0) PlatStreamClose(n.stream);
     }
     busy_.clear();
-    free_.clear();
     enabled_ = on_ = false;
 }
 
@@ -68,13 +66,11 @@ int cMusicPlayer::FindBusy(uint32_t id) const {
 }
 
 uint32_t cMusicPlayer::OpenStream(const char* name, uint32_t id, int volume, int loops) {
-    if (!enabled_ || id == 0 || FindBusy(id) >= 0 || free_.empty() || !name) return 0;
-    StreamNode node = free_.back();
-    free_.pop_back();
+    if (!enabled_ || id == 0 || FindBusy(id) >= 0 || BusyCount() >= kMaxStreams || !name) return 0;
+    StreamNode node;
     node.stream = driver_ ? PlatStreamOpen(name) : kPlatNoStream;
     if (node.stream == kPlatNoStream) {
         lastError_ = driver_ ? PlatAudioLastError() : "no audio driver";
-        free_.push_back(StreamNode{});
         return 0;
     }
     node.name = name;
@@ -128,7 +124,6 @@ void cMusicPlayer::CloseStream(size_t busyIndex) {
     StreamNode node = std::move(busy_[busyIndex]);
     busy_.erase(busy_.begin() + static_cast<std::ptrdiff_t>(busyIndex));
     if (node.stream >= 0) PlatStreamClose(node.stream);
-    free_.push_back(StreamNode{});
 }
 
 void cMusicPlayer::UpdateStreams() {

@@ -69,8 +69,8 @@ private:
     bool enabled_ = false;
     bool on_ = false;
     std::string lastError_;
-    std::vector<StreamNode> busy_; // newest first
-    std::vector<StreamNode> free_;
+    // Newest first; at most kMaxStreams play at once.
+    std::vector<StreamNode> busy_;
 };
 
 class cMusicController {
