@@ -6,14 +6,10 @@
 
 #include "tools/tsw_writer.h"
 
-// The stored word of a two-letter command ("SD" -> 0x5344).
-constexpr uint16_t ActTag(const char (&tag)[3]) {
-    return uint16_t((uint8_t(tag[0]) << 8) | uint8_t(tag[1]));
-}
-
 // Assembles a stream written as text: a capital letter and a capital or a
-// digit are a command ("PA", "O2"), a
-// number (decimal, or hex with 0x) an operand word; "SD 3 RF 9045 PA 0 ED".
+// digit are a command ("PA", "O2"), stored first letter high ("SD" is
+// 0x5344); a number (decimal, or hex with 0x) is an operand word;
+// "SD 3 RF 9045 PA 0 ED".
 // False, with *words cleared, on any other token or a number above 0xFFFF.
 bool AssembleActStream(const char* text, std::vector<uint16_t>* words);
 // The same for fixtures whose text is known to be right: empty on an error.
