@@ -228,10 +228,14 @@ bool FillSurfaceRGB(Surface* surface, uint32_t rgb) {
     return colour != kNoColour && FillWith(surface, static_cast<uint16_t>(colour));
 }
 
-void ResetDisplay() {
+void ReleaseDisplay() {
     FreeSurface(gBackBuffer);
     gBackBuffer = nullptr;
     gDisplay.ReleaseSurfaces();
     gDisplay.ReleaseDDraw();
+}
+
+void ResetDisplay() {
+    ReleaseDisplay();
     gDisplay.fillColour = 0;
 }

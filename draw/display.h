@@ -109,5 +109,8 @@ uint32_t ColourMatch(Surface* surface, uint32_t rgb);
 // colour could not be found.
 bool FillSurfaceRGB(Surface* surface, uint32_t rgb);
 
-// Releases the display and frees gBackBuffer (tests).
+// Frees gBackBuffer, then the display's surfaces and the display itself:
+// the end of a game's display, in the order it was made backwards.
+void ReleaseDisplay();
+// ReleaseDisplay and the fill colour back to black (tests).
 void ResetDisplay();

@@ -205,11 +205,8 @@ void ReleaseShellResources() {
     if (gStartMade & kMadeTalkScript) FreeTalkScript();
     if (gStartMade & kMadeFonts) ReleaseGameFonts();
     if (gStartMade & kMadeDisplay) {
-        FreeSurface(gBackBuffer);
-        gBackBuffer = nullptr;
         gBackPixels = nullptr;
-        gDisplay.ReleaseSurfaces();
-        gDisplay.ReleaseDDraw();
+        ReleaseDisplay();
     }
     if (gStartMade & kMadeInput) gInput.ReleaseDInput();
     if (gStartMade & kMadeAudio) {
