@@ -14,7 +14,7 @@
 
 #include "base/settings.h"
 #include "platform/headless/headless.h"
-#include "tests/platform/temp_folder.h"
+#include "tests/support/temp_folder.h"
 #include "tools/indexed_writer.h"
 #include "tools/namex_writer.h"
 

@@ -1,5 +1,5 @@
 #include "platform/plat_file.h"
-#include "tests/platform/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // mounts, message box buttons and text for the desktop.
 #include "platform/plat_system.h"
 #include "platform/posix/posix.h"
-#include "tests/platform/temp_folder.h"
+#include "tests/support/temp_folder.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <climits>
-#include <ftw.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,6 +18,7 @@
 #include "platform/headless/headless.h"
 #include "shell/launcher.h"
 #include "shell/winmain.h"
+#include "tests/support/temp_folder.h"
 
 // A program or command of the build tree, beside the tests' folder.
 inline std::string BuildTreeProgram(const std::string& name) {
@@ -31,43 +31,27 @@ inline std::string BuildTreeProgram(const std::string& name) {
     return path + "/" + name;
 }
 
-class InstallFolder {
+class InstallFolder : public TempFolder {
 public:
-    InstallFolder() {
-        const char* root = std::getenv("KYV_TEST_TMP");
-        std::string base = (root != nullptr && root[0] != '\0') ? root : "/tmp";
-        mkdir(base.c_str(), 0777);
-        std::string pattern = base + "/shell-XXXXXX";
-        if (mkdtemp(pattern.data()) != nullptr) path_ = pattern + "/";
-    }
-    ~InstallFolder() {
-        if (!path_.empty()) nftw(path_.c_str(), Remove, 16, FTW_DEPTH | FTW_PHYS);
-    }
-    InstallFolder(const InstallFolder&) = delete;
-    InstallFolder& operator=(const InstallFolder&) = delete;
+    InstallFolder() : TempFolder("shell") {}
 
-    const std::string& Path() const { return path_; }
-    std::string operator/(const std::string& rel) const { return path_ + rel; }
+
     void Write(const std::string& rel, const std::vector<uint8_t>& bytes) const {
-        std::ofstream out(path_ + rel, std::ios::binary);
+        std::ofstream out(*this / rel, std::ios::binary);
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
     std::vector<uint8_t> Read(const std::string& rel) const {
-        std::ifstream in(path_ + rel, std::ios::binary);
+        std::ifstream in(*this / rel, std::ios::binary);
         return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     bool IsFolder(const std::string& rel) const {
         struct stat st{};
-        return stat((path_ + rel).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        return stat((*this / rel).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     }
     bool Exists(const std::string& rel) const {
         struct stat st{};
-        return stat((path_ + rel).c_str(), &st) == 0;
+        return stat((*this / rel).c_str(), &st) == 0;
     }
-
-private:
-    static int Remove(const char* path, const struct stat*, int, FTW*) { return std::remove(path); }
-    std::string path_;
 };
 
 // Scripts the player's choice in the launcher: the mouse moves onto the

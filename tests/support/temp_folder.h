@@ -1,4 +1,4 @@
-// A fresh folder per test, removed afterwards, for the platform and base file tests.
+// A fresh folder per test under $KYV_TEST_TMP (else /tmp), removed afterwards.
 #pragma once
 #include <cstdio>
 #include <cstdlib>
@@ -10,11 +10,11 @@
 
 class TempFolder {
 public:
-    TempFolder() {
+    explicit TempFolder(const char* prefix = "plat") {
         const char* root = std::getenv("KYV_TEST_TMP");
         std::string base = (root != nullptr && root[0] != '\0') ? root : "/tmp";
         mkdir(base.c_str(), 0777);
-        std::string pattern = base + "/plat-XXXXXX";
+        std::string pattern = base + "/" + prefix + "-XXXXXX";
         if (mkdtemp(pattern.data()) != nullptr) path_ = pattern + "/";
     }
     ~TempFolder() {
