@@ -263,6 +263,11 @@ bool IndexedRecordPos(const uint8_t* file, size_t fileSize, size_t tablePos, uin
     return true;
 }
 
+bool FileOpensForReading(const char* path) {
+    cFile file;
+    return file.Open(path, kOpenExisting, kGenericRead) != 0;
+}
+
 bool IndexedRecordPos(cFile& file, uint32_t tablePos, uint32_t n, uint32_t* recordPos) {
     const uint32_t size = file.GetSize();
     if (size == kFileInvalid) return false;

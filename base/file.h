@@ -89,6 +89,10 @@ private:
     char errorText_[kFileErrorTextSize];
 };
 
+// True when the file at a game path exists and opens for reading (the probe
+// the game uses for saved games, screenshots and its databases).
+bool FileOpensForReading(const char* path);
+
 // Indexed data files: record n starts at 512 + offset[n].
 constexpr uint32_t kIndexedHeadSize = 512;
 

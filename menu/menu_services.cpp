@@ -58,8 +58,7 @@ int AnySaveExists() {
     char path[kPathMax + 32];
     for (int slot = 0; slot < kSaveSlots; ++slot) {
         std::snprintf(path, sizeof path, "%ssave\\%d.sav", gInstallPath, slot);
-        cFile f;
-        if (f.Open(path, kOpenExisting, kGenericRead)) return 1;
+        if (FileOpensForReading(path)) return 1;
     }
     return 0;
 }

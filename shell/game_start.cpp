@@ -69,9 +69,7 @@ void TakeBackPixels() {
 }
 
 bool FileOpens(const char* name) {
-    cFile file;
-    std::string path = std::string(gInstallPath) + name;
-    return file.Open(path.c_str(), kOpenExisting, kGenericRead) != 0;
+    return FileOpensForReading((std::string(gInstallPath) + name).c_str());
 }
 
 // Step 18: the role database's image. Its own failures are told apart, so

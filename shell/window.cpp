@@ -145,8 +145,7 @@ int TakeScreenShot() {
     for (;; ++n) {
         std::snprintf(name, sizeof name, "%sScrnShot\\%05d.bmp", gInstallPath, n);
         if (n >= kScreenShotLast) break;
-        cFile probe;
-        if (!probe.Open(name, kOpenExisting, kGenericRead)) break;
+        if (!FileOpensForReading(name)) break;
     }
     return SaveScreenShot(gBackPixels, 640, 480, name) ? n : -1;
 }
