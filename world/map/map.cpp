@@ -1,0 +1,4 @@
+#include "world/map/map.h"
+
+MapData gMap;
+uint32_t gCurrentMap = 0;
