@@ -64,7 +64,8 @@ struct RoleRecord {
     uint32_t textKind = 0;         // 0..10
     char* text = nullptr;          // owned zero-terminated copy, or null
     ActRecord* extraAct = nullptr; // attached by the talk machine, or null
-    int32_t drawBucket = -1;       // draw-order bucket the role is linked into; -1 = none
+    int32_t drawPlane = -1;        // draw-order plane the role is linked into; -1 = not linked
+    int32_t drawBucket = -1;       // index of its bucket in that plane's heads
     RoleRecord* drawNext = nullptr; // next role in that bucket
     ActRecord act{};
 };
