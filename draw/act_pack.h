@@ -26,7 +26,8 @@ enum : uint16_t {
 enum : uint16_t {
     kActLoopActive = 0x8000,
     kActLoopEndless = 0x4000,
-    kActLoopPasses = 0x3FFF,
+    // Passes left, as the last pass tests them after taking one (bits 0-14).
+    kActLoopPassesLeft = 0x7FFF,
 };
 
 // A step reads at most this many words; a longer group goes on next step.
