@@ -461,6 +461,7 @@ void SetActCacheEnabled(int on) { gActCacheOn = on != 0; }
 void SetActCacheLimit(uint32_t bytes) { gActPacks.limit = bytes; }
 void SetActZoomAll(int on) { gActPacks.zoomAll = on != 0; }
 uint32_t GetActCacheTotal() { return gActPacks.total; }
+uint32_t GetActCacheLimit() { return gActPacks.limit; }
 
 int GetActCacheCount() {
     int n = 0;

@@ -113,6 +113,7 @@ void ReleaseActCache();
 
 // Cache figures for tests.
 uint32_t GetActCacheTotal();
+uint32_t GetActCacheLimit();
 int GetActCacheCount();
 
 // Zoom source of the zoom blit; "SC" calls it. The zoom renderers set it
