@@ -7,12 +7,6 @@
 
 namespace {
 
-std::string SourceRoot() {
-    std::string file = __FILE__;
-    size_t at = file.rfind("/tests/shell/");
-    return at == std::string::npos ? std::string() : file.substr(0, at + 1);
-}
-
 int CheckSkips(InstallFolder& folder, const std::string& log, const char* env) {
     folder.Write("ctest.log", std::vector<uint8_t>(log.begin(), log.end()));
     std::string command = std::string(env) + " '" + SourceRoot() + "scripts/check-skips' '" + folder.Path() +

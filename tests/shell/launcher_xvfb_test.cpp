@@ -19,13 +19,6 @@
 
 namespace {
 
-// The source tree's root, from this file's own path.
-std::string SourceRoot() {
-    std::string file = __FILE__;
-    size_t at = file.rfind("/tests/shell/");
-    return at == std::string::npos ? std::string() : file.substr(0, at + 1);
-}
-
 // The leaks of a sanitizer report whose stacks pass through the program or
 // its sources: a frame that names either. Frames of the desktop's libraries,
 // of modules already unloaded and of the sanitizer itself are not ours.
