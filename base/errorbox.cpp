@@ -63,7 +63,14 @@ int MaintenanceErrorBox(const char* format, int value, const char* module, unsig
     return result == kMsgResultIgnore ? 1 : 0;
 }
 
-void TraceHook(const char* format, ...) {}
+void TraceHook(const char* format, ...) {
+    char line[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof line, format ? format : "", args);
+    va_end(args);
+    PlatTrace(line);
+}
 
 void ResetErrorBoxes() {
     gRequestClose = NoClose;

@@ -2,8 +2,9 @@
 //
 // ErrorBox reports a data or script error and play goes on. The maintenance
 // box reports an internal error with its source file and line; Abort there
-// asks the shell to close the window through gRequestClose. Traces go
-// nowhere: there is no log file.
+// asks the shell to close the window through gRequestClose. Traces are
+// single lines for the maintainer (standard error in play, recorded in
+// tests); there is no log file.
 #pragma once
 #include <cstdint>
 
@@ -23,8 +24,12 @@ int ErrorBox(const char* caption, const char* format, ...)
 // 0 for Abort (the window is asked to close) and Retry (play goes on).
 int MaintenanceErrorBox(const char* format, int value, const char* module, unsigned line);
 
-// Accepts a trace and drops it.
-void TraceHook(const char* format, ...);
+// printf-style trace line; never a box.
+void TraceHook(const char* format, ...)
+#if defined(__GNUC__)
+    __attribute__((format(printf, 1, 2)))
+#endif
+    ;
 
 // Puts the hook and the box buffers back to their start-up state.
 void ResetErrorBoxes();

@@ -116,6 +116,33 @@ bool StoreSettingsFile(const char* path, const std::vector<uint8_t>& bytes) {
     return f.Truncate() && f.Close();
 }
 
+// The smallest file of each layout: the fields up to the folders, two empty
+// folder texts and the install kind.
+constexpr size_t kEnvMinCurrent = kEnvFolderOffset + 3;
+constexpr size_t kEnvMinOlder = kEnvFolderOffset - kOldLayoutShift + 3;
+
+// Shorter than the smallest file of the layout its first bytes name: an
+// empty file that a first run left when it was cut short, or the like.
+bool TooShortForItsLayout(const std::vector<uint8_t>& file) {
+    return file.size() < (IsCurrentLayout(file) ? kEnvMinCurrent : kEnvMinOlder);
+}
+
+// A file too short to hold settings counts as missing: the defaults are
+// written into it, so the next start reads them, and play starts at once.
+void RepairShortSettings(const char* path) {
+    std::vector<uint8_t> seed(kEnvFolderOffset, 0);
+    ByteWriter w(seed);
+    w.putU32At(0, kEnvMarker);
+    w.putU16At(kEnvMaskOffset, 0x7C00);
+    w.putU16At(kEnvMaskOffset + 2, 0x03E0);
+    w.putU16At(kEnvMaskOffset + 4, 0x001F);
+    SetDefaultKeys();
+    std::vector<uint8_t> image;
+    const EnvOptions o{6, 6, 60, 100, 1, 2, 10};
+    if (BuildEnvImage(seed, gInstallPath, gCdPath, o, &image)) StoreSettingsFile(path, image);
+    TraceHook("%s: the settings file was too short to read and now holds the default settings.", path);
+}
+
 void ReportDamagedSettings(const char* path) {
     ErrorBox("Env.dat", "%s: the settings file is damaged; the default settings are used.", path);
 }
@@ -248,6 +275,10 @@ int ReadEnv(uint8_t* installKind, char* installPath, char* cdPath, uint32_t* sfx
     std::string path = EnvPath();
     std::vector<uint8_t> file;
     if (!LoadSettingsFile(path.c_str(), &file)) return 0;
+    if (TooShortForItsLayout(file)) {
+        RepairShortSettings(path.c_str());
+        return 0;
+    }
 
     bool upgraded = false;
     if (!IsCurrentLayout(file)) {

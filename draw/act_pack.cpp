@@ -233,12 +233,19 @@ bool RunTerminator(ActRecord* r, uint16_t word, uint16_t at) {
         }
         return true;
     }
-    // The last pass is tested first, so that a loop of one pass (first and
-    // last equal) counts down like any other.
+    // The passes are tested in the order first, last, after the first: a
+    // loop whose first and last pass are the same never counts down there.
+    if (pass == r->loopFirst) return true;
     if (pass == r->loopLast) {
-        const uint16_t passes = k & kActLoopPasses;
-        if ((k & kActLoopEndless) || passes > 1) {
-            if (!(k & kActLoopEndless)) r->loopCount = uint16_t((k & ~kActLoopPasses) | (passes - 1));
+        if (k & kActLoopEndless) {
+            r->cursor = 0;
+            return true;
+        }
+        // A count of 0 stores 0x8000: taking one leaves 0x7FFF, so the loop
+        // starts again and its "LP" arms it anew, for ever.
+        const uint16_t left = uint16_t(k - 1);
+        if (left & kActLoopPassesLeft) {
+            r->loopCount = left;
             r->cursor = 0;
         } else {
             r->loopCount = 0;
@@ -247,7 +254,7 @@ bool RunTerminator(ActRecord* r, uint16_t word, uint16_t at) {
         }
         return true;
     }
-    if (pass >= r->loopFirst) return true;
+    if (pass > r->loopFirst) return true;
     // Before the loop's first pass: passed over, and what it set is not shown.
     r->soundId = 0;
     r->events = 0;
@@ -454,6 +461,7 @@ void SetActCacheEnabled(int on) { gActCacheOn = on != 0; }
 void SetActCacheLimit(uint32_t bytes) { gActPacks.limit = bytes; }
 void SetActZoomAll(int on) { gActPacks.zoomAll = on != 0; }
 uint32_t GetActCacheTotal() { return gActPacks.total; }
+uint32_t GetActCacheLimit() { return gActPacks.limit; }
 
 int GetActCacheCount() {
     int n = 0;

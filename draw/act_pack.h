@@ -26,7 +26,8 @@ enum : uint16_t {
 enum : uint16_t {
     kActLoopActive = 0x8000,
     kActLoopEndless = 0x4000,
-    kActLoopPasses = 0x3FFF,
+    // Passes left, as the last pass tests them after taking one (bits 0-14).
+    kActLoopPassesLeft = 0x7FFF,
 };
 
 // A step reads at most this many words; a longer group goes on next step.
@@ -112,6 +113,7 @@ void ReleaseActCache();
 
 // Cache figures for tests.
 uint32_t GetActCacheTotal();
+uint32_t GetActCacheLimit();
 int GetActCacheCount();
 
 // Zoom source of the zoom blit; "SC" calls it. The zoom renderers set it

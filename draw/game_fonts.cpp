@@ -23,6 +23,12 @@ void MakeGameFonts() {
     MakeFont(gFontSmall, w, h, 12);
 }
 
+void SetGameTextHeights() {
+    gFontLarge.SetTextHeight(22);
+    gFontMedium.SetTextHeight(18);
+    gFontSmall.SetTextHeight(16);
+}
+
 void ReleaseGameFonts() {
     gFontLarge.ReleaseTextFont();
     gFontMedium.ReleaseTextFont();

@@ -10,5 +10,8 @@ class cTextFont;
 void MakeFont(cTextFont& font, int screenWidth, int screenHeight, int size);
 // The three fonts with the display's size.
 void MakeGameFonts();
+// The text heights the frame gives the three fonts before a menu frame and
+// before the map is drawn: 22, 18 and 16.
+void SetGameTextHeights();
 // Lets the three fonts go (the window is minimised, or the game ends).
 void ReleaseGameFonts();

@@ -1,9 +1,11 @@
 #include "draw/tsw_pack.h"
 
+#include <bitset>
 #include <cstdio>
 #include <cstring>
 
 #include "base/bytes.h"
+#include "base/errorbox.h"
 #include "base/lzo.h"
 #include "base/memory.h"
 #include "draw/bucket_cache.h"
@@ -33,7 +35,13 @@ struct TswState {
     ReadBuffer direct;
     MapPictureSource mapSource;
     bool hasMapSource;
+    // Pack entries whose refused run-length frame was traced already.
+    std::bitset<kPackNumberLimit> tracedBadRuns;
 };
+
+// What reading a frame came to; a frame the run-length checks refused is
+// told apart so that it can be traced.
+enum class FrameRead { kRead, kMissing, kBadRuns };
 
 TswState gTsw;
 
@@ -129,18 +137,19 @@ bool ReadEntryHead(cFile& file, uint32_t offset, uint32_t* headLength) {
 }
 
 // Reads frame f of the entry at `offset` of pack `pack` into pic.
-bool ReadTswFrame(int pack, uint32_t offset, uint16_t f, ReadBuffer* buffer, PicFrame* pic) {
+FrameRead ReadTswFrame(int pack, uint32_t offset, uint16_t f, ReadBuffer* buffer, PicFrame* pic) {
+    constexpr FrameRead kMissing = FrameRead::kMissing;
     *pic = PicFrame{};
     cFile& file = gTswPacks[pack];
     uint32_t headLength = 0;
-    if (!file.IsOpen() || !ReadEntryHead(file, offset, &headLength)) return false;
+    if (!file.IsOpen() || !ReadEntryHead(file, offset, &headLength)) return kMissing;
 
     ByteReader head(gTsw.head, headLength);
     head.seek(4);
     const uint16_t magic = head.u16();
     head.skip(2);
     const uint16_t depth = head.u16();
-    if (!head.ok() || magic != kTswMagic || (depth != 8 && depth != 16)) return false;
+    if (!head.ok() || magic != kTswMagic || (depth != 8 && depth != 16)) return kMissing;
 
     uint16_t palette[256] = {};
     if (depth == 8) {
@@ -148,31 +157,41 @@ bool ReadTswFrame(int pack, uint32_t offset, uint16_t f, ReadBuffer* buffer, Pic
         for (uint16_t& c : palette) c = head.u16();
     }
     const uint32_t first = depth == 8 ? kDescriptors8 : kDescriptors16;
-    if (!head.seek(first + kTswDescriptorBytes * uint32_t(f))) return false;
+    if (!head.seek(first + kTswDescriptorBytes * uint32_t(f))) return kMissing;
     const uint32_t frameOffset = head.u32();
     const uint32_t packed = head.u32();
     const uint32_t unpacked = head.u32();
     head.skip(20);
     const uint16_t width = head.u16();
     const uint16_t height = head.u16();
-    if (!head.ok() || packed == 0 || unpacked == 0 || unpacked > kTswMaxFrameBytes) return false;
-    if (packed > LzoPackedBound(unpacked)) return false;
-    if (uint64_t(offset) + frameOffset + packed > file.GetSize()) return false;
+    if (!head.ok() || packed == 0 || unpacked == 0 || unpacked > kTswMaxFrameBytes) return kMissing;
+    if (packed > LzoPackedBound(unpacked)) return kMissing;
+    if (uint64_t(offset) + frameOffset + packed > file.GetSize()) return kMissing;
 
-    if (!GrowBuffer(buffer, packed)) return false;
-    if (!ReadPackBytes(file, offset + frameOffset, buffer->bytes, packed)) return false;
+    if (!GrowBuffer(buffer, packed)) return kMissing;
+    if (!ReadPackBytes(file, offset + frameOffset, buffer->bytes, packed)) return kMissing;
     uint8_t* block = Unpack(buffer->bytes, packed, unpacked);
     if (!block) {
         // The buffer is given back, so the next load starts with a fresh one.
         FreeBuffer(buffer);
-        return false;
+        return kMissing;
     }
     *pic = PicFrame{block, nullptr, nullptr, width, height, unpacked};
+    const bool runs = IsRleFrame(block, unpacked);
     if (!PrepareFrame(pic, depth, depth == 8 ? palette : nullptr)) {
         FreePicture(pic);
-        return false;
+        return runs ? FrameRead::kBadRuns : kMissing;
     }
-    return true;
+    return FrameRead::kRead;
+}
+
+// A refused run-length frame is drawn as nothing; the maintainer hears of it
+// once for each pack entry, so odd frames in a player's data can be found.
+void TraceBadRuns(int pack, uint16_t number, uint16_t frame) {
+    if (gTsw.tracedBadRuns.test(number)) return;
+    gTsw.tracedBadRuns.set(number);
+    TraceHook("%s: picture %u frame %u: the run-length frame is damaged and is not drawn", kTswPackNames[pack],
+              unsigned(number), unsigned(frame));
 }
 
 bool ReadPicture(uint16_t number, uint16_t frame, ReadBuffer* buffer, PicFrame* pic) {
@@ -180,7 +199,9 @@ bool ReadPicture(uint16_t number, uint16_t frame, ReadBuffer* buffer, PicFrame* 
     if (number == kMapPictureNumber) return LoadPackImage(frame, pic) != 0;
     int pack = 0, record = 0;
     if (!gTswOffsetsLoaded || !PackSlotOf(number, &pack, &record)) return false;
-    return ReadTswFrame(pack, gTswOffsets[pack][record], frame, buffer, pic);
+    const FrameRead got = ReadTswFrame(pack, gTswOffsets[pack][record], frame, buffer, pic);
+    if (got == FrameRead::kBadRuns) TraceBadRuns(pack, number, frame);
+    return got == FrameRead::kRead;
 }
 
 int BucketOf(uint16_t number, uint16_t frame) {
@@ -340,6 +361,7 @@ void ResetTswPacks() {
     gTsw.packFolder[0] = '\0';
     gTswCacheLimit = kTswStartLimit;
     SetMapPictureSource(nullptr);
+    gTsw.tracedBadRuns.reset();
     for (auto& row : gTswOffsets) {
         for (uint32_t& o : row) o = 0;
     }

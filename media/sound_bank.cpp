@@ -92,14 +92,17 @@ void cSoundBank::MakeVoicePool() {
 }
 
 bool cSoundBank::OpenSound(const char* folder) {
-    if (open_) return true;
-    if (!OpenSoundPack(folder)) return false;
+    if (open_) return enabled_;
+    // The output first: music and the video's sound play through it too, so
+    // a missing pack must silence the effects only.
     if (!OpenOutput()) {
         driver_ = 0;
         return false;
     }
     driver_ = 1;
-    open_ = enabled_ = true;
+    open_ = true;
+    if (!OpenSoundPack(folder)) return false;
+    enabled_ = true;
     MakeVoicePool();
     return true;
 }
@@ -112,7 +115,6 @@ void cSoundBank::FreeSoundIndex() {
 
 void cSoundBank::CloseSound() {
     if (!open_) {
-        // The pack may be open after a failed start of the output.
         FreeSoundIndex();
         return;
     }

@@ -51,6 +51,10 @@ void PlatReleaseInstanceLock();
 bool PlatOpenUrl(const char* address);
 bool PlatOpenDocument(const char* path);
 
+// One line of the program's trace (no newline): odd data found on the way
+// that does not deserve a box. Play writes it to standard error.
+void PlatTrace(const char* line);
+
 // Mount points of optical media that the system lists (may be empty), each
 // without a trailing slash.
 std::vector<std::string> PlatOpticalMounts();

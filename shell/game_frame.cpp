@@ -2,6 +2,7 @@
 
 #include "base/game_state.h"
 #include "base/input.h"
+#include "draw/game_fonts.h"
 #include "menu/menu_services.h"
 #include "platform/plat_clock.h"
 #include "shell/messages.h"
@@ -14,6 +15,7 @@ constexpr uint32_t kStillFramesMenu = 1024;
 constexpr uint32_t kFadeLevelFull = 16;
 constexpr uint32_t kStoryClockTicks = 20;
 constexpr uint32_t kStoryClockWrap = 1000;
+constexpr uint32_t kSpiritStepFrames = 900;
 
 bool TalkIdle() { return gShellHooks.talkIdle ? gShellHooks.talkIdle() : true; }
 
@@ -44,8 +46,9 @@ void RunFlagCountdown() {
 // Back from a battle to the map: fonts and the map view again.
 void LeaveBattle() {
     gInBattle = 0;
-    CallHook(gShellHooks.reopenMapView);
+    MakeGameFonts();
     gDialogUnit = kDialogUnit;
+    CallHook(gShellHooks.reopenMapView);
 }
 
 // The battle branch; it returns before the frame's quit test.
@@ -53,7 +56,7 @@ void BattleFrame() {
     int r = gShellHooks.runFightScript ? gShellHooks.runFightScript() : 0;
     if (r == 0) {
         LeaveBattle();
-        CallHook(gShellHooks.resumeMusic);
+        ResumeSavedMusic();
     } else if (r == 2) {
         MakeTimedTalkPending();
         LeaveBattle();
@@ -68,10 +71,18 @@ void AdvanceStoryClock() {
     if (++gStoryClock > kStoryClockWrap) gStoryClock = 0;
 }
 
+// The spirit's slow step: every 900 map frames while one is carried.
+void AdvanceSpiritTick() {
+    if (!gShellHooks.spiritSlot || gShellHooks.spiritSlot() == 0) return;
+    if (++gSpiritTick < kSpiritStepFrames) return;
+    gSpiritTick = 0;
+    CallHook(gShellHooks.spiritSlowStep);
+}
+
 void MenuBranch() {
     gStillFrames = kStillFramesMenu;
     gFadeLevel = kFadeLevelFull;
-    CallHook(gShellHooks.setTextHeights);
+    SetGameTextHeights();
     uint32_t kind = gMenuRequest & kMenuKindMask;
     if (kind == kMenuShop)
         CallHook(gShellHooks.shopFrame);
@@ -85,7 +96,7 @@ void MapBranch() {
         MenuBranch();
         return;
     }
-    CallHook(gShellHooks.spiritTick);
+    AdvanceSpiritTick();
     CallHook(gShellHooks.mouseActiveStory);
     CallHook(gShellHooks.keyColeRun);
     if (gGameRunning != 1 || gMinimized != 0 || gMenuRequest != 0 || gInBattle != 0 || gSaveLoadMode != 0)
@@ -94,7 +105,7 @@ void MapBranch() {
     CallHook(gShellHooks.runTalk);
     if (gGameMode & (kModeQuit | kModeVideo)) return;
     CallHook(gShellHooks.pathRun);
-    CallHook(gShellHooks.setTextHeights);
+    SetGameTextHeights();
     CallHook(gShellHooks.render);
 }
 } // namespace
@@ -109,6 +120,7 @@ void StartStoryFight() {
     if (gInBattle == 0 && !IsFlag(kFlagNoFights) && (gFightRequest & kFightRequested)) {
         uint32_t number = gFightRequest & ~kFightRequested;
         if (number != 0) {
+            LeaveMapForBattle();
             CallHook(gShellHooks.closeMapView);
             CallHook(gShellHooks.loadBattleScene, number);
             gInBattle = 1;

@@ -53,14 +53,10 @@ int StopStart() {
     return 0;
 }
 
-int StartInput() {
-    if (gShellHooks.initInput) return gShellHooks.initInput();
-    return gInput.InitDInput() == 0 ? 1 : 0;
-}
+int StartInput() { return (gShellHooks.initInput ? gShellHooks.initInput : StartInputDevice)(); }
 
 int StartDrawKernel() {
-    if (gShellHooks.initDrawKernel) return gShellHooks.initDrawKernel();
-    return InitDrawKernel(gBackBuffer, static_cast<int>(gDisplay.PixelFormatCode()));
+    return (gShellHooks.initDrawKernel ? gShellHooks.initDrawKernel : StartDrawKernelOnBackBuffer)();
 }
 
 void TakeBackPixels() {
@@ -86,6 +82,12 @@ int ReadRoleImage() {
 }
 
 } // namespace
+
+int StartInputDevice() { return gInput.InitDInput() == 0 ? 1 : 0; }
+
+int StartDrawKernelOnBackBuffer() {
+    return InitDrawKernel(gBackBuffer, static_cast<int>(gDisplay.PixelFormatCode()));
+}
 
 uint32_t DiskNeedMB(uint32_t budgetMB, uint32_t cachedMB) {
     uint64_t wanted = uint64_t(budgetMB) + kDiskReserveMB;
@@ -166,7 +168,7 @@ int InitGame() {
     CallHook(gShellHooks.setCacheDirtyFlag);
     TakeBackPixels();
     gBattleColourKey = gColourKey;
-    CallHook(gShellHooks.makeFonts);
+    MakeGameFonts();
     gStartMade |= kMadeFonts;
     gDialogUnit = kDialogUnit;
     SetClip(0, 0, kScreenWidth, kScreenHeight);

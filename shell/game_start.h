@@ -35,6 +35,10 @@ void CheckFreeDisk();
 // The three databases must open; until the world keeps them open, the
 // start only checks them, with the boxes the world's opening shows.
 int OpenDataBasesStandIn();
+// The input device and the drawing kernel as the start makes them (the
+// defaults of the hooks tests replace).
+int StartInputDevice();
+int StartDrawKernelOnBackBuffer();
 // The six picture packs of the install folder.
 void OpenInstallPicturePacks();
 

@@ -2,7 +2,10 @@
 
 #include "base/game_state.h"
 #include "base/settings.h"
+#include "draw/act_pack.h"
+#include "draw/tsw_pack.h"
 #include "platform/plat_system.h"
+#include "shell/game_start.h"
 #include "shell/shell_hooks.h"
 #include "world/story_flags.h"
 
@@ -10,6 +13,11 @@
 #include <string>
 
 uint32_t gMemoryBudget;
+
+namespace {
+// The act cache's limit once the budget is set (it starts at 1 MB).
+constexpr uint32_t kActCacheBudget = 0x80000;
+} // namespace
 
 const char* const kInstallSubFolders[5] = {"Save", "Data", "Music", "ScrnShot", "Video"};
 
@@ -32,7 +40,8 @@ int RunSetupCommand(const char* commandLine) {
 
 int SetMemoryBudget() {
     gMemoryBudget = MemoryBudgetFor(PlatPhysicalMemory());
-    CallHook(gShellHooks.setTswCacheLimit, gMemoryBudget);
+    SetTswCacheLimit(gMemoryBudget);
+    SetActCacheLimit(kActCacheBudget);
     return 1;
 }
 
@@ -52,6 +61,6 @@ void SetupEnvironment() {
     SetMemoryBudget();
     CallHook(gShellHooks.resetMapCache, 0);
     for (const char* name : kInstallSubFolders) EnsureSubFolder(name);
-    CallHook(gShellHooks.openPicturePacks);
+    OpenInstallPicturePacks();
     SetFlagTo(kFlagMapEffects, mapEffects != 0 ? 1 : 0);
 }

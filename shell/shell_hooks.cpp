@@ -5,12 +5,9 @@
 #include "base/game_state.h"
 #include "draw/act_pack.h"
 #include "draw/display.h"
-#include "draw/draw_kernel.h"
-#include "draw/game_fonts.h"
 #include "draw/tsw_pack.h"
 #include "media/music.h"
 #include "media/sound_bank.h"
-#include "media/video.h"
 #include "shell/game_start.h"
 
 ShellHooks gShellHooks;
@@ -19,7 +16,7 @@ void PresentBackBuffer() { gDisplay.Blt(gBackBuffer); }
 
 void LeaveMapForBattle() {
     gSavedMusic = gMusic.currentMode;
-    CallHook(gShellHooks.stopAllSfx);
+    StopAllSfx();
     // The battle brings its own pictures and animations: the map's go.
     ReleaseActCache();
     ClearTswCache();
@@ -36,25 +33,46 @@ void ServiceAudio() {
     gStreamPlayer.UpdateStreams();
 }
 
+uint32_t MapCacheStandIn(int) { return 0; }
+int MiniGameStandIn() { return 1; }
+bool TalkIdleStandIn() { return true; }
+uint32_t SpiritSlotStandIn() { return 0; }
+int EditFieldStandIn(uint32_t, uint32_t, uint32_t) { return 1; }
+void WorldStepStandIn() {}
+
 void ResetShellHooks() {
     gShellHooks = ShellHooks{};
+    gShellHooks.resetMapCache = MapCacheStandIn;
+    gShellHooks.setCacheDirtyFlag = WorldStepStandIn;
+    gShellHooks.initInput = StartInputDevice;
+    gShellHooks.initDrawKernel = StartDrawKernelOnBackBuffer;
+    gShellHooks.openDataBases = OpenDataBasesStandIn;
+    gShellHooks.aStarInit = WorldStepStandIn;
+    gShellHooks.miscInit = WorldStepStandIn;
+    gShellHooks.initMenu = InitMenu;
+    gShellHooks.resetGameData = WorldStepStandIn;
+    gShellHooks.releaseGame = ReleaseShellResources;
     gShellHooks.loadBattleScene = LoadBattleScene;
     gShellHooks.runFightScript = RunFightScript;
     gShellHooks.menuFrame = MenuFrame;
     gShellHooks.shopFrame = ShopFrame;
     gShellHooks.saveLoadScreen = SaveLoadScreen;
+    gShellHooks.keyUpdate = WorldStepStandIn;
+    gShellHooks.miniGameFrame = MiniGameStandIn;
+    gShellHooks.talkIdle = TalkIdleStandIn;
+    gShellHooks.startTimedTalk = WorldStepStandIn;
+    gShellHooks.closeMapView = WorldStepStandIn;
+    gShellHooks.reopenMapView = WorldStepStandIn;
+    gShellHooks.clearRoleFightMarks = WorldStepStandIn;
+    gShellHooks.startLostFightTalk = WorldStepStandIn;
+    gShellHooks.mapFrameHook = WorldStepStandIn;
+    gShellHooks.spiritSlot = SpiritSlotStandIn;
+    gShellHooks.spiritSlowStep = WorldStepStandIn;
+    gShellHooks.mouseActiveStory = WorldStepStandIn;
+    gShellHooks.keyColeRun = WorldStepStandIn;
+    gShellHooks.runTalk = WorldStepStandIn;
+    gShellHooks.pathRun = WorldStepStandIn;
     gShellHooks.render = PresentBackBuffer;
-    gShellHooks.releaseGame = ReleaseShellResources;
-    gShellHooks.openDataBases = OpenDataBasesStandIn;
-    gShellHooks.initMenu = InitMenu;
-    gShellHooks.makeFonts = MakeGameFonts;
-    gShellHooks.openPicturePacks = OpenInstallPicturePacks;
-    gShellHooks.setTswCacheLimit = SetTswCacheLimit;
-    gShellHooks.stopAllSfx = StopAllSfx;
     gShellHooks.serviceSound = ServiceAudio;
-    gShellHooks.closeMapView = LeaveMapForBattle;
-    gShellHooks.reopenMapView = MakeGameFonts;
-    gShellHooks.resumeMusic = ResumeSavedMusic;
-    gShellHooks.serviceVideo = ServiceVideo;
-    gShellHooks.stopVideo = StopVideo;
+    gShellHooks.editFieldMessage = EditFieldStandIn;
 }

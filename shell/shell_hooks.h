@@ -1,8 +1,13 @@
-// The calls the shell makes into the battle, the menus and modules of the
-// world, the media and the fonts that are built after it. The battle and
-// menu entries start as those services' functions; the others are null
-// until the module that owns the work sets them (or replaces the call with a
-// direct one), and a null entry is skipped. Tests set entries to record the
+// The calls the shell makes into modules that are not built yet (the map,
+// the roles, the scripts, the map cache, the path finder, the mini-game and
+// the spirit), into the battle and the menus, and the seams tests replace
+// (input and kernel start, the databases, the release). Modules that exist
+// are called directly.
+//
+// Every entry has a default set by ResetShellHooks: the real work where the
+// shell or a service does it, else a named stand-in (…StandIn) that does the
+// least its caller relies on. A later module sets its entry at start-up, or
+// replaces the call with a direct one. Tests set entries to record the
 // frame's order of calls.
 #pragma once
 #include <cstdint>
@@ -11,19 +16,17 @@ struct ShellHooks {
     // Start-up and shutdown.
     uint32_t (*resetMapCache)(int mode);      // returns the cache's bytes
     void (*setCacheDirtyFlag)();
-    void (*openPicturePacks)();               // after the settings are read
-    void (*setTswCacheLimit)(uint32_t bytes);
     // The start of a game, in its order. A step that returns int reports
     // 1 for success; its own failure box is shown by the step.
-    int (*initInput)();                       // null: gInput.InitDInput (tests make it fail)
-    int (*initDrawKernel)();                  // null: InitDrawKernel on gBackBuffer
+    int (*initInput)();                       // gInput.InitDInput (tests make it fail)
+    int (*initDrawKernel)();                  // InitDrawKernel on gBackBuffer
     int (*openDataBases)();                   // "maps.dat", "path.dat", "talk1.dat"
     void (*aStarInit)();                      // the path finder's node pool
     void (*miscInit)();                       // story and party state of a new game
     void (*initMenu)();
     void (*resetGameData)();                  // map, roles, talk context, path slots
     void (*releaseGame)();                    // the whole release at WM_DESTROY
-    // The battle and the menus (set to their services by ResetShellHooks).
+    // The battle and the menus.
     void (*loadBattleScene)(uint32_t number);
     int (*runFightScript)();                  // 1 goes on, 0 ended, 2 lost
     void (*menuFrame)();
@@ -32,50 +35,41 @@ struct ShellHooks {
     // The frame.
     void (*keyUpdate)();
     int (*miniGameFrame)();                   // 1 when the mini-game ended
-    bool (*talkIdle)();                       // no talk runs (null: idle)
+    bool (*talkIdle)();                       // no talk runs
     void (*startTimedTalk)();                 // frees the map's transient lists, starts the talk
-    void (*closeMapView)();                   // music saved, sounds stopped, caches and map view released
-    void (*reopenMapView)();                  // fonts made again, map view mapped again
+    void (*closeMapView)();                   // the map-cache slot's view let go (after the engine's part)
+    void (*reopenMapView)();                  // the slot mapped again (after the fonts)
     void (*clearRoleFightMarks)();            // after the scene is loaded
-    void (*resumeMusic)();
     void (*startLostFightTalk)();             // talk entry 99 of the map script
     void (*mapFrameHook)();
-    void (*setTextHeights)();                 // 22, 18, 16
-    void (*spiritTick)();                     // every 900 frames with a spirit
+    uint32_t (*spiritSlot)();                 // talk variable 2: the spirit carried, 0 none
+    void (*spiritSlowStep)();                 // every 900 frames with a spirit
     void (*mouseActiveStory)();
     void (*keyColeRun)();
     void (*runTalk)();
     void (*pathRun)();
     void (*render)();                         // draws and presents the map frame
     void (*serviceSound)();
-    // Video and activation.
-    void (*serviceVideo)();
-    void (*stopVideo)();
-    void (*stopAllSfx)();
-    void (*makeFonts)();                      // the three fonts on the display (20, 16, 12)
     // The active line-edit field takes the message; 0 when it consumed it.
     int (*editFieldMessage)(uint32_t message, uint32_t wParam, uint32_t lParam);
 };
 
 extern ShellHooks gShellHooks;
 
-// Calls a hook when it is set; a null entry is skipped.
+// Calls a hook; an entry a test cleared is skipped.
 template <typename Fn, typename... Args>
 void CallHook(Fn* hook, Args... args) {
     if (hook) hook(args...);
 }
 
-// The start-up defaults: the battle and menu services, the modules that
-// exist (picture packs, fonts, sounds, music, video), the shell's own stand-ins where it
-// has one (render presents the back buffer, releaseGame releases what the
-// start made, openDataBases checks that the three databases open), null
-// elsewhere.
+// Every entry back to its default.
 void ResetShellHooks();
-// The shell's own stand-ins, for hooks that wrap them.
+
+// The shell's own defaults, for hooks that wrap them.
 void PresentBackBuffer();
 // The engine's part of leaving the map for a story fight: the music's mode
 // kept in gSavedMusic, effects stopped, the act and picture caches emptied.
-// The world's hook adds the map view's release to it.
+// The frame then calls closeMapView for the map view.
 void LeaveMapForBattle();
 // The music of before the fight again (mode gSavedMusic, from its first track).
 void ResumeSavedMusic();
@@ -84,3 +78,12 @@ void ResumeSavedMusic();
 void ServiceAudio();
 // Releases what the start of a game made (gStartMade), nothing else.
 void ReleaseShellResources();
+
+// Stand-ins for modules not built yet: each does nothing but what its
+// caller needs to go on.
+uint32_t MapCacheStandIn(int mode);      // an empty cache: 0 bytes
+int MiniGameStandIn();                   // there is no mini-game: it ends at once
+bool TalkIdleStandIn();                  // no talk machine: always idle
+uint32_t SpiritSlotStandIn();            // no talk variables: no spirit
+int EditFieldStandIn(uint32_t message, uint32_t wParam, uint32_t lParam); // 1: not consumed
+void WorldStepStandIn();                 // the world's steps that draw or change nothing yet

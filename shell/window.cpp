@@ -13,6 +13,8 @@
 #include "draw/pixel_format.h"
 #include "draw/screenshot.h"
 #include "draw/text_font.h"
+#include "media/sound_bank.h"
+#include "media/video.h"
 #include "menu/menu_services.h"
 #include "platform/plat_display.h"
 #include "shell/messages.h"
@@ -47,7 +49,7 @@ void OnKeyUp(uint32_t key) {
         gGameRunning = gGameRunning == 1 ? 0 : 1;
         gPauseBannerShown = false;
     }
-    if (key == kVkEscape && (gGameMode & kModeVideo) && gShellHooks.stopVideo) gShellHooks.stopVideo();
+    if (key == kVkEscape && (gGameMode & kModeVideo)) StopVideo();
     if (key == kVkP && IsFlag(kFlagGameInPlay)) TakeScreenShot();
 }
 
@@ -106,7 +108,7 @@ int ActivateApp(int on) {
     gFrameInterval = 0;
     gPauseBannerShown = false;
     if (!on) {
-        CallHook(gShellHooks.stopAllSfx);
+        StopAllSfx();
         if (gInBattle == 1) ReleaseBattleSurfaces();
         ReleaseGameFonts();
         gAppActive = 0;
@@ -119,7 +121,7 @@ int ActivateApp(int on) {
     gDisplay.Restore(gDisplay.GetDDSurface(kSurfacePrimary));
     gDisplay.Restore(gBackBuffer);
     InitDrawKernel(gBackBuffer, static_cast<int>(gDisplay.PixelFormatCode()));
-    CallHook(gShellHooks.makeFonts);
+    MakeGameFonts();
     gMinimized = 0;
     if (gInBattle == 1) CreateBattleSurfaces();
     gDisplay.FlipScreen();

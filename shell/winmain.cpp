@@ -53,7 +53,7 @@ uint32_t IdleWait() {
 void IdlePass() {
     if (gGameRunning == 1) {
         if (gGameMode & kModeVideo) {
-            CallHook(gShellHooks.serviceVideo);
+            ServiceVideo();
         } else if (gMinimized == 0) {
             GameFrame();
             // The frame has presented: pictures the cache let go of during

@@ -38,6 +38,9 @@ struct HeadlessMessageBox {
 void HeadlessQueueMessageBoxAnswer(int result);
 const std::vector<HeadlessMessageBox>& HeadlessMessageBoxes();
 
+// Lines the program traced, in order.
+const std::vector<std::string>& HeadlessTraces();
+
 // Addresses and documents the game asked to open (documents as resolved paths).
 const std::vector<std::string>& HeadlessOpenedUrls();
 const std::vector<std::string>& HeadlessOpenedDocuments();

@@ -21,6 +21,7 @@ struct HeadlessSystem {
     std::vector<std::string> opticalMounts;
     bool otherInstance = false;
     bool lockHeld = false;
+    std::vector<std::string> traces;
 };
 HeadlessSystem gHeadlessSystem;
 
@@ -68,6 +69,10 @@ std::vector<std::string> PlatOpticalMounts() { return gHeadlessSystem.opticalMou
 
 void HeadlessQueueMessageBoxAnswer(int result) { gHeadlessSystem.answers.push_back(result); }
 const std::vector<HeadlessMessageBox>& HeadlessMessageBoxes() { return gHeadlessSystem.boxes; }
+void PlatTrace(const char* line) { gHeadlessSystem.traces.push_back(line != nullptr ? line : ""); }
+
+const std::vector<std::string>& HeadlessTraces() { return gHeadlessSystem.traces; }
+
 const std::vector<std::string>& HeadlessOpenedUrls() { return gHeadlessSystem.urls; }
 const std::vector<std::string>& HeadlessOpenedDocuments() { return gHeadlessSystem.documents; }
 void HeadlessSetOpenerWorks(bool works) { gHeadlessSystem.openerWorks = works; }

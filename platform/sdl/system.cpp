@@ -4,9 +4,13 @@
 #include "platform/plat_system.h"
 #include "platform/posix/posix.h"
 
+#include <cstdio>
+
 namespace {
 PosixInstanceLock gInstanceLock;
 }
+
+void PlatTrace(const char* line) { std::fprintf(stderr, "%s\n", line != nullptr ? line : ""); }
 
 PlatLocalTime PlatGetLocalTime() { return PosixLocalTime(); }
 

@@ -77,9 +77,11 @@ TEST_F(ErrorBoxTest, AbortWithoutShellHookIsHarmless) {
     EXPECT_EQ(MaintenanceErrorBox("e", 0, "role", 1), 0);
 }
 
-TEST_F(ErrorBoxTest, TracesShowNothing) {
+TEST_F(ErrorBoxTest, TracesGoToTheTraceWithoutABox) {
     TraceHook("LoadPic fail %d", 3);
     EXPECT_TRUE(HeadlessMessageBoxes().empty());
+    ASSERT_EQ(HeadlessTraces().size(), 1u);
+    EXPECT_EQ(HeadlessTraces()[0], "LoadPic fail 3");
 }
 
 TEST(Curve, WeightsAddUpToOne) {

@@ -58,16 +58,24 @@ const StreamCase kStreamCases[] = {
     {"O2 raises done only once the wait ran out", "SD 2 PA 1 O2", 5, "1 1 1 1d 1d"},
     {"a loop plays passes a..b n times, then goes on",
      "TN 0 LP 2 3 2 SD 0 PA 1 ED PA 2 ED PA 3 ED PA 4 O2", 6, "2 3 2 3 4d 4d"},
-    {"a loop whose first and last pass are equal counts down",
-     "TN 0 LP 1 1 3 SD 0 PA 1 ED PA 2 O2", 5, "1 1 1 2d 2d"},
+    {"a loop of one pass (first = last) ends its group there and never counts down",
+     "TN 0 LP 1 1 3 SD 0 PA 1 ED PA 2 O2", 5, "1 2 1 2 1"},
+    {"while a loop runs, O2 after its first pass ends the group and reading goes on",
+     "TN 0 LP 1 1 3 SD 0 PA 1 ED PA 2 ED PA 3 O2", 4, "1 2 3 1"},
+    {"a loop of one pass counts down when the first pass lies before it",
+     "TN 0 LP 1 2 1 SD 0 PA 1 ED PA 2 ED PA 3 O2", 4, "1 2 3d 3d"},
     {"an endless loop never leaves", "TN 0 LP 1 2 0x4001 SD 0 PA 1 ED PA 2 ED PA 3 O2", 8,
      "1 2 1 2 1 2 1 2"},
-    {"a loop count of 0 ends at the first last pass", "TN 0 LP 1 2 0 SD 0 PA 1 ED PA 2 ED PA 3 O2", 4,
-     "1 2 3d 3d"},
+    {"a loop count of 0 loops for ever", "TN 0 LP 1 2 0 SD 0 PA 1 ED PA 2 ED PA 3 O2", 8,
+     "1 2 1 2 1 2 1 2"},
+    {"a count of 0 loops for ever even with LP behind the restart point",
+     "TN 0 SD 0 PA 1 ED LP 1 2 0 PA 2 ED PA 3 O2", 6, "1 2 1 2 1 2"},
     {"a loop ending on OV starts the stream again", "TN 0 LP 1 2 2 SD 0 PA 1 ED PA 2 OV", 6,
      "1 2 1 2 1 2"},
     {"LP while a loop runs leaves the count alone",
      "TN 0 LP 1 2 2 SD 0 PA 1 ED LP 1 2 9 PA 2 ED PA 3 O2", 6, "1 2 1 2 3d 3d"},
+    {"a loop whose first pass never comes reads the stream through once a step",
+     "TN 0 LP 5 6 0 SD 0 PA 1 ED PA 2 OV", 3, "2 2 2"},
     {"a stream without terminator repeats", "SD 0 PA 1 PA 2", 3, "2 2 2"},
     {"a command cut by the end of the entry is not run", "SD 0 PA 1 ED PA", 3, "1 1 1"},
     {"words that are no command are passed over", "SD 0 0x1234 PA 7 0x0001 ED PA 8 ED", 2, "7 8"},
@@ -127,14 +135,14 @@ TEST_F(ActStreamTest, PlayersSeePictureFrameAndEvents) {
 
 TEST_F(ActStreamTest, ALoopFastForwardsOverPassesBeforeItsFirst) {
     // Pass 1 sets a sound and a hit; the loop starts at pass 2, so neither shows.
-    PutStreams({"TN 0 LP 2 2 2 SD 0 PA 1 WV 44 AT 1 ED PA 2 ED PA 3 O2"});
+    PutStreams({"TN 0 LP 2 3 1 SD 0 PA 1 WV 44 AT 1 ED PA 2 ED PA 3 ED PA 4 O2"});
     ActRecord r = Fresh();
     for (int step = 0; step < 3; ++step) {
         ASSERT_EQ(TakeActData(&r), 1);
         EXPECT_EQ(r.soundId, 0) << step;
         EXPECT_EQ(r.events, 0) << step;
     }
-    EXPECT_EQ(r.picFrame, 3);
+    EXPECT_EQ(r.picFrame, 4);
 }
 
 TEST_F(ActStreamTest, CommandsFillTheirFields) {

@@ -278,6 +278,29 @@ TEST_F(PackPictureTest, MalformedRunLengthFramesAreRefused) {
     EXPECT_EQ(GetTswPicture(9001, 1), nullptr);
 }
 
+TEST_F(PackPictureTest, ARefusedRunLengthFrameIsTracedOncePerEntry) {
+    std::vector<uint8_t> broken = Rle16(4, 2, std::vector<uint16_t>(8, 0x0421)).bytes;
+    broken[8] = 0xF0;
+    PutPack(3, std::vector<TswEntryData>{Entry16(1, {{broken, 4, 2}, {broken, 4, 2}}),
+                                         Entry16(2, {Raw16(3, 3, 0)}), Entry16(3, {{broken, 4, 2}})});
+    OpenTswPacks();
+    // Every frame asks again, as a drawing loop does.
+    for (int pass = 0; pass < 3; ++pass) {
+        EXPECT_EQ(GetTswPicture(9001, 0), nullptr);
+        EXPECT_EQ(GetTswPicture(9001, 1), nullptr);
+        EXPECT_NE(GetTswPicture(9002, 0), nullptr);
+        PicFrame out;
+        EXPECT_EQ(GetTswPictureDirect(&out, 9003, 0), nullptr);
+    }
+    EXPECT_EQ(GetTswPicture(9001, 7), nullptr); // no such frame: nothing to trace
+    const std::vector<std::string> expected = {
+        "all_sys.tsw: picture 9001 frame 0: the run-length frame is damaged and is not drawn",
+        "all_sys.tsw: picture 9003 frame 0: the run-length frame is damaged and is not drawn",
+    };
+    EXPECT_EQ(HeadlessTraces(), expected);
+    EXPECT_TRUE(HeadlessMessageBoxes().empty());
+}
+
 TEST_F(PackPictureTest, AWrongLengthGivesTheReadBufferBack) {
     std::vector<uint8_t> pack = BuildTswPack({Entry16(1, {Raw16(3, 3, 0)}), Entry16(2, {Raw16(4, 4, 0)})});
     PutU32(pack, Descriptor16(pack, 2, 0) + 8, 4 * 4 * 2 + 6);

@@ -7,6 +7,7 @@
 #include "base/bytes.h"
 #include "base/settings.h"
 #include "draw/pack_file.h"
+#include "media/music.h"
 #include "media_fixture.h"
 #include "platform/plat_audio.h"
 #include "tools/media_writer.h"
@@ -107,6 +108,21 @@ TEST_F(SoundBankTest, MissingPackIsNotCreated) {
     StopAllSfx();
     gSoundBank.UpdateSounds();
     EXPECT_EQ(gSoundBank.BusyCount(), 0);
+}
+
+TEST_F(SoundBankTest, MissingPackSilencesOnlyTheEffects) {
+    EXPECT_FALSE(gSoundBank.OpenSound(Folder().c_str()));
+    EXPECT_FALSE(gSoundBank.OpenSound(Folder().c_str())) << "asking again changes nothing";
+    // The output is open all the same: music and the video's sound use it.
+    ASSERT_NE(gSoundBank.GetDriver(), 0u);
+    gStreamPlayer.InitStreamPlayer(gSoundBank.GetDriver());
+    Put("track.wav", ToneWave());
+    EXPECT_EQ(gStreamPlayer.OpenStream((Folder() + "track.wav").c_str(), 1, 127, 1), 1u);
+    PlaySfx(1, 6);
+    EXPECT_EQ(gSoundBank.BusyCount(), 0);
+    gStreamPlayer.ShutdownStreamPlayer();
+    gSoundBank.CloseSound();
+    EXPECT_EQ(gSoundBank.GetDriver(), 0u);
 }
 
 TEST_F(SoundBankTest, NoAudioDeviceLeavesTheGameSilent) {

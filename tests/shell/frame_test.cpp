@@ -7,6 +7,7 @@
 #include "battle/battle_services.h"
 #include "draw/display.h"
 #include "draw/draw_kernel.h"
+#include "draw/text_font.h"
 #include "media/music.h"
 #include "media/video.h"
 #include "menu/menu_services.h"
@@ -16,6 +17,7 @@
 #include "shell/window.h"
 #include "world/story_flags.h"
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -23,31 +25,44 @@ namespace {
 
 std::vector<std::string> gCalls;
 bool gTalkBusy;
-int gFightResult; // what the recorded battle script answers
+int gFightResult;     // what the recorded battle script answers
+uint32_t gSpiritCarried; // what the recorded talk variable 2 holds
 
-#define RECORD(name) [] { gCalls.push_back(name); }
+// The frame sets the three text heights itself; every recorder first notes
+// when they have just been set to 22, 18 and 16, so the order shows.
+void NoteTextHeights() {
+    if (gFontLarge.TextHeight() != 22 || gFontMedium.TextHeight() != 18 || gFontSmall.TextHeight() != 16) return;
+    gCalls.push_back("textHeights");
+    for (cTextFont* f : {&gFontLarge, &gFontMedium, &gFontSmall}) f->SetTextHeight(0);
+}
+void Record(const std::string& name) {
+    NoteTextHeights();
+    gCalls.push_back(name);
+}
+
+#define RECORD(name) [] { Record(name); }
 
 void RecordEveryHook() {
-    gShellHooks.loadBattleScene = [](uint32_t number) { gCalls.push_back("loadBattleScene " + std::to_string(number)); };
+    gShellHooks.loadBattleScene = [](uint32_t number) { Record("loadBattleScene " + std::to_string(number)); };
     gShellHooks.runFightScript = [] {
-        gCalls.push_back("runFightScript");
+        Record("runFightScript");
         return gFightResult;
     };
     gShellHooks.menuFrame = [] {
-        gCalls.push_back("menuFrame");
+        Record("menuFrame");
         gMenuRequest = 0;
     };
     gShellHooks.shopFrame = [] {
-        gCalls.push_back("shopFrame");
+        Record("shopFrame");
         gMenuRequest = 0;
     };
     gShellHooks.saveLoadScreen = [] {
-        gCalls.push_back("saveLoadScreen");
+        Record("saveLoadScreen");
         gSaveLoadMode = 0;
     };
     gShellHooks.keyUpdate = RECORD("keyUpdate");
     gShellHooks.miniGameFrame = [] {
-        gCalls.push_back("miniGame");
+        Record("miniGame");
         return 0;
     };
     gShellHooks.talkIdle = [] { return !gTalkBusy; };
@@ -55,11 +70,10 @@ void RecordEveryHook() {
     gShellHooks.closeMapView = RECORD("closeMapView");
     gShellHooks.clearRoleFightMarks = RECORD("clearRoleFightMarks");
     gShellHooks.reopenMapView = RECORD("reopenMapView");
-    gShellHooks.resumeMusic = RECORD("resumeMusic");
     gShellHooks.startLostFightTalk = RECORD("startLostFightTalk");
     gShellHooks.mapFrameHook = RECORD("mapFrame");
-    gShellHooks.setTextHeights = RECORD("textHeights");
-    gShellHooks.spiritTick = RECORD("spiritTick");
+    gShellHooks.spiritSlot = [] { return gSpiritCarried; };
+    gShellHooks.spiritSlowStep = RECORD("spiritStep");
     gShellHooks.mouseActiveStory = RECORD("mouseActiveStory");
     gShellHooks.keyColeRun = RECORD("keyColeRun");
     gShellHooks.runTalk = RECORD("runTalk");
@@ -76,6 +90,8 @@ protected:
         gCalls.clear();
         gTalkBusy = false;
         gFightResult = 0;
+        gSpiritCarried = 0;
+        for (cTextFont* f : {&gFontLarge, &gFontMedium, &gFontSmall}) f->SetTextHeight(0);
         RecordEveryHook();
         gAppActive = 1;
         gGameRunning = 1;
@@ -121,10 +137,55 @@ TEST_F(FrameTest, NoFrameWhileInactive) {
 }
 
 TEST_F(FrameTest, MapFrameRunsTheWorldInOrder) {
-    Calls expected = {"keyUpdate", "mapFrame", "spiritTick", "mouseActiveStory", "keyColeRun",
+    Calls expected = {"keyUpdate", "mapFrame", "mouseActiveStory", "keyColeRun",
                       "runTalk",   "pathRun",  "textHeights", "render",          "serviceSound"};
     EXPECT_EQ(Frame(), expected);
     EXPECT_EQ(gCursorShape, 13u);
+}
+
+TEST_F(FrameTest, TheSpiritStepsEveryNineHundredMapFramesWhileOneIsCarried) {
+    gSpiritTick = 0;
+    for (int i = 0; i < 5; ++i) Frame();
+    EXPECT_EQ(gSpiritTick, 0u) << "no spirit: the counter stands";
+    gSpiritCarried = 3;
+    int steps = 0;
+    for (int i = 0; i < 1800; ++i) {
+        for (const std::string& call : Frame()) steps += call == "spiritStep";
+        if (i == 898) {
+            EXPECT_EQ(gSpiritTick, 899u);
+            EXPECT_EQ(steps, 0);
+        }
+        if (i == 899) {
+            EXPECT_EQ(gSpiritTick, 0u);
+            EXPECT_EQ(steps, 1);
+        }
+    }
+    EXPECT_EQ(steps, 2);
+    // A menu holds the counter.
+    gMenuRequest = 0x80000009u;
+    Frame();
+    EXPECT_EQ(gSpiritTick, 0u);
+}
+
+TEST_F(FrameTest, AWonFightMakesTheFontsAgainAndResumesTheMusicOfBefore) {
+    gMusic.currentMode = 1;
+    gFightRequest = kFightRequested | 7;
+    for (cTextFont* f : {&gFontLarge, &gFontMedium, &gFontSmall}) f->SetTextHeight(5);
+    Frame();
+    EXPECT_EQ(gSavedMusic, 1u);
+    EXPECT_EQ(gMusic.requestedMode, 1u);
+    // The fonts were made again: their heights are those of a new font.
+    EXPECT_EQ(gFontLarge.TextHeight(), 24);
+    EXPECT_EQ(gFontMedium.TextHeight(), 18);
+}
+
+TEST(ShellHooksTest, EveryEntryHasADefault) {
+    ResetShellHooks();
+    constexpr size_t kEntries = sizeof(ShellHooks) / sizeof(void (*)());
+    static_assert(sizeof(ShellHooks) == kEntries * sizeof(void (*)()), "only function pointers");
+    void (*entries[kEntries])();
+    std::memcpy(entries, &gShellHooks, sizeof entries);
+    for (size_t i = 0; i < kEntries; ++i) EXPECT_NE(entries[i], nullptr) << "entry " << i;
 }
 
 TEST_F(FrameTest, BranchPriorityIsMiniGameSaveScreenBattleMenuMap) {
@@ -143,7 +204,7 @@ TEST_F(FrameTest, BranchPriorityIsMiniGameSaveScreenBattleMenuMap) {
          {"keyUpdate", "saveLoadScreen", "serviceSound"}},
         {"story fight, then its battle frame", 0, 0, kFightRequested | 7, 0,
          {"keyUpdate", "closeMapView", "loadBattleScene 7", "clearRoleFightMarks", "runFightScript", "reopenMapView",
-          "resumeMusic", "serviceSound"}},
+          "serviceSound"}},
         {"root menu", 0, 0, 0, 0x80000001u, {"keyUpdate", "mapFrame", "textHeights", "menuFrame", "serviceSound"}},
         {"shop", 0, 0, 0, 0x80000002u, {"keyUpdate", "mapFrame", "textHeights", "shopFrame", "serviceSound"}},
         {"title page", 0, 0, 0, 0x80000006u, {"keyUpdate", "mapFrame", "textHeights", "menuFrame", "serviceSound"}},
@@ -233,7 +294,7 @@ TEST_F(FrameTest, LostFightHandsOverToTheStory) {
 TEST_F(FrameTest, BattleFrameSkipsTheQuitTest) {
     gInBattle = 1;
     gGameMode = kModeQuit;
-    Calls expected = {"keyUpdate", "runFightScript", "reopenMapView", "resumeMusic", "serviceSound"};
+    Calls expected = {"keyUpdate", "runFightScript", "reopenMapView", "serviceSound"};
     EXPECT_EQ(Frame(), expected);
     EXPECT_FALSE(gWindowDestroyed);
     // The next frame, on the map, closes the window.
@@ -244,7 +305,7 @@ TEST_F(FrameTest, BattleFrameSkipsTheQuitTest) {
 TEST_F(FrameTest, QuitBitStopsTheMapAndClosesTheWindowOnce) {
     SetFlag(kFlagGameInPlay);
     gGameMode = kModeQuit;
-    Calls expected = {"keyUpdate", "mapFrame", "spiritTick", "mouseActiveStory", "keyColeRun",
+    Calls expected = {"keyUpdate", "mapFrame", "mouseActiveStory", "keyColeRun",
                       "runTalk",   "serviceSound", "releaseGame"};
     EXPECT_EQ(Frame(), expected);
     EXPECT_TRUE(gWindowDestroyed);
@@ -260,7 +321,7 @@ TEST_F(FrameTest, QuitBitStopsTheMapAndClosesTheWindowOnce) {
 
 TEST_F(FrameTest, PausedOrMenuStopsTheStory) {
     gGameRunning = 0; // the loop does not call the frame, but a frame may still be run
-    Calls expected = {"keyUpdate", "mapFrame", "spiritTick", "mouseActiveStory", "keyColeRun", "serviceSound"};
+    Calls expected = {"keyUpdate", "mapFrame", "mouseActiveStory", "keyColeRun", "serviceSound"};
     EXPECT_EQ(Frame(), expected);
     EXPECT_EQ(gStoryClockTick, 0u);
 }

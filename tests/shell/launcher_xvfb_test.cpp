@@ -1,7 +1,7 @@
 // The real program on a virtual X display: the launcher waits for the
 // player; new game on an empty folder stops at the database box, and once
-// the box is answered the program ends cleanly. Skipped where xvfb-run,
-// xdotool or the program is not there.
+// the box is answered the program ends cleanly. A missing tool skips the
+// test, and scripts/test then fails the run.
 //
 // In the sanitizer build the program runs with leak checking on. The
 // desktop's libraries leave a few blocks behind at exit whatever the program
@@ -10,7 +10,7 @@
 // bare SDL program), so the test does not fail on a leak report as such; it
 // fails on any leak whose stack passes through this program or its sources,
 // and on any other sanitizer error.
-#include "shell_fixture.h"
+#include "xvfb_fixture.h"
 
 #include <cstdlib>
 #include <sstream>
@@ -18,13 +18,6 @@
 #include <unistd.h>
 
 namespace {
-
-// The source tree's root, from this file's own path.
-std::string SourceRoot() {
-    std::string file = __FILE__;
-    size_t at = file.rfind("/tests/shell/");
-    return at == std::string::npos ? std::string() : file.substr(0, at + 1);
-}
 
 // The leaks of a sanitizer report whose stacks pass through the program or
 // its sources: a frame that names either. Frames of the desktop's libraries,
@@ -88,54 +81,54 @@ TEST(LauncherLeakReport, OnlyLeaksThroughTheProgramCount) {
 }
 
 TEST(LauncherXvfb, NewGameOnAnEmptyFolderEndsAtTheDatabaseBoxAndExitsCleanly) {
-    if (std::system("command -v xvfb-run >/dev/null 2>&1 && command -v xdotool >/dev/null 2>&1 && "
-                    "command -v xwininfo >/dev/null 2>&1") != 0) {
-        GTEST_SKIP() << "xvfb-run, xdotool or xwininfo is not installed";
-    }
+    std::string missing = MissingTools({"xvfb-run", "xdotool", "xwininfo"});
+    if (!missing.empty()) GTEST_SKIP() << "missing tool: " << missing << " (scripts/setup installs it)";
     std::string program = BuildTreeProgram("KYV102e_Simp");
-    if (access(program.c_str(), X_OK) != 0) GTEST_SKIP() << "no program at " << program;
+    ASSERT_EQ(access(program.c_str(), X_OK), 0) << "no program at " << program;
 
     InstallFolder folder;
     const std::string& dir = folder.Path();
     // The launcher's pointer starts at the centre of its picture (320, 240);
     // eight moves of (-10, +17) bring it onto new game (184..295, 360..399).
     // The button is held long enough for a frame to see it. The box is a
-    // window of its own: it gets the focus and Return answers it. A leak
-    // report ends the program with 66, any other sanitizer error as usual.
+    // window of its own (SDL draws it with the X core fonts): it gets the
+    // focus and Return answers it. A leak report ends the program with 66,
+    // any other sanitizer error as usual.
     std::string script =
-        "cd '" + dir + "' || exit 10\n"
+        "cd '" + dir + "' || fail 10 'enter the install folder'\n"
         "export XDG_RUNTIME_DIR='" + dir + "' SDL_AUDIODRIVER=dummy\n"
         "export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:exitcode=66 UBSAN_OPTIONS=print_stacktrace=1\n"
+        "step 'start the program'\n"
         "'" + program + "' 2>'" + dir + "stderr.txt' & game=$!\n"
+        "step 'the launcher window appears'\n"
         "for i in $(seq 300); do xdotool search --name KYV3 >/dev/null 2>&1 && break; sleep 0.1; done\n"
-        "xdotool search --name KYV3 >/dev/null || exit 11\n"
-        "sleep 2; kill -0 $game || exit 12\n"
+        "xdotool search --name KYV3 >/dev/null || fail 11 'the launcher window appears'\n"
+        "sleep 2; kill -0 $game || fail 12 'the launcher waits for the player'\n"
+        "step 'click new game'\n"
         "for i in 1 2 3 4 5 6 7 8; do xdotool mousemove_relative -- -10 17; sleep 0.05; done\n"
         "sleep 0.5; xdotool mousedown 1; sleep 0.3; xdotool mouseup 1\n"
+        "step 'the database box appears'\n"
         "box=\n"
         "for i in $(seq 300); do box=$(xwininfo -root -tree | awk '/\"KYV3\": \\(\\)/{print $1}' | head -1); "
         "[ -n \"$box\" ] && break; sleep 0.1; done\n"
-        "[ -n \"$box\" ] || { kill -KILL $game; exit 13; }\n"
+        "[ -n \"$box\" ] || { kill -KILL $game; fail 13 'the database box appears after new game'; }\n"
+        "step 'answer the box'\n"
         "sleep 0.5; xdotool windowfocus --sync $box; xdotool key Return\n"
+        "step 'the program ends'\n"
         "for i in $(seq 100); do kill -0 $game 2>/dev/null || break; sleep 0.1; done\n"
-        "kill -0 $game 2>/dev/null && { kill -KILL $game; exit 14; }\n"
+        "kill -0 $game 2>/dev/null && { kill -KILL $game; fail 14 'the program ends after the box'; }\n"
         "wait $game; rc=$?\n"
+        "echo \"the program ended with $rc\"\n"
         "[ $rc = 66 ] && exit 66\n"
-        "[ $rc = 0 ] || exit 15\n";
-    folder.Write("run.sh", std::vector<uint8_t>(script.begin(), script.end()));
-    std::string command = "timeout 120 xvfb-run -a bash '" + dir + "run.sh' >/dev/null 2>&1";
-    int rc = std::system(command.c_str());
-    ASSERT_TRUE(WIFEXITED(rc));
+        "[ $rc = 0 ] || fail 15 'the program ends without an error'\n"
+        "step 'done'\n";
+    XvfbResult r = RunOnVirtualDisplay(folder, script, 120);
     std::vector<uint8_t> bytes = folder.Read("stderr.txt");
     std::string report(bytes.begin(), bytes.end());
-    int code = WEXITSTATUS(rc);
-    EXPECT_TRUE(code == 0 || code == 66) << "11 no launcher window, 12 the program did not wait, 13 no box after "
-                                            "new game, 14 the program did not end after the box, 15 it ended with "
-                                            "an error\n"
-                                         << report;
+    EXPECT_TRUE(r.code == 0 || r.code == 66) << Explain(r) << "the program's standard error:\n" << report;
     EXPECT_EQ(report.find("ERROR: AddressSanitizer"), std::string::npos) << report;
     EXPECT_EQ(report.find("runtime error"), std::string::npos) << report;
-    if (code == 66) {
+    if (r.code == 66) {
         EXPECT_NE(report.find("LeakSanitizer: detected memory leaks"), std::string::npos) << report;
         std::vector<std::string> ours = OurLeaks(report, program, SourceRoot());
         EXPECT_TRUE(ours.empty()) << ours.front();

@@ -3,6 +3,8 @@
 #include "shell_fixture.h"
 
 #include "base/game_state.h"
+#include "draw/act_pack.h"
+#include "draw/tsw_pack.h"
 #include "shell/setup.h"
 #include "world/story_flags.h"
 
@@ -90,6 +92,48 @@ TEST_F(SettingsTest, ReadsBackWhatTheInstallerWrote) {
     EXPECT_EQ(gCacheMasks.red, 0);
 }
 
+TEST_F(SettingsTest, EveryFieldOfACurrentFileIsReadToItsOwnSetting) {
+    // Every value distinct and non-zero where it can be, so that a swapped,
+    // dropped or widened field shows; debug byte 3 has a bit beside bit 0.
+    const std::vector<uint8_t> keys = {11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26};
+    const std::vector<uint8_t> from30 = {0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0x03, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    const std::string folder = install.Path();
+    install.Write("Env.dat", CurrentFile(keys, 0x01020304, {3, 4, 30, 0, 5, 7}, from30, folder, "/media/cd/", '4', 0));
+    ResetSettings();
+    UseInstallFolder();
+    uint32_t dword20 = 0, effects = 9;
+    ASSERT_EQ(ReadEnv(&gInstallKind, gInstallPath, gCdPath, &gSfxVolume, &gMusicVolume, &gMapCacheMB, &dword20,
+                      &effects, &gTextSpeed, &gBattleWait),
+              1);
+    // File order of the key bytes: k4, k6, k3, k5, k1, k12, k9, k0, k10, k2, k16..k19, k7, k8.
+    const int slots[16] = {4, 6, 3, 5, 1, 12, 9, 0, 10, 2, 16, 17, 18, 19, 7, 8};
+    for (int i = 0; i < 16; ++i) EXPECT_EQ(gKeyMap.k[slots[i]], keys[i]) << "slot " << slots[i];
+    for (int slot : {11, 13, 14, 15}) EXPECT_EQ(gKeyMap.k[slot], 0u) << "slot " << slot;
+    EXPECT_EQ(dword20, 0x01020304u);
+    EXPECT_EQ(gSfxVolume, 3u);
+    EXPECT_EQ(gMusicVolume, 4u);
+    EXPECT_EQ(gMapCacheMB, 30u);
+    EXPECT_EQ(effects, 0u);
+    EXPECT_EQ(gTextSpeed, 5u);
+    EXPECT_EQ(gBattleWait, 7u);
+    EXPECT_EQ(gCacheMasks.red, 0xF800);
+    EXPECT_EQ(gCacheMasks.green, 0x07E0);
+    EXPECT_EQ(gCacheMasks.blue, 0x001F);
+    EXPECT_EQ(gDebugAllowed, 1u);
+    EXPECT_STREQ(gInstallPath, folder.c_str());
+    EXPECT_STREQ(gCdPath, "/media/cd/");
+    EXPECT_EQ(gInstallKind, '4');
+
+    // The start-up takes map effects 0 as the flag cleared.
+    SetFlag(kFlagMapEffects);
+    ResetSettings();
+    UseInstallFolder();
+    SetupEnvironment();
+    EXPECT_FALSE(IsFlag(kFlagMapEffects));
+    EXPECT_EQ(gDebugAllowed, 1u);
+    EXPECT_EQ(gCacheMasks.green, 0x07E0);
+}
+
 TEST_F(SettingsTest, OlderLayoutIsUpgradedInPlace) {
     // Older layout: every field 4 bytes earlier, own keys and options, masks
     // and debug bits that the upgrade clears, and a set running flag.
@@ -174,12 +218,10 @@ TEST_F(SettingsTest, DamagedFilesAreRefusedWithOneErrorAndChangeNothing) {
     tooLong.push_back(0);
     tooLong.push_back(2);
     tooLong.push_back(0);
-    std::vector<uint8_t> shortFile = {0xFF, 0xFF, 0xFF, 0xFF, 1, 2, 3};
     std::vector<uint8_t> oldUnterminated(60, 'b');
     const DamagedCase cases[] = {
         {"unterminated", unterminated},
         {"too long", tooLong},
-        {"short", shortFile},
         {"older layout without folder end", oldUnterminated},
     };
     for (const DamagedCase& c : cases) {
@@ -197,6 +239,49 @@ TEST_F(SettingsTest, DamagedFilesAreRefusedWithOneErrorAndChangeNothing) {
     }
 }
 
+TEST_F(SettingsTest, AFileTooShortForItsLayoutIsRewrittenWithTheDefaults) {
+    std::vector<uint8_t> currentCut = CurrentFile(kDefaultKeyBytes, 100, {1, 1, 1, 1, 1, 1}, Zeros(16), "", "", 2, 0);
+    currentCut.resize(48); // one byte short of the install kind
+    const DamagedCase cases[] = {
+        {"empty (a first run cut short)", {}},
+        {"a marker and three bytes", {0xFF, 0xFF, 0xFF, 0xFF, 1, 2, 3}},
+        {"older layout cut before its folders", std::vector<uint8_t>(44, 7)},
+        {"current layout cut before its kind", currentCut},
+    };
+    // The masks the cache is built for by default, then reserved zeros.
+    const std::vector<uint8_t> masks = {0x00, 0x7C, 0xE0, 0x03, 0x1F, 0x00, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    for (const DamagedCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        HeadlessReset();
+        ResetSettings();
+        gKeyMap = KeyMap{};
+        UseInstallFolder();
+        install.Write("Env.dat", c.file);
+        uint32_t effects = 0;
+        EXPECT_EQ(Read(&effects), 0);
+        EXPECT_TRUE(HeadlessMessageBoxes().empty());
+        EXPECT_EQ(HeadlessTraces().size(), 1u);
+        EXPECT_EQ(gSfxVolume, 6u);
+        EXPECT_EQ(gKeyMap.k[4], 200u);
+        EXPECT_EQ(install.Read("Env.dat"),
+                  CurrentFile(kDefaultKeyBytes, 100, {6, 6, 60, 1, 2, 10}, masks, install.Path(), "", 2, 0));
+        // The next start reads it as any other file.
+        EXPECT_EQ(Read(), 1);
+        EXPECT_EQ(gCacheMasks.red, 0x7C00);
+        EXPECT_EQ(HeadlessTraces().size(), 1u);
+    }
+}
+
+TEST_F(SettingsTest, AnEmptySettingsFileStartsWithoutABox) {
+    install.Write("Env.dat", {});
+    UseInstallFolder();
+    SetupEnvironment();
+    EXPECT_TRUE(HeadlessMessageBoxes().empty());
+    EXPECT_EQ(gBattleWait, 11u);
+    EXPECT_TRUE(IsFlag(kFlagMapEffects));
+    EXPECT_EQ(install.Read("Env.dat").size(), 50u + install.Path().size());
+}
+
 TEST_F(SettingsTest, MemoryBudgetIsASixthWithinFourAndSixteenMegabytes) {
     const struct {
         uint64_t memoryMB;
@@ -205,8 +290,12 @@ TEST_F(SettingsTest, MemoryBudgetIsASixthWithinFourAndSixteenMegabytes) {
     for (const auto& c : cases) {
         EXPECT_EQ(MemoryBudgetFor(c.memoryMB << 20), c.budgetMB << 20) << c.memoryMB << " MB";
         HeadlessSetPhysicalMemory(c.memoryMB << 20);
+        ResetActPacks();
+        ResetTswPacks();
         EXPECT_EQ(SetMemoryBudget(), 1);
         EXPECT_EQ(gMemoryBudget, c.budgetMB << 20);
+        EXPECT_EQ(gTswCacheLimit, c.budgetMB << 20);
+        EXPECT_EQ(GetActCacheLimit(), 0x80000u);
     }
 }
 

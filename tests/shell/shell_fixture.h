@@ -20,6 +20,13 @@
 #include "shell/winmain.h"
 #include "tests/support/temp_folder.h"
 
+// The source tree's root (with its final slash), from this header's own path.
+inline std::string SourceRoot() {
+    std::string file = __FILE__;
+    size_t at = file.rfind("/tests/shell/");
+    return at == std::string::npos ? std::string() : file.substr(0, at + 1);
+}
+
 // A program or command of the build tree, beside the tests' folder.
 inline std::string BuildTreeProgram(const std::string& name) {
     char self[PATH_MAX] = {};

@@ -1,0 +1,55 @@
+// Running a shell script on a virtual X display (xvfb-run), for the tests
+// that start the real program. Each script reports its steps: the log says
+// which step failed and with which exit code, so a failure on another
+// machine can be read from the test's output alone. The screen is grabbed
+// with xwd and decoded by the project's own xwd_colours.
+#pragma once
+#include "shell_fixture.h"
+
+#include <initializer_list>
+#include <string>
+#include <sys/wait.h>
+
+// The tools of the list that are not on the path, blank-separated; empty
+// when all are there. scripts/setup installs every one of them.
+inline std::string MissingTools(std::initializer_list<const char*> tools) {
+    std::string missing;
+    for (const char* tool : tools) {
+        std::string probe = std::string("command -v ") + tool + " >/dev/null 2>&1";
+        if (std::system(probe.c_str()) != 0) missing += (missing.empty() ? "" : " ") + std::string(tool);
+    }
+    return missing;
+}
+
+struct XvfbResult {
+    int code = -1;   // the script's exit code (-1 when it did not exit)
+    std::string log; // its steps and whatever it printed
+};
+
+// `step text` logs the step the script is at; `fail code text` ends the
+// script with the code after logging which step failed.
+constexpr char kXvfbPrelude[] =
+    "step() { echo \"step: $*\"; }\n"
+    "fail() { c=$1; shift; echo \"FAILED (exit $c): $*\"; exit $c; }\n";
+
+// Runs body (after the prelude) as run.sh in the folder under xvfb-run with
+// a time limit; everything it prints goes into the result's log.
+inline XvfbResult RunOnVirtualDisplay(InstallFolder& folder, const std::string& body, int seconds) {
+    const std::string script = std::string(kXvfbPrelude) + body;
+    folder.Write("run.sh", std::vector<uint8_t>(script.begin(), script.end()));
+    const std::string& dir = folder.Path();
+    std::string command = "timeout " + std::to_string(seconds) + " xvfb-run -a bash '" + dir + "run.sh' >'" + dir +
+                          "run.log' 2>&1";
+    int rc = std::system(command.c_str());
+    XvfbResult result;
+    if (WIFEXITED(rc)) result.code = WEXITSTATUS(rc);
+    std::vector<uint8_t> log = folder.Read("run.log");
+    result.log.assign(log.begin(), log.end());
+    if (result.code == 124) result.log += "FAILED (exit 124): the script ran out of its " + std::to_string(seconds) + " s\n";
+    return result;
+}
+
+// What a failed run tells the reader of the test's output.
+inline std::string Explain(const XvfbResult& r) {
+    return "exit code " + std::to_string(r.code) + "; the script's log:\n" + r.log;
+}
