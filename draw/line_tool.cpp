@@ -1,0 +1,206 @@
+#include "draw/line_tool.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "base/memory.h"
+#include "draw/colour_ops.h"
+#include "draw/surface.h"
+
+cLineTool gLineTool;
+
+namespace {
+
+// The factor of the direction table: 3.14 / 180.
+constexpr double kDegree = 0.017444444444444446;
+constexpr int32_t kFullRows = 768, kFullRowLength = 1280;
+constexpr int32_t kDefaultWidth = 640, kDefaultHeight = 480;
+
+int32_t Sign(int64_t v) { return v < 0 ? -1 : 1; }
+
+// The step rule both walkers share: one pixel along (dx, dy), x or y or both.
+void StepToward(int64_t dx, int64_t dy, int32_t* x, int32_t* y, int32_t* steep, int32_t* flat) {
+    const int32_t sx = Sign(dx), sy = Sign(dy);
+    const int64_t ax = std::llabs(dx), ay = std::llabs(dy);
+    if (dx == 0) {
+        *y += sy;
+    } else if (dy == 0) {
+        *x += sx;
+    } else if (ax == ay) {
+        *x += sx;
+        *y += sy;
+    } else if (ax < ay) {
+        int64_t e = *steep + ax;
+        if (e > ay / 2) {
+            e -= ay;
+            *x += sx;
+        }
+        *steep = static_cast<int32_t>(e);
+        *y += sy;
+    } else {
+        int64_t e = *flat + ay;
+        if (e > ax / 2) {
+            e -= ax;
+            *y += sy;
+        }
+        *flat = static_cast<int32_t>(e);
+        *x += sx;
+    }
+}
+
+// A table of rows entries k x step in a new block, or null.
+int32_t* MakeOffsetTable(int32_t step, int32_t rows) {
+    if (step <= 0 || rows <= 0 || static_cast<int64_t>(step) * (rows - 1) > INT32_MAX ||
+        static_cast<int64_t>(rows) * 4 > INT32_MAX - 16)
+        return nullptr;
+    auto* table = static_cast<int32_t*>(AllocZero(rows * 4));
+    if (!table) return nullptr;
+    for (int32_t k = 0; k < rows; ++k) table[k] = k * step;
+    return table;
+}
+
+}  // namespace
+
+int StepLine(LineWalker* w) {
+    if (!w) return 0;
+    StepToward(static_cast<int64_t>(w->endX) - w->startX, static_cast<int64_t>(w->endY) - w->startY, &w->x, &w->y,
+               &w->steepError, &w->flatError);
+    return w->x == w->endX && w->y == w->endY ? 1 : 0;
+}
+
+cLineTool::cLineTool() {
+    for (int a = 0; a < 90; ++a) {
+        dirX_[a] = -1000;
+        dirY_[a] = static_cast<int32_t>(-1000.0 * std::tan(a * kDegree));
+    }
+    dirX_[90] = 0;
+    dirY_[90] = -100000;
+    for (int a = 91; a < 180; ++a) {
+        dirX_[a] = 1000;
+        dirY_[a] = dirY_[180 - a];
+    }
+    dirX_[180] = 100000;
+    dirY_[180] = 0;
+    for (int a = 181; a < 270; ++a) {
+        dirX_[a] = 1000;
+        dirY_[a] = -dirY_[a - 180];
+    }
+    dirX_[270] = 0;
+    dirY_[270] = 100000;
+    for (int a = 271; a < 360; ++a) {
+        dirX_[a] = -1000;
+        dirY_[a] = -dirY_[360 - a];
+    }
+    SetRowTable(kFullRowLength, kFullRows);
+    ResizeLineTool(kDefaultWidth, kDefaultHeight);
+}
+
+cLineTool::~cLineTool() { FreeLineTool(); }
+
+bool cLineTool::SetRowTable(int32_t rowLength, int32_t rows) {
+    // The new table is made before the old one goes, so a failure leaves a
+    // working table whose sizes still describe it.
+    int32_t* table = MakeOffsetTable(rowLength, rows);
+    if (!table) return false;
+    FreeMem(rowTable_);
+    rowTable_ = table;
+    rowTableWidth_ = rowLength;
+    rowTableHeight_ = rows;
+    return true;
+}
+
+bool cLineTool::SetViewTable(int32_t width, int32_t height) {
+    int32_t* table = MakeOffsetTable(width, height);
+    if (!table) return false;
+    FreeMem(viewRowTable_);
+    viewRowTable_ = table;
+    viewWidth_ = width;
+    viewHeight_ = height;
+    return true;
+}
+
+bool cLineTool::ResizeLineTool(int32_t width, int32_t height) {
+    if (!SetViewTable(width, height)) return false;
+    clipLeft_ = clipTop_ = 0;
+    clipRight_ = width;
+    clipBottom_ = height;
+    return true;
+}
+
+void cLineTool::SetTarget(const Surface* surface) {
+    if (!surface) return;
+    // The view is the surface's rows as they lie in memory.
+    ResizeLineTool(surface->pitch / 2, surface->height);
+    SetRowTable(kFullRowLength, kFullRows);
+}
+
+void cLineTool::SetClip(int32_t x, int32_t y, int32_t width, int32_t height) {
+    auto axis = [](int32_t pos, int32_t size, int32_t view, int32_t* lo, int32_t* hi) {
+        int64_t p = pos, s = size;
+        if (p < 0) {
+            s += p;
+            p = 0;
+        }
+        s = std::clamp<int64_t>(s, 0, view);
+        if (p + s > view) p = view - s;
+        *lo = static_cast<int32_t>(p);
+        *hi = static_cast<int32_t>(p + s);
+    };
+    axis(x, width, viewWidth_, &clipLeft_, &clipRight_);
+    axis(y, height, viewHeight_, &clipTop_, &clipBottom_);
+}
+
+void cLineTool::FreeBuffer() {
+    FreeMem(buffer);
+    buffer = nullptr;
+}
+
+void cLineTool::FreeLineTool() {
+    FreeBuffer();
+    FreeMem(viewRowTable_);
+    FreeMem(rowTable_);
+    viewRowTable_ = nullptr;
+    rowTable_ = nullptr;
+    viewWidth_ = viewHeight_ = 0;
+    rowTableWidth_ = rowTableHeight_ = 0;
+}
+
+void cLineTool::StepAngle(AngleWalker* w) const {
+    if (!w) return;
+    w->angle = NormaliseAngle(w->angle);
+    StepToward(dirX_[w->angle], dirY_[w->angle], &w->x, &w->y, &w->steepError, &w->flatError);
+}
+
+void PutEffectPixel(uint16_t* dst, uint16_t src, bool additive) {
+    if (additive) BlendPixels(&src, dst, 1);
+    else *dst = src;
+}
+
+void cLineTool::DrawRotated(uint16_t* pixels, const RotatedImage* im) const {
+    // A step of 0 or less has no size to draw at; it would divide by zero.
+    if (!pixels || !im || !im->pixels || im->width == 0 || im->height == 0 || im->hStep <= 0 || im->vStep <= 0 ||
+        !viewRowTable_)
+        return;
+    const int64_t width = im->width, height = im->height;
+    const int64_t rows = height * 1024 / im->vStep, columns = width * 1024 / im->hStep;
+    const bool mirror = im->flags & kEffectMirror, additive = im->flags & kEffectAdditive;
+    // Destination row i is screen row y + rows - i; only the rows and
+    // columns inside the view are visited.
+    const int64_t bottom = static_cast<int64_t>(im->y) + rows;
+    const int64_t firstI = std::max<int64_t>(0, bottom - (viewHeight_ - 1));
+    const int64_t lastI = std::min<int64_t>(rows - 1, bottom);
+    const int64_t firstK = std::max<int64_t>(0, -static_cast<int64_t>(im->x));
+    const int64_t lastK = std::min<int64_t>(columns - 1, viewWidth_ - 1 - static_cast<int64_t>(im->x));
+    for (int64_t i = firstI; i <= lastI; ++i) {
+        const int64_t srcRow = height - 1 - ((i * im->vStep) >> 10);
+        const uint16_t* src = im->pixels + srcRow * width;
+        uint16_t* dst = pixels + viewRowTable_[bottom - i] + im->x;
+        for (int64_t k = firstK; k <= lastK; ++k) {
+            int64_t c = (k * im->hStep) >> 10;
+            if (mirror) c = width - 1 - c;
+            const uint16_t p = src[c];
+            if (!IsEffectKeyed(p)) PutEffectPixel(dst + k, p, additive);
+        }
+    }
+}
