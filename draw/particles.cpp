@@ -159,7 +159,10 @@ int cLineTool::UpdateParticles(uint16_t* pixels, ParticleEmitter* e) const {
         e->live = 0;
         e->started = 1;
     }
-    if (e->batchesLeft && e->live < e->opaqueLeft / std::max<int32_t>(1, e->spawnDivisor))
+    // With no live particle a batch is always spawned: a picture with fewer
+    // opaque pixels than the divisor (or none) would otherwise never use up
+    // its batches and the effect would never end.
+    if (e->batchesLeft && (e->live == 0 || e->live < e->opaqueLeft / std::max<int32_t>(1, e->spawnDivisor)))
         particle_put(e, e->pixelCount / e->batchesLeft);
     if (e->live == 0 && e->batchesLeft == 0) {
         FreeParticles(e);
