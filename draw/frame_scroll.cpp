@@ -11,6 +11,28 @@ namespace {
 // Bytes of one row: length word, control word, width pixels, end word.
 size_t RowBytes(int width) { return (static_cast<size_t>(width) + 3) * 2; }
 
+// Rotates [first, last) so that middle comes first. The smaller part goes
+// through a buffer on the stack when it fits (a scroll moves a few rows or
+// pixels a frame), which is a copy and a move; larger parts are swapped in
+// place.
+void RotateBytes(uint8_t* first, uint8_t* middle, uint8_t* last) {
+    constexpr size_t kScratch = 16384;
+    const size_t left = static_cast<size_t>(middle - first), right = static_cast<size_t>(last - middle);
+    if (left == 0 || right == 0) return;
+    uint8_t scratch[kScratch];
+    if (left <= right && left <= kScratch) {
+        std::memcpy(scratch, first, left);
+        std::memmove(first, middle, right);
+        std::memcpy(first + right, scratch, left);
+    } else if (right < left && right <= kScratch) {
+        std::memcpy(scratch, middle, right);
+        std::memmove(first + right, first, left);
+        std::memcpy(first, scratch, right);
+    } else {
+        std::rotate(first, middle, last);
+    }
+}
+
 }  // namespace
 
 bool IsScrollableRle(const uint8_t* frame, size_t size) {
@@ -41,15 +63,14 @@ int ConvertRlePic(uint8_t* frame, size_t size, int direction, int amount) {
     if (direction == kScrollUp || direction == kScrollDown) {
         const int n = amount % height;
         const int first = direction == kScrollUp ? n : height - n;
-        std::rotate(rows, rows + first * rowBytes, rows + height * rowBytes);
+        RotateBytes(rows, rows + first * rowBytes, rows + height * rowBytes);
         return 1;
     }
     const int n = amount % width;
     const size_t first = 2 * static_cast<size_t>(direction == kScrollLeft ? n : width - n);
-    if (first == 0 || first == 2 * static_cast<size_t>(width)) return 1;
     for (int r = 0; r < height; ++r) {
         uint8_t* px = rows + r * rowBytes + 4;
-        std::rotate(px, px + first, px + 2 * static_cast<size_t>(width));
+        RotateBytes(px, px + first, px + 2 * static_cast<size_t>(width));
     }
     return 1;
 }

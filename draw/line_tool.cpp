@@ -185,6 +185,7 @@ void cLineTool::DrawRotated(uint16_t* pixels, const RotatedImage* im) const {
     const int64_t width = im->width, height = im->height;
     const int64_t rows = height * 1024 / im->vStep, columns = width * 1024 / im->hStep;
     const bool mirror = im->flags & kEffectMirror, additive = im->flags & kEffectAdditive;
+    const PixelTint light = MakePixelTint(0, 0, 0);  // additive light: the pixel as it is, saturating
     // Destination row i is screen row y + rows - i; only the rows and
     // columns inside the view are visited.
     const int64_t bottom = static_cast<int64_t>(im->y) + rows;
@@ -200,7 +201,8 @@ void cLineTool::DrawRotated(uint16_t* pixels, const RotatedImage* im) const {
             int64_t c = (k * im->hStep) >> 10;
             if (mirror) c = width - 1 - c;
             const uint16_t p = src[c];
-            if (!IsEffectKeyed(p)) PutEffectPixel(dst + k, p, additive);
+            if (IsEffectKeyed(p)) continue;
+            dst[k] = additive ? static_cast<uint16_t>(AddTintedT<int32_t>(p, dst[k], light)) : p;
         }
     }
 }

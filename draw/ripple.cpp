@@ -80,10 +80,10 @@ bool cRipple::StepRipple() {
     const int shift = std::clamp(damping, 0, 15);
     int32_t any = 0;
     for (int32_t r = 1; r + 1 < height; ++r) {
-        const int16_t* up = s + (r - 1) * width;
-        const int16_t* mid = s + r * width;
-        const int16_t* down = s + (r + 1) * width;
-        int16_t* out = d + r * width;
+        const int16_t* __restrict up = s + (r - 1) * width;
+        const int16_t* __restrict mid = s + r * width;
+        const int16_t* __restrict down = s + (r + 1) * width;
+        int16_t* __restrict out = d + r * width;
         for (int32_t c = 1; c + 1 < width; ++c) {
             const int32_t n = up[c - 1] + up[c] + up[c + 1] + mid[c - 1] + mid[c + 1] + down[c - 1] + down[c] + down[c + 1];
             const int32_t v = (n >> 2) - out[c];
