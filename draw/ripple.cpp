@@ -71,6 +71,58 @@ void cRipple::CopyRipple(const uint16_t* source, int32_t pitch) {
         std::memcpy(copy + static_cast<int64_t>(r) * pictureWidth, src + static_cast<int64_t>(r) * pitch, rowBytes);
 }
 
+namespace {
+
+// Eight cells at a time: 16-bit cells widened to 32-bit lanes for the sum.
+// The helpers below are inlined into this file only, so the calling
+// convention of a wide vector (what -Wpsabi warns about, at the end of the
+// file, hence no pop) never matters.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wpsabi"
+#endif
+using Cells8 = int16_t __attribute__((vector_size(16)));
+using Sums8 = int32_t __attribute__((vector_size(32)));
+constexpr int kLanes = 8;
+
+inline Sums8 Load8(const int16_t* p) {
+    Cells8 v;
+    std::memcpy(&v, p, sizeof v);
+    return __builtin_convertvector(v, Sums8);
+}
+
+// The step of one cell (int32_t) or eight (Sums8): ((sum of the 8
+// neighbours) >> 2) - the old value, less its damping.
+template <class T>
+inline T StepCells(T up0, T up1, T up2, T mid0, T mid2, T down0, T down1, T down2, T old, int shift) {
+    const T v = ((up0 + up1 + up2 + mid0 + mid2 + down0 + down1 + down2) >> 2) - old;
+    return v - (v >> shift);
+}
+
+// One row of the step; returns the OR of every value written.
+int32_t StepRow(const int16_t* up, const int16_t* mid, const int16_t* down, int16_t* out, int32_t width, int shift) {
+    int32_t c = 1;
+    Cells8 anyLanes{};
+    for (; c + kLanes < width; c += kLanes) {
+        const Sums8 v = StepCells<Sums8>(Load8(up + c - 1), Load8(up + c), Load8(up + c + 1), Load8(mid + c - 1),
+                                         Load8(mid + c + 1), Load8(down + c - 1), Load8(down + c), Load8(down + c + 1),
+                                         Load8(out + c), shift);
+        const Cells8 result = __builtin_convertvector(v, Cells8);
+        std::memcpy(out + c, &result, sizeof result);
+        anyLanes |= result;
+    }
+    int32_t any = 0;
+    for (int k = 0; k < kLanes; ++k) any |= anyLanes[k];
+    for (; c + 1 < width; ++c) {
+        const int16_t result = static_cast<int16_t>(StepCells<int32_t>(up[c - 1], up[c], up[c + 1], mid[c - 1], mid[c + 1],
+                                                                       down[c - 1], down[c], down[c + 1], out[c], shift));
+        out[c] = result;
+        any |= result;
+    }
+    return any;
+}
+
+}  // namespace
+
 bool cRipple::StepRipple() {
     if (!fields) return true;
     const int32_t size = width * height;
@@ -79,19 +131,8 @@ bool cRipple::StepRipple() {
     int16_t* d = fields + current * size;
     const int shift = std::clamp(damping, 0, 15);
     int32_t any = 0;
-    for (int32_t r = 1; r + 1 < height; ++r) {
-        const int16_t* __restrict up = s + (r - 1) * width;
-        const int16_t* __restrict mid = s + r * width;
-        const int16_t* __restrict down = s + (r + 1) * width;
-        int16_t* __restrict out = d + r * width;
-        for (int32_t c = 1; c + 1 < width; ++c) {
-            const int32_t n = up[c - 1] + up[c] + up[c + 1] + mid[c - 1] + mid[c + 1] + down[c - 1] + down[c] + down[c + 1];
-            const int32_t v = (n >> 2) - out[c];
-            const int16_t result = static_cast<int16_t>(v - (v >> shift));
-            out[c] = result;
-            any |= result;
-        }
-    }
+    for (int32_t r = 1; r + 1 < height; ++r)
+        any |= StepRow(s + (r - 1) * width, s + r * width, s + (r + 1) * width, d + r * width, width, shift);
     return any == 0;
 }
 

@@ -114,6 +114,7 @@ TEST_F(Particles, ScriptedParticleFliesToItsTargetAndDies) {
     ASSERT_EQ(tool.UpdateParticles(view(), &e), 0);
     EXPECT_EQ(e.live, 0);
     EXPECT_EQ(e.opaqueLeft, 11);
+    FreeParticles(&e);
 }
 
 TEST_F(Particles, MirroredParticleStartsAtItsMirroredColumn) {
@@ -131,6 +132,7 @@ TEST_F(Particles, MirroredParticleStartsAtItsMirroredColumn) {
     ASSERT_EQ(e.live, 1);
     EXPECT_EQ(e.particles[0].walk.startX, 10 + 4 - 1 - 1);
     EXPECT_EQ(e.particles[0].walk.startY, 6);
+    FreeParticles(&e);
 }
 
 TEST_F(Particles, PictureOfOnlySpecialColoursEndsWhenItsBatchesAreUsedUp) {
