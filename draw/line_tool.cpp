@@ -98,26 +98,29 @@ cLineTool::cLineTool() {
 
 cLineTool::~cLineTool() { FreeLineTool(); }
 
-bool cLineTool::SetRowTable(int32_t rowLength, int32_t rows) {
-    // The new table is made before the old one goes, so a failure leaves a
-    // working table whose sizes still describe it.
-    int32_t* table = MakeOffsetTable(rowLength, rows);
-    if (!table) return false;
-    FreeMem(rowTable_);
-    rowTable_ = table;
-    rowTableWidth_ = rowLength;
-    rowTableHeight_ = rows;
+namespace {
+
+// Replaces a table and its two sizes by one of rows entries k x step. The
+// new table is made before the old one goes, so a failure leaves a working
+// table whose sizes still describe it.
+bool ReplaceTable(int32_t** table, int32_t* step, int32_t* rows, int32_t newStep, int32_t newRows) {
+    int32_t* made = MakeOffsetTable(newStep, newRows);
+    if (!made) return false;
+    FreeMem(*table);
+    *table = made;
+    *step = newStep;
+    *rows = newRows;
     return true;
 }
 
+}  // namespace
+
+bool cLineTool::SetRowTable(int32_t rowLength, int32_t rows) {
+    return ReplaceTable(&rowTable_, &rowTableWidth_, &rowTableHeight_, rowLength, rows);
+}
+
 bool cLineTool::SetViewTable(int32_t width, int32_t height) {
-    int32_t* table = MakeOffsetTable(width, height);
-    if (!table) return false;
-    FreeMem(viewRowTable_);
-    viewRowTable_ = table;
-    viewWidth_ = width;
-    viewHeight_ = height;
-    return true;
+    return ReplaceTable(&viewRowTable_, &viewWidth_, &viewHeight_, width, height);
 }
 
 bool cLineTool::ResizeLineTool(int32_t width, int32_t height) {
