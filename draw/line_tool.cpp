@@ -5,7 +5,6 @@
 #include <cstdlib>
 
 #include "base/memory.h"
-#include "draw/colour_ops.h"
 #include "draw/surface.h"
 
 cLineTool gLineTool;
@@ -175,11 +174,6 @@ void cLineTool::StepAngle(AngleWalker* w) const {
     StepToward(dirX_[w->angle], dirY_[w->angle], &w->x, &w->y, &w->steepError, &w->flatError);
 }
 
-void PutEffectPixel(uint16_t* dst, uint16_t src, bool additive) {
-    if (additive) BlendPixels(&src, dst, 1);
-    else *dst = src;
-}
-
 void cLineTool::DrawRotated(uint16_t* pixels, const RotatedImage* im) const {
     // A step of 0 or less has no size to draw at; it would divide by zero.
     if (!pixels || !im || !im->pixels || im->width == 0 || im->height == 0 || im->hStep <= 0 || im->vStep <= 0 ||
@@ -187,8 +181,8 @@ void cLineTool::DrawRotated(uint16_t* pixels, const RotatedImage* im) const {
         return;
     const int64_t width = im->width, height = im->height;
     const int64_t rows = height * 1024 / im->vStep, columns = width * 1024 / im->hStep;
-    const bool mirror = im->flags & kEffectMirror, additive = im->flags & kEffectAdditive;
-    const PixelTint light = MakePixelTint(0, 0, 0);  // additive light: the pixel as it is, saturating
+    const bool mirror = im->flags & kEffectMirror;
+    const EffectPut put = MakeEffectPut(im->flags);
     // Destination row i is screen row y + rows - i; only the rows and
     // columns inside the view are visited.
     const int64_t bottom = static_cast<int64_t>(im->y) + rows;
@@ -204,8 +198,7 @@ void cLineTool::DrawRotated(uint16_t* pixels, const RotatedImage* im) const {
             int64_t c = (k * im->hStep) >> 10;
             if (mirror) c = width - 1 - c;
             const uint16_t p = src[c];
-            if (IsEffectKeyed(p)) continue;
-            dst[k] = additive ? static_cast<uint16_t>(AddTintedT<int32_t>(p, dst[k], light)) : p;
+            if (!IsEffectKeyed(p)) PutEffectPixel(dst + k, p, put);
         }
     }
 }

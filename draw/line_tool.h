@@ -10,6 +10,8 @@
 #pragma once
 #include <cstdint>
 
+#include "draw/colour_ops.h"
+
 struct Surface;
 struct ParticleEmitter;
 
@@ -118,5 +120,13 @@ private:
 // The tool the battle's effects draw with, for the whole run.
 extern cLineTool gLineTool;
 
-// One pixel of an effect onto the buffer: added as light or copied.
-void PutEffectPixel(uint16_t* dst, uint16_t src, bool additive);
+// How an effect puts its pixels: copied, or added as light (each field
+// saturating, as BlendPixels adds).
+struct EffectPut {
+    bool additive;
+    PixelTint light;  // a zero tint: the pixel as it is
+};
+inline EffectPut MakeEffectPut(uint16_t flags) { return {(flags & kEffectAdditive) != 0, MakePixelTint(0, 0, 0)}; }
+inline void PutEffectPixel(uint16_t* dst, uint16_t src, const EffectPut& put) {
+    *dst = put.additive ? static_cast<uint16_t>(AddTintedT<int32_t>(src, *dst, put.light)) : src;
+}

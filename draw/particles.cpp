@@ -67,25 +67,37 @@ uint16_t TakePixel(ParticleEmitter* e, int32_t col, int32_t row) {
     return v;
 }
 
-void DrawPictureLeft(const cLineTool& tool, uint16_t* pixels, const ParticleEmitter* e) {
-    const bool mirror = e->flags & kEffectMirror, additive = e->flags & kEffectAdditive;
+void DrawPictureLeft(const cLineTool& tool, uint16_t* pixels, const ParticleEmitter* e, const EffectPut& put) {
+    const bool mirror = e->flags & kEffectMirror;
+    const int64_t w = e->width;
+    // The columns whose screen column lies in the view.
+    int64_t first, last;
+    if (mirror) {
+        first = std::max<int64_t>(0, static_cast<int64_t>(e->x) + w - tool.viewWidth());
+        last = std::min<int64_t>(w - 1, static_cast<int64_t>(e->x) + w - 1);
+    } else {
+        first = std::max<int64_t>(0, -static_cast<int64_t>(e->x));
+        last = std::min<int64_t>(w - 1, static_cast<int64_t>(tool.viewWidth()) - 1 - e->x);
+    }
     // The last row is not drawn while the picture dissolves.
-    for (int32_t row = 0; row + 1 < e->height; ++row)
-        for (int32_t col = 0; col < e->width; ++col) {
-            const uint16_t p = e->pixels[static_cast<int64_t>(row) * e->width + col];
-            if (IsEffectKeyed(p)) continue;
-            const int64_t sx = mirror ? static_cast<int64_t>(e->x) + e->width - 1 - col : static_cast<int64_t>(e->x) + col;
-            if (sx < INT32_MIN || sx > INT32_MAX) continue;
-            if (uint16_t* d = tool.ViewPixel(pixels, static_cast<int32_t>(sx), e->y + row)) PutEffectPixel(d, p, additive);
+    for (int32_t row = 0; row + 1 < e->height; ++row) {
+        const int64_t sy = static_cast<int64_t>(e->y) + row;
+        if (sy < 0 || sy >= tool.viewHeight()) continue;
+        const uint16_t* src = e->pixels + row * w;
+        uint16_t* dst = pixels + tool.viewRowTable()[sy];
+        for (int64_t col = first; col <= last; ++col) {
+            const uint16_t p = src[col];
+            if (!IsEffectKeyed(p)) PutEffectPixel(dst + (mirror ? e->x + w - 1 - col : e->x + col), p, put);
         }
+    }
 }
 
-void DrawParticle(const cLineTool& tool, uint16_t* pixels, const Particle& p, bool additive) {
+void DrawParticle(const cLineTool& tool, uint16_t* pixels, const Particle& p, const EffectPut& put) {
     for (int k = 0; k < 4; ++k) {
         // Each pixel is checked by itself: a particle at x = -1 still shows
         // its right column and writes nothing before the row.
         if (IsEffectKeyed(p.block[k])) continue;
-        if (uint16_t* d = tool.ViewPixel(pixels, p.walk.x + (k & 1), p.walk.y + (k >> 1))) PutEffectPixel(d, p.block[k], additive);
+        if (uint16_t* d = tool.ViewPixel(pixels, p.walk.x + (k & 1), p.walk.y + (k >> 1))) PutEffectPixel(d, p.block[k], put);
     }
 }
 
@@ -168,8 +180,8 @@ int cLineTool::UpdateParticles(uint16_t* pixels, ParticleEmitter* e) const {
         FreeParticles(e);
         return 1;
     }
-    if (pixels && e->batchesLeft) DrawPictureLeft(*this, pixels, e);
-    const bool additive = e->flags & kEffectAdditive;
+    const EffectPut put = MakeEffectPut(e->flags);
+    if (pixels && e->batchesLeft && viewRowTable_) DrawPictureLeft(*this, pixels, e, put);
     int32_t remaining = e->live, kept = 0;
     for (int32_t i = 0; i < e->live; ++i) {
         Particle p = e->particles[i];
@@ -177,7 +189,7 @@ int cLineTool::UpdateParticles(uint16_t* pixels, ParticleEmitter* e) const {
         for (int32_t s = 0; s < p.speed; ++s) StepLine(&p.walk);
         p.life -= p.speed;
         if (p.life > 0 && !InTarget(e, p.walk.x, p.walk.y)) {
-            if (pixels) DrawParticle(*this, pixels, p, additive);
+            if (pixels) DrawParticle(*this, pixels, p, put);
             e->particles[kept++] = p;
         } else {
             --remaining;

@@ -117,6 +117,53 @@ TEST_F(Particles, ScriptedParticleFliesToItsTargetAndDies) {
     FreeParticles(&e);
 }
 
+uint16_t AddLight(uint16_t s, uint16_t d) {
+    auto field = [&](int shift) { return std::min(31, ((s >> shift) & 31) + ((d >> shift) & 31)) << shift; };
+    return static_cast<uint16_t>(field(10) | field(5) | field(0));
+}
+
+// What is left of the picture and the live particle, mirrored and added as
+// light as the flags say, cut at the view's edges.
+TEST_F(Particles, PictureAndParticlesFollowMirrorAndLightAtTheViewEdges) {
+    const struct {
+        uint16_t flags;
+        int x, y;
+    } cases[] = {{0, 3, 2}, {kEffectMirror, -2, 3}, {0x02, kW - 3, 1}, {0x10 | kEffectMirror, kW - 4, kH - 3}, {0x04, -3, -1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "flags " << c.flags << " at " << c.x << "," << c.y);
+        std::vector<uint16_t> px(5 * 4);
+        for (int i = 0; i < 20; ++i) px[i] = static_cast<uint16_t>((i * 2117 + 99) & 0x7FFF);
+        px[7] = kEffectKey;
+        px[12] = kEffectShadow;
+        ParticleEmitter e = Emitter(px, 5, 4, c.x, c.y);
+        e.flags = c.flags;
+        e.targetLeft = 100;
+        e.targetWidth = 1;
+        e.targetTop = 100;
+        e.targetHeight = 1;
+        e.batchesLeft = 20;
+        e.spawnDivisor = 18;
+        e.baseLife = 200;
+        for (size_t i = 0; i < screen.size(); ++i) screen[i] = static_cast<uint16_t>(i * 31 % 0x7FFF);
+        const std::vector<uint16_t> background = screen;
+        Script({0, 0});  // index 0, then zeros
+        ASSERT_EQ(tool.UpdateParticles(view(), &e), 0);
+        ASSERT_EQ(e.live, 1);
+        std::vector<uint16_t> want = background;
+        auto put = [&](int x, int y, uint16_t p) {
+            if (p == kEffectKey || p == kEffectShadow || x < 0 || x >= kW || y < 0 || y >= kH) return;
+            At(want, x, y) = (c.flags & 0x16) ? AddLight(p, At(want, x, y)) : p;
+        };
+        for (int row = 0; row < 3; ++row)
+            for (int col = 0; col < 5; ++col)
+                put((c.flags & kEffectMirror) ? c.x + 4 - col : c.x + col, c.y + row, px[row * 5 + col]);
+        const Particle& p = e.particles[0];
+        for (int k = 0; k < 4; ++k) put(p.walk.x + (k & 1), p.walk.y + (k >> 1), p.block[k]);
+        EXPECT_EQ(screen, want);
+        FreeParticles(&e);
+    }
+}
+
 TEST_F(Particles, MirroredParticleStartsAtItsMirroredColumn) {
     std::vector<uint16_t> px(12, 0x1234);
     ParticleEmitter e = Emitter(px, 4, 3, 10, 5);
