@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 
 #include "base/memory.h"
 #include "draw/surface.h"
@@ -16,38 +15,6 @@ constexpr double kDegree = 0.017444444444444446;
 constexpr int32_t kFullRows = 768, kFullRowLength = 1280;
 constexpr int32_t kDefaultWidth = 640, kDefaultHeight = 480;
 
-int32_t Sign(int64_t v) { return v < 0 ? -1 : 1; }
-
-// The step rule both walkers share: one pixel along (dx, dy), x or y or both.
-void StepToward(int64_t dx, int64_t dy, int32_t* x, int32_t* y, int32_t* steep, int32_t* flat) {
-    const int32_t sx = Sign(dx), sy = Sign(dy);
-    const int64_t ax = std::llabs(dx), ay = std::llabs(dy);
-    if (dx == 0) {
-        *y += sy;
-    } else if (dy == 0) {
-        *x += sx;
-    } else if (ax == ay) {
-        *x += sx;
-        *y += sy;
-    } else if (ax < ay) {
-        int64_t e = *steep + ax;
-        if (e > ay / 2) {
-            e -= ay;
-            *x += sx;
-        }
-        *steep = static_cast<int32_t>(e);
-        *y += sy;
-    } else {
-        int64_t e = *flat + ay;
-        if (e > ax / 2) {
-            e -= ax;
-            *y += sy;
-        }
-        *flat = static_cast<int32_t>(e);
-        *x += sx;
-    }
-}
-
 // A table of rows entries k x step in a new block, or null.
 int32_t* MakeOffsetTable(int32_t step, int32_t rows) {
     if (step <= 0 || rows <= 0 || static_cast<int64_t>(step) * (rows - 1) > INT32_MAX ||
@@ -60,13 +27,6 @@ int32_t* MakeOffsetTable(int32_t step, int32_t rows) {
 }
 
 }  // namespace
-
-int StepLine(LineWalker* w) {
-    if (!w) return 0;
-    StepToward(static_cast<int64_t>(w->endX) - w->startX, static_cast<int64_t>(w->endY) - w->startY, &w->x, &w->y,
-               &w->steepError, &w->flatError);
-    return w->x == w->endX && w->y == w->endY ? 1 : 0;
-}
 
 cLineTool::cLineTool() {
     for (int a = 0; a < 90; ++a) {
@@ -171,7 +131,7 @@ void cLineTool::FreeLineTool() {
 void cLineTool::StepAngle(AngleWalker* w) const {
     if (!w) return;
     w->angle = NormaliseAngle(w->angle);
-    StepToward(dirX_[w->angle], dirY_[w->angle], &w->x, &w->y, &w->steepError, &w->flatError);
+    StepRule(dirX_[w->angle], dirY_[w->angle], &w->x, &w->y, &w->steepError, &w->flatError);
 }
 
 void cLineTool::DrawRotated(uint16_t* pixels, const RotatedImage* im) const {

@@ -52,9 +52,47 @@ struct RotatedImage {
     const int32_t* tint;     // red, green, blue, angle (or null)
 };
 
+// The step rule both walkers share: one pixel along (dx, dy). Without a
+// short axis, or on a diagonal, the point moves straight; otherwise the long
+// axis moves every step and the short one when the error term, grown by the
+// short length, passes half the long length.
+inline void StepRule(int64_t dx, int64_t dy, int32_t* x, int32_t* y, int32_t* steep, int32_t* flat) {
+    const int32_t sx = dx < 0 ? -1 : 1, sy = dy < 0 ? -1 : 1;
+    const int64_t ax = dx < 0 ? -dx : dx, ay = dy < 0 ? -dy : dy;
+    if (dx == 0) {
+        *y += sy;
+    } else if (dy == 0) {
+        *x += sx;
+    } else if (ax == ay) {
+        *x += sx;
+        *y += sy;
+    } else if (ax < ay) {
+        int64_t e = *steep + ax;
+        if (e > ay / 2) {
+            e -= ay;
+            *x += sx;
+        }
+        *steep = static_cast<int32_t>(e);
+        *y += sy;
+    } else {
+        int64_t e = *flat + ay;
+        if (e > ax / 2) {
+            e -= ax;
+            *y += sy;
+        }
+        *flat = static_cast<int32_t>(e);
+        *x += sx;
+    }
+}
+
 // One step of a line walker; 1 when the current point equals the end point
 // after the step, else 0.
-int StepLine(LineWalker* walker);
+inline int StepLine(LineWalker* w) {
+    if (!w) return 0;
+    StepRule(static_cast<int64_t>(w->endX) - w->startX, static_cast<int64_t>(w->endY) - w->startY, &w->x, &w->y,
+             &w->steepError, &w->flatError);
+    return w->x == w->endX && w->y == w->endY ? 1 : 0;
+}
 
 class cLineTool {
 public:
