@@ -165,3 +165,31 @@ template <class T>
 inline T TintPixelT(T d, const PixelTint& t) {
     return TintFieldT<T>(d, t.red) | TintFieldT<T>(d, t.green) | TintFieldT<T>(d, t.blue);
 }
+
+// Subtractive shadow: s tinted first (saturating), then taken from d per
+// field, a field that would go below 0 becoming 0.
+template <class T>
+inline T SubFieldT(T s, T d, const FieldTint& f) {
+    const T b = (d & f.mask) - TintFieldT<T>(s, f);
+    return Select<T>(MaskIf(b & ~f.mask), T{}, b);
+}
+template <class T>
+inline T SubTintedT(T s, T d, const PixelTint& t) {
+    return SubFieldT<T>(s, d, t.red) | SubFieldT<T>(s, d, t.green) | SubFieldT<T>(s, d, t.blue);
+}
+
+// GreyPixel on one pixel (int32_t) or four (Lanes).
+template <class T>
+inline T GreyPixelT(T p) {
+    const T v = (((p & static_cast<int32_t>(gRedMask5)) >> gRedShift) + ((p & static_cast<int32_t>(gGreenMask5)) >> gGreenShift) +
+                 ((p & static_cast<int32_t>(gBlueMask5)) >> gBlueShift)) >> 2;
+    return (v << gRedShift) + (v << gGreenShift) + (v << gBlueShift);
+}
+
+// Additive light of s onto d, then the tint on the sum (each step saturating).
+template <class T>
+inline T AddThenTintT(T s, T d, const PixelTint& t) {
+    return TintFieldT<T>(SaturateFieldT<T>((s & t.red.mask) + (d & t.red.mask), t.red.mask), t.red) |
+           TintFieldT<T>(SaturateFieldT<T>((s & t.green.mask) + (d & t.green.mask), t.green.mask), t.green) |
+           TintFieldT<T>(SaturateFieldT<T>((s & t.blue.mask) + (d & t.blue.mask), t.blue.mask), t.blue);
+}
