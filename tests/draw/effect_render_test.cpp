@@ -383,3 +383,26 @@ TEST(SpriteFxRefraction, SeventeenPixelRunCyclesOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(EffectSlots, EachRendererSitsInItsSlots) {
+    ResetDrawKernel();
+    ASSERT_EQ(InitDrawKernel(nullptr, kFormat555), 1);
+    const struct {
+        int slot;
+        BlendFn fn;
+    } kFilled[] = {
+        {12, RenderSpanMode12}, {14, RenderSpanMode12}, {13, RenderSpanMode13}, {15, RenderSpanMode13},
+        {32, RenderSpanMode32}, {33, RenderSpanMode33}, {36, RenderSpanMode36}, {38, RenderSpanMode36},
+        {37, RenderSpanMode37}, {39, RenderSpanMode37}, {40, RenderSpanMode40}, {42, RenderSpanMode40},
+        {41, RenderSpanMode41}, {43, RenderSpanMode41}, {44, RenderSpanMode44}, {45, RenderSpanMode45},
+        {48, RenderSpanMode48}, {50, RenderSpanMode48}, {49, RenderSpanMode49}, {51, RenderSpanMode49},
+    };
+    for (const auto& f : kFilled) EXPECT_EQ(gBlendTable[f.slot], f.fn) << "slot " << f.slot;
+    const BlendFn empty = gBlendTable[127];
+    for (int slot : {34, 35, 46, 47}) EXPECT_EQ(gBlendTable[slot], empty) << "slot " << slot;
+    ResetDrawKernel();
+}
+
+}  // namespace
