@@ -42,14 +42,21 @@ struct OpAlphaMap : OpBase {
     template <int kDir>
     void Literal(uint16_t* d, const uint8_t* s, int n, int c) {
         const uint8_t* levels = mapRow + c;
-        EachPixel<kDir>(d, s, n, [this, levels](auto sp, auto dp, int i) {
-            using T = decltype(sp);
-            T level;
-            if constexpr (std::is_same_v<T, Lanes>) level = (LoadLaneBytes(levels + i) >> 2) & 15;
-            else level = (levels[i] >> 2) & 15;
-            const T blended = sp + LevelBlendT<T>(T{}, dp, level, m);
-            return Select<T>(MaskEq(level, T{}), dp, blended);
-        });
+        const LevelMasks lm = m;
+        const WideLevelMasks wm = LoadWideLevelMasks();
+        EachPixelWide<kDir>(
+            d, s, n,
+            [levels, wm](Wide sp, Wide dp, int i) {
+                return PremultipliedWide(sp, dp, LoadWideBytes(levels + i), wm);
+            },
+            [levels, lm](auto sp, auto dp, int i) {
+                using T = decltype(sp);
+                T level;
+                if constexpr (std::is_same_v<T, Lanes>) level = (LoadLaneBytes(levels + i) >> 2) & 15;
+                else level = (levels[i] >> 2) & 15;
+                const T blended = sp + LevelBlendT<T>(T{}, dp, level, lm);
+                return Select<T>(MaskEq(level, T{}), dp, blended);
+            });
     }
 };
 

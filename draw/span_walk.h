@@ -71,12 +71,39 @@ inline void EachPixel(uint16_t* d, const uint8_t* s, int n, F&& f) {
     }
 }
 
+// The same eight pixels at a time: fw takes (source, destination, index) as
+// Wide values in the frame's order; f does runs shorter than eight. A run
+// that is not a multiple of eight ends with one more block over its last
+// eight pixels, computed from the destination as it was before the run, so
+// the pixels the blocks share get the same values and nothing is read or
+// written outside the run.
+template <int kDir, class FW, class F>
+inline void EachPixelWide(uint16_t* d, const uint8_t* s, int n, FW&& fw, F&& f) {
+    if (n < kWideCount) return EachPixel<kDir>(d, s, n, f);
+    auto block = [d](int i) { return kDir > 0 ? d + i : d - i - (kWideCount - 1); };
+    auto load = [&block](int i) {
+        const Wide v = LoadWide(block(i));
+        return kDir > 0 ? v : ReverseWide(v);
+    };
+    auto store = [&block](int i, Wide v) { StoreWide(block(i), kDir > 0 ? v : ReverseWide(v)); };
+    const int last = n - kWideCount;
+    const Wide lastOut = fw(LoadWide(s + 2 * last), load(last), last);
+    for (int i = 0; i < last; i += kWideCount) store(i, fw(LoadWide(s + 2 * i), load(i), i));
+    store(last, lastOut);
+}
+
 template <int kDir>
 inline void CopyRun(uint16_t* d, const uint8_t* s, int n) {
     if constexpr (kDir > 0) {
         std::memcpy(d, s, static_cast<size_t>(n) * 2);
+    } else if (n < kWideCount) {
+        for (int i = 0; i < n; ++i) d[-i] = LoadU16(s + 2 * i);
     } else {
-        EachPixel<kDir>(d, s, n, [](auto sp, auto, int) { return sp; });
+        // A copy does not read the destination: the last block may simply
+        // overlap the one before it.
+        const int last = n - kWideCount;
+        for (int i = 0; i < last; i += kWideCount) StoreWide(d - i - (kWideCount - 1), ReverseWide(LoadWide(s + 2 * i)));
+        StoreWide(d - last - (kWideCount - 1), ReverseWide(LoadWide(s + 2 * last)));
     }
 }
 
@@ -254,18 +281,33 @@ void WalkScaledRle(int32_t w, int32_t h, Op& op) {
 // Additive light; with a tint the source is tinted first (each step saturating).
 struct OpAdd : OpBase {
     PixelTint t = MakePixelTint(gTintRed, gTintGreen, gTintBlue);
+    WidePixelTint wt = MakeWidePixelTint(gTintRed, gTintGreen, gTintBlue);
+    PackedFields pf = LoadPackedFields();
     template <int kDir>
     void Literal(uint16_t* d, const uint8_t* s, int n, int) {
-        EachPixel<kDir>(d, s, n, [this](auto sp, auto dp, int) { return AddTintedT<decltype(sp)>(sp, dp, t); });
+        // Copies of the constants: the stores could alias the members.
+        const PixelTint tt = t;
+        auto one = [tt](auto sp, auto dp, int) { return AddTintedT<decltype(sp)>(sp, dp, tt); };
+        if (t.zero) {
+            const PackedFields f = pf;
+            EachPixelWide<kDir>(d, s, n, [f](Wide sp, Wide dp, int) { return AddSaturateWide(sp, dp, f); }, one);
+        } else {
+            const WidePixelTint w = wt;
+            EachPixelWide<kDir>(d, s, n, [w](Wide sp, Wide dp, int) { return AddTintedWide(sp, dp, w); }, one);
+        }
     }
 };
 
 // The background under the frame's shape, tinted; the frame's colours unused.
 struct OpTint : OpBase {
     PixelTint t = MakePixelTint(gTintRed, gTintGreen, gTintBlue);
+    WidePixelTint wt = MakeWidePixelTint(gTintRed, gTintGreen, gTintBlue);
     template <int kDir>
     void Literal(uint16_t* d, const uint8_t* s, int n, int) {
-        EachPixel<kDir>(d, s, n, [this](auto, auto dp, int) { return TintPixelT<decltype(dp)>(dp, t); });
+        const PixelTint tt = t;
+        const WidePixelTint w = wt;
+        EachPixelWide<kDir>(d, s, n, [w](Wide, Wide dp, int) { return TintWide(dp, w); },
+                            [tt](auto, auto dp, int) { return TintPixelT<decltype(dp)>(dp, tt); });
     }
 };
 
