@@ -295,6 +295,15 @@ inline Wide AddTintedWide(Wide s, Wide d, const WidePixelTint& t) {
     return field(t.red) | field(t.green) | field(t.blue);
 }
 
+// The subtractive shadow: the tinted source taken from the background per
+// field, never below 0.
+inline Wide SubTintedWide(Wide s, Wide d, const WidePixelTint& t) {
+    auto field = [&s, &d](const WideTint& f) {
+        return FieldBack(Clamp31Wide(FieldOf(d, f.shift) - Clamp31Wide(FieldOf(s, f.shift) + f.step)), f.shift);
+    };
+    return field(t.red) | field(t.green) | field(t.blue);
+}
+
 // The premultiplied blend of the alpha map for eight pixels with their own
 // levels (0..15): level 0 keeps d, otherwise s plus the destination terms of
 // the level's clear bits, a plain 16-bit sum.

@@ -29,7 +29,15 @@ struct OpFlat : OpBase {
     explicit OpFlat(uint16_t c) : colour(c) {}
     template <int kDir>
     void Literal(uint16_t* d, const uint8_t*, int n, int) {
-        std::fill_n(kDir > 0 ? d : d - (n - 1), n, colour);
+        uint16_t* p = kDir > 0 ? d : d - (n - 1);
+        if (n < kWideCount) {
+            std::fill_n(p, n, colour);
+            return;
+        }
+        // Eight at a time, the last block overlapping the one before it.
+        const Wide c = SplatWide(colour);
+        for (int i = 0; i < n - kWideCount; i += kWideCount) StoreWide(p + i, c);
+        StoreWide(p + n - kWideCount, c);
     }
 };
 
@@ -42,9 +50,13 @@ struct OpGrey : OpBase {
 
 struct OpSubtract : OpBase {
     PixelTint t = MakePixelTint(gTintRed, gTintGreen, gTintBlue);
+    WidePixelTint wt = MakeWidePixelTint(gTintRed, gTintGreen, gTintBlue);
     template <int kDir>
     void Literal(uint16_t* d, const uint8_t* s, int n, int) {
-        EachPixel<kDir>(d, s, n, [this](auto sp, auto dp, int) { return SubTintedT<decltype(sp)>(sp, dp, t); });
+        const PixelTint tt = t;
+        const WidePixelTint w = wt;
+        EachPixelWide<kDir>(d, s, n, [w](Wide sp, Wide dp, int) { return SubTintedWide(sp, dp, w); },
+                            [tt](auto sp, auto dp, int) { return SubTintedT<decltype(sp)>(sp, dp, tt); });
     }
 };
 
