@@ -158,6 +158,16 @@ inline T LevelBlendT(T s, T d, T level, const LevelMasks& m) {
     return LevelBlendT<T>(s, d, -((level >> 3) & 1), -((level >> 2) & 1), -((level >> 1) & 1), -(level & 1), m);
 }
 
+// The level blend at one level (1 to 14) as a rule for one pixel or four.
+struct LevelRule {
+    int32_t s1, s2, s3, s4;
+    LevelMasks m = LoadLevelMasks();
+    explicit LevelRule(int level)
+        : s1(-((level >> 3) & 1)), s2(-((level >> 2) & 1)), s3(-((level >> 1) & 1)), s4(-(level & 1)) {}
+    template <class T>
+    T operator()(T s, T d) const { return LevelBlendT<T>(s, d, T{} + s1, T{} + s2, T{} + s3, T{} + s4, m); }
+};
+
 // Additive light of s onto d with s tinted first (rule of the glow modes).
 template <class T>
 inline T AddTintedT(T s, T d, const PixelTint& t) {

@@ -158,13 +158,13 @@ void RenderSpanMode9(int32_t, int32_t, int32_t w, int32_t, const void* extra) {
 // With all tints 0 there is nothing to do: not even the wave moves on.
 void RenderSpanMode16(int32_t, int32_t, int32_t w, int32_t, const void*) {
     OpTint op;
-    if (op.t.zero) return;
+    if (op.rule.t.zero) return;
     WalkRle<false, false>(w, op);
 }
 
 void RenderSpanMode17(int32_t, int32_t, int32_t w, int32_t, const void*) {
     OpTint op;
-    if (op.t.zero) return;
+    if (op.rule.t.zero) return;
     WalkRle<true, false>(w, op);
 }
 

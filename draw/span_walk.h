@@ -298,17 +298,37 @@ struct OpAdd : OpBase {
     }
 };
 
-// The background under the frame's shape, tinted; the frame's colours unused.
-struct OpTint : OpBase {
-    PixelTint t = MakePixelTint(gTintRed, gTintGreen, gTintBlue);
-    WidePixelTint wt = MakeWidePixelTint(gTintRed, gTintGreen, gTintBlue);
+// An operation from a pixel rule that has an eight-pixel form: rule(s, d)
+// for one pixel or four, rule.Wide8(s, d) for eight.
+template <class Rule>
+struct OpWideRule : OpBase {
+    Rule rule;
     template <int kDir>
     void Literal(uint16_t* d, const uint8_t* s, int n, int) {
-        const PixelTint tt = t;
-        const WidePixelTint w = wt;
-        EachPixelWide<kDir>(d, s, n, [w](Wide, Wide dp, int) { return TintWide(dp, w); },
-                            [tt](auto, auto dp, int) { return TintPixelT<decltype(dp)>(dp, tt); });
+        const Rule r = rule;  // a copy: the stores could alias the members
+        EachPixelWide<kDir>(d, s, n, [r](Wide sp, Wide dp, int) { return r.Wide8(sp, dp); },
+                            [r](auto sp, auto dp, int) { return r(sp, dp); });
     }
 };
+
+// The background under the frame's shape, tinted; the frame's colours unused.
+struct TintRule {
+    PixelTint t = MakePixelTint(gTintRed, gTintGreen, gTintBlue);
+    WidePixelTint wt = MakeWidePixelTint(gTintRed, gTintGreen, gTintBlue);
+    template <class T>
+    T operator()(T, T d) const { return TintPixelT<T>(d, t); }
+    Wide Wide8(Wide, Wide d) const { return TintWide(d, wt); }
+};
+using OpTint = OpWideRule<TintRule>;
+
+// Subtractive shadow: the tinted source taken from the background.
+struct SubtractRule {
+    PixelTint t = MakePixelTint(gTintRed, gTintGreen, gTintBlue);
+    WidePixelTint wt = MakeWidePixelTint(gTintRed, gTintGreen, gTintBlue);
+    template <class T>
+    T operator()(T s, T d) const { return SubTintedT<T>(s, d, t); }
+    Wide Wide8(Wide s, Wide d) const { return SubTintedWide(s, d, wt); }
+};
+using OpSubtract = OpWideRule<SubtractRule>;
 
 }  // namespace spanwalk

@@ -48,18 +48,6 @@ struct OpGrey : OpBase {
     }
 };
 
-struct OpSubtract : OpBase {
-    PixelTint t = MakePixelTint(gTintRed, gTintGreen, gTintBlue);
-    WidePixelTint wt = MakeWidePixelTint(gTintRed, gTintGreen, gTintBlue);
-    template <int kDir>
-    void Literal(uint16_t* d, const uint8_t* s, int n, int) {
-        const PixelTint tt = t;
-        const WidePixelTint w = wt;
-        EachPixelWide<kDir>(d, s, n, [w](Wide sp, Wide dp, int) { return SubTintedWide(sp, dp, w); },
-                            [tt](auto sp, auto dp, int) { return SubTintedT<decltype(sp)>(sp, dp, tt); });
-    }
-};
-
 // Refraction: each visible literal pixel takes a neighbour's pixel, chosen by
 // a counter that runs 1..17 across runs and rows: left (1-4), the row below
 // (5-10), the row above (11-13), right (14-16), itself (17, and the counter

@@ -178,19 +178,6 @@ struct RuleAdd {
     template <class T>
     T operator()(T s, T d) const { return AddThenTintT<T>(s, d, t); }
 };
-struct RuleTint {
-    PixelTint t = MakePixelTint(gTintRed, gTintGreen, gTintBlue);
-    template <class T>
-    T operator()(T, T d) const { return TintPixelT<T>(d, t); }
-};
-struct RuleLevel {
-    int32_t s1, s2, s3, s4;
-    LevelMasks m = LoadLevelMasks();
-    explicit RuleLevel(int level)
-        : s1(-((level >> 3) & 1)), s2(-((level >> 2) & 1)), s3(-((level >> 1) & 1)), s4(-(level & 1)) {}
-    template <class T>
-    T operator()(T s, T d) const { return LevelBlendT<T>(s, d, T{} + s1, T{} + s2, T{} + s3, T{} + s4, m); }
-};
 struct RuleBlack {
     template <class T>
     T operator()(T, T) const { return T{}; }
@@ -198,11 +185,6 @@ struct RuleBlack {
 struct RuleGrey {
     template <class T>
     T operator()(T, T d) const { return GreyPixelT<T>(d); }
-};
-struct RuleSubtract {
-    PixelTint t = MakePixelTint(gTintRed, gTintGreen, gTintBlue);
-    template <class T>
-    T operator()(T s, T d) const { return SubTintedT<T>(s, d, t); }
 };
 
 template <class Rule, class... Args>
@@ -233,7 +215,7 @@ void RenderSpanMode128(int32_t x, int32_t y, int32_t w, int32_t h, const void* e
 
 void RenderSpanMode132(int32_t x, int32_t y, int32_t w, int32_t h, const void* extra) { Zoom<RuleAdd>(x, y, w, h, extra); }
 
-void RenderSpanMode144(int32_t x, int32_t y, int32_t w, int32_t h, const void* extra) { Zoom<RuleTint>(x, y, w, h, extra); }
+void RenderSpanMode144(int32_t x, int32_t y, int32_t w, int32_t h, const void* extra) { Zoom<TintRule>(x, y, w, h, extra); }
 
 // Level 0 or below draws nothing; 15 and up copies.
 void RenderSpanMode148(int32_t x, int32_t y, int32_t w, int32_t h, const void* extra) {
@@ -243,14 +225,14 @@ void RenderSpanMode148(int32_t x, int32_t y, int32_t w, int32_t h, const void* e
         return;
     }
     if (level >= 15) return Zoom<RuleCopy>(x, y, w, h, extra);
-    Zoom<RuleLevel>(x, y, w, h, extra, level);
+    Zoom<LevelRule>(x, y, w, h, extra, level);
 }
 
 void RenderSpanMode164(int32_t x, int32_t y, int32_t w, int32_t h, const void* extra) { Zoom<RuleBlack>(x, y, w, h, extra); }
 
 void RenderSpanMode168(int32_t x, int32_t y, int32_t w, int32_t h, const void* extra) { Zoom<RuleGrey>(x, y, w, h, extra); }
 
-void RenderSpanMode172(int32_t x, int32_t y, int32_t w, int32_t h, const void* extra) { Zoom<RuleSubtract>(x, y, w, h, extra); }
+void RenderSpanMode172(int32_t x, int32_t y, int32_t w, int32_t h, const void* extra) { Zoom<SubtractRule>(x, y, w, h, extra); }
 
 // An 8-bit run-length frame at 1:1 through gColourTable (no index is
 // transparent here). Mirroring and flipping reflect it in its own box; the
