@@ -228,9 +228,13 @@ inline Wide LoadWide(const void* p) {
 }
 inline void StoreWide(void* p, Wide v) { std::memcpy(p, &v, sizeof v); }
 inline Wide LoadWideBytes(const uint8_t* p) {
+#if defined(__SSE2__)
+    return reinterpret_cast<Wide>(_mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), _mm_setzero_si128()));
+#else
     Bytes8 v;
     std::memcpy(&v, p, sizeof v);
     return __builtin_convertvector(v, Wide);
+#endif
 }
 // GCC turns a general shuffle of eight 16-bit lanes into scalar moves on
 // SSE2; three fixed shuffles do it in registers.
