@@ -87,6 +87,10 @@ inline void EachPixelWide(uint16_t* d, const uint8_t* s, int n, FW&& fw, F&& f) 
     };
     auto store = [&block](int i, Wide v) { StoreWide(block(i), kDir > 0 ? v : ReverseWide(v)); };
     const int last = n - kWideCount;
+    if (n % kWideCount == 0) {
+        for (int i = 0; i <= last; i += kWideCount) store(i, fw(LoadWide(s + 2 * i), load(i), i));
+        return;
+    }
     const Wide lastOut = fw(LoadWide(s + 2 * last), load(last), last);
     for (int i = 0; i < last; i += kWideCount) store(i, fw(LoadWide(s + 2 * i), load(i), i));
     store(last, lastOut);

@@ -1,6 +1,7 @@
 #include "draw/zoom_render.h"
 
 #include <algorithm>
+#include <type_traits>
 
 #include "draw/span_walk.h"
 
@@ -160,18 +161,23 @@ void WalkZoomed(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t flags, cons
 
 // The pixel rules, each for one pixel (int32_t) or four (Lanes), and a run
 // of them where columns map one to one.
+struct RuleCopy {
+    template <class T>
+    T operator()(T s, T) const { return s; }
+};
+
 template <class Rule>
 struct ZoomOp : Rule {
     using Rule::Rule;
     template <int kDir>
     void Run(uint16_t* d, const uint8_t* s, int n) const {
-        EachPixel<kDir>(d, s, n, [this](auto sp, auto dp, int) { return (*this)(sp, dp); });
+        if constexpr (std::is_same_v<Rule, RuleCopy>) {
+            CopyRun<kDir>(d, s, n);
+        } else {
+            const Rule r = *this;
+            EachPixel<kDir>(d, s, n, [r](auto sp, auto dp, int) { return r(sp, dp); });
+        }
     }
-};
-
-struct RuleCopy {
-    template <class T>
-    T operator()(T s, T) const { return s; }
 };
 struct RuleAdd {
     PixelTint t = MakePixelTint(gTintRed, gTintGreen, gTintBlue);
