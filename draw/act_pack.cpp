@@ -9,6 +9,7 @@
 #include "draw/draw_kernel.h"
 #include "draw/pack_file.h"
 #include "draw/tsw_pack.h"
+#include "draw/zoom_render.h"
 #include "platform/plat_system.h"
 
 #include <cstdio>
@@ -404,7 +405,7 @@ int DrawRecord(ActRecord* r, int x, int y, uint32_t keep, uint32_t add) {
 
 } // namespace
 
-ActZoomSourceFn gActZoomSource = nullptr;
+ActZoomSourceFn gActZoomSource = SetZoomSource;
 bool gActCacheOn = false;
 
 int DrawActData(ActRecord* r, int x, int y) {
@@ -494,6 +495,7 @@ void ResetActPacks() {
     gActPacks.limit = kActStartLimit;
     gActCacheOn = false;
     gActPacks.zoomAll = false;
+    gActZoomSource = SetZoomSource;
     gActPacks.reportedCount = 0;
     gActPacks.reportedNext = 0;
 }

@@ -116,8 +116,9 @@ uint32_t GetActCacheTotal();
 uint32_t GetActCacheLimit();
 int GetActCacheCount();
 
-// Zoom source of the zoom blit; "SC" calls it. The zoom renderers set it
-// when they start up; until then "SC" only marks the flags.
+// Zoom source of the zoom blit; "SC" calls it. SetZoomSource of the zoom
+// renderers (a test may put a recorder in its place; null only marks the
+// flags).
 using ActZoomSourceFn = void (*)(int anchorX, int anchorY, int zoomX, int zoomY);
 extern ActZoomSourceFn gActZoomSource;
 

@@ -7,7 +7,10 @@
 
 #include "draw/colour_ops.h"
 #include "draw/raw_render.h"
+#include "draw/scaled_render.h"
 #include "draw/span_render.h"
+#include "draw/sprite_fx_render.h"
+#include "draw/zoom_render.h"
 #include "draw/surface.h"
 
 int32_t gScreenWidth = 640;
@@ -62,6 +65,13 @@ const Slot kSlots[] = {
     {4, RenderSpanMode4},   {5, RenderSpanMode5},   {8, RenderSpanMode8},   {9, RenderSpanMode9},
     {16, RenderSpanMode16}, {17, RenderSpanMode17}, {20, RenderSpanMode20}, {22, RenderSpanMode20},
     {21, RenderSpanMode21}, {23, RenderSpanMode21}, {24, RenderSpanMode24}, {25, RenderSpanMode25},
+    {12, RenderSpanMode12}, {14, RenderSpanMode12}, {13, RenderSpanMode13}, {15, RenderSpanMode13},
+    {32, RenderSpanMode32}, {33, RenderSpanMode33}, {36, RenderSpanMode36}, {38, RenderSpanMode36},
+    {37, RenderSpanMode37}, {39, RenderSpanMode37}, {40, RenderSpanMode40}, {42, RenderSpanMode40},
+    {41, RenderSpanMode41}, {43, RenderSpanMode41}, {44, RenderSpanMode44}, {45, RenderSpanMode45},
+    {48, RenderSpanMode48}, {50, RenderSpanMode48}, {49, RenderSpanMode49}, {51, RenderSpanMode49},
+    {128, RenderSpanMode128}, {132, RenderSpanMode132}, {144, RenderSpanMode144}, {148, RenderSpanMode148},
+    {164, RenderSpanMode164}, {168, RenderSpanMode168}, {172, RenderSpanMode172}, {192, RenderSpanMode192},
     {28, RenderSpanMode28}, {64, RenderSpanMode64}, {65, RenderSpanMode65}, {68, RenderSpanMode68},
     {69, RenderSpanMode69}, {72, RenderSpanMode72}, {84, RenderSpanMode84},
 };
@@ -87,11 +97,18 @@ bool ClipRows(int64_t& y, int64_t h) {
     return true;
 }
 
+// Largest target height of a scaled draw; a taller one draws nothing.
+constexpr int64_t kMaxScaleRows = 16384;
+
 // Vertical clipping of a scaled draw (modes 12 and 13): rows are screen rows
-// of the target height; the renderer steps the frame rows itself.
+// of the target height; the renderer steps the frame rows itself. Its rows
+// lie at y + 1 to y + H; the renderer places each of them itself, so the
+// draw is refused only when none of them is inside the clip.
 bool ClipScaledRows(int64_t& y, int64_t h) {
     const int64_t target = gScaleHeight;
     const int64_t top = gClip.top, bottom = static_cast<int64_t>(gClip.top) + gClip.height;
+    if (target > kMaxScaleRows) return false;
+    if (std::max(y + 1, top) > std::min(y + target, bottom - 1)) return false;
     if (target > h) {
         gSpan.vStep = static_cast<int32_t>(h * 1024 / target);
         gSpan.enlarging = true;
@@ -99,21 +116,20 @@ bool ClipScaledRows(int64_t& y, int64_t h) {
         gSpan.vStep = static_cast<int32_t>(h * 1024 / target - 1024);
         gSpan.enlarging = false;
     }
+    gSpan.scaleRows = static_cast<int32_t>(target);
     int64_t rows = target;
     gSpan.topSkip = 0;
     gSpan.bottomOver = 0;
     if (y < top) {
         rows = target - (top - y) - 1;
-        if (rows <= 0) return false;
         gSpan.topSkip = static_cast<int32_t>(top - y);
         y = top;
     }
     if (y + rows >= bottom) {
         gSpan.bottomOver = static_cast<int32_t>(y + rows - bottom);
         rows = bottom - y - 1;
-        if (rows <= 0) return false;
     }
-    gSpan.rows = static_cast<int32_t>(rows);
+    gSpan.rows = static_cast<int32_t>(std::max<int64_t>(rows, 1));
     if (gShear == 0) gShear = 1;  // a scaled draw always leans
     return true;
 }
@@ -146,6 +162,11 @@ void DrawOrdinary(int32_t x0, int32_t y0, int32_t w, int32_t h, uint32_t flags, 
     // screen row and would run past the frame.
     const bool scaled = rle && gScaleHeight > 0;
     int64_t x = x0, y = y0;
+    // Nothing of an earlier scaled draw carries over into this one.
+    gSpan.vStep = 0;
+    gSpan.enlarging = false;
+    gSpan.scaleRows = 0;
+    gSpan.picY = y0;
     if (!(scaled ? ClipScaledRows(y, h) : ClipRows(y, h))) return;
     gSpan.shearStep = 0;
     gSpan.shearDir = 1;
@@ -229,6 +250,8 @@ void ResetDrawKernel() {
     gWavePhase = 0;
     gSpan = {};
     gRowStep = 0;
+    gRefractCount = 0;
+    ResetZoom();
     ResetPixelFormat();
     FillWaveTable();
 }

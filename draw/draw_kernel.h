@@ -67,6 +67,8 @@ struct SpanState {
     uint16_t* firstRow;      // first drawn row (the last one of a flipped draw), at column x
     int32_t x, y;            // clipped position
     int32_t picX;            // the picture's left edge before clipping
+    int32_t picY;            // and its top
+    int32_t scaleRows;       // scaled draws: the target height (0 for an unscaled draw)
     int32_t rows;            // screen rows to draw
     int32_t topSkip;         // frame rows (scaled: screen rows) passed over first
     int32_t bottomOver;      // rows below the clip

@@ -30,14 +30,6 @@ struct Put {
     T operator()(T s, T) const { return s; }
 };
 
-struct PutLevel {
-    int32_t s1, s2, s3, s4;
-    LevelMasks m = LoadLevelMasks();
-    explicit PutLevel(int level)
-        : s1(-((level >> 3) & 1)), s2(-((level >> 2) & 1)), s3(-((level >> 1) & 1)), s4(-(level & 1)) {}
-    template <class T>
-    T operator()(T s, T d) const { return LevelBlendT<T>(s, d, T{} + s1, T{} + s2, T{} + s3, T{} + s4, m); }
-};
 
 // Rows top to bottom; kDir -1 reads each row right to left from the first
 // source pixel (the rightmost visible one). 16-bit rows go four pixels at a
@@ -95,7 +87,7 @@ void RenderSpanMode84(int32_t, int32_t, int32_t w, int32_t, const void*) {
     const int level = gAlphaLevel;
     if (level <= 0) return;
     if (level >= 15) return DrawRaw<1, true>(w, Put{});
-    DrawRaw<1, true>(w, PutLevel(level));
+    DrawRaw<1, true>(w, LevelRule(level));
 }
 
 // One colour (the frame's first pixel) laid over the area, fading by one
