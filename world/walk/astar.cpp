@@ -7,11 +7,12 @@
 
 #include "base/errorbox.h"
 #include "world/map/map.h"
+#include "world/walk/cell_ring.h"
 
 namespace {
 
-// Neighbour directions in visiting order, with their pixel offsets.
-enum : int { kDirNW = 0, kDirN, kDirNE, kDirE, kDirSE, kDirS, kDirSW, kDirW };
+// Neighbour directions in visiting order (those of the cell ring), with
+// their pixel offsets.
 constexpr int32_t kDirX[8] = {-16, 0, 16, 16, 16, 0, -16, -16};
 constexpr int32_t kDirY[8] = {-16, -16, -16, 0, 16, 16, 16, 0};
 
@@ -90,19 +91,6 @@ bool NextStamp() {
     }
     return NextStampOf(&gAStar.cellStamp, &gAStar.stamp, cells) &&
            NextStampOf(&gAStar.floodStamp, &gAStar.floodMark, cells);
-}
-
-// Attribute bits of a row (columns c0..c1) or a column (rows r0..r1) under
-// the mask; cells outside the map read as wall.
-uint32_t RowBits(int c0, int c1, int r, uint32_t mask) {
-    uint32_t bits = 0;
-    for (int c = c0; c <= c1; ++c) bits |= CellAt(c, r) & mask;
-    return bits;
-}
-uint32_t ColumnBits(int c, int r0, int r1, uint32_t mask) {
-    uint32_t bits = 0;
-    for (int r = r0; r <= r1; ++r) bits |= CellAt(c, r) & mask;
-    return bits;
 }
 
 // The footprint placed at pixel (x, y) lies inside the map.
@@ -433,23 +421,8 @@ bool IsBlockPassable(const AStarFinder* finder, int32_t x, int32_t y) {
     return (CellAt(x / 16, y / 16) & finder->mask) == 0;
 }
 
-// A straight direction is blocked by the cells beside the footprint on that
-// side; a diagonal by the row and the column it newly covers (for a single
-// cell, the corner cell alone).
 bool AStarDirectionBlocked(const AStarFinder* f, int32_t x, int32_t y, int direction) {
-    const int c = x / 16, r = y / 16;
-    const int w = int(f->width), h = int(f->height);
-    const uint32_t m = f->mask;
-    switch (direction) {
-    case kDirN: return RowBits(c, c + w - 1, r - 1, m) != 0;
-    case kDirS: return RowBits(c, c + w - 1, r + h, m) != 0;
-    case kDirW: return ColumnBits(c - 1, r, r + h - 1, m) != 0;
-    case kDirE: return ColumnBits(c + w, r, r + h - 1, m) != 0;
-    case kDirNW: return (RowBits(c - 1, c + w - 2, r - 1, m) | ColumnBits(c - 1, r - 1, r + h - 2, m)) != 0;
-    case kDirNE: return (RowBits(c + 1, c + w, r - 1, m) | ColumnBits(c + w, r - 1, r + h - 2, m)) != 0;
-    case kDirSW: return (RowBits(c - 1, c + w - 2, r + h, m) | ColumnBits(c - 1, r + 1, r + h, m)) != 0;
-    default: return (RowBits(c + 1, c + w, r + h, m) | ColumnBits(c + w, r + 1, r + h, m)) != 0;
-    }
+    return RingBlocked(x / 16, y / 16, int(f->width), int(f->height), f->mask, direction);
 }
 
 void AStarMarkBlocked(AStarFinder* f, int32_t x, int32_t y) {
