@@ -15,6 +15,8 @@
 #include "world/map/map.h"
 #include "world/role/role_record.h"
 #include "world/script/path_ops.h"
+#include "world/script/path_slot.h"
+#include "world/script/path_walk.h"
 #include "world/story_flags.h"
 
 namespace {
@@ -29,6 +31,7 @@ namespace {
 
 const char kPathCaption[] = "\xB8\xF4\xAE|\xA8t\xB2\xCE";                 // path system
 const char kBadOpcode[] = "\xB5L\xAE\xC4\xAA\xBA\xAB\xFC\xA5O\nGUID(%d)-(%d)"; // invalid instruction
+const char kNotOnMap[] = "\xA8\xA4\xA6\xE2\xA4\xA3\xA6" "b\xA6" "a\xB9\xCF\xA4W GUID[%d]"; // role not on the map
 const char kActFailure[] = "\xB3]\xA9w\xBF\xF9\xBB~ GUID[%d]\nact[%d] qq[%d] dir[%d]";
 constexpr uint32_t kMaxTextKind = 10;
 
@@ -39,13 +42,7 @@ struct PathState {
 };
 PathState gPath;
 
-// One report per role until the scripts are reset: a fault repeated every
-// frame must not raise a box every frame.
-bool FirstReport(uint32_t role) {
-    if (role >= kMaxRoles || gPath.reported.test(role)) return false;
-    gPath.reported.set(role);
-    return true;
-}
+bool FirstReport(uint32_t role) { return PathReportOnce(role); }
 
 void EndScript(RoleRecord& r) {
     r.pathNumber = 0;
@@ -93,6 +90,25 @@ bool Resolve(uint16_t guid, uint32_t* index) {
     *index = 0;
     return gPathRoleHooks.resolveRole && gPathRoleHooks.resolveRole(guid, index) && *index < TotalRole &&
            *index < kMaxRoles;
+}
+
+bool OnCell(const RoleRecord& r) { return r.x % kCellPixels == 0 && r.y % kCellPixels == 0; }
+
+// Instructions 33 and 36: a walk toward another role once it stands on a cell.
+Flow Follow(uint32_t role, const PathInstr& in) {
+    RoleRecord& r = gRole[role];
+    uint32_t g = 0;
+    if (!Resolve(in.operand[0], &g)) {
+        if (FirstReport(role)) ErrorBox("Path(Follow)", kNotOnMap, in.operand[0]);
+        r.pathPc += in.words;
+        return Flow::kStop;
+    }
+    if (!OnCell(gRole[g])) return Flow::kStop;
+    int cx = gRole[g].x / kCellPixels, cy = gRole[g].y / kCellPixels;
+    if (in.op == kOpFollowOffset) FollowOffsetCell(g, int16_t(in.operand[1]), int16_t(in.operand[2]), &cx, &cy);
+    piSetpos(role, cx, cy);
+    MarkFar(role, g);
+    return Flow::kNext;
 }
 
 Flow Run(uint32_t role, const PathInstr& in) {
@@ -181,6 +197,7 @@ Flow Run(uint32_t role, const PathInstr& in) {
         uint32_t g = 0;
         if (!Resolve(o[0], &g)) return Flow::kNext;
         // The player runs no script: its path would be the player's GUID.
+        StopPathMove(g);
         if (o[0] == kGuidPlayer || g == gPlayerRole) return Flow::kNext;
         gRole[g].pathNumber = o[0];
         gRole[g].pathPc = 0;
@@ -243,13 +260,31 @@ Flow Run(uint32_t role, const PathInstr& in) {
         const uint32_t distance = uint32_t(std::sqrt(dx * dx + dy * dy));
         return distance <= uint32_t(o[1]) * kCellPixels ? Jump(role, in.target) : Flow::kNext;
     }
-    default: // 7, 8, 30, 33, 36: moves through path slots
-        Fault(role, "Path: walking instruction %d is not available (GUID %d)", in.op, r.guid);
+    case kOpWalkTo:
+        piSetpos(role, o[0], o[1]);
+        return Flow::kNext;
+    case kOpArrive:
+        if (!OnCell(r) || WaitArrival(role) != kArrivalDone) return Flow::kStop;
+        r.flags &= ~kRoleFar;
+        return Flow::kNext;
+    case kOpRandomWalk:
+        if (OnCell(r)) rndwlk(role);
+        return Flow::kStop;
+    case kOpFollow:
+    case kOpFollowOffset:
+        return Follow(role, in);
+    default:
         return Flow::kStop;
     }
 }
 
 } // namespace
+
+bool PathReportOnce(uint32_t role) {
+    if (role >= kMaxRoles || gPath.reported.test(role)) return false;
+    gPath.reported.set(role);
+    return true;
+}
 
 bool PathResolveRoleStandIn(uint16_t guid, uint32_t* index) {
     *index = 0;
@@ -341,5 +376,6 @@ void ResetPathScripts() {
     gPath = PathState{};
     std::memset(gTalkVar, 0, sizeof gTalkVar);
     gClockMark = 0;
+    ClearPathSlots();
     gPathRoleHooks = PathRoleHooks{PathResolveRoleStandIn, NoCellMarks, NoCellMarks};
 }

@@ -7,9 +7,8 @@
 // with one report and the role stands. Reading past the end of the file acts
 // as the end instruction.
 //
-// Walking instructions (7, 8, 30, 33, 36) and the companions' walk hand
-// their moves to the map renderer through path slots; they wait for the
-// slots and are refused here with one report until then.
+// Walking instructions (7, 8, 30, 33, 36) hand their moves to the map
+// renderer through path slots (world/script/path_slot.h).
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -49,5 +48,9 @@ void PathCommand(uint32_t role);
 // path's start.
 bool PathJump(uint32_t role, uint32_t target);
 
-// Database, variables, clock mark, reports and hooks back to start-up.
+// True the first time a role's script reports a fault (until the reset):
+// a fault repeated every frame shows one box.
+bool PathReportOnce(uint32_t role);
+
+// Database, variables, clock mark, reports, slots and hooks back to start-up.
 void ResetPathScripts();
