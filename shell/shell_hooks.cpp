@@ -12,6 +12,10 @@
 #include "media/sound_bank.h"
 #include "media/video.h"
 #include "shell/game_start.h"
+#include "world/minigame/mini_game.h"
+#include "world/script/path_run.h"
+#include "world/walk/astar.h"
+#include "world/walk/key_state.h"
 
 ShellHooks gShellHooks;
 
@@ -57,4 +61,8 @@ void ResetShellHooks() {
     gShellHooks.resumeMusic = ResumeSavedMusic;
     gShellHooks.serviceVideo = ServiceVideo;
     gShellHooks.stopVideo = StopVideo;
+    gShellHooks.aStarInit = AStarInit;
+    gShellHooks.keyUpdate = KeyUpdate;
+    gShellHooks.miniGameFrame = [] { return MiniGameFrame() ? 1 : 0; };
+    gShellHooks.pathRun = PathRun;
 }
