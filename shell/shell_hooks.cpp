@@ -15,6 +15,7 @@
 #include "world/minigame/mini_game.h"
 #include "world/script/path_run.h"
 #include "world/walk/astar.h"
+#include "world/walk/key_cole.h"
 #include "world/walk/key_state.h"
 
 ShellHooks gShellHooks;
@@ -63,6 +64,7 @@ void ResetShellHooks() {
     gShellHooks.stopVideo = StopVideo;
     gShellHooks.aStarInit = AStarInit;
     gShellHooks.keyUpdate = KeyUpdate;
+    gShellHooks.keyColeRun = KeyColeRun;
     gShellHooks.miniGameFrame = [] { return MiniGameFrame() ? 1 : 0; };
     gShellHooks.pathRun = PathRun;
 }
