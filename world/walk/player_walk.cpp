@@ -24,28 +24,21 @@ std::vector<uint32_t> gReportedMaps;
 
 bool Quick(const KeyState& k) { return (k.state & ~kKeyConsumedBit) >= 2; }
 
+// -1 for the first key of a pair, else 1 for the second, 0 for neither; a
+// quick press of the key in use makes a run.
+int Axis(const KeyState& back, const KeyState& ahead, bool* quick) {
+    const KeyState* key = back.framesHeld > 0 ? &back : ahead.framesHeld > 0 ? &ahead : nullptr;
+    if (!key) return 0;
+    *quick |= Quick(*key);
+    return key == &back ? -1 : 1;
+}
+
 } // namespace
 
 KeyStep ReadDirectionKeys() {
     KeyStep s;
-    const KeyState& left = gKeyState[kKeyLeft];
-    const KeyState& right = gKeyState[kKeyRight];
-    const KeyState& up = gKeyState[kKeyUp];
-    const KeyState& down = gKeyState[kKeyDown];
-    if (left.framesHeld > 0) {
-        s.dx = -1;
-        s.quick |= Quick(left);
-    } else if (right.framesHeld > 0) {
-        s.dx = 1;
-        s.quick |= Quick(right);
-    }
-    if (up.framesHeld > 0) {
-        s.dy = -1;
-        s.quick |= Quick(up);
-    } else if (down.framesHeld > 0) {
-        s.dy = 1;
-        s.quick |= Quick(down);
-    }
+    s.dx = Axis(gKeyState[kKeyLeft], gKeyState[kKeyRight], &s.quick);
+    s.dy = Axis(gKeyState[kKeyUp], gKeyState[kKeyDown], &s.quick);
     if (s.dx < 0) s.facing = s.dy < 0 ? kFaceNW : s.dy > 0 ? kFaceSW : kFaceW;
     else if (s.dx > 0) s.facing = s.dy < 0 ? kFaceNE : s.dy > 0 ? kFaceSE : kFaceE;
     else if (s.dy != 0) s.facing = s.dy < 0 ? kFaceN : kFaceS;

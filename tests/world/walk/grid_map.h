@@ -6,7 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "base/errorbox.h"
+#include "platform/headless/headless.h"
 #include "world/map/map.h"
+#include "world/role/role_record.h"
+#include "world/story_flags.h"
+#include "world/walk/key_state.h"
+#include "world/walk/player_walk.h"
 
 constexpr uint32_t kCellWall = 0x40000000;
 constexpr uint32_t kCellKindMark = 0x800000;
@@ -38,4 +44,16 @@ inline void LoadOpenGrid(uint32_t width, uint32_t height) {
     gMap.width = width;
     gMap.height = height;
     gMap.cells.assign(size_t(width) * height, 0);
+}
+
+// The state the walking tests share, back to its start: the headless
+// back-end, boxes, flags, keys, the walking values and every role.
+inline void ResetWalkWorld() {
+    HeadlessReset();
+    ResetErrorBoxes();
+    ResetStoryFlags();
+    ResetKeyStates();
+    ResetPlayerWalk();
+    for (RoleRecord& r : gRole) r = RoleRecord{};
+    TotalRole = 0;
 }

@@ -34,14 +34,9 @@ bool BlockEventFive(int event) { return event == 5; }
 class KeyColeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        HeadlessReset();
-        ResetErrorBoxes();
-        ResetStoryFlags();
-        ResetKeyStates();
-        ResetPlayerWalk();
+        ResetWalkWorld();
         ResetKeyCole();
         ResetGameState();
-        for (RoleRecord& r : gRole) r = RoleRecord{};
         gCalls.clear();
         gFightToChoose = 0;
         gKeyColeHooks.startRoleTalk = RecordRoleTalk;
@@ -58,12 +53,8 @@ protected:
         gCurrentMap = 4;
     }
     void TearDown() override {
-        for (RoleRecord& r : gRole) r = RoleRecord{};
-        TotalRole = 0;
+        ResetWalkWorld();
         ResetKeyCole();
-        ResetPlayerWalk();
-        ResetStoryFlags();
-        ResetKeyStates();
         gMap = MapData{};
     }
     void Put(int i, int c, int r) {

@@ -14,22 +14,13 @@ namespace {
 class PlayerWalkTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        HeadlessReset();
-        ResetErrorBoxes();
-        ResetStoryFlags();
-        ResetKeyStates();
-        ResetPlayerWalk();
-        for (RoleRecord& r : gRole) r = RoleRecord{};
+        ResetWalkWorld();
         TotalRole = 2;
         gRole[1].flags = kRoleActive;
         gRole[1].act.width = gRole[1].act.height = 1;
     }
     void TearDown() override {
-        for (RoleRecord& r : gRole) r = RoleRecord{};
-        TotalRole = 0;
-        ResetStoryFlags();
-        ResetKeyStates();
-        ResetPlayerWalk();
+        ResetWalkWorld();
         gMap = MapData{};
     }
     void Hold(int key, uint32_t state = 1) {
