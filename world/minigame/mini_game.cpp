@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/game_state.h"
 #include "base/random.h"
 #include "draw/colour_ops.h"
 #include "draw/display.h"
@@ -248,6 +249,13 @@ bool MiniGameFrame() {
     DrawMiniGame();
     if (gMiniGame->flags & kMiniGameEnded) EndMiniGame();
     return gMiniGame == nullptr;
+}
+
+void StartTestMiniGame() {
+    constexpr uint32_t kTestAct = 9010;
+    gGameMode |= kModeMiniGame;
+    StartMiniGame(100, kTestAct, 0, kTestAct, 1, kTestAct, 2, 100);
+    for (int kind = 0; kind < kMiniGameKinds; ++kind) SetMiniGameObject(kind, kTestAct, uint32_t(3 + kind % 4));
 }
 
 void EndMiniGame() {

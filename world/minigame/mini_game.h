@@ -59,6 +59,10 @@ bool MiniGameFrame();
 // Frees the scene and everything it owns.
 void EndMiniGame();
 
+// The debug key's test scene: sets the mini-game mode bit and starts a scene
+// of act 9010 with obstacle kinds 0..3 and 4..7 both qq 3..6.
+void StartTestMiniGame();
+
 // Inner steps, for the tests.
 void MiniGameInput(int32_t* dx, int32_t* dy);
 void MiniGameMove(int32_t dx, int32_t dy);

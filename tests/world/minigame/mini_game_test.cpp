@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "base/game_state.h"
 #include "base/random.h"
 #include "platform/headless/headless.h"
 #include "world/walk/key_state.h"
@@ -152,6 +153,17 @@ TEST_F(MiniGameTest, ObstaclesSpawnAboveTheCameraWithTheirKind) {
         EXPECT_GE(o.act.qq, 3);
         EXPECT_LE(o.act.qq, 10);
     }
+}
+
+TEST_F(MiniGameTest, TheTestSceneSetsTheModeAndItsKinds) {
+    gGameMode = 0;
+    StartTestMiniGame();
+    EXPECT_TRUE(gGameMode & kModeMiniGame);
+    EXPECT_EQ(gMiniGame->energy, 100);
+    EXPECT_EQ(gMiniGame->player.act.qq, 1);
+    EXPECT_EQ(gMiniGame->kinds[2][1], 5u);
+    EXPECT_EQ(gMiniGame->kinds[6][1], 5u);
+    gGameMode = 0;
 }
 
 TEST(MiniGameNoScene, AFrameWithoutASceneReportsTheEnd) {
