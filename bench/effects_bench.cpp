@@ -33,10 +33,6 @@
 #include "draw/ripple.h"
 #include "draw/rle.h"
 
-// The benchmark shows no box; the edition only has to exist.
-EditionFacts gEdition = {
-    kEditionTraditional, false, 136, "\xB2\xD3\xA9\xFA\xC5\xE9", 0x0700, "bench", "",
-};
 
 namespace {
 

@@ -24,7 +24,9 @@
 #include "shell/shell_hooks.h"
 #include "shell/winmain.h"
 #include "world/game_buffers.h"
+#include "world/minigame/mini_game.h"
 #include "world/story_flags.h"
+#include "world/walk/astar.h"
 
 #include <algorithm>
 #include <string>
@@ -201,6 +203,9 @@ int OnStartGame() {
 }
 
 void ReleaseShellResources() {
+    // A scene still running when the game closes, and the path finder's pool.
+    EndMiniGame();
+    AStarRelease();
     if (gStartMade & kMadeMapsImage) FreeMapsImage();
     if (gStartMade & kMadeTalkScript) FreeTalkScript();
     if (gStartMade & kMadeFonts) ReleaseGameFonts();

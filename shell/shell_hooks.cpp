@@ -9,6 +9,11 @@
 #include "media/music.h"
 #include "media/sound_bank.h"
 #include "shell/game_start.h"
+#include "world/minigame/mini_game.h"
+#include "world/script/path_run.h"
+#include "world/walk/astar.h"
+#include "world/walk/key_cole.h"
+#include "world/walk/key_state.h"
 
 ShellHooks gShellHooks;
 
@@ -34,7 +39,6 @@ void ServiceAudio() {
 }
 
 uint32_t MapCacheStandIn(int) { return 0; }
-int MiniGameStandIn() { return 1; }
 bool TalkIdleStandIn() { return true; }
 uint32_t SpiritSlotStandIn() { return 0; }
 int EditFieldStandIn(uint32_t, uint32_t, uint32_t) { return 1; }
@@ -47,7 +51,7 @@ void ResetShellHooks() {
     gShellHooks.initInput = StartInputDevice;
     gShellHooks.initDrawKernel = StartDrawKernelOnBackBuffer;
     gShellHooks.openDataBases = OpenDataBasesStandIn;
-    gShellHooks.aStarInit = WorldStepStandIn;
+    gShellHooks.aStarInit = AStarInit;
     gShellHooks.miscInit = WorldStepStandIn;
     gShellHooks.initMenu = InitMenu;
     gShellHooks.resetGameData = WorldStepStandIn;
@@ -57,8 +61,8 @@ void ResetShellHooks() {
     gShellHooks.menuFrame = MenuFrame;
     gShellHooks.shopFrame = ShopFrame;
     gShellHooks.saveLoadScreen = SaveLoadScreen;
-    gShellHooks.keyUpdate = WorldStepStandIn;
-    gShellHooks.miniGameFrame = MiniGameStandIn;
+    gShellHooks.keyUpdate = KeyUpdate;
+    gShellHooks.miniGameFrame = [] { return MiniGameFrame() ? 1 : 0; };
     gShellHooks.talkIdle = TalkIdleStandIn;
     gShellHooks.startTimedTalk = WorldStepStandIn;
     gShellHooks.closeMapView = WorldStepStandIn;
@@ -69,9 +73,9 @@ void ResetShellHooks() {
     gShellHooks.spiritSlot = SpiritSlotStandIn;
     gShellHooks.spiritSlowStep = WorldStepStandIn;
     gShellHooks.mouseActiveStory = WorldStepStandIn;
-    gShellHooks.keyColeRun = WorldStepStandIn;
+    gShellHooks.keyColeRun = KeyColeRun;
     gShellHooks.runTalk = WorldStepStandIn;
-    gShellHooks.pathRun = WorldStepStandIn;
+    gShellHooks.pathRun = PathRun;
     gShellHooks.render = PresentBackBuffer;
     gShellHooks.serviceSound = ServiceAudio;
     gShellHooks.editFieldMessage = EditFieldStandIn;

@@ -7,6 +7,7 @@
 #include "draw/tsw_pack.h"
 #include "media/sound_bank.h"
 
+#include "world/script/path_run.h"
 #include <cstdio>
 #include <unistd.h>
 
@@ -36,7 +37,7 @@ TEST_F(SampleInstallTest, EveryFileReadsBackAndASecondRunWritesNothing) {
     std::string tool = BuildTreeProgram("make_sample");
     if (access(tool.c_str(), X_OK) != 0) GTEST_SKIP() << "no command at " << tool;
     std::string first = RunCommand("'" + tool + "' '" + install.Path() + "'");
-    EXPECT_NE(first.find("16 files written"), std::string::npos) << first;
+    EXPECT_NE(first.find("17 files written"), std::string::npos) << first;
 
     UseInstallFolder();
     ASSERT_NE(MakePackPath(install.Path().c_str()), nullptr);
@@ -65,6 +66,12 @@ TEST_F(SampleInstallTest, EveryFileReadsBackAndASecondRunWritesNothing) {
     }
     EXPECT_TRUE(install.Exists("Readme.txt"));
     EXPECT_TRUE(install.Exists("namex.dat"));
+    ASSERT_TRUE(LoadPathDatabase((install.Path() + "path.dat").c_str()));
+    for (uint32_t path = 1; path <= 3; ++path) {
+        PathInstr in;
+        EXPECT_EQ(DecodePathInstr(PathDatabase(), path, 0, &in), kPathDecoded) << "path " << path;
+    }
+    ResetPathScripts();
     EXPECT_TRUE(install.Exists("Music/1.mp3") || install.Exists("Music/1.wav"));
 
     std::string second = RunCommand("'" + tool + "' '" + install.Path() + "'");

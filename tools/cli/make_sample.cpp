@@ -1,7 +1,7 @@
 // Writes the sample install into a folder: the six picture packs and the
 // six animation packs with generated, labelled pictures, the sound-effect
-// pack "all.snd" with generated tones, "namex.dat", a short generated music
-// track and a readme for the launcher. Everything comes from the project's
+// pack "all.snd" with generated tones, "namex.dat", "path.dat" with three
+// path scripts, a short generated music track and a readme for the launcher. Everything comes from the project's
 // own writers. Files whose bytes are already right are left alone, so a
 // second run changes nothing and takes no time.
 //
@@ -18,6 +18,7 @@
 #include "shell/launcher_art.h"
 #include "tools/act_writer.h"
 #include "tools/media_writer.h"
+#include "tools/path_asm.h"
 #include "tools/namex_writer.h"
 #include "tools/rle_writer.h"
 #include "tools/snd_writer.h"
@@ -194,10 +195,45 @@ bool WriteReadme(const fs::path& folder) {
         "\r\n"
         "This folder was written by make_sample: generated pictures, animations,\r\n"
         "sound effects and a music track in the game's own formats, so the\r\n"
-        "program can start without the game's data. The role, path and story\r\n"
+        "program can start without the game's data. The role and story\r\n"
         "databases are not part of it yet: a new game stops at the database\r\n"
         "message.\r\n";
     return Put(folder / "Readme.txt", std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+// The sample's path scripts: path 1 walks between two cells and waits at
+// each end, path 2 walks at random, path 3 follows the player.
+constexpr char kSamplePaths[] = R"(
+path 1
+loop:
+  walkto 12 8
+  arrive
+  setwait 40
+  wait
+  walkto 6 8
+  arrive
+  setwait 40
+  wait
+  jump loop
+path 2
+  randomwalk
+path 3
+follow:
+  setwait 20
+  wait
+  followoffset 65534 0 2
+  arrive
+  jump follow
+)";
+
+bool WritePaths(const fs::path& folder) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    if (!AssemblePathDat(kSamplePaths, &bytes, &error)) {
+        std::fprintf(stderr, "make_sample: path.dat: %s\n", error.c_str());
+        return false;
+    }
+    return Put(folder / "path.dat", bytes);
 }
 
 bool WriteNames(const fs::path& folder) {
@@ -220,8 +256,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "make_sample: %s is not a folder\n", argv[1]);
         return 1;
     }
-    bool ok = WritePacks(folder) && WriteSounds(folder) && WriteNames(folder) && WriteMusic(folder) &&
-              WriteReadme(folder);
+    bool ok = WritePacks(folder) && WriteSounds(folder) && WriteNames(folder) && WritePaths(folder) &&
+              WriteMusic(folder) && WriteReadme(folder);
     std::printf("make_sample: %d files written, %d already up to date in %s\n", gWritten, gKept, folder.c_str());
     return ok ? 0 : 1;
 }
