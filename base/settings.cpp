@@ -184,7 +184,25 @@ bool IsHardDiskInstall() {
     return gInstallKind == kInstallKindHardDisk || gInstallKind == '0' + kInstallKindHardDisk;
 }
 
-bool ReadsFromInstallFolder() { return IsHardDiskInstall() || gCdPath[0] == 0; }
+bool ReadsFromInstallFolder() {
+    bool discKind = gInstallKind == 1 || gInstallKind == 2;
+    return !discKind || gCdPath[0] == 0;
+}
+
+std::string MediaPath(const char* discFolder, const char* installFolder, const char* name, size_t nameLength) {
+    std::string path = ReadsFromInstallFolder() ? std::string(gInstallPath) + installFolder
+                                                : std::string(gCdPath) + discFolder;
+    path.append(name, nameLength);
+    return path;
+}
+
+bool UseInstallFolderThatExists(const char* settingsFolder) {
+    if (gInstallPath[0] == 0 || PlatIsFolder(gInstallPath)) return false;
+    std::fprintf(stderr, "The install folder \"%s\" of the settings file does not exist; using %s.\n",
+                 gInstallPath, settingsFolder && settingsFolder[0] ? settingsFolder : "the current folder");
+    CopyFolderText(gInstallPath, settingsFolder);
+    return true;
+}
 
 bool CopyFolderText(char* dst, const char* src) {
     size_t len = src ? strnlen(src, kPathMax) : 0;
@@ -341,6 +359,8 @@ uint32_t MemoryBudgetFor(uint64_t physicalBytes) {
 }
 
 int EnsureSubFolder(const char* name) {
+    // A missing install folder is never made piecemeal by its sub-folders.
+    if (gInstallPath[0] != 0 && !PlatIsFolder(gInstallPath)) return 1;
     std::string path = std::string(gInstallPath) + name;
     if (!PlatIsFolder(path.c_str())) PlatMakeFolder(path.c_str());
     return 1;

@@ -8,6 +8,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // Folder texts hold at most this many bytes with their terminating NUL.
@@ -58,8 +59,22 @@ void SetDefaultKeys();
 // character '4': both mean a hard-disk install.
 bool IsHardDiskInstall();
 // True when videos, frame sequences and the map archive come from the install
-// folder: a hard-disk install, or no disc root known.
+// folder: every install but a disc install (kinds 1 and 2) with a disc root
+// known. An unknown kind (the installer stores any digit, and a damaged file
+// any byte) counts as a hard-disk install.
 bool ReadsFromInstallFolder();
+// The path of a media file (a video, the map archive): the disc's folder +
+// name when the install reads from the disc, else the install folder's
+// folder + name. Every media path is built here, so a name from a script is
+// always inside one of the install's folders.
+std::string MediaPath(const char* discFolder, const char* installFolder, const char* name, size_t nameLength);
+
+// After the settings were read from settingsFolder (ending in a separator,
+// or empty for the current folder): when gInstallPath names a folder that
+// does not exist (damaged, or carried over from another machine like
+// "D:\Game\"), the install folder becomes settingsFolder and one note goes
+// to stderr. Returns true when the folder was replaced.
+bool UseInstallFolderThatExists(const char* settingsFolder);
 
 // Copies a folder text of at most kPathMax - 1 bytes; false (and dst left
 // empty) when it is longer.
@@ -110,8 +125,8 @@ int FindCdDrives(char* root);
 // memory: a sixth of it, within 4 to 16 MB.
 uint32_t MemoryBudgetFor(uint64_t physicalBytes);
 
-// Makes gInstallPath + name when it is not there. Never changes the current
-// folder. Returns 1.
+// Makes gInstallPath + name when it is not there, and only inside an install
+// folder that exists. Never changes the current folder. Returns 1.
 int EnsureSubFolder(const char* name);
 
 // Megabytes free on the install folder's disk; 0xFFFFFFFF when unknown.

@@ -239,6 +239,9 @@ uint8_t* DecodeRle(const uint8_t* frame, int frameSize, int* width, int* height,
     const int pixelBytes = info.depth / 8;
     // AllocZero refuses 0 bytes; an empty frame still gets a (tiny) block.
     const size_t bytes = static_cast<size_t>(info.width) * info.height * pixelBytes;
+    // Also keeps the size within what AllocZero's int can hold: a wrapped
+    // size would give a block smaller than the rows written into it.
+    if (bytes > kRleMaxDecodedBytes) return nullptr;
     uint8_t* out = static_cast<uint8_t*>(AllocZero(static_cast<int>(bytes ? bytes : 1)));
     if (!out) return nullptr;
     DecodeVisit visit{out, info.width, pixelBytes};

@@ -77,8 +77,14 @@ uint8_t* EncodeRle(const void* pixels, int* size, int width, int height, int dep
 // are moved one blue step first, so the whole picture stays opaque.
 uint8_t* EncodeRleSnapshot(const uint16_t* pixels, int* size, int width, int height);
 
+// No picture of the game comes near this many decoded bytes; a header that
+// claims more (a few rows under a width and height of thousands) is refused
+// rather than given gigabytes.
+constexpr size_t kRleMaxDecodedBytes = 64u << 20;
+
 // Decodes a frame into a new AllocZero block of width*height pixels (u16 or
-// bytes); key runs become their key values. Null for a malformed frame.
+// bytes); key runs become their key values. Null for a malformed frame or
+// one larger than kRleMaxDecodedBytes.
 uint8_t* DecodeRle(const uint8_t* frame, int frameSize, int* width, int* height, int* depth);
 
 // Converts the literal pixels of a 16-bit frame to the screen's layout in

@@ -90,14 +90,7 @@ void SetupVideoSound(void* primary, int directSound, uint32_t driver) {
 }
 
 std::string VideoPath(const char* name, size_t nameLength) {
-    std::string path;
-    if (gInstallKind == 1 || gInstallKind == 2) {
-        path = std::string(gCdPath) + kDiscVideoFolder;
-    } else if (IsHardDiskInstall()) {
-        path = std::string(gInstallPath) + kInstallVideoFolder;
-    }
-    path.append(name, nameLength);
-    return path;
+    return MediaPath(kDiscVideoFolder, kInstallVideoFolder, name, nameLength);
 }
 
 bool PlayVideoCommand(const uint8_t* window, size_t windowSize, uint32_t* position, uint32_t* length) {

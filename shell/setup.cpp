@@ -56,8 +56,13 @@ void SetupEnvironment() {
     uint32_t dword20 = 0;
     // No settings file: the map effects stay on, as an upgraded file has them.
     uint32_t mapEffects = 1;
+    // The folder the settings file is read from (the current one, unless a
+    // test or the installer set another).
+    char settingsFolder[kPathMax];
+    CopyFolderText(settingsFolder, gInstallPath);
     ReadEnv(&gInstallKind, gInstallPath, gCdPath, &gSfxVolume, &gMusicVolume, &gMapCacheMB, &dword20,
             &mapEffects, &gTextSpeed, &gBattleWait);
+    UseInstallFolderThatExists(settingsFolder);
     SetMemoryBudget();
     CallHook(gShellHooks.resetMapCache, 0);
     for (const char* name : kInstallSubFolders) EnsureSubFolder(name);

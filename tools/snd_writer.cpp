@@ -32,7 +32,7 @@ std::vector<uint8_t> BuildWaveFile(const std::vector<int16_t>& samples, int rate
     w.u16(1); // PCM
     w.u16(uint16_t(channels));
     w.u32(uint32_t(rate));
-    w.u32(uint32_t(rate * channels * 2));
+    w.u32(uint32_t(rate) * uint32_t(channels) * 2u);
     w.u16(uint16_t(channels * 2));
     w.u16(16);
     w.bytes("data", 4);

@@ -9,6 +9,7 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/dict.h>
 #include <libavutil/error.h>
 #include <libavutil/log.h>
 #include <libavutil/mem.h>
@@ -22,6 +23,9 @@ constexpr int kMaxBadPackets = 64;
 // No real sound is sampled this slowly; a broken head that claims it would
 // turn each source sample into thousands of output frames.
 constexpr int kMinSourceRate = 1000;
+// Nor this fast: the mixer plays at most 48 kHz, and a head claiming hundreds
+// of megahertz would make the converter take seconds and gigabytes.
+constexpr int kMaxSourceRate = 384000;
 // Longest whole sound held in memory, so a broken file cannot take all of it.
 constexpr int kMaxWholeSoundSeconds = 600;
 
@@ -57,6 +61,16 @@ int64_t DecodeMemorySeek(void* opaque, int64_t offset, int whence) {
     if (pos < 0 || pos > size) return -1;
     d->memPos_ = static_cast<size_t>(pos);
     return pos;
+}
+
+int OpenMediaInput(AVFormatContext** format, const char* hostPath, const AVInputFormat* formatHint) {
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    // The file protocol's own prefix: the rest of the name is taken as it is.
+    std::string url = hostPath ? std::string("file:") + hostPath : std::string();
+    int rc = avformat_open_input(format, hostPath ? url.c_str() : nullptr, formatHint, &options);
+    av_dict_free(&options);
+    return rc;
 }
 
 bool cAudioDecoder::Fail(const char* what, int code) {
@@ -100,7 +114,7 @@ bool cAudioDecoder::OpenContext(const char* url, const AVInputFormat* formatHint
     // The library's own messages would go to the terminal; failures reach
     // the caller through Error() instead.
     av_log_set_level(AV_LOG_QUIET);
-    int rc = avformat_open_input(&format_, url, formatHint, nullptr);
+    int rc = OpenMediaInput(&format_, url, formatHint);
     if (rc < 0) return Fail("cannot open", rc);
     rc = avformat_find_stream_info(format_, nullptr);
     if (rc < 0) return Fail("cannot read stream facts", rc);
@@ -113,11 +127,12 @@ bool cAudioDecoder::OpenContext(const char* url, const AVInputFormat* formatHint
     if (rc < 0) return Fail("bad sound parameters", rc);
     rc = avcodec_open2(codec_, codec, nullptr);
     if (rc < 0) return Fail("cannot open the sound decoder", rc);
-    if (codec_->sample_rate < kMinSourceRate) return Fail("sound rate out of range", 0);
+    if (codec_->sample_rate < kMinSourceRate || codec_->sample_rate > kMaxSourceRate) return Fail("sound rate out of range", 0);
     packet_ = av_packet_alloc();
     frame_ = av_frame_alloc();
     if (!packet_ || !frame_) return Fail("out of memory", 0);
-    AVChannelLayout in;
+    // The copy below first clears its destination, so it must start cleared.
+    AVChannelLayout in = {};
     if (codec_->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || codec_->ch_layout.nb_channels <= 0) {
         av_channel_layout_default(&in, codec_->ch_layout.nb_channels > 0 ? codec_->ch_layout.nb_channels : 1);
     } else {
@@ -204,7 +219,8 @@ int cAudioDecoder::Read(int16_t* out, int frames) {
         if (rc == 0) break;
     }
     size_t have = std::min(want, pending_.size() - pendingPos_);
-    std::memcpy(out, pending_.data() + pendingPos_, have * sizeof(int16_t));
+    // A sound that decodes to nothing has no pending buffer at all.
+    if (have) std::memcpy(out, pending_.data() + pendingPos_, have * sizeof(int16_t));
     pendingPos_ += have;
     if (pendingPos_ == pending_.size()) {
         pending_.clear();

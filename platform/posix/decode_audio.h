@@ -63,6 +63,12 @@ private:
     friend int64_t DecodeMemorySeek(void* opaque, int64_t offset, int whence);
 };
 
+// Opens a media file for libavformat as a local file only, whatever its name
+// looks like ("pipe:0", "http://...", "subfile,..."), and lets the file's own
+// contents name nothing but local files either. A null hostPath opens the
+// context's own I/O (sounds in memory). libavformat's result code.
+int OpenMediaInput(AVFormatContext** format, const char* hostPath, const AVInputFormat* formatHint);
+
 // Decodes a whole sound held in memory. False (with the reason) when it does
 // not decode or holds no samples.
 bool DecodeWholeSound(const void* data, size_t size, const char* formatHint, int rate,

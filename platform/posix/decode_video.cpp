@@ -10,6 +10,7 @@
 #include "platform/plat_clock.h"
 #include "platform/plat_file.h"
 #include "platform/plat_video.h"
+#include "platform/posix/decode_audio.h"
 #include "platform/posix/decode_mixer.h"
 
 extern "C" {
@@ -135,7 +136,7 @@ void FetchNext(PlatVideo& v) {
 bool OpenFile(PlatVideo& v, const char* gamePath) {
     av_log_set_level(AV_LOG_QUIET);
     std::string host = PlatResolvePath(gamePath);
-    int rc = avformat_open_input(&v.format, host.c_str(), nullptr, nullptr);
+    int rc = OpenMediaInput(&v.format, host.c_str(), nullptr);
     if (rc < 0) return MixerSetLastError(std::string(gamePath) + ": cannot open the video"), false;
     if (avformat_find_stream_info(v.format, nullptr) < 0) return MixerSetLastError("bad video file"), false;
     const AVCodec* codec = nullptr;

@@ -82,6 +82,29 @@ TEST_F(Rle, EncodeDecodeRoundTripsAtBothDepths) {
     }
 }
 
+// A valid frame may hold fewer rows than its height says. A header claiming
+// 65535 x 32769 16-bit pixels wrapped the block's size to 65534 bytes, into
+// which the first row alone wrote 131070; one claiming 63234 x 31022 8-bit
+// pixels asked for 1.9 GB. Both are refused.
+TEST_F(Rle, DecodeRefusesAFrameLargerThanAnyPicture) {
+    const struct {
+        int width, height, depth;
+    } cases[] = {{65535, 32769, 16}, {63234, 31022, 8}, {8193, 4097, 16}};
+    for (const auto& c : cases) {
+        std::vector<uint8_t> frame = c.depth == 16 ? RleWriter(c.width, c.height).Row().Literal({1, 2}).Finish()
+                                                   : RleWriter(c.width, c.height, 8).Row().Literal8({1, 2}).Finish();
+        int w = 0, h = 0, depth = 0;
+        uint8_t* out = DecodeRle(frame.data(), int(frame.size()), &w, &h, &depth);
+        EXPECT_EQ(out, nullptr) << c.width << " x " << c.height;
+        FreeMem(out);
+    }
+    std::vector<uint8_t> large = RleWriter(4096, 4096).Row().Literal({1, 2}).Finish();
+    int w = 0, h = 0, depth = 0;
+    uint8_t* out = DecodeRle(large.data(), int(large.size()), &w, &h, &depth);
+    EXPECT_NE(out, nullptr) << "32 MB is still a picture";
+    FreeMem(out);
+}
+
 TEST_F(Rle, EightBitOddRunsPutTheNextWordAtAnOddOffset) {
     const std::vector<uint8_t> frame = RleWriter(4, 1, 8).Row().Literal8({9, 8, 7}).Key(1).Finish();
     EXPECT_EQ(Word(frame, 8 + 2 + 2 + 3), 0xC001);  // at offset 15

@@ -3,6 +3,7 @@
 // from the mixer, as the output device would.
 #include <gtest/gtest.h>
 
+
 #include "media_fixture.h"
 #include "platform/plat_audio.h"
 #include "platform/posix/decode_mixer.h"
@@ -150,6 +151,47 @@ TEST_F(MixerTest, StreamPlaysItsPassesAtItsVolume) {
         PlatStreamClose(s);
         EXPECT_EQ(PlatStreamStatus(s), kPlatAudioError) << "a closed stream is gone";
     }
+}
+
+// A sound's head may claim any rate. Below 1 kHz or above 384 kHz it is
+// refused at once, whole or streamed: a head claiming 536,881,937 Hz would
+// otherwise keep the converter busy for half a minute and take gigabytes.
+TEST_F(MixerTest, RatesTheMixerCannotUseAreRefused) {
+    const struct {
+        int rate;
+        bool plays;
+    } cases[] = {{999, false}, {1000, true}, {384000, true}, {384001, false}, {536881937, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rate);
+        std::vector<uint8_t> wave = BuildWaveFile(std::vector<int16_t>(8192, kLevel), c.rate, 1);
+        PlatVoice v = PlatVoiceAllocate();
+        ASSERT_NE(v, kPlatNoVoice);
+        EXPECT_EQ(PlatVoiceLoad(v, wave.data(), wave.size(), nullptr), c.plays);
+        if (!c.plays) {
+            EXPECT_STREQ(PlatAudioLastError(), "sound rate out of range");
+        }
+        PlatVoiceRelease(v);
+        Put("rate.wav", wave);
+        PlatStream s = PlatStreamOpen(Path("rate.wav").c_str());
+        EXPECT_EQ(s != kPlatNoStream, c.plays);
+        if (s != kPlatNoStream) PlatStreamClose(s);
+    }
+}
+
+// A wave whose data holds no samples: the whole-sound load refuses it and a
+// stream of it ends at once, with nothing copied from a buffer that was never
+// made (the sanitizer build checks the copy).
+TEST_F(MixerTest, SoundWithoutSamplesPlaysNothing) {
+    std::vector<uint8_t> wave = BuildWaveFile({}, kRate, 2);
+    PlatVoice v = PlatVoiceAllocate();
+    EXPECT_FALSE(PlatVoiceLoad(v, wave.data(), wave.size(), nullptr));
+    Put("empty.wav", wave);
+    PlatStream s = PlatStreamOpen(Path("empty.wav").c_str());
+    ASSERT_NE(s, kPlatNoStream) << PlatAudioLastError();
+    PlatStreamStart(s);
+    EXPECT_EQ(SoundingFrames(256), 0);
+    EXPECT_EQ(PlatStreamStatus(s), kPlatAudioDone);
+    PlatStreamClose(s);
 }
 
 TEST_F(MixerTest, NothingWithoutADevice) {

@@ -12,7 +12,9 @@
 #include "draw/surface.h"
 #include "media_fixture.h"
 #include "platform/plat_audio.h"
+#include "platform/plat_video.h"
 #include "tools/media_writer.h"
+#include "tools/snd_writer.h"
 
 namespace {
 
@@ -44,7 +46,9 @@ protected:
         ASSERT_NE(gBackBuffer, nullptr);
         SetupVideoSound(nullptr, 0, 0);
         gInput.InitDInput();
-        gInstallKind = 3;
+        // Videos come from the install folder's "Video" folder.
+        gInstallKind = 4;
+        std::strcpy(gInstallPath, Folder().c_str());
     }
     void TearDown() override {
         ResetVideo();
@@ -70,6 +74,9 @@ protected:
         }
         return bytes;
     }
+
+    // The game path a video name is played from in this install.
+    std::string VideoFile(const std::string& name) const { return Folder() + "Video\\" + name; }
 
     void Play(const std::string& name) {
         std::vector<uint8_t> script = Instruction(name);
@@ -99,7 +106,10 @@ TEST_F(VideoTest, PathByInstallKind) {
         const char* path;
     } cases[] = {
         {1, "E:\\kyv3e\\Video\\op.bik"}, {2, "E:\\kyv3e\\Video\\op.bik"}, {4, "C:\\KYV\\Video\\op.bik"},
-        {'4', "C:\\KYV\\Video\\op.bik"}, {3, "op.bik"},                   {0, "op.bik"},
+        {'4', "C:\\KYV\\Video\\op.bik"},
+        // Any other kind (the installer stores any digit) is a hard-disk install.
+        {3, "C:\\KYV\\Video\\op.bik"}, {0, "C:\\KYV\\Video\\op.bik"}, {'9', "C:\\KYV\\Video\\op.bik"},
+        {0xFF, "C:\\KYV\\Video\\op.bik"},
     };
     for (const auto& c : cases) {
         gInstallKind = c.kind;
@@ -109,8 +119,19 @@ TEST_F(VideoTest, PathByInstallKind) {
     }
 }
 
+TEST_F(VideoTest, DiscInstallWithoutADiscReadsTheInstallFolder) {
+    gCdPath[0] = 0;
+    for (uint8_t kind : {1, 2}) {
+        gInstallKind = kind;
+        HeadlessVideoAddClip(VideoFile("op.bik").c_str(), 2, 64, 64, 40);
+        Play("op.bik");
+        EXPECT_EQ(std::string(HeadlessVideoLastPath()), VideoFile("op.bik")) << int(kind);
+        EXPECT_EQ(RunToEnd(), 2u) << int(kind);
+    }
+}
+
 TEST_F(VideoTest, GeneratedClipPlaysToItsEndPacedByItsTimes) {
-    HeadlessVideoAddClip("op.bik", 5, 320, 240, 100);
+    HeadlessVideoAddClip(VideoFile("op.bik").c_str(), 5, 320, 240, 100);
     Play("op.bik");
     ASSERT_TRUE(gGameMode & kModeVideo);
     ASSERT_NE(gVideo, nullptr);
@@ -139,14 +160,14 @@ TEST_F(VideoTest, GeneratedClipPlaysToItsEndPacedByItsTimes) {
 }
 
 TEST_F(VideoTest, OneFrameVideoShowsOnceAndStops) {
-    HeadlessVideoAddClip("one.bik", 1, 640, 480, 40);
+    HeadlessVideoAddClip(VideoFile("one.bik").c_str(), 1, 640, 480, 40);
     Play("one.bik");
     EXPECT_EQ(RunToEnd(), 1u);
     EXPECT_EQ(HeadlessPixel(639, 479), GeneratedPixel(1));
 }
 
 TEST_F(VideoTest, EscStopsTheVideo) {
-    HeadlessVideoAddClip("long.bik", 100, 640, 480, 40);
+    HeadlessVideoAddClip(VideoFile("long.bik").c_str(), 100, 640, 480, 40);
     HeadlessQueueKey(kScanEsc, true, 2);
     HeadlessQueueKey(kScanEsc, false, 3);
     Play("long.bik");
@@ -159,7 +180,7 @@ TEST_F(VideoTest, EscStopsTheVideo) {
 TEST_F(VideoTest, QuitAskedDuringTheVideoClosesTheWindowWhenItStops) {
     CloseRecorder::calls = 0;
     gRequestClose = &CloseRecorder::Close;
-    HeadlessVideoAddClip("op.bik", 3, 64, 64, 40);
+    HeadlessVideoAddClip(VideoFile("op.bik").c_str(), 3, 64, 64, 40);
     Play("op.bik");
     gGameMode |= kModeQuit;
     RunToEnd();
@@ -167,7 +188,7 @@ TEST_F(VideoTest, QuitAskedDuringTheVideoClosesTheWindowWhenItStops) {
 }
 
 TEST_F(VideoTest, WideVideoIsScaledIntoTheScreen) {
-    HeadlessVideoAddClip("wide.bik", 2, 1280, 480, 40);
+    HeadlessVideoAddClip(VideoFile("wide.bik").c_str(), 2, 1280, 480, 40);
     Play("wide.bik");
     EXPECT_EQ(RunToEnd(), 2u);
     EXPECT_EQ(HeadlessPixel(639, 0), GeneratedPixel(2));
@@ -221,11 +242,53 @@ TEST_F(VideoTest, TruncatedVideoFileStopsCleanly) {
     std::ifstream in(Path("full.avi"), std::ios::binary);
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     for (size_t keep : {bytes.size() / 2, size_t(300), size_t(10)}) {
-        Put("cut.avi", std::vector<uint8_t>(bytes.begin(), bytes.begin() + std::ptrdiff_t(keep)));
-        Play(Path("cut.avi"));
+        Put("Video/cut.avi", std::vector<uint8_t>(bytes.begin(), bytes.begin() + std::ptrdiff_t(keep)));
+        Play("cut.avi");
         EXPECT_LT(RunToEnd(), 20u) << keep;
         EXPECT_FALSE(gGameMode & kModeVideo) << keep;
     }
+}
+
+// Video and sound files are only ever local files: a name that the media
+// library would read as another protocol ("subfile,...", "file:", "concat:")
+// or that a script could hand over opens nothing, while a local file whose
+// name holds a colon still opens.
+TEST_F(VideoTest, MediaNamesAreOnlyEverLocalFiles) {
+    ASSERT_TRUE(PlatAudioOpen(44100, 16, 2));
+    VideoClipSpec spec;
+    spec.frames = 2;
+    spec.withSound = true;
+    std::string error;
+    ASSERT_TRUE(WriteVideoFile(Path("clip.avi"), spec, &error)) << error;
+    Put("tone.wav", BuildWaveFile(ToneSamples(440, 100, 22050, 2, 9000), 22050, 2));
+    for (const std::string prefix : {"subfile,,start,0,end,0,,:", "file:", "concat:"}) {
+        SCOPED_TRACE(prefix);
+        PlatVideo* video = PlatVideoOpen((prefix + Path("clip.avi")).c_str(), 100);
+        EXPECT_EQ(video, nullptr);
+        if (video) PlatVideoClose(video);
+        PlatStream stream = PlatStreamOpen((prefix + Path("tone.wav")).c_str());
+        EXPECT_EQ(stream, kPlatNoStream);
+        if (stream != kPlatNoStream) PlatStreamClose(stream);
+    }
+    Put("pipe:0", BuildWaveFile(ToneSamples(440, 100, 22050, 2, 9000), 22050, 2));
+    PlatStream stream = PlatStreamOpen(Path("pipe:0").c_str());
+    EXPECT_NE(stream, kPlatNoStream) << PlatAudioLastError();
+    PlatStreamClose(stream);
+}
+
+// A script's video name is played from the install's video folder whatever
+// it holds: with a kind the installer may store (3), "subfile,..." is a
+// name inside that folder, not a way to another file.
+TEST_F(VideoTest, ScriptNameNeverLeavesTheVideoFolder) {
+    VideoClipSpec spec;
+    spec.frames = 2;
+    std::string error;
+    ASSERT_TRUE(WriteVideoFile(Path("clip.avi"), spec, &error)) << error;
+    gInstallKind = 3;
+    std::string name = "subfile,,start,0,end,0,,:" + Path("clip.avi");
+    Play(name);
+    EXPECT_EQ(std::string(HeadlessVideoLastPath()), VideoFile(name));
+    EXPECT_EQ(RunToEnd(), 0u);
 }
 
 TEST_F(VideoTest, EncodedClipWithSoundPlaysThrough) {

@@ -8,6 +8,7 @@
 #include "shell/setup.h"
 #include "world/story_flags.h"
 
+#include <algorithm>
 #include <unistd.h>
 
 namespace {
@@ -310,6 +311,28 @@ TEST_F(SettingsTest, HardDiskInstallIsTheNumberOrTheCharacterFour) {
     }
 }
 
+// Only a disc install (kinds 1 and 2) with a disc root reads from the disc;
+// any other kind, as a damaged file or the installer may store it, is read
+// like a hard-disk install.
+TEST_F(SettingsTest, MediaComeFromTheDiscOnlyForADiscInstallWithADisc) {
+    CopyFolderText(gInstallPath, "/game/");
+    const struct {
+        uint8_t kind;
+        const char* cd;
+        const char* path;
+    } cases[] = {
+        {1, "/cd/", "/cd/disc\\x"}, {2, "/cd/", "/cd/disc\\x"}, {1, "", "/game/hd\\x"},
+        {2, "", "/game/hd\\x"},     {4, "/cd/", "/game/hd\\x"}, {'4', "/cd/", "/game/hd\\x"},
+        {0, "/cd/", "/game/hd\\x"}, {3, "/cd/", "/game/hd\\x"}, {'2', "/cd/", "/game/hd\\x"},
+        {0xFF, "/cd/", "/game/hd\\x"},
+    };
+    for (const auto& c : cases) {
+        gInstallKind = c.kind;
+        CopyFolderText(gCdPath, c.cd);
+        EXPECT_EQ(MediaPath("disc\\", "hd\\", "x", 1), c.path) << int(c.kind) << " " << c.cd;
+    }
+}
+
 TEST_F(SettingsTest, DiscRootIsEmptyWithoutOpticalMedia) {
     char root[kPathMax] = "junk";
     EXPECT_EQ(FindCdDrives(root), 0);
@@ -347,6 +370,52 @@ TEST_F(SettingsTest, SetupEnvironmentMakesTheFoldersWithoutChangingFolder) {
     EXPECT_STREQ(gInstallPath, install.Path().c_str());
     EXPECT_EQ(gBattleWait, 10u);
     EXPECT_TRUE(IsFlag(kFlagMapEffects));
+}
+
+// A settings file whose install folder does not exist: one bit flipped in
+// the stored folder (its last separator became a dot, so the sub-folders
+// would land beside the install as "<name>.Save" ...), or a folder carried
+// over from another machine. The game starts on the folder that holds the
+// file, says so once, and makes nothing outside it.
+TEST_F(SettingsTest, MissingOrForeignInstallFolderStartsOnTheCurrentFolder) {
+    std::string flipped = install.Path();
+    flipped.back() = '.';
+    const std::string parent = flipped.substr(0, flipped.rfind('/') + 1);
+    const std::string stray = flipped.substr(flipped.rfind('/') + 1);
+    for (const std::string& stored : {flipped, std::string("D:\\Game\\")}) {
+        SCOPED_TRACE(stored);
+        install.Write("Env.dat", CurrentFile(kDefaultKeyBytes, 100, {6, 6, 60, 1, 2, 10}, Zeros(16), stored, "", 4, 0));
+        char before[4096];
+        ASSERT_NE(getcwd(before, sizeof before), nullptr);
+        ASSERT_EQ(chdir(install.Path().c_str()), 0);
+        ResetSettings();
+        testing::internal::CaptureStderr();
+        SetupEnvironment();
+        std::string note = testing::internal::GetCapturedStderr();
+        ASSERT_EQ(chdir(before), 0);
+
+        EXPECT_STREQ(gInstallPath, "");
+        EXPECT_NE(note.find("does not exist"), std::string::npos) << note;
+        EXPECT_EQ(std::count(note.begin(), note.end(), '\n'), 1) << note;
+        for (const char* name : kInstallSubFolders) {
+            EXPECT_TRUE(install.IsFolder(name)) << name;
+            struct stat st{};
+            EXPECT_NE(stat((parent + stray + name).c_str(), &st), 0) << "stray folder " << stray + name;
+        }
+        EXPECT_FALSE(install.Exists("D:"));
+        EXPECT_EQ(gInstallKind, 4);
+    }
+}
+
+TEST_F(SettingsTest, SubFoldersAreMadeOnlyInAnInstallFolderThatExists) {
+    std::string missing = install.Path() + "gone/";
+    CopyFolderText(gInstallPath, missing.c_str());
+    EXPECT_EQ(EnsureSubFolder("Save"), 1);
+    EXPECT_FALSE(install.Exists("gone"));
+    EXPECT_FALSE(install.Exists("goneSave"));
+    UseInstallFolder();
+    EXPECT_EQ(EnsureSubFolder("Save"), 1);
+    EXPECT_TRUE(install.IsFolder("Save"));
 }
 
 TEST_F(SettingsTest, WithoutSettingsFileTheDefaultsStay) {

@@ -4,6 +4,8 @@
 if(TARGET kyv_base)
   find_program(KYV_OPENCC opencc REQUIRED)
   add_executable(big5gb_gen ${CMAKE_SOURCE_DIR}/tools/gen/big5gb_gen.cpp)
+  # Built like the rest, so the sanitizer build checks it while it runs.
+  target_link_libraries(big5gb_gen PRIVATE kyv_options)
   set(_big5gb_dir ${CMAKE_BINARY_DIR}/generated)
   add_custom_command(
     OUTPUT ${_big5gb_dir}/big5gb_pairs.cpp

@@ -98,8 +98,10 @@ bool ReadPairs(const char* path, std::vector<Pair>* pairs) {
         std::string s(line);
         while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.pop_back();
         if (s.size() < 6 || s[4] != '\t') continue;
+        // The code's text must outlive the end pointer that strtoul leaves in it.
+        std::string codeText = s.substr(0, 4);
         char* end = nullptr;
-        unsigned long big5 = std::strtoul(s.substr(0, 4).c_str(), &end, 16);
+        unsigned long big5 = std::strtoul(codeText.c_str(), &end, 16);
         if (*end != '\0' || big5 < 0x8140 || big5 > 0xFEFE) continue;
         std::string simplified = s.substr(5);
         std::string gb;
