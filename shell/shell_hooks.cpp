@@ -12,6 +12,7 @@
 #include "media/sound_bank.h"
 #include "media/video.h"
 #include "shell/game_start.h"
+#include "world/map/map_cache.h"
 
 ShellHooks gShellHooks;
 
@@ -23,6 +24,16 @@ void LeaveMapForBattle() {
     // The battle brings its own pictures and animations: the map's go.
     ReleaseActCache();
     ClearTswCache();
+}
+
+void CloseMapViewForBattle() {
+    LeaveMapForBattle();
+    CloseMapView();
+}
+
+void ReopenMapViewAfterBattle() {
+    MakeGameFonts();
+    ReopenMapView();
 }
 
 void ResumeSavedMusic() { gMusic.PlayMusic(gSavedMusic, 1, 1); }
@@ -52,8 +63,10 @@ void ResetShellHooks() {
     gShellHooks.setTswCacheLimit = SetTswCacheLimit;
     gShellHooks.stopAllSfx = StopAllSfx;
     gShellHooks.serviceSound = ServiceAudio;
-    gShellHooks.closeMapView = LeaveMapForBattle;
-    gShellHooks.reopenMapView = MakeGameFonts;
+    gShellHooks.closeMapView = CloseMapViewForBattle;
+    gShellHooks.reopenMapView = ReopenMapViewAfterBattle;
+    gShellHooks.resetMapCache = ResetMapCache;
+    gShellHooks.setCacheDirtyFlag = SetCacheDirtyFlag;
     gShellHooks.resumeMusic = ResumeSavedMusic;
     gShellHooks.serviceVideo = ServiceVideo;
     gShellHooks.stopVideo = StopVideo;

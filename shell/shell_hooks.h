@@ -77,6 +77,10 @@ void PresentBackBuffer();
 // kept in gSavedMusic, effects stopped, the act and picture caches emptied.
 // The world's hook adds the map view's release to it.
 void LeaveMapForBattle();
+// The hooks of leaving for a story fight and coming back: the engine's part
+// and the map view's release, then the fonts and the map view again.
+void CloseMapViewForBattle();
+void ReopenMapViewAfterBattle();
 // The music of before the fight again (mode gSavedMusic, from its first track).
 void ResumeSavedMusic();
 // The audio's share of a frame: music, then effects, then streams. The

@@ -215,6 +215,7 @@ void WriteMap(ByteWriter& w, const LmfMap& m, LmfLayout* layout) {
 } // namespace
 
 std::vector<uint8_t> BuildLmf(const std::vector<LmfMap>& maps, LmfLayout* layout) {
+    if (layout) *layout = LmfLayout{};
     std::vector<uint8_t> out;
     ByteWriter w(out);
     w.u32(0);

@@ -1,6 +1,9 @@
 #include "world/world_reset.h"
 
 #include "world/map/draw_order.h"
+#include "world/map/floater.h"
+#include "world/map/map_effects.h"
+#include "world/map/map_render.h"
 #include "world/map/load_progress.h"
 #include "world/map/map.h"
 #include "world/map/map_archive.h"
@@ -18,6 +21,9 @@ void ResetWorld() {
     for (RoleRecord& r : gRole) r = RoleRecord{};
     TotalRole = 0;
     gPlayerRole = 0;
+    ResetMapRender();
+    ResetMapEffects();
+    FreeFloater();
     gLoadProgress = LoadProgressStandIn;
     gLastLoadProgress = 0;
 }

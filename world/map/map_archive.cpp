@@ -411,6 +411,7 @@ int LoadMap3(uint32_t mapCode, MapData* map) {
     LoadObjects(h, mapCode);
     LoadMapPictures(h);
     LoadZones(h);
+    RegisterMapPictureSource();
     return 1;
 }
 

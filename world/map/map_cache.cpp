@@ -42,7 +42,9 @@ void Note(const char* text) {
 }
 
 void ChoosePlace() {
-    std::string install = std::string(gInstallPath) + "data\\";
+    // "Data" is the name the launcher gives the folder; an existing "data"
+    // of any case is matched.
+    std::string install = std::string(gInstallPath) + "Data\\";
     if (FolderWritable(install)) {
         gMapCache.place = kCacheInstall;
         std::snprintf(gMapCache.folder, sizeof gMapCache.folder, "%s", install.c_str());
@@ -150,6 +152,7 @@ const uint8_t* UnpackInMemory(uint32_t mapOffset, uint32_t pixelOffset, int layo
 
 const uint8_t* MapSlot(int slot, uint32_t* size) {
     const uint8_t* view = GetCacheMapUnit(slot);
+    gMapCache.mappedSlot = view ? slot : -1;
     if (view && size) *size = gPixelMapping.size;
     return view;
 }
@@ -215,6 +218,7 @@ const char* MapCacheFolder() {
 
 void ReleasePixelMapping() {
     PixelMapping& m = gPixelMapping;
+    gMapCache.mappedSlot = -1;
     if (m.view && m.memory.empty()) m.file.CloseView(m.view);
     m.file.CloseMapping();
     m.file.Close();
@@ -415,6 +419,21 @@ uint32_t ResetMapCache(int mode) {
 
 void SetCacheDirtyFlag() { WriteRunningMark(1); }
 void ClearCacheDirtyFlag() { WriteRunningMark(0); }
+
+void CloseMapView() {
+    if (!gPixelMapping.memory.empty()) return;
+    const int slot = gMapCache.mappedSlot;
+    ReleasePixelMapping();
+    gMapCache.mappedSlot = slot;
+    gMap.pixel = nullptr;
+}
+
+void ReopenMapView() {
+    if (!gPixelMapping.memory.empty() || gMapCache.mappedSlot < 0 || gMap.pixel) return;
+    const uint8_t* view = GetCacheMapUnit(gMapCache.mappedSlot);
+    // A slot that no longer holds the whole layer is not shown.
+    if (view && gPixelMapping.size == gMap.pixelSize) gMap.pixel = view;
+}
 
 void ResetMapCacheState() {
     ReleasePixelMapping();

@@ -47,6 +47,7 @@ extern PixelMapping gPixelMapping;
 
 struct MapCacheState {
     int place = kCacheUnset;
+    int mappedSlot = -1;    // slot of the current layer, -1 none
     char folder[260] = {};  // ends with a separator
     bool noted = false;
 };
@@ -71,6 +72,10 @@ void ClearCacheDirtyFlag();
 
 // Closes the view, the mapping and the slot file of the current layer.
 void ReleasePixelMapping();
+// Leaving the map for a fight: the current layer's view is closed (a layer
+// in memory stays) and gMap.pixel cleared; reopening maps the same slot again.
+void CloseMapView();
+void ReopenMapView();
 // The cache folder in use (chosen on first use), ending with a separator.
 const char* MapCacheFolder();
 // Back to the state before the first use (tests).
