@@ -3,6 +3,8 @@
 #include "world/map/draw_order.h"
 #include "world/map/floater.h"
 #include "world/map/map_effects.h"
+#include "world/map/map_load.h"
+#include "world/map/frame_sequence.h"
 #include "world/map/map_render.h"
 #include "world/map/load_progress.h"
 #include "world/map/map.h"
@@ -23,6 +25,8 @@ void ResetWorld() {
     gPlayerRole = 0;
     ResetMapRender();
     ResetMapEffects();
+    ResetMapLoad();
+    StopFrameSequence();
     FreeFloater();
     gLoadProgress = LoadProgressStandIn;
     gLastLoadProgress = 0;
