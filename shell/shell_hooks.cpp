@@ -13,6 +13,7 @@
 #include "media/video.h"
 #include "shell/game_start.h"
 #include "world/map/map_cache.h"
+#include "world/map/map_render.h"
 
 ShellHooks gShellHooks;
 
@@ -36,15 +37,14 @@ void ReopenMapViewAfterBattle() {
     ReopenMapView();
 }
 
+void MapFrameStep() { MapFrameHook(); }
+
 void ResumeSavedMusic() { gMusic.PlayMusic(gSavedMusic, 1, 1); }
 
 void ServiceAudio() {
-    // The music picks its next track first, so a track that ended this frame
-    // is followed at once; then finished effects give their voices back; the
-    // streams last step their fades and close what ended.
-    gMusic.UpdateMusic();
-    gSoundBank.UpdateSounds();
-    gStreamPlayer.UpdateStreams();
+    // One order for the whole game, kept by the world's ServiceSound: music,
+    // then effects, then streams.
+    ServiceSound();
 }
 
 void ResetShellHooks() {
@@ -54,7 +54,7 @@ void ResetShellHooks() {
     gShellHooks.menuFrame = MenuFrame;
     gShellHooks.shopFrame = ShopFrame;
     gShellHooks.saveLoadScreen = SaveLoadScreen;
-    gShellHooks.render = PresentBackBuffer;
+    gShellHooks.render = Render;
     gShellHooks.releaseGame = ReleaseShellResources;
     gShellHooks.openDataBases = OpenDataBasesStandIn;
     gShellHooks.initMenu = InitMenu;
@@ -63,6 +63,7 @@ void ResetShellHooks() {
     gShellHooks.setTswCacheLimit = SetTswCacheLimit;
     gShellHooks.stopAllSfx = StopAllSfx;
     gShellHooks.serviceSound = ServiceAudio;
+    gShellHooks.mapFrameHook = MapFrameStep;
     gShellHooks.closeMapView = CloseMapViewForBattle;
     gShellHooks.reopenMapView = ReopenMapViewAfterBattle;
     gShellHooks.resetMapCache = ResetMapCache;

@@ -438,6 +438,11 @@ void SettlePlayer(RoleRecord* p) {
 } // namespace
 
 void Render() {
+    if (gMap.width == 0 || gMap.height == 0) {
+        // No map is loaded (the title screen, a failed load): the frame as it is.
+        if (gDisplay.IsOpen() && gBackBuffer) gDisplay.Blt(gBackBuffer);
+        return;
+    }
     for (int i = kFreeActs - 1; i >= 0; --i)
         if (gFreeActs[i].act != 0) TakeActData(&gFreeActs[i]);
     RoleRecord* p = TotalRole > gPlayerRole ? Player() : nullptr;
