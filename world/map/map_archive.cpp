@@ -73,6 +73,18 @@ bool ReadSection(uint32_t at, uint32_t size, std::vector<uint8_t>* out) {
     return size == 0 || ReadLmfAt(uint64_t(gMapOffset) + at, out->data(), size);
 }
 
+// A section that starts with a u16 record count and 6 reserved bytes; the
+// count is cut to the records the section holds.
+bool ReadCountedSection(uint32_t at, uint32_t size, uint32_t recordBytes, std::vector<uint8_t>* data, ByteReader* r,
+                        uint32_t* count) {
+    if (at == 0 || !ReadSection(at, size, data)) return false;
+    *r = ByteReader(*data);
+    *count = r->u16();
+    r->skip(6);
+    *count = std::min<uint32_t>(*count, uint32_t(r->remaining() / recordBytes));
+    return true;
+}
+
 // Unpacks LZO data into exactly `expected` bytes.
 bool UnpackExact(const uint8_t* packed, uint32_t packedSize, uint8_t* out, uint32_t expected) {
     uint32_t length = expected;
@@ -149,11 +161,9 @@ void LoadPoints(const MapHeader& h) {
 
 void LoadPicTable(const MapHeader& h) {
     std::vector<uint8_t> data;
-    if (h.picsAt == 0 || !ReadSection(h.picsAt, h.picsSize, &data)) return;
-    ByteReader r(data);
-    uint32_t count = r.u16();
-    r.skip(6);
-    count = std::min<uint32_t>(count, uint32_t(r.remaining() / 16));
+    ByteReader r;
+    uint32_t count = 0;
+    if (!ReadCountedSection(h.picsAt, h.picsSize, 16, &data, &r, &count)) return;
     for (uint32_t i = 0; i < count; ++i) {
         const uint32_t offset = r.u32(), second = r.u32(), size = r.u32();
         const uint16_t id = r.u16();
@@ -170,11 +180,9 @@ int SignedNibble(uint32_t v) { return int(v & 0xF) - ((v & 0x8) ? 16 : 0); }
 
 void LoadObjects(const MapHeader& h, uint32_t mapCode) {
     std::vector<uint8_t> data;
-    if (h.objectsAt == 0 || !ReadSection(h.objectsAt, h.objectsSize, &data)) return;
-    ByteReader r(data);
-    uint32_t count = r.u16();
-    r.skip(6);
-    count = std::min<uint32_t>(count, uint32_t(r.remaining() / kMapObjectBytes));
+    ByteReader r;
+    uint32_t count = 0;
+    if (!ReadCountedSection(h.objectsAt, h.objectsSize, kMapObjectBytes, &data, &r, &count)) return;
     static constexpr int kPlaneOfCode[4] = {2, 0, 1, 1};
     const int64_t maxX = (int64_t(h.width) + 40) * 16, maxY = (int64_t(h.height) + 30) * 16;
     bool full = false;
@@ -221,11 +229,9 @@ void LoadObjects(const MapHeader& h, uint32_t mapCode) {
 
 void LoadMapPictures(const MapHeader& h) {
     std::vector<uint8_t> data;
-    if (h.picturesAt == 0 || !ReadSection(h.picturesAt, h.picturesSize, &data)) return;
-    ByteReader r(data);
-    uint32_t count = r.u16();
-    r.skip(6);
-    count = std::min<uint32_t>(count, uint32_t(r.remaining() / kMapPictureRecordBytes));
+    ByteReader r;
+    uint32_t count = 0;
+    if (!ReadCountedSection(h.picturesAt, h.picturesSize, kMapPictureRecordBytes, &data, &r, &count)) return;
     for (uint32_t i = 0; i < count; ++i) {
         const uint32_t at = r.u32(), packedSize = r.u32(), unpackedSize = r.u32();
         const uint16_t kind = r.u16();

@@ -40,6 +40,15 @@ void DrawWeatherAct(ActRecord& a, int32_t x, int32_t y, uint32_t flags) {
     if (StepMapAct(&a, "Act Err(PicPaint:Weather)")) DrawRecordFrame(a, x, y, flags | (a.drawFlags & 3), 0);
 }
 
+// A rain streak or a sparkle starts at the top of the screen, drifting
+// toward the middle.
+void StartStreak(Streak& s) {
+    s.x = int16_t(Random(640) * 16);
+    s.y = 0;
+    s.dx = int16_t(Random(3));
+    if (s.x / 16 > 320) s.dx = int16_t(-s.dx);
+}
+
 void StartCloud(Cloud& c, int r) {
     Weather& w = gWeather;
     const int h = MapHeightPixels();
@@ -154,10 +163,7 @@ void DrawFlashPixels() {
     int started = 0;
     for (Streak& s : w.rain) {
         if (s.active || started >= w.rainIntensity) continue;
-        s.x = int16_t(Random(640) * 16);
-        s.y = 0;
-        s.dx = int16_t(Random(3));
-        if (s.x / 16 > 320) s.dx = int16_t(-s.dx);
+        StartStreak(s);
         s.speed = int16_t(Random(30) + 16);
         s.length = int16_t(Random(16) + 8);
         s.life = 32;
@@ -191,10 +197,7 @@ void DrawSparkleDots() {
     int started = 0;
     for (Streak& s : w.sparkles) {
         if (s.active || started >= w.sparkleIntensity) continue;
-        s.x = int16_t(Random(640) * 16);
-        s.y = 0;
-        s.dx = int16_t(Random(3));
-        if (s.x / 16 > 320) s.dx = int16_t(-s.dx);
+        StartStreak(s);
         s.speed = int16_t(Random(3) + 1);
         s.life = int16_t(s.speed * 160 - Random(160));
         s.phase = 0;
