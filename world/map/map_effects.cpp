@@ -359,6 +359,30 @@ void DrawInputOverlay() {
     // the talk machine opens; with none open there is nothing to draw.
 }
 
+bool CommitNameEntry(int member, const char* const texts[3]) {
+    if (member < 0 || member >= kNickRows) return false;
+    uint8_t keep[kNickRows][kNickRowBytes];
+    std::memcpy(keep, gNickNames, sizeof keep);
+    InitNickNames();
+    uint8_t row[kNickRowBytes];
+    std::memcpy(row, gNickNames[member], sizeof row);
+    std::memcpy(gNickNames, keep, sizeof keep);
+    for (int slot = 0; slot < kNickSlots; ++slot) {
+        uint8_t* out = row + slot * kNickSlotBytes;
+        const char* text = texts[slot] ? texts[slot] : "";
+        const size_t n = strnlen(text, kNickSlotBytes - 1);
+        std::memset(out, 0, kNickSlotBytes);
+        std::memcpy(out, text, n);
+    }
+    std::memcpy(gNickNames[member], row, sizeof row);
+    return true;
+}
+
+void CloseNameEntry() {
+    ClearFlag(kFlagEditField);
+    gGameMode &= ~kModeTextEntry;
+}
+
 void ResetMapEffects() {
     for (auto& l : gPlayActLists) l.clear();
     gTObjList.clear();

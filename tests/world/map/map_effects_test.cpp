@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "base/nick_names.h"
 #include "base/random.h"
+
+#include <cstring>
 #include "draw/draw_kernel.h"
 #include "draw/surface.h"
 #include "menu/menu_services.h"
@@ -241,4 +244,28 @@ TEST_F(MapEffectsTest, AHeldSequenceDoesNotAdvance) {
     EXPECT_EQ(At(5, 5), 0x1234);
 }
 
+} // namespace
+
+namespace {
+TEST_F(MapEffectsTest, NameEntryStaysInsideItsRowAndSlots) {
+    InitNickNames();
+    uint8_t before[kNickRows][kNickRowBytes];
+    std::memcpy(before, gNickNames, sizeof before);
+    const char* texts[3] = {"ab", "cd", "ABCDEFGH"};  // the third is longer than its slot
+    EXPECT_FALSE(CommitNameEntry(4, texts));
+    EXPECT_EQ(std::memcmp(before, gNickNames, sizeof before), 0);
+    ASSERT_TRUE(CommitNameEntry(1, texts));
+    EXPECT_STREQ(NickName(1, 0), "ab");
+    EXPECT_STREQ(NickName(1, 1), "cd");
+    EXPECT_STREQ(NickName(1, 2), "ABCDE");
+    EXPECT_EQ(gNickNames[1][18], 0);  // nothing past the third slot
+    EXPECT_EQ(std::memcmp(before[0], gNickNames[0], kNickRowBytes), 0);
+    EXPECT_EQ(std::memcmp(before[2], gNickNames[2], kNickRowBytes), 0);
+    gGameMode |= kModeTextEntry;
+    SetFlag(kFlagEditField);
+    CloseNameEntry();
+    EXPECT_EQ(gGameMode & kModeTextEntry, 0u);
+    EXPECT_FALSE(IsFlag(kFlagEditField));
+    ResetNickNames();
+}
 } // namespace
