@@ -24,6 +24,7 @@
 #include "shell/shell_hooks.h"
 #include "shell/winmain.h"
 #include "world/game_buffers.h"
+#include "world/map/map_cache.h"
 #include "world/minigame/mini_game.h"
 #include "world/story_flags.h"
 #include "world/walk/astar.h"
@@ -210,6 +211,9 @@ void ReleaseShellResources() {
     if (gStartMade & kMadeTalkScript) FreeTalkScript();
     if (gStartMade & kMadeFonts) ReleaseGameFonts();
     if (gStartMade & kMadeDisplay) {
+        // The map view goes with the display; the cache is marked clean.
+        ReleasePixelMapping();
+        ClearCacheDirtyFlag();
         gBackPixels = nullptr;
         ReleaseDisplay();
     }

@@ -9,6 +9,8 @@
 #include "media/music.h"
 #include "media/sound_bank.h"
 #include "shell/game_start.h"
+#include "world/map/map_cache.h"
+#include "world/map/map_render.h"
 #include "world/minigame/mini_game.h"
 #include "world/script/path_run.h"
 #include "world/walk/astar.h"
@@ -27,18 +29,16 @@ void LeaveMapForBattle() {
     ClearTswCache();
 }
 
+void MapFrameStep() { MapFrameHook(); }
+
 void ResumeSavedMusic() { gMusic.PlayMusic(gSavedMusic, 1, 1); }
 
 void ServiceAudio() {
-    // The music picks its next track first, so a track that ended this frame
-    // is followed at once; then finished effects give their voices back; the
-    // streams last step their fades and close what ended.
-    gMusic.UpdateMusic();
-    gSoundBank.UpdateSounds();
-    gStreamPlayer.UpdateStreams();
+    // One order for the whole game, kept by the world's ServiceSound: music,
+    // then effects, then streams.
+    ServiceSound();
 }
 
-uint32_t MapCacheStandIn(int) { return 0; }
 bool TalkIdleStandIn() { return true; }
 uint32_t SpiritSlotStandIn() { return 0; }
 int EditFieldStandIn(uint32_t, uint32_t, uint32_t) { return 1; }
@@ -46,8 +46,8 @@ void WorldStepStandIn() {}
 
 void ResetShellHooks() {
     gShellHooks = ShellHooks{};
-    gShellHooks.resetMapCache = MapCacheStandIn;
-    gShellHooks.setCacheDirtyFlag = WorldStepStandIn;
+    gShellHooks.resetMapCache = ResetMapCache;
+    gShellHooks.setCacheDirtyFlag = SetCacheDirtyFlag;
     gShellHooks.initInput = StartInputDevice;
     gShellHooks.initDrawKernel = StartDrawKernelOnBackBuffer;
     gShellHooks.openDataBases = OpenDataBasesStandIn;
@@ -65,18 +65,18 @@ void ResetShellHooks() {
     gShellHooks.miniGameFrame = [] { return MiniGameFrame() ? 1 : 0; };
     gShellHooks.talkIdle = TalkIdleStandIn;
     gShellHooks.startTimedTalk = WorldStepStandIn;
-    gShellHooks.closeMapView = WorldStepStandIn;
-    gShellHooks.reopenMapView = WorldStepStandIn;
+    gShellHooks.closeMapView = CloseMapView;
+    gShellHooks.reopenMapView = ReopenMapView;
     gShellHooks.clearRoleFightMarks = WorldStepStandIn;
     gShellHooks.startLostFightTalk = WorldStepStandIn;
-    gShellHooks.mapFrameHook = WorldStepStandIn;
+    gShellHooks.mapFrameHook = MapFrameStep;
     gShellHooks.spiritSlot = SpiritSlotStandIn;
     gShellHooks.spiritSlowStep = WorldStepStandIn;
     gShellHooks.mouseActiveStory = WorldStepStandIn;
     gShellHooks.keyColeRun = KeyColeRun;
     gShellHooks.runTalk = WorldStepStandIn;
     gShellHooks.pathRun = PathRun;
-    gShellHooks.render = PresentBackBuffer;
+    gShellHooks.render = Render;
     gShellHooks.serviceSound = ServiceAudio;
     gShellHooks.editFieldMessage = EditFieldStandIn;
 }

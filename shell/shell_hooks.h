@@ -81,7 +81,6 @@ void ReleaseShellResources();
 
 // Stand-ins for modules not built yet: each does nothing but what its
 // caller needs to go on.
-uint32_t MapCacheStandIn(int mode);      // an empty cache: 0 bytes
 bool TalkIdleStandIn();                  // no talk machine: always idle
 uint32_t SpiritSlotStandIn();            // no talk variables: no spirit
 int EditFieldStandIn(uint32_t message, uint32_t wParam, uint32_t lParam); // 1: not consumed

@@ -6,6 +6,10 @@
 #include "draw/act_pack.h"
 #include "draw/tsw_pack.h"
 #include "media/sound_bank.h"
+#include "world/map/frame_sequence.h"
+#include "world/map/map.h"
+#include "world/map/map_archive.h"
+#include "world/world_reset.h"
 
 #include "world/script/path_run.h"
 #include <cstdio>
@@ -26,6 +30,7 @@ std::string RunCommand(const std::string& command) {
 class SampleInstallTest : public ShellTest {
 protected:
     void TearDown() override {
+        ResetWorld();
         ResetTswPacks();
         ResetActPacks();
         ResetSoundBank();
@@ -37,7 +42,7 @@ TEST_F(SampleInstallTest, EveryFileReadsBackAndASecondRunWritesNothing) {
     std::string tool = BuildTreeProgram("make_sample");
     if (access(tool.c_str(), X_OK) != 0) GTEST_SKIP() << "no command at " << tool;
     std::string first = RunCommand("'" + tool + "' '" + install.Path() + "'");
-    EXPECT_NE(first.find("17 files written"), std::string::npos) << first;
+    EXPECT_NE(first.find("19 files written"), std::string::npos) << first;
 
     UseInstallFolder();
     ASSERT_NE(MakePackPath(install.Path().c_str()), nullptr);
@@ -73,6 +78,13 @@ TEST_F(SampleInstallTest, EveryFileReadsBackAndASecondRunWritesNothing) {
     }
     ResetPathScripts();
     EXPECT_TRUE(install.Exists("Music/1.mp3") || install.Exists("Music/1.wav"));
+    // Both sample maps load from the archive, and the sequence starts.
+    EXPECT_EQ(LoadMap3(1, &gMap), 1);
+    EXPECT_EQ(gMap.width, 60u);
+    EXPECT_EQ(LoadMap3(2, &gMap), 1);
+    EXPECT_EQ(gMap.depth, 8u);
+    EXPECT_TRUE(OpenFrameSequence((install.Path() + "Video\\1.seq").c_str()));
+    StopFrameSequence();
 
     std::string second = RunCommand("'" + tool + "' '" + install.Path() + "'");
     EXPECT_NE(second.find("0 files written"), std::string::npos) << second;

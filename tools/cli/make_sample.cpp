@@ -1,7 +1,8 @@
 // Writes the sample install into a folder: the six picture packs and the
 // six animation packs with generated, labelled pictures, the sound-effect
 // pack "all.snd" with generated tones, "namex.dat", "path.dat" with three
-// path scripts, a short generated music track and a readme for the launcher. Everything comes from the project's
+// path scripts, a short generated music track, the map archive "HUGE.lmf"
+// with two maps, a frame sequence and a readme for the launcher. Everything comes from the project's
 // own writers. Files whose bytes are already right are left alone, so a
 // second run changes nothing and takes no time.
 //
@@ -21,6 +22,7 @@
 #include "tools/path_asm.h"
 #include "tools/namex_writer.h"
 #include "tools/rle_writer.h"
+#include "tools/sample_maps.h"
 #include "tools/snd_writer.h"
 #include "tools/tsw_writer.h"
 
@@ -242,6 +244,14 @@ bool WriteNames(const fs::path& folder) {
     return Put(folder / "namex.dat", BuildNamex(names));
 }
 
+// The map archive with the two sample maps, and a frame sequence.
+bool WriteMaps(const fs::path& folder) {
+    std::error_code ec;
+    fs::create_directories(folder / "Video", ec);
+    return Put(folder / "HUGE.lmf", BuildLmf(SampleMaps())) &&
+           Put(folder / "Video" / "1.seq", BuildFrameSequence(SampleSequence()));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -257,7 +267,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     bool ok = WritePacks(folder) && WriteSounds(folder) && WriteNames(folder) && WritePaths(folder) &&
-              WriteMusic(folder) && WriteReadme(folder);
+              WriteMusic(folder) && WriteMaps(folder) && WriteReadme(folder);
     std::printf("make_sample: %d files written, %d already up to date in %s\n", gWritten, gKept, folder.c_str());
     return ok ? 0 : 1;
 }

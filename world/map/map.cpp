@@ -2,3 +2,4 @@
 
 MapData gMap;
 uint32_t gCurrentMap = 0;
+uint32_t gMapOffset = 0;

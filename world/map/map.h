@@ -15,11 +15,25 @@ struct MapData {
     uint32_t tileFrame = 0;    // current tile frame
     std::vector<uint32_t> cells;  // width x height attribute words, row after row
     std::vector<uint16_t> tiles;  // tileFrames x width x height tile numbers
-    char name[32] = {};
+    char name[32] = {};           // MapName
+    // The pixel layer (the map cache's mapped slot): 16-bit maps hold 512
+    // bytes per tile; 8-bit maps a 512-byte palette, then 256 bytes per tile.
+    const uint8_t* pixel = nullptr;
+    uint32_t pixelSize = 0;
+    uint32_t tileCount = 0;       // tiles the pixel layer holds; every tile number is below it
+    uint16_t palette[256] = {};   // 8-bit maps: the layer's palette in the screen's layout
+    int32_t tileAnimDir = 1;      // +1 or -1
+    uint32_t tileAnimTick = 0;
 };
 
 extern MapData gMap;
 extern uint32_t gCurrentMap;
+extern uint32_t gMapOffset;      // file offset of the current map's block in the archive
+
+// Tile numbers of the current tile frame.
+inline const uint16_t* CurrentTiles() {
+    return gMap.tiles.data() + size_t(gMap.tileFrame) * gMap.width * gMap.height;
+}
 
 // The attribute word of cell (cx, cy); cells outside the grid read as wall.
 constexpr uint32_t kCellOutside = 0xFFFFFFFF;

@@ -11,7 +11,6 @@
 #include "world/walk/walk_cells.h"
 
 uint32_t gMapWalkStep = 4;
-uint32_t gFightStep = 0;
 PlayerWalk gPlayerWalk;
 
 namespace {

@@ -1,0 +1,85 @@
+// Map loading: LoadCity turns the world over to another map. It resets the
+// per-map lists, reads the map's properties from the maps.dat image, starts
+// the map's music, sets the map's story flags, loads the map from the
+// archive, names it, seeds the weather, collects the fight areas and places
+// the roles. Also the map's music choice and the choice of a random fight.
+//
+// The image is read through the small bounded readers below (maps.dat tables
+// by index); placing roles from their definitions is the role module's and
+// comes through gPlaceMapRoles.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// ---- Reading the maps.dat image ------------------------------------------------
+struct MapsImage {
+    const uint8_t* data;
+    uint32_t size;
+};
+// The image the game holds (gMapsImage).
+MapsImage CurrentMapsImage();
+// Offset of table `index` in the image; false when the entry or the offset
+// lies outside it.
+bool MapsTable(const MapsImage& image, int index, uint32_t* offset);
+bool MapsU16(const MapsImage& image, uint32_t at, uint16_t* value);
+bool MapsU32(const MapsImage& image, uint32_t at, uint32_t* value);
+
+enum : int {
+    kTableMusic = 2, kTableMapList = 3, kTableFightAreas = 7, kTableBattleSteps = 18,
+    kTableMapNames = 20, kTableRoleSounds = 21, kTableArrivalFlags = 25,
+};
+
+struct MapRecord {
+    uint16_t words[7];
+};
+bool FindMapRecord(const MapsImage& image, uint32_t map, MapRecord* out);
+bool FindMapNameIn(const MapsImage& image, uint32_t map, char* out, size_t size);
+// The sound of a role from table 21: id and repeat interval.
+bool FindRoleSound(const MapsImage& image, uint16_t guid, uint16_t* id, uint16_t* interval);
+
+// ---- State -----------------------------------------------------------------------------
+struct FightArea {
+    uint32_t left, top, right, bottom;  // cells, inclusive
+    uint32_t list;                      // offset in the image of the fight list
+};
+// In list order: the last record of the table first.
+extern std::vector<FightArea> gFightAreas;
+
+struct MapMusic {
+    uint32_t mode, trackA, trackB;
+};
+extern MapMusic gMapMusic;
+extern uint32_t gMusicResume[3];
+extern uint32_t gBattleGroup;
+extern uint32_t gMapOptions;
+extern uint32_t gEscapeAllowed;
+extern uint32_t gFightStep;
+extern uint32_t gMapScriptGuid;
+extern uint32_t gMapBounds[4];
+extern uint32_t gSpiritSlot;
+
+// Places the roles whose definitions belong to the new map (after the map's
+// objects) and returns how many it placed; it sets gPlayerRole. The role
+// module sets it; the stand-in places only the player.
+using PlaceMapRolesFn = uint32_t (*)(uint32_t map, uint32_t x, uint32_t y, uint16_t act0, uint16_t act1, uint16_t act2);
+extern PlaceMapRolesFn gPlaceMapRoles;
+uint32_t PlacePlayerStandIn(uint32_t map, uint32_t x, uint32_t y, uint16_t act0, uint16_t act1, uint16_t act2);
+// Writes the old map's roles back into their definitions (options bit 0).
+using WriteBackRolesFn = void (*)(uint32_t x, uint32_t y);
+extern WriteBackRolesFn gWriteBackRoles;
+
+// A chimney role gets the next of the four records; a fifth is reported, and
+// loses its chimney flag so that nothing services it.
+bool RegisterChimney(struct RoleRecord* role);
+
+void LoadCity(uint32_t map, uint32_t x, uint32_t y, uint16_t act0, uint16_t act1, uint16_t act2, uint32_t options);
+void PlayMapMusic(uint32_t map);
+void CollectMapEntries();
+uint32_t ChooseRandomFight(uint32_t steps, int force);
+// A tint nibble as a signed offset (9..15 are -7..-1).
+int32_t TintNibble(uint32_t nibble);
+// Rows of the battle-probability table (table 18, 16 bytes a row).
+uint32_t BattleGroupRows(const MapsImage& image);
+
+void ResetMapLoad();
