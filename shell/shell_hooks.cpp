@@ -12,6 +12,8 @@
 #include "media/sound_bank.h"
 #include "media/video.h"
 #include "shell/game_start.h"
+#include "world/game_db.h"
+#include "world/new_game.h"
 
 ShellHooks gShellHooks;
 
@@ -44,8 +46,10 @@ void ResetShellHooks() {
     gShellHooks.shopFrame = ShopFrame;
     gShellHooks.saveLoadScreen = SaveLoadScreen;
     gShellHooks.render = PresentBackBuffer;
-    gShellHooks.releaseGame = ReleaseShellResources;
-    gShellHooks.openDataBases = OpenDataBasesStandIn;
+    gShellHooks.releaseGame = ReleaseGameAndShell;
+    gShellHooks.openDataBases = OpenDataBases;
+    gShellHooks.miscInit = MiscInit;
+    gShellHooks.resetGameData = ResetGameData;
     gShellHooks.initMenu = InitMenu;
     gShellHooks.makeFonts = MakeGameFonts;
     gShellHooks.openPicturePacks = OpenInstallPicturePacks;

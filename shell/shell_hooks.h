@@ -66,10 +66,9 @@ void CallHook(Fn* hook, Args... args) {
 }
 
 // The start-up defaults: the battle and menu services, the modules that
-// exist (picture packs, fonts, sounds, music, video), the shell's own stand-ins where it
-// has one (render presents the back buffer, releaseGame releases what the
-// start made, openDataBases checks that the three databases open), null
-// elsewhere.
+// exist (picture packs, fonts, sounds, music, video, the world's databases,
+// game data set-up and release), the shell's own stand-ins where it has one
+// (render presents the back buffer), null elsewhere.
 void ResetShellHooks();
 // The shell's own stand-ins, for hooks that wrap them.
 void PresentBackBuffer();

@@ -11,7 +11,9 @@ size_t TableOffsetIn(const uint8_t* image, size_t size, int n) {
     ByteReader head(image, size);
     if (!head.seek(size_t(n) * 4)) return SIZE_MAX;
     uint32_t offset = head.u32();
-    if (!head.ok() || offset >= size) return SIZE_MAX;
+    // A table inside the offset table itself is no table (an image of zeros
+    // has none).
+    if (!head.ok() || offset < 4 * size_t(kMapsTableCount) || offset >= size) return SIZE_MAX;
     return offset;
 }
 

@@ -14,6 +14,7 @@
 #include "shell/shell_hooks.h"
 #include "shell/window.h"
 #include "world/game_buffers.h"
+#include "world/game_db.h"
 #include "world/story_flags.h"
 
 #include <cstring>
@@ -43,7 +44,7 @@ void RecordDirty() { gSteps.push_back("dirty"); }
 void RecordFonts() { gSteps.push_back("fonts"); }
 int RecordDataBases() {
     gSteps.push_back("databases");
-    return OpenDataBasesStandIn();
+    return OpenDataBases();
 }
 void RecordAStar() { gSteps.push_back("astar"); }
 void RecordMisc() { gSteps.push_back("misc"); }
