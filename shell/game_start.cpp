@@ -203,7 +203,7 @@ void ReleaseShellResources() {
 }
 
 void ResetGameStart() {
-    ReleaseShellResources();
+    ReleaseGameAndShell();
     ResetGameBuffers();
     ResetColourTables();
     ResetNickNames();
