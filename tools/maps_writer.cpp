@@ -48,19 +48,9 @@ std::vector<uint8_t> EmptyTable() { return {0xFF, 0xFF, 0, 0, 0, 0, 0, 0}; }
 
 std::vector<uint8_t> PartyRecordBytes(const MemberStats& m) {
     std::vector<uint8_t> out;
-    ByteWriter w(out);
-    w.u32(m.experience);
-    for (int16_t v : m.gaugeMax) w.i16(v);
-    for (int16_t v : m.gauge) w.i16(v);
-    for (uint16_t v : m.stat) w.u16(v);
-    w.u32(m.nextExperience);
-    w.u16(m.status);
-    for (uint16_t v : m.bonus) w.u16(v);
-    w.u16(m.word42);
-    w.u8(m.level);
-    for (int8_t v : m.element) w.i8(v);
-    w.u8(m.firstElement);
-    w.u8(m.bytes51[0]);
+    WriteMemberStats(m, out);
+    CrossPartyGauges(out.data());
+    out.resize(kPartyRecordBytes);
     return out;
 }
 

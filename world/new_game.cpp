@@ -34,7 +34,6 @@ NewGameHooks gNewGameHooks = {LoadCityStandIn};
 namespace {
 
 constexpr uint32_t kTitleRequest = 0x80000003u;
-constexpr size_t kPartyRecordBytes = 52;
 constexpr uint16_t kMapNameSeparator = 0x5125;  // "%Q"
 constexpr int kOpeningTalk = 100;
 constexpr int kStartSilver = 100;
@@ -125,22 +124,15 @@ void LoadCityStandIn(uint16_t map, uint16_t x, uint16_t y, uint16_t a, uint16_t 
 
 void CopyMemberRecord(int member, const uint8_t* record, size_t size) {
     if (member < 0 || member >= kPartyMembers || size < kPartyRecordBytes) return;
-    ByteReader in(record, kPartyRecordBytes);
+    // The record is the member's first 52 bytes with the gauges crossed
+    // over; its byte 51 also goes into the member's last word.
+    std::vector<uint8_t> bytes;
+    WriteMemberStats(gMemberStats[member], bytes);
+    std::memcpy(bytes.data(), record, kPartyRecordBytes);
+    CrossPartyGauges(bytes.data());
+    ByteReader in(bytes);
     MemberStats& m = gMemberStats[member];
-    m.experience = in.u32();
-    // The record holds the maxima first and the current values after them.
-    for (int16_t& v : m.gaugeMax) v = in.i16();
-    for (int16_t& v : m.gauge) v = in.i16();
-    for (uint16_t& v : m.stat) v = in.u16();
-    m.nextExperience = in.u32();
-    m.status = in.u16();
-    for (uint16_t& v : m.bonus) v = in.u16();
-    m.word42 = in.u16();
-    m.level = in.u8();
-    for (int8_t& v : m.element) v = in.i8();
-    m.firstElement = in.u8();
-    m.bytes51[0] = in.u8();
-    m.lastWord = m.bytes51[0];
+    if (ReadMemberStats(in, &m)) m.lastWord = m.bytes51[0];
 }
 
 int FindMapName(uint16_t map, char* out, size_t size) {

@@ -130,6 +130,19 @@ TEST_F(NewGameTest, NewGameSetsUpTheState) {
     EXPECT_EQ(FindMapName(83, name, sizeof name), 0);
 }
 
+TEST_F(NewGameTest, ASecondNewGameStartsFromEmptyLists) {
+    Write();
+    ASSERT_EQ(NewGame(0), 1);
+    AddItem(&gInventory, 3, 1, kAddCount);
+    AddMagic(1, 41);
+    ASSERT_EQ(NewGame(0), 1);
+    int items = 0;
+    for (ItemRecord* n = gInventory; n; n = n->next) ++items;
+    EXPECT_EQ(items, 2);
+    EXPECT_EQ(gMagicLists[1], nullptr);
+    EXPECT_EQ(gMagicLists[0]->next->next, nullptr);
+}
+
 TEST_F(NewGameTest, ABadStepTableIsReported) {
     spec.battleSteps.assign(12, 1);
     Write();

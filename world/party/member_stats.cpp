@@ -1,5 +1,7 @@
 #include "world/party/member_stats.h"
 
+#include <algorithm>
+
 #include "base/bytes.h"
 
 MemberStats gMemberStats[kPartyMembers] = {};
@@ -59,6 +61,10 @@ bool ReadMemberStats(ByteReader& in, MemberStats* out) {
     if (!in.ok()) return false;
     *out = m;
     return true;
+}
+
+void CrossPartyGauges(uint8_t* bytes) {
+    std::swap_ranges(bytes + 4, bytes + 10, bytes + 10);
 }
 
 void ResetMemberStats() {

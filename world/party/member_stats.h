@@ -56,4 +56,10 @@ int32_t GetMemberStat(int field, int member);
 void WriteMemberStats(const MemberStats& stats, std::vector<uint8_t>& out);
 bool ReadMemberStats(ByteReader& in, MemberStats* stats);
 
+// The party record of the maps.dat image (52 bytes) is the first 52 bytes
+// of MemberStats with the gauges crossed over: the maxima (bytes 4..9) come
+// before the current values (10..15). Swaps the two runs in place.
+constexpr size_t kPartyRecordBytes = 52;
+void CrossPartyGauges(uint8_t* bytes);
+
 void ResetMemberStats();

@@ -5,6 +5,7 @@
 #include "tests/world/world_fixture.h"
 #include "world/game_buffers.h"
 #include "world/map/map.h"
+#include "world/maps_image.h"
 #include "world/role/role_record.h"
 
 namespace {
@@ -21,8 +22,9 @@ protected:
         gMap.width = 10;
         gMap.height = 8;
         gMap.cells.assign(80, 0);
-        std::vector<uint8_t> image(8, 0);
-        image[4] = 8;  // table 1 at byte 8
+        // Table 1 right behind the 26 table offsets.
+        std::vector<uint8_t> image(4 * kMapsTableCount, 0);
+        image[4] = uint8_t(image.size());
         for (uint16_t guid : {10, 11, 12, 13}) {
             for (uint16_t w : {uint16_t(1), guid, uint16_t(100), uint16_t(0), uint16_t(1), uint16_t(2), uint16_t(3),
                                uint16_t(7), uint16_t(0), uint16_t(0), uint16_t(0x8000), uint16_t(0)}) {
