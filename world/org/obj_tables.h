@@ -17,8 +17,9 @@ constexpr size_t kRecordBlockBytes = 1024;   // at most this much of a record is
 constexpr uint16_t kMagicNone = 32768;       // a level that teaches nothing
 constexpr int kMaxLevel = 99;
 
-// The two files in memory; `tried` keeps a missing file from being looked
-// for on every read (CloseObjFiles forgets both).
+// The two files in memory once read (CloseObjFiles forgets both). A file
+// that is missing is looked for again at the next read, and every read
+// until then reports 0.
 struct ObjFiles {
     std::vector<uint8_t> mon, level;
     bool monOpen = false, levelOpen = false;
