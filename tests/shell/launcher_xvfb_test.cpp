@@ -90,7 +90,7 @@ TEST(LauncherLeakReport, OnlyLeaksThroughTheProgramCount) {
 
 bool XvfbToolsPresent() {
     return std::system("command -v xvfb-run >/dev/null 2>&1 && command -v xdotool >/dev/null 2>&1 && "
-                       "command -v xwininfo >/dev/null 2>&1") == 0;
+                       "command -v xwininfo >/dev/null 2>&1 && command -v flock >/dev/null 2>&1") == 0;
 }
 
 // Starts the program in the folder on a virtual display and clicks new game,
@@ -120,7 +120,9 @@ int RunNewGameOnXvfb(const InstallFolder& folder, const std::string& program, co
         "[ $rc = 66 ] && exit 66\n"
         "[ $rc = 0 ] || exit 15\n";
     folder.Write("run.sh", std::vector<uint8_t>(script.begin(), script.end()));
-    std::string command = "timeout 120 xvfb-run -a bash '" + dir + "run.sh' >/dev/null 2>&1";
+    // One virtual display at a time: xvfb-run -a picks its display number
+    // racily when two start together (ctest runs tests in parallel).
+    std::string command = "flock /tmp/kyv-xvfb.lock timeout 120 xvfb-run -a bash '" + dir + "run.sh' >/dev/null 2>&1";
     int rc = std::system(command.c_str());
     std::vector<uint8_t> bytes = folder.Read("stderr.txt");
     report->assign(bytes.begin(), bytes.end());
@@ -146,7 +148,7 @@ void ExpectCleanEnd(int code, const std::string& report, const std::string& prog
 const char kFindBox[] = "xwininfo -root -tree | awk '/\"KYV3\": \\(\\)/{print $1}' | head -1";
 
 TEST(LauncherXvfb, NewGameOnAnEmptyFolderEndsAtTheDatabaseBoxAndExitsCleanly) {
-    if (!XvfbToolsPresent()) GTEST_SKIP() << "xvfb-run, xdotool or xwininfo is not installed";
+    if (!XvfbToolsPresent()) GTEST_SKIP() << "xvfb-run, xdotool, xwininfo or flock is not installed";
     std::string program = BuildTreeProgram("KYV102e_Simp");
     if (access(program.c_str(), X_OK) != 0) GTEST_SKIP() << "no program at " << program;
     InstallFolder folder;
@@ -162,7 +164,7 @@ TEST(LauncherXvfb, NewGameOnAnEmptyFolderEndsAtTheDatabaseBoxAndExitsCleanly) {
 }
 
 TEST(LauncherXvfb, NewGameOnTheSampleInstallGetsPastTheDatabases) {
-    if (!XvfbToolsPresent()) GTEST_SKIP() << "xvfb-run, xdotool or xwininfo is not installed";
+    if (!XvfbToolsPresent()) GTEST_SKIP() << "xvfb-run, xdotool, xwininfo or flock is not installed";
     std::string program = BuildTreeProgram("KYV102e_Simp");
     std::string tool = BuildTreeProgram("make_sample");
     if (access(program.c_str(), X_OK) != 0 || access(tool.c_str(), X_OK) != 0) GTEST_SKIP() << "no program";
