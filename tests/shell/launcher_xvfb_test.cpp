@@ -120,9 +120,7 @@ int RunNewGameOnXvfb(const InstallFolder& folder, const std::string& program, co
         "[ $rc = 66 ] && exit 66\n"
         "[ $rc = 0 ] || exit 15\n";
     folder.Write("run.sh", std::vector<uint8_t>(script.begin(), script.end()));
-    // One virtual display at a time: xvfb-run -a picks its display number
-    // racily when two start together (ctest runs tests in parallel).
-    std::string command = "flock /tmp/kyv-xvfb.lock timeout 120 xvfb-run -a bash '" + dir + "run.sh' >/dev/null 2>&1";
+    std::string command = XvfbCommand(dir + "run.sh", 120);
     int rc = std::system(command.c_str());
     std::vector<uint8_t> bytes = folder.Read("stderr.txt");
     report->assign(bytes.begin(), bytes.end());

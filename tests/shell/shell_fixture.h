@@ -21,6 +21,14 @@
 #include "tests/support/temp_folder.h"
 
 // A program or command of the build tree, beside the tests' folder.
+// The command that runs a script on a virtual display of its own, one at a
+// time: xvfb-run -a picks its display number racily when two start
+// together, and ctest runs the tests in parallel.
+inline std::string XvfbCommand(const std::string& script, int seconds) {
+    return "flock /tmp/kyv-xvfb.lock timeout " + std::to_string(seconds) + " xvfb-run -a bash '" + script +
+           "' >/dev/null 2>&1";
+}
+
 inline std::string BuildTreeProgram(const std::string& name) {
     char self[PATH_MAX] = {};
     ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
