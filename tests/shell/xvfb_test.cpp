@@ -34,9 +34,11 @@ TEST(XvfbRun, WindowOpensSecondCopyEndsAndTheGameEndsCleanly) {
         "  for i in $(seq 100); do xdotool search --name KYV3 >/dev/null && break; sleep 0.1; done\n"
         "  xdotool search --name KYV3 >/dev/null || exit 15\n"
         "fi\n"
-        // What the screen shows is more than one flat colour: frames arrive.
+        // What the screen shows becomes more than one flat colour: frames
+        // arrive (the window can be found before its first frame).
         "if command -v xwd >/dev/null && command -v convert >/dev/null; then\n"
-        "  n=$(xwd -root -silent | convert xwd:- -format '%k' info:)\n"
+        "  for i in $(seq 50); do n=$(xwd -root -silent | convert xwd:- -format '%k' info:); "
+        "[ \"${n:-0}\" -gt 1 ] && break; sleep 0.1; done\n"
         "  [ \"${n:-0}\" -gt 1 ] || exit 16\n"
         "fi\n"
         "timeout 10 '" + program + "' || exit 12\n"
