@@ -26,6 +26,7 @@
 #include "world/game_buffers.h"
 #include "world/map/map_cache.h"
 #include "world/minigame/mini_game.h"
+#include "world/release_game.h"
 #include "world/story_flags.h"
 #include "world/walk/astar.h"
 
@@ -67,10 +68,6 @@ void TakeBackPixels() {
     UnlockSurface(gBackBuffer);
 }
 
-bool FileOpens(const char* name) {
-    return FileOpensForReading((std::string(gInstallPath) + name).c_str());
-}
-
 // Step 18: the role database's image. Its own failures are told apart, so
 // the player knows whether the file is missing or broken.
 int ReadRoleImage() {
@@ -108,20 +105,11 @@ void CheckFreeDisk() {
     }
 }
 
-int OpenDataBasesStandIn() {
-    if (!FileOpens("maps.dat")) {
-        ErrorBox(kGameTitle, "RoleDataBase init Failed.");
-        return 0;
-    }
-    if (!FileOpens("path.dat")) {
-        ErrorBox(kGameTitle, "PathDataBase init Failed.");
-        return 0;
-    }
-    if (!FileOpens("talk1.dat")) {
-        PlatMessageBox(kGameTitle, "StoryDataBase init Failed.", kMsgButtonsOk);
-        return 0;
-    }
-    return 1;
+void ReleaseGameAndShell() {
+    // The world frees its lists and closes its databases; the shell then
+    // releases what the start made. Each frees only its own.
+    ReleaseGame();
+    ReleaseShellResources();
 }
 
 void OpenInstallPicturePacks() {
@@ -226,7 +214,7 @@ void ReleaseShellResources() {
 }
 
 void ResetGameStart() {
-    ReleaseShellResources();
+    ReleaseGameAndShell();
     ResetGameBuffers();
     ResetColourTables();
     ResetNickNames();

@@ -32,13 +32,12 @@ uint32_t DiskNeedMB(uint32_t budgetMB, uint32_t cachedMB);
 // Shows the low-disk warning when the need is not below the free space.
 void CheckFreeDisk();
 
-// The three databases must open; until the world keeps them open, the
-// start only checks them, with the boxes the world's opening shows.
-int OpenDataBasesStandIn();
 // The input device and the drawing kernel as the start makes them (the
 // defaults of the hooks tests replace).
 int StartInputDevice();
 int StartDrawKernelOnBackBuffer();
+// The end of a game: the world's ReleaseGame, then ReleaseShellResources.
+void ReleaseGameAndShell();
 // The six picture packs of the install folder.
 void OpenInstallPicturePacks();
 

@@ -9,6 +9,7 @@
 #include "media/music.h"
 #include "media/sound_bank.h"
 #include "shell/game_start.h"
+#include "world/game_db.h"
 #include "world/map/map_cache.h"
 #include "world/map/map_render.h"
 #include "world/minigame/mini_game.h"
@@ -16,6 +17,7 @@
 #include "world/walk/astar.h"
 #include "world/walk/key_cole.h"
 #include "world/walk/key_state.h"
+#include "world/new_game.h"
 
 ShellHooks gShellHooks;
 
@@ -50,12 +52,12 @@ void ResetShellHooks() {
     gShellHooks.setCacheDirtyFlag = SetCacheDirtyFlag;
     gShellHooks.initInput = StartInputDevice;
     gShellHooks.initDrawKernel = StartDrawKernelOnBackBuffer;
-    gShellHooks.openDataBases = OpenDataBasesStandIn;
+    gShellHooks.openDataBases = OpenDataBases;
     gShellHooks.aStarInit = AStarInit;
-    gShellHooks.miscInit = WorldStepStandIn;
+    gShellHooks.miscInit = MiscInit;
     gShellHooks.initMenu = InitMenu;
-    gShellHooks.resetGameData = WorldStepStandIn;
-    gShellHooks.releaseGame = ReleaseShellResources;
+    gShellHooks.resetGameData = ResetGameData;
+    gShellHooks.releaseGame = ReleaseGameAndShell;
     gShellHooks.loadBattleScene = LoadBattleScene;
     gShellHooks.runFightScript = RunFightScript;
     gShellHooks.menuFrame = MenuFrame;

@@ -1,6 +1,7 @@
 // The sample install that make_sample writes reads back through the game's
 // own readers: pictures of every pack, the window picture, the animations,
 // the sound effects and the launcher's readme; a second run writes nothing.
+// A game starts on it: the databases open and a new game sets up its party.
 #include "shell_fixture.h"
 
 #include "draw/act_pack.h"
@@ -10,6 +11,12 @@
 #include "world/map/map.h"
 #include "world/map/map_archive.h"
 #include "world/world_reset.h"
+#include "shell/game_start.h"
+#include "world/game_buffers.h"
+#include "world/new_game.h"
+#include "world/party/item_list.h"
+#include "world/party/member_stats.h"
+#include "world/talk_state.h"
 
 #include "world/script/path_run.h"
 #include <cstdio>
@@ -42,7 +49,7 @@ TEST_F(SampleInstallTest, EveryFileReadsBackAndASecondRunWritesNothing) {
     std::string tool = BuildTreeProgram("make_sample");
     if (access(tool.c_str(), X_OK) != 0) GTEST_SKIP() << "no command at " << tool;
     std::string first = RunCommand("'" + tool + "' '" + install.Path() + "'");
-    EXPECT_NE(first.find("19 files written"), std::string::npos) << first;
+    EXPECT_NE(first.find("23 files written"), std::string::npos) << first;
 
     UseInstallFolder();
     ASSERT_NE(MakePackPath(install.Path().c_str()), nullptr);
@@ -88,6 +95,30 @@ TEST_F(SampleInstallTest, EveryFileReadsBackAndASecondRunWritesNothing) {
 
     std::string second = RunCommand("'" + tool + "' '" + install.Path() + "'");
     EXPECT_NE(second.find("0 files written"), std::string::npos) << second;
+}
+
+TEST_F(SampleInstallTest, NewGameGetsPastTheDatabases) {
+    std::string tool = BuildTreeProgram("make_sample");
+    if (access(tool.c_str(), X_OK) != 0) GTEST_SKIP() << "no command at " << tool;
+    RunCommand("'" + tool + "' '" + install.Path() + "'");
+    UseInstallFolder();
+    ASSERT_EQ(OnStartGame(), 1);
+    EXPECT_TRUE(HeadlessMessageBoxes().empty());
+    ASSERT_EQ(NewGame(1), 1);
+    EXPECT_TRUE(HeadlessMessageBoxes().empty());
+    EXPECT_EQ(gStartRecord.map, 81);
+    EXPECT_EQ(gTalkContext.talkNumber, 100);
+    EXPECT_EQ(gTalkVar[0], 100);
+    ASSERT_NE(gInventory, nullptr);
+    EXPECT_EQ(gInventory->id, 101);
+    EXPECT_STREQ(gInventory->obj.name, "Iron Sword");
+    EXPECT_EQ(gMemberStats[3].gauge[0], 130);
+    ASSERT_NE(gMagicLists[1], nullptr);
+    EXPECT_EQ(gMagicLists[1]->next->id, 202);
+    EXPECT_EQ(gMemberEquip[0][0]->id, 101);
+    ReleaseGameAndShell();
+    EXPECT_EQ(gInventory, nullptr);
+    EXPECT_EQ(gMapsImage, nullptr);
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "shell/shell_hooks.h"
 #include "shell/window.h"
 #include "world/game_buffers.h"
+#include "world/game_db.h"
 #include "world/story_flags.h"
 
 #include <algorithm>
@@ -51,7 +52,7 @@ uint32_t RecordCacheSize(int mode) {
 void RecordDirty() { Step("dirty"); }
 int RecordDataBases() {
     Step("databases");
-    return OpenDataBasesStandIn();
+    return OpenDataBases();
 }
 void RecordAStar() { Step("astar"); }
 void RecordMisc() { Step("misc"); }

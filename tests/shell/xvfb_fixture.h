@@ -28,17 +28,23 @@ struct XvfbResult {
 
 // `step text` logs the step the script is at; `fail code text` ends the
 // script with the code after logging which step failed.
+// Whatever the script started is killed when it ends, however it ends, so no
+// program outlives its display (or holds the display lock).
 constexpr char kXvfbPrelude[] =
+    "trap 'exit 124' TERM\n"
+    "trap 'kill -KILL $(jobs -p) 2>/dev/null' EXIT\n"
     "step() { echo \"step: $*\"; }\n"
     "fail() { c=$1; shift; echo \"FAILED (exit $c): $*\"; exit $c; }\n";
 
 // Runs body (after the prelude) as run.sh in the folder under xvfb-run with
-// a time limit; everything it prints goes into the result's log.
+// a time limit; everything it prints goes into the result's log. One virtual
+// display at a time: xvfb-run -a picks its display number racily when two
+// start together, and ctest runs the tests in parallel.
 inline XvfbResult RunOnVirtualDisplay(InstallFolder& folder, const std::string& body, int seconds) {
     const std::string script = std::string(kXvfbPrelude) + body;
     folder.Write("run.sh", std::vector<uint8_t>(script.begin(), script.end()));
     const std::string& dir = folder.Path();
-    std::string command = "timeout " + std::to_string(seconds) + " xvfb-run -a bash '" + dir + "run.sh' >'" + dir +
+    std::string command = "flock -o /tmp/kyv-xvfb.lock timeout " + std::to_string(seconds) + " xvfb-run -a bash '" + dir + "run.sh' >'" + dir +
                           "run.log' 2>&1";
     int rc = std::system(command.c_str());
     XvfbResult result;

@@ -2,7 +2,11 @@
 // six animation packs with generated, labelled pictures, the sound-effect
 // pack "all.snd" with generated tones, "namex.dat", "path.dat" with three
 // path scripts, a short generated music track, the map archive "HUGE.lmf"
-// with two maps, a frame sequence and a readme for the launcher. Everything comes from the project's
+// with two maps, a frame sequence, a readme for the launcher, and the
+// world's databases: the role database "maps.dat" (a start record, a party
+// of four with a bag, magic and equipment), the object database "mon.dat"
+// (items, weapons, magic and one monster), the level table "level.dat" for
+// members 1-4, and a story database with no scripts yet. Everything comes from the project's
 // own writers. Files whose bytes are already right are left alone, so a
 // second run changes nothing and takes no time.
 //
@@ -11,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -18,9 +23,11 @@
 #include "base/edition.h"
 #include "shell/launcher_art.h"
 #include "tools/act_writer.h"
+#include "tools/maps_writer.h"
 #include "tools/media_writer.h"
 #include "tools/path_asm.h"
 #include "tools/namex_writer.h"
+#include "tools/obj_db_writer.h"
 #include "tools/rle_writer.h"
 #include "tools/sample_maps.h"
 #include "tools/snd_writer.h"
@@ -197,9 +204,9 @@ bool WriteReadme(const fs::path& folder) {
         "\r\n"
         "This folder was written by make_sample: generated pictures, animations,\r\n"
         "sound effects and a music track in the game's own formats, so the\r\n"
-        "program can start without the game's data. The role and story\r\n"
-        "databases are not part of it yet: a new game stops at the database\r\n"
-        "message.\r\n";
+        "program can start without the game's data. Its role, object and level\r\n"
+        "databases start a new game with a party of four on two small maps; the\r\n"
+        "story database holds no scripts yet.\r\n";
     return Put(folder / "Readme.txt", std::vector<uint8_t>(text.begin(), text.end()));
 }
 
@@ -252,6 +259,90 @@ bool WriteMaps(const fs::path& folder) {
            Put(folder / "Video" / "1.seq", BuildFrameSequence(SampleSequence()));
 }
 
+// Objects of the sample: items 1-2, weapon and armour 101-102, magic
+// 201-202 and the monster 301; action records 1-3.
+bool WriteObjects(const fs::path& folder) {
+    std::map<uint32_t, std::vector<uint8_t>> objects = {
+        {1, ObjectRecordBytes("Herb", 0, {{8, 50}, {13, 1}}, "Heals 50 life.")},
+        {2, ObjectRecordBytes("Elixir", 0, {{8, 30}, {9, 30}, {10, 30}, {12, 512}, {13, 2}}, "Restores a third.")},
+        {101, ObjectRecordBytes("Iron Sword", 0x20, {{0, 12}, {13, 3}}, "A plain blade.")},
+        {102, ObjectRecordBytes("Cloth Robe", 0, {{1, 6}}, "Light armour.")},
+        {201, ObjectRecordBytes("Fire Charm", 0, {{13, 3}, {14, 0x8005}}, "Burns one foe.")},
+        {202, ObjectRecordBytes("Rain Charm", 0, {{13, 2}, {14, 0x800A}}, "Heals the party.")},
+    };
+    // The monster carries its battle block (tag 1): level 3, attack 20,
+    // defence 8, agility 6, life 120.
+    std::vector<uint8_t> block(79, 0);
+    auto put16 = [&](size_t at, uint16_t v) {
+        block[at - 84] = uint8_t(v);
+        block[at - 83] = uint8_t(v >> 8);
+    };
+    put16(86, 1);
+    put16(88, 3);
+    put16(90, 20);
+    put16(92, 8);
+    put16(94, 6);
+    put16(104, 120);
+    TagStream monster;
+    monster.Tag(1000).Text("Slime").Tag(25).U16(0).U32(0x800).Tag(1).Raw(block).Tag(30).Text("A soft monster.");
+    objects[301] = monster.End();
+    std::map<uint32_t, std::vector<uint8_t>> actions = {
+        {1, ActionRecordBytes(50, 1, 0)}, {2, ActionRecordBytes(30, 3, 0x8000)}, {3, ActionRecordBytes(40, 4, 0)}};
+    return Put(folder / "mon.dat", BuildMonDat(objects, actions));
+}
+
+bool WriteLevels(const fs::path& folder) {
+    std::map<std::pair<int, int>, std::vector<uint8_t>> records;
+    for (int member = 1; member <= 4; ++member) {
+        for (int level = 1; level <= 10; ++level) {
+            LevelSpec spec{};
+            for (int g = 0; g < 3; ++g) spec.gaugeMax[g] = int16_t(80 + 20 * level + 10 * member - 5 * g);
+            for (int st = 0; st < 8; ++st) spec.stat[st] = uint16_t(5 + 2 * level + member + st);
+            spec.nextExperience = uint32_t(100 * level * level);
+            if (level == 3) spec.magic = {uint16_t(member % 2 ? 201 : 202)};
+            records[{member, level}] = LevelRecordBytes(spec);
+        }
+    }
+    return Put(folder / "level.dat", BuildLevelDat(records));
+}
+
+bool WriteRoleDataBase(const fs::path& folder) {
+    MapsDatSpec spec;
+    spec.roleDefs = {RoleDef{81, 1, {1, 0, 1}, 10, 10, 0, 0, 0, 0x8000, 0},
+                     RoleDef{81, 2, {3001, 0, 1}, 14, 9, 1, 0, 0, 0x8000, 0}};
+    const uint16_t start[7] = {81, 10, 10, 1, 0, 1, 1};
+    std::copy(std::begin(start), std::end(start), spec.start);
+    spec.bag = {{1, 5}, {2, 2}, {101, 1}};
+    for (int m = 0; m < 4; ++m) {
+        MemberStats& s = spec.party[m];
+        for (int g = 0; g < 3; ++g) s.gauge[g] = s.gaugeMax[g] = int16_t(100 + 10 * m - 5 * g);
+        for (int st = 0; st < 8; ++st) s.stat[st] = uint16_t(7 + m + st);
+        s.nextExperience = 100;
+        s.level = 1;
+        s.element[m] = 60;
+        s.firstElement = uint8_t(m);
+    }
+    spec.magic[0] = {201};
+    spec.magic[1] = {201, 202};
+    spec.magic[2] = {202};
+    spec.equipment[0][0] = 101;
+    spec.equipment[0][1] = 102;
+    spec.equipment[1][1] = 102;
+    spec.battleSteps = {10, 20, 30, 40, 50, 60, 70, 80};
+    spec.mapNames = {{81, "Sample Village"}};
+    return Put(folder / "maps.dat", BuildMapsDat(spec));
+}
+
+// The story database: a head and an empty index (no scripts yet).
+bool WriteScriptDataBases(const fs::path& folder) {
+    std::vector<uint8_t> empty(512 + 16, 0);
+    return Put(folder / "talk1.dat", empty);
+}
+
+bool WriteDataBases(const fs::path& folder) {
+    return WriteObjects(folder) && WriteLevels(folder) && WriteRoleDataBase(folder) && WriteScriptDataBases(folder);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -267,7 +358,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     bool ok = WritePacks(folder) && WriteSounds(folder) && WriteNames(folder) && WritePaths(folder) &&
-              WriteMusic(folder) && WriteMaps(folder) && WriteReadme(folder);
+              WriteMusic(folder) && WriteMaps(folder) && WriteReadme(folder) && WriteDataBases(folder);
     std::printf("make_sample: %d files written, %d already up to date in %s\n", gWritten, gKept, folder.c_str());
     return ok ? 0 : 1;
 }

@@ -23,7 +23,6 @@ namespace {
 void NoCellMarks(RoleRecord*) {}
 } // namespace
 
-uint32_t gTalkVar[kTalkVars];
 uint32_t gClockMark = 0;
 PathRoleHooks gPathRoleHooks = {PathResolveRoleStandIn, NoCellMarks, NoCellMarks};
 
@@ -70,7 +69,7 @@ void FreeRoleText(RoleRecord& r) {
 enum class Flow { kNext, kYield, kJumped, kStop };
 
 bool VarIndex(uint32_t role, uint16_t var) {
-    if (var < kTalkVars) return true;
+    if (var < uint32_t(kTalkVarCount)) return true;
     Fault(role, "Path: talk variable %d is outside the table (GUID %d)", var, gRole[role].guid);
     return false;
 }

@@ -14,14 +14,13 @@
 #include <vector>
 
 #include "world/script/path_data.h"
+#include "world/talk_state.h"
 
 struct RoleRecord;
 
 constexpr int kPathMaxSteps = 64;       // instructions one role runs in a frame
-constexpr int kTalkVars = 64;
 constexpr uint32_t kStoryClockTop = 1000;
 
-extern uint32_t gTalkVar[kTalkVars];
 extern uint32_t gClockMark;             // set by instruction 26
 
 // Calls into the role helpers (GUID lookup, cell marks). The defaults are

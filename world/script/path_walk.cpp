@@ -61,7 +61,7 @@ void StartStep(uint32_t role, PathSlot* slot) {
 
 } // namespace
 
-void SnapRoleToCell(RoleRecord* r) {
+void SnapPathRoleToCell(RoleRecord* r) {
     if (r->x % kCellPixels == 0 && r->y % kCellPixels == 0) return;
     MoveRoleTo(r, RoundToCell(r->x), RoundToCell(r->y));
 }
@@ -78,7 +78,7 @@ bool piSetpos(uint32_t role, int cellX, int cellY) {
         return false;
     }
     // A route starts on a cell: from between two cells it would never meet one.
-    SnapRoleToCell(&r);
+    SnapPathRoleToCell(&r);
     AStarFinder finder;
     InitAStarFinder(&finder);
     if (r.flags & kRoleWalksThrough) SetAStarBlockMask(&finder, 0);
@@ -156,7 +156,7 @@ void StopPathMove(uint32_t role) {
         for (uint16_t& w : slot->talkWords) w = 0xFFFF;
         return;
     }
-    SnapRoleToCell(&gRole[role]);
+    SnapPathRoleToCell(&gRole[role]);
     RebucketRole(&gRole[role]);
     ClearPathSlot(slot);
 }

@@ -29,4 +29,4 @@ void MarkFar(uint32_t role, uint32_t other);
 void FollowOffsetCell(uint32_t other, int16_t dx, int16_t dy, int* cellX, int* cellY);
 // Puts a role standing between cells on the nearest cell (marks and draw
 // order kept right).
-void SnapRoleToCell(RoleRecord* role);
+void SnapPathRoleToCell(RoleRecord* role);

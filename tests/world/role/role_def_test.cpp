@@ -1,0 +1,143 @@
+#include "world/role/role_def.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/world/world_fixture.h"
+#include "world/game_buffers.h"
+#include "world/map/map.h"
+#include "world/maps_image.h"
+#include "world/role/role_record.h"
+
+namespace {
+
+// An image whose table 1 holds the given definitions.
+class RoleDefTest : public WorldTablesTest {
+protected:
+    void SetUp() override {
+        WorldTablesTest::SetUp();
+        for (auto& r : gRole) r = RoleRecord{};
+        TotalRole = 0;
+        gPlayerRole = 0;
+        gMap = MapData{};
+        gMap.width = 10;
+        gMap.height = 8;
+        gMap.cells.assign(80, 0);
+        // Table 1 right behind the 26 table offsets.
+        std::vector<uint8_t> image(4 * kMapsTableCount, 0);
+        image[4] = uint8_t(image.size());
+        for (uint16_t guid : {10, 11, 12, 13}) {
+            for (uint16_t w : {uint16_t(1), guid, uint16_t(100), uint16_t(0), uint16_t(1), uint16_t(2), uint16_t(3),
+                               uint16_t(7), uint16_t(0), uint16_t(0), uint16_t(0x8000), uint16_t(0)}) {
+                image.push_back(uint8_t(w));
+                image.push_back(uint8_t(w >> 8));
+            }
+        }
+        image.push_back(0xFF);
+        image.push_back(0xFF);
+        FreeMapsImage();
+        gMapsImage = static_cast<uint8_t*>(std::calloc(image.size(), 1));
+        std::memcpy(gMapsImage, image.data(), image.size());
+        gMapsImageSize = uint32_t(image.size());
+        BindRoleDefs();
+        ResetPartyLine();
+    }
+    void TearDown() override {
+        std::free(gMapsImage);
+        gMapsImage = nullptr;
+        gMapsImageSize = 0;
+        gRoleDef = nullptr;
+        gMap = MapData{};
+        TotalRole = 0;
+        WorldTablesTest::TearDown();
+    }
+    RoleRecord& Role(uint32_t i, uint16_t guid, int x, int y) {
+        RoleRecord& r = gRole[i];
+        r.guid = guid;
+        r.x = x;
+        r.y = y;
+        r.flags = kRoleActive;
+        if (TotalRole <= i) TotalRole = i + 1;
+        return r;
+    }
+};
+
+TEST_F(RoleDefTest, SetAndGet) {
+    EXPECT_EQ(RoleDefCount(), 4u);
+    EXPECT_EQ(SetRoleDef(11, -1, 5, -1, 4, -1, -1, 9, 0x80, 0x7FFF, -1, 32896), 1);
+    RoleDef d = GetRoleDefAt(1);
+    EXPECT_EQ(d.act[0], 100);
+    EXPECT_EQ(d.act[1], 5);
+    EXPECT_EQ(d.cellX, 4);
+    EXPECT_EQ(d.cellY, 3);
+    EXPECT_EQ(d.path, 9);
+    EXPECT_EQ(d.flags, 0x80);
+    EXPECT_EQ(SetRoleDef(99, 1, 1, 1, 1, 1, 1, 1, 0, 0, 1, 1), 0);
+    RoleRecord r{};
+    EXPECT_EQ(GetRoleDef(&r, 11), 1);
+    EXPECT_EQ(r.x, 64);
+    EXPECT_EQ(r.y, 48);
+    EXPECT_EQ(GetRoleDef(&r, 99), -1);
+}
+
+TEST_F(RoleDefTest, WriteBackClampsToTheMap) {
+    Role(0, 1, 0, 0);
+    Role(1, 10, -40, 48);
+    Role(2, 11, 16 * 30, 16 * 30);
+    WriteBackRole(0, 0);
+    EXPECT_EQ(GetRoleDefAt(0).cellX, 0);  // was 65533
+    EXPECT_EQ(GetRoleDefAt(0).cellY, 3);
+    EXPECT_EQ(GetRoleDefAt(1).cellX, 9);
+    EXPECT_EQ(GetRoleDefAt(1).cellY, 7);
+}
+
+TEST_F(RoleDefTest, WriteBackWithOnlyThePlayerWritesNothing) {
+    Role(0, 10, 160, 160);
+    TotalRole = 1;
+    WriteBackRole(5, 5);
+    EXPECT_EQ(GetRoleDefAt(0).cellX, 2);
+}
+
+TEST_F(RoleDefTest, PlaceRoleIsBoundedAndRefusesDuplicates) {
+    Role(0, 1, 0, 0);
+    for (uint32_t i = 1; i < 12; ++i) Role(i, uint16_t(100 + i), 16, 16);
+    EXPECT_EQ(PlaceRole(1), 1);
+    EXPECT_EQ(PlaceRole(1), 0);
+    EXPECT_EQ(PlaceRole(0), 0);  // the player is already first
+    for (uint32_t i = 2; i < 12; ++i) PlaceRole(i);
+    EXPECT_EQ(gPartyCount, uint32_t(kPartyLineSlots));
+    EXPECT_EQ(PlaceRole(500), 0);
+}
+
+TEST_F(RoleDefTest, AJoiningRoleBetweenCellsIsSnapped) {
+    Role(0, 1, 0, 0);
+    RoleRecord& r = Role(1, 12, 16 + 4, 32 - 4);
+    ASSERT_EQ(PlaceRole(1), 1);
+    EXPECT_EQ(r.x, 16);
+    EXPECT_EQ(r.y, 32);
+    EXPECT_TRUE(r.flags & kRoleCompanion);
+    EXPECT_TRUE(GetRoleDefAt(2).flags & 0x80);
+}
+
+TEST_F(RoleDefTest, RemoveCompanion) {
+    Role(0, 1, 0, 0);
+    Role(1, 10, 16, 16);
+    Role(2, 11, 32, 16);
+    Role(3, 12, 48, 16);
+    PlaceRole(1);
+    PlaceRole(2);
+    PlaceRole(3);
+    size_t boxes = BoxCount();
+    EXPECT_EQ(RemoveCompanion(1, 0, 0, 0, 0, 0, kRoleActive), 0);  // the player
+    EXPECT_EQ(BoxCount(), boxes + 1);
+    ASSERT_EQ(RemoveCompanion(11, 3, 4, 5, 6, 7, kRoleActive), 1);
+    EXPECT_EQ(gPartyCount, 3u);
+    EXPECT_EQ(gPartyLine[1], 1u);
+    EXPECT_EQ(gPartyLine[2], 3u);
+    EXPECT_EQ(gPartyLine[3], kPartyLineEmpty);
+    EXPECT_EQ(GetRoleDefAt(1).talk, 4);
+    EXPECT_FALSE(GetRoleDefAt(1).flags & 0x80);
+    EXPECT_TRUE(CellAt(2, 1) & kCellRoleHere);
+    EXPECT_EQ(RemoveCompanion(11, 0, 0, 0, 0, 0, 0), 0);  // no longer a companion
+}
+
+} // namespace

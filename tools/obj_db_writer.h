@@ -1,0 +1,63 @@
+// Writers of the object database "mon.dat", the level table "level.dat" and
+// the spirit file "kyvghost.dat".
+//
+// "mon.dat": a 512-byte head; the u32 at 516 is the action index's base B
+// (relative to 512) and the u32 at 516 + 4 x id the offset of object id's
+// record; the action index is at 512 + B; records are tag streams. Ids with
+// no record point at a record that is only the end tag (refused by readers).
+#pragma once
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct SpiritRecord;
+
+// A record's tag stream: u16 tags with their payloads, ended by tag 5.
+class TagStream {
+public:
+    TagStream& Tag(uint16_t tag);
+    TagStream& U8(uint8_t v);
+    TagStream& U16(uint16_t v);
+    TagStream& U32(uint32_t v);
+    TagStream& Raw(const std::vector<uint8_t>& bytes);
+    TagStream& Text(const std::string& text);  // the text and "$$"
+    TagStream& Word(uint16_t tag, uint16_t v) { return Tag(tag).U16(v); }
+    std::vector<uint8_t> End();  // the bytes with the end tag
+    const std::vector<uint8_t>& Bytes() const { return bytes_; }
+
+private:
+    std::vector<uint8_t> bytes_;
+};
+
+// The object record tags of word w0..w20 (ObjRecord::w).
+uint16_t ObjWordTag(int word);
+// An item-like object: name, type bits, the given words and a description.
+std::vector<uint8_t> ObjectRecordBytes(const std::string& name, uint32_t typeBits,
+                                       const std::map<int, uint16_t>& words, const std::string& description = "");
+// An action record with its element value and ailment word.
+std::vector<uint8_t> ActionRecordBytes(uint32_t value, uint16_t element, uint16_t ailment);
+
+// Object records keyed by table index (ids 3000..3400 and 6001 on are
+// mapped before the lookup: give the mapped index), actions by id.
+std::vector<uint8_t> BuildMonDat(const std::map<uint32_t, std::vector<uint8_t>>& objects,
+                                 const std::map<uint32_t, std::vector<uint8_t>>& actions);
+bool WriteMonDat(const std::string& folder, const std::map<uint32_t, std::vector<uint8_t>>& objects,
+                 const std::map<uint32_t, std::vector<uint8_t>>& actions);
+
+// "level.dat": the u32 at 112 + 4 x (member x 100 + level) is the offset of
+// the record (members 1..4, levels 0..99).
+struct LevelSpec {
+    int16_t gaugeMax[3];
+    uint16_t stat[8];
+    uint32_t nextExperience;
+    std::vector<uint16_t> magic;
+};
+std::vector<uint8_t> LevelRecordBytes(const LevelSpec& spec);
+std::vector<uint8_t> BuildLevelDat(const std::map<std::pair<int, int>, std::vector<uint8_t>>& records);
+bool WriteLevelDat(const std::string& folder, const std::map<std::pair<int, int>, std::vector<uint8_t>>& records);
+
+// "kyvghost.dat" with the given slots (element -> record) and zeroed time
+// stamps; slots up to the highest given one.
+std::vector<uint8_t> BuildGhostFile(const std::map<int, SpiritRecord>& slots);

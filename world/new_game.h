@@ -1,0 +1,48 @@
+// Setting up the game data: the reset of a new game (MiscInit), the map and
+// role reset (ResetGameData), the start of a new game (NewGame), and the
+// small look-ups over the maps.dat image (map names, party records).
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+struct RoleRecord;
+
+// Table 4 of the image.
+struct StartRecord {
+    uint16_t map = 0, x = 0, y = 0;
+    uint16_t arg[3] = {};      // the three further LoadCity arguments
+    uint16_t openingGuid = 0;  // the GUID whose talk 100 opens the game
+};
+extern StartRecord gStartRecord;
+
+// The battle-probability steps of table 18, in groups of 8.
+extern std::vector<uint16_t> gBattleSteps;
+
+// The map load of a new game. Until the map loading exists the default is
+// LoadCityStandIn, which only records the request in gStartRecord.
+struct NewGameHooks {
+    void (*loadCity)(uint16_t map, uint16_t x, uint16_t y, uint16_t a, uint16_t b, uint16_t c, int mode);
+};
+extern NewGameHooks gNewGameHooks;
+void LoadCityStandIn(uint16_t map, uint16_t x, uint16_t y, uint16_t a, uint16_t b, uint16_t c, int mode);
+
+// 1 when the game was set up; 0 (one box, the title screen asked for) when
+// "maps.dat" cannot be read again.
+int NewGame(int mode);
+void MiscInit();
+void ResetGameData();
+// Frees every role's owned text and attached act record and zeroes the 300
+// records (the draw order is emptied first: no bucket keeps a zeroed role).
+void FreeRoleBuffers();
+
+// Copies party record `record` (52 bytes of table 6) into member 0..3.
+void CopyMemberRecord(int member, const uint8_t* record, size_t size);
+// The map's name from table 20 into out (at most size - 1 bytes and a zero);
+// 0 when the map is not listed (out is then empty).
+int FindMapName(uint16_t map, char* out, size_t size);
+int32_t DirectionToPoint(int32_t x, int32_t y);
+// Shrinks a 640 x 480 picture in place to 160 x 120 (every fourth pixel of
+// every fourth row).
+void ThumbnailFromScreen(uint16_t* pixels);
+void newRoleInit(RoleRecord* role);
