@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <sstream>
 
 bool TokenizeAsmLine(const std::string& text, int line, std::vector<AsmToken>* out, std::string* error) {
     size_t i = 0;
@@ -67,4 +68,20 @@ std::string EscapeAsmText(const uint8_t* p, size_t n) {
         }
     }
     return out + "\"";
+}
+
+bool ParseAsmSource(const std::string& source, std::vector<AsmStatement>* out, std::string* error) {
+    std::istringstream in(source);
+    std::string text;
+    for (int line = 1; std::getline(in, text); ++line) {
+        std::vector<AsmToken> tokens;
+        if (!TokenizeAsmLine(text, line, &tokens, error)) return false;
+        if (tokens.empty()) continue;
+        if (tokens[0].quoted) {
+            *error = "line " + std::to_string(line) + ": a statement starts with a text";
+            return false;
+        }
+        out->push_back({line, tokens[0].text, {tokens.begin() + 1, tokens.end()}});
+    }
+    return true;
 }

@@ -12,6 +12,16 @@ struct AsmToken {
     bool quoted = false;
 };
 
+// One statement: the first word and its operands.
+struct AsmStatement {
+    int line = 0;
+    std::string head;
+    std::vector<AsmToken> args;
+};
+
+// The statements of a source, blank and comment lines left out; false with
+// "line N: why" in *error.
+bool ParseAsmSource(const std::string& source, std::vector<AsmStatement>* out, std::string* error);
 // The tokens of one source line; false with "line N: why" in *error.
 bool TokenizeAsmLine(const std::string& text, int line, std::vector<AsmToken>* out, std::string* error);
 // A number (decimal, 0x hex or 0 octal as strtoll reads it) within lo..hi.

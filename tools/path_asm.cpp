@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <map>
 #include <set>
-#include <sstream>
 
 #include "base/bytes.h"
 #include "tools/asm_text.h"
@@ -15,14 +14,9 @@
 
 namespace {
 
-struct Statement {
-    int line = 0;
-    std::string head;
-    std::vector<AsmToken> args;
-};
 
 // Words an instruction takes; -1 when its operands do not fit it.
-long InstructionWords(int op, const Statement& s) {
+long InstructionWords(int op, const AsmStatement& s) {
     const PathOpInfo& info = kPathOps[op];
     switch (info.shape) {
     case kShapeFlagList:
@@ -38,7 +32,7 @@ long InstructionWords(int op, const Statement& s) {
 }
 
 struct Assembler {
-    std::vector<Statement> statements;
+    std::vector<AsmStatement> statements;
     std::map<std::string, std::pair<uint32_t, uint32_t>> labels; // name -> path, byte in program
     std::vector<std::vector<uint8_t>> programs;
     std::vector<uint32_t> starts; // offset of each path's program
@@ -49,26 +43,12 @@ struct Assembler {
         return false;
     }
 
-    bool Parse(const std::string& source) {
-        std::istringstream in(source);
-        std::string text;
-        for (int line = 1; std::getline(in, text); ++line) {
-            std::vector<AsmToken> tokens;
-            if (!TokenizeAsmLine(text, line, &tokens, error)) return false;
-            if (tokens.empty()) continue;
-            Statement s;
-            s.line = line;
-            s.head = tokens[0].text;
-            s.args.assign(tokens.begin() + 1, tokens.end());
-            statements.push_back(s);
-        }
-        return true;
-    }
+    bool Parse(const std::string& source) { return ParseAsmSource(source, &statements, error); }
 
     // Pass 1: program sizes and label places.
     bool Measure(std::vector<uint32_t>* sizes) {
         long path = -1;
-        for (const Statement& s : statements) {
+        for (const AsmStatement& s : statements) {
             if (s.head == "path") {
                 long long n = 0;
                 if (s.args.size() != 1 || !ParseAsmNumber(s.args[0].text, 0, 65535, &n)) return Fail(s.line, "bad path number");
@@ -98,7 +78,7 @@ struct Assembler {
         return true;
     }
 
-    bool Target(const Statement& s, const AsmToken& t, uint32_t* target) {
+    bool Target(const AsmStatement& s, const AsmToken& t, uint32_t* target) {
         const auto it = labels.find(t.text);
         if (it != labels.end()) {
             *target = starts[it->second.first] + it->second.second;
@@ -110,7 +90,7 @@ struct Assembler {
         return true;
     }
 
-    bool Word(const Statement& s, const AsmToken& t, ByteWriter* w) {
+    bool Word(const AsmStatement& s, const AsmToken& t, ByteWriter* w) {
         long long v = 0;
         if (!ParseAsmNumber(t.text, -32768, 65535, &v)) return Fail(s.line, "bad word " + t.text);
         w->u16(uint16_t(v));
@@ -120,7 +100,7 @@ struct Assembler {
     // Pass 2: the words.
     bool Emit() {
         long path = -1;
-        for (const Statement& s : statements) {
+        for (const AsmStatement& s : statements) {
             if (s.head == "path") {
                 path = std::strtol(s.args[0].text.c_str(), nullptr, 0);
                 continue;

@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <set>
-#include <sstream>
 
 #include "base/bytes.h"
 #include "tools/asm_text.h"
@@ -17,11 +16,6 @@ constexpr uint32_t kStubOffset = 4 * kTalkEntriesPerFile;
 constexpr uint32_t kCodeStart = kStubOffset + 2;
 constexpr uint32_t kMaxFile = 1000;
 
-struct Statement {
-    int line = 0;
-    std::string head;
-    std::vector<AsmToken> args;
-};
 
 using EntryKey = std::pair<uint32_t, uint32_t>; // file, entry
 
@@ -35,7 +29,7 @@ const struct {
     uint16_t guid;
 } kGuidNames[] = {{"player", kTalkGuidPlayer}, {"starter", kTalkGuidStarter}, {"none", kTalkGuidNone}};
 
-bool IsLabel(const Statement& s) { return s.head.size() > 1 && s.head.back() == ':' && s.args.empty(); }
+bool IsLabel(const AsmStatement& s) { return s.head.size() > 1 && s.head.back() == ':' && s.args.empty(); }
 
 // Fixed operands a signature takes (lists and counted groups aside).
 size_t FixedCount(const char* sig) {
@@ -46,7 +40,7 @@ size_t FixedCount(const char* sig) {
 }
 
 struct Assembler {
-    std::vector<Statement> statements;
+    std::vector<AsmStatement> statements;
     std::map<std::string, Label> labels;
     std::map<EntryKey, std::vector<uint8_t>> code;
     std::map<EntryKey, uint32_t> starts; // filled after pass 1
@@ -58,20 +52,9 @@ struct Assembler {
         return false;
     }
 
-    bool Parse(const std::string& source) {
-        std::istringstream in(source);
-        std::string text;
-        for (int line = 1; std::getline(in, text); ++line) {
-            std::vector<AsmToken> tokens;
-            if (!TokenizeAsmLine(text, line, &tokens, error)) return false;
-            if (tokens.empty()) continue;
-            if (tokens[0].quoted) return Fail(line, "a statement starts with a text");
-            statements.push_back({line, tokens[0].text, {tokens.begin() + 1, tokens.end()}});
-        }
-        return true;
-    }
+    bool Parse(const std::string& source) { return ParseAsmSource(source, &statements, error); }
 
-    bool Number(const Statement& s, const AsmToken& t, long long lo, long long hi, long long* v) {
+    bool Number(const AsmStatement& s, const AsmToken& t, long long lo, long long hi, long long* v) {
         if (!t.quoted) {
             for (const auto& g : kGuidNames)
                 if (t.text == g.name && g.guid <= hi) {
@@ -83,7 +66,7 @@ struct Assembler {
         return Fail(s.line, "bad number " + t.text);
     }
 
-    bool Word(const Statement& s, const AsmToken& t, ByteWriter* w, uint16_t banned, const char* why) {
+    bool Word(const AsmStatement& s, const AsmToken& t, ByteWriter* w, uint16_t banned, const char* why) {
         long long v = 0;
         if (!Number(s, t, -32768, 65535, &v)) return false;
         if (uint16_t(v) == banned && why) return Fail(s.line, why);
@@ -91,7 +74,7 @@ struct Assembler {
         return true;
     }
 
-    bool Target(const Statement& s, const AsmToken& t, const EntryKey& here, ByteWriter* w) {
+    bool Target(const AsmStatement& s, const AsmToken& t, const EntryKey& here, ByteWriter* w) {
         if (t.quoted) return Fail(s.line, "bad target");
         const auto it = labels.find(t.text);
         uint32_t target = 0; // placeholder in pass 1 for labels further on
@@ -111,7 +94,7 @@ struct Assembler {
     }
 
     // One fixed operand of kind c.
-    bool Operand(const Statement& s, const TalkOpInfo& info, char c, const AsmToken& t, const EntryKey& here,
+    bool Operand(const AsmStatement& s, const TalkOpInfo& info, char c, const AsmToken& t, const EntryKey& here,
                  ByteWriter* w) {
         switch (c) {
         case 't':
@@ -137,7 +120,7 @@ struct Assembler {
         }
     }
 
-    bool Instruction(const Statement& s, const TalkOpInfo& info, const EntryKey& here, ByteWriter* w) {
+    bool Instruction(const AsmStatement& s, const TalkOpInfo& info, const EntryKey& here, ByteWriter* w) {
         const char* sig = info.operands;
         const size_t fixed = FixedCount(sig);
         const char* list = std::strpbrk(sig, "fvzl*");
@@ -191,7 +174,7 @@ struct Assembler {
         uint32_t file = 1;
         bool inEntry = false;
         EntryKey here{0, 0};
-        for (const Statement& s : statements) {
+        for (const AsmStatement& s : statements) {
             long long n = 0;
             if (s.head == "file" || s.head == "entry" || s.head == "talk") {
                 if (s.args.size() != 1) return Fail(s.line, "wrong operand count for " + s.head);
