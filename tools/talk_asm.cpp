@@ -1,5 +1,6 @@
 #include "tools/talk_asm.h"
 
+#include <cctype>
 #include <cstring>
 #include <set>
 
@@ -204,6 +205,9 @@ struct Assembler {
             ByteWriter w(out);
             if (IsLabel(s)) {
                 const std::string name = s.head.substr(0, s.head.size() - 1);
+                if (!std::isalpha(uint8_t(name[0])) && name[0] != '_') return Fail(s.line, "label " + name + " does not start with a letter");
+                for (const auto& g : kGuidNames)
+                    if (name == g.name) return Fail(s.line, "label " + name + " names a GUID");
                 if (!resolve && !labels.emplace(name, Label{here, uint32_t(out.size())}).second)
                     return Fail(s.line, "label " + name + " given twice");
                 continue;

@@ -191,6 +191,8 @@ TEST(TalkAsm, ErrorsNameTheLine) {
         {"talk 1\n  dlg none 0 7\n", "line 2: dlg wants a text"},
         {"talk 1\nx:\ntalk 2001\n  jump x\n", "line 4: label x is in file 1"},
         {"talk 1\nx:\nx:\n", "line 3: label x given twice"},
+        {"talk 1\n1x:\n", "line 2: label 1x does not start with a letter"},
+        {"talk 1\nplayer:\n", "line 2: label player names a GUID"},
         {"talk 1\n  random\n", "line 2: random needs at least one target"},
         {"talk 1\n  walkmany 2 player 1 2\n", "line 2: wrong operand count for walkmany"},
         {"talk 1\n  ifallflags 0xFF00 3\n", "line 2: 0xFF00 would end the list"},
