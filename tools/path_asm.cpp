@@ -1,13 +1,12 @@
 #include "tools/path_asm.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <map>
 #include <set>
-#include <sstream>
 
 #include "base/bytes.h"
+#include "tools/asm_text.h"
 #include "tools/file_writer.h"
 #include "tools/indexed_writer.h"
 #include "world/script/path_data.h"
@@ -15,69 +14,9 @@
 
 namespace {
 
-struct Token {
-    std::string text;
-    bool quoted = false;
-};
-
-struct Statement {
-    int line = 0;
-    std::string head;
-    std::vector<Token> args;
-};
-
-bool Tokenize(const std::string& text, int line, std::vector<Token>* out, std::string* error) {
-    size_t i = 0;
-    while (i < text.size()) {
-        const char c = text[i];
-        if (c == ';') break;
-        if (c == ' ' || c == '\t' || c == '\r') {
-            ++i;
-            continue;
-        }
-        Token t;
-        if (c == '"') {
-            t.quoted = true;
-            for (++i;; ++i) {
-                if (i >= text.size()) {
-                    *error = "line " + std::to_string(line) + ": text without its closing quote";
-                    return false;
-                }
-                if (text[i] == '"') break;
-                if (text[i] == '\\' && i + 1 < text.size()) {
-                    const char e = text[++i];
-                    if (e == 'x' && i + 2 < text.size()) {
-                        t.text += char(std::strtol(text.substr(i + 1, 2).c_str(), nullptr, 16));
-                        i += 2;
-                    } else {
-                        t.text += e;
-                    }
-                    continue;
-                }
-                t.text += text[i];
-            }
-            ++i;
-        } else {
-            while (i < text.size() && text[i] != ' ' && text[i] != '\t' && text[i] != '\r' && text[i] != ';')
-                t.text += text[i++];
-        }
-        out->push_back(t);
-    }
-    return true;
-}
-
-bool ParseNumber(const std::string& s, long long lo, long long hi, long long* value) {
-    if (s.empty()) return false;
-    errno = 0;
-    char* end = nullptr;
-    const long long v = std::strtoll(s.c_str(), &end, 0);
-    if (errno != 0 || *end != '\0' || v < lo || v > hi) return false;
-    *value = v;
-    return true;
-}
 
 // Words an instruction takes; -1 when its operands do not fit it.
-long InstructionWords(int op, const Statement& s) {
+long InstructionWords(int op, const AsmStatement& s) {
     const PathOpInfo& info = kPathOps[op];
     switch (info.shape) {
     case kShapeFlagList:
@@ -93,7 +32,7 @@ long InstructionWords(int op, const Statement& s) {
 }
 
 struct Assembler {
-    std::vector<Statement> statements;
+    std::vector<AsmStatement> statements;
     std::map<std::string, std::pair<uint32_t, uint32_t>> labels; // name -> path, byte in program
     std::vector<std::vector<uint8_t>> programs;
     std::vector<uint32_t> starts; // offset of each path's program
@@ -104,29 +43,15 @@ struct Assembler {
         return false;
     }
 
-    bool Parse(const std::string& source) {
-        std::istringstream in(source);
-        std::string text;
-        for (int line = 1; std::getline(in, text); ++line) {
-            std::vector<Token> tokens;
-            if (!Tokenize(text, line, &tokens, error)) return false;
-            if (tokens.empty()) continue;
-            Statement s;
-            s.line = line;
-            s.head = tokens[0].text;
-            s.args.assign(tokens.begin() + 1, tokens.end());
-            statements.push_back(s);
-        }
-        return true;
-    }
+    bool Parse(const std::string& source) { return ParseAsmSource(source, &statements, error); }
 
     // Pass 1: program sizes and label places.
     bool Measure(std::vector<uint32_t>* sizes) {
         long path = -1;
-        for (const Statement& s : statements) {
+        for (const AsmStatement& s : statements) {
             if (s.head == "path") {
                 long long n = 0;
-                if (s.args.size() != 1 || !ParseNumber(s.args[0].text, 0, 65535, &n)) return Fail(s.line, "bad path number");
+                if (s.args.size() != 1 || !ParseAsmNumber(s.args[0].text, 0, 65535, &n)) return Fail(s.line, "bad path number");
                 path = long(n);
                 if (sizes->size() <= size_t(path)) sizes->resize(size_t(path) + 1, 0);
                 continue;
@@ -153,21 +78,21 @@ struct Assembler {
         return true;
     }
 
-    bool Target(const Statement& s, const Token& t, uint32_t* target) {
+    bool Target(const AsmStatement& s, const AsmToken& t, uint32_t* target) {
         const auto it = labels.find(t.text);
         if (it != labels.end()) {
             *target = starts[it->second.first] + it->second.second;
             return true;
         }
         long long v = 0;
-        if (!ParseNumber(t.text, 0, 0xFFFFFFFFll, &v)) return Fail(s.line, "unknown label " + t.text);
+        if (!ParseAsmNumber(t.text, 0, 0xFFFFFFFFll, &v)) return Fail(s.line, "unknown label " + t.text);
         *target = uint32_t(v);
         return true;
     }
 
-    bool Word(const Statement& s, const Token& t, ByteWriter* w) {
+    bool Word(const AsmStatement& s, const AsmToken& t, ByteWriter* w) {
         long long v = 0;
-        if (!ParseNumber(t.text, -32768, 65535, &v)) return Fail(s.line, "bad word " + t.text);
+        if (!ParseAsmNumber(t.text, -32768, 65535, &v)) return Fail(s.line, "bad word " + t.text);
         w->u16(uint16_t(v));
         return true;
     }
@@ -175,7 +100,7 @@ struct Assembler {
     // Pass 2: the words.
     bool Emit() {
         long path = -1;
-        for (const Statement& s : statements) {
+        for (const AsmStatement& s : statements) {
             if (s.head == "path") {
                 path = std::strtol(s.args[0].text.c_str(), nullptr, 0);
                 continue;
@@ -183,7 +108,7 @@ struct Assembler {
             if (s.head.back() == ':' && s.args.empty()) continue;
             ByteWriter w(programs[size_t(path)]);
             if (s.head == "word") {
-                for (const Token& t : s.args)
+                for (const AsmToken& t : s.args)
                     if (!Word(s, t, &w)) return false;
                 continue;
             }
@@ -218,22 +143,6 @@ struct Assembler {
         return true;
     }
 };
-
-std::string Escape(const uint8_t* p, size_t n) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string out = "\"";
-    for (size_t i = 0; i < n; ++i) {
-        const uint8_t c = p[i];
-        if (c >= 0x20 && c < 0x7F && c != '"' && c != '\\') {
-            out += char(c);
-        } else {
-            out += "\\x";
-            out += kHex[c >> 4];
-            out += kHex[c & 15];
-        }
-    }
-    return out + "\"";
-}
 
 // The program of path n runs to path n + 1's (the writer lays them out in
 // order), else to the next program above it or the file's end.
@@ -311,7 +220,7 @@ std::string DisassemblePathDat(const std::vector<uint8_t>& bytes) {
             const PathOpInfo& info = kPathOps[in.op];
             out += std::string("  ") + info.name;
             if (info.shape == kShapeText) {
-                out += " " + std::to_string(in.operand[0]) + " " + Escape(bytes.data() + in.textAt, in.textBytes) + "\n";
+                out += " " + std::to_string(in.operand[0]) + " " + EscapeAsmText(bytes.data() + in.textAt, in.textBytes) + "\n";
                 return;
             }
             if (info.shape == kShapeFlagList) {
