@@ -146,6 +146,11 @@ int cFile::Truncate() {
     return PlatFileTruncateHere(handle_) ? 1 : FailFromPlatform();
 }
 
+int cFile::Sync() {
+    if (!IsOpen()) return 0;
+    return PlatFileSync(handle_) ? 1 : FailFromPlatform();
+}
+
 int cFile::Read(void* buffer, uint32_t* count) {
     if (!count) return Fail(kBadArgument);
     const uint32_t wanted = *count;

@@ -50,6 +50,8 @@ public:
 
     uint32_t GetSize();
     int Truncate();
+    // Pushes the written bytes to the disk (before a rename makes them the file).
+    int Sync();
 
     // *count: bytes wanted on entry, bytes moved on return.
     int Read(void* buffer, uint32_t* count);

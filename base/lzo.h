@@ -16,6 +16,11 @@ uint64_t LzoPackedBound(uint64_t length);
 // caller frees with FreeMem and sets *packedLength; null (and 0) on failure.
 uint8_t* CompressBuffer(const void* source, uint32_t length, uint32_t* packedLength);
 
+// The same with LZO1X-1(15), the 15-bit dictionary variant (smaller work
+// memory, a little less packing) that the fame lists are stored with. Its
+// output unpacks with DecompressBuffer.
+uint8_t* CompressBuffer15(const void* source, uint32_t length, uint32_t* packedLength);
+
 // Unpacks LZO1X data. *destinationLength holds the destination's capacity on
 // entry and the unpacked length on return. Anything but kLzoOk is an error:
 // the length is then 0 and the destination's bytes must not be used.

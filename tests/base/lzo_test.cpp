@@ -133,3 +133,25 @@ TEST(Lzo, BadArgumentsAreRefused) {
 }
 
 } // namespace
+
+namespace {
+
+// The fame lists are packed with the 15-bit dictionary variant; the one safe
+// decompressor unpacks it.
+TEST(Lzo, FifteenBitVariantRoundTrips) {
+    for (const std::vector<uint8_t>& data : {std::vector<uint8_t>{}, std::vector<uint8_t>(5000, 7),
+                                             RandomBytes(70000, 11)}) {
+        uint32_t packedLength = 1;
+        uint8_t* packed = CompressBuffer15(data.data(), static_cast<uint32_t>(data.size()), &packedLength);
+        ASSERT_NE(packed, nullptr);
+        EXPECT_LE(packedLength, LzoPackedBound(data.size()));
+        std::vector<uint8_t> back(data.size());
+        uint32_t length = static_cast<uint32_t>(back.size());
+        EXPECT_EQ(DecompressBuffer(packed, back.data(), packedLength, &length), kLzoOk);
+        FreeMem(packed);
+        EXPECT_EQ(length, data.size());
+        EXPECT_EQ(back, data);
+    }
+}
+
+} // namespace
