@@ -53,8 +53,6 @@ struct ShellHooks {
     void (*stopVideo)();
     void (*stopAllSfx)();
     void (*makeFonts)();                      // the three fonts on the display (20, 16, 12)
-    // The active line-edit field takes the message; 0 when it consumed it.
-    int (*editFieldMessage)(uint32_t message, uint32_t wParam, uint32_t lParam);
 };
 
 extern ShellHooks gShellHooks;

@@ -25,6 +25,7 @@
 #include "shell/setup.h"
 #include "shell/shell_hooks.h"
 #include "shell/window.h"
+#include "world/dialog/text_record.h"
 #include "world/story_flags.h"
 
 #include <string>
@@ -147,6 +148,7 @@ void ResetShell() {
     ResetBattleServices();
     ResetMenuServices();
     ResetStoryFlags();
+    ResetTextRecords();
     gMemoryBudget = 0;
     gRequestClose = nullptr;
     ResetGameStart();
