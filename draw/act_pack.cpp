@@ -366,6 +366,20 @@ void ReportMissingStream(const ActRecord* r) {
     ErrorBox(kDrawActCaption, kDrawActFormat, r->act, r->qq, r->dir);
 }
 
+// Steps the record and draws its frame with (draw flags & keep) | add.
+int DrawRecord(ActRecord* r, int x, int y, uint32_t keep, uint32_t add) {
+    const int ok = TakeActData(r);
+    if (!ok) {
+        ReportMissingStream(r);
+        return ok;
+    }
+    DrawPictureFrame(r->picNumber, r->picFrame, x - int(r->hotX), y - int(r->hotY), (r->drawFlags & keep) | add,
+                     r->alpha);
+    return ok;
+}
+
+} // namespace
+
 // Draws one picture frame; a raw 8-bit frame through its own palette. The
 // run-length bit comes from the picture, not from the caller's flags: a
 // record keeps that bit across acts, and raw rows read as runs would send
@@ -382,20 +396,6 @@ void DrawPictureFrame(uint16_t number, uint16_t frame, int x, int y, uint32_t fl
     DrawPic(x, y, pic->width, pic->height, flags);
     gColourTable = table;
 }
-
-// Steps the record and draws its frame with (draw flags & keep) | add.
-int DrawRecord(ActRecord* r, int x, int y, uint32_t keep, uint32_t add) {
-    const int ok = TakeActData(r);
-    if (!ok) {
-        ReportMissingStream(r);
-        return ok;
-    }
-    DrawPictureFrame(r->picNumber, r->picFrame, x - int(r->hotX), y - int(r->hotY), (r->drawFlags & keep) | add,
-                     r->alpha);
-    return ok;
-}
-
-} // namespace
 
 ActZoomSourceFn gActZoomSource = nullptr;
 bool gActCacheOn = false;
