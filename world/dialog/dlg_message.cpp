@@ -128,11 +128,14 @@ struct Layout {
     Highlight highlight;
 };
 
+// A node starts with style 0, which is the dialog's usual bold shadowed text.
+uint32_t DrawStyle(uint16_t style) { return style ? uint32_t(style) : uint32_t(kTextBoldShadowed); }
+
 void Flush(Layout& L) {
     if (L.draw && L.runBytes) {
         L.run[L.runBytes] = '\0';
         DrawColourText(gCanvas, L.runCol * kDialogUnit, (L.row - L.scroll) * kDialogRowPixels, L.colour, L.shadow,
-                       L.run, L.style);
+                       L.run, DrawStyle(L.style));
     }
     L.runBytes = 0;
     L.runCol = L.col;
@@ -206,7 +209,7 @@ size_t OptionCode(Layout& L, size_t p, bool reached) {
                                L.shadow, L.run, kOptionStyle);
             } else {
                 DrawColourText(gCanvas, startCol * kDialogUnit, (L.row - L.scroll) * kDialogRowPixels, L.colour,
-                               L.shadow, L.run, L.style);
+                               L.shadow, L.run, DrawStyle(L.style));
             }
         }
         const int32_t left = L.box.x + startCol * kDialogUnit, top = L.box.y + (L.row - L.scroll) * kDialogRowPixels;
