@@ -25,6 +25,7 @@
 #include "shell/setup.h"
 #include "shell/shell_hooks.h"
 #include "shell/window.h"
+#include "world/dialog/dlg_message.h"
 #include "world/dialog/text_record.h"
 #include "world/story_flags.h"
 
@@ -149,6 +150,7 @@ void ResetShell() {
     ResetMenuServices();
     ResetStoryFlags();
     ResetTextRecords();
+    ResetDlgMessage();
     gMemoryBudget = 0;
     gRequestClose = nullptr;
     ResetGameStart();

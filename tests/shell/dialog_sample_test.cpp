@@ -85,8 +85,8 @@ TEST_F(DialogSampleTest, ADialogDrawsItsWindowButtonAndNameBox) {
     n->frameAct = &gDialogFrames[1];
     n->x = 120;
     n->y = 200;
-    n->width = 20 * kDialogUnit;
-    n->height = 6 * kDialogUnit;
+    n->width = 20 * kDialogCharPixels;
+    n->height = 6 * kDialogCharPixels;
     n->typeDelay = 0;
     gDialogList = n;
     for (int i = 0; i < 8; ++i) DlgMessage();

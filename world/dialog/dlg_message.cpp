@@ -134,7 +134,7 @@ uint32_t DrawStyle(uint16_t style) { return style ? uint32_t(style) : uint32_t(k
 void Flush(Layout& L) {
     if (L.draw && L.runBytes) {
         L.run[L.runBytes] = '\0';
-        DrawColourText(gCanvas, L.runCol * kDialogUnit, (L.row - L.scroll) * kDialogRowPixels, L.colour, L.shadow,
+        DrawColourText(gCanvas, L.runCol * kDialogCharPixels, (L.row - L.scroll) * kDialogRowPixels, L.colour, L.shadow,
                        L.run, DrawStyle(L.style));
     }
     L.runBytes = 0;
@@ -205,15 +205,15 @@ size_t OptionCode(Layout& L, size_t p, bool reached) {
             std::memcpy(L.run, text + q, bytes);
             L.run[bytes] = '\0';
             if (chosen) {
-                DrawColourText(gCanvas, startCol * kDialogUnit, (L.row - L.scroll) * kDialogRowPixels, kOptionColour,
+                DrawColourText(gCanvas, startCol * kDialogCharPixels, (L.row - L.scroll) * kDialogRowPixels, kOptionColour,
                                L.shadow, L.run, kOptionStyle);
             } else {
-                DrawColourText(gCanvas, startCol * kDialogUnit, (L.row - L.scroll) * kDialogRowPixels, L.colour,
+                DrawColourText(gCanvas, startCol * kDialogCharPixels, (L.row - L.scroll) * kDialogRowPixels, L.colour,
                                L.shadow, L.run, DrawStyle(L.style));
             }
         }
-        const int32_t left = L.box.x + startCol * kDialogUnit, top = L.box.y + (L.row - L.scroll) * kDialogRowPixels;
-        const int32_t width = int32_t(bytes) * kDialogUnit;
+        const int32_t left = L.box.x + startCol * kDialogCharPixels, top = L.box.y + (L.row - L.scroll) * kDialogRowPixels;
+        const int32_t width = int32_t(bytes) * kDialogCharPixels;
         if (L.effects && text[p + 1] == 'B') {
             AddEventRect(uint32_t(index), uint16_t(std::max(left, 0)), uint16_t(std::max(top, 0)),
                          uint16_t(std::max(left + width, 0)), uint16_t(std::max(top + kDialogRowPixels, 0)));
@@ -237,7 +237,7 @@ void LayOut(Layout& L) {
     L.next = std::string_view::npos;
     size_t p = std::min(n.pageStart, kDialogTextBytes - 1);
     text[kDialogTextBytes - 1] = '\0';
-    const int32_t columns = L.box.w / kDialogUnit;
+    const int32_t columns = L.box.w / kDialogCharPixels;
     for (;;) {
         const bool reached = p < L.limit;
         if (text[p] == '\0') {

@@ -20,7 +20,7 @@ constexpr uint16_t kDialogCaptionWindow = 9039; // window of a node without a ca
 constexpr int kDialogSoundCode = 192;         // "%A" plays it once
 
 // The one canvas all boxes type into: 40 x 11 units of 11 pixels, 440 x 121.
-constexpr int kDialogUnit = 11;
+constexpr int kDialogCharPixels = 11; // a single-byte cell (gDialogUnit)
 constexpr int kDialogRowPixels = 22;
 constexpr int kDialogCanvasWidth = 440;
 constexpr int kDialogCanvasHeight = 121;

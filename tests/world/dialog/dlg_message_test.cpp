@@ -72,8 +72,8 @@ protected:
     DialogNode* Open(const char* text, int w, int h, uint32_t flags = 0) {
         auto* n = new DialogNode{};
         std::snprintf(n->text, sizeof n->text, "%s", text);
-        n->width = w * kDialogUnit;
-        n->height = h * kDialogUnit;
+        n->width = w * kDialogCharPixels;
+        n->height = h * kDialogCharPixels;
         n->x = n->y = 100;
         n->flags = flags;
         n->typeDelay = 0;
