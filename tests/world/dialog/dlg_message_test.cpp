@@ -246,6 +246,10 @@ TEST_F(DlgMessageTest, SoundCodeSoundsOnce) {
     DialogNode* m = Open("A%A123456789012345678%Q", 30, 2);
     Frames(30);
     EXPECT_TRUE(m->flags & kDlgLastPage);
+    DialogNode* o = Open("%BYES NO MAYBE LATER%Q", 30, 2);
+    Frames(30);
+    EXPECT_TRUE(o->flags & kDlgLastPage);
+    EXPECT_EQ(CountEventRects(), 0);
 }
 
 TEST_F(DlgMessageTest, OptionsChosenWithDownAndConfirm) {
@@ -317,13 +321,17 @@ TEST_F(DlgMessageTest, ButtonFailuresAreReportedOncePerAct) {
 }
 
 TEST_F(DlgMessageTest, CaptionWithoutTerminatorIsMeasuredWithinItsBuffer) {
-    std::vector<uint16_t> screen(640 * 480, 0);
+    std::vector<uint16_t> screen(640 * 480, 0x7BDE);
+    ResetDrawKernel();
     gBackPixels = screen.data();
     gPitchPixels = 640;
     DialogNode* n = Open("AB%Q", 10, 2);
     std::memset(n->caption, 'N', sizeof n->caption);
-    Frames(8);
-    EXPECT_TRUE(n->flags & kDlgPageComplete);
+    n->readPos = 0x0101; // the bytes behind the caption are not part of it
+    Frames(5);
+    // The darkened strip above the box is 32 * 8 + 28 pixels wide from x + 6.
+    EXPECT_NE(screen[80 * 640 + 106 + 283], 0x7BDE);
+    EXPECT_EQ(screen[80 * 640 + 106 + 284], 0x7BDE);
     gBackPixels = nullptr;
 }
 
