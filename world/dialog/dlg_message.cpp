@@ -321,6 +321,9 @@ void LayOut(Layout& L) {
     }
     Flush(L);
     if (L.next == std::string_view::npos) L.next = L.pageEnd;
+    // A box too small for a single character would turn to the same page for
+    // ever: its page is the last one.
+    if (!L.last && L.mark <= n.pageStart) L.last = true;
 }
 
 Layout MakeLayout(DialogNode* n, Box box, size_t limit, bool draw, bool effects) {
@@ -361,8 +364,8 @@ void TurnPage(DialogNode& n, Box box) {
     n.colour = L.colour;
     n.shadow = L.shadow;
     n.style = L.style;
-    n.flags &= ~(uint32_t(kDlgTimedTurn) | kDlgPageTurn | kDlgPageComplete | kDlgFullyShown | kDlgOptions |
-                 uint32_t(kDlgOptionsListed));
+    n.flags &= ~uint32_t(kDlgTimedTurn | kDlgPageTurn | kDlgPageComplete | kDlgFullyShown | kDlgOptions |
+                         kDlgOptionsListed);
     n.typeCounter = 0;
     n.pageStartMs = 0;
     FreeEventRects();

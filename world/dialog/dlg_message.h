@@ -25,13 +25,6 @@ constexpr int kDialogRowPixels = 22;
 constexpr int kDialogCanvasWidth = 440;
 constexpr int kDialogCanvasHeight = 121;
 
-// Further node flags the message dialog owns (DialogFlag holds the others).
-enum DialogStateFlag : uint32_t {
-    kDlgTimedTurn = 0x100,           // the page turn came from the page timer
-    kDlgOptionsListed = 0x20000000,  // the page's options are in gEventRects
-    kDlgEnded = 0x80000000,          // the last page was confirmed: the box closes
-};
-
 // The frame animations and the matching caption animations SetupDialog picks
 // by act number (kDialogFrameActs, kDialogCaptionActs), and the two buttons.
 extern ActRecord gDialogFrames[4];

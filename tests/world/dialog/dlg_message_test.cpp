@@ -310,6 +310,13 @@ TEST_F(DlgMessageTest, BoxLargerThanTheCanvasIsHeldToIt) {
     gBackPixels = nullptr;
 }
 
+TEST_F(DlgMessageTest, BoxTooSmallForACharacterStillEnds) {
+    Open("ABC%PDEF%Q", 0, 0);
+    Frames(6);
+    Confirm();
+    EXPECT_EQ(gDialogList, nullptr);
+}
+
 TEST_F(DlgMessageTest, ButtonFailuresAreReportedOncePerAct) {
     InitDialogActs();
     Open("AB%Q", 10, 2);
