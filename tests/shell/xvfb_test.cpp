@@ -34,7 +34,11 @@ TEST(XvfbRun, WindowOpensSecondCopyEndsAndTheGameEndsCleanly) {
         "fi\n"
         // What the screen shows is more than one flat colour: frames arrive.
         "if command -v xwd >/dev/null && command -v convert >/dev/null; then\n"
-        "  n=$(xwd -root -silent | convert xwd:- -format '%k' info:)\n"
+        // A slower build (the sanitizer's) takes a moment for its first frame.
+        "  for i in $(seq 50); do\n"
+        "    n=$(xwd -root -silent | convert xwd:- -format '%k' info:)\n"
+        "    [ \"${n:-0}\" -gt 1 ] && break; sleep 0.1\n"
+        "  done\n"
         "  [ \"${n:-0}\" -gt 1 ] || exit 16\n"
         "fi\n"
         "timeout 10 '" + program + "' || exit 12\n"
