@@ -8,9 +8,12 @@
 
 namespace {
 
-// Types text and Enter into the check command's window; returns its output
-// (the field as hex bytes), or the script's failure.
-std::string TypeIntoField(const std::string& edition, const std::string& utf8) {
+// Types the characters one by one, then Enter, into the check command's
+// window once it has the keyboard; returns the field as hex bytes, or the
+// script's failure. Each character is sent on its own with a pause: xdotool
+// maps a spare key to a character the keyboard lacks, and the window must
+// see that mapping before the key.
+std::string TypeIntoField(const std::string& edition, const std::vector<std::string>& characters) {
     InstallFolder folder;
     const std::string program = BuildTreeProgram("type_check_sdl");
     const std::string out = folder.Path() + "out.txt";
@@ -20,9 +23,11 @@ std::string TypeIntoField(const std::string& edition, const std::string& utf8) {
         "for i in $(seq 100); do grep -q ready '" + out + "' && break; sleep 0.1; done\n"
         "w=$(xdotool search --sync --name TypeCheck | head -1) || exit 11\n"
         "xdotool windowfocus --sync \"$w\" || exit 12\n"
-        "sleep 0.3\n"
-        "xdotool type --delay 60 '" + utf8 + "' || exit 13\n"
-        "xdotool key --delay 60 Return || exit 14\n"
+        "for i in $(seq 100); do grep -q focused '" + out + "' && break; sleep 0.1; done\n"
+        "sleep 0.3\n";
+    for (const std::string& c : characters) script += "xdotool type --delay 100 '" + c + "' || exit 13\nsleep 0.3\n";
+    script +=
+        "xdotool key --delay 100 Return || exit 14\n"
         "wait $pid || exit 15\n";
     folder.Write("run.sh", std::vector<uint8_t>(script.begin(), script.end()));
     const std::string command = "timeout 60 xvfb-run -a bash '" + folder.Path() + "run.sh' >/dev/null 2>&1";
@@ -31,9 +36,10 @@ std::string TypeIntoField(const std::string& edition, const std::string& utf8) {
         return "script failed: " + std::to_string(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1);
     std::vector<uint8_t> bytes = folder.Read("out.txt");
     std::string text(bytes.begin(), bytes.end());
-    // "ready\n" then the hex line.
-    const size_t at = text.find('\n');
-    return at == std::string::npos ? text : text.substr(at + 1, text.find('\n', at + 1) - at - 1);
+    // "ready", "focused", then the hex line last.
+    while (!text.empty() && text.back() == '\n') text.pop_back();
+    const size_t at = text.rfind('\n');
+    return at == std::string::npos ? text : text.substr(at + 1);
 }
 
 TEST(TypeXvfb, SimplifiedEditionStoresTheBig5OfTheTraditionalForm) {
@@ -41,13 +47,13 @@ TEST(TypeXvfb, SimplifiedEditionStoresTheBig5OfTheTraditionalForm) {
         << "scripts/setup installs xvfb and xdotool";
     // "a", the simplified "country" (stored as the Big5 of its traditional
     // form) and '%' (refused).
-    EXPECT_EQ(TypeIntoField("simp", "a\xE5\x9B\xBD%"), "61B0EA");
+    EXPECT_EQ(TypeIntoField("simp", {"a", "\xE5\x9B\xBD", "%"}), "61B0EA");
 }
 
 TEST(TypeXvfb, TraditionalEditionTypesCodePage950) {
     ASSERT_EQ(std::system("command -v xvfb-run >/dev/null && command -v xdotool >/dev/null"), 0)
         << "scripts/setup installs xvfb and xdotool";
-    EXPECT_EQ(TypeIntoField("dvd", "\xE4\xB8\xAD" "b\xE5\x9C\x8B"), "A4A462B0EA");
+    EXPECT_EQ(TypeIntoField("dvd", {"\xE4\xB8\xAD", "b", "\xE5\x9C\x8B"}), "A4A462B0EA");
 }
 
 } // namespace

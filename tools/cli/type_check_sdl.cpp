@@ -1,8 +1,8 @@
 // Types into a name field through the real window: opens the SDL window
 // titled "TypeCheck", sets up a field of 16 bytes with story flag 80 as the
 // name entry does, and runs the window's messages until Enter or Esc ends
-// the field (or 20 seconds pass). Prints "ready" once the window is up and
-// then the field's text as hex bytes.
+// the field (or 20 seconds pass). Prints "ready" once the window is up,
+// "focused" when it has the keyboard, and then the field's text as hex bytes.
 //
 //   type_check_sdl simp|dvd     (under Xvfb: xdotool type into the window)
 #include <cstdio>
@@ -44,6 +44,10 @@ int main(int argc, char** argv) {
             continue;
         }
         if (!GetMessage(&m)) break;
+        if (m.message == kWmActivateApp && m.wParam == 1) {
+            std::printf("focused\n");
+            std::fflush(stdout);
+        }
         WndProc(m.message, m.wParam, m.lParam);
     }
     for (const char* p = field.Text(); *p; ++p) std::printf("%02X", static_cast<unsigned char>(*p));
