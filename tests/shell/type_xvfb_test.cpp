@@ -24,7 +24,12 @@ std::string TypeIntoField(const std::string& edition, const std::vector<std::str
         "w=$(xdotool search --sync --name TypeCheck | head -1) || exit 11\n"
         "xdotool windowfocus --sync \"$w\" || exit 12\n"
         "for i in $(seq 100); do grep -q focused '" + out + "' && break; sleep 0.1; done\n"
-        "sleep 0.3\n";
+        "sleep 0.3\n"
+        // The window may miss the first key xdotool maps while it is busy
+        // starting: a character without a Big5 form goes first (the field
+        // refuses it, so whether it arrives changes nothing).
+        "xdotool type --delay 100 '\xF0\x9F\x98\x80' || exit 13\n"
+        "sleep 0.5\n";
     for (const std::string& c : characters) script += "xdotool type --delay 100 '" + c + "' || exit 13\nsleep 0.3\n";
     script +=
         "xdotool key --delay 100 Return || exit 14\n"
