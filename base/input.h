@@ -10,6 +10,13 @@ enum : uint8_t {
     kScanP = 0x19,
     kScanEnter = 0x1C,
     kScanF8 = 0x42,
+    // The editing keys of a text field.
+    kScanBackspace = 0x0E,
+    kScanHome = 0xC7,
+    kScanLeft = 0xCB,
+    kScanRight = 0xCD,
+    kScanEnd = 0xCF,
+    kScanDelete = 0xD3,
 };
 
 class cDINPUT {

@@ -31,12 +31,21 @@ void FreeBig5ToGbTable() {
 
 uint16_t Big5ToGb(uint16_t code) { return gBig5ToGb ? gBig5ToGb[code] : code; }
 
-uint16_t GbToBig5(uint16_t code) {
+bool FindBig5OfGb(uint16_t code, uint16_t* big5) {
     // Runs once per typed character, so a walk over the pairs is enough.
     uint16_t wanted = SwapBytes(code);
-    for (const Big5GbPair* p = gBig5GbPairs; p->big5 != 0; ++p)
-        if (p->gb == wanted) return SwapBytes(p->big5);
-    return code;
+    for (const Big5GbPair* p = gBig5GbPairs; p->big5 != 0; ++p) {
+        if (p->gb == wanted) {
+            *big5 = SwapBytes(p->big5);
+            return true;
+        }
+    }
+    return false;
+}
+
+uint16_t GbToBig5(uint16_t code) {
+    uint16_t big5 = code;
+    return FindBig5OfGb(code, &big5) ? big5 : code;
 }
 
 void ResetTextConvert() { FreeBig5ToGbTable(); }

@@ -37,6 +37,9 @@ uint16_t Big5ToGb(uint16_t code);
 // The Big5 code to store in place of a typed GB2312 code; the code itself
 // when no pair matches. The first pair in table order wins.
 uint16_t GbToBig5(uint16_t code);
+// The same lookup, saying whether a pair matched: typed text uses it to
+// refuse a character that has no Big5 counterpart rather than store it as is.
+bool FindBig5OfGb(uint16_t code, uint16_t* big5);
 
 // Frees the table (between tests).
 void ResetTextConvert();

@@ -374,6 +374,8 @@ void ReportMissingStream(const ActRecord* r) {
     ErrorBox(kDrawActCaption, kDrawActFormat, r->act, r->qq, r->dir);
 }
 
+} // namespace
+
 // Draws one picture frame; a raw 8-bit frame through its own palette. The
 // run-length bit comes from the picture, not from the caller's flags: a
 // record keeps that bit across acts, and raw rows read as runs would send
@@ -392,7 +394,7 @@ void DrawPictureFrame(uint16_t number, uint16_t frame, int x, int y, uint32_t fl
 }
 
 // Steps the record and draws its frame with (draw flags & keep) | add.
-int DrawRecord(ActRecord* r, int x, int y, uint32_t keep, uint32_t add) {
+static int DrawRecord(ActRecord* r, int x, int y, uint32_t keep, uint32_t add) {
     const int ok = TakeActData(r);
     if (!ok) {
         ReportMissingStream(r);
@@ -403,7 +405,6 @@ int DrawRecord(ActRecord* r, int x, int y, uint32_t keep, uint32_t add) {
     return ok;
 }
 
-} // namespace
 
 ActZoomSourceFn gActZoomSource = SetZoomSource;
 bool gActCacheOn = false;

@@ -88,6 +88,10 @@ int TakeActData(ActRecord* record);
 int DrawActData(ActRecord* record, int x, int y);
 // The same with draw flags (record flags & 0x80000003) | flags.
 int DrawActDataFlags(ActRecord* record, int x, int y, uint32_t flags);
+// Frame `frame` of picture `number` at (x, y) with the flags and the alpha
+// level of blend mode 20; a raw 8-bit frame through its own palette. The
+// run-length bit comes from the picture. A missing picture draws nothing.
+void DrawPictureFrame(uint16_t number, uint16_t frame, int x, int y, uint32_t flags, int alpha);
 // One picture frame at (x, y), flags 0, without a record.
 void DrawActFrame(uint16_t number, uint16_t frame, int x, int y);
 

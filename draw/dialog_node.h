@@ -19,13 +19,16 @@ enum DialogFlag : uint32_t {
     kDlgNoSkip        = 0x20,       // typing cannot be skipped
     kDlgFadingClose   = 0x40,       // the box fades out instead of shrinking
     kDlgTall          = 0x80,       // the tall variant (border 5)
+    kDlgTimedTurn     = 0x100,      // the last page turn came from the page timer
     kDlgPageTurn      = 0x200,      // a page turn was asked for this frame
     kDlgNoWait        = 0x400,      // the script that opened it does not wait for it
     kDlgFromOrigin    = 0x800,      // free dialog: grows from its origin, no speaker check
     kDlgOptions       = 0x2000,     // the page holds option lines
     kDlgPageComplete  = 0x4000,     // the page is typed out to its end
     kDlgLastPage      = 0x8000,     // "%Q" was reached: this is the last page
+    kDlgOptionsListed = 0x20000000, // the page's options are in the option list (gEventRects)
     kDlgFullyShown    = 0x40000000, // the page's text is fully shown
+    kDlgEnded         = 0x80000000, // the last page was confirmed: the box is closing
 };
 
 constexpr uint16_t kDialogNoSpeaker = 0xFFFD;

@@ -40,8 +40,14 @@ enum PlatEventKind : int {
     kPlatEventMinimise,    // value 1 minimised, 0 restored
     kPlatEventKeyDown,     // value: PC scan code; alt: Alt held
     kPlatEventKeyUp,       // value: PC scan code
-    kPlatEventText,        // value: one byte of typed text
+    kPlatEventText,        // value: one whole typed character (see below)
 };
+
+// A typed character of kPlatEventText, in the typing code set
+// (PlatSetTypingCodeSet): 0x00..0x7F a single byte, 0x8140..0xFEFE a
+// two-byte code with its lead byte high. kPlatTextNoForm: the character has
+// no form in the code set (the game refuses it audibly).
+constexpr int kPlatTextNoForm = -1;
 
 struct PlatEvent {
     PlatEventKind kind;

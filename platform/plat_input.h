@@ -17,3 +17,13 @@ void PlatReadMouse(PlatMouseState* state);
 
 // Forgets every held key (focus lost).
 void PlatClearKeyboard();
+
+// The code set typed characters are delivered in (kPlatEventText): the
+// Traditional edition types Big5 (code page 950), the Simplified edition
+// GB2312, which the game turns into Big5 through its own table.
+enum PlatTypingCodeSet : int {
+    kPlatTypingBig5 = 0,
+    kPlatTypingGb2312 = 1,
+};
+void PlatSetTypingCodeSet(PlatTypingCodeSet set);
+PlatTypingCodeSet PlatTypingCodeSetOf();

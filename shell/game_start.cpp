@@ -23,6 +23,7 @@
 #include "shell/messages.h"
 #include "shell/shell_hooks.h"
 #include "shell/winmain.h"
+#include "world/dialog/dlg_message.h"
 #include "world/game_buffers.h"
 #include "world/map/map_cache.h"
 #include "world/minigame/mini_game.h"
@@ -164,6 +165,7 @@ int InitGame() {
     gDialogUnit = kDialogUnit;
     SetClip(0, 0, kScreenWidth, kScreenHeight);
     BuildColourTables();
+    InitDialogActs();
     TakeBackPixels();
     SetFrameInterval(kFrameMs);
 

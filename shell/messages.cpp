@@ -18,6 +18,12 @@ uint32_t VirtualKeyOf(int scanCode) {
     case kScanEnter: return kVkReturn;
     case kScanP: return kVkP;
     case kScanF8: return kVkF8;
+    case kScanBackspace: return kVkBack;
+    case kScanHome: return kVkHome;
+    case kScanEnd: return kVkEnd;
+    case kScanLeft: return kVkLeft;
+    case kScanRight: return kVkRight;
+    case kScanDelete: return kVkDelete;
     default: return 0;
     }
 }
@@ -34,7 +40,15 @@ bool TranslateEvent(const PlatEvent& e, ShellMessage* out) {
             *out = {kWmKeyDown, VirtualKeyOf(e.value), KeyParam(e.value)};
         return true;
     case kPlatEventKeyUp: *out = {kWmKeyUp, VirtualKeyOf(e.value), KeyParam(e.value)}; return true;
-    case kPlatEventText: *out = {kWmChar, static_cast<uint32_t>(e.value) & 0xFF, 0}; return true;
+    case kPlatEventText:
+        // A single byte is a character message; a two-byte character comes
+        // whole as the input method's message, and one without a form in the
+        // typing code set as that message with code 0 (the field refuses it).
+        if (e.value >= 0 && e.value <= 0xFF)
+            *out = {kWmChar, static_cast<uint32_t>(e.value), 0};
+        else
+            *out = {kWmImeChar, e.value > 0xFF ? static_cast<uint32_t>(e.value) & 0xFFFF : 0u, 0};
+        return true;
     default: return false;
     }
 }

@@ -15,6 +15,7 @@ enum : uint32_t {
     kWmChar = 0x0102,
     kWmSysKeyDown = 0x0104,
     kWmSysCommand = 0x0112,
+    kWmImeChar = 0x0286,  // a whole two-byte character, lead byte in bits 8..15
     kWmUser4 = 0x0404, // the launcher and the game's start-up
 };
 // wParam of kWmSize.
@@ -35,8 +36,14 @@ enum : uint32_t {
 // Virtual keys of the keys the window acts on (wParam of key messages; the
 // scan code is in bits 16..23 of lParam).
 enum : uint32_t {
+    kVkBack = 0x08,
     kVkReturn = 0x0D,
     kVkEscape = 0x1B,
+    kVkEnd = 0x23,
+    kVkHome = 0x24,
+    kVkLeft = 0x25,
+    kVkRight = 0x27,
+    kVkDelete = 0x2E,
     kVkP = 0x50,
     kVkF8 = 0x77,
 };

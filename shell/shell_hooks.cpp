@@ -43,7 +43,6 @@ void ServiceAudio() {
 
 bool TalkIdleStandIn() { return true; }
 uint32_t SpiritSlotStandIn() { return 0; }
-int EditFieldStandIn(uint32_t, uint32_t, uint32_t) { return 1; }
 void WorldStepStandIn() {}
 
 void ResetShellHooks() {
@@ -80,5 +79,4 @@ void ResetShellHooks() {
     gShellHooks.pathRun = PathRun;
     gShellHooks.render = Render;
     gShellHooks.serviceSound = ServiceAudio;
-    gShellHooks.editFieldMessage = EditFieldStandIn;
 }

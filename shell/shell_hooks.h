@@ -50,8 +50,6 @@ struct ShellHooks {
     void (*pathRun)();
     void (*render)();                         // draws and presents the map frame
     void (*serviceSound)();
-    // The active line-edit field takes the message; 0 when it consumed it.
-    int (*editFieldMessage)(uint32_t message, uint32_t wParam, uint32_t lParam);
 };
 
 extern ShellHooks gShellHooks;
@@ -83,5 +81,4 @@ void ReleaseShellResources();
 // caller needs to go on.
 bool TalkIdleStandIn();                  // no talk machine: always idle
 uint32_t SpiritSlotStandIn();            // no talk variables: no spirit
-int EditFieldStandIn(uint32_t message, uint32_t wParam, uint32_t lParam); // 1: not consumed
 void WorldStepStandIn();                 // the world's steps that draw or change nothing yet

@@ -17,9 +17,11 @@
 #include "media/video.h"
 #include "menu/menu_services.h"
 #include "platform/plat_display.h"
+#include "platform/plat_input.h"
 #include "shell/messages.h"
 #include "shell/shell_hooks.h"
 #include "shell/winmain.h"
+#include "world/dialog/text_record.h"
 #include "world/story_flags.h"
 
 #include <cstdio>
@@ -30,6 +32,13 @@ bool gPauseBannerShown;
 
 // "Game paused  press F8 to go on", two blanks in the middle.
 const char kPauseText[] = "\xB9\x43\xC0\xB8\xBC\xC8\xB0\xB1  \xAB\xF6" "F8" "\xC4\x7E\xC4\xF2\xB9\x43\xC0\xB8";
+
+// The field reads the window's own message and key numbers.
+static_assert(kEditMsgKeyDown == kWmKeyDown && kEditMsgKeyUp == kWmKeyUp && kEditMsgChar == kWmChar &&
+              kEditMsgImeChar == kWmImeChar);
+static_assert(kEditVkBack == kVkBack && kEditVkReturn == kVkReturn && kEditVkEscape == kVkEscape &&
+              kEditVkEnd == kVkEnd && kEditVkHome == kVkHome && kEditVkLeft == kVkLeft && kEditVkRight == kVkRight &&
+              kEditVkDelete == kVkDelete && kEditVkF8 == kVkF8);
 
 namespace {
 constexpr int kScreenShotLast = 99998;
@@ -76,12 +85,14 @@ bool IsSwallowedCommand(uint32_t command) {
 } // namespace
 
 uint32_t WndProc(uint32_t message, uint32_t wParam, uint32_t lParam) {
-    if (IsFlag(kFlagEditField) && gShellHooks.editFieldMessage &&
-        gShellHooks.editFieldMessage(message, wParam, lParam) == 0)
-        return 1;
+    // While a name is typed the field sees every message first; a field that
+    // does not exist (any more) gets nothing.
+    if (IsFlag(kFlagEditField) && EditFieldMessage(message, wParam, lParam) == 0) return 1;
     switch (message) {
     case kWmCreate:
         if (gEdition.convertText) BuildBig5ToGbTable();
+        // The Simplified edition types GB2312 and stores its Big5 counterpart.
+        PlatSetTypingCodeSet(gEdition.convertText ? kPlatTypingGb2312 : kPlatTypingBig5);
         break;
     case kWmDestroy: OnDestroy(); break;
     case kWmSize: OnSize(wParam); break;

@@ -25,6 +25,8 @@
 #include "shell/setup.h"
 #include "shell/shell_hooks.h"
 #include "shell/window.h"
+#include "world/dialog/dlg_message.h"
+#include "world/dialog/text_record.h"
 #include "world/story_flags.h"
 
 #include <string>
@@ -147,6 +149,8 @@ void ResetShell() {
     ResetBattleServices();
     ResetMenuServices();
     ResetStoryFlags();
+    ResetTextRecords();
+    ResetDlgMessage();
     gMemoryBudget = 0;
     gRequestClose = nullptr;
     ResetGameStart();

@@ -99,4 +99,7 @@ void HeadlessQueueKeyboard(const uint8_t state[256], uint32_t atFrame = kHeadles
 // The mouse's raw counts and buttons are replaced. A button that goes down
 // reads as down at the next PlatReadMouse even when it went up again before.
 void HeadlessQueueMouse(const PlatMouseState& state, uint32_t atFrame = kHeadlessNow);
+// Typed text (UTF-8): one kPlatEventText per character, converted to the
+// typing code set as the SDL back-end converts what the input method commits.
+void HeadlessQueueText(const char* utf8, uint32_t atFrame = kHeadlessNow);
 void HeadlessResetInput();

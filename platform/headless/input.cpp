@@ -3,6 +3,7 @@
 #include "platform/headless/headless.h"
 #include "platform/plat_display.h"
 #include "platform/plat_input.h"
+#include "platform/posix/posix.h"
 
 #include <algorithm>
 #include <cstring>
@@ -134,4 +135,15 @@ void HeadlessQueueMouse(const PlatMouseState& state, uint32_t atFrame) {
     Queue(item);
 }
 
-void HeadlessResetInput() { gHeadlessInput = HeadlessInput{}; }
+void HeadlessQueueText(const char* utf8, uint32_t atFrame) {
+    for (int code : PosixTypedCharacters(utf8, PlatTypingCodeSetOf())) {
+        ScriptItem item = MakeItem(ItemKind::Event, atFrame);
+        item.event = {kPlatEventText, code, 0};
+        Queue(item);
+    }
+}
+
+void HeadlessResetInput() {
+    gHeadlessInput = HeadlessInput{};
+    PlatSetTypingCodeSet(kPlatTypingBig5);
+}

@@ -46,6 +46,11 @@ const char* PosixMessageButtonLabel(int result);
 std::string PosixBig5ToUtf8(const char* big5);
 // Typed text (UTF-8) as game bytes; characters Big5 cannot hold are dropped.
 std::string PosixUtf8ToBig5(const char* utf8);
+// Typed text (UTF-8) as whole characters of kPlatEventText in the given code
+// set ("CP950" or "GB2312"), one per character typed: a single byte below
+// 0x80, a two-byte code lead byte high, or kPlatTextNoForm for a character
+// the set cannot hold. A broken UTF-8 sequence counts as one such character.
+std::vector<int> PosixTypedCharacters(const char* utf8, int codeSet);
 
 // Starts `xdg-open argument` without a shell; true when the program started.
 bool PosixLaunchOpener(const char* argument);

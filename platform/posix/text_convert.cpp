@@ -1,5 +1,7 @@
 // Game text to and from the desktop's UTF-8, through the C library's iconv.
 #include "platform/posix/posix.h"
+#include "platform/plat_display.h"
+#include "platform/plat_input.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -76,3 +78,56 @@ std::string PosixUtf8ToBig5(const char* utf8) {
     }
     return ascii;
 }
+
+namespace {
+
+// Bytes of the UTF-8 character that starts with lead; 1 for a stray byte.
+size_t Utf8Length(unsigned char lead) {
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
+    if (lead >= 0xC2) return 2;
+    return 1;
+}
+
+// One character in the code set: its code, or kPlatTextNoForm.
+int TypedCode(const std::string& utf8Char, const char* codeSet) {
+    std::string out;
+    if (!Convert("UTF-8", codeSet, utf8Char, false, &out)) return kPlatTextNoForm;
+    if (out.size() == 1 && static_cast<unsigned char>(out[0]) < 0x80) return static_cast<unsigned char>(out[0]);
+    if (out.size() == 2 && static_cast<unsigned char>(out[0]) >= 0x81)
+        return (static_cast<unsigned char>(out[0]) << 8) | static_cast<unsigned char>(out[1]);
+    return kPlatTextNoForm;
+}
+
+} // namespace
+
+std::vector<int> PosixTypedCharacters(const char* utf8, int codeSet) {
+    std::vector<int> codes;
+    if (utf8 == nullptr) return codes;
+    const char* set = codeSet == kPlatTypingGb2312 ? "GB2312" : "CP950";
+    size_t n = std::strlen(utf8);
+    for (size_t i = 0; i < n;) {
+        unsigned char lead = static_cast<unsigned char>(utf8[i]);
+        if (lead < 0x80) {
+            codes.push_back(lead);
+            ++i;
+            continue;
+        }
+        size_t len = Utf8Length(lead);
+        if (len == 1 || i + len > n) {
+            codes.push_back(kPlatTextNoForm);
+            ++i;
+            continue;
+        }
+        codes.push_back(TypedCode(std::string(utf8 + i, len), set));
+        i += len;
+    }
+    return codes;
+}
+
+namespace {
+PlatTypingCodeSet gTypingCodeSet = kPlatTypingBig5;
+} // namespace
+
+void PlatSetTypingCodeSet(PlatTypingCodeSet set) { gTypingCodeSet = set; }
+PlatTypingCodeSet PlatTypingCodeSetOf() { return gTypingCodeSet; }

@@ -1,5 +1,5 @@
 // Window events in the game's terms: quit, activation, minimising, keys by
-// PC scan code and typed text as game bytes.
+// PC scan code and typed text as whole characters of the typing code set.
 #include "platform/plat_display.h"
 #include "platform/plat_input.h"
 #include "platform/posix/posix.h"
@@ -43,7 +43,8 @@ void Translate(const SDL_Event& e) {
         break;
     }
     case SDL_TEXTINPUT:
-        for (unsigned char byte : PosixUtf8ToBig5(e.text.text)) Push(kPlatEventText, byte, 0);
+        // One event per character the input method committed, whole.
+        for (int code : PosixTypedCharacters(e.text.text, PlatTypingCodeSetOf())) Push(kPlatEventText, code, 0);
         break;
     default: break;
     }

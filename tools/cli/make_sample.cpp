@@ -114,23 +114,32 @@ TswEntryData SamplePicture(int pack) {
     return e;
 }
 
+// Nine window pieces of size x size (corners, edges, fill) in the given
+// colours; the fill piece is plain.
+std::vector<TswFrameData> WindowPieces(int size, uint16_t edge, uint16_t dark, uint16_t fill) {
+    std::vector<TswFrameData> pieces;
+    const int band = size < 8 ? 1 : 3;
+    for (int piece = 0; piece < 9; ++piece) {
+        int col = piece % 3, row = piece / 3;
+        std::vector<uint16_t> px(size_t(size) * size, fill);
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                bool top = row == 0 && y < band, bottom = row == 2 && y >= size - band;
+                bool left = col == 0 && x < band, right = col == 2 && x >= size - band;
+                if (top || bottom || left || right) px[size_t(y) * size + x] = (x + y) % 2 ? edge : dark;
+            }
+        }
+        pieces.push_back({RawFrameBytes16(px), uint16_t(size), uint16_t(size)});
+    }
+    return pieces;
+}
+
 // Nine 16x16 window pieces (corners, edges, fill) and a 16x48 ornament.
 TswEntryData WindowPicture() {
     TswEntryData e;
     e.index = kWindowEntry;
     const uint16_t edge = Rgb5(24, 20, 10), dark = Rgb5(6, 4, 2), fill = Rgb5(3, 4, 10);
-    for (int piece = 0; piece < 9; ++piece) {
-        int col = piece % 3, row = piece / 3;
-        std::vector<uint16_t> px(16 * 16, fill);
-        for (int y = 0; y < 16; ++y) {
-            for (int x = 0; x < 16; ++x) {
-                bool top = row == 0 && y < 3, bottom = row == 2 && y > 12;
-                bool left = col == 0 && x < 3, right = col == 2 && x > 12;
-                if (top || bottom || left || right) px[size_t(y) * 16 + x] = (x + y) % 2 ? edge : dark;
-            }
-        }
-        e.frames.push_back({RawFrameBytes16(px), 16, 16});
-    }
+    e.frames = WindowPieces(16, edge, dark, fill);
     std::vector<uint16_t> ornament(16 * 48, kKey);
     for (int y = 0; y < 48; ++y) {
         int half = 2 + (y % 16 < 8 ? y % 8 : 7 - y % 8);
@@ -138,6 +147,69 @@ TswEntryData WindowPicture() {
     }
     e.frames.push_back({RleFromPixels(ornament, 16, 48), 16, 48});
     return e;
+}
+
+// A labelled frame: a plain box with a one-pixel rim and a centred label.
+TswFrameData LabelledFrame(int w, int h, uint16_t colour, const char* label, int scale, bool keyedCorners = false) {
+    std::vector<uint16_t> px(size_t(w) * h, colour);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (x == 0 || y == 0 || x == w - 1 || y == h - 1) px[size_t(y) * w + x] = Rgb5(31, 31, 24);
+    if (keyedCorners) px[0] = px[size_t(w) - 1] = px[size_t(h - 1) * w] = px[size_t(h) * w - 1] = kKey;
+    DrawBitmapText(px.data(), w, h, (w - BitmapTextWidth(label, scale)) / 2, (h - 7 * scale) / 2, label, scale,
+                   Rgb5(31, 31, 31));
+    return {RleFromPixels(px, w, h), uint16_t(w), uint16_t(h)};
+}
+
+// The message dialog's pictures (docs/dialogs.md): three more windows for
+// the frame acts, the caption window, the name-entry frame, the number sign,
+// the digits of numbers and of the story countdown and the two buttons.
+std::vector<TswEntryData> DialogPictures() {
+    std::vector<TswEntryData> pictures;
+    const uint16_t edges[3] = {Rgb5(10, 22, 12), Rgb5(26, 12, 12), Rgb5(20, 20, 26)};
+    for (int i = 0; i < 3; ++i)
+        pictures.push_back({35 + i, 16, {}, WindowPieces(16, edges[i], Rgb5(2, 2, 2), Rgb5(2 + 2 * i, 3, 6))});
+    pictures.push_back({39, 16, {}, WindowPieces(4, Rgb5(28, 24, 12), Rgb5(8, 6, 2), Rgb5(4, 4, 8))});
+    pictures.push_back({38, 16, {}, {LabelledFrame(340, 120, Rgb5(4, 6, 12), "NAME", 2)}});
+    pictures.push_back({45, 16, {}, {LabelledFrame(20, 20, Rgb5(24, 20, 4), "M", 2, true)}});
+    TswEntryData digits{79, 16, {}, {}}, timer{78, 16, {}, {}};
+    for (int d = 0; d <= 10; ++d) {
+        char label[2] = {d == 10 ? '.' : char('0' + d), 0};
+        if (d < 10) digits.frames.push_back(LabelledFrame(12, 18, Rgb5(6, 10, 20), label, 2, true));
+        timer.frames.push_back(LabelledFrame(12, 18, Rgb5(20, 6, 6), label, 2, true));
+    }
+    pictures.push_back(digits);
+    pictures.push_back(timer);
+    pictures.push_back({80, 16, {}, {LabelledFrame(16, 12, Rgb5(8, 20, 8), "V", 1), LabelledFrame(16, 12, Rgb5(4, 12, 4), "V", 1)}});
+    pictures.push_back({81, 16, {}, {LabelledFrame(16, 12, Rgb5(20, 8, 8), "E", 1)}});
+    return pictures;
+}
+
+// One picture frame shown and shown again.
+std::string StillStream(int picture, int frame) {
+    return "SD 3 RF " + std::to_string(picture) + " PA " + std::to_string(frame) + " ED PA " + std::to_string(frame) +
+           " OV";
+}
+
+ActStreamData Stream(const std::string& text) { return {true, ActWords(text.c_str())}; }
+
+// The system pack's acts: entry 1 (act 9001) with the dialog's next-page
+// (qq 20) and end (qq 21) buttons beside the sample stream, entry 4 (act
+// 9004) the countdown's digits (qq 0..9) and separator (qq 10), entries 30..33
+// the frame acts and 40..43 the caption acts.
+std::vector<PackEntryData> SystemActs() {
+    std::vector<ActStreamData> sheet(22, ActStreamData{false, {}});
+    sheet[0] = Stream("SD 3 RF 9001 PA 0 ED PA 1 ED PA 2 ED PA 3 OV"); // as SampleAct(3)
+    sheet[20] = Stream("SD 6 RF 9080 PA 0 ED PA 1 OV");
+    sheet[21] = Stream(StillStream(9081, 0));
+    std::vector<ActStreamData> timer;
+    for (int d = 0; d <= 10; ++d) timer.push_back(Stream(StillStream(9078, d)));
+    std::vector<PackEntryData> acts = {{1, BuildActData(sheet)}, {4, BuildActData(timer)}};
+    for (int i = 0; i < 4; ++i) {
+        acts.push_back({30 + i, BuildActData({Stream(StillStream(9034 + i, 0))})});
+        acts.push_back({40 + i, BuildActData({Stream(StillStream(9039, 0))})});
+    }
+    return acts;
 }
 
 std::vector<uint8_t> SampleAct(int pack) {
@@ -151,9 +223,14 @@ bool WritePacks(const fs::path& folder) {
     bool ok = true;
     for (int p = 0; p < 6; ++p) {
         std::vector<TswEntryData> pictures = {SamplePicture(p)};
-        if (p == 3) pictures.push_back(WindowPicture());
+        std::vector<PackEntryData> acts = {{1, SampleAct(p)}};
+        if (p == 3) {
+            pictures.push_back(WindowPicture());
+            for (TswEntryData& e : DialogPictures()) pictures.push_back(std::move(e));
+            acts = SystemActs();
+        }
         ok &= Put(folder / (std::string(kPackStems[p]) + ".tsw"), BuildTswPack(pictures));
-        ok &= Put(folder / (std::string(kPackStems[p]) + ".act"), BuildActPack({{1, SampleAct(p)}}));
+        ok &= Put(folder / (std::string(kPackStems[p]) + ".act"), BuildActPack(acts));
     }
     return ok;
 }
