@@ -21,6 +21,7 @@
 #include <cstring>
 
 #include "base/memory.h"
+#include "bench/bench_ratios.h"
 #include "draw/colour_ops.h"
 #include "draw/draw_kernel.h"
 #include "draw/rle.h"
@@ -315,14 +316,9 @@ void Register() {
 }
 
 // Keeps every run's time so the ratios can be printed after the table.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public KeptRunsReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times_[run.benchmark_name()] = run.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
+    RatioReporter() : KeptRunsReporter([](const Run& run) { return run.GetAdjustedCPUTime(); }) {}
 
     // Each renderer beside memcpy of the same bytes and beside SDL2's blit of
     // the same work; "x" is how many times longer than the baseline it takes.
@@ -355,23 +351,11 @@ private:
         else
             std::printf("%12s\n", "-");
     }
-
-    const double* Find(const std::string& name) const {
-        auto it = times_.find(name);
-        return it == times_.end() ? nullptr : &it->second;
-    }
-
-    std::map<std::string, double> times_;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
     Register();
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
-    benchmark::Shutdown();
-    return 0;
+    return RunAndPrintRatios<RatioReporter>(&argc, argv);
 }

@@ -25,6 +25,7 @@
 
 #include "base/edition.h"
 #include "base/memory.h"
+#include "bench/bench_ratios.h"
 #include "base/random.h"
 #include "draw/frame_scroll.h"
 #include "draw/line_tool.h"
@@ -279,16 +280,13 @@ void Register() {
 }
 
 // Keeps every run's time per byte so the ratios can be printed after the table.
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public KeptRunsReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred) {
-                auto it = run.counters.find("bytes_per_second");
-                if (it != run.counters.end() && it->second.value > 0) perByte_[run.benchmark_name()] = 1.0 / it->second.value;
-            }
-        ConsoleReporter::ReportRuns(runs);
-    }
+    RatioReporter()
+        : KeptRunsReporter([](const Run& run) {
+              auto it = run.counters.find("bytes_per_second");
+              return it != run.counters.end() && it->second.value > 0 ? 1.0 / it->second.value : 0.0;
+          }) {}
 
     // "x" is how many times longer than the baseline the same bytes take.
     void PrintRatios() const {
@@ -313,23 +311,11 @@ public:
                         s ? *t / *s : 0.0, r.sdl);
         }
     }
-
-private:
-    const double* Find(const std::string& name) const {
-        auto it = perByte_.find(name);
-        return it == perByte_.end() ? nullptr : &it->second;
-    }
-    std::map<std::string, double> perByte_;
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
     Register();
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
-    benchmark::Shutdown();
-    return 0;
+    return RunAndPrintRatios<RatioReporter>(&argc, argv);
 }

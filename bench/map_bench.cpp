@@ -17,6 +17,7 @@
 #include "base/edition.h"
 #include "base/random.h"
 #include "base/settings.h"
+#include "bench/bench_ratios.h"
 #include "draw/draw_kernel.h"
 #include "draw/surface.h"
 #include "tools/file_writer.h"
@@ -175,23 +176,18 @@ void BM_LoadCity(benchmark::State& state, bool cold) {
     Stop();
 }
 
-class RatioReporter : public benchmark::ConsoleReporter {
+class RatioReporter : public KeptRunsReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times_[run.benchmark_name()] = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-        ConsoleReporter::ReportRuns(runs);
-    }
+    RatioReporter()
+        : KeptRunsReporter([](const Run& run) {
+              return run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+          }) {}
     void PrintRatios() const {
-        auto m = times_.find("Map/memcpy_screen");
-        if (m == times_.end()) return;
+        const double* m = Find("Map/memcpy_screen");
+        if (!m) return;
         std::printf("\n%-36s %12s\n", "ratios (time / screen memcpy)", "x memcpy");
-        for (const auto& [name, t] : times_) std::printf("%-36s %11.1fx\n", name.c_str(), t / m->second);
+        for (const auto& [name, t] : Kept()) std::printf("%-36s %11.1fx\n", name.c_str(), t / *m);
     }
-
-private:
-    std::map<std::string, double> times_;
 };
 
 } // namespace
@@ -205,10 +201,5 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("Map/worst_keyed_60_roles_all_weather", BM_Scene, false, true, 60, kAllWeather);
     benchmark::RegisterBenchmark("Map/LoadCity_cold", BM_LoadCity, true)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("Map/LoadCity_warm", BM_LoadCity, false)->Unit(benchmark::kMillisecond);
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
-    benchmark::Shutdown();
-    return 0;
+    return RunAndPrintRatios<RatioReporter>(&argc, argv);
 }
