@@ -334,10 +334,12 @@ void FreeMapPictures() {
 }
 
 void MapArchivePath(char* out, size_t size) {
-    out[0] = '\0';
+    // The disc's "kyv3e" folder for a kind-1 install with its disc, else the
+    // install folder: kind 2 keeps its maps on the hard disk, and an install
+    // without its disc or of an unknown kind reads the install folder too.
     if (gInstallKind == 1 && !ReadsFromInstallFolder())
         std::snprintf(out, size, "%skyv3e\\%s", gCdPath, kArchiveName);
-    else if (gInstallKind == 1 || gInstallKind == 2 || IsHardDiskInstall())
+    else
         std::snprintf(out, size, "%s%s", gInstallPath, kArchiveName);
 }
 

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
 
+#include "base/settings.h"
 #include "draw/rle.h"
 #include "tests/world/map/map_fixture.h"
 #include "tools/rle_writer.h"
 #include "world/map/draw_order.h"
+#include "world/map/map_archive.h"
 #include "world/map/zone_table.h"
 
 namespace {
@@ -179,9 +182,31 @@ TEST_F(MapArchiveTest, OldMagicIsReportedAndLoadingGoesOn) {
 
 TEST_F(MapArchiveTest, MissingArchiveFails) {
     EXPECT_EQ(LoadMap3(1, &gMap), 0);
-    gInstallKind = 9;  // no archive path for this kind
+}
+
+// The archive comes from the disc only for a disc install with a disc root;
+// every other install, an unknown kind among them, reads the install folder.
+TEST_F(MapArchiveTest, ArchivePathByInstallKind) {
+    const std::string install = gInstallPath;
+    struct Case { uint8_t kind; const char* cd; std::string want; };
+    const Case cases[] = {
+        {1, "/media/disc/", "/media/disc/kyv3e\\HUGE.lmf"},
+        {1, "", install + "HUGE.lmf"},
+        {2, "/media/disc/", install + "HUGE.lmf"},
+        {'4', "", install + "HUGE.lmf"},
+        {9, "", install + "HUGE.lmf"},
+    };
+    for (const Case& c : cases) {
+        gInstallKind = c.kind;
+        std::snprintf(gCdPath, sizeof gCdPath, "%s", c.cd);
+        char path[512];
+        MapArchivePath(path, sizeof path);
+        EXPECT_EQ(std::string(path), c.want) << "kind " << int(c.kind);
+    }
+    gCdPath[0] = 0;
+    gInstallKind = 9;
     PutArchive({SimpleMap(1, 4, 4)});
-    EXPECT_EQ(LoadMap3(1, &gMap), 0);
+    EXPECT_EQ(LoadMap3(1, &gMap), 1);
 }
 
 // Hostile archives: each case breaks one count or offset; loading must refuse
