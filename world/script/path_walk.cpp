@@ -7,6 +7,7 @@
 #include "base/random.h"
 #include "world/map/draw_order.h"
 #include "world/map/map.h"
+#include "world/role/role_helpers.h"
 #include "world/role/role_record.h"
 #include "world/script/path_run.h"
 #include "world/script/path_slot.h"
@@ -32,9 +33,7 @@ void MoveRoleTo(RoleRecord* r, int32_t x, int32_t y) {
     gPathRoleHooks.clearCells(r);
     r->x = x;
     r->y = y;
-    r->cellIndex = CellInMap(x / kCellPixels, y / kCellPixels)
-                       ? int32_t(uint32_t(y / kCellPixels) * gMap.width + uint32_t(x / kCellPixels))
-                       : -1;
+    r->cellIndex = RoleCellIndex(r);
     gPathRoleHooks.markCells(r);
     RebucketRole(r);
 }
