@@ -253,30 +253,29 @@ void RenderSpanMode192(int32_t x, int32_t y, int32_t w, int32_t h, const void* e
     const bool mirror = flags & kFlagMirror, flip = flags & kFlagFlip;
     const int64_t clipTop = gClip.top, clipBottom = int64_t{gClip.top} + gClip.height;
     const int64_t clipLeft = gClip.left, clipRight = int64_t{gClip.left} + gClip.width;
-    const uint8_t* row = pic + kRleHeaderBytes;
+    // Rows are stepped over by their runs: an 8-bit frame's row length word
+    // is not checked against its bytes, so it is never trusted here.
+    const uint8_t* p = pic + kRleHeaderBytes;
     for (int64_t fr = 0; fr < h; ++fr) {
-        const uint16_t length = LoadU16(row) & kRunCountMask;
-        if (length == 0) return;
+        if (LoadU16(p) == 0) return;
+        p += 2;
         const int64_t sy = flip ? int64_t{y} + h - 1 - fr : int64_t{y} + fr;
-        if (sy >= clipTop && sy < clipBottom) {
-            uint16_t* base = BackPixel(0, static_cast<int32_t>(sy));
-            const uint8_t* p = row + 2;
-            int64_t c = 0;
-            for (;;) {
-                const uint16_t word = LoadU16(p);
-                p += 2;
-                const int n = word & kRunCountMask;
-                if (n == 0) break;
-                if ((word & kRunKindMask) == kRunLiteral) {
-                    for (int i = 0; i < n; ++i) {
-                        const int64_t sx = mirror ? int64_t{x} + w - 1 - (c + i) : int64_t{x} + c + i;
-                        if (sx >= clipLeft && sx < clipRight) base[sx] = table[p[i]];
-                    }
-                    p += n;
+        const bool visible = sy >= clipTop && sy < clipBottom;
+        uint16_t* base = visible ? BackPixel(0, static_cast<int32_t>(sy)) : nullptr;
+        int64_t c = 0;
+        for (;;) {
+            const uint16_t word = LoadU16(p);
+            p += 2;
+            const int n = word & kRunCountMask;
+            if (n == 0) break;
+            if ((word & kRunKindMask) == kRunLiteral) {
+                for (int i = 0; visible && i < n; ++i) {
+                    const int64_t sx = mirror ? int64_t{x} + w - 1 - (c + i) : int64_t{x} + c + i;
+                    if (sx >= clipLeft && sx < clipRight) base[sx] = table[p[i]];
                 }
-                c += n;
+                p += n;
             }
+            c += n;
         }
-        row += length;
     }
 }
