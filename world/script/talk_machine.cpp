@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "world/role/role_helpers.h"
+
 TalkMachine gTalkMachine;
 
 namespace {
@@ -41,4 +43,12 @@ void ResetTalkMachine() {
     gTalkMachine.role.Reset();
     gTalkMachine.media.Reset();
     ResetTalkState();
+}
+
+uint16_t TalkGuid(uint16_t operand) { return operand == kTalkGuidStarter ? gTalkContext.guid : operand; }
+
+bool TalkRole(uint16_t operand, uint32_t* index) {
+    const uint16_t guid = TalkGuid(operand);
+    if (guid == kTalkGuidNone || guid == 0xFFFF) return false;
+    return ResolveRole(guid, index);
 }

@@ -75,3 +75,24 @@ extern TalkMachine gTalkMachine;
 
 // Resets the machine, the context and the variables (new game, load, tests).
 void ResetTalkMachine();
+
+// ---- The machine's services (implemented in talk_machine.cpp) ----------------------------
+
+// Runs the context for this frame; 0 when a talk file cannot be read (the
+// game is then closing), else 1.
+int RunTalk(RoleRecord& ctx);
+// Every jump: window base = target, program counter 0, the window refilled
+// from the talk file. False (after one box) when the target lies outside the file.
+bool TalkGoto(RoleRecord& ctx, uint32_t target);
+// Loads talk number's entry into the window (the context's talk number is not changed).
+bool OpenTalkScript(RoleRecord& ctx, uint32_t talk);
+// Releases one role held by a talk (the story countdown).
+void TalkEnd(uint32_t roleIndex);
+// The per-frame mouse trigger.
+void MouseActiveStory();
+
+// An operand GUID as a role GUID: 0xFFF0 is the talk's starter.
+uint16_t TalkGuid(uint16_t operand);
+// An operand GUID (after TalkGuid) resolved on the current map: 0xFFFE is
+// the player. False when no live role has it (never role 0 by default).
+bool TalkRole(uint16_t operand, uint32_t* index);
