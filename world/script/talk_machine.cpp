@@ -52,3 +52,14 @@ bool TalkRole(uint16_t operand, uint32_t* index) {
     if (guid == kTalkGuidNone || guid == 0xFFFF) return false;
     return ResolveRole(guid, index);
 }
+
+// ---- Stand-ins until the machine's loop lands ----------------------------------------------
+int RunTalk(RoleRecord&) { return 1; }
+bool TalkGoto(RoleRecord& ctx, uint32_t target) {
+    ctx.talkWindowBase = target;
+    ctx.talkPc = 0;
+    return true;
+}
+bool OpenTalkScript(RoleRecord&, uint32_t) { return false; }
+void TalkEnd(uint32_t) {}
+void MouseActiveStory() {}
