@@ -14,6 +14,7 @@
 #include "world/map/map_render.h"
 #include "world/minigame/mini_game.h"
 #include "world/script/path_run.h"
+#include "world/script/talk_machine.h"
 #include "world/walk/astar.h"
 #include "world/walk/key_cole.h"
 #include "world/walk/key_state.h"
@@ -41,9 +42,10 @@ void ServiceAudio() {
     ServiceSound();
 }
 
-bool TalkIdleStandIn() { return true; }
-uint32_t SpiritSlotStandIn() { return 0; }
 void WorldStepStandIn() {}
+
+void RunTalkStep() { RunTalk(gTalkContext); }
+uint32_t SpiritSlot() { return gTalkVar[kTalkVarSpirit]; }
 
 void ResetShellHooks() {
     gShellHooks = ShellHooks{};
@@ -64,19 +66,20 @@ void ResetShellHooks() {
     gShellHooks.saveLoadScreen = SaveLoadScreen;
     gShellHooks.keyUpdate = KeyUpdate;
     gShellHooks.miniGameFrame = [] { return MiniGameFrame() ? 1 : 0; };
-    gShellHooks.talkIdle = TalkIdleStandIn;
-    gShellHooks.startTimedTalk = WorldStepStandIn;
+    gShellHooks.talkIdle = TalkIdle;
+    gShellHooks.startTimedTalk = StartTimedTalk;
     gShellHooks.closeMapView = CloseMapView;
     gShellHooks.reopenMapView = ReopenMapView;
     gShellHooks.clearRoleFightMarks = WorldStepStandIn;
-    gShellHooks.startLostFightTalk = WorldStepStandIn;
+    gShellHooks.startLostFightTalk = StartLostFightTalk;
     gShellHooks.mapFrameHook = MapFrameStep;
-    gShellHooks.spiritSlot = SpiritSlotStandIn;
+    gShellHooks.spiritSlot = SpiritSlot;
     gShellHooks.spiritSlowStep = WorldStepStandIn;
-    gShellHooks.mouseActiveStory = WorldStepStandIn;
+    gShellHooks.mouseActiveStory = MouseActiveStory;
     gShellHooks.keyColeRun = KeyColeRun;
-    gShellHooks.runTalk = WorldStepStandIn;
+    gShellHooks.runTalk = RunTalkStep;
     gShellHooks.pathRun = PathRun;
     gShellHooks.render = Render;
     gShellHooks.serviceSound = ServiceAudio;
+    BindTalkTriggers();
 }

@@ -76,9 +76,12 @@ void ResumeSavedMusic();
 void ServiceAudio();
 // Releases what the start of a game made (gStartMade), nothing else.
 void ReleaseShellResources();
+// The map frame's talk: RunTalk on the one context (a talk file that cannot
+// be read has set the quit bit, which the frame tests next).
+void RunTalkStep();
+// Talk variable 2: the spirit carried, 0 none.
+uint32_t SpiritSlot();
 
 // Stand-ins for modules not built yet: each does nothing but what its
 // caller needs to go on.
-bool TalkIdleStandIn();                  // no talk machine: always idle
-uint32_t SpiritSlotStandIn();            // no talk variables: no spirit
 void WorldStepStandIn();                 // the world's steps that draw or change nothing yet

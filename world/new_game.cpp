@@ -25,6 +25,7 @@
 #include "world/role/role_helpers.h"
 #include "world/role/role_record.h"
 #include "world/story_flags.h"
+#include "world/script/talk_machine.h"
 #include "world/talk_state.h"
 
 StartRecord gStartRecord;
@@ -247,11 +248,8 @@ int NewGame(int mode) {
     ReadStartRecord();
     gMapScriptGuid = gStartRecord.openingGuid;
     // The opening talk runs from the first map frame, from the start point.
-    gTalkContext = RoleRecord{};
-    gTalkContext.guid = gStartRecord.openingGuid;
-    gTalkContext.talkNumber = kOpeningTalk;
-    gTalkContext.x = int32_t(gStartRecord.x) * 16;
-    gTalkContext.y = int32_t(gStartRecord.y) * 16;
+    StartStoryTalk(kOpeningTalk, gStartRecord.openingGuid, int32_t(gStartRecord.x) * 16,
+                   int32_t(gStartRecord.y) * 16);
     if (mode == 1) {
         gCurrentMap = kFirstMap;
         gNewGameHooks.loadCity(gStartRecord.map, gStartRecord.x, gStartRecord.y, gStartRecord.arg[0],

@@ -15,6 +15,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "base/bytes.h"
 #include "world/script/talk_flow.h"
@@ -67,6 +68,9 @@ struct TalkMachine {
     uint32_t op = 0;        // the instruction being run (for error texts)
     uint32_t lastOp = 0;    // the last instruction that finished
     bool runOn = false;     // between 0x0400 and 0x0401, in this call of RunTalk only
+    bool loaded = false;    // the window holds the running talk's code
+    bool fault = false;     // a service refused (bad jump target): the talk ends after the handler
+    uint32_t file = 0;      // the talk file the window was read from (1, 2, ...)
     TalkFlowState flow;     // dialog options, caption, choice, clock
     TalkRoleState role;     // view scroll, shake, tint, focus point, view switches
     TalkMediaState media;   // banners, frame sequences, media and system state
@@ -78,18 +82,77 @@ void ResetTalkMachine();
 
 // ---- The machine's services (implemented in talk_machine.cpp) ----------------------------
 
+// Instructions one call of RunTalk runs at most: a jump loop without a
+// yielding instruction ends the talk with one box instead of freezing the frame.
+constexpr uint32_t kTalkStepBudget = 4096;
+// Code offsets below this point into the offset table, not at code.
+constexpr uint32_t kTalkFirstCodeOffset = 4 * kTalkEntriesPerFile;
+// A talk file larger than this is refused as corrupt.
+constexpr uint32_t kTalkFileMaxBytes = 16u << 20;
+
 // Runs the context for this frame; 0 when a talk file cannot be read (the
-// game is then closing), else 1.
+// quit bit is then set and the game closes), else 1.
 int RunTalk(RoleRecord& ctx);
 // Every jump: window base = target, program counter 0, the window refilled
-// from the talk file. False (after one box) when the target lies outside the file.
+// from the talk file. False (after one box) when the target does not lie in
+// the code of the loaded file; the machine then ends the talk.
 bool TalkGoto(RoleRecord& ctx, uint32_t target);
-// Loads talk number's entry into the window (the context's talk number is not changed).
+// Loads talk number's entry into the window (the context's talk number is
+// not changed). False after one box: a file that cannot be read (the quit
+// bit is set) or an entry whose offset lies outside the file.
 bool OpenTalkScript(RoleRecord& ctx, uint32_t talk);
+// The end instruction's work: roles released, talk path slots cleared, the
+// player free, the context idle (all 0xFF). Also how a faulty talk ends.
+void EndRunningTalk();
 // Releases one role held by a talk (the story countdown).
 void TalkEnd(uint32_t roleIndex);
 // The per-frame mouse trigger.
 void MouseActiveStory();
+
+// Talk triggers. Each starts a talk only in an idle context (talk 99 of a
+// lost fight ends a running talk first); the window is loaded by RunTalk
+// once the player stands on the grid.
+bool TalkIdle();
+// The talk key or touching a role: the role's talk, window base, program
+// counter, GUID, flags and position.
+void StartRoleTalk(uint32_t roleIndex);
+// A named point of the map (walked into or clicked): its talk from (x, y),
+// no starter.
+void StartPointTalk(uint32_t talk, int32_t x, int32_t y);
+// The story countdown, a lost fight (99) and a new game (100): talk number
+// for the GUID, from the start of the entry, at (x, y).
+void StartStoryTalk(uint32_t talk, uint16_t guid, int32_t x = 0, int32_t y = 0);
+// The story countdown's start: every role released and its talk lock
+// cleared, then gCountdownTalk for gMapScriptGuid.
+void StartTimedTalk();
+// A lost fight the story goes on after: talk 99 for gMapScriptGuid.
+void StartLostFightTalk();
+// Points the walking code's talk questions and triggers (gKeyColeHooks) at
+// the machine: a talk runs, dialogs hold the player, a role's talk, a named
+// point's talk and its blocking flag.
+void BindTalkTriggers();
+
+// The named points' three values as the talk triggers read them.
+constexpr int kPointTalk = 0;       // talk word (bit 15 ignored)
+constexpr int kPointFlag = 1;       // story flag: while set the point blocks a step and takes a click
+uint32_t PointTalk(uint32_t event, bool* found);
+
+// Restores a role's path after a talk held it (`unlock`): 1 done, 0 when the
+// role is held but no talk path slot is its. The role instructions own the
+// real restore; until they set it, UnlockStandIn frees the talk slot.
+extern int (*gTalkUnlock)(uint32_t roleIndex);
+int UnlockStandIn(uint32_t roleIndex);
+
+// A role definition's value word (its last word): select 1 the low byte,
+// 2 the high byte; mode 1 reads the byte into *value, mode 2 writes the low
+// byte of *value into it. The definition's index, or -1 when the GUID has
+// none. Another select or mode changes nothing, and a read leaves *value 0.
+int32_t RoleValue(uint16_t guid, int select, uint32_t* value, int mode);
+
+// Talk files stay in memory once read. Tests and the fuzz target may hand a
+// file's bytes in directly; FreeTalkFiles forgets them all.
+void SetTalkFileBytes(uint32_t fileNumber, std::vector<uint8_t> bytes);
+void FreeTalkFiles();
 
 // An operand GUID as a role GUID: 0xFFF0 is the talk's starter.
 uint16_t TalkGuid(uint16_t operand);
