@@ -217,8 +217,8 @@ struct HandlerTable {
     }
 };
 
-const HandlerTable& Handlers() {
-    static const HandlerTable table;
+HandlerTable& Handlers() {
+    static HandlerTable table;
     return table;
 }
 
@@ -308,6 +308,12 @@ void TalkInstr::SetStateBits(uint16_t bits) {
 TalkHandler FindTalkHandler(uint16_t op) {
     op &= kTalkOpMask;
     return op < kTalkHandlerSlots ? Handlers().slots[op] : nullptr;
+}
+
+TalkHandler SetTalkHandler(uint16_t op, TalkHandler handler) {
+    op &= kTalkOpMask;
+    if (op >= kTalkHandlerSlots) return nullptr;
+    return std::exchange(Handlers().slots[op], handler);
 }
 
 void ResetTalkMachine() {

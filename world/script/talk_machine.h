@@ -60,6 +60,9 @@ void RegisterTalkRoleOps(TalkHandler* table);
 void RegisterTalkMediaOps(TalkHandler* table);
 // The handler of an opcode (state bits masked off); null when none.
 TalkHandler FindTalkHandler(uint16_t op);
+// Puts a handler into an opcode's slot and returns the one it replaced
+// (tests of the machine's loop run stand-in handlers this way).
+TalkHandler SetTalkHandler(uint16_t op, TalkHandler handler);
 
 // The whole state of the talk machine beyond the context and the variables
 // (world/talk_state): one struct, one reset.

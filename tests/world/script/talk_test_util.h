@@ -12,10 +12,12 @@
 #include "tools/talk_asm.h"
 #include "world/script/talk_machine.h"
 
-// Assembles `code` (talk source lines, without the "talk" line; labels count
-// from the window's start) as talk 0 and copies its code into the window at
-// offset 0, the rest of the window filled with 0x0C. False on an assembler
-// error (reported to the test).
+// Assembles `code` (talk source lines, without the "talk" line) as talk 0
+// and copies its code into the window at offset 0, the rest of the window
+// filled with 0x0C. The file is handed to the machine as Talk1.dat and the
+// context's window base is the entry's code offset, so jumps (TalkGoto) to
+// labels, which count from byte 512 of the file, land as in play. False on
+// an assembler error (reported to the test).
 inline bool LoadTalkCode(const std::string& code) {
     std::map<uint32_t, std::vector<uint8_t>> files;
     std::string error;
@@ -24,10 +26,15 @@ inline bool LoadTalkCode(const std::string& code) {
         return false;
     }
     const std::vector<uint8_t>& file = files.at(1);
-    const uint32_t start = 512 + (file[512] | file[513] << 8 | file[514] << 16 | uint32_t(file[515]) << 24);
+    const uint32_t offset = file[512] | file[513] << 8 | file[514] << 16 | uint32_t(file[515]) << 24;
+    const uint32_t start = 512 + offset;
     std::memset(gTalkMachine.window, 0x0C, sizeof gTalkMachine.window);
     const size_t n = std::min<size_t>(file.size() - start, sizeof gTalkMachine.window);
     std::memcpy(gTalkMachine.window, file.data() + start, n);
+    SetTalkFileBytes(1, file);
+    gTalkMachine.file = 1;
+    gTalkContext.talkWindowBase = offset;
+    gTalkContext.talkPc = 0;
     return true;
 }
 
