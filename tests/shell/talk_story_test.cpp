@@ -1,0 +1,175 @@
+// A whole talk on the sample install, frame by frame through the game frame:
+// the opening talk (100) of a new game shows a dialog, walks the player,
+// asks twice (answered once by keys, once by the mouse), sets flags, gives
+// an item and ends. The run is deterministic: two runs present the same frames.
+#include "shell_fixture.h"
+
+#include "base/game_state.h"
+#include "draw/act_pack.h"
+#include "draw/dialog_node.h"
+#include "draw/tsw_pack.h"
+#include "media/sound_bank.h"
+#include "menu/menu_services.h"
+#include "shell/game_frame.h"
+#include "shell/game_start.h"
+#include "shell/shell_hooks.h"
+#include "tools/talk_asm.h"
+#include "world/new_game.h"
+#include "world/party/item_list.h"
+#include "world/role/role_record.h"
+#include "world/script/talk_machine.h"
+#include "world/story_flags.h"
+#include "world/walk/key_state.h"
+#include "world/world_reset.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kMaxFrames = 2000;
+
+const char kStory[] =
+    "talk 100\n"
+    "  dlgw player 0 \"Hello.\"\n"
+    "  waitdlg player\n"
+    "  movewait 1 player 14 12\n"
+    "  dlgw player 0 \"Which?%N%BLeft.%N%BRight.\"\n"
+    "  waitdlg player\n"
+    "  choice a1 a2\n"
+    "a1:\n"
+    "  setflag 700\n"
+    "  jump second\n"
+    "a2:\n"
+    "  setflag 701\n"
+    "second:\n"
+    "  dlgw player 0 \"Again?%N%BUp.%N%BDown.\"\n"
+    "  waitdlg player\n"
+    "  choice b1 b2\n"
+    "b1:\n"
+    "  setflag 702\n"
+    "  jump done\n"
+    "b2:\n"
+    "  setflag 703\n"
+    "done:\n"
+    "  additem 101 2\n"
+    "  end\n";
+
+// The player's side, decided from what the screen holds each frame: a
+// choice is answered (the first by the keys: down, then confirm; the second
+// by a click on its first line), any other dialog is confirmed.
+struct Player {
+    int choices = 0;
+    int keyStep = 0;
+    bool pressed = false;
+};
+Player gPlayer;
+
+void Press(int key) {
+    gKeyState[key] = KeyState{};
+    gKeyState[key].state = 1;
+    gKeyState[key].framesHeld = 1;
+}
+
+void PlayerKeys() {
+    KeyUpdate();
+    if (gPlayer.pressed) {  // every press is one frame down, one frame up
+        gPlayer.pressed = false;
+        return;
+    }
+    if (CountEventRects() > 0) {
+        if (gPlayer.choices == 0) {
+            Press(gPlayer.keyStep++ == 0 ? kKeyDown : kKeyConfirm);
+        } else {
+            const EventRectNode* first = gEventRects.head;
+            gKeyInput.mouseX = (first->left + first->right) / 2;
+            gKeyInput.mouseY = (first->top + first->bottom) / 2;
+            Press(kKeyMouseLeft);
+        }
+        gPlayer.pressed = true;
+        return;
+    }
+    if (gPlayer.keyStep > 0 && gPlayer.choices == 0) ++gPlayer.choices;
+    if (gKeyInput.mouseX != 0 && gPlayer.choices == 1) ++gPlayer.choices;
+    if (gDialogList) {
+        Press(kKeyConfirm);
+        gPlayer.pressed = true;
+    }
+}
+
+class TalkStoryTest : public ShellTest {
+protected:
+    void TearDown() override {
+        ReleaseGameAndShell();
+        ResetWorld();
+        ResetTalkMachine();
+        ResetTswPacks();
+        ResetActPacks();
+        ResetSoundBank();
+        ShellTest::TearDown();
+    }
+    // Runs the story from a new game; frames until the talk ended (or kMaxFrames + 1).
+    int RunStory() {
+        gPlayer = Player{};
+        UseInstallFolder();
+        EXPECT_EQ(OnStartGame(), 1);
+        EXPECT_EQ(NewGame(1), 1);
+        swordsBefore = Swords();
+        gShellHooks.keyUpdate = PlayerKeys;
+        gMenuRequest = 0;
+        gGameRunning = 1;
+        gAppActive = 1;
+        for (int frame = 1; frame <= kMaxFrames; ++frame) {
+            HeadlessAdvanceClock(kFrameMs);
+            GameFrame();
+            if (TalkIdle() && frame > 1) return frame;
+            if (gGameMode & kModeQuit) break;
+        }
+        return kMaxFrames + 1;
+    }
+    static int Swords() {
+        const ItemRecord* item = FindItem(gInventory, 101);
+        return item ? item->count + item->newCount : 0;
+    }
+    int swordsBefore = 0;
+};
+
+TEST_F(TalkStoryTest, TheOpeningTalkRunsToItsEndTheSameWayTwice) {
+    for (uint16_t op : {0x01, 0x0E, 0x0F, 0x14, 0x19, 0x29, 0x80}) {
+        if (!FindTalkHandler(op)) GTEST_SKIP() << "needs the flow/role/media instruction families";
+    }
+    const std::string tool = BuildTreeProgram("make_sample");
+    ASSERT_EQ(access(tool.c_str(), X_OK), 0) << tool;
+    ASSERT_EQ(std::system(("'" + tool + "' '" + install.Path() + "' >/dev/null").c_str()), 0);
+    std::string error;
+    ASSERT_TRUE(WriteTalkFiles(install.Path(), kStory, &error)) << error;
+
+    const int frames = RunStory();
+    ASSERT_LE(frames, kMaxFrames);
+    EXPECT_TRUE(HeadlessMessageBoxes().empty());
+    EXPECT_TRUE(IsFlag(701));   // by the keys: the second line
+    EXPECT_FALSE(IsFlag(700));
+    EXPECT_TRUE(IsFlag(702));   // by the mouse: the first line
+    EXPECT_FALSE(IsFlag(703));
+    EXPECT_EQ(Swords(), swordsBefore + 2);
+    const RoleRecord& p = gRole[gPlayerRole];
+    EXPECT_EQ(p.x, 14 * 16);
+    EXPECT_EQ(p.y, 12 * 16);
+    EXPECT_TRUE(TalkContextIdle());
+    EXPECT_EQ(gDialogState, 0u);
+    const uint64_t hash = HeadlessRunHash();
+    const uint32_t presents = HeadlessPresentCount();
+
+    ReleaseGameAndShell();
+    ResetWorld();
+    ResetTalkMachine();
+    ResetStoryFlags();
+    ResetShell();
+    HeadlessReset();
+    EXPECT_EQ(RunStory(), frames);
+    EXPECT_EQ(HeadlessPresentCount(), presents);
+    EXPECT_EQ(HeadlessRunHash(), hash);
+}
+
+} // namespace
