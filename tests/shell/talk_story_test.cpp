@@ -14,6 +14,9 @@
 #include "shell/game_start.h"
 #include "shell/shell_hooks.h"
 #include "tools/talk_asm.h"
+#include "world/map/map_load.h"
+#include "tools/map_tables_writer.h"
+#include "tools/sample_maps.h"
 #include "world/new_game.h"
 #include "world/party/item_list.h"
 #include "world/role/role_record.h"
@@ -114,7 +117,10 @@ protected:
         gPlayer = Player{};
         UseInstallFolder();
         EXPECT_EQ(OnStartGame(), 1);
-        EXPECT_EQ(NewGame(1), 1);
+        EXPECT_EQ(NewGame(0), 1);
+        // The sample's start map (the talk runs on whatever map is up).
+        LoadCity(kSampleStartMap, kSampleStartX, kSampleStartY, 0, 0, 0, 0);
+        EXPECT_EQ(gRole[gPlayerRole].x, kSampleStartX * 16);
         swordsBefore = Swords();
         gShellHooks.keyUpdate = PlayerKeys;
         gMenuRequest = 0;
@@ -142,6 +148,9 @@ TEST_F(TalkStoryTest, TheOpeningTalkRunsToItsEndTheSameWayTwice) {
     const std::string tool = BuildTreeProgram("make_sample");
     ASSERT_EQ(access(tool.c_str(), X_OK), 0) << tool;
     ASSERT_EQ(std::system(("'" + tool + "' '" + install.Path() + "' >/dev/null").c_str()), 0);
+    // The role database with the sample maps' tables (the sample's own has
+    // only a new game's), and the story.
+    install.Write("maps.dat", BuildMapsFile(SampleMapTables()));
     std::string error;
     ASSERT_TRUE(WriteTalkFiles(install.Path(), kStory, &error)) << error;
 
