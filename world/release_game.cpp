@@ -13,6 +13,7 @@
 #include "world/role/dialog_setup.h"
 #include "world/role/role_def.h"
 #include "world/story_flags.h"
+#include "world/script/talk_machine.h"
 #include "world/talk_state.h"
 
 int ReleaseGame() {
@@ -22,6 +23,7 @@ int ReleaseGame() {
     FreeEventRects();
     FreeDialogList();
     FreeTalkHistory();
+    FreeTalkFiles();
     FreeRoleBuffers();
     FreeDrawOrder();
     FreeItemLists();

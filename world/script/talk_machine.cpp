@@ -364,6 +364,8 @@ int RunTalk(RoleRecord& ctx) {
         // emptied the context ends the talk whatever the handler returned.
         if (step != TalkStep::kEnded && (gTalkMachine.fault || ctx.guid == kTalkIdleGuid)) step = TalkStep::kFail;
         if (step == TalkStep::kFail) {
+            // A talk file that could not be read has set the quit bit: the game closes.
+            if (gTalkMachine.fault && (gGameMode & kModeQuit)) return 0;
             if (ctx.guid != kTalkIdleGuid) EndRunningTalk();
             return 1;
         }

@@ -305,6 +305,31 @@ TEST_F(TalkMachineTest, AMissingTalkFileClosesTheGame) {
     EXPECT_TRUE(TalkContextIdle());
 }
 
+int gOpenTalk = 0;
+TalkStep OpenHandler(TalkInstr&) {
+    return OpenTalkScript(gTalkContext, uint32_t(gOpenTalk)) ? TalkStep::kJump : TalkStep::kFail;
+}
+
+TEST_F(TalkMachineTest, OpenTalkScriptGoesOnInAnotherFileAndAMissingOneClosesTheGame) {
+    Write("talk 5\n  waitdlg none\n  end\ntalk 2001\n  setvar 6 1\n  ifvarlt 6 0 there\n  end\nthere:\n"
+          "  setvar 7 1\n  end\n");
+    SetTalkHandler(kOpWaitDlg, OpenHandler);
+    gOpenTalk = 2001;
+    StartStoryTalk(5, kTalkGuidNone);
+    EXPECT_EQ(RunToEnd(), 1);
+    EXPECT_EQ(gTalkVar[6], 1u);
+    EXPECT_EQ(gTalkVar[7], 1u);  // the jump stays in Talk2.dat
+    EXPECT_EQ(gTalkMachine.file, 2u);
+    EXPECT_EQ(gTalkContext.talkNumber, 0xFFFF);
+    EXPECT_EQ(Boxes(), 0u);
+    gOpenTalk = 4001;  // Talk3.dat is missing
+    StartStoryTalk(5, kTalkGuidNone);
+    EXPECT_EQ(RunTalk(gTalkContext), 0);
+    EXPECT_EQ(Boxes(), 1u);
+    EXPECT_NE(gGameMode & kModeQuit, 0u);
+    EXPECT_TRUE(TalkContextIdle());
+}
+
 TEST_F(TalkMachineTest, AJumpOutsideTheFileEndsTheTalk) {
     Write("talk 5\n  ifvarlt 5 0 99999\n  setvar 6 1\n  end\n");
     StartStoryTalk(5, kTalkGuidNone);
