@@ -15,6 +15,7 @@
 #include "world/game_buffers.h"
 #include "world/map/draw_order.h"
 #include "world/map/map.h"
+#include "world/map/map_load.h"
 #include "world/maps_image.h"
 #include "world/org/obj_tables.h"
 #include "world/org/count_list.h"
@@ -29,7 +30,6 @@
 
 StartRecord gStartRecord;
 std::vector<uint16_t> gBattleSteps;
-NewGameHooks gNewGameHooks = {LoadCityStandIn};
 
 namespace {
 
@@ -112,15 +112,6 @@ void ReadStartRecord() {
 }
 
 } // namespace
-
-void LoadCityStandIn(uint16_t map, uint16_t x, uint16_t y, uint16_t a, uint16_t b, uint16_t c, int) {
-    gStartRecord.map = map;
-    gStartRecord.x = x;
-    gStartRecord.y = y;
-    gStartRecord.arg[0] = a;
-    gStartRecord.arg[1] = b;
-    gStartRecord.arg[2] = c;
-}
 
 void CopyMemberRecord(int member, const uint8_t* record, size_t size) {
     if (member < 0 || member >= kPartyMembers || size < kPartyRecordBytes) return;
@@ -254,8 +245,8 @@ int NewGame(int mode) {
     gTalkContext.y = int32_t(gStartRecord.y) * 16;
     if (mode == 1) {
         gCurrentMap = kFirstMap;
-        gNewGameHooks.loadCity(gStartRecord.map, gStartRecord.x, gStartRecord.y, gStartRecord.arg[0],
-                               gStartRecord.arg[1], gStartRecord.arg[2], 0);
+        LoadCity(gStartRecord.map, gStartRecord.x, gStartRecord.y, gStartRecord.arg[0], gStartRecord.arg[1],
+                 gStartRecord.arg[2], 0);
     }
     return 1;
 }

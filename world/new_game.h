@@ -19,16 +19,9 @@ extern StartRecord gStartRecord;
 // The battle-probability steps of table 18, in groups of 8.
 extern std::vector<uint16_t> gBattleSteps;
 
-// The map load of a new game. Until the map loading exists the default is
-// LoadCityStandIn, which only records the request in gStartRecord.
-struct NewGameHooks {
-    void (*loadCity)(uint16_t map, uint16_t x, uint16_t y, uint16_t a, uint16_t b, uint16_t c, int mode);
-};
-extern NewGameHooks gNewGameHooks;
-void LoadCityStandIn(uint16_t map, uint16_t x, uint16_t y, uint16_t a, uint16_t b, uint16_t c, int mode);
-
 // 1 when the game was set up; 0 (one box, the title screen asked for) when
-// "maps.dat" cannot be read again.
+// "maps.dat" cannot be read again. Mode 1 also loads the start map with
+// LoadCity (a map that does not load ends the game through its own box).
 int NewGame(int mode);
 void MiscInit();
 void ResetGameData();

@@ -7,10 +7,11 @@
 #include "world/role/role_record.h"
 #include "world/story_flags.h"
 #include "world/walk/key_state.h"
+#include "world/walk/map_events.h"
 #include "world/walk/player_walk.h"
 #include "world/walk/walk_cells.h"
 
-KeyColeHooks gKeyColeHooks;
+KeyColeHooks gKeyColeHooks = DefaultKeyColeHooks();
 KeyColeState gKeyCole;
 
 namespace {
@@ -122,6 +123,6 @@ void KeyColeRun() {
 }
 
 void ResetKeyCole() {
-    gKeyColeHooks = KeyColeHooks{};
+    gKeyColeHooks = DefaultKeyColeHooks();
     gKeyCole = KeyColeState{};
 }
