@@ -124,7 +124,7 @@ void StepPathMoves() {
             if (r.flags & kRoleFar) dx *= 2, dy *= 2;
             if (AdvanceAlongSlot(r, s, dx, dy) && r.x == s.targetX && r.y == s.targetY) Arrive(r, s);
         }
-        if (TakeActData(&r.act) == 0) ReportRoleActOnce("Act Err(picPaint:PathMove)", r);
+        if (r.act.act != 0 && TakeActData(&r.act) == 0) ReportRoleActOnce("Act Err(picPaint:PathMove)", r);
         if (s.role == gPlayerRole && !(gViewFlags & kViewNoRecentre)) CenterView();
     }
 }
@@ -136,6 +136,6 @@ void StepPartyMoves() {
         RoleRecord& r = gRole[index];
         PathSlot& s = gCompanyPaths[k];
         if (SlotMoves(s) && r.act.hold == 0) AdvanceAlongSlot(r, s, s.stepX, s.stepY);
-        if (TakeActData(&r.act) == 0) ReportRoleActOnce("Act Err(picPaint:CompanyMove)", r);
+        if (r.act.act != 0 && TakeActData(&r.act) == 0) ReportRoleActOnce("Act Err(picPaint:CompanyMove)", r);
     }
 }
