@@ -15,7 +15,9 @@
 #include "world/game_buffers.h"
 #include "world/map/draw_order.h"
 #include "world/map/map.h"
+#include "world/map/map_effects.h"
 #include "world/map/map_load.h"
+#include "world/map/map_render.h"
 #include "world/maps_image.h"
 #include "world/org/obj_tables.h"
 #include "world/org/count_list.h"
@@ -25,6 +27,7 @@
 #include "world/role/role_def.h"
 #include "world/role/role_helpers.h"
 #include "world/role/role_record.h"
+#include "world/script/path_slot.h"
 #include "world/story_flags.h"
 #include "world/talk_state.h"
 
@@ -195,6 +198,20 @@ void ResetGameData() {
     TotalRole = 0;
     FreeRoleBuffers();
     IdleTalkContext();
+    ClearPathSlots();
+}
+
+int ResetPresentation() {
+    for (auto& list : gPlayActLists) list.clear();
+    gTObjList.clear();
+    gRoleHeads.clear();
+    gParticleLists.clear();
+    FreeDialogList();
+    for (Chimney& c : gChimneys) c.puffs.clear();
+    for (Flier& f : gWeather.fliers) f = Flier{};
+    gScreenTint = ScreenTint{};
+    StopShake();
+    return 0;
 }
 
 void MiscInit() {
@@ -212,10 +229,14 @@ void MiscInit() {
     gCountdownTalk = 0;
     gStoryClock = gStoryClockTick = 0;
     FreeDrawOrder();
+    for (auto& list : gPlayActLists) list.clear();
     gMusic.PlayMusic(1, 1, 10);
+    StopShake();
     FreeDialogList();
     FreeTalkHistory();
     SetWalkStep(16);
+    // The map cursor starts as the arrow (act 9001 from its first frame).
+    gMapCursor = MapCursor{};
     ReadBattleSteps();
     BindRoleDefs();
     ReadParty();

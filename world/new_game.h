@@ -24,7 +24,13 @@ extern std::vector<uint16_t> gBattleSteps;
 // LoadCity (a map that does not load ends the game through its own box).
 int NewGame(int mode);
 void MiscInit();
+// Frees the map's tile and cell buffers, the roles' own buffers and records,
+// makes the talk context idle and frees every path slot and companion record.
 void ResetGameData();
+// The presentation of the map back to rest after a game is loaded: the
+// play-act, free-object, head, wipe and dialog lists, the chimney smoke, the
+// fliers, the screen tint and the shake. Returns 0.
+int ResetPresentation();
 // Frees every role's owned text and attached act record and zeroes the 300
 // records (the draw order is emptied first: no bucket keeps a zeroed role).
 void FreeRoleBuffers();
