@@ -274,4 +274,17 @@ TEST_F(NewGameTest, ResetPresentationEmptiesTheSceneLists) {
     EXPECT_EQ(gDialogList, nullptr);
 }
 
+// The definitions live in the image: reading it binds them, freeing it
+// unbinds them (a later load must not read a freed block).
+TEST_F(NewGameTest, TheRoleDefinitionsFollowTheImage) {
+    Write();
+    ASSERT_EQ(ReadMapsImage(), kMapsImageRead);
+    EXPECT_EQ(RoleDefCount(), 2u);
+    EXPECT_GE(gRoleDef, gMapsImage);
+    FreeMapsImage();
+    EXPECT_EQ(gRoleDef, nullptr);
+    EXPECT_EQ(RoleDefCount(), 0u);
+    EXPECT_EQ(FindRoleDef(1), -1);
+}
+
 } // namespace

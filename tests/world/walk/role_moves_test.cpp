@@ -59,6 +59,17 @@ protected:
         SetRoleBlockKind(&r);
         return r;
     }
+    // Role 2 at cell (2, 5) joins the party; the whole trail lies at (column, 5).
+    RoleRecord& Companion(int column) {
+        RoleRecord& c = Put(2, 5, 2, 5);
+        c.flags |= kRoleCompanion;
+        EXPECT_EQ(PlaceRole(2), 1);
+        for (int i = 0; i < kTrailLength; ++i) {
+            gFollowTrailX[i] = column * 16;
+            gFollowTrailY[i] = 5 * 16;
+        }
+        return c;
+    }
     // A script move of role 2 one cell east.
     PathSlot& EastMove() {
         PathSlot& s = *FreePathSlot();
@@ -171,13 +182,7 @@ TEST_F(RoleMovesTest, AStepThatWouldPassTheCellIsCut) {
 }
 
 TEST_F(RoleMovesTest, ACompanionPlansToItsTrailPointAndSteps) {
-    RoleRecord& c = Put(2, 5, 2, 5);
-    c.flags |= kRoleCompanion;
-    ASSERT_EQ(PlaceRole(2), 1);
-    for (int i = 0; i < kTrailLength; ++i) {
-        gFollowTrailX[i] = 5 * 16;
-        gFollowTrailY[i] = 5 * 16;
-    }
+    RoleRecord& c = Companion(5);
     gFollowTrailX[1] = 4 * 16;
     gCamera = {0, 0, 640, 480};
     CompanyWalk(2);
@@ -201,13 +206,7 @@ TEST_F(RoleMovesTest, ACompanionPlansToItsTrailPointAndSteps) {
 }
 
 TEST_F(RoleMovesTest, ACompanionFarOffTheScreenCatchesUpAtOnce) {
-    RoleRecord& c = Put(2, 5, 2, 5);
-    c.flags |= kRoleCompanion;
-    ASSERT_EQ(PlaceRole(2), 1);
-    for (int i = 0; i < kTrailLength; ++i) {
-        gFollowTrailX[i] = 50 * 16;
-        gFollowTrailY[i] = 5 * 16;
-    }
+    RoleRecord& c = Companion(50);
     gCamera = {640 - 96, 0, 640 - 96 + 640, 480};
     CompanyWalk(2);
     // Carried along the route until it stands inside the widened view.
