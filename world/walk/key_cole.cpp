@@ -44,8 +44,10 @@ void UpdateFade() {
 void Walk(uint32_t player, const KeyStep& keys, int dx, int dy) {
     RoleRecord& p = gRole[player];
     gStillFrames = 0;
-    if (gKeyColeHooks.requestMove) gKeyColeHooks.requestMove(dx, dy);
+    // The walking act sets the step first: the request takes the step of
+    // this walk, not the one left from standing.
     UpdateWalkAct(&p, keys.facing, true, keys.quick);
+    if (gKeyColeHooks.requestMove) gKeyColeHooks.requestMove(dx, dy);
     if (!CountWalkingFrame(gCurrentMap)) return;
     if (gInBattle || !IsFlag(kFlagRandomFights) || gFightRequest || TalkRunning()) return;
     if (!gKeyColeHooks.chooseRandomFight) return;

@@ -254,8 +254,11 @@ TEST_F(RoleMovesTest, TheControlHandsOverToTheRealModulesByDefault) {
     gKeyState[kKeyDown].framesHeld = 1;
     gKeyState[kKeyDown].state = 1;
     gCamera = {0, 0, 640, 480};
+    gMapWalkStep = 4;
+    gWalkStep = 16;  // left from the game's set-up
     KeyColeRun();
     EXPECT_EQ(gPlayerStep.pushDy, 1);
+    EXPECT_EQ(gPlayerStep.step, 4);  // the walk's own step from its first cell
     EXPECT_TRUE(PlayerMovesPending());
     // While the step runs the control waits.
     gKeyState[kKeyDown] = KeyState{};
