@@ -13,6 +13,7 @@
 #include "world/story_flags.h"
 #include "world/talk_state.h"
 #include "world/walk/key_state.h"
+#include "world/walk/map_events.h"
 
 namespace {
 
@@ -25,8 +26,6 @@ constexpr uint16_t kPlayerGuid = 1;
 constexpr int kMaxStep = kCellPixels;
 
 bool OnCell(const RoleRecord& r) { return r.x % kCellPixels == 0 && r.y % kCellPixels == 0; }
-
-bool TalkRuns() { return gTalkContext.guid != 0xFFFF; }
 
 uint8_t SlotCode(const PathSlot& s) { return s.route[(s.position & kSlotPositionMask) % kRouteBytes]; }
 
@@ -63,6 +62,18 @@ void Arrive(RoleRecord& r, const PathSlot& s) {
         if (!(gViewFlags & kViewNoRecentre)) CenterView();
     }
     r.flags &= ~kRoleWalksThroughMark;
+}
+
+int Cells(uint32_t v) { return v ? int(v) : 1; }
+
+// The role's footprint, widened by one cell all round, covers a cell of the
+// player's footprint.
+bool TouchesPlayer(const RoleRecord& r) {
+    if (gPlayerRole >= TotalRole || gPlayerRole >= kMaxRoles || &r == &gRole[gPlayerRole]) return false;
+    const RoleRecord& p = gRole[gPlayerRole];
+    const int rx = r.x / kCellPixels, ry = r.y / kCellPixels, px = p.x / kCellPixels, py = p.y / kCellPixels;
+    return px <= rx + Cells(r.act.width) && px + Cells(p.act.width) >= rx && py <= ry + Cells(r.act.height) &&
+           py + Cells(p.act.height) >= ry;
 }
 
 bool SlotMoves(const PathSlot& s) { return s.role != kSlotFree && s.position < kSlotPositionMask; }
@@ -116,13 +127,17 @@ void StepPathMoves() {
         if (!SlotMoves(s) || s.role >= TotalRole || s.role >= kMaxRoles) continue;
         RoleRecord& r = gRole[s.role];
         if (!(r.flags & kRoleActive)) continue;
-        if ((s.mode & 0x0F) == kSlotModeScript && TalkRuns() && r.guid == gTalkContext.guid) continue;
+        if ((s.mode & 0x0F) == kSlotModeScript && TalkRunsNow() && r.guid == gTalkContext.guid) continue;
         if ((r.flags & kRoleTalkMarks) && r.talkLock == 1) continue;
         if (r.act.hold == 0) {
             int32_t dx = s.stepX, dy = s.stepY;
             if (r.act.markSM == 0) dx *= 2, dy *= 2;
             if (r.flags & kRoleFar) dx *= 2, dy *= 2;
-            if (AdvanceAlongSlot(r, s, dx, dy) && r.x == s.targetX && r.y == s.targetY) Arrive(r, s);
+            if (AdvanceAlongSlot(r, s, dx, dy)) {
+                if (r.x == s.targetX && r.y == s.targetY) Arrive(r, s);
+                // A role that talks when touched starts its talk beside the player.
+                if (!TalkRunsNow() && (r.flags & kRoleTouchTalk) && TouchesPlayer(r)) StartRoleTalk(s.role);
+            }
         }
         if (r.act.act != 0 && TakeActData(&r.act) == 0) ReportRoleActOnce("Act Err(picPaint:PathMove)", r);
         if (s.role == gPlayerRole && !(gViewFlags & kViewNoRecentre)) CenterView();

@@ -131,6 +131,21 @@ TEST_F(RoleMovesTest, AtItsCellTheRoleTakesItsMarksAlongAndArrives) {
     EXPECT_EQ(r.x, 48);
 }
 
+TEST_F(RoleMovesTest, ATouchingRoleThatReachesThePlayerStartsItsTalk) {
+    RoleRecord& r = gRole[2];
+    r.flags |= kRoleTouchTalk;
+    r.talkNumber = 8;
+    gRole[1].x = 4 * 16;  // the player, two cells east of the walker
+    gRole[1].y = 2 * 16;
+    EastMove();
+    for (int i = 0; i < 3; ++i) StepPathMoves();
+    EXPECT_FALSE(TalkRunsNow());  // between cells nothing starts
+    StepPathMoves();
+    ASSERT_TRUE(TalkRunsNow());
+    EXPECT_EQ(gTalkContext.guid, 2);
+    EXPECT_EQ(gTalkContext.talkNumber, 8);
+}
+
 TEST_F(RoleMovesTest, TheRunningTalksRoleDoesNotFollowItsScript) {
     gTalkContext.guid = 2;
     EastMove();
