@@ -54,55 +54,68 @@ std::vector<uint8_t> PartyRecordBytes(const MemberStats& m) {
     return out;
 }
 
+namespace {
+
+// Table n of the spec, for a table that starts at image offset `at`.
+std::vector<uint8_t> SpecTable(const MapsDatSpec& spec, int n, uint32_t at) {
+    std::vector<uint8_t> t;
+    ByteWriter tw(t);
+    auto raw = spec.raw.find(n);
+    if (raw != spec.raw.end()) {
+        t = raw->second;
+    } else if (n == kTableRoleDefs) {
+        t = RoleDefTable(spec.roleDefs);
+    } else if (n == kTableObjectStates) {
+        t = ObjectStateTable(spec.objectStates, at);
+    } else if (n == kTableStart) {
+        for (uint16_t v : spec.start) tw.u16(v);
+    } else if (n == kTableBag) {
+        for (auto [id, count] : spec.bag) PutWords(tw, {id, count});
+        PutWords(tw, {0, 0});
+    } else if (n == kTableParty) {
+        for (const MemberStats& m : spec.party) {
+            std::vector<uint8_t> r = PartyRecordBytes(m);
+            tw.bytes(r.data(), r.size());
+        }
+    } else if (n >= kTableMagic0 && n < kTableMagic0 + 4) {
+        for (uint16_t id : spec.magic[n - kTableMagic0]) tw.u16(id);
+        tw.u16(0);
+    } else if (n >= kTableEquip0 && n < kTableEquip0 + 4) {
+        for (uint16_t id : spec.equipment[n - kTableEquip0]) tw.u16(id);
+    } else if (n == kTableBattleSteps) {
+        for (uint16_t v : spec.battleSteps) tw.u16(v);
+        tw.u16(0xFFFF);
+    } else if (n == kTableMapNames) {
+        for (const auto& [map, name] : spec.mapNames) {
+            tw.u16(map);
+            tw.bytes(name.data(), name.size());
+            tw.u16(0x5125);
+        }
+        tw.u16(0xFFFF);
+    } else {
+        t = EmptyTable();
+    }
+    return t;
+}
+
+} // namespace
+
 std::vector<uint8_t> BuildMapsImage(const MapsDatSpec& spec) {
     std::vector<uint8_t> image(4 * kMapsTableCount, 0);
     ByteWriter w(image);
-    auto place = [&](int n, const std::vector<uint8_t>& table) {
+    for (int n = 1; n < kMapsTableCount; ++n) {
+        const std::vector<uint8_t> table = SpecTable(spec, n, uint32_t(image.size()));
         w.putU32At(4 * size_t(n), uint32_t(image.size()));
         w.bytes(table.data(), table.size());
         w.padTo((image.size() + 3) & ~size_t(3));
-    };
-    for (int n = 1; n < kMapsTableCount; ++n) {
-        std::vector<uint8_t> t;
-        ByteWriter tw(t);
-        auto raw = spec.raw.find(n);
-        if (raw != spec.raw.end()) {
-            t = raw->second;
-        } else if (n == kTableRoleDefs) {
-            t = RoleDefTable(spec.roleDefs);
-        } else if (n == kTableObjectStates) {
-            t = ObjectStateTable(spec.objectStates, uint32_t(image.size()));
-        } else if (n == kTableStart) {
-            for (uint16_t v : spec.start) tw.u16(v);
-        } else if (n == kTableBag) {
-            for (auto [id, count] : spec.bag) PutWords(tw, {id, count});
-            PutWords(tw, {0, 0});
-        } else if (n == kTableParty) {
-            for (const MemberStats& m : spec.party) {
-                std::vector<uint8_t> r = PartyRecordBytes(m);
-                tw.bytes(r.data(), r.size());
-            }
-        } else if (n >= kTableMagic0 && n < kTableMagic0 + 4) {
-            for (uint16_t id : spec.magic[n - kTableMagic0]) tw.u16(id);
-            tw.u16(0);
-        } else if (n >= kTableEquip0 && n < kTableEquip0 + 4) {
-            for (uint16_t id : spec.equipment[n - kTableEquip0]) tw.u16(id);
-        } else if (n == kTableBattleSteps) {
-            for (uint16_t v : spec.battleSteps) tw.u16(v);
-            tw.u16(0xFFFF);
-        } else if (n == kTableMapNames) {
-            for (const auto& [map, name] : spec.mapNames) {
-                tw.u16(map);
-                tw.bytes(name.data(), name.size());
-                tw.u16(0x5125);
-            }
-            tw.u16(0xFFFF);
-        } else {
-            t = EmptyTable();
-        }
-        place(n, t);
     }
     return image;
+}
+
+MapsTables MapsDatTables(const MapsDatSpec& spec) {
+    MapsTables tables;
+    for (int n = 1; n < kMapsTableCount; ++n) tables[n] = SpecTable(spec, n, MapsTableAt(tables, n));
+    return tables;
 }
 
 std::vector<uint8_t> BuildMapsDat(const MapsDatSpec& spec) {

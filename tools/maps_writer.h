@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "tools/map_tables_writer.h"
 #include "world/party/member_stats.h"
 #include "world/role/role_def.h"
 
@@ -28,6 +29,10 @@ struct MapsDatSpec {
 
 // The 52-byte party record of a member (maxima before current values).
 std::vector<uint8_t> PartyRecordBytes(const MemberStats& m);
+// Every table 1..25 of the spec as placed by the tables writer
+// (tools/map_tables_writer.h), so that tables which hold image offsets
+// (music, fight areas) can be added to them and written with BuildMapsFile.
+MapsTables MapsDatTables(const MapsDatSpec& spec);
 // The image (without the 512-byte head) and the whole file.
 std::vector<uint8_t> BuildMapsImage(const MapsDatSpec& spec);
 std::vector<uint8_t> BuildMapsDat(const MapsDatSpec& spec);

@@ -1,6 +1,9 @@
 #include "tools/sample_maps.h"
 
+#include "tools/act_writer.h"
 #include "tools/rle_writer.h"
+
+#include <string>
 
 namespace {
 
@@ -117,8 +120,8 @@ uint16_t SampleTileColour(int n) {
 
 std::vector<LmfMap> SampleMaps() { return {FieldMap(), CaveMap()}; }
 
-MapsTables SampleMapTables() {
-    MapsTables t;
+MapsTables SampleMapTables(MapsTables base) {
+    MapsTables t = std::move(base);
     MapListRecord field;
     field.map = 1;
     field.code = 1;
@@ -134,7 +137,7 @@ MapsTables SampleMapTables() {
     cave.walkStep = 4;
     cave.tint[0] = 2;
     t[3] = MapListTable({field, cave});
-    t[4] = WordTable({kSampleStartMap, kSampleStartX, kSampleStartY, 0, 0, 0, 1});
+    t[4] = WordTable({kSampleStartMap, kSampleStartX, kSampleStartY, kSampleWalkerAct, 0, 1, 1});
     t[18] = WordTable({20, 10, 20, 20, 40, 30, 100, 50, 0xFFFF});
     t[20] = MapNamesTable({{1, "Field"}, {2, "Cave"}});
     t[21] = WordTable({0});
@@ -147,6 +150,18 @@ MapsTables SampleMapTables() {
     t[7] = FightAreaTable(0, areas);
     t[7] = FightAreaTable(MapsTableAt(t, 7), areas);
     return t;
+}
+
+std::vector<uint8_t> SampleWalkerAct() {
+    std::vector<ActStreamData> streams;
+    for (int i = 0; i < 24; ++i) {
+        // Standing shows one frame; walking and running step through all four.
+        const std::string text = i < 8 ? "SD 6 RF 1 XY 24 48 WH 1 1 SM PA 0 OV"
+                                       : std::string("SD ") + (i < 16 ? "3" : "2") +
+                                             " RF 1 XY 24 48 WH 1 1 SM PA 0 ED PA 1 ED PA 2 ED PA 3 OV";
+        streams.push_back({true, ActWords(text.c_str())});
+    }
+    return BuildActData(streams);
 }
 
 SequenceData SampleSequence() {

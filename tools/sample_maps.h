@@ -17,12 +17,20 @@
 
 constexpr uint16_t kSampleStartMap = 1;
 constexpr uint16_t kSampleStartX = 12, kSampleStartY = 12;
+constexpr uint16_t kSampleWalkerAct = 1;
 constexpr uint16_t kSampleEventX = 10, kSampleEventY = 10;
 constexpr uint16_t kSampleHoleX = 20, kSampleHoleY = 20;
 
 std::vector<LmfMap> SampleMaps();
-// Tables 2, 3, 4, 7, 18, 20, 21 and 25 of the sample's maps.dat.
-MapsTables SampleMapTables();
+// Tables 2, 3, 4, 7, 18, 20, 21 and 25 of the sample's maps.dat, added to
+// (and replacing those of) the given tables: the role database's tables come
+// first, so that the tables holding image offsets are placed after them.
+MapsTables SampleMapTables(MapsTables base = {});
+// The sample's walking act (character pack entries 1 and 2): 24 streams, one
+// for each of qq 0 (standing), 8 (walking) and 16 (running) plus each facing
+// 0..7, on picture 1 with its origin at the foot of the 64 x 64 frame, a
+// one-cell footprint and the SM mark (scripted moves at 4 pixels a frame).
+std::vector<uint8_t> SampleWalkerAct();
 SequenceData SampleSequence();
 // Stored (555) colour of tile n of the first map at its pixel (4, 0).
 uint16_t SampleTileColour(int n);

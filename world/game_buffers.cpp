@@ -3,6 +3,7 @@
 #include "base/file.h"
 #include "base/memory.h"
 #include "base/settings.h"
+#include "world/role/role_def.h"
 
 #include <string>
 
@@ -34,6 +35,7 @@ MapsImageResult ReadMapsImage() {
     }
     gMapsImage = block;
     gMapsImageSize = length;
+    BindRoleDefs();  // the definitions live in the image
     return kMapsImageRead;
 }
 
@@ -46,6 +48,7 @@ void FreeMapsImage() {
     FreeMem(gMapsImage);
     gMapsImage = nullptr;
     gMapsImageSize = 0;
+    BindRoleDefs();  // no image: no definitions (never a pointer into a freed block)
 }
 
 void ResetGameBuffers() {

@@ -22,7 +22,8 @@ enum MapsImageResult : int {
     kMapsImageShortRead,
 };
 // Replaces gMapsImage with "maps.dat" of the install folder from byte 512
-// on. On any failure gMapsImage is left empty (null, size 0).
+// on, and binds the role definitions (table 1) in it. On any failure
+// gMapsImage is left empty (null, size 0) with no definitions bound.
 MapsImageResult ReadMapsImage();
 
 void FreeTalkScript();

@@ -1,10 +1,12 @@
 #include "world/game_db.h"
 
 #include <string>
+#include <vector>
 
 #include "base/errorbox.h"
 #include "base/settings.h"
 #include "platform/plat_system.h"
+#include "world/script/path_run.h"
 
 cFile RoleHandle, PathHandle, TalkHandle;
 const uint8_t* gPathData = nullptr;
@@ -19,11 +21,16 @@ bool OpenRead(cFile& file, const char* name) {
     return file.Open(path.c_str(), kOpenExisting, kGenericRead) != 0;
 }
 
+// The file is mapped whole (gPathData) and the path scripts take their
+// bounded copy of it; a file without a table leaves no scripts, and each role
+// that names a path reports it once when its script would run.
 bool MapPaths() {
     if (!PathHandle.CreateMapping()) return false;
     gPathData = static_cast<const uint8_t*>(PathHandle.MapView(0, 0));
     gPathDataSize = gPathData ? PathHandle.GetSize() : 0;
-    return gPathData != nullptr;
+    if (!gPathData) return false;
+    SetPathDatabase(std::vector<uint8_t>(gPathData, gPathData + gPathDataSize));
+    return true;
 }
 
 } // namespace
@@ -50,6 +57,7 @@ void CloseDataBases() {
     if (gPathData && !PathHandle.CloseView(gPathData)) TraceHook("ReleaseGame : PathHandle.CloseView");
     gPathData = nullptr;
     gPathDataSize = 0;
+    SetPathDatabase({});
     if (PathHandle.IsOpen()) {
         PathHandle.CloseMapping();
         if (!PathHandle.Close()) TraceHook("ReleaseGame : PathHandle.Close");

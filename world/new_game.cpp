@@ -15,6 +15,9 @@
 #include "world/game_buffers.h"
 #include "world/map/draw_order.h"
 #include "world/map/map.h"
+#include "world/map/map_effects.h"
+#include "world/map/map_load.h"
+#include "world/map/map_render.h"
 #include "world/maps_image.h"
 #include "world/org/obj_tables.h"
 #include "world/org/count_list.h"
@@ -24,13 +27,13 @@
 #include "world/role/role_def.h"
 #include "world/role/role_helpers.h"
 #include "world/role/role_record.h"
+#include "world/script/path_slot.h"
 #include "world/story_flags.h"
 #include "world/script/talk_machine.h"
 #include "world/talk_state.h"
 
 StartRecord gStartRecord;
 std::vector<uint16_t> gBattleSteps;
-NewGameHooks gNewGameHooks = {LoadCityStandIn};
 
 namespace {
 
@@ -114,15 +117,6 @@ void ReadStartRecord() {
 
 } // namespace
 
-void LoadCityStandIn(uint16_t map, uint16_t x, uint16_t y, uint16_t a, uint16_t b, uint16_t c, int) {
-    gStartRecord.map = map;
-    gStartRecord.x = x;
-    gStartRecord.y = y;
-    gStartRecord.arg[0] = a;
-    gStartRecord.arg[1] = b;
-    gStartRecord.arg[2] = c;
-}
-
 void CopyMemberRecord(int member, const uint8_t* record, size_t size) {
     if (member < 0 || member >= kPartyMembers || size < kPartyRecordBytes) return;
     // The record is the member's first 52 bytes with the gauges crossed
@@ -205,6 +199,20 @@ void ResetGameData() {
     TotalRole = 0;
     FreeRoleBuffers();
     IdleTalkContext();
+    ClearPathSlots();
+}
+
+int ResetPresentation() {
+    for (auto& list : gPlayActLists) list.clear();
+    gTObjList.clear();
+    gRoleHeads.clear();
+    gParticleLists.clear();
+    FreeDialogList();
+    for (Chimney& c : gChimneys) c.puffs.clear();
+    for (Flier& f : gWeather.fliers) f = Flier{};
+    gScreenTint = ScreenTint{};
+    StopShake();
+    return 0;
 }
 
 void MiscInit() {
@@ -222,10 +230,14 @@ void MiscInit() {
     gCountdownTalk = 0;
     gStoryClock = gStoryClockTick = 0;
     FreeDrawOrder();
+    for (auto& list : gPlayActLists) list.clear();
     gMusic.PlayMusic(1, 1, 10);
+    StopShake();
     FreeDialogList();
     FreeTalkHistory();
     SetWalkStep(16);
+    // The map cursor starts as the arrow (act 9001 from its first frame).
+    gMapCursor = MapCursor{};
     ReadBattleSteps();
     BindRoleDefs();
     ReadParty();
@@ -252,8 +264,8 @@ int NewGame(int mode) {
                    int32_t(gStartRecord.y) * 16);
     if (mode == 1) {
         gCurrentMap = kFirstMap;
-        gNewGameHooks.loadCity(gStartRecord.map, gStartRecord.x, gStartRecord.y, gStartRecord.arg[0],
-                               gStartRecord.arg[1], gStartRecord.arg[2], 0);
+        LoadCity(gStartRecord.map, gStartRecord.x, gStartRecord.y, gStartRecord.arg[0], gStartRecord.arg[1],
+                 gStartRecord.arg[2], 0);
     }
     return 1;
 }

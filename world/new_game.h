@@ -19,19 +19,18 @@ extern StartRecord gStartRecord;
 // The battle-probability steps of table 18, in groups of 8.
 extern std::vector<uint16_t> gBattleSteps;
 
-// The map load of a new game. Until the map loading exists the default is
-// LoadCityStandIn, which only records the request in gStartRecord.
-struct NewGameHooks {
-    void (*loadCity)(uint16_t map, uint16_t x, uint16_t y, uint16_t a, uint16_t b, uint16_t c, int mode);
-};
-extern NewGameHooks gNewGameHooks;
-void LoadCityStandIn(uint16_t map, uint16_t x, uint16_t y, uint16_t a, uint16_t b, uint16_t c, int mode);
-
 // 1 when the game was set up; 0 (one box, the title screen asked for) when
-// "maps.dat" cannot be read again.
+// "maps.dat" cannot be read again. Mode 1 also loads the start map with
+// LoadCity (a map that does not load ends the game through its own box).
 int NewGame(int mode);
 void MiscInit();
+// Frees the map's tile and cell buffers, the roles' own buffers and records,
+// makes the talk context idle and frees every path slot and companion record.
 void ResetGameData();
+// The presentation of the map back to rest after a game is loaded: the
+// play-act, free-object, head, wipe and dialog lists, the chimney smoke, the
+// fliers, the screen tint and the shake. Returns 0.
+int ResetPresentation();
 // Frees every role's owned text and attached act record and zeroes the 300
 // records (the draw order is emptied first: no bucket keeps a zeroed role).
 void FreeRoleBuffers();

@@ -28,6 +28,5 @@ void ResetWorld() {
     ResetMapLoad();
     StopFrameSequence();
     FreeFloater();
-    gLoadProgress = LoadProgressStandIn;
-    gLastLoadProgress = 0;
+    ResetLoadProgress();
 }

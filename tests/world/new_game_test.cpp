@@ -14,6 +14,9 @@
 #include "world/game_db.h"
 #include "world/map/draw_order.h"
 #include "world/map/map.h"
+#include "world/map/map_effects.h"
+#include "world/map/map_render.h"
+#include "world/script/path_slot.h"
 #include "world/maps_image.h"
 #include "world/release_game.h"
 #include "world/role/dialog_setup.h"
@@ -234,6 +237,54 @@ TEST_F(NewGameTest, ReleaseAfterAFullGameLeavesNothing) {
     EXPECT_FALSE(RoleHandle.IsOpen());
     EXPECT_EQ(gPathData, nullptr);
     EXPECT_EQ(ReleaseGame(), 1);  // twice is harmless
+}
+
+// What the last game left in motion does not run on in the new one.
+TEST_F(NewGameTest, ANewGameStartsWithNothingInMotion) {
+    Write();
+    FreePathSlot()->role = 3;
+    gCompanyPaths[2].role = 4;
+    const int16_t shake[4] = {2, 2, -2, -2};
+    SetShakeTable(shake, 4, 1);
+    gPlayActLists[0].push_back(PlayActObject{});
+    gMapCursor.offset = -20;
+    ASSERT_EQ(NewGame(0), 1);
+    EXPECT_EQ(FindPathSlot(3), nullptr);
+    EXPECT_EQ(gCompanyPaths[2].role, kSlotFree);
+    EXPECT_FALSE(ShakeRuns());
+    EXPECT_TRUE(gPlayActLists[0].empty());
+    EXPECT_EQ(gMapCursor.offset, 0);
+}
+
+TEST_F(NewGameTest, ResetPresentationEmptiesTheSceneLists) {
+    gTObjList.push_back(FreeObject{});
+    gRoleHeads.push_back(RoleHead{});
+    gParticleLists.push_back(LineWipe{});
+    gChimneys[0].puffs.push_back(SmokePuff{1, 2, 3, 4, 5});
+    gWeather.fliers[1].x = 40;
+    gScreenTint.rate[0] = 1.5f;
+    AppendDialogNode(new DialogNode{});
+    EXPECT_EQ(ResetPresentation(), 0);
+    EXPECT_TRUE(gTObjList.empty());
+    EXPECT_TRUE(gRoleHeads.empty());
+    EXPECT_TRUE(gParticleLists.empty());
+    EXPECT_TRUE(gChimneys[0].puffs.empty());
+    EXPECT_EQ(gWeather.fliers[1].x, 0x7FFFFFFF);
+    EXPECT_EQ(gScreenTint.rate[0], 0.0f);
+    EXPECT_EQ(gDialogList, nullptr);
+}
+
+// The definitions live in the image: reading it binds them, freeing it
+// unbinds them (a later load must not read a freed block).
+TEST_F(NewGameTest, TheRoleDefinitionsFollowTheImage) {
+    Write();
+    ASSERT_EQ(ReadMapsImage(), kMapsImageRead);
+    EXPECT_EQ(RoleDefCount(), 2u);
+    EXPECT_GE(gRoleDef, gMapsImage);
+    FreeMapsImage();
+    EXPECT_EQ(gRoleDef, nullptr);
+    EXPECT_EQ(RoleDefCount(), 0u);
+    EXPECT_EQ(FindRoleDef(1), -1);
 }
 
 } // namespace

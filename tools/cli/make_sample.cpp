@@ -3,8 +3,8 @@
 // pack "all.snd" with generated tones, "namex.dat", "path.dat" with three
 // path scripts, a short generated music track, the map archive "HUGE.lmf"
 // with two maps, a frame sequence, a readme for the launcher, and the
-// world's databases: the role database "maps.dat" (a start record, a party
-// of four with a bag, magic and equipment), the object database "mon.dat"
+// world's databases: the role database "maps.dat" (a start record on map 1
+// with its roles, a party of four with a bag, magic and equipment), the object database "mon.dat"
 // (items, weapons, magic and one monster), the level table "level.dat" for
 // members 1-4, and a story database with no scripts yet. Everything comes from the project's
 // own writers. Files whose bytes are already right are left alone, so a
@@ -200,6 +200,8 @@ ActStreamData Stream(const std::string& text) { return {true, ActWords(text.c_st
 std::vector<PackEntryData> SystemActs() {
     std::vector<ActStreamData> sheet(22, ActStreamData{false, {}});
     sheet[0] = Stream("SD 3 RF 9001 PA 0 ED PA 1 ED PA 2 ED PA 3 OV"); // as SampleAct(3)
+    // The map cursor's shapes (qq 1..19) show the same picture.
+    for (int qq = 1; qq < 20; ++qq) sheet[size_t(qq)] = sheet[0];
     sheet[20] = Stream("SD 6 RF 9080 PA 0 ED PA 1 OV");
     sheet[21] = Stream(StillStream(9081, 0));
     std::vector<ActStreamData> timer;
@@ -224,6 +226,7 @@ bool WritePacks(const fs::path& folder) {
     for (int p = 0; p < 6; ++p) {
         std::vector<TswEntryData> pictures = {SamplePicture(p)};
         std::vector<PackEntryData> acts = {{1, SampleAct(p)}};
+        if (p == 0) acts = {{1, SampleWalkerAct()}, {2, SampleWalkerAct()}};  // the map's roles walk
         if (p == 3) {
             pictures.push_back(WindowPicture());
             for (TswEntryData& e : DialogPictures()) pictures.push_back(std::move(e));
@@ -383,12 +386,20 @@ bool WriteLevels(const fs::path& folder) {
     return Put(folder / "level.dat", BuildLevelDat(records));
 }
 
+// The role database: the party, its bag, magic and equipment, and the roles
+// of the start map (the player, a walker between two cells, a random walker,
+// a role that talks when touched, a companion and a follower); the map
+// tables of tools/sample_maps (map list, start record on map 1, music, fight
+// areas, names) are placed after them.
 bool WriteRoleDataBase(const fs::path& folder) {
     MapsDatSpec spec;
-    spec.roleDefs = {RoleDef{81, 1, {1, 0, 1}, 10, 10, 0, 0, 0, 0x8000, 0},
-                     RoleDef{81, 2, {3001, 0, 1}, 14, 9, 1, 0, 0, 0x8000, 0}};
-    const uint16_t start[7] = {81, 10, 10, 1, 0, 1, 1};
-    std::copy(std::begin(start), std::end(start), spec.start);
+    const uint16_t walker = kSampleWalkerAct;
+    spec.roleDefs = {RoleDef{kSampleStartMap, 1, {walker, 0, 1}, kSampleStartX, kSampleStartY, 0, 0, 0, 0xD100, 0},
+                     RoleDef{kSampleStartMap, 2, {walker, 0, 1}, 6, 8, 1, 1, 0, 0x8000, 0},
+                     RoleDef{kSampleStartMap, 3, {walker, 0, 1}, 22, 8, 2, 2, 0, 0x8000, 0},
+                     RoleDef{kSampleStartMap, 4, {walker, 0, 1}, 14, 16, 3, 0, 0, 0xA000, 0},
+                     RoleDef{kSampleStartMap, 5, {walker, 0, 1}, 10, 12, 0, 0, 0, 0x8080, 0},
+                     RoleDef{kSampleStartMap, 6, {walker, 0, 1}, 16, 5, 4, 3, 0, 0x8000, 0}};
     spec.bag = {{1, 5}, {2, 2}, {101, 1}};
     for (int m = 0; m < 4; ++m) {
         MemberStats& s = spec.party[m];
@@ -405,9 +416,7 @@ bool WriteRoleDataBase(const fs::path& folder) {
     spec.equipment[0][0] = 101;
     spec.equipment[0][1] = 102;
     spec.equipment[1][1] = 102;
-    spec.battleSteps = {10, 20, 30, 40, 50, 60, 70, 80};
-    spec.mapNames = {{81, "Sample Village"}};
-    return Put(folder / "maps.dat", BuildMapsDat(spec));
+    return Put(folder / "maps.dat", BuildMapsFile(SampleMapTables(MapsDatTables(spec))));
 }
 
 // The story database: a head and an empty index (no scripts yet).

@@ -24,7 +24,11 @@
 #include "world/map/map_effects.h"
 #include "world/map/map_render.h"
 #include "world/map/map_texts.h"
+#include "world/new_game.h"
+#include "world/role/role_def.h"
 #include "world/role/role_record.h"
+#include "world/script/path_slot.h"
+#include "world/walk/key_state.h"
 #include "world/story_flags.h"
 #include "world/walk/player_walk.h"
 
@@ -34,12 +38,9 @@ uint32_t gMusicResume[3];
 uint32_t gBattleGroup = 0;
 uint32_t gMapOptions = 0;
 uint32_t gEscapeAllowed = 1;
-uint32_t gFightStep = 0;
 uint32_t gMapScriptGuid = 0;
 uint32_t gMapBounds[4];
 uint32_t gSpiritSlot = 0;
-PlaceMapRolesFn gPlaceMapRoles = PlacePlayerStandIn;
-WriteBackRolesFn gWriteBackRoles = nullptr;
 
 namespace {
 
@@ -267,37 +268,6 @@ bool RegisterChimney(RoleRecord* role) {
     return true;
 }
 
-uint32_t PlacePlayerStandIn(uint32_t map, uint32_t x, uint32_t y, uint16_t act0, uint16_t act1, uint16_t act2) {
-    (void)map;
-    if (TotalRole >= kMaxRoles) return 0;
-    // A start cell outside the map is moved onto its last cell, so the
-    // player's slot is always filled.
-    if (x >= gMap.width || y >= gMap.height) {
-        ErrorBox(kCaptionReadRoles, kTextRoleOutside, int(gCurrentMap), 0, int(gMapScriptGuid), int(gMap.width),
-                 int(gMap.height), int(x), int(y));
-        x = std::min(x, gMap.width - 1);
-        y = std::min(y, gMap.height - 1);
-    }
-    RoleRecord& r = gRole[TotalRole];
-    r = RoleRecord{};
-    ResetActRecord(&r.act);
-    r.guid = uint16_t(gMapScriptGuid);
-    r.act.act = act0;
-    r.act.qq = act1;
-    r.act.dir = act2;
-    r.x = int32_t(x * kCellPixels);
-    r.y = int32_t(y * kCellPixels);
-    r.cellIndex = int32_t(y * gMap.width + x);
-    r.flags = 0xD100;
-    InsertDrawOrder(&r, int(r.flags & 3));
-    gPlayerRole = TotalRole;
-    for (int i = 0; i < kTrailLength; ++i) {
-        gFollowTrailX[i] = r.x;
-        gFollowTrailY[i] = r.y;
-    }
-    return 1;
-}
-
 // ---- LoadCity --------------------------------------------------------------------------------
 
 namespace {
@@ -367,8 +337,12 @@ void ClearMapLists() {
     ResetMapEffects();
     FreeEventRects();
     FreeDialogList();
-    FreeDrawOrder();
-    for (RoleRecord& r : gRole) r = RoleRecord{};
+    ClearKeyStates();
+    // The roles' own texts and attached acts go with them (and the draw order).
+    FreeRoleBuffers();
+    ClearPathSlots();
+    for (uint32_t& slot : gPartyLine) slot = kPartyLineEmpty;
+    gPartyCount = 0;
     FreeMapPictures();
 }
 
@@ -418,7 +392,7 @@ void LoadCity(uint32_t map, uint32_t x, uint32_t y, uint16_t act0, uint16_t act1
     gCurrentMap = map;
     gMap.tileAnimDir = 1;
     SetFlag(int(5000 + map));
-    if ((options & 1) && gWriteBackRoles) gWriteBackRoles(x, y);
+    if (options & 1) WriteBackRole(int(x), int(y));
     const int32_t cloudBase = gWeather.cloudBase, cloudSpread = gWeather.cloudSpread;
     ClearMapLists();
     gWeather.cloudBase = cloudBase;
@@ -451,23 +425,10 @@ void LoadCity(uint32_t map, uint32_t x, uint32_t y, uint16_t act0, uint16_t act1
     CollectMapEntries();
     ShowMapLoadProgress(95);
 
-    if (gPlaceMapRoles) TotalRole += gPlaceMapRoles(map, x, y, act0, act1, act2);
-    for (uint32_t i = 1; i < TotalRole; ++i) {
-        RoleRecord& r = gRole[i];
-        uint16_t id = 0, interval = 0;
-        if (r.guid != kGuidMapObject && FindRoleSound(im, r.guid, &id, &interval) && r.soundId == 0) {
-            r.soundId = id;
-            r.soundTimer = (uint32_t(interval) << 16) | interval;
-        }
-        if ((r.flags & kRoleChimney) && r.guid != kGuidMapObject) {
-            bool known = false;
-            for (int k = 0; k < gChimneyCount; ++k) known = known || gChimneys[k].guid == r.guid;
-            if (!known) RegisterChimney(&r);
-        }
-    }
-    if (IsFlag(25) && gSpiritSlot != 0 && gPlayerRole < TotalRole && gRole[gPlayerRole].guid == 1)
-        CreateFloater(gSpiritSlot + 90, 1, float(gRole[gPlayerRole].x), float(gRole[gPlayerRole].y), 2.0f, 4.0f);
+    gPartyCount = 1;
+    PlaceMapRoles(map, x, y, act0, act1, act2);
     ShowMapLoadProgress(100);
+    for (uint32_t i = 1; i < TotalRole && i < kMaxRoles; ++i) newRoleInit(&gRole[i]);
     gSfxListener = PlayerListener;
     CenterView();
     SetFrameInterval(kFrameMs);
@@ -484,6 +445,4 @@ void ResetMapLoad() {
     gMapScriptGuid = 0;
     std::memset(gMapBounds, 0, sizeof gMapBounds);
     gSpiritSlot = 0;
-    gPlaceMapRoles = PlacePlayerStandIn;
-    gWriteBackRoles = nullptr;
 }

@@ -6,11 +6,13 @@
 //
 // The image is read through the small bounded readers below (maps.dat tables
 // by index); placing roles from their definitions is the role module's and
-// comes through gPlaceMapRoles.
+// is world/map/map_roles.cpp.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+#include "world/maps_image.h"
 
 // ---- Reading the maps.dat image ------------------------------------------------
 struct MapsImage {
@@ -25,10 +27,10 @@ bool MapsTable(const MapsImage& image, int index, uint32_t* offset);
 bool MapsU16(const MapsImage& image, uint32_t at, uint16_t* value);
 bool MapsU32(const MapsImage& image, uint32_t at, uint32_t* value);
 
-enum : int {
-    kTableMusic = 2, kTableMapList = 3, kTableFightAreas = 7, kTableBattleSteps = 18,
-    kTableMapNames = 20, kTableRoleSounds = 21, kTableArrivalFlags = 25,
-};
+// Table 2 holds the music of the maps for the map loading (docs/maps.md);
+// table 3 is the map list.
+constexpr int kTableMusic = kTableObjectStates;
+constexpr int kTableMapList = kTableMapRecords;
 
 struct MapRecord {
     uint16_t words[7];
@@ -54,20 +56,18 @@ extern uint32_t gMusicResume[3];
 extern uint32_t gBattleGroup;
 extern uint32_t gMapOptions;
 extern uint32_t gEscapeAllowed;
-extern uint32_t gFightStep;
 extern uint32_t gMapScriptGuid;
 extern uint32_t gMapBounds[4];
 extern uint32_t gSpiritSlot;
 
-// Places the roles whose definitions belong to the new map (after the map's
-// objects) and returns how many it placed; it sets gPlayerRole. The role
-// module sets it; the stand-in places only the player.
-using PlaceMapRolesFn = uint32_t (*)(uint32_t map, uint32_t x, uint32_t y, uint16_t act0, uint16_t act1, uint16_t act2);
-extern PlaceMapRolesFn gPlaceMapRoles;
-uint32_t PlacePlayerStandIn(uint32_t map, uint32_t x, uint32_t y, uint16_t act0, uint16_t act1, uint16_t act2);
-// Writes the old map's roles back into their definitions (options bit 0).
-using WriteBackRolesFn = void (*)(uint32_t x, uint32_t y);
-extern WriteBackRolesFn gWriteBackRoles;
+// Places the roles whose definitions belong to the map (after the map's
+// objects), advancing TotalRole: the player (the definition whose GUID is
+// gMapScriptGuid, which takes the load's cell and act values) becomes
+// gPlayerRole and heads the party line, companions join the line, chimneys
+// get their records. Duplicate GUIDs and definitions outside the map are
+// reported, one box each, and not placed. Without a definition the player is
+// placed all the same.
+void PlaceMapRoles(uint32_t map, uint32_t x, uint32_t y, uint16_t act0, uint16_t act1, uint16_t act2);
 
 // A chimney role gets the next of the four records; a fifth is reported, and
 // loses its chimney flag so that nothing services it.

@@ -21,6 +21,7 @@
 #include "world/map/map_archive.h"
 #include "world/map/map_effects.h"
 #include "world/map/map_texts.h"
+#include "world/map/role_moves.h"
 #include "world/map/zone_table.h"
 #include "world/role/role_record.h"
 #include "world/story_flags.h"
@@ -399,12 +400,13 @@ bool PlayerListener(int* x, int* y) {
 
 // ---- The frame ----------------------------------------------------------------------
 
-namespace {
-void ReportActOnce(const char* caption, const RoleRecord& r) {
+void ReportRoleActOnce(const char* caption, const RoleRecord& r) {
     if (gLastActReport.act == r.act.act && gLastActReport.qq == r.act.qq && gLastActReport.dir == r.act.dir) return;
     gLastActReport = {r.act.act, r.act.qq, r.act.dir};
     ErrorBox(caption, kTextActErrGuid, int(r.guid), r.act.act, r.act.qq, r.act.dir);
 }
+
+namespace {
 
 void StepPlayer(RoleRecord* p) {
     const PlayerStep& s = gPlayerStep;
@@ -416,6 +418,10 @@ void StepPlayer(RoleRecord* p) {
 void SettlePlayer(RoleRecord* p) {
     if (p->x % kCellPixels != 0 || p->y % kCellPixels != 0 || !(p->flags & kRoleActive)) return;
     RebucketRole(p);
+    // The marks leave the cell the step started from (outside the map the
+    // role has no cell, as everywhere else).
+    const PlayerStep& s = gPlayerStep;
+    if (s.dx + s.pushDx != 0 || s.dy + s.pushDy != 0) MoveRoleMarks(p, s.dx + s.pushDx, s.dy + s.pushDy);
     gPlayerStep.dx = gPlayerStep.dy = gPlayerStep.pushDx = gPlayerStep.pushDy = 0;
     if (p->x != gFollowTrailX[0] || p->y != gFollowTrailY[0]) {
         std::memmove(gFollowTrailX + 1, gFollowTrailX, sizeof(int32_t) * (kTrailLength - 1));
@@ -425,15 +431,7 @@ void SettlePlayer(RoleRecord* p) {
         gFollowTrailY[0] = p->y;
         gFollowTrailFacing[0] = p->act.dir;
     }
-    if (CellInMap(p->x / kCellPixels, p->y / kCellPixels)) p->cellIndex = (p->y / kCellPixels) * int(gMap.width) + p->x / kCellPixels;
-    if (p->flags & kRoleLit) {
-        const uint32_t cell = CellAt(p->x / kCellPixels, p->y / kCellPixels);
-        if (cell != kCellOutside) {
-            p->flags &= 0xDF0FFFFF;
-            if (cell & 0x800) p->flags |= kRoleCellBit11;
-            p->flags |= ((cell >> 12) & 15) << 20;
-        }
-    }
+    TakeCellAttributes(p);
 }
 } // namespace
 
@@ -447,8 +445,8 @@ void Render() {
         if (gFreeActs[i].act != 0) TakeActData(&gFreeActs[i]);
     RoleRecord* p = TotalRole > gPlayerRole ? Player() : nullptr;
     if (p) StepPlayer(p);
-    if (gMapSeams.pathMoves) gMapSeams.pathMoves();
-    if (gMapSeams.partyMoves) gMapSeams.partyMoves();
+    StepPathMoves();
+    StepPartyMoves();
     StepCameraScroll();
     StepScreenShake();
 
@@ -466,7 +464,7 @@ void Render() {
     if (p) {
         SettlePlayer(p);
         if ((p->flags & kRoleAnimated) && !(p->flags & 0x40000000) && !TakeActData(&p->act))
-            ReportActOnce("Act Err(PicPaint:Render:MRl)", *p);
+            ReportRoleActOnce("Act Err(PicPaint:Render:MRl)", *p);
     }
     StepTileAnimation();
     EndShakeFrame();

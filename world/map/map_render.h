@@ -78,11 +78,9 @@ extern ActRecord gFreeActs[kFreeActs];
 extern int32_t gFollowTrailX[kTrailLength], gFollowTrailY[kTrailLength], gFollowTrailFacing[kTrailLength];
 
 // Modules of the world that the map frame calls and that live elsewhere
-// (the path machine, the party line, the talk machine and its dialogs).
-// A null entry is skipped; talkRuns null means no talk runs.
+// (the talk machine and its dialogs). A null entry is skipped; talkRuns
+// null means no talk runs.
 struct MapFrameSeams {
-    void (*pathMoves)();
-    void (*partyMoves)();
     void (*drawDialogs)();
     bool (*talkRuns)();
     int (*talkWindow)();  // window number of the running talk
@@ -112,6 +110,9 @@ bool RouteCodeOffset(int code, int* dx, int* dy);
 // Moves a role's cell by one route step, kept inside the grid (false when the
 // code or the new cell is refused).
 bool MoveRoleCell(RoleRecord* role, int code);
+// A role's act that failed to step, reported once for each act, qq and dir
+// in a row (a failure every frame shows one box).
+void ReportRoleActOnce(const char* caption, const RoleRecord& role);
 // Where the player's role stands, for positional sounds (the sound bank's
 // listener).
 bool PlayerListener(int* x, int* y);

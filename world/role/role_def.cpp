@@ -9,6 +9,10 @@
 #include "world/maps_image.h"
 #include "world/role/role_helpers.h"
 #include "world/role/role_record.h"
+#include "world/script/path_data.h"
+#include "world/script/path_ops.h"
+#include "world/script/path_run.h"
+#include "world/script/path_slot.h"
 
 uint8_t* gRoleDef = nullptr;
 uint32_t gRoleDefBytes = 0;
@@ -27,6 +31,10 @@ constexpr char kNoDefText[] =
 constexpr char kRemoveCaption[] = "\xB8\xD1\xB0\xA3\xB9\xD9\xA6\xF1";          // "Release companion"
 constexpr char kNoRoleText[] = "\xA8\xA4\xA6\xE2(%d)\xA4\xA3\xA6\x73\xA6\x62";    // "Role(%d) does not exist"
 constexpr char kNotCompanionText[] = "\xA8\xA4\xA6\xE2(%d)\xA4\xA3\xAC\x4F\xB9\xD9\xA6\xF1";  // "Role(%d) is not a companion"
+constexpr char kWriteBackCaption[] = "\xA8\xA4\xA6\xE2\xA6^\xBCg";  // "Role write-back"
+// "Role(%d) / target (%d,%d) / not inside the map (%d,%d)"
+constexpr char kTargetOutsideText[] =
+    "\xA8\xA4\xA6\xE2(%d)\n\xB2\xD7\xC2I\xA6\xEC\xB8m(%d,%d)\n\xA4\xA3\xA6" "b\xA6" "a\xB9\xCF(%d,%d)\xA4\xBA";
 
 uint16_t WordAt(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
 void PutWord(uint8_t* p, uint16_t v) {
@@ -47,8 +55,27 @@ int PartySlotOf(uint32_t index) {
     return -1;
 }
 
-void Rebucket(RoleRecord* role) {
-    if (role->drawPlane >= 0) RebucketRole(role);
+// A role whose script waits for the end of a walk (instruction 8) is stored
+// as if it had arrived: the script moves past the wait and, while its path
+// slot still runs, the cell is the walk's target. A target outside the map is
+// reported and the role's own place is kept.
+void WalkEndOfRole(uint32_t index, int32_t* x, int32_t* y, uint32_t* pc) {
+    const RoleRecord& r = gRole[index];
+    PathInstr in;
+    if (r.pathNumber == 0 || DecodePathInstr(PathDatabase(), r.pathNumber, r.pathPc, &in) != kPathDecoded ||
+        in.op != kOpArrive)
+        return;
+    *pc = r.pathPc + in.words;
+    const PathSlot* slot = FindPathSlot(index);
+    if (!slot || (slot->mode & 0x0F) != kSlotModeScript) return;
+    const int32_t tx = slot->targetX & ~15, ty = slot->targetY & ~15;
+    if (tx >= int32_t(gMap.width * 16) || ty >= int32_t(gMap.height * 16)) {
+        ErrorBox(kWriteBackCaption, kTargetOutsideText, int(r.guid), int(tx), int(ty), int(gMap.width * 16),
+                 int(gMap.height * 16));
+        return;
+    }
+    *x = tx;
+    *y = ty;
 }
 
 } // namespace
@@ -162,33 +189,30 @@ void WriteBackRole(int cellX, int cellY) {
         def.act[0] = uint16_t(r.act.act);
         def.act[1] = uint16_t(r.act.qq);
         def.act[2] = uint16_t(r.act.dir);
+        int32_t x = r.x, y = r.y;
+        uint32_t pc = r.pathPc;
+        WalkEndOfRole(i, &x, &y, &pc);
         // A role beyond the map's edge (or at a negative position) is stored
         // on the nearest cell of the map, not as a wrapped 16-bit cell.
-        def.cellX = ClampCell(r.x, gMap.width);
-        def.cellY = ClampCell(r.y, gMap.height);
+        def.cellX = ClampCell(x, gMap.width);
+        def.cellY = ClampCell(y, gMap.height);
         def.talk = r.talkNumber;
         def.path = r.pathNumber;
-        def.pathPos = int16_t(r.pathPc);
+        def.pathPos = int16_t(pc);
         def.flags = uint16_t(r.flags);
         PutRoleDefAt(uint32_t(d), def);
     }
 }
 
-void SnapRoleToCell(RoleRecord* role) {
-    auto snap = [](int32_t v) { return int32_t((int64_t(v) + 8) & ~int64_t(15)); };
-    if ((role->x & 15) == 0 && (role->y & 15) == 0) return;
-    SetRoleBlockFlags(role);
-    role->x = snap(role->x);
-    role->y = snap(role->y);
-    role->cellIndex = RoleCellIndex(role);
-    Rebucket(role);
-}
-
 int PlaceRole(uint32_t index) {
     if (index >= kMaxRoles || index >= TotalRole || gPartyCount >= kPartyLineSlots || PartySlotOf(index) >= 0) return 0;
     RoleRecord& r = gRole[index];
+    // A role that joins in the middle of a walk stands on a cell first, and
+    // its own walk ends: from now on it follows the player.
     SnapRoleToCell(&r);
+    ClearPathSlot(FindPathSlot(index));
     SetRoleDef(r.guid, -1, -1, -1, -1, -1, -1, -1, kCompanionDefFlag, 0xFFFF, -1, 32896);
+    ClearPathSlot(&gCompanyPaths[gPartyCount]);
     gPartyLine[gPartyCount++] = index;
     r.talkNumber = 0;
     r.flags = (r.flags & ~uint32_t(kRoleMarkBit29)) | kRoleCompanion;
@@ -216,6 +240,8 @@ int RemoveCompanion(uint16_t guid, int path, int talk, int act0, int act1, int a
     }
     RoleRecord& r = gRole[index];
     SnapRoleToCell(&r);
+    // The marks of the old flags go before the new flags set theirs.
+    SetRoleBlockFlags(&r);
     r.act.act = act0;
     r.act.qq = act1;
     r.act.dir = act2;
@@ -225,8 +251,13 @@ int RemoveCompanion(uint16_t guid, int path, int talk, int act0, int act1, int a
     r.flags = flags;
     SetRoleDef(guid, -1, -1, -1, -1, -1, talk, path, 0xFFFF, uint16_t(~kCompanionDefFlag), -1, 32896);
     SetRoleBlockKind(&r);
-    for (uint32_t k = uint32_t(slot); k + 1 < gPartyCount; ++k) gPartyLine[k] = gPartyLine[k + 1];
+    // The later companions move up one slot, each with its path record.
+    for (uint32_t k = uint32_t(slot); k + 1 < gPartyCount; ++k) {
+        gPartyLine[k] = gPartyLine[k + 1];
+        gCompanyPaths[k] = gCompanyPaths[k + 1];
+    }
     gPartyLine[--gPartyCount] = kPartyLineEmpty;
+    ClearPathSlot(&gCompanyPaths[gPartyCount]);
     return 1;
 }
 
@@ -234,4 +265,5 @@ void ResetPartyLine() {
     for (uint32_t& slot : gPartyLine) slot = kPartyLineEmpty;
     gPartyLine[0] = gPlayerRole;
     gPartyCount = 1;
+    for (PathSlot& s : gCompanyPaths) ClearPathSlot(&s);
 }

@@ -54,8 +54,6 @@ void WriteBackRole(int cellX, int cellY);
 // is full or the index is not a role.
 int PlaceRole(uint32_t index);
 int RemoveCompanion(uint16_t guid, int path, int talk, int act0, int act1, int act2, uint32_t flags);
-// Rounds a role that stands between cells to the nearest cell.
-void SnapRoleToCell(RoleRecord* role);
 
 // The player alone in the line.
 void ResetPartyLine();

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/plat_system.h"
+#include "world/map/draw_order.h"
 #include "world/map/map.h"
 #include "world/role/role_record.h"
 
@@ -90,6 +91,17 @@ void SetRoleBlockFlags(const RoleRecord* role) {
 int32_t RoleCellIndex(const RoleRecord* role) {
     int cx = role->x >> 4, cy = role->y >> 4;
     return CellInMap(cx, cy) ? int32_t(uint32_t(cy) * gMap.width + uint32_t(cx)) : -1;
+}
+
+void SnapRoleToCell(RoleRecord* role) {
+    auto snap = [](int32_t v) { return int32_t((int64_t(v) + kCellPixels / 2) & ~int64_t(kCellPixels - 1)); };
+    if (role->x % kCellPixels == 0 && role->y % kCellPixels == 0) return;
+    SetRoleBlockFlags(role);
+    role->x = snap(role->x);
+    role->y = snap(role->y);
+    role->cellIndex = RoleCellIndex(role);
+    if (role->flags & kRoleActive) SetRoleBlockKind(role);
+    RebucketRole(role);  // only when it is in the draw order
 }
 
 uint8_t GetBlockedNeighbours(int cx, int cy, uint32_t width, uint32_t height, uint32_t mask) {

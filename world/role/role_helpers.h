@@ -27,6 +27,12 @@ void SetRoleBlockKind(const RoleRecord* role);
 void SetRoleBlockFlags(const RoleRecord* role);
 // The cell grid index of a role's top-left footprint cell, or -1 off the map.
 int32_t RoleCellIndex(const RoleRecord* role);
+// Puts a role that stands between cells on the nearest cell (halves round
+// toward +infinity on both axes, negative positions included): its marks are
+// cleared at the old place and set at the new one when it is active (0x8000),
+// its cell index follows and, when it is in the draw order, its bucket. A
+// role already on a cell is left alone.
+void SnapRoleToCell(RoleRecord* role);
 
 // Neighbour block mask (1 NW, 2 N, 4 NE, 8 E, 16 SE, 32 S, 64 SW, 128 W) of a
 // width x height footprint whose top-left cell is (cx, cy), for the cell bits

@@ -13,18 +13,14 @@
 #include "media/sound_bank.h"
 #include "world/map/draw_order.h"
 #include "world/map/map.h"
+#include "world/role/role_helpers.h"
 #include "world/role/role_record.h"
 #include "world/script/path_ops.h"
 #include "world/script/path_slot.h"
 #include "world/script/path_walk.h"
 #include "world/story_flags.h"
 
-namespace {
-void NoCellMarks(RoleRecord*) {}
-} // namespace
-
 uint32_t gClockMark = 0;
-PathRoleHooks gPathRoleHooks = {PathResolveRoleStandIn, NoCellMarks, NoCellMarks};
 
 namespace {
 
@@ -87,8 +83,7 @@ uint32_t ClockSinceMark() {
 
 bool Resolve(uint16_t guid, uint32_t* index) {
     *index = 0;
-    return gPathRoleHooks.resolveRole && gPathRoleHooks.resolveRole(guid, index) && *index < TotalRole &&
-           *index < kMaxRoles;
+    return ResolveRole(guid, index) && *index < TotalRole && *index < kMaxRoles;
 }
 
 bool OnCell(const RoleRecord& r) { return r.x % kCellPixels == 0 && r.y % kCellPixels == 0; }
@@ -208,7 +203,7 @@ Flow Run(uint32_t role, const PathInstr& in) {
         if (!Resolve(o[0], &g)) return Flow::kNext;
         if (in.op == kOpHide) {
             gRole[g].flags &= ~kRoleShown;
-            gPathRoleHooks.clearCells(&gRole[g]);
+            SetRoleBlockFlags(&gRole[g]);
         } else {
             gRole[g].flags |= kRoleShown;
         }
@@ -219,12 +214,12 @@ Flow Run(uint32_t role, const PathInstr& in) {
             Fault(role, "Path: cell (%d, %d) is outside the map", o[0], o[1]);
             return Flow::kStop;
         }
-        gPathRoleHooks.clearCells(&r);
+        SetRoleBlockFlags(&r);
         r.x = int32_t(o[0]) * kCellPixels;
         r.y = int32_t(o[1]) * kCellPixels;
         r.cellIndex = int32_t(uint32_t(o[1]) * gMap.width + o[0]);
         StepAct(role, "Act Err(Path:MoveRole)");
-        gPathRoleHooks.markCells(&r);
+        SetRoleBlockKind(&r);
         RebucketRole(&r);
         return Flow::kYield;
     case kOpSetAct:
@@ -285,20 +280,6 @@ bool PathReportOnce(uint32_t role) {
     return true;
 }
 
-bool PathResolveRoleStandIn(uint16_t guid, uint32_t* index) {
-    *index = 0;
-    if (guid == kGuidPlayer) {
-        *index = gPlayerRole;
-        return true;
-    }
-    for (uint32_t i = 0; i < TotalRole && i < kMaxRoles; ++i)
-        if (gRole[i].guid == guid && !(gRole[i].flags & kRoleDeleted)) {
-            *index = i;
-            return true;
-        }
-    return false;
-}
-
 bool LoadPathDatabase(const char* path) {
     gPath.bytes.clear();
     gPath.data = PathData{};
@@ -356,9 +337,12 @@ void PathRun() {
     for (uint32_t i = 1; i < TotalRole && i < kMaxRoles; ++i) {
         RoleRecord& r = gRole[i];
         if (!(r.flags & kRoleActive) || (r.flags & kRoleDeleted)) continue;
-        if (r.flags & kRoleCompanion) continue; // companions follow the leader's walk
+        if (r.flags & kRoleCompanion) {
+            CompanyWalk(i); // companions follow the player's trail
+            continue;
+        }
         if ((r.flags & kRoleHeld) || r.talkLock == 1) {
-            if (r.act.act != 0) gPathRoleHooks.markCells(&r);
+            if (r.act.act != 0) SetRoleBlockKind(&r);
             continue;
         }
         if (r.pathNumber != 0) {
@@ -366,7 +350,7 @@ void PathRun() {
         } else if ((r.flags & kRoleAnimated) && i != gPlayerRole) {
             if (TakeActData(&r.act) == 0 && FirstReport(i))
                 ErrorBox("Act Err(Path:NoPathCycle)", kActFailure, r.guid, r.act.act, r.act.qq, r.act.dir);
-            if (r.act.act != 0) gPathRoleHooks.markCells(&r);
+            if (r.act.act != 0) SetRoleBlockKind(&r);
         }
     }
 }
@@ -376,5 +360,4 @@ void ResetPathScripts() {
     std::memset(gTalkVar, 0, sizeof gTalkVar);
     gClockMark = 0;
     ClearPathSlots();
-    gPathRoleHooks = PathRoleHooks{PathResolveRoleStandIn, NoCellMarks, NoCellMarks};
 }

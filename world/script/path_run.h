@@ -23,17 +23,6 @@ constexpr uint32_t kStoryClockTop = 1000;
 
 extern uint32_t gClockMark;             // set by instruction 26
 
-// Calls into the role helpers (GUID lookup, cell marks). The defaults are
-// stand-ins until those helpers are wired here: the lookup searches gRole
-// itself, the cell marks are left alone.
-struct PathRoleHooks {
-    bool (*resolveRole)(uint16_t guid, uint32_t* index);
-    void (*markCells)(RoleRecord* role);   // writes the role's cell marks
-    void (*clearCells)(RoleRecord* role);  // clears them
-};
-extern PathRoleHooks gPathRoleHooks;
-bool PathResolveRoleStandIn(uint16_t guid, uint32_t* index);
-
 // The path database in memory; false (and no database) when the file does
 // not open or holds no table.
 bool LoadPathDatabase(const char* path);
@@ -51,5 +40,5 @@ bool PathJump(uint32_t role, uint32_t target);
 // a fault repeated every frame shows one box.
 bool PathReportOnce(uint32_t role);
 
-// Database, variables, clock mark, reports, slots and hooks back to start-up.
+// Database, variables, clock mark, reports and slots back to start-up.
 void ResetPathScripts();

@@ -8,7 +8,7 @@
 #include "world/walk/astar.h"
 
 constexpr int kPathSlots = 72;
-constexpr int kCompanyPaths = 4;
+constexpr int kCompanyPaths = 8;       // one per party-line slot
 constexpr uint16_t kSlotFree = 0xFFFF;      // role word of a free slot
 constexpr uint16_t kSlotPaused = 0x8000;    // position bit: the step is done, the script has the turn
 constexpr uint16_t kSlotPositionMask = 0x7FFF;

@@ -1,12 +1,16 @@
 #include "world/script/path_walk.h"
 
 #include <cmath>
+#include <algorithm>
 #include <cstdlib>
 
 #include "base/errorbox.h"
 #include "base/random.h"
+#include "world/story_flags.h"
 #include "world/map/draw_order.h"
 #include "world/map/map.h"
+#include "world/map/map_render.h"
+#include "world/role/role_def.h"
 #include "world/role/role_helpers.h"
 #include "world/role/role_record.h"
 #include "world/script/path_run.h"
@@ -30,15 +34,13 @@ int SlotIndex(const PathSlot* slot) { return int(slot - gPathSlots); }
 
 // Moves a role to a pixel position with its cell marks and draw order.
 void MoveRoleTo(RoleRecord* r, int32_t x, int32_t y) {
-    gPathRoleHooks.clearCells(r);
+    SetRoleBlockFlags(r);
     r->x = x;
     r->y = y;
     r->cellIndex = RoleCellIndex(r);
-    gPathRoleHooks.markCells(r);
+    SetRoleBlockKind(r);
     RebucketRole(r);
 }
-
-int32_t RoundToCell(int32_t v) { return (v + kCellPixels / 2) / kCellPixels * kCellPixels; }
 
 // Tests the step at the slot's route position and starts it when free.
 void StartStep(uint32_t role, PathSlot* slot) {
@@ -60,11 +62,6 @@ void StartStep(uint32_t role, PathSlot* slot) {
 
 } // namespace
 
-void SnapPathRoleToCell(RoleRecord* r) {
-    if (r->x % kCellPixels == 0 && r->y % kCellPixels == 0) return;
-    MoveRoleTo(r, RoundToCell(r->x), RoundToCell(r->y));
-}
-
 bool piSetpos(uint32_t role, int cellX, int cellY) {
     PathSlot* slot = FreePathSlot();
     if (!slot) return false;
@@ -77,7 +74,7 @@ bool piSetpos(uint32_t role, int cellX, int cellY) {
         return false;
     }
     // A route starts on a cell: from between two cells it would never meet one.
-    SnapPathRoleToCell(&r);
+    SnapRoleToCell(&r);
     AStarFinder finder;
     InitAStarFinder(&finder);
     if (r.flags & kRoleWalksThrough) SetAStarBlockMask(&finder, 0);
@@ -148,6 +145,95 @@ void rndwlk(uint32_t role) {
     StartStep(role, slot);
 }
 
+namespace {
+
+const char kCompanyCaption[] = "CompanyWalk";
+const char kNotCompanion[] = "\xB9\xD9\xA6\xF1\xAC\xF6\xBF\xFD\xA4\xA4\xA7\xE4\xA4\xA3\xA8\xEC\xA8\xA4\xA6\xE2(%d)";
+constexpr int kFlagCompanionsIgnoreWalls = 79;
+constexpr uint32_t kCompanyMask = 0x40000000;
+constexpr int32_t kOffScreenSide = 80, kOffScreenBelow = 160;
+
+bool OffScreen(const RoleRecord& r) {
+    return r.x < std::max(0, gCamera.left - kOffScreenSide) || r.x >= gCamera.right + kOffScreenSide ||
+           r.y < std::max(0, gCamera.top - kOffScreenSide) || r.y >= gCamera.bottom + kOffScreenBelow;
+}
+
+// A new route to the follow point; false when there is none (or nothing to do).
+bool PlanCompanyRoute(uint32_t role, uint32_t k, PathSlot* s) {
+    RoleRecord& r = gRole[role];
+    const int32_t tx = gFollowTrailX[k % kTrailLength], ty = gFollowTrailY[k % kTrailLength];
+    if (tx == r.x && ty == r.y) return false;
+    AStarFinder finder;
+    InitAStarFinder(&finder);
+    if (IsFlag(kFlagCompanionsIgnoreWalls)) SetAStarBlockMask(&finder, 0);
+    *s = PathSlot{};
+    if (!AStarFind(&finder, r.x, r.y, tx, ty, uint32_t(Footprint(r.act.width)), uint32_t(Footprint(r.act.height)),
+                   s->route, sizeof s->route)) {
+        *s = PathSlot{};
+        return false;
+    }
+    s->role = uint16_t(role);
+    s->mode = kSlotModeScript;
+    for (uint16_t& w : s->arrivalAct) w = 0xFFFF;
+    SetRoleBlockFlags(&r);
+    // Off the screen it catches up at once, a cell a step along the route.
+    uint16_t at = 0;
+    while (OffScreen(r) && at + 1u < kRouteBytes && s->route[at] < 8) {
+        r.x += kStepPixelsX[s->route[at]] * 4;
+        r.y += kStepPixelsY[s->route[at]] * 4;
+        ++at;
+    }
+    s->position = uint16_t(at | kSlotPaused);
+    if (s->route[at] < 8) r.act.dir = kStepFacing[s->route[at]];
+    r.cellIndex = RoleCellIndex(&r);
+    SetRoleBlockKind(&r);
+    RebucketRole(&r);
+    return true;
+}
+
+} // namespace
+
+void CompanyWalk(uint32_t role) {
+    if (role >= kMaxRoles) return;
+    RoleRecord& r = gRole[role];
+    if (r.x % kCellPixels != 0 || r.y % kCellPixels != 0) return;
+    uint32_t k = 1;
+    while (k < gPartyCount && k < uint32_t(kPartyLineSlots) && gPartyLine[k] != role) ++k;
+    if (k >= gPartyCount || k >= uint32_t(kPartyLineSlots)) {
+        if (PathReportOnce(role)) ErrorBox(kCompanyCaption, kNotCompanion, int(r.guid));
+        return;
+    }
+    PathSlot& s = gCompanyPaths[k];
+    const bool idle = s.role != role;
+    const bool stuck = (s.position & kSlotPaused) && s.retries == 0;
+    const bool atEnd = s.route[(s.position & kSlotPositionMask) % kRouteBytes] == kRouteEnd;
+    if ((idle || stuck || atEnd) && !PlanCompanyRoute(role, k, &s)) {
+        r.act.qq = 0;
+        if (gPlayerRole < kMaxRoles) r.act.dir = gRole[gPlayerRole].act.dir;
+        return;
+    }
+    const uint8_t code = s.route[(s.position & kSlotPositionMask) % kRouteBytes];
+    s.position |= kSlotPaused;
+    s.stepX = s.stepY = 0;
+    if (code > 7) {
+        r.act.qq = 0;
+        if (gPlayerRole < kMaxRoles) r.act.dir = gRole[gPlayerRole].act.dir;
+        return;
+    }
+    const uint32_t mask = IsFlag(kFlagCompanionsIgnoreWalls) ? 0 : kCompanyMask;
+    const uint8_t blocked =
+        RingBlockMask(r.x / kCellPixels, r.y / kCellPixels, Footprint(r.act.width), Footprint(r.act.height), mask);
+    if (blocked & kStepBlockBit[code]) {
+        r.act.qq = 0;
+        return;
+    }
+    s.position &= kSlotPositionMask;
+    s.stepX = int16_t(kStepPixelsX[code] * 2);
+    s.stepY = int16_t(kStepPixelsY[code] * 2);
+    if (s.retries < 255) ++s.retries;
+    r.act.qq = 8;
+}
+
 void StopPathMove(uint32_t role) {
     PathSlot* slot = FindPathSlot(role);
     if (!slot) return;
@@ -155,7 +241,7 @@ void StopPathMove(uint32_t role) {
         for (uint16_t& w : slot->talkWords) w = 0xFFFF;
         return;
     }
-    SnapPathRoleToCell(&gRole[role]);
+    SnapRoleToCell(&gRole[role]);
     RebucketRole(&gRole[role]);
     ClearPathSlot(slot);
 }

@@ -18,6 +18,13 @@ enum ArrivalResult : int { kArrivalWait = 0, kArrivalStepping = 1, kArrivalDone 
 bool piSetpos(uint32_t role, int cellX, int cellY);
 ArrivalResult WaitArrival(uint32_t role);
 void rndwlk(uint32_t role);
+// One turn of a companion (on a cell only): it plans a route to its point of
+// the player's trail (party slot k follows trail entry k) when its record is
+// idle, paused without retries or at the route's end; a companion off the
+// screen is carried along the route at once. Then the next step starts when
+// its way is free of walls (of nothing under story flag 79). A role that is
+// not in the party line is reported once.
+void CompanyWalk(uint32_t role);
 // Stops the role's move: a talk-machine move forgets its arrival words, a
 // script move puts the role back on the nearest cell and frees the slot.
 void StopPathMove(uint32_t role);
@@ -27,6 +34,3 @@ void MarkFar(uint32_t role, uint32_t other);
 // facing from its cell, or its own cell when that cell (or the one right of
 // it) is a wall or outside the map.
 void FollowOffsetCell(uint32_t other, int16_t dx, int16_t dy, int* cellX, int* cellY);
-// Puts a role standing between cells on the nearest cell (marks and draw
-// order kept right).
-void SnapPathRoleToCell(RoleRecord* role);

@@ -7,10 +7,11 @@
 #include "world/role/role_record.h"
 #include "world/story_flags.h"
 #include "world/walk/key_state.h"
+#include "world/walk/map_events.h"
 #include "world/walk/player_walk.h"
 #include "world/walk/walk_cells.h"
 
-KeyColeHooks gKeyColeHooks;
+KeyColeHooks gKeyColeHooks = DefaultKeyColeHooks();
 KeyColeState gKeyCole;
 
 namespace {
@@ -43,8 +44,10 @@ void UpdateFade() {
 void Walk(uint32_t player, const KeyStep& keys, int dx, int dy) {
     RoleRecord& p = gRole[player];
     gStillFrames = 0;
-    if (gKeyColeHooks.requestMove) gKeyColeHooks.requestMove(dx, dy);
+    // The walking act sets the step first: the request takes the step of
+    // this walk, not the one left from standing.
     UpdateWalkAct(&p, keys.facing, true, keys.quick);
+    if (gKeyColeHooks.requestMove) gKeyColeHooks.requestMove(dx, dy);
     if (!CountWalkingFrame(gCurrentMap)) return;
     if (gInBattle || !IsFlag(kFlagRandomFights) || gFightRequest || TalkRunning()) return;
     if (!gKeyColeHooks.chooseRandomFight) return;
@@ -122,6 +125,6 @@ void KeyColeRun() {
 }
 
 void ResetKeyCole() {
-    gKeyColeHooks = KeyColeHooks{};
+    gKeyColeHooks = DefaultKeyColeHooks();
     gKeyCole = KeyColeState{};
 }

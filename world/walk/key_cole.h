@@ -2,8 +2,10 @@
 // KeyUpdate and before the talk machine. Everything that starts a story or
 // moves the camera is handed over through KeyColeHooks: the talk context,
 // the open dialogs, the map's named points, the renderer's move requests,
-// the menus and the fights belong to other modules. An unset hook does
-// nothing (and a question it answers reads as "no").
+// the menus and the fights belong to other modules. ResetKeyCole sets each
+// hook to its real default (world/walk/map_events.h); tests replace them to
+// record the calls. An unset hook does nothing (and a question it answers
+// reads as "no").
 //
 // Not here yet: the debug keys (story flag 82) and the talk choice's keys.
 #pragma once

@@ -11,6 +11,7 @@
 #include "world/walk/walk_cells.h"
 
 uint32_t gMapWalkStep = 4;
+uint32_t gFightStep = 0;
 PlayerWalk gPlayerWalk;
 
 namespace {

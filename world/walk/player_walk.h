@@ -9,7 +9,7 @@
 struct RoleRecord;
 
 extern uint32_t gMapWalkStep; // the map's pixels per frame: 1, 2, 4, 8 or 16 (set by the map load)
-extern uint32_t gFightStep;   // walking frames since the last random fight
+extern uint32_t gFightStep;   // walking frames since the last random fight (cleared by the map load and a fight)
 
 constexpr int kFlagRandomFights = 12;
 constexpr int kFlagWalkThroughWalls = 20;

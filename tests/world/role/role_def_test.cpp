@@ -6,7 +6,11 @@
 #include "world/game_buffers.h"
 #include "world/map/map.h"
 #include "world/maps_image.h"
+#include "world/role/role_helpers.h"
 #include "world/role/role_record.h"
+#include "world/script/path_run.h"
+#include "world/script/path_slot.h"
+#include "tools/path_asm.h"
 
 namespace {
 
@@ -40,6 +44,7 @@ protected:
         gMapsImageSize = uint32_t(image.size());
         BindRoleDefs();
         ResetPartyLine();
+        ResetPathScripts();
     }
     void TearDown() override {
         std::free(gMapsImage);
@@ -48,6 +53,7 @@ protected:
         gRoleDef = nullptr;
         gMap = MapData{};
         TotalRole = 0;
+        ResetPathScripts();
         WorldTablesTest::TearDown();
     }
     RoleRecord& Role(uint32_t i, uint16_t guid, int x, int y) {
@@ -138,6 +144,87 @@ TEST_F(RoleDefTest, RemoveCompanion) {
     EXPECT_FALSE(GetRoleDefAt(1).flags & 0x80);
     EXPECT_TRUE(CellAt(2, 1) & kCellRoleHere);
     EXPECT_EQ(RemoveCompanion(11, 0, 0, 0, 0, 0, 0), 0);  // no longer a companion
+}
+
+TEST_F(RoleDefTest, ACompanionKeepsItsPathRecordWhenTheLineMovesUp) {
+    Role(0, 1, 0, 0);
+    Role(1, 10, 16, 16);
+    Role(2, 11, 32, 16);
+    Role(3, 12, 48, 16);
+    gCompanyPaths[1].role = 7;  // left over: a joining role starts with a clear record
+    for (uint32_t i = 1; i <= 3; ++i) ASSERT_EQ(PlaceRole(i), 1);
+    EXPECT_EQ(gCompanyPaths[1].role, kSlotFree);
+    gCompanyPaths[3].role = 3;
+    gCompanyPaths[3].targetX = 99;
+    ASSERT_EQ(RemoveCompanion(11, 0, 0, 0, 0, 0, kRoleActive), 1);
+    EXPECT_EQ(gPartyLine[2], 3u);
+    EXPECT_EQ(gCompanyPaths[2].role, 3);
+    EXPECT_EQ(gCompanyPaths[2].targetX, 99);
+    EXPECT_EQ(gCompanyPaths[3].role, kSlotFree);
+}
+
+TEST_F(RoleDefTest, AJoiningRoleLeavesItsOwnWalk) {
+    Role(0, 1, 0, 0);
+    Role(1, 10, 16, 16);
+    PathSlot* slot = FreePathSlot();
+    slot->role = 1;
+    slot->mode = kSlotModeScript;
+    ASSERT_EQ(PlaceRole(1), 1);
+    EXPECT_EQ(FindPathSlot(1), nullptr);
+}
+
+// A role stored while its script waits for the end of a walk is stored as
+// arrived: on the walk's target cell, its script past the wait.
+TEST_F(RoleDefTest, WriteBackOfARoleOnItsWayTakesTheWalksEnd) {
+    std::vector<uint8_t> bytes;
+    std::string error;
+    ASSERT_TRUE(AssemblePathDat("path 1\n  walkto 6 5\n  arrive\n  end\n", &bytes, &error)) << error;
+    SetPathDatabase(bytes);
+    Role(0, 1, 0, 0);
+    RoleRecord& r = Role(1, 11, 16 * 2 + 4, 16);
+    r.pathNumber = 1;
+    r.pathPc = 3;  // at "arrive"
+    PathSlot* slot = FreePathSlot();
+    slot->role = 1;
+    slot->mode = kSlotModeScript;
+    slot->targetX = 16 * 6 + 3;  // rounded down to its cell
+    slot->targetY = 16 * 5;
+    WriteBackRole(0, 0);
+    EXPECT_EQ(GetRoleDefAt(1).cellX, 6);
+    EXPECT_EQ(GetRoleDefAt(1).cellY, 5);
+    EXPECT_EQ(GetRoleDefAt(1).pathPos, 4);
+    // A target outside the map is reported and the role's own cell kept.
+    slot->targetX = 16 * 40;
+    size_t boxes = BoxCount();
+    WriteBackRole(0, 0);
+    EXPECT_EQ(BoxCount(), boxes + 1);
+    EXPECT_EQ(GetRoleDefAt(1).cellX, 2);
+    EXPECT_EQ(GetRoleDefAt(1).cellY, 1);
+}
+
+// One snap for every caller: halves round up on both axes (negative
+// positions too), and an active role's marks move with it.
+TEST_F(RoleDefTest, SnapRoleToCellRoundsAndMovesTheMarks) {
+    struct Case {
+        int32_t x, y, wantX, wantY;
+    };
+    for (const Case& c : {Case{20, 40, 16, 48}, Case{24, 8, 32, 16}, Case{-8, 7, 0, 0}, Case{-9, -24, -16, -16}}) {
+        RoleRecord r{};
+        r.x = c.x;
+        r.y = c.y;
+        SnapRoleToCell(&r);
+        EXPECT_EQ(r.x, c.wantX) << c.x;
+        EXPECT_EQ(r.y, c.wantY) << c.y;
+    }
+    RoleRecord& r = Role(1, 10, 16 * 2 + 6, 16);
+    r.x = 16 * 2;
+    SetRoleBlockKind(&r);
+    r.x = 16 * 2 + 10;
+    SnapRoleToCell(&r);
+    EXPECT_EQ(r.x, 48);
+    EXPECT_EQ(CellAt(2, 1) & kCellRoleHere, 0u);
+    EXPECT_NE(CellAt(3, 1) & kCellRoleHere, 0u);
+    EXPECT_EQ(r.cellIndex, 13);
 }
 
 } // namespace

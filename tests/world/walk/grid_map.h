@@ -13,6 +13,10 @@
 #include "world/story_flags.h"
 #include "world/walk/key_state.h"
 #include "world/walk/player_walk.h"
+#include "world/map/map_render.h"
+#include "world/talk_state.h"
+#include "menu/menu_services.h"
+#include "draw/dialog_node.h"
 
 constexpr uint32_t kCellWall = 0x40000000;
 constexpr uint32_t kCellKindMark = 0x800000;
@@ -54,6 +58,10 @@ inline void ResetWalkWorld() {
     ResetStoryFlags();
     ResetKeyStates();
     ResetPlayerWalk();
+    ResetTalkState();
+    ResetMapRender();
+    ResetMenuServices();
+    FreeDialogList();
     for (RoleRecord& r : gRole) r = RoleRecord{};
     TotalRole = 0;
 }

@@ -1,0 +1,82 @@
+#include "world/walk/map_events.h"
+
+#include "base/game_state.h"
+#include "battle/battle_services.h"
+#include "draw/act_pack.h"
+#include "draw/dialog_node.h"
+#include "draw/tsw_pack.h"
+#include "media/music.h"
+#include "media/sound_bank.h"
+#include "menu/menu_services.h"
+#include "world/map/map_archive.h"
+#include "world/map/map_cache.h"
+#include "world/map/map_load.h"
+#include "world/map/map_render.h"
+#include "world/map/role_moves.h"
+#include "world/role/role_record.h"
+#include "world/story_flags.h"
+#include "world/talk_state.h"
+#include "world/walk/key_cole.h"
+
+namespace {
+constexpr uint32_t kRootMenuRequest = kMenuPending | kMenuRoot;
+constexpr uint16_t kIdleGuid = 0xFFFF;
+constexpr uint32_t kPointTalkMask = 0x7FFF;
+} // namespace
+
+bool TalkRunsNow() { return gTalkContext.guid != kIdleGuid; }
+
+bool TalkDialogsWaiting() { return gDialogList != nullptr; }
+
+bool MenuRequestPending() { return gMenuRequest != 0; }
+
+void RequestRootMenu() { gMenuRequest = kRootMenuRequest; }
+
+void StartRoleTalk(uint32_t role) {
+    if (role >= kMaxRoles) return;
+    const RoleRecord& r = gRole[role];
+    IdleTalkContext();
+    gTalkContext.flags = r.flags;
+    gTalkContext.talkWindowBase = r.talkWindowBase;
+    gTalkContext.talkPc = r.talkPc;
+    gTalkContext.guid = r.guid;
+    gTalkContext.talkNumber = r.talkNumber;
+}
+
+bool MapEventBlocked(int event) {
+    const MapPoint* point = FindNodeById(uint32_t(event));
+    return point && point->values[1] != 0 && point->values[1] < uint32_t(kStoryFlagCount) &&
+           IsFlag(int(point->values[1]));
+}
+
+void StartMapEventTalk(int event, int32_t x, int32_t y) {
+    const MapPoint* point = FindNodeById(uint32_t(event));
+    if (!point) return;
+    IdleTalkContext();
+    gTalkContext.talkWindowBase = 0;
+    gTalkContext.talkPc = 0;
+    gTalkContext.talkNumber = uint16_t(point->values[0] & kPointTalkMask);
+    gTalkContext.guid = kGuidNone;
+    gTalkContext.flags = 0;
+    gTalkContext.x = x;
+    gTalkContext.y = y;
+}
+
+void StartRandomFight(uint32_t number) {
+    gSavedMusic = gMusic.currentMode;
+    StopAllSfx();
+    ReleaseActCache();
+    ClearTswCache();
+    LoadBattleScene(number);
+    gInBattle = 1;
+    gPlayerStep = PlayerStep{};
+    CloseMapView();
+    for (uint32_t i = 1; i < TotalRole && i < kMaxRoles; ++i) gRole[i].flags &= ~kRoleBattleClear;
+    gFightRequest = 0;
+}
+
+KeyColeHooks DefaultKeyColeHooks() {
+    return {TalkRunsNow,    TalkDialogsWaiting, PlayerMovesPending, MenuRequestPending,
+            RequestRootMenu, StartRoleTalk,      MapEventBlocked,    StartMapEventTalk,
+            RequestPlayerMove, ChooseRandomFight, StartRandomFight};
+}
