@@ -197,7 +197,7 @@ TalkStep OpGotoTalk(TalkInstr& in) {
 
 TalkStep OpNothing(TalkInstr&) { return TalkStep::kContinue; }
 TalkStep OpNothingYield(TalkInstr&) { return TalkStep::kYield; }
-// The talk stops here for good (the story's last scenes end this way).
+// The talk stops here for good: the script asks for it.
 TalkStep OpStop(TalkInstr&) { return TalkStep::kWait; }
 
 // ---- Role values -------------------------------------------------------------------------

@@ -434,6 +434,22 @@ TEST_F(TalkFlowTest, OptionsApplyToTheNextDialogOnly) {
     EXPECT_EQ(gDialogList->autoTime, 30);
 }
 
+TEST_F(TalkFlowTest, TwoOptionsAndACaptionApplyToOneDialog) {
+    ASSERT_TRUE(WriteNamex(install.Path(), {"zero", "Sage"}));
+    Role(1, 50);
+    const std::vector<TalkStep> steps =
+        RunAll("opt20\nopttall\ncaption 1\ndlgw 50 0 \"One\"\ndlgw 50 0 \"Two\"");
+    const std::vector<TalkStep> expected = {TalkStep::kContinue, TalkStep::kContinue, TalkStep::kContinue,
+                                            TalkStep::kYield, TalkStep::kYield};
+    EXPECT_EQ(steps, expected);
+    ASSERT_EQ(DialogCount(), 2u);
+    EXPECT_EQ(gDialogList->flags, kDlgNoSkip | kDlgTall | kDlgReleasesPlayer);
+    EXPECT_STREQ(gDialogList->caption, "Sage");
+    EXPECT_EQ(gDialogList->next->flags, kDlgReleasesPlayer);
+    EXPECT_STREQ(gDialogList->next->caption, "");
+    EXPECT_EQ(gDialogCount, 2u);
+}
+
 TEST_F(TalkFlowTest, ModeOptions) {
     Role(1, 50, 320, 240);
     RunAll("opthistory\ndlg 50 0 \"Kept\"\ndlg 50 0 \"Not kept\"");
