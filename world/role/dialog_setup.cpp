@@ -299,8 +299,9 @@ bool SetupDialog(DialogNode* node, const uint8_t* operands, size_t size, const c
     if (!free && hasSpeaker) {
         int f = FacingOf(speaker);
         if (mode & kDialogOffsets) {
-            node->x += xOffset;
-            node->y += value;
+            // The offsets are signed words: a box may move left or up.
+            node->x += int16_t(xOffset);
+            node->y += int16_t(value);
         } else {
             node->x += kOffsetX[f];
             node->y += kOffsetY[f] + tallShift;

@@ -1,8 +1,47 @@
-// Talk instructions: flow, flags, values and dialogs.
+// Talk instructions: flow, flags, values and dialogs (see docs/talk-scripts.md,
+// "Flow instructions").
+//
+// Jumps and conditional jumps, story flags, the story clock and timed waits,
+// the role values kept in the role definitions, and the talk dialogs with
+// their one-shot settings, captions and choice branches. Their handlers are
+// registered by RegisterTalkFlowOps (talk_machine.h); the dialog half lives
+// in talk_flow_dialog.cpp.
 #pragma once
 #include <cstdint>
 
-// The state these instructions keep between frames, part of TalkMachine.
+#include "draw/dialog_node.h"
+
+// The settings the next dialog instruction consumes and then resets.
+struct TalkDialogOptions {
+    static constexpr int32_t kNoAnchor = 0x8000;
+    int32_t anchorX = kNoAnchor, anchorY = kNoAnchor; // screen pixels (0x6C)
+    uint32_t optionWord = 0xFFFFFFFFu;                // each option instruction clears one bit
+    bool timer = false;                               // 0x08
+    uint32_t timerValue = 60;
+    int32_t xOffset = 0, yOffset = 0;                 // with option bit 28 (0x68)
+    bool centred = false;                             // 0xA0: mode 0x40000
+};
+
+// The state these instructions keep between instructions and frames, part of
+// TalkMachine.
 struct TalkFlowState {
+    TalkDialogOptions options;                   // gDialogOptions
+    char caption[kDialogCaptionBytes] = {};      // gDialogCaption, zero-terminated
+    // The one choice variable: the index of the option the player points at or
+    // moves the keys to; 0x29 branches on it and then clears it. It survives
+    // the freeing of the choice buttons that a click causes.
+    uint32_t choice = 0;
+    uint32_t sleepStart = 0;                     // gNow when the running 0x43 began
     void Reset() { *this = TalkFlowState{}; }
 };
+
+// The choice: hover and keys write it through SetTalkChoice, which also
+// marks the option for the message dialog's highlight (event-rectangle word 0).
+void SetTalkChoice(uint32_t index);
+uint32_t TalkChoice();
+
+// The byte `select` (1 low, 2 high) of the value word of the role definition
+// with the id; false when there is no such definition or select is not 1 or 2
+// (nothing is written then).
+bool GetRoleValueByte(uint16_t id, uint16_t select, uint8_t* byte);
+bool SetRoleValueByte(uint16_t id, uint16_t select, uint8_t byte);
