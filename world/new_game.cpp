@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 #include "base/bytes.h"
 #include "base/errorbox.h"
@@ -15,6 +16,7 @@
 #include "world/game_buffers.h"
 #include "world/map/draw_order.h"
 #include "world/map/map.h"
+#include "world/map/map_render.h"
 #include "world/maps_image.h"
 #include "world/org/obj_tables.h"
 #include "world/org/count_list.h"
@@ -189,11 +191,19 @@ void newRoleInit(RoleRecord* role) {
     if (role->cellIndex >= 0 && role->act.act != 0 && (role->flags & 0x8400) == 0x8000) SetRoleBlockKind(role);
 }
 
+namespace {
+// The icon animations a talk hangs on a role are the renderer's shared
+// records (gFreeActs); a role owns only an act record it was given alone.
+bool IsSharedIcon(const ActRecord* act) {
+    return std::less_equal<const ActRecord*>()(gFreeActs, act) && std::less<const ActRecord*>()(act, gFreeActs + kFreeActs);
+}
+} // namespace
+
 void FreeRoleBuffers() {
     FreeDrawOrder();
     for (RoleRecord& r : gRole) {
         std::free(r.text);
-        delete r.extraAct;
+        if (!IsSharedIcon(r.extraAct)) delete r.extraAct;
         r = RoleRecord{};
         ResetActRecord(&r.act);
     }
