@@ -26,6 +26,7 @@
 #include "world/role/role_helpers.h"
 #include "world/script/path_slot.h"
 #include "world/story_flags.h"
+#include "world/walk/key_state.h"
 #include "world/world_reset.h"
 
 namespace {
@@ -814,6 +815,16 @@ TEST_F(TalkRoleTest, GatherPlacesFollowersThatNeverArrive) {
     // No followers at all: done on the second frame.
     gRole[1].flags &= ~kRoleCompanion;
     EXPECT_EQ(RunFrames(0, 10, &last), 2);
+}
+
+TEST_F(TalkRoleTest, GoToMapReportsAMapThatDoesNotExistAndClearsTheSwitch) {
+    gKeyState[kKeyUp].state = 1;
+    gPlayerStep.dx = 1;
+    EXPECT_EQ(Run("gotomap 9 0xFFFF 0xFFFF 0xFFFF 0xFFFF 0xFFFF"), TalkStep::kContinue);
+    EXPECT_EQ(Boxes(), 1u);
+    EXPECT_FALSE(gViewFlags & kViewMapChange);
+    EXPECT_EQ(gKeyState[kKeyUp].state, 0u);
+    EXPECT_EQ(gPlayerStep.dx, 0);
 }
 
 // ---- View --------------------------------------------------------------------------------------------
