@@ -12,6 +12,10 @@
 #include "world/script/talk_role_common.h"
 #include "world/walk/key_state.h"
 
+// The bit a script sets on an act it changed is the one that keeps the act
+// stepping without a path.
+static_assert(kRoleScriptAct == kRoleAnimated);
+
 void RegisterTalkRoleOps(TalkHandler* table) {
     talk_role::RegisterActOps(table);
     talk_role::RegisterFlagOps(table);

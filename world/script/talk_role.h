@@ -18,10 +18,11 @@ struct RoleRecord;
 constexpr uint32_t kDialogPlayerHeld = 0x8000;
 extern uint32_t gDialogState;
 
-// Role flags these instructions use beyond world/role/role_record.h.
+// Role flags these instructions use beyond world/role/role_record.h and the
+// renderer's (kRoleArrived: a move reached its goal; a step instruction
+// leaves the role alone).
 constexpr uint32_t kRoleWalking = 0x40000000;   // walks a talk path this frame
-constexpr uint32_t kRoleStayPut = 0x2000000;    // arrived; a step instruction leaves it alone
-constexpr uint32_t kRoleScriptAct = 0x1000;     // act, qq or dir set by a script
+constexpr uint32_t kRoleScriptAct = 0x1000;     // act, qq or dir set by a script (kRoleAnimated)
 
 // Bounds of the waits (frames of the talk machine, one call a frame).
 constexpr uint32_t kTalkStepRetries = 64;       // a blocked step is tried this often, then the role is placed

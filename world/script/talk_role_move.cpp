@@ -122,7 +122,7 @@ bool MovesArrived(TalkInstr& in, ByteReader& o, uint16_t count, bool giveUp) {
     for (uint16_t k = 0; k < (count & kTalkCountMask); ++k) {
         const MoveEntry e = ReadEntry(o, in.op == 0xA9);
         uint32_t i = 0;
-        if (!OnMap(e.guid, &i) || (gRole[i].flags & kRoleStayPut)) continue;
+        if (!OnMap(e.guid, &i) || (gRole[i].flags & kRoleArrived)) continue;
         if (giveUp) {
             if (PathSlot* slot = SlotInState(i, kSlotModeTalk)) {
                 PutRoleAt(gRole[i], slot->targetX, slot->targetY);
@@ -162,7 +162,7 @@ TalkStep Step(TalkInstr& in) {
         ErrorBox(kCapStep, kTextNotOnMap, int(TalkGuid(guid)), int(gCurrentMap));
         return TalkStep::kYield;
     }
-    if (!(gRole[i].flags & kRoleStayPut)) iMove(i);
+    if (!(gRole[i].flags & kRoleArrived)) iMove(i);
     return TalkStep::kYield;
 }
 

@@ -95,7 +95,7 @@ void SnapTalkRole(RoleRecord* r, int32_t stepX, int32_t stepY) {
 void isetpos(uint32_t role, int32_t x, int32_t y, uint32_t mode, uint16_t act, uint16_t qq, uint16_t dir) {
     if (role >= TotalRole || role >= kMaxRoles) return;
     RoleRecord& r = gRole[role];
-    r.flags &= ~kRoleStayPut;
+    r.flags &= ~kRoleArrived;
     if (IsPlayer(role)) {
         SnapTalkRole(&r, gPlayerStep.dx + gPlayerStep.pushDx, gPlayerStep.dy + gPlayerStep.pushDy);
         StopPlayerInput();

@@ -27,6 +27,7 @@ constexpr int32_t kDefaultScrollStep = 4;
 constexpr size_t kMaxShakeValues = 56;
 constexpr int32_t kTintLimit = 31;
 constexpr int kFlagSpotlight = 19;              // the spotlight overlay steps the focus point
+constexpr int kFlagNoMapEffects = 72;           // ... unless the map effects are off
 constexpr uint32_t kViewWaitFrames = 3000;      // a view wait gives up after this
 
 int32_t StepFor(int32_t remain, uint16_t word, const char* text) {
@@ -228,11 +229,13 @@ TalkStep FocusTo(TalkInstr& in) {
 }
 
 // 0x98: the spotlight overlay steps the focus and never passes the target;
-// without the overlay nothing steps it, so it is put on the target.
+// without the overlay (flag 19 off, or the map effects off) nothing steps
+// it, so it is put on the target.
 TalkStep WaitFocus(TalkInstr& in) {
     Weather& w = gWeather;
     const bool there = w.spotX == w.spotTargetX && w.spotY == w.spotTargetY;
-    if (!there && IsFlag(kFlagSpotlight) && !WaitedTooLong(in, kViewWaitFrames)) return TalkStep::kWait;
+    const bool stepped = IsFlag(kFlagSpotlight) && !IsFlag(kFlagNoMapEffects);
+    if (!there && stepped && !WaitedTooLong(in, kViewWaitFrames)) return TalkStep::kWait;
     WaitEnded();
     w.spotX = w.spotTargetX;
     w.spotY = w.spotTargetY;

@@ -129,7 +129,7 @@ protected:
             if ((r.x & 15) || (r.y & 15)) continue;
             r.cellIndex = RoleCellIndex(&r);
             s.position = uint16_t((s.position + 1) | kSlotPaused);
-            if (r.x == s.targetX && r.y == s.targetY) r.flags = (r.flags & 0xBBFFFFFFu) | kRoleStayPut;
+            if (r.x == s.targetX && r.y == s.targetY) r.flags = (r.flags & 0xBBFFFFFFu) | kRoleArrived;
         }
     }
 
@@ -480,6 +480,19 @@ TEST_F(TalkRoleTest, PlaceRoleJoinsOnceAndNotPastTheLine) {
     for (uint32_t i = 3; i < 12; ++i) AddRole(i, uint16_t(100 + i), 1, int(i));
     for (uint32_t i = 3; i < 12; ++i) Run("placerole " + std::to_string(100 + i));
     EXPECT_EQ(gPartyCount, uint32_t(kPartyLineSlots));
+}
+
+TEST_F(TalkRoleTest, RemoveCompanionLeavesTheLineWithItsNewWords) {
+    EXPECT_EQ(Run("placerole 20"), TalkStep::kYield);
+    ASSERT_EQ(gPartyCount, 2u);
+    // guid, act, qq, dir, talk, path, flags
+    EXPECT_EQ(Run("removecompanion 20 3 4 5 61 7 0x8000"), TalkStep::kYield);
+    EXPECT_EQ(gPartyCount, 1u);
+    EXPECT_EQ(gRole[1].act.act, 3);
+    EXPECT_EQ(gRole[1].act.dir, 5);
+    EXPECT_EQ(gRole[1].talkNumber, 61);
+    EXPECT_EQ(gRole[1].pathNumber, 7);
+    EXPECT_EQ(gRole[1].flags, 0x8000u);
 }
 
 TEST_F(TalkRoleTest, BecomePlayer) {
