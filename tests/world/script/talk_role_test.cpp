@@ -22,6 +22,7 @@
 #include "world/map/map_effects.h"
 #include "world/map/map_render.h"
 #include "world/maps_image.h"
+#include "world/new_game.h"
 #include "world/role/role_def.h"
 #include "world/role/role_helpers.h"
 #include "world/script/path_slot.h"
@@ -422,6 +423,17 @@ TEST_F(TalkRoleTest, IconsAreTheSharedAnimationsAndABadNumberEndsTheTalk) {
     EXPECT_EQ(Run("icon 20 12"), TalkStep::kFail);
     EXPECT_EQ(Boxes(), 1u);
     EXPECT_EQ(gRole[1].extraAct, nullptr);
+}
+
+// Icons are shared: releasing the roles frees an act a role owns alone and
+// never one of the shared icons (the sanitizer build checks the deletes).
+TEST_F(TalkRoleTest, ReleasingTheRolesLeavesTheSharedIcons) {
+    EXPECT_EQ(Run("icon 20 0"), TalkStep::kYield);
+    EXPECT_EQ(Run("icon 21 11"), TalkStep::kYield);
+    gRole[0].extraAct = new ActRecord{};
+    FreeRoleBuffers();
+    EXPECT_EQ(gRole[1].extraAct, nullptr);
+    EXPECT_EQ(gRole[0].extraAct, nullptr);
 }
 
 TEST_F(TalkRoleTest, DefineRoleAppendsOverwritesAndStopsAtTheTable) {
