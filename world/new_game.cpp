@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 #include "base/bytes.h"
 #include "base/errorbox.h"
@@ -184,11 +185,19 @@ void newRoleInit(RoleRecord* role) {
     if (role->cellIndex >= 0 && role->act.act != 0 && (role->flags & 0x8400) == 0x8000) SetRoleBlockKind(role);
 }
 
+namespace {
+// The icon animations a talk hangs on a role are the renderer's shared
+// records (gFreeActs); a role owns only an act record it was given alone.
+bool IsSharedIcon(const ActRecord* act) {
+    return std::less_equal<const ActRecord*>()(gFreeActs, act) && std::less<const ActRecord*>()(act, gFreeActs + kFreeActs);
+}
+} // namespace
+
 void FreeRoleBuffers() {
     FreeDrawOrder();
     for (RoleRecord& r : gRole) {
         std::free(r.text);
-        delete r.extraAct;
+        if (!IsSharedIcon(r.extraAct)) delete r.extraAct;
         r = RoleRecord{};
         ResetActRecord(&r.act);
     }

@@ -1,0 +1,34 @@
+// Texts of the role, movement and view instructions, as Big5 bytes.
+#pragma once
+
+inline constexpr const char kCapChangeAct[] = "\xB9\xEF\xB8\xDC\xA8t\xB2\xCE(Chanmg_act)";
+inline constexpr const char kTextActZero[] = "\xBD\xD0\xB3]\xA9w\xA5\xBF\xBDT\xAA\xBA\xB9\xCF\xA6" "C\xBDXGUID(%d)act(%d)";
+inline constexpr const char kTextPassTooBig[] = "\xAB\xFC\xA9w\xAA\xBA\xB1i\xBC\xC6(%d) \xB6W\xB9Lact\xAE" "e\xB6q(%d)";
+inline constexpr const char kCapIsetposMode0[] = "\xC4\xB5\xA7i:\xB9\xEF\xB8\xDC\xA8t\xB2\xCE(isetpos:mode0)";
+inline constexpr const char kTextNoFreeSlot[] = "GUID(%d) \xA7\xE4\xA4\xA3\xA8\xEC\xA5i\xA5H\xA8\xCF\xA5\xCE\xAA\xBA\xB8\xF4\xAE|\n\xA8\xA4\xA6\xE2\xB1N\xB7|\xAA\xBD\xB1\xB5\xB2\xBE\xA8\xEC\xA5\xD8\xAA\xBA\xA6" "a";
+inline constexpr const char kCapIsetpos[] = "\xB9\xEF\xB8\xDC\xA8t\xB2\xCE(isetpos)";
+inline constexpr const char kTextNoPath[] = "\xB8\xF4\xAE|\xB5L\xAAk\xB2\xA3\xA5\xCD >> P(%d) crId(%d)\n Start(%d/%d) Dest(%d/%d)";
+inline constexpr const char kCapImove[] = "\xB9\xEF\xB8\xDC\xA8t\xB2\xCE(iMove)";
+inline constexpr const char kTextNotArrived[] = "\xA8S\xA6\xB3\xA8\xEC\xB9" "F\xB2\xD7\xC2I\nGUID(%d)\nrx%d,ry%d\ndx%d,dy%d";
+inline constexpr const char kCapUnlock[] = "\xB9\xEF\xB8\xDC\xA8t\xB2\xCE(unlock)";
+inline constexpr const char kTextNoRestore[] = "\xB8\xF4\xAE|\xB5L\xAAk\xC1\xD9\xAD\xEC >> RId(%d)\n Start(%d/%d) Dest(%d/%d)";
+inline constexpr const char kCapWarning[] = "!!! \xC4\xB5\xA7i !!!";
+inline constexpr const char kTextNoRoleDef[] = "Maps\xA8S\xA6\xB3\xA9w\xB8q\xA8\xA4\xA6\xE2[%d]";
+inline constexpr const char kTextBadRole[] = "\xB5L\xAE\xC4\xAA\xBA\xA8\xA4\xA6\xE2\nGUID %d";
+inline constexpr const char kTextBadRoleSetpos[] = "\xB5L\xAE\xC4\xAA\xBA\xA8\xA4\xA6\xE2\nGUID[%d]";
+inline constexpr const char kCapScroll[] = "\xB9\xEF\xB8\xDC\xA8t\xB2\xCE(Scroll_map)";
+inline constexpr const char kTextScrollRunning[] = "\xAB" "e\xA4@\xAD\xD3\xB1\xB2\xB0\xCA\xAB\xFC\xA5O\xC1\xD9\xA8S\xA6\xB3\xB5\xB2\xA7\xF4";
+inline constexpr const char kTextScrollStepX[] = "\xB1\xB2\xB0\xCA\xB6\xA1\xB6Z\xBD\xD0\xB3]\xAC\xB0\xA4G\xAA\xBA\xA6\xB8\xA4\xE8\xAD\xBF(X..%d)";
+inline constexpr const char kTextScrollStepY[] = "\xB1\xB2\xB0\xCA\xB6\xA1\xB6Z\xBD\xD0\xB3]\xAC\xB0\xA4G\xAA\xBA\xA6\xB8\xA4\xE8\xAD\xBF(Y..%d)";
+inline constexpr const char kTextScrollClip[] = "\xB1\xB2\xB0\xCA\xB1N\xB6W\xA5X\xBF\xC3\xB9\xF5\xBD" "d\xB3\xF2\n(\xB1\xB2\xB0\xCA\xAD\xC8) L%d.T%d.R%d.B%d\n(\xA5\xD8\xAB" "e\xBF\xC3\xB9\xF5\xA6\xEC\xB8m) L%d.T%d.R%d.B%d";
+inline constexpr const char kCapShake[] = "\xB9\xEF\xB8\xDC\xA8t\xB2\xCE(Shack_screen)";
+inline constexpr const char kTextShakeTooLong[] = "\xB0\xD1\xBC\xC6\xA4\xD3\xAA\xF8";
+inline constexpr const char kTextNotOnMap[] = "\xA8\xA4\xA6\xE2\xB8\xB9\xBDX(GUID:%d)\xA4\xA3\xA6s\xA6" "b\xA6\xB9\xA6" "a\xB9\xCF(%d)";
+inline constexpr const char kTextRoleNotOnMap[] = "\xA4\xA3\xA6s\xA6" "b\xA6" "a\xB9\xCF\xA4W\xAA\xBA\xA8\xA4\xA6\xE2(GUID:%d)";
+inline constexpr const char kCapDistance[] = "\xB9\xEF\xB8\xDC\xA8t\xB2\xCE(DISTANCE)";
+inline constexpr const char kCapDistanceRole[] = "\xB9\xEF\xB8\xDC\xA8t\xB2\xCE(DISTANCE_role)";
+inline constexpr const char kTextGuidNotOnMap[] = "GUID(%d)\n\xA4\xA3\xA6" "b\xA6" "a\xB9\xCF\xA4W";
+inline constexpr const char kCapTalk[] = "\xB9\xEF\xB8\xDC\xA8t\xB2\xCE";
+inline constexpr const char kTextBadRoleIndex[] = "\xA8\xA4\xA6\xE2\xAF\xC1\xA4\xDE(%d)\xA4\xA3\xA6X\xAAk";
+inline constexpr const char kTextBadIcon[] = "\xB9\xCF\xA5\xDC\xB8\xB9\xBDX(%d)\xA4\xA3\xA6X\xAAk";
+inline constexpr const char kTextRolesFull[] = "\xA8\xA4\xA6\xE2\xBC\xC6\xB6q\xA4w\xBA\xA1(%d)";
