@@ -26,8 +26,9 @@ constexpr int kWipeIds = 256;
 // A pass counter is one byte: a wait for more than 254 passes waits for the
 // act's end instead.
 constexpr uint16_t kMaxPassWait = 254;
-// A thrown object moves at most this far a frame, so it cannot step over the
-// 32-pixel window around its target in which it is taken away.
+// A thrown object moves at most this far a frame (and never farther than
+// its whole way), so it cannot step over the 32-pixel window around its
+// target in which it is taken away.
 constexpr int32_t kMaxThrowSpeed = 48;
 // Where a head slides in from.
 constexpr int16_t kHeadLeftStart = -120, kHeadRightStart = 760, kHeadSplit = 320;
@@ -75,10 +76,14 @@ TalkStep OpThrow(TalkInstr& in) {
     ByteReader r = in.Operands();
     const uint16_t act = r.u16(), qq = r.u16();
     const int32_t x0 = r.u16() * 16, y0 = r.u16() * 16, x1 = r.u16() * 16, y1 = r.u16() * 16;
-    const int32_t speed = std::min<int32_t>(r.u16(), kMaxThrowSpeed);
+    const int32_t speed0 = r.u16();
     const double distance = std::hypot(double(x1 - x0), double(y1 - y0));
     // Nothing to throw: it would divide by zero or never move.
-    if (distance < 1.0 || speed == 0) return TalkStep::kContinue;
+    if (distance < 1.0 || speed0 == 0) return TalkStep::kContinue;
+    // The object is taken away once it lies within 32 pixels of its target
+    // after a move. A step of at most 48 pixels and at most the distance
+    // always ends a move within half a step of it.
+    const double speed = std::min({double(speed0), double(kMaxThrowSpeed), std::floor(distance)});
     FreeObject o;
     ResetActRecord(&o.act);
     o.act.act = act;
