@@ -26,6 +26,7 @@ std::vector<PlayActObject> gPlayActLists[2];
 std::vector<FreeObject> gTObjList;
 std::vector<RoleHead> gRoleHeads;
 std::vector<LineWipe> gParticleLists;
+std::vector<std::unique_ptr<cRipple>> gEffectObjects;
 ScreenShake gShake;
 MapCursor gMapCursor;
 bool gPlayerWalking = false;
@@ -348,8 +349,17 @@ void SpawnNearEffect(int32_t x, int32_t y, uint16_t guid) {
 }
 
 void StepEffectObjects() {
-    // Ripples come from the ripple effect, which keeps its own list; nothing
-    // on the map adds one yet.
+    // Each ripple distorts the frame as drawn so far; a calm one goes.
+    if (!gBackPixels) return;
+    for (auto& ripple : gEffectObjects) {
+        if (ripple->pictureWidth > gScreenWidth || ripple->pictureHeight > gScreenHeight) continue;
+        ripple->CopyRipple(gBackPixels, gScreenPitch);
+        ripple->DrawRipple(gBackPixels, gScreenPitch);
+        if (ripple->StepRipple()) ripple->FreeRipple();
+    }
+    gEffectObjects.erase(std::remove_if(gEffectObjects.begin(), gEffectObjects.end(),
+                                        [](const std::unique_ptr<cRipple>& r) { return r->fields == nullptr; }),
+                         gEffectObjects.end());
 }
 
 // ---- Text entry ------------------------------------------------------------------------------------
@@ -388,6 +398,7 @@ void ResetMapEffects() {
     gTObjList.clear();
     gRoleHeads.clear();
     gParticleLists.clear();
+    gEffectObjects.clear();
     gShake = ScreenShake{};
     gMapCursor = MapCursor{};
     gPlayerWalking = false;

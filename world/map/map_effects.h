@@ -6,10 +6,12 @@
 // frame by RenderScene; story scripts create and configure them.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "draw/act_pack.h"
+#include "draw/ripple.h"
 
 // Draws a record's current frame at (x, y) less its hot spot.
 void DrawRecordFrame(const ActRecord& a, int32_t x, int32_t y, uint32_t flags, int alpha);
@@ -53,6 +55,7 @@ int16_t EaseHead(int16_t x, int16_t target);
 // ---- Line wipes --------------------------------------------------------------------
 enum : uint16_t { kWipeHold = 0x08, kWipeShrink = 0x10, kWipeOpen = 0x20, kWipeClose = 0x40, kWipeGrow = 0x80 };
 struct LineWipe {
+    uint8_t id = 0;      // the story's number for the wipe (talk instructions 0x53, 0x54)
     int16_t x = 0, y = 0, width = 0;
     uint16_t state = 0;
     int16_t colour = 0;  // index into the text colour table
@@ -166,6 +169,8 @@ void DrawStreakDrops();      // flag 7
 void DrawFlashPixels();      // flag 8
 void DrawSparkleDots();      // flag 22
 void DrawCentredOverlay();   // flag 19
+// Ripples the story drops on the screen, newest first.
+extern std::vector<std::unique_ptr<cRipple>> gEffectObjects;
 void StepEffectObjects();
 // The weather's part of a map change (every weather and the spotlight reset).
 void ResetWeatherForMap();

@@ -155,23 +155,36 @@ bool TrackName(const MapsImage& im, uint32_t nameIndex, uint32_t track, char* ou
 }
 } // namespace
 
-void PlayMapMusic(uint32_t map) {
+bool FindMusicTrackName(uint32_t track, char* out, size_t size) {
     const MapsImage im = CurrentMapsImage();
-    uint32_t table = 0, nameIndex = 0, listPlace = 0, list = 0;
-    bool found = false;
-    uint16_t rec[4] = {};
-    if (MapsTable(im, kTableMusic, &table) && MapsU32(im, table, &nameIndex) && MapsU32(im, table + 4, &listPlace) &&
-        MapsU32(im, listPlace, &list)) {
-        for (uint32_t at = list;; at += 8) {
-            bool ok = true;
-            for (int i = 0; i < 4; ++i) ok = ok && MapsU16(im, at + 2 * uint32_t(i), &rec[i]);
-            if (!ok || rec[0] == 0) break;
-            if (rec[0] == map) {
-                found = true;
-                break;
-            }
+    uint32_t table = 0, nameIndex = 0;
+    if (size == 0) return false;
+    out[0] = '\0';
+    return MapsTable(im, kTableMusic, &table) && MapsU32(im, table, &nameIndex) &&
+           TrackName(im, nameIndex, track, out, size);
+}
+
+bool FindMapMusicRecord(uint32_t map, uint32_t* found) {
+    const MapsImage im = CurrentMapsImage();
+    uint32_t table = 0, listPlace = 0, list = 0;
+    if (!MapsTable(im, kTableMusic, &table) || !MapsU32(im, table + 4, &listPlace) || !MapsU32(im, listPlace, &list))
+        return false;
+    for (uint32_t at = list;; at += 8) {
+        uint16_t key = 0, last = 0;
+        if (!MapsU16(im, at, &key) || !MapsU16(im, at + 6, &last) || key == 0) return false;
+        if (key == map) {
+            *found = at;
+            return true;
         }
     }
+}
+
+void PlayMapMusic(uint32_t map) {
+    const MapsImage im = CurrentMapsImage();
+    uint32_t table = 0, nameIndex = 0, at = 0;
+    uint16_t rec[4] = {};
+    bool found = MapsTable(im, kTableMusic, &table) && MapsU32(im, table, &nameIndex) && FindMapMusicRecord(map, &at);
+    for (int i = 0; found && i < 4; ++i) found = MapsU16(im, at + 2 * uint32_t(i), &rec[i]);
     if (!found) {
         // No record: the music of the previous map goes on.
         gMapMusic.trackA = gMapMusic.trackB = 0;

@@ -75,6 +75,12 @@ bool RegisterChimney(struct RoleRecord* role);
 
 void LoadCity(uint32_t map, uint32_t x, uint32_t y, uint16_t act0, uint16_t act1, uint16_t act2, uint32_t options);
 void PlayMapMusic(uint32_t map);
+// The file name of music track `track` from table 2 of the image; false when
+// the track has none.
+bool FindMusicTrackName(uint32_t track, char* out, size_t size);
+// Where the map-music record of `map` (map, track A, track B, mode) starts
+// in the image; false when the list has none.
+bool FindMapMusicRecord(uint32_t map, uint32_t* at);
 void CollectMapEntries();
 uint32_t ChooseRandomFight(uint32_t steps, int force);
 // A tint nibble as a signed offset (9..15 are -7..-1).
