@@ -29,6 +29,9 @@
 //       RegisterMenuPage(kPageSystem, page);
 //   }
 //
+// The title screen registers the same way under kPageTitle: its enter runs
+// when SetMenuHandlers(60000) installs its slots.
+//
 // An index nobody registered has empty enter, leave and draw handlers and
 // its ids install nothing, so the bar can still be moved over it.
 //
@@ -55,6 +58,7 @@ enum : int {
     kFirstRootPage = kPageItem,
     kLastRootPage = kPageBook,
     kRootPageCount = kLastRootPage - kFirstRootPage + 1,
+    kPageTitle = 0,
 };
 
 // The handler slots a page installs at depth 2 (every slot but the
@@ -84,8 +88,8 @@ struct MenuPage {
     int (*busy)();
 };
 
-// Replaces the registration of a root page index (11..17); other indexes
-// are refused.
+// Replaces the registration of a root page index (11..17) or of the title
+// (kPageTitle); other indexes are refused.
 void RegisterMenuPage(int index, const MenuPage& page);
 // The registration of an index, or null when nothing is registered there.
 const MenuPage* RegisteredMenuPage(int index);
@@ -96,12 +100,16 @@ void RegisterMenuPages();
 
 // The save/load screen's side.
 struct SaveScreenEntry {
-    int (*reset)(); // ResetSaveScreen: keys cleared, the page's previews read
+    int (*reset)();     // ResetSaveScreen: keys cleared, the page's previews read
+    void (*newGame)();  // a new game from the title: play time from 0, the
+                        // screen off and reset, the fame file read (ReadFame)
 };
 void RegisterSaveScreen(const SaveScreenEntry& entry);
 // gSaveLoadMode := 3 with the kind, the page (1 slots, 0 story flags) and
 // loading (1 load, 0 save), then the registered reset.
 void OpenSaveScreen(uint32_t kind, uint32_t page, uint32_t loading);
+// The title's new game: gSaveLoadMode := 0, then the registered newGame.
+void SaveScreenNewGame();
 
 // Bits of gMenuStatus.
 constexpr uint32_t kMenuStatusSaved = 0x2; // a game was saved while the menu is open
