@@ -63,6 +63,12 @@ void CallPageLeave(int32_t index) {
 
 MenuHandler OrNothing(MenuHandler h) { return h ? h : MenuNothing; }
 
+// A slot is read when it is called: a handler that changes the slots acts
+// on the slots called after it. A slot never installed does nothing.
+void Call(MenuHandler h) {
+    if (h) h();
+}
+
 void InstallSlots(const MenuSlots& s) {
     gMenuOnFrame = OrNothing(s.frame);
     gMenuOnCancel = OrNothing(s.cancel);
@@ -328,25 +334,25 @@ void UpdateMenuMouse() {
 }
 
 void MenuInput() {
-    if (gMenuOnPreFrame) gMenuOnPreFrame();
-    gMenuOnFrame();
-    if (IsKeyPressed(kMenuKeyEsc)) gMenuOnCancel();
+    Call(gMenuOnPreFrame);
+    Call(gMenuOnFrame);
+    if (IsKeyPressed(kMenuKeyEsc)) Call(gMenuOnCancel);
     if (IsKeyPressed(kMenuKeyCtrl) && gMenu.cancelLock == 0) {
-        gMenuOnCancel();
+        Call(gMenuOnCancel);
         gMenu.cancelLock = kCancelLockFrames;
     }
     if (gMenu.cancelLock > 0) --gMenu.cancelLock;
-    if (IsKeyPressed(kMenuKeyShift)) gMenuOnKey2();
-    if (IsKeyPressed(kMenuKeyEnd)) gMenuOnKey10();
+    if (IsKeyPressed(kMenuKeyShift)) Call(gMenuOnKey2);
+    if (IsKeyPressed(kMenuKeyEnd)) Call(gMenuOnKey10);
     // Each slot is read when its key is tested: a handler that changes the
     // slots acts on the keys tested after it.
-    if (IsKeyPressedOrRepeated(kMenuKeyDown)) gMenuOnDown();
-    if (IsKeyPressedOrRepeated(kMenuKeyUp)) gMenuOnUp();
-    if (IsKeyPressedOrRepeated(kMenuKeyPageDown)) gMenuOnPageDown();
-    if (IsKeyPressedOrRepeated(kMenuKeyPageUp)) gMenuOnPageUp();
-    if (IsKeyPressedOrRepeated(kMenuKeyLeft)) gMenuOnLeft();
-    if (IsKeyPressedOrRepeated(kMenuKeyRight)) gMenuOnRight();
-    if (IsKeyPressed(kMenuKeySpace) || IsKeyPressed(kMenuKeyReturn)) gMenuOnConfirm();
+    if (IsKeyPressedOrRepeated(kMenuKeyDown)) Call(gMenuOnDown);
+    if (IsKeyPressedOrRepeated(kMenuKeyUp)) Call(gMenuOnUp);
+    if (IsKeyPressedOrRepeated(kMenuKeyPageDown)) Call(gMenuOnPageDown);
+    if (IsKeyPressedOrRepeated(kMenuKeyPageUp)) Call(gMenuOnPageUp);
+    if (IsKeyPressedOrRepeated(kMenuKeyLeft)) Call(gMenuOnLeft);
+    if (IsKeyPressedOrRepeated(kMenuKeyRight)) Call(gMenuOnRight);
+    if (IsKeyPressed(kMenuKeySpace) || IsKeyPressed(kMenuKeyReturn)) Call(gMenuOnConfirm);
 }
 
 void RenderMenu() {
@@ -360,7 +366,7 @@ void RenderMenu() {
         DrawActData(&gMenu.acts.background, 180 + s, 0);
     }
     if (gMenu.depth != kDepthRoot) {
-        gMenuOnDraw();
+        Call(gMenuOnDraw);
         if (gMenuRequest == 0) {
             UnlockBackBuffer(gBackBuffer, pixels);
             return;

@@ -6,6 +6,7 @@
 #include "base/errorbox.h"
 #include "base/settings.h"
 #include "draw/draw_kernel.h"
+#include "draw/pixel_format.h"
 #include "draw/surface.h"
 #include "menu/frame/menu_frame.h"
 #include "menu/frame/menu_lists.h"
@@ -23,6 +24,8 @@ protected:
         HeadlessReset();
         ResetErrorBoxes();
         ResetSettings();
+        ResetDrawKernel();
+        ResetPixelFormat();
         ResetStoryFlags();
         ResetKeyStates();
         ResetMenuServices();

@@ -142,3 +142,35 @@ TEST_F(MenuTest, AnEmptyListShowsThePlaceholderRow) {
 }
 
 } // namespace
+
+namespace {
+
+// Without picture packs every menu act is missing: each is told once, not
+// once a frame, and the menu goes on drawing and presenting.
+TEST_F(MenuTest, MissingActsAreToldOnceAcrossFrames) {
+    gBackBuffer = CreateSurface(640, 480);
+    ASSERT_NE(gBackBuffer, nullptr);
+    RegisterMenuPages();
+    InitMenu();
+    gMenuRequest = 0x80000003u;
+    MenuFrame();
+    const size_t afterFirst = HeadlessMessageBoxes().size();
+    for (int i = 0; i < 20; ++i) MenuFrame();
+    EXPECT_EQ(HeadlessMessageBoxes().size(), afterFirst);
+    EXPECT_EQ(gMenu.depth, kDepthTitle);
+    // The scroll bar's track and thumb: one box each, however often drawn.
+    const size_t beforeBar = HeadlessMessageBoxes().size();
+    for (int i = 0; i < 5; ++i) DrawBar(600, 100, 300, 0, 0.0f, 0.5f);
+    EXPECT_LE(HeadlessMessageBoxes().size(), beforeBar + 4);
+    const size_t afterBar = HeadlessMessageBoxes().size();
+    DrawBar(600, 100, 300, 3, 0.2f, 0.4f);
+    EXPECT_LE(HeadlessMessageBoxes().size(), afterBar + 2); // only the lit caps are new
+    // The root menu over the map with three members draws its panel.
+    for (int f = 30; f <= 32; ++f) SetFlag(f);
+    gMenuRequest = 0x80000001u;
+    for (int i = 0; i < 3; ++i) MenuFrame();
+    EXPECT_EQ(gMenu.depth, kDepthRoot);
+    EXPECT_EQ(gMenuRequest, 1u);
+}
+
+} // namespace
