@@ -198,3 +198,42 @@ TEST_F(SystemMenuTest, AfterASaveLeaveEndsTheGameWithoutAsking) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(SystemMenuTest, RestartAsksFirstThenReturnsToTheTitle) {
+    gMenuRequest = 1;
+    gSaveLoadMode = 0;
+    gSystem.entry = kSysLeave;
+    gSystem.state = kSysInside;
+    SystemKeyDown();
+    EXPECT_EQ(gSystem.row, 1);
+    SystemMenuConfirm();
+    EXPECT_EQ(gSystem.state, kSysAsking);
+    EXPECT_FALSE(gSystem.leaving);
+    // "Give up" goes back to the rows; "yes" starts the fade.
+    SystemKeyRight();
+    SystemMenuConfirm();
+    EXPECT_EQ(gSystem.state, kSysInside);
+    SystemMenuConfirm();
+    SystemKeyLeft();
+    SystemMenuConfirm();
+    ASSERT_TRUE(gSystem.leaving);
+    // Nothing acts while leaving.
+    SystemMenuCancel();
+    SystemKeyUp();
+    EXPECT_TRUE(gSystem.leaving);
+    for (int i = 0; i < 30; ++i) StepSystemMenu();
+    EXPECT_EQ(gMenuRequest, 0x80000003u);
+    EXPECT_FALSE(gGameMode & kModeQuit);
+}
+
+TEST_F(SystemMenuTest, CancelFromTheEntriesReturnsToTheIconBar) {
+    gMenuRequest = 1;
+    SystemMenuCancel();
+    EXPECT_EQ(gMenu.depth, kDepthRoot);
+    EXPECT_EQ(gMenuOnConfirm, &RootMenuConfirm);
+    EXPECT_EQ(gMenuRequest, 1u);
+}
+
+} // namespace

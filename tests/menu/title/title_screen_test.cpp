@@ -176,3 +176,58 @@ TEST_F(TitleTest, EntriesMoveWithinTheFourAndCancelChoosesQuit) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TitleTest, LoadFadesOutThenOpensTheLoadScreenFromTheTitle) {
+    gTitle.entry = kEntryLoad;
+    TitleScreenConfirm();
+    int frames = 0;
+    while (gMenuRequest != 0 && frames < 20) {
+        StepTitleScreen();
+        ++frames;
+    }
+    EXPECT_EQ(frames, 5);
+    EXPECT_EQ(gSaveLoadMode, 3u);
+    EXPECT_EQ(gSaveLoadKind, 3u);
+    EXPECT_EQ(gSaveLoadPage, 1u);
+    EXPECT_EQ(gSaveLoadLoading, 1u);
+}
+
+TEST_F(TitleTest, PageThreeGoesStraightOnToTheLoadScreen) {
+    gMenuRequest = 0x80000006u;
+    MenuFrame();
+    EXPECT_EQ(gTitle.state, kTitleActing);
+    EXPECT_EQ(gTitle.entry, kEntryLoad);
+    for (int i = 0; i < 5; ++i) StepTitleScreen();
+    EXPECT_EQ(gMenuRequest, 0u);
+    EXPECT_EQ(gSaveLoadKind, 3u);
+}
+
+TEST_F(TitleTest, TransitionPagesReturnToTheTitle) {
+    for (uint32_t kind : {4u, 5u}) {
+        gMenuRequest = kMenuPending | kind;
+        MenuFrame();
+        ASSERT_EQ(gTitle.state, kTitleTransition) << kind;
+        gSaveLoadKind = 2;
+        int frames = 0;
+        while (gMenuRequest != 0x80000003u && frames < 200) {
+            StepTitleScreen();
+            ++frames;
+        }
+        EXPECT_EQ(frames, 120) << kind;
+        EXPECT_EQ(gSaveLoadKind, 0u);
+        EXPECT_TRUE(gTitle.screenCopy.empty());
+        EXPECT_EQ(gMenu.fade, 0);
+    }
+}
+
+TEST_F(TitleTest, QuitFadesOutThenAsksTheFrameToClose) {
+    gTitle.entry = kEntryQuit;
+    TitleScreenConfirm();
+    for (int i = 0; i < 5; ++i) StepTitleScreen();
+    EXPECT_TRUE(gGameMode & kModeQuit);
+    gGameMode = 0;
+}
+
+} // namespace
