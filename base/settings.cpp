@@ -19,6 +19,7 @@ uint32_t gMusicVolume;
 uint32_t gMapCacheMB;
 uint32_t gTextSpeed;
 uint32_t gBattleWait;
+uint32_t gMapEffectsOff;
 uint32_t gDebugAllowed;
 CacheMasks gCacheMasks;
 
@@ -165,6 +166,7 @@ void ResetSettings() {
     gMapCacheMB = 60;
     gTextSpeed = 2;
     gBattleWait = 11;
+    gMapEffectsOff = 0;
     gDebugAllowed = 0;
     gCacheMasks = CacheMasks{0x7C00, 0x03E0, 0x001F};
 }

@@ -46,6 +46,10 @@ extern uint32_t gMusicVolume;
 extern uint32_t gMapCacheMB;
 extern uint32_t gTextSpeed;
 extern uint32_t gBattleWait;
+// The map-effects option as the settings file keeps it: nonzero = map
+// effects off (story flag 72 set). A new game and a loaded game take flag 72
+// from it again.
+extern uint32_t gMapEffectsOff;
 extern uint32_t gDebugAllowed;
 extern CacheMasks gCacheMasks;
 

@@ -1,7 +1,8 @@
 // What the engine and the world call or set in the menus and the save/load
-// screen. Until the menus exist these keep only the state the callers rely
-// on: a requested menu closes on its first frame, the save/load screen
-// closes at once, and the two fills draw plain rectangles.
+// screen. The menu framework itself is menu/frame/menu_frame.h; until the
+// shop and the save/load screen exist these keep only the state the callers
+// rely on: a requested shop closes on its first frame and the save/load
+// screen closes at once.
 #pragma once
 #include <cstdint>
 
@@ -22,20 +23,12 @@ extern uint32_t gSaveLoadKind;
 extern uint32_t gSaveLoadPage;
 extern uint32_t gSaveLoadLoading;
 
-void MenuFrame();
 void ShopFrame();
-void InitMenu();
 void ResetSaveScreen();
 void SelectNewestSlot();
 void SaveLoadScreen();
 // 1 when any of the 99 slot files "%ssave\\%d.sav" exists.
 int AnySaveExists();
 void FreeSlotPreviews();
-// The menu background and frame around the rectangle.
-void DrawFramedBox(int x, int y, int width, int height, int a, int b, int c, int d);
-// Fills the rectangle, clipped to the current drawing clip (gClip), with the
-// 5-bit colour (r, g, b) in mode 0..5; modes above 5 draw nothing. Until the
-// menus exist every mode is a plain fill.
-void FillMenuRect(int x, int y, int width, int height, int r, int g, int b, int mode);
 
 void ResetMenuServices();

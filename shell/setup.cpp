@@ -67,5 +67,6 @@ void SetupEnvironment() {
     CallHook(gShellHooks.resetMapCache, 0);
     for (const char* name : kInstallSubFolders) EnsureSubFolder(name);
     OpenInstallPicturePacks();
-    SetFlagTo(kFlagMapEffects, mapEffects != 0 ? 1 : 0);
+    gMapEffectsOff = mapEffects != 0 ? 1 : 0;
+    ApplyMapEffectsSetting();
 }

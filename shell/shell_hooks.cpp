@@ -1,6 +1,7 @@
 #include "shell/shell_hooks.h"
 
 #include "battle/battle_services.h"
+#include "menu/frame/menu_frame.h"
 #include "menu/menu_services.h"
 #include "base/game_state.h"
 #include "draw/act_pack.h"
@@ -42,6 +43,11 @@ void ServiceAudio() {
     ServiceSound();
 }
 
+void InitMenus() {
+    RegisterMenuPages();
+    InitMenu();
+}
+
 void WorldStepStandIn() {}
 
 void RunTalkStep() { RunTalk(gTalkContext); }
@@ -56,7 +62,7 @@ void ResetShellHooks() {
     gShellHooks.openDataBases = OpenDataBases;
     gShellHooks.aStarInit = AStarInit;
     gShellHooks.miscInit = MiscInit;
-    gShellHooks.initMenu = InitMenu;
+    gShellHooks.initMenu = InitMenus;
     gShellHooks.resetGameData = ResetGameData;
     gShellHooks.releaseGame = ReleaseGameAndShell;
     gShellHooks.loadBattleScene = LoadBattleScene;

@@ -74,6 +74,8 @@ void ResumeSavedMusic();
 // The audio's share of a frame: music, then effects, then streams. The
 // world replaces it with its own once the map has sounds of its own.
 void ServiceAudio();
+// The menu pages registered with the framework, then its start (InitMenu).
+void InitMenus();
 // Releases what the start of a game made (gStartMade), nothing else.
 void ReleaseShellResources();
 // The map frame's talk: RunTalk on the one context (a talk file that cannot

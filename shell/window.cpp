@@ -15,6 +15,7 @@
 #include "draw/text_font.h"
 #include "media/sound_bank.h"
 #include "media/video.h"
+#include "menu/frame/menu_widgets.h"
 #include "menu/menu_services.h"
 #include "platform/plat_display.h"
 #include "platform/plat_input.h"

@@ -13,6 +13,7 @@
 #include "media/music.h"
 #include "media/sound_bank.h"
 #include "media/video.h"
+#include "menu/frame/menu_pages.h"
 #include "menu/menu_services.h"
 #include "platform/plat_clock.h"
 #include "platform/plat_display.h"
@@ -82,11 +83,7 @@ void OnStartUpMessage() {
     case kLauncherContinue:
         if (!OnStartGame()) break;
         gMenuRequest = 0;
-        gSaveLoadKind = 3;
-        gSaveLoadMode = 3;
-        gSaveLoadPage = 1;
-        gSaveLoadLoading = 1;
-        ResetSaveScreen();
+        OpenSaveScreen(3, 1, 1);
         SelectNewestSlot();
         break;
     case kLauncherNewGame: OnStartGame(); break;

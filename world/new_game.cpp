@@ -12,6 +12,7 @@
 #include "draw/act_pack.h"
 #include "draw/dialog_node.h"
 #include "media/music.h"
+#include "menu/frame/menu_frame.h"
 #include "menu/menu_services.h"
 #include "world/game_buffers.h"
 #include "world/map/draw_order.h"

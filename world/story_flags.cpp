@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "base/errorbox.h"
+#include "base/game_state.h"
 #include "base/memory.h"
+#include "base/settings.h"
 #include "draw/act_pack.h"
 
 uint8_t gStoryFlag[kStoryFlagBytes];
@@ -126,3 +128,5 @@ void ResetStoryFlags() {
     gWalkStep = 0;
     gReportedBadFlags.clear();
 }
+
+void ApplyMapEffectsSetting() { SetFlagTo(kFlagMapEffects, gMapEffectsOff != 0 ? 1 : 0); }

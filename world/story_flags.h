@@ -18,6 +18,10 @@ void SetFlag(int n);
 void ClearFlag(int n);
 // Value 1 sets the flag; any other value clears it.
 void SetFlagTo(int n, int value);
+// Story flag 72 (map effects off) from the settings' gMapEffectsOff: at
+// start-up and after a game is loaded, whose flags carry the value of the
+// time it was saved.
+void ApplyMapEffectsSetting();
 
 // A clickable rectangle of a dialog choice or a battle hot spot.
 struct EventRectNode {

@@ -3,7 +3,9 @@
 
 #include "battle/battle_services.h"
 #include "draw/draw_kernel.h"
+#include "draw/pixel_format.h"
 #include "draw/surface.h"
+#include "menu/frame/menu_widgets.h"
 #include "menu/menu_services.h"
 
 namespace {
@@ -37,9 +39,13 @@ TEST_F(ServicesTest, MenuFillStaysInsideTheDrawingClip) {
     EXPECT_EQ(at(310, 310), 0);
     FillMenuRect(150, 120, 10, 10, 31, 31, 31, 6);
     EXPECT_EQ(at(155, 125), 0);
-    // The framed box of the pause banner is not held by the clip.
+    // The framed box of the pause banner is not held by the clip: its box
+    // darkens what lies under it.
+    const uint16_t white = static_cast<uint16_t>(MakeColour(31, 31, 31));
+    gBackBuffer->pixels[310 * gBackBuffer->pitch / 2 + 310] = white;
     DrawFramedBox(300, 300, 20, 20, 0, 0, 0, 0);
     EXPECT_NE(at(310, 310), 0);
+    EXPECT_NE(at(310, 310), white);
 }
 
 } // namespace
