@@ -43,6 +43,9 @@ protected:
         WorldTablesTest::TearDown();
     }
     static void ResetAll() {
+        // The shop list first: the menus' reset forgets it without freeing.
+        FreeMem(gShopStockIds);
+        gShopStockIds = nullptr;
         ResetErrorBoxes();
         ResetTalkMachine();
         ResetStoryFlags();
@@ -56,8 +59,6 @@ protected:
         EndMiniGame();
         ResetGameBuffers();
         ResetNickNames();
-        FreeMem(gShopStockIds);
-        gShopStockIds = nullptr;
         gFrameInterval = 0;
         gCurrentMap = 0;
     }
