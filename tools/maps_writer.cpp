@@ -56,7 +56,7 @@ std::vector<uint8_t> PartyRecordBytes(const MemberStats& m) {
 
 namespace {
 
-// Table n of the spec, for a table that starts at image offset `at`.
+// Table n of a MapsDatSpec, for a table that starts at image offset `at`.
 std::vector<uint8_t> SpecTable(const MapsDatSpec& spec, int n, uint32_t at) {
     std::vector<uint8_t> t;
     ByteWriter tw(t);

@@ -29,7 +29,7 @@ struct MapsDatSpec {
 
 // The 52-byte party record of a member (maxima before current values).
 std::vector<uint8_t> PartyRecordBytes(const MemberStats& m);
-// Every table 1..25 of the spec as placed by the tables writer
+// Every table 1..25 of a MapsDatSpec as placed by the tables writer
 // (tools/map_tables_writer.h), so that tables which hold image offsets
 // (music, fight areas) can be added to them and written with BuildMapsFile.
 MapsTables MapsDatTables(const MapsDatSpec& spec);
