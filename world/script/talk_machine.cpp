@@ -27,7 +27,6 @@
 #include "world/walk/key_state.h"
 
 TalkMachine gTalkMachine;
-int (*gTalkUnlock)(uint32_t roleIndex) = UnlockStandIn;
 
 namespace {
 
@@ -58,7 +57,6 @@ constexpr uint16_t kOpRunOff = 0x0401;
 constexpr uint16_t kOpNop = 0x0402;
 constexpr uint8_t kWindowFill = 0x0C;
 constexpr uint32_t kNoSign = 0x80000000u;
-constexpr uint32_t kRoleWalking = 0x40000000u;
 constexpr uint32_t kRoleCursorAlone = 0x20;   // the pointer over it leaves the cursor
 constexpr uint32_t kRoleCursorSpecial = 0x40; // cursor 10, and no point under it is tested
 constexpr int32_t kQqStand = 0, kQqStandAlt = 52;
@@ -158,11 +156,11 @@ void RestoreFacing(RoleRecord& r) {
 
 void ReleaseStarter(uint32_t index) {
     RoleRecord& r = gRole[index];
-    gTalkUnlock(index);
+    unlock(index);
     r.flags &= ~kRoleHeld;
     RestoreFacing(r);
     if (r.flags & kRoleTalkStarter) {
-        gTalkUnlock(index);
+        unlock(index);
         r.flags &= ~(kRoleHeld | kRoleTalkStarter);
     }
 }
@@ -324,7 +322,6 @@ void ResetTalkMachine() {
     gTalkMachine.flow.Reset();
     gTalkMachine.role.Reset();
     gTalkMachine.media.Reset();
-    gTalkUnlock = UnlockStandIn;
     FreeTalkFiles();
     ResetTalkState();
 }
@@ -440,15 +437,6 @@ void EndRunningTalk() {
     gFadeLevel = 0;
 }
 
-int UnlockStandIn(uint32_t roleIndex) {
-    if (!RoleIndexOk(roleIndex)) return 0;
-    if (!(gRole[roleIndex].flags & kRoleHeld)) return 1;
-    PathSlot* slot = FindPathSlot(roleIndex);
-    if (!slot || (slot->mode & 0x0F) <= kSlotModeScript) return 0;
-    ClearPathSlot(slot);
-    return 1;
-}
-
 void TalkEnd(uint32_t roleIndex) {
     if (!RoleIndexOk(roleIndex)) return;
     RoleRecord& r = gRole[roleIndex];
@@ -459,12 +447,12 @@ void TalkEnd(uint32_t roleIndex) {
         // not move on the axis that is off.
         if (((r.x | r.y) & kGridMask) != 0) {
             SetRoleBlockFlags(&r);
-            if (roleIndex != gPlayerRole) SnapPathRoleToCell(&r);
+            if (roleIndex != gPlayerRole) SnapRoleToCell(&r);
         }
         r.flags &= ~(kRoleFar | kRoleWalking);
         r.act.waitOverride = 0;
     }
-    gTalkUnlock(roleIndex);
+    unlock(roleIndex);
     RestoreFacing(r);
     r.flags &= ~kRoleHeld;
     r.act.wait = 0;

@@ -140,11 +140,6 @@ constexpr int kPointTalk = 0;       // talk word (bit 15 ignored)
 constexpr int kPointFlag = 1;       // story flag: while set the point blocks a step and takes a click
 uint32_t PointTalk(uint32_t event, bool* found);
 
-// Restores a role's path after a talk held it (`unlock`): 1 done, 0 when the
-// role is held but no talk path slot is its. The role instructions own the
-// real restore; until they set it, UnlockStandIn frees the talk slot.
-extern int (*gTalkUnlock)(uint32_t roleIndex);
-int UnlockStandIn(uint32_t roleIndex);
 
 // A role definition's value word (its last word): select 1 the low byte,
 // 2 the high byte; mode 1 reads the byte into *value, mode 2 writes the low

@@ -11,12 +11,9 @@
 #pragma once
 #include <cstdint>
 
-struct RoleRecord;
+#include "world/talk_state.h"
 
-// gDialogState: low 15 bits the talk dialogs that wait for the player,
-// bit 15 the player is held by a talk.
-constexpr uint32_t kDialogPlayerHeld = 0x8000;
-extern uint32_t gDialogState;
+struct RoleRecord;
 
 // Role flags these instructions use beyond world/role/role_record.h and the
 // renderer's (kRoleArrived: a move reached its goal; a step instruction
