@@ -75,8 +75,8 @@ struct TileLook {
     const char* letter;
 };
 const TileLook kTileLooks[kStoryLayerTiles] = {
-    {ArtRgb(6, 18, 6), "g"},   {ArtRgb(22, 18, 10), "p"}, {ArtRgb(4, 8, 24), "w"},  {ArtRgb(14, 14, 15), "#"},
-    {ArtRgb(20, 14, 8), "f"},  {ArtRgb(22, 18, 10), "E"}, {ArtRgb(5, 10, 27), "w"},
+    {ArtRgb(6, 18, 6), "G"},   {ArtRgb(22, 18, 10), "P"}, {ArtRgb(4, 8, 24), "W"},  {ArtRgb(14, 14, 15), "#"},
+    {ArtRgb(20, 14, 8), "F"},  {ArtRgb(22, 18, 10), "E"}, {ArtRgb(5, 10, 27), "W"},
 };
 
 } // namespace
