@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/talk_walk.h"
 #include "tools/path_asm.h"
 #include "tools/talk_asm.h"
 #include "world/script/path_data.h"
@@ -83,27 +84,12 @@ TEST_F(SampleStoryTest, EveryTalkTheTablesNameIsInTheTalkFile) {
 }
 
 TEST_F(SampleStoryTest, EveryInstructionOfEveryEntryDecodes) {
-    const std::vector<uint8_t>& file = talk_.at(1);
-    // The entries lie in ascending order; each runs to the next one's start.
-    std::set<uint32_t> starts;
-    for (uint32_t e = 0; e < kTalkEntriesPerFile; ++e) starts.insert(U32(file, kTalkHeadBytes + 4 * e));
-    starts.insert(uint32_t(file.size() - kTalkHeadBytes));
-    std::set<uint16_t> used;
-    for (auto it = starts.begin(); std::next(it) != starts.end(); ++it) {
-        size_t at = kTalkHeadBytes + *it;
-        const size_t end = kTalkHeadBytes + *std::next(it);
-        while (at < end) {
-            const uint32_t length = TalkInstrLength(file.data(), file.size(), at);
-            ASSERT_GT(length, 0u) << "at " << at;
-            used.insert(uint16_t((file[at] | file[at + 1] << 8) & kTalkOpMask));
-            at += length;
-        }
-        EXPECT_EQ(at, end) << "the entry at " << *it << " ends on an instruction";
-    }
+    const TalkWalk walk = WalkTalkFile(talk_.at(1));
+    ASSERT_TRUE(walk.ok) << walk.error;
     // What the story has to reach.
     for (const char* name : {"dlgw", "caption", "choice", "ifflag", "setflag", "additem", "join", "placerole",
                              "gotomap", "sequence", "video", "minigame", "savegame", "fight"})
-        EXPECT_TRUE(used.count(FindTalkOpByName(name)->op)) << name;
+        EXPECT_TRUE(walk.opcodes.count(FindTalkOpByName(name)->op)) << name;
 }
 
 TEST_F(SampleStoryTest, ScriptsDisassembleToTheSameBytes) {
