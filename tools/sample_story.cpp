@@ -75,10 +75,12 @@ public:
     }
 
 private:
-    const AsmToken& Next() { return s_.args[at_ < s_.args.size() ? at_++ : at_]; }
+    // Past the last field: an empty word, which no field accepts.
+    const AsmToken& Next() { return at_ < s_.args.size() ? s_.args[at_++] : missing_; }
     const AsmStatement& s_;
     std::string* error_;
     size_t at_ = 0;
+    const AsmToken missing_{};
 };
 
 // Runs `record` on every statement; an unknown record word is an error.

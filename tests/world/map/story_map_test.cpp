@@ -16,34 +16,21 @@
 
 namespace {
 
-class StoryMapTest : public MapTest {
+class StoryMapTest : public DrawnMapTest {
 protected:
     void SetUp() override {
-        MapTest::SetUp();
+        DrawnMapTest::SetUp();
         std::string error;
         ASSERT_TRUE(LoadSampleStory(SampleSourceFolder(), &story_, &error)) << error;
         ASSERT_TRUE(WriteBytesToFile((temp_ / "HUGE.lmf").c_str(), BuildLmf(StoryLmfMaps(story_))));
         ASSERT_TRUE(WriteBytesToFile((temp_ / "maps.dat").c_str(), BuildStoryMapsDat(story_, MapsDatSpec{})));
         ASSERT_EQ(ReadMapsImage(), kMapsImageRead);
-        ResetDrawKernel();
-        surface_ = CreateSurface(kViewWidth, kViewHeight);
-        InitDrawKernel(surface_, 0);
-        gBackPixels = LockBackBuffer(surface_);
         gMapScriptGuid = story_.start[6];
-    }
-    void TearDown() override {
-        UnlockBackBuffer(surface_, gBackPixels);
-        gBackPixels = nullptr;
-        FreeSurface(surface_);
-        ResetDrawKernel();
-        ResetGameBuffers();
-        MapTest::TearDown();
     }
     uint16_t Pixel(int cellX, int cellY) const {
         return *BackPixel(cellX * 16 - gCamera.left + 1, cellY * 16 - gCamera.top + 1);
     }
     SampleStory story_;
-    Surface* surface_ = nullptr;
 };
 
 TEST_F(StoryMapTest, TheVillageIsDrawnFromTheStoryTilesAroundThePlayer) {
