@@ -6,12 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "tests/support/talk_walk.h"
+#include "tests/support/temp_folder.h"
 #include "tools/path_asm.h"
 #include "tools/talk_asm.h"
 #include "world/script/path_data.h"
@@ -196,6 +199,43 @@ TEST(StoryTables, BrokenRecordsGiveTheirLine) {
         SampleStory story;
         std::string error;
         EXPECT_FALSE(c.parse(c.text, &story, &error));
+        EXPECT_EQ(error, c.error);
+    }
+}
+
+// A copy of the sources with one edit: what LoadSampleStory says about it.
+TEST(StoryTables, SourcesThatDoNotFitTogetherAreRefused) {
+    const struct {
+        const char* file;
+        std::string from, to;
+        const char* error;
+    } cases[] = {
+        {"village.txt", "#...====B====", "#...=========", "roles.txt/maps.txt: role cell B is on no map"},
+        {"woods.txt", "~~..F..", "~~..A..", "roles.txt/maps.txt: role cell A is on two maps"},
+        {"village.txt", "=@=", "===", "roles.txt/maps.txt: the start map has no '@' cell"},
+        {"woods.txt", "___2__", "______", "roles.txt/maps.txt: event 2 of map 2 has no cell"},
+        {"woods.txt", "~~..F..", "~~..F?.", "woods.txt: line 26: unknown cell '?'"},
+        {"maps.txt", "woods.txt", "forest.txt", "forest.txt: cannot be read"},
+        {"roles.txt", "figure 2", "figur 2", "roles.txt: line 20: unknown record \"figur\""},
+    };
+    const std::string source = SampleSourceFolder() + "/";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.error);
+        TempFolder folder("story");
+        for (const char* name : {"maps.txt", "roles.txt", "objects.txt", "talk.txt", "paths.txt", "village.txt",
+                                 "woods.txt"}) {
+            std::ifstream in(source + name, std::ios::binary);
+            std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            if (c.file == std::string(name)) {
+                const size_t at = text.find(c.from);
+                ASSERT_NE(at, std::string::npos);
+                text.replace(at, c.from.size(), c.to);
+            }
+            std::ofstream(folder.Path() + name, std::ios::binary) << text;
+        }
+        SampleStory story;
+        std::string error;
+        EXPECT_FALSE(LoadSampleStory(folder.Path(), &story, &error));
         EXPECT_EQ(error, c.error);
     }
 }
