@@ -71,6 +71,14 @@ TEST_F(StoryMapTest, TheWoodsHaveRainTheirOwnMusicAndTheShrine) {
     EXPECT_EQ(gMapMusic.trackA, story_.maps[1].track);
     ASSERT_NE(FindNodeById(2), nullptr);
     EXPECT_EQ(FindNodeById(2)->values[0], 160u);
+    // The fight area is there, but no walking starts a fight (group 0).
+    ASSERT_EQ(gFightAreas.size(), 1u);
+    EXPECT_EQ(gFightAreas[0].right, 38u);
+    const uint32_t list = gFightAreas[0].list;
+    ASSERT_LE(list + 4, gMapsImageSize);
+    EXPECT_EQ(gMapsImage[list] | gMapsImage[list + 1] << 8, 1) << "one fight";
+    EXPECT_EQ(gMapsImage[list + 2] | gMapsImage[list + 3] << 8, 1) << "fight 1";
+    EXPECT_EQ(gBattleGroup, 0u);
     RenderScene();
     EXPECT_EQ(Pixel(0, 0), ToScreenPixel(StoryTileColour(kTileWall)));
     EXPECT_EQ(Pixel(20, 3), ToScreenPixel(StoryTileColour(kTileWater)));
