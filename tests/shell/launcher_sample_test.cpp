@@ -1,6 +1,8 @@
 // The sample install that make_sample writes reads back through the game's
-// own readers: pictures of every pack, the window picture, the animations,
-// the sound effects and the launcher's readme; a second run writes nothing.
+// own readers: pictures of every pack, the window picture, the animations
+// (the story's figures, cursors, mini-game and menu sheets), the sound
+// effects, the talk and path files, the maps and the launcher's readme; a
+// second run writes nothing.
 // A game starts on it: the databases open and a new game sets up its party.
 #include "shell_fixture.h"
 
@@ -18,8 +20,10 @@
 #include "world/party/member_stats.h"
 #include "world/talk_state.h"
 
+#include "tests/support/talk_walk.h"
 #include "world/script/path_run.h"
 #include <cstdio>
+#include <set>
 #include <unistd.h>
 
 namespace {
@@ -49,7 +53,7 @@ TEST_F(SampleInstallTest, EveryFileReadsBackAndASecondRunWritesNothing) {
     std::string tool = BuildTreeProgram("make_sample");
     if (access(tool.c_str(), X_OK) != 0) GTEST_SKIP() << "no command at " << tool;
     std::string first = RunCommand("'" + tool + "' '" + install.Path() + "'");
-    EXPECT_NE(first.find("23 files written"), std::string::npos) << first;
+    EXPECT_NE(first.find("25 files written"), std::string::npos) << first;
 
     UseInstallFolder();
     ASSERT_NE(MakePackPath(install.Path().c_str()), nullptr);
@@ -85,16 +89,65 @@ TEST_F(SampleInstallTest, EveryFileReadsBackAndASecondRunWritesNothing) {
     }
     ResetPathScripts();
     EXPECT_TRUE(install.Exists("Music/1.mp3") || install.Exists("Music/1.wav"));
-    // Both sample maps load from the archive, and the sequence starts.
+    EXPECT_TRUE(install.Exists("Music/2.mp3") || install.Exists("Music/2.wav"));
+    // Both story maps load from the archive, the sequence starts, the video
+    // is there and every talk entry decodes.
     EXPECT_EQ(LoadMap3(1, &gMap), 1);
-    EXPECT_EQ(gMap.width, 60u);
+    EXPECT_EQ(gMap.width, 48u);
     EXPECT_EQ(LoadMap3(2, &gMap), 1);
-    EXPECT_EQ(gMap.depth, 8u);
+    EXPECT_EQ(gMap.width, 40u);
     EXPECT_TRUE(OpenFrameSequence((install.Path() + "Video\\1.seq").c_str()));
     StopFrameSequence();
+    EXPECT_TRUE(install.Exists("Video/1.avi"));
+    const TalkWalk walk = WalkTalkFile(install.Read("Talk1.dat"));
+    EXPECT_TRUE(walk.ok) << walk.error;
+    EXPECT_GT(walk.instructions, 100u);
 
     std::string second = RunCommand("'" + tool + "' '" + install.Path() + "'");
     EXPECT_NE(second.find("0 files written"), std::string::npos) << second;
+}
+
+// Every act the story and the menus name plays a picture that is there.
+TEST_F(SampleInstallTest, EveryActTheStoryNamesPlaysAPicture) {
+    std::string tool = BuildTreeProgram("make_sample");
+    ASSERT_EQ(access(tool.c_str(), X_OK), 0) << tool;
+    RunCommand("'" + tool + "' '" + install.Path() + "'");
+    UseInstallFolder();
+    ASSERT_NE(MakePackPath(install.Path().c_str()), nullptr);
+    OpenTswPacks();
+    struct Case {
+        int act;
+        std::vector<int> qqs;
+        int dirs;
+    };
+    std::vector<int> menu, title = {44, 45, 46, 47, 59, 78, 79}, cursors = {20, 21};
+    for (int qq = 0; qq < 100; ++qq) menu.push_back(qq);
+    for (int qq = 0; qq < 14; ++qq) cursors.push_back(qq);
+    std::vector<Case> cases = {{9001, cursors, 1}, {9002, menu, 1},          {9003, title, 1},
+                               {9010, {0, 1, 2, 3, 4, 5, 6}, 1}, {9019, {0}, 1}};
+    for (int act = 2; act <= 8; ++act) cases.push_back({act, {0, 8, 16}, 8});  // figures
+    for (const Case& c : cases)
+        for (int qq : c.qqs)
+            for (int dir = 0; dir < c.dirs; ++dir) {
+                SCOPED_TRACE(std::to_string(c.act) + " qq " + std::to_string(qq) + " dir " + std::to_string(dir));
+                ActRecord r{};
+                r.act = c.act;
+                r.qq = qq;
+                r.dir = dir;
+                ASSERT_EQ(TakeActData(&r), 1);
+                EXPECT_NE(GetTswPicture(r.picNumber, r.picFrame), nullptr);
+            }
+    // A figure walks: its frames change while the act steps.
+    ActRecord walk{};
+    walk.act = 2;
+    walk.qq = 8;
+    walk.dir = 3;
+    std::set<int> frames;
+    for (int step = 0; step < 40; ++step) {
+        ASSERT_EQ(TakeActData(&walk), 1);
+        frames.insert(walk.picFrame);
+    }
+    EXPECT_EQ(frames, (std::set<int>{9, 10, 11}));
 }
 
 TEST_F(SampleInstallTest, NewGameGetsPastTheDatabases) {
@@ -106,7 +159,7 @@ TEST_F(SampleInstallTest, NewGameGetsPastTheDatabases) {
     EXPECT_TRUE(HeadlessMessageBoxes().empty());
     ASSERT_EQ(NewGame(1), 1);
     EXPECT_TRUE(HeadlessMessageBoxes().empty());
-    EXPECT_EQ(gStartRecord.map, 1);  // the field map of the sample archive
+    EXPECT_EQ(gStartRecord.map, 1);
     EXPECT_EQ(gTalkContext.talkNumber, 100);
     EXPECT_EQ(gTalkVar[0], 100);
     ASSERT_NE(gInventory, nullptr);

@@ -10,6 +10,8 @@
 #include "base/errorbox.h"
 #include "base/game_state.h"
 #include "base/settings.h"
+#include "draw/draw_kernel.h"
+#include "draw/surface.h"
 #include "draw/pixel_format.h"
 #include "draw/tsw_pack.h"
 #include "platform/headless/headless.h"
@@ -18,7 +20,9 @@
 #include "tools/lmf_writer.h"
 #include "world/map/map.h"
 #include "world/map/map_archive.h"
+#include "world/game_buffers.h"
 #include "world/map/map_cache.h"
+#include "world/map/map_render.h"
 #include "world/role/role_record.h"
 #include "world/story_flags.h"
 #include "world/world_reset.h"
@@ -78,4 +82,26 @@ protected:
 
     TempFolder temp_{"map"};
     std::vector<uint8_t> bytes_;
+};
+
+// A map test that draws: a screen-sized back buffer for the renderer, and
+// the world's buffers freed afterwards.
+class DrawnMapTest : public MapTest {
+protected:
+    void SetUp() override {
+        MapTest::SetUp();
+        ResetDrawKernel();
+        surface_ = CreateSurface(kViewWidth, kViewHeight);
+        InitDrawKernel(surface_, 0);
+        gBackPixels = LockBackBuffer(surface_);
+    }
+    void TearDown() override {
+        UnlockBackBuffer(surface_, gBackPixels);
+        gBackPixels = nullptr;
+        FreeSurface(surface_);
+        ResetDrawKernel();
+        ResetGameBuffers();
+        MapTest::TearDown();
+    }
+    Surface* surface_ = nullptr;
 };

@@ -17,22 +17,11 @@ namespace {
 
 constexpr uint16_t kGuard = 0x5A5A;
 
-class MapRenderTest : public MapTest {
+class MapRenderTest : public DrawnMapTest {
 protected:
     void SetUp() override {
-        MapTest::SetUp();
-        ResetDrawKernel();
-        surface_ = CreateSurface(kViewWidth, kViewHeight);
-        InitDrawKernel(surface_, 0);
-        gBackPixels = LockBackBuffer(surface_);
+        DrawnMapTest::SetUp();
         Fill(kGuard);
-    }
-    void TearDown() override {
-        UnlockBackBuffer(surface_, gBackPixels);
-        gBackPixels = nullptr;
-        FreeSurface(surface_);
-        ResetDrawKernel();
-        MapTest::TearDown();
     }
     void Fill(uint16_t v) {
         for (int y = 0; y < kViewHeight; ++y)
@@ -56,7 +45,6 @@ protected:
     }
     uint16_t CellColour(int cx, int cy) { return TileColour(int((cy * int(gMap.width) + cx) % 30)); }
     void SetCamera(int left, int top) { gCamera = {left, top, left + kViewWidth, top + kViewHeight}; }
-    Surface* surface_ = nullptr;
 };
 
 TEST_F(MapRenderTest, AlignedCameraDrawsWholeTiles) {

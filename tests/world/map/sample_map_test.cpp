@@ -14,28 +14,15 @@
 
 namespace {
 
-class SampleMapTest : public MapTest {
+class SampleMapTest : public DrawnMapTest {
 protected:
     void SetUp() override {
-        MapTest::SetUp();
+        DrawnMapTest::SetUp();
         ASSERT_TRUE(WriteBytesToFile((temp_ / "HUGE.lmf").c_str(), BuildLmf(SampleMaps())));
         ASSERT_TRUE(WriteBytesToFile((temp_ / "maps.dat").c_str(), BuildMapsFile(SampleMapTables())));
         ASSERT_EQ(ReadMapsImage(), kMapsImageRead);
-        ResetDrawKernel();
-        surface_ = CreateSurface(kViewWidth, kViewHeight);
-        InitDrawKernel(surface_, 0);
-        gBackPixels = LockBackBuffer(surface_);
         gMapScriptGuid = 1;
     }
-    void TearDown() override {
-        UnlockBackBuffer(surface_, gBackPixels);
-        gBackPixels = nullptr;
-        FreeSurface(surface_);
-        ResetDrawKernel();
-        ResetGameBuffers();
-        MapTest::TearDown();
-    }
-    Surface* surface_ = nullptr;
 };
 
 TEST_F(SampleMapTest, TheStartMapIsDrawnAroundThePlayer) {

@@ -1,0 +1,439 @@
+#include "tools/sample_art.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "shell/launcher_art.h"
+#include "tools/rle_writer.h"
+
+namespace {
+
+const char* const kPackLabels[6] = {"CHAR", "ITEM", "MAGIC", "SYS", "MAP1", "MAP2"};
+constexpr int kSampleFrames = 4;
+constexpr int kSampleSize = 64;
+// The framed window's picture in the system pack (number 9034): pieces 0..8
+// and the side ornament 9.
+constexpr int kWindowEntry = 34;
+// Pictures of the system pack added for the story (numbers 9000 + entry).
+constexpr int kMiniGameEntry = 300;
+constexpr int kMenuEntry = 400;
+constexpr int kTitleEntry = 500;
+constexpr int kCursorFirstFrame = kSampleFrames;  // cursor frames follow picture 9001's four
+constexpr int kCursorCount = 14;
+constexpr int kCursorSize = 24;
+
+// A canvas of stored pixels with the few shapes the art needs.
+struct Canvas {
+    int w, h;
+    std::vector<uint16_t> px;
+    Canvas(int width, int height, uint16_t fill) : w(width), h(height), px(size_t(width) * height, fill) {}
+    void Set(int x, int y, uint16_t c) {
+        if (x >= 0 && y >= 0 && x < w && y < h) px[size_t(y) * w + x] = c;
+    }
+    void Rect(int x0, int y0, int x1, int y1, uint16_t c) {
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) Set(x, y, c);
+    }
+    void Frame(int x0, int y0, int x1, int y1, uint16_t c) {
+        for (int x = x0; x < x1; ++x) Set(x, y0, c), Set(x, y1 - 1, c);
+        for (int y = y0; y < y1; ++y) Set(x0, y, c), Set(x1 - 1, y, c);
+    }
+    void Disc(int cx, int cy, int r, uint16_t c) {
+        for (int y = cy - r; y <= cy + r; ++y)
+            for (int x = cx - r; x <= cx + r; ++x)
+                if ((x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r) Set(x, y, c);
+    }
+    // A line of dots from (x0, y0) to (x1, y1), `thick` pixels wide.
+    void Line(int x0, int y0, int x1, int y1, uint16_t c, int thick = 1) {
+        const int steps = std::max(std::abs(x1 - x0), std::abs(y1 - y0));
+        for (int i = 0; i <= steps; ++i) {
+            const int x = steps ? x0 + (x1 - x0) * i / steps : x0;
+            const int y = steps ? y0 + (y1 - y0) * i / steps : y0;
+            Rect(x - thick / 2, y - thick / 2, x - thick / 2 + thick, y - thick / 2 + thick, c);
+        }
+    }
+    void Text(int x, int y, const std::string& text, int scale, uint16_t c) {
+        DrawBitmapText(px.data(), w, h, x, y, text.c_str(), scale, c);
+    }
+    void CentredText(int y, const std::string& text, int scale, uint16_t c) {
+        Text((w - BitmapTextWidth(text.c_str(), scale)) / 2, y, text, scale, c);
+    }
+    TswFrameData Rle() const { return {RleFromPixels(px, w, h), uint16_t(w), uint16_t(h)}; }
+    TswFrameData Raw() const { return {RawFrameBytes16(px), uint16_t(w), uint16_t(h)}; }
+};
+
+uint16_t Darker(uint16_t c, int by) {
+    const int r = std::max(0, ((c >> 10) & 31) - by), g = std::max(0, ((c >> 5) & 31) - by),
+              b = std::max(0, (c & 31) - by);
+    return ArtRgb(r, g, b);
+}
+
+// ---- map tiles ----
+
+struct TileLook {
+    uint16_t ground;
+    const char* letter;
+};
+const TileLook kTileLooks[kStoryLayerTiles] = {
+    {ArtRgb(6, 18, 6), "G"},   {ArtRgb(22, 18, 10), "P"}, {ArtRgb(4, 8, 24), "W"},  {ArtRgb(14, 14, 15), "#"},
+    {ArtRgb(20, 14, 8), "F"},  {ArtRgb(22, 18, 10), "E"}, {ArtRgb(5, 10, 27), "W"},
+};
+
+} // namespace
+
+std::vector<uint16_t> StoryTilePixels(int tile) {
+    const TileLook& look = kTileLooks[tile];
+    Canvas c(16, 16, look.ground);
+    const uint16_t mark = Darker(look.ground, 5);
+    if (tile == kTileWall) {
+        // Bricks: mortar lines every 8 rows, joints offset on odd courses.
+        for (int y = 0; y < 16; y += 8) c.Rect(0, y + 7, 16, y + 8, mark);
+        c.Rect(8, 0, 9, 7, mark);
+        c.Rect(3, 8, 4, 15, mark);
+        c.Rect(13, 8, 14, 15, mark);
+    } else if (tile == kTileFloor) {
+        c.Frame(0, 0, 16, 16, mark);
+    } else if (tile == kTileWater || tile == kTileWaterB) {
+        const int shift = tile == kTileWater ? 0 : 3;
+        for (int x = 0; x < 16; ++x) c.Set(x, 3 + ((x + shift) / 3) % 2, ArtRgb(14, 20, 31));
+    } else if (tile == kTileEvent) {
+        // A ring on the path: something happens here.
+        c.Disc(8, 8, 7, ArtRgb(31, 26, 4));
+        c.Disc(8, 8, 5, look.ground);
+    }
+    if (tile != kTileWall) c.Text(tile == kTileEvent ? 6 : 9, tile == kTileEvent ? 5 : 8, look.letter, 1, mark);
+    return c.px;
+}
+
+std::vector<uint8_t> StoryTileLayer() {
+    std::vector<uint8_t> out;
+    for (int t = 0; t < kStoryLayerTiles; ++t)
+        for (uint16_t p : StoryTilePixels(t)) {
+            out.push_back(uint8_t(p));
+            out.push_back(uint8_t(p >> 8));
+        }
+    return out;
+}
+
+uint16_t StoryTileColour(int tile) { return StoryTilePixels(tile)[17]; }
+
+// ---- figures ----
+
+namespace {
+
+// Direction offsets in the facing order N, S, W, E, NW, SE, SW, NE.
+const int kDirDx[8] = {0, 0, -1, 1, -1, 1, -1, 1};
+const int kDirDy[8] = {-1, 1, 0, 0, -1, 1, 1, -1};
+
+TswFrameData FigureFrame(const FigureSpec& f, int dir, int pose) {
+    Canvas c(kFigureWidth, kFigureHeight, kArtKey);
+    const uint16_t outline = Darker(f.colour, 10), skin = ArtRgb(29, 22, 16), white = ArtRgb(31, 31, 31);
+    const int bob = pose == 0 ? 0 : 1;
+    // Shadow under the feet, legs (apart in the walking poses), body, head.
+    for (int x = 9; x < 23; ++x) c.Set(x, 46, kArtShadow), c.Set(x, 47, kArtShadow);
+    const int stride = pose == 0 ? 0 : (pose == 1 ? 2 : -2);
+    const int legDx = kDirDy[dir] != 0 && kDirDx[dir] == 0 ? 0 : stride * (kDirDx[dir] ? kDirDx[dir] : 1);
+    const int legDy = kDirDx[dir] == 0 ? stride : 0;
+    c.Rect(11 + legDx, 36, 15 + legDx, 46 - std::max(0, legDy), outline);
+    c.Rect(17 - legDx, 36, 21 - legDx, 46 - std::max(0, -legDy), outline);
+    c.Rect(8, 21 + bob, 24, 37 + bob, f.colour);
+    c.Frame(8, 21 + bob, 24, 37 + bob, outline);
+    c.Disc(16, 14 + bob, 6, skin);
+    // The facing: an arrow on the body from its centre, and the eyes on the
+    // head's side toward it (none from behind).
+    const int cx = 16, cy = 29 + bob;
+    c.Line(cx, cy, cx + 6 * kDirDx[dir], cy + 6 * kDirDy[dir], white, 2);
+    c.Disc(cx + 6 * kDirDx[dir], cy + 6 * kDirDy[dir], 1, white);
+    if (kDirDy[dir] >= 0 || kDirDx[dir] != 0) {
+        const int ex = 16 + 3 * kDirDx[dir];
+        if (kDirDx[dir] == 0) c.Set(ex - 2, 14 + bob, outline), c.Set(ex + 2, 14 + bob, outline);
+        else c.Set(ex, 14 + bob, outline);
+    }
+    c.CentredText(0, f.label.substr(0, 5), 1, white);
+    return c.Rle();
+}
+
+std::string Num(int v) { return std::to_string(v); }
+
+} // namespace
+
+TswEntryData FigurePicture(const FigureSpec& figure) {
+    TswEntryData e;
+    e.index = figure.act;
+    for (int dir = 0; dir < 8; ++dir)
+        for (int pose = 0; pose < kFigurePoses; ++pose) e.frames.push_back(FigureFrame(figure, dir, pose));
+    return e;
+}
+
+std::vector<uint8_t> FigureAct(uint16_t act) {
+    // The drawing point is the cell's corner: the feet stand on the cell.
+    const std::string head = "XY 8 32 WH 1 1 RF " + Num(act);
+    std::vector<ActStreamData> streams;
+    for (int speed : {0, 6, 3}) {
+        for (int dir = 0; dir < 8; ++dir) {
+            const int first = dir * kFigurePoses;
+            std::string text = speed == 0 ? "SD 8 " + head + " PA " + Num(first) + " OV"
+                                          : "SD " + Num(speed) + " " + head + " PA " + Num(first + 1) + " ED PA " +
+                                                Num(first) + " ED PA " + Num(first + 2) + " ED PA " + Num(first) +
+                                                " OV";
+            streams.push_back({true, ActWords(text.c_str())});
+        }
+    }
+    return BuildActData(streams);
+}
+
+// ---- the labelled sample pictures ----
+
+namespace {
+
+// A 64x64 sample frame: a round token in the pack's colour on see-through
+// corners with a shadow ring, labelled with the pack and the frame.
+std::vector<uint16_t> SampleFrame(int pack, int frame) {
+    Canvas c(kSampleSize, kSampleSize, kArtKey);
+    const uint16_t colours[6] = {ArtRgb(26, 10, 8), ArtRgb(8, 20, 10), ArtRgb(16, 8, 26),
+                                 ArtRgb(8, 14, 26), ArtRgb(18, 18, 6), ArtRgb(6, 20, 20)};
+    for (int y = 0; y < kSampleSize; ++y) {
+        for (int x = 0; x < kSampleSize; ++x) {
+            int dx = x - 32, dy = y - 32, d = dx * dx + dy * dy;
+            if (d < 28 * 28) c.Set(x, y, colours[pack]);
+            else if (d < 31 * 31) c.Set(x, y, kArtShadow);
+        }
+    }
+    c.CentredText(20, kPackLabels[pack], 1, ArtRgb(31, 31, 31));
+    c.CentredText(32, Num(frame), 2, ArtRgb(31, 31, 20));
+    return c.px;
+}
+
+// Nine window pieces of size x size (corners, edges, fill) in the given
+// colours; the fill piece is plain.
+std::vector<TswFrameData> WindowPieces(int size, uint16_t edge, uint16_t dark, uint16_t fill) {
+    std::vector<TswFrameData> pieces;
+    const int band = size < 8 ? 1 : 3;
+    for (int piece = 0; piece < 9; ++piece) {
+        int col = piece % 3, row = piece / 3;
+        Canvas c(size, size, fill);
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                bool top = row == 0 && y < band, bottom = row == 2 && y >= size - band;
+                bool left = col == 0 && x < band, right = col == 2 && x >= size - band;
+                if (top || bottom || left || right) c.Set(x, y, (x + y) % 2 ? edge : dark);
+            }
+        }
+        pieces.push_back(c.Raw());
+    }
+    return pieces;
+}
+
+// Nine 16x16 window pieces (corners, edges, fill) and a 16x48 ornament.
+TswEntryData WindowPicture() {
+    TswEntryData e;
+    e.index = kWindowEntry;
+    const uint16_t edge = ArtRgb(24, 20, 10), dark = ArtRgb(6, 4, 2), fill = ArtRgb(3, 4, 10);
+    e.frames = WindowPieces(16, edge, dark, fill);
+    Canvas ornament(16, 48, kArtKey);
+    for (int y = 0; y < 48; ++y) {
+        int half = 2 + (y % 16 < 8 ? y % 8 : 7 - y % 8);
+        ornament.Rect(8 - half, y, 8 + half, y + 1, edge);
+    }
+    e.frames.push_back(ornament.Rle());
+    return e;
+}
+
+// A labelled frame: a plain box with a one-pixel rim and a centred label.
+TswFrameData LabelledFrame(int w, int h, uint16_t colour, const std::string& label, int scale,
+                           bool keyedCorners = false) {
+    Canvas c(w, h, colour);
+    c.Frame(0, 0, w, h, ArtRgb(31, 31, 24));
+    if (keyedCorners) c.Set(0, 0, kArtKey), c.Set(w - 1, 0, kArtKey), c.Set(0, h - 1, kArtKey), c.Set(w - 1, h - 1, kArtKey);
+    c.Text((w - BitmapTextWidth(label.c_str(), scale)) / 2, (h - 7 * scale) / 2, label, scale, ArtRgb(31, 31, 31));
+    return c.Rle();
+}
+
+// The message dialog's pictures (docs/dialogs.md): three more windows for
+// the frame acts, the caption window, the name-entry frame, the number sign,
+// the digits of numbers and of the story countdown and the two buttons.
+std::vector<TswEntryData> DialogPictures() {
+    std::vector<TswEntryData> pictures;
+    const uint16_t edges[3] = {ArtRgb(10, 22, 12), ArtRgb(26, 12, 12), ArtRgb(20, 20, 26)};
+    for (int i = 0; i < 3; ++i)
+        pictures.push_back({35 + i, 16, {}, WindowPieces(16, edges[i], ArtRgb(2, 2, 2), ArtRgb(2 + 2 * i, 3, 6))});
+    pictures.push_back({39, 16, {}, WindowPieces(4, ArtRgb(28, 24, 12), ArtRgb(8, 6, 2), ArtRgb(4, 4, 8))});
+    pictures.push_back({38, 16, {}, {LabelledFrame(340, 120, ArtRgb(4, 6, 12), "NAME", 2)}});
+    pictures.push_back({45, 16, {}, {LabelledFrame(20, 20, ArtRgb(24, 20, 4), "M", 2, true)}});
+    TswEntryData digits{79, 16, {}, {}}, timer{78, 16, {}, {}};
+    for (int d = 0; d <= 10; ++d) {
+        const std::string label = d == 10 ? "." : Num(d);
+        if (d < 10) digits.frames.push_back(LabelledFrame(12, 18, ArtRgb(6, 10, 20), label, 2, true));
+        timer.frames.push_back(LabelledFrame(12, 18, ArtRgb(20, 6, 6), label, 2, true));
+    }
+    pictures.push_back(digits);
+    pictures.push_back(timer);
+    pictures.push_back({80, 16, {}, {LabelledFrame(16, 12, ArtRgb(8, 20, 8), "V", 1), LabelledFrame(16, 12, ArtRgb(4, 12, 4), "V", 1)}});
+    pictures.push_back({81, 16, {}, {LabelledFrame(16, 12, ArtRgb(20, 8, 8), "E", 1)}});
+    return pictures;
+}
+
+// The mouse cursors, frames 4..17 of picture 9001 (act 9001 qq 0..13):
+// arrows for the eight facings (0..7), a plain arrow (8, 12, 13), a speech
+// mark for talk (9, 10), a ring for an event cell (11).
+TswFrameData CursorFrame(int qq) {
+    Canvas c(kCursorSize, kCursorSize, kArtKey);
+    const uint16_t ink = ArtRgb(31, 31, 31), rim = ArtRgb(2, 2, 2);
+    if (qq < 8) {
+        const int dx = kDirDx[qq], dy = kDirDy[qq];
+        c.Line(12 - 8 * dx, 12 - 8 * dy, 12 + 8 * dx, 12 + 8 * dy, rim, 4);
+        c.Line(12 - 8 * dx, 12 - 8 * dy, 12 + 8 * dx, 12 + 8 * dy, ink, 2);
+        c.Disc(12 + 8 * dx, 12 + 8 * dy, 3, ink);
+    } else if (qq == 9 || qq == 10) {
+        c.Disc(12, 10, 9, rim);
+        c.Disc(12, 10, 8, qq == 9 ? ink : ArtRgb(31, 28, 10));
+        c.Line(8, 17, 5, 23, rim, 2);
+        c.Text(6, 7, "...", 1, rim);
+    } else if (qq == 11) {
+        c.Disc(12, 12, 10, ArtRgb(31, 26, 4));
+        c.Disc(12, 12, 6, kArtKey);
+        c.Text(10, 9, "!", 1, ArtRgb(31, 26, 4));
+    } else {
+        for (int y = 0; y < 16; ++y) c.Rect(1, 1 + y, 2 + y * 2 / 3, 2 + y, y == 15 ? rim : ink);
+        c.Line(1, 1, 1, 17, rim);
+        c.Line(1, 1, 12, 12, rim);
+    }
+    return c.Rle();
+}
+
+TswEntryData SystemSamplePicture() {
+    TswEntryData e = SamplePicture(3);
+    for (int qq = 0; qq < kCursorCount; ++qq) e.frames.push_back(CursorFrame(qq));
+    return e;
+}
+
+// A sheet of labelled pictures played one frame a stream: the picture
+// entry, and the act whose stream i shows frame i.
+struct SheetItem {
+    int w, h;
+    std::string label;
+    uint16_t colour;
+};
+
+std::string StillStream(int picture, int frame) {
+    return "SD 3 RF " + Num(picture) + " PA " + Num(frame) + " ED PA " + Num(frame) + " OV";
+}
+
+ActStreamData Stream(const std::string& text) { return {true, ActWords(text.c_str())}; }
+
+TswEntryData SheetPicture(int entry, const std::vector<SheetItem>& items) {
+    TswEntryData e;
+    e.index = entry;
+    for (const SheetItem& it : items)
+        e.frames.push_back(LabelledFrame(it.w, it.h, it.colour, it.label, it.w >= 200 ? 3 : 1));
+    return e;
+}
+
+std::vector<uint8_t> SheetAct(int entry, size_t count) {
+    std::vector<ActStreamData> streams;
+    for (size_t i = 0; i < count; ++i) streams.push_back(Stream(StillStream(9000 + entry, int(i))));
+    return BuildActData(streams);
+}
+
+// The mini-game (act 9010): the drifting background tile (qq 0), the
+// player (1), the goal layer (2) and the four obstacles (3..6).
+std::vector<SheetItem> MiniGameSheet() {
+    return {{128, 128, "SKY", ArtRgb(6, 10, 22)},
+                                      {32, 32, "YOU", ArtRgb(6, 14, 28)},
+                                      {96, 24, "GOAL", ArtRgb(28, 24, 4)},
+                                      {24, 24, "R1", ArtRgb(22, 8, 8)},
+                                      {24, 24, "R2", ArtRgb(22, 14, 8)},
+                                      {28, 28, "R3", ArtRgb(18, 8, 18)},
+                                      {32, 32, "R4", ArtRgb(10, 18, 10)}};
+}
+
+// The menus' sheet (act 9002, qq 0..99): page backgrounds (qq 41..60, 52,
+// 78, 91) fill the screen, portraits (8..11, 72..75, 92..95) are 96 x 96,
+// the icon bar's icons (16..21) 48 x 48, the bar ends (26, 27, 30, 31) 16 x
+// 16, the loading picture (79) 200 x 40; the rest small numbered tiles.
+SheetItem MenuItem(int qq) {
+    const uint16_t page = ArtRgb(4, 6, 12), face = ArtRgb(12, 10, 20), icon = ArtRgb(8, 16, 22);
+    if ((qq >= 41 && qq <= 60) || qq == 78 || qq == 91) return {640, 480, "PAGE " + Num(qq), page};
+    if ((qq >= 8 && qq <= 11) || (qq >= 72 && qq <= 75) || (qq >= 92 && qq <= 95))
+        return {96, 96, "FACE " + Num(qq), face};
+    static const char* const kIcons[6] = {"ITEM", "EQUIP", "MAGIC", "STAT", "SAVE", "SYS"};
+    if (qq >= 16 && qq <= 21) return {48, 48, kIcons[qq - 16], icon};
+    if (qq == 26 || qq == 27 || qq == 30 || qq == 31) return {16, 16, qq < 30 ? "-" : "+", ArtRgb(20, 20, 8)};
+    if (qq == 79) return {200, 40, "LOADING", ArtRgb(6, 6, 6)};
+    return {32, 32, Num(qq), ArtRgb(10, 10, 14)};
+}
+
+std::vector<SheetItem> MenuSheet() {
+    std::vector<SheetItem> items;
+    for (int qq = 0; qq < 100; ++qq) items.push_back(MenuItem(qq));
+    return items;
+}
+
+// Act 9003: the title's four entries (qq 44..47), the smoke (59), the
+// spotlight (78, 79); the rest small numbered tiles.
+std::vector<SheetItem> TitleSheet() {
+    static const char* const kEntries[4] = {"NEW GAME", "CONTINUE", "OPTIONS", "QUIT"};
+    std::vector<SheetItem> items;
+    for (int qq = 0; qq < 80; ++qq) {
+        if (qq >= 44 && qq <= 47) items.push_back({160, 32, kEntries[qq - 44], ArtRgb(6, 8, 16)});
+        else if (qq == 59) items.push_back({32, 32, "SMOKE", ArtRgb(16, 16, 16)});
+        else if (qq == 78 || qq == 79) items.push_back({64, 64, "LIGHT", ArtRgb(28, 28, 18)});
+        else items.push_back({32, 32, Num(qq), ArtRgb(10, 10, 14)});
+    }
+    return items;
+}
+
+} // namespace
+
+TswEntryData SamplePicture(int pack) {
+    TswEntryData e;
+    e.index = 1;
+    for (int f = 0; f < kSampleFrames; ++f) {
+        std::vector<uint16_t> px = SampleFrame(pack, f);
+        // Even frames run-length, odd ones raw, so both kinds are in play.
+        std::vector<uint8_t> bytes = (f % 2 == 0) ? RleFromPixels(px, kSampleSize, kSampleSize) : RawFrameBytes16(px);
+        e.frames.push_back({bytes, uint16_t(kSampleSize), uint16_t(kSampleSize)});
+    }
+    return e;
+}
+
+std::vector<uint8_t> SampleAct(int pack) {
+    // Four frames of picture pack x 3000 + 1, three game frames each, round
+    // and round.
+    std::string text = "SD 3 RF " + Num(pack * 3000 + 1) + " PA 0 ED PA 1 ED PA 2 ED PA 3 OV";
+    return BuildActDataFromText({text.c_str()});
+}
+
+std::vector<TswEntryData> SystemPictures() {
+    std::vector<TswEntryData> pictures = {SystemSamplePicture(), WindowPicture()};
+    for (TswEntryData& e : DialogPictures()) pictures.push_back(std::move(e));
+    pictures.push_back(SheetPicture(kMiniGameEntry, MiniGameSheet()));
+    pictures.push_back(SheetPicture(kMenuEntry, MenuSheet()));
+    pictures.push_back(SheetPicture(kTitleEntry, TitleSheet()));
+    return pictures;
+}
+
+// The system pack's acts: entry 1 (act 9001) with the cursors (qq 0..13)
+// and the dialog's next-page (qq 20) and end (qq 21) buttons, entry 2 the
+// menus' sheet, entry 3 the title's, entry 4 (act 9004) the countdown's
+// digits (qq 0..9) and separator (qq 10), entry 10 the mini-game, entry 19
+// the framed box, entries 30..33 the frame acts and 40..43 the caption acts.
+std::vector<PackEntryData> SystemActs() {
+    std::vector<ActStreamData> sheet(22, ActStreamData{false, {}});
+    for (int qq = 0; qq < kCursorCount; ++qq) sheet[size_t(qq)] = Stream(StillStream(9001, kCursorFirstFrame + qq));
+    sheet[20] = Stream("SD 6 RF 9080 PA 0 ED PA 1 OV");
+    sheet[21] = Stream(StillStream(9081, 0));
+    std::vector<ActStreamData> timer;
+    for (int d = 0; d <= 10; ++d) timer.push_back(Stream(StillStream(9078, d)));
+    std::vector<PackEntryData> acts = {{1, BuildActData(sheet)},
+                                       {2, SheetAct(kMenuEntry, MenuSheet().size())},
+                                       {3, SheetAct(kTitleEntry, TitleSheet().size())},
+                                       {4, BuildActData(timer)},
+                                       {10, SheetAct(kMiniGameEntry, MiniGameSheet().size())},
+                                       {19, BuildActData({Stream(StillStream(9000 + kWindowEntry, 0))})}};
+    for (int i = 0; i < 4; ++i) {
+        acts.push_back({30 + i, BuildActData({Stream(StillStream(9034 + i, 0))})});
+        acts.push_back({40 + i, BuildActData({Stream(StillStream(9039, 0))})});
+    }
+    return acts;
+}

@@ -1,0 +1,61 @@
+// Generated art of the sample install: every picture is drawn here from
+// plain shapes and labelled with the bitmap font, so what it stands for can
+// be read on screen (no noise, nothing taken from elsewhere).
+//
+// - map tiles: grass, path, water (two frames), wall, floor and the event
+//   pad, 16 x 16 each, with a small letter in a darker shade of the tile;
+// - figures for the character pack: a labelled person in eight directions,
+//   standing and in two walking poses, and its act (qq 0 stand, 8 walk,
+//   16 run; the stream is qq + direction);
+// - the system pack: the framed windows and dialog pieces, the number
+//   digits, the dialog buttons, the mouse cursors (act 9001 qq 0..13), the
+//   mini-game's pieces (act 9010 qq 0..6), the menu's sheet (act 9002), the
+//   title entries (act 9003 qq 44..47) and the framed box (act 9019).
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/act_writer.h"
+#include "tools/tsw_writer.h"
+
+// Stored (555) colours; kArtKey is see-through, kArtShadow a shadow run.
+constexpr uint16_t kArtKey = 0x026B;
+constexpr uint16_t kArtShadow = 0x319F;
+constexpr uint16_t ArtRgb(int r, int g, int b) { return uint16_t((r << 10) | (g << 5) | b); }
+
+// Map tiles, in the order of the archive's pixel layer; the second frame of
+// water is the last tile of the layer.
+enum StoryTile : int { kTileGrass, kTilePath, kTileWater, kTileWall, kTileFloor, kTileEvent, kStoryTileCount };
+constexpr int kTileWaterB = kStoryTileCount;
+constexpr int kStoryLayerTiles = kStoryTileCount + 1;
+
+// 16 x 16 stored pixels of a layer tile (0 .. kStoryLayerTiles - 1).
+std::vector<uint16_t> StoryTilePixels(int tile);
+// The whole pixel layer, 512 bytes a tile.
+std::vector<uint8_t> StoryTileLayer();
+// The ground colour of a tile: its pixel at (1, 1).
+uint16_t StoryTileColour(int tile);
+
+// A figure of the character pack: picture and act number `act`, labelled,
+// in one body colour.
+struct FigureSpec {
+    uint16_t act = 0;
+    std::string label;
+    uint16_t colour = 0;
+};
+constexpr int kFigureWidth = 32, kFigureHeight = 48;
+constexpr int kFigurePoses = 3;  // standing, left foot, right foot
+// Frame dir x 3 + pose of the figure's picture (index = act).
+TswEntryData FigurePicture(const FigureSpec& figure);
+// Streams 0..23: standing, walking and running in the eight directions.
+std::vector<uint8_t> FigureAct(uint16_t act);
+
+// Picture 1 of pack n (n x 3000 + 1): four labelled 64 x 64 frames, and the
+// act that plays them.
+TswEntryData SamplePicture(int pack);
+std::vector<uint8_t> SampleAct(int pack);
+
+// Everything of the system pack (pack 3): pictures and acts.
+std::vector<TswEntryData> SystemPictures();
+std::vector<PackEntryData> SystemActs();

@@ -1,0 +1,501 @@
+#include "tools/sample_story.h"
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "base/bytes.h"
+#include "tools/asm_text.h"
+#include "tools/obj_db_writer.h"
+
+#ifndef KYV_SAMPLE_DIR
+#define KYV_SAMPLE_DIR "sample"
+#endif
+
+namespace {
+
+constexpr uint32_t kCellWall = 0x40000000;
+constexpr int kGridMaxSide = 255;
+
+std::string LineError(int line, const std::string& why) { return "line " + std::to_string(line) + ": " + why; }
+
+bool IsMarker(char c) { return c == kGridStart || (c >= 'A' && c <= 'Z'); }
+bool IsEvent(char c) { return c >= '1' && c <= '9'; }
+
+int PlainTile(char c) {
+    switch (c) {
+    case kGridGrass: return kTileGrass;
+    case kGridPath: return kTilePath;
+    case kGridWater: return kTileWater;
+    case kGridWall: return kTileWall;
+    case kGridFloor: return kTileFloor;
+    default: return IsEvent(c) ? kTileEvent : -1;
+    }
+}
+
+// The fields of one record, read in order with one error for the record.
+class Fields {
+public:
+    Fields(const AsmStatement& s, std::string* error) : s_(s), error_(error) {}
+    bool Count(size_t n, bool orMore = false) {
+        const size_t given = s_.args.size();
+        if (given == n || (orMore && given > n)) return true;
+        return Fail("\"" + s_.head + "\" takes " + std::to_string(n) + (orMore ? " or more" : "") + " fields, not " +
+                    std::to_string(given));
+    }
+    bool Number(long long lo, long long hi, long long* v) {
+        const AsmToken& t = Next();
+        if (!t.quoted && ParseAsmNumber(t.text, lo, hi, v)) return true;
+        return Fail("\"" + t.text + "\" is not a number in " + std::to_string(lo) + ".." + std::to_string(hi));
+    }
+    bool U16(uint16_t* v) {
+        long long n = 0;
+        if (!Number(0, 0xFFFF, &n)) return false;
+        *v = uint16_t(n);
+        return true;
+    }
+    bool Text(std::string* v) {
+        const AsmToken& t = Next();
+        if (t.quoted) {
+            *v = t.text;
+            return true;
+        }
+        return Fail("\"" + t.text + "\" is not a text in quotes");
+    }
+    bool Word(std::string* v) {
+        *v = Next().text;
+        return true;
+    }
+    bool More() const { return at_ < s_.args.size(); }
+    const AsmToken& Peek() const { return s_.args[at_]; }
+    bool Fail(const std::string& why) {
+        *error_ = LineError(s_.line, why);
+        return false;
+    }
+
+private:
+    // Past the last field: an empty word, which no field accepts.
+    const AsmToken& Next() { return at_ < s_.args.size() ? s_.args[at_++] : missing_; }
+    const AsmStatement& s_;
+    std::string* error_;
+    size_t at_ = 0;
+    const AsmToken missing_{};
+};
+
+// Runs `record` on every statement; an unknown record word is an error.
+template <typename Record>
+bool ForEachRecord(const std::string& text, std::string* error, Record record) {
+    std::vector<AsmStatement> statements;
+    if (!ParseAsmSource(text, &statements, error)) return false;
+    for (const AsmStatement& s : statements) {
+        Fields f(s, error);
+        if (!record(s.head, f)) {
+            if (error->empty()) *error = LineError(s.line, "unknown record \"" + s.head + "\"");
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ParseWeather(const std::string& word, uint8_t* out) {
+    static const std::pair<const char*, uint8_t> kNames[] = {{"none", 0}, {"rain", 0x04}, {"clouds", 0x40}, {"sparkles", 0x01}};
+    for (const auto& [name, value] : kNames)
+        if (word == name) return (*out = value), true;
+    long long v = 0;
+    if (!ParseAsmNumber(word, 0, 255, &v)) return false;
+    *out = uint8_t(v);
+    return true;
+}
+
+bool MapRecord(Fields& f, SampleStory* story) {
+    StoryMap m;
+    std::string weather;
+    long long step = 0;
+    if (!f.Count(7) || !f.U16(&m.number) || !f.U16(&m.code) || !f.Text(&m.name) || !f.Word(&m.gridFile) ||
+        !f.U16(&m.track) || !f.Word(&weather))
+        return false;
+    if (!ParseWeather(weather, &m.weather)) return f.Fail("unknown weather \"" + weather + "\"");
+    if (!f.Number(1, 16, &step)) return false;
+    m.walkStep = uint8_t(step);
+    story->maps.push_back(m);
+    return true;
+}
+
+bool EventRecord(Fields& f, SampleStory* story) {
+    StoryEvent e;
+    long long point = 0;
+    if (!f.Count(6) || !f.U16(&e.map) || !f.Number(1, 9, &point) || !f.U16(&e.talk) || !f.U16(&e.blockFlag) ||
+        !f.U16(&e.clickFlag) || !f.Text(&e.name))
+        return false;
+    if (e.name.size() > 31) return f.Fail("a point's name is at most 31 bytes");
+    e.point = uint16_t(point);
+    story->events.push_back(e);
+    return true;
+}
+
+bool FightAreaRecord_(Fields& f, SampleStory* story) {
+    FightAreaRecord a{};
+    if (!f.Count(6, true) || !f.U16(&a.map) || !f.U16(&a.left) || !f.U16(&a.top) || !f.U16(&a.right) ||
+        !f.U16(&a.bottom))
+        return false;
+    while (f.More()) {
+        uint16_t fight = 0;
+        if (!f.U16(&fight)) return false;
+        a.fights.push_back(fight);
+    }
+    story->fightAreas.push_back(a);
+    return true;
+}
+
+// "wN=value" of an object record.
+bool ObjectWord(const std::string& token, std::map<int, uint16_t>* words) {
+    const size_t eq = token.find('=');
+    long long word = 0, value = 0;
+    if (token.size() < 4 || token[0] != 'w' || eq == std::string::npos) return false;
+    if (!ParseAsmNumber(token.substr(1, eq - 1), 0, 20, &word) ||
+        !ParseAsmNumber(token.substr(eq + 1), 0, 0xFFFF, &value))
+        return false;
+    (*words)[int(word)] = uint16_t(value);
+    return true;
+}
+
+bool ObjectRecord(Fields& f, SampleStory* story) {
+    uint16_t id = 0;
+    long long type = 0;
+    std::string name, description;
+    std::map<int, uint16_t> words;
+    if (!f.Count(4, true) || !f.U16(&id) || !f.Text(&name) || !f.Number(0, 0xFFFFFFFFll, &type)) return false;
+    while (f.More() && !f.Peek().quoted) {
+        std::string token;
+        f.Word(&token);
+        if (!ObjectWord(token, &words)) return f.Fail("\"" + token + "\" is not wN=value (N 0..20)");
+    }
+    if (!f.Text(&description) || f.More()) return f.Fail("an object ends with its description");
+    story->objects[id] = ObjectRecordBytes(name, uint32_t(type), words, description);
+    return true;
+}
+
+// A monster carries its battle block (tag 1): 79 bytes laid over record
+// bytes 84..162, of which the level, attack, defence, agility and life are
+// set.
+bool MonsterRecord(Fields& f, SampleStory* story) {
+    uint16_t id = 0, level = 0, attack = 0, defence = 0, agility = 0, life = 0;
+    std::string name, description;
+    if (!f.Count(8) || !f.U16(&id) || !f.Text(&name) || !f.U16(&level) || !f.U16(&attack) || !f.U16(&defence) ||
+        !f.U16(&agility) || !f.U16(&life) || !f.Text(&description))
+        return false;
+    std::vector<uint8_t> block(79, 0);
+    auto put16 = [&](size_t at, uint16_t v) {
+        block[at - 84] = uint8_t(v);
+        block[at - 83] = uint8_t(v >> 8);
+    };
+    put16(86, 1);
+    put16(88, level);
+    put16(90, attack);
+    put16(92, defence);
+    put16(94, agility);
+    put16(104, life);
+    TagStream monster;
+    monster.Tag(1000).Text(name).Tag(25).U16(0).U32(0x800).Tag(1).Raw(block).Tag(30).Text(description);
+    story->objects[id] = monster.End();
+    return true;
+}
+
+bool ActionRecord(Fields& f, SampleStory* story) {
+    uint16_t id = 0, element = 0, ailment = 0;
+    long long value = 0;
+    if (!f.Count(4) || !f.U16(&id) || !f.Number(0, 0xFFFFFFFFll, &value) || !f.U16(&element) || !f.U16(&ailment))
+        return false;
+    story->actions[id] = ActionRecordBytes(uint32_t(value), element, ailment);
+    return true;
+}
+
+// A role's cell letter is kept in its kept word until the grids are read.
+bool RoleRecord_(Fields& f, SampleStory* story) {
+    std::string cell;
+    RoleDef d{};
+    long long flags = 0;
+    if (!f.Count(7) || !f.Word(&cell) || !f.U16(&d.guid) || !f.U16(&d.act[0]) || !f.U16(&d.act[2]) ||
+        !f.U16(&d.talk) || !f.U16(&d.path) || !f.Number(0, 0xFFFF, &flags))
+        return false;
+    if (cell.size() != 1 || cell[0] < 'A' || cell[0] > 'Z') return f.Fail("a role's cell is a letter A-Z");
+    d.flags = uint16_t(flags);
+    d.kept = uint16_t(cell[0]);
+    story->roleDefs.push_back(d);
+    return true;
+}
+
+bool FigureRecord(Fields& f, SampleStory* story) {
+    FigureSpec fig;
+    long long rgb[3] = {};
+    if (!f.Count(5) || !f.U16(&fig.act) || !f.Text(&fig.label)) return false;
+    for (long long& c : rgb)
+        if (!f.Number(0, 31, &c)) return false;
+    fig.colour = ArtRgb(int(rgb[0]), int(rgb[1]), int(rgb[2]));
+    story->figures.push_back(fig);
+    return true;
+}
+
+std::string ReadText(const std::string& path, bool* ok) {
+    std::ifstream in(path, std::ios::binary);
+    *ok = bool(in);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+const StoryMap* FindMap(const SampleStory& story, uint16_t number) {
+    for (const StoryMap& m : story.maps)
+        if (m.number == number) return &m;
+    return nullptr;
+}
+
+// Places the roles and the start on their grid cells.
+bool PlaceOnGrids(SampleStory* story, std::string* error) {
+    for (RoleDef& d : story->roleDefs) {
+        const char letter = char(d.kept);
+        d.kept = 0;
+        bool found = false;
+        for (const StoryMap& m : story->maps) {
+            int x = 0, y = 0;
+            if (!FindGridCell(m.grid, letter, &x, &y)) continue;
+            if (found) return (*error = std::string("role cell ") + letter + " is on two maps"), false;
+            found = true;
+            d.map = m.number;
+            d.cellX = uint16_t(x);
+            d.cellY = uint16_t(y);
+        }
+        if (!found) return (*error = std::string("role cell ") + letter + " is on no map"), false;
+    }
+    const StoryMap* startMap = FindMap(*story, story->start[0]);
+    int x = 0, y = 0;
+    if (startMap == nullptr || !FindGridCell(startMap->grid, kGridStart, &x, &y))
+        return (*error = "the start map has no '@' cell"), false;
+    story->start[1] = uint16_t(x);
+    story->start[2] = uint16_t(y);
+    for (const StoryEvent& e : story->events) {
+        const StoryMap* m = FindMap(*story, e.map);
+        if (m == nullptr || !FindGridCell(m->grid, char('0' + e.point), &x, &y))
+            return (*error = "event " + std::to_string(e.point) + " of map " + std::to_string(e.map) +
+                             " has no cell"),
+                   false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool ParseStoryGrid(const std::string& text, StoryGrid* out, std::string* error) {
+    *out = StoryGrid{};
+    std::istringstream in(text);
+    std::string row;
+    for (int line = 1; std::getline(in, row); ++line) {
+        if (!row.empty() && row.back() == '\r') row.pop_back();
+        if (row.empty() || row[0] == ';') continue;
+        if (out->width == 0) out->width = int(row.size());
+        if (int(row.size()) != out->width)
+            return (*error = LineError(line, "a row of " + std::to_string(row.size()) + " cells in a grid " +
+                                                 std::to_string(out->width) + " wide")),
+                   false;
+        for (char c : row)
+            if (PlainTile(c) < 0 && !IsMarker(c))
+                return (*error = LineError(line, std::string("unknown cell '") + c + "'")), false;
+        out->rows.push_back(row);
+        if (out->rows.size() > size_t(kGridMaxSide) || out->width > kGridMaxSide)
+            return (*error = LineError(line, "a grid is at most 255 cells a side")), false;
+    }
+    out->height = int(out->rows.size());
+    if (out->height == 0) return (*error = "the grid has no rows"), false;
+    return true;
+}
+
+int StoryGridTile(const StoryGrid& grid, int x, int y) {
+    for (int at = x; at >= 0; --at) {
+        const char c = grid.At(at, y);
+        if (!IsMarker(c)) return IsEvent(c) && at != x ? kTilePath : PlainTile(c);
+    }
+    return kTileGrass;
+}
+
+bool FindGridCell(const StoryGrid& grid, char marker, int* x, int* y) {
+    for (int row = 0; row < grid.height; ++row) {
+        const size_t at = grid.rows[size_t(row)].find(marker);
+        if (at != std::string::npos) {
+            *x = int(at);
+            *y = row;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string SampleSourceFolder() { return KYV_SAMPLE_DIR; }
+
+bool ParseStoryMaps(const std::string& text, SampleStory* story, std::string* error) {
+    return ForEachRecord(text, error, [&](const std::string& head, Fields& f) {
+        if (head == "map") return MapRecord(f, story);
+        if (head == "event") return EventRecord(f, story);
+        if (head == "fightarea") return FightAreaRecord_(f, story);
+        if (head == "track") {
+            uint16_t n = 0;
+            std::string file;
+            if (!f.Count(2) || !f.U16(&n) || !f.Text(&file)) return false;
+            story->tracks[n] = file;
+            return true;
+        }
+        if (head == "start") {
+            if (!f.Count(5)) return false;
+            for (int i : {0, 3, 4, 5, 6})
+                if (!f.U16(&story->start[i])) return false;
+            return true;
+        }
+        if (head == "bag") {
+            uint16_t id = 0, count = 0;
+            if (!f.Count(2) || !f.U16(&id) || !f.U16(&count)) return false;
+            story->bag.push_back({id, count});
+            return true;
+        }
+        return false;
+    });
+}
+
+bool ParseStoryRoles(const std::string& text, SampleStory* story, std::string* error) {
+    return ForEachRecord(text, error, [&](const std::string& head, Fields& f) {
+        if (head == "role") return RoleRecord_(f, story);
+        if (head == "figure") return FigureRecord(f, story);
+        if (head == "name") {
+            uint16_t n = 0;
+            std::string name;
+            if (!f.Count(2) || !f.U16(&n) || !f.Text(&name)) return false;
+            if (n > 999) return f.Fail("name numbers stop at 999");
+            story->names[n] = name;
+            return true;
+        }
+        return false;
+    });
+}
+
+bool ParseStoryObjects(const std::string& text, SampleStory* story, std::string* error) {
+    return ForEachRecord(text, error, [&](const std::string& head, Fields& f) {
+        if (head == "object") return ObjectRecord(f, story);
+        if (head == "monster") return MonsterRecord(f, story);
+        if (head == "action") return ActionRecord(f, story);
+        return false;
+    });
+}
+
+bool LoadSampleStory(const std::string& folder, SampleStory* out, std::string* error) {
+    *out = SampleStory{};
+    const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    auto read = [&](const std::string& name, std::string* text) {
+        bool ok = false;
+        *text = ReadText(base + name, &ok);
+        if (!ok) *error = name + ": cannot be read";
+        return ok;
+    };
+    auto parse = [&](const std::string& name, bool (*parser)(const std::string&, SampleStory*, std::string*)) {
+        std::string text;
+        if (!read(name, &text)) return false;
+        if (parser(text, out, error)) return true;
+        *error = name + ": " + *error;
+        return false;
+    };
+    if (!parse("maps.txt", ParseStoryMaps) || !parse("roles.txt", ParseStoryRoles) ||
+        !parse("objects.txt", ParseStoryObjects) || !read("talk.txt", &out->talkSource) ||
+        !read("paths.txt", &out->pathSource))
+        return false;
+    for (StoryMap& m : out->maps) {
+        std::string text;
+        if (!read(m.gridFile, &text)) return false;
+        if (!ParseStoryGrid(text, &m.grid, error)) return (*error = m.gridFile + ": " + *error), false;
+    }
+    if (!PlaceOnGrids(out, error)) return (*error = "roles.txt/maps.txt: " + *error), false;
+    return true;
+}
+
+std::vector<LmfMap> StoryLmfMaps(const SampleStory& story) {
+    std::vector<LmfMap> maps;
+    const std::vector<uint8_t> layer = StoryTileLayer();
+    for (const StoryMap& s : story.maps) {
+        LmfMap m;
+        m.code = s.code;
+        m.width = uint16_t(s.grid.width);
+        m.height = uint16_t(s.grid.height);
+        m.frames = 2;  // water moves between its two tiles
+        const size_t cells = size_t(m.width) * m.height;
+        m.cells.assign(cells, 0);
+        m.tiles.assign(cells * 2, 0);
+        for (int y = 0; y < s.grid.height; ++y)
+            for (int x = 0; x < s.grid.width; ++x) {
+                const size_t i = size_t(y) * m.width + size_t(x);
+                const int tile = StoryGridTile(s.grid, x, y);
+                const char c = s.grid.At(x, y);
+                if (tile == kTileWall || tile == kTileWater) m.cells[i] = kCellWall;
+                if (IsEvent(c)) m.cells[i] |= uint32_t(c - '0');
+                m.tiles[i] = uint32_t(tile);
+                m.tiles[cells + i] = uint32_t(tile == kTileWater ? kTileWaterB : tile);
+            }
+        m.pixels = layer;
+        for (const StoryEvent& e : story.events)
+            if (e.map == s.number) m.points.push_back({e.point, {e.talk, e.blockFlag, e.clickFlag}, e.name});
+        maps.push_back(std::move(m));
+    }
+    return maps;
+}
+
+std::vector<std::string> StoryNames(const SampleStory& story) {
+    std::vector<std::string> names(story.names.empty() ? 0 : size_t(story.names.rbegin()->first) + 1);
+    for (const auto& [n, name] : story.names) names[n] = name;
+    return names;
+}
+
+namespace {
+
+MapsTables StoryTables(const SampleStory& story, uint32_t musicAt, uint32_t fightsAt) {
+    MapsTables t;
+    std::vector<MapListRecord> records;
+    std::vector<std::vector<uint16_t>> music;
+    for (const StoryMap& m : story.maps) {
+        MapListRecord r;
+        r.map = m.number;
+        r.code = m.code;
+        r.weather = m.weather;
+        r.walkStep = m.walkStep;
+        r.tilePeriod = 8;
+        records.push_back(r);
+        music.push_back({m.number, m.track, m.track, 1});
+    }
+    std::vector<std::string> tracks = {"none"};
+    for (const auto& [n, file] : story.tracks) {
+        if (tracks.size() <= n) tracks.resize(size_t(n) + 1, "none");
+        tracks[n] = file;
+    }
+    t[3] = MapListTable(records);
+    t[2] = MusicTable(musicAt, tracks, music);
+    t[7] = FightAreaTable(fightsAt, story.fightAreas);
+    t[21] = WordTable({0});
+    return t;
+}
+
+} // namespace
+
+std::vector<uint8_t> BuildStoryMapsDat(const SampleStory& story, MapsDatSpec spec) {
+    spec.roleDefs = story.roleDefs;
+    std::copy(std::begin(story.start), std::end(story.start), spec.start);
+    spec.bag = story.bag;
+    spec.mapNames.clear();
+    for (const StoryMap& m : story.maps) spec.mapNames.push_back({m.number, m.name});
+    // The music and fight tables hold offsets from the image's start: build
+    // once to learn where they lie (their size does not depend on it), then
+    // again with the offsets.
+    uint32_t musicAt = 0, fightsAt = 0;
+    for (int pass = 0; pass < 2; ++pass) {
+        for (auto& [n, bytes] : StoryTables(story, musicAt, fightsAt)) spec.raw[n] = bytes;
+        const std::vector<uint8_t> image = BuildMapsImage(spec);
+        ByteReader r(image.data(), image.size());
+        r.seek(4 * 2);
+        musicAt = r.u32();
+        r.seek(4 * 7);
+        fightsAt = r.u32();
+    }
+    return BuildMapsDat(spec);
+}
