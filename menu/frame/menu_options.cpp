@@ -96,12 +96,12 @@ void WriteMenuSettings() {
 
 void InstallFolderName(char* out, int size) {
     if (size <= 0) return;
-    std::string path = gInstallPath;
-    while (!path.empty() && (path.back() == '/' || path.back() == '\\')) path.pop_back();
+    std::string_view path = gInstallPath;
+    while (!path.empty() && (path.back() == '/' || path.back() == '\\')) path.remove_suffix(1);
     const size_t slash = path.find_last_of("/\\");
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (name.empty()) name = ".";
-    std::snprintf(out, size_t(size), "%s", name.c_str());
+    if (slash != std::string_view::npos) path.remove_prefix(slash + 1);
+    if (path.empty()) path = ".";
+    std::snprintf(out, size_t(size), "%.*s", int(path.size()), path.data());
 }
 
 void DrawOptionValues(int iconX, int rowY) {

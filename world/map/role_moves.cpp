@@ -13,6 +13,7 @@
 #include "world/story_flags.h"
 #include "world/talk_state.h"
 #include "world/walk/key_state.h"
+#include "world/script/talk_machine.h"
 #include "world/walk/map_events.h"
 
 namespace {

@@ -25,6 +25,7 @@
 #include "world/story_flags.h"
 #include "world/walk/key_cole.h"
 #include "world/walk/key_state.h"
+#include "world/walk/map_events.h"
 
 TalkMachine gTalkMachine;
 
@@ -524,15 +525,8 @@ void BindTalkTriggers() {
     gKeyColeHooks.talkRunning = [] { return !TalkIdle(); };
     gKeyColeHooks.dialogsOpen = [] { return gDialogState != 0 || gDialogCount != 0; };
     gKeyColeHooks.startRoleTalk = StartRoleTalk;
-    gKeyColeHooks.eventBlocked = [](int event) {
-        const MapPoint* p = FindNodeById(uint32_t(event));
-        return p != nullptr && IsFlag(int(p->values[kPointFlag])) != 0;
-    };
-    gKeyColeHooks.startEventTalk = [](int event, int32_t x, int32_t y) {
-        bool found = false;
-        const uint32_t talk = PointTalk(uint32_t(event), &found);
-        if (found) StartPointTalk(talk, x, y);  // a number that names no point is ignored
-    };
+    gKeyColeHooks.eventBlocked = MapEventBlocked;
+    gKeyColeHooks.startEventTalk = StartMapEventTalk;
 }
 
 // ---- The mouse -------------------------------------------------------------------------------

@@ -15,13 +15,13 @@
 #include "world/map/role_moves.h"
 #include "world/role/role_record.h"
 #include "world/story_flags.h"
+#include "world/script/talk_machine.h"
 #include "world/talk_state.h"
 #include "world/walk/key_cole.h"
 
 namespace {
 constexpr uint32_t kRootMenuRequest = kMenuPending | kMenuRoot;
 constexpr uint16_t kIdleGuid = 0xFFFF;
-constexpr uint32_t kPointTalkMask = 0x7FFF;
 } // namespace
 
 bool TalkRunsNow() { return gTalkContext.guid != kIdleGuid; }
@@ -32,34 +32,16 @@ bool MenuRequestPending() { return gMenuRequest != 0; }
 
 void RequestRootMenu() { gMenuRequest = kRootMenuRequest; }
 
-void StartRoleTalk(uint32_t role) {
-    if (role >= kMaxRoles) return;
-    const RoleRecord& r = gRole[role];
-    IdleTalkContext();
-    gTalkContext.flags = r.flags;
-    gTalkContext.talkWindowBase = r.talkWindowBase;
-    gTalkContext.talkPc = r.talkPc;
-    gTalkContext.guid = r.guid;
-    gTalkContext.talkNumber = r.talkNumber;
-}
-
 bool MapEventBlocked(int event) {
     const MapPoint* point = FindNodeById(uint32_t(event));
     return point && point->values[1] != 0 && point->values[1] < uint32_t(kStoryFlagCount) &&
            IsFlag(int(point->values[1]));
 }
 
+// A number that names no point is ignored.
 void StartMapEventTalk(int event, int32_t x, int32_t y) {
     const MapPoint* point = FindNodeById(uint32_t(event));
-    if (!point) return;
-    IdleTalkContext();
-    gTalkContext.talkWindowBase = 0;
-    gTalkContext.talkPc = 0;
-    gTalkContext.talkNumber = uint16_t(point->values[0] & kPointTalkMask);
-    gTalkContext.guid = kGuidNone;
-    gTalkContext.flags = 0;
-    gTalkContext.x = x;
-    gTalkContext.y = y;
+    if (point) StartPointTalk(point->values[0], x, y);
 }
 
 void StartRandomFight(uint32_t number) {

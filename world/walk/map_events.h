@@ -13,9 +13,6 @@ bool TalkRunsNow();
 bool TalkDialogsWaiting();
 bool MenuRequestPending();
 void RequestRootMenu();
-// The running-talk context takes the role's flags, talk window, talk
-// position, GUID and talk number.
-void StartRoleTalk(uint32_t role);
 bool MapEventBlocked(int event);
 // An unknown event number starts nothing.
 void StartMapEventTalk(int event, int32_t x, int32_t y);

@@ -16,6 +16,7 @@
 #include "world/script/path_walk.h"
 #include "world/walk/astar.h"
 #include "world/walk/key_cole.h"
+#include "world/script/talk_machine.h"
 #include "world/walk/map_events.h"
 #include "world/map/map_archive.h"
 #include "world/walk/key_state.h"
