@@ -5,6 +5,8 @@
 #include "draw/draw_kernel.h"
 #include "draw/pixel_format.h"
 #include "draw/surface.h"
+#include "menu/save/save_screen.h"
+#include "menu/save/save_state.h"
 
 #include <algorithm>
 #include <climits>
@@ -17,10 +19,9 @@ uint32_t gSaveLoadMode;
 uint32_t gSaveLoadKind;
 uint32_t gSaveLoadPage;
 uint32_t gSaveLoadLoading;
+uint32_t gMenuStatus;
 
 namespace {
-constexpr int kSaveSlots = 99;
-
 uint16_t ScreenColour(int r, int g, int b) { return static_cast<uint16_t>(MakeColour(r, g, b)); }
 
 struct Bounds {
@@ -50,20 +51,6 @@ Bounds WholeScreen() { return {0, 0, INT32_MAX, INT32_MAX}; }
 void MenuFrame() { gMenuRequest = 0; }
 void ShopFrame() { gMenuRequest = 0; }
 void InitMenu() {}
-void ResetSaveScreen() {}
-void SelectNewestSlot() {}
-void SaveLoadScreen() { gSaveLoadMode = 0; }
-
-int AnySaveExists() {
-    char path[kPathMax + 32];
-    for (int slot = 0; slot < kSaveSlots; ++slot) {
-        std::snprintf(path, sizeof path, "%ssave\\%d.sav", gInstallPath, slot);
-        if (FileOpensForReading(path)) return 1;
-    }
-    return 0;
-}
-
-void FreeSlotPreviews() {}
 
 void DrawFramedBox(int x, int y, int width, int height, int, int, int, int) {
     FillRect(x - 2, y - 2, width + 4, height + 4, ScreenColour(25, 23, 17), WholeScreen());
@@ -81,4 +68,7 @@ void ResetMenuServices() {
     gMenuRequest = 0;
     gShopStockIds = nullptr;
     gSaveLoadMode = gSaveLoadKind = gSaveLoadPage = gSaveLoadLoading = 0;
+    gMenuStatus = 0;
+    ResetSaveScreenState();
+    ResetSaveState();
 }

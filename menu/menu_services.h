@@ -1,7 +1,7 @@
 // What the engine and the world call or set in the menus and the save/load
-// screen. Until the menus exist these keep only the state the callers rely
-// on: a requested menu closes on its first frame, the save/load screen
-// closes at once, and the two fills draw plain rectangles.
+// screen (menu/save/save_screen.cpp). Until the menus exist these keep only
+// the state the callers rely on: a requested menu closes on its first frame
+// and the two fills draw plain rectangles.
 #pragma once
 #include <cstdint>
 
@@ -21,6 +21,9 @@ extern uint32_t gSaveLoadMode;
 extern uint32_t gSaveLoadKind;
 extern uint32_t gSaveLoadPage;
 extern uint32_t gSaveLoadLoading;
+// gMenuStatus bit 1: a game was saved while the menu was open.
+constexpr uint32_t kMenuStatusSaved = 0x2;
+extern uint32_t gMenuStatus;
 
 void MenuFrame();
 void ShopFrame();

@@ -12,6 +12,7 @@
 #include "draw/dialog_node.h"
 #include "media/music.h"
 #include "menu/menu_services.h"
+#include "menu/save/save_state.h"
 #include "world/game_buffers.h"
 #include "world/map/draw_order.h"
 #include "world/map/map.h"
@@ -220,6 +221,7 @@ void MiscInit() {
     gTalkCountdown = gFlagCountdown = -1;
     gCountdownTalk = 0;
     gStoryClock = gStoryClockTick = 0;
+    ResetSaveState(); // play time, return point and refusal texts of the game before
     FreeDrawOrder();
     gMusic.PlayMusic(1, 1, 10);
     FreeDialogList();
