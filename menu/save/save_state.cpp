@@ -260,7 +260,10 @@ bool WriteFame(std::string* error) {
 void ReadFame() {
     FameCounts counts{};
     ReadFameFile(&counts);
-    for (int n = 1; n <= kFameCountMax; ++n) SetCount(&gFameList2, uint16_t(n), counts[size_t(n)]);
+    // A monster without a node and without a count stays without a node: the
+    // list holds what was met, not 500 zero entries.
+    for (int n = 1; n <= kFameCountMax; ++n)
+        if (counts[size_t(n)] != 0 || FindCount(&gFameList2, uint16_t(n))) SetCount(&gFameList2, uint16_t(n), counts[size_t(n)]);
 }
 
 SaveResult WriteSaveSlot(int slot) {
