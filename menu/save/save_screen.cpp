@@ -285,6 +285,7 @@ void ResetSaveScreen() {
     s.closingFrames = 0;
     s.cursorKind = kCursorMenu;
     s.cursorErrorShown = false;
+    s.actErrorShown = false;
     ResetActRecord(&s.cursor);
     gSlot = std::clamp(gSlot, 0, kLastSlot);
     ReadPagePreviews();

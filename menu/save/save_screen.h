@@ -47,7 +47,8 @@ struct SaveScreen {
     int32_t closingFrames = 0;    // the last frame shown before the screen closes
     SaveClosing closing = SaveClosing::kNone;
     uint32_t cursorKind = 13;     // act 9001's qq for the pointer
-    bool cursorErrorShown = false;
+    bool cursorErrorShown = false;  // each of the two act errors is told once an opening
+    bool actErrorShown = false;
     SlotPreview previews[kSlotRows];
     ActRecord portraits[kSlotRows * 4]; // row x 4 + member
     ActRecord cursor{};

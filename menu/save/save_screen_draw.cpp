@@ -56,6 +56,29 @@ void DrawThumbnail(const std::vector<uint8_t>& stored, int x, int y) {
     }
 }
 
+// Steps the act and draws its picture at (x, y) less its hot spot. A stream
+// that cannot be found is told once in an opening of the screen, not every frame.
+void DrawStepped(ActRecord* act, int x, int y, const char* caption, bool* shown) {
+    if (!TakeActData(act)) {
+        if (!*shown) ErrorBox(caption, "act[%d] qq[%d] dir[%d]", act->act, act->qq, act->dir);
+        *shown = true;
+        return;
+    }
+    DrawPictureFrame(act->picNumber, act->picFrame, x - int(act->hotX), y - int(act->hotY), act->drawFlags, 0);
+}
+
+void DrawPointer() {
+    SaveScreen& s = gSaveScreen;
+    if (s.cursor.act != kCursorAct || s.cursor.qq != int32_t(s.cursorKind)) {
+        ResetActRecord(&s.cursor);
+        s.cursor.act = kCursorAct;
+        s.cursor.qq = int32_t(s.cursorKind);
+    }
+    DrawStepped(&s.cursor, gKeyInput.mouseX, gKeyInput.mouseY, "Act Err(RefrashCursor)", &s.cursorErrorShown);
+}
+
+void DrawAct(ActRecord* act, int x, int y) { DrawStepped(act, x, y, "Act Err(SaveLoad)", &gSaveScreen.actErrorShown); }
+
 void DrawPreview(const SlotPreview& p, int top, bool selected, int row) {
     const uint16_t white = Colour(31, 31, 31);
     Text(200, top + 52, p.timeText, white);
@@ -67,7 +90,7 @@ void DrawPreview(const SlotPreview& p, int top, bool selected, int row) {
     for (int m = 0; m < 4; ++m) {
         if (!p.present[size_t(m)]) continue;
         const int x = 224 + 72 * m;
-        DrawActData(&gSaveScreen.portraits[row * 4 + m], x, top + 136);
+        DrawAct(&gSaveScreen.portraits[row * 4 + m], x, top + 136);
         char level[16];
         std::snprintf(level, sizeof level, kLevelFormat, int(p.level[size_t(m)]));
         TextRightAligned(x + 56, top + 140, level, white);
@@ -101,24 +124,6 @@ void DrawArrows() {
     }
 }
 
-// The pointer; a cursor act that cannot be stepped is reported once.
-void DrawPointer() {
-    SaveScreen& s = gSaveScreen;
-    if (s.cursor.act != kCursorAct || s.cursor.qq != int32_t(s.cursorKind)) {
-        ResetActRecord(&s.cursor);
-        s.cursor.act = kCursorAct;
-        s.cursor.qq = int32_t(s.cursorKind);
-    }
-    if (!TakeActData(&s.cursor)) {
-        if (!s.cursorErrorShown)
-            ErrorBox("Act Err(RefrashCursor)", "act[%d] qq[%d] dir[%d]", s.cursor.act, s.cursor.qq, s.cursor.dir);
-        s.cursorErrorShown = true;
-        return;
-    }
-    DrawPictureFrame(s.cursor.picNumber, s.cursor.picFrame, gKeyInput.mouseX - int(s.cursor.hotX),
-                     gKeyInput.mouseY - int(s.cursor.hotY), s.cursor.drawFlags, 0);
-}
-
 } // namespace
 
 void DrawSlotList() {
@@ -127,7 +132,7 @@ void DrawSlotList() {
     ResetActRecord(&background);
     background.act = kBackgroundAct;
     background.qq = gSaveLoadLoading ? 12 : 0;
-    DrawActData(&background, 0, 0);
+    DrawAct(&background, 0, 0);
     s.blink = (s.blink + 1) % 14;
     const int first = gSlot - gSlot % kSlotRows;
     const uint16_t white = Colour(31, 31, 31);
