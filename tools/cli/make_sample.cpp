@@ -6,12 +6,14 @@
 // world's databases: the role database "maps.dat" (a start record, a party
 // of four with a bag, magic and equipment), the object database "mon.dat"
 // (items, weapons, magic and one monster), the level table "level.dat" for
-// members 1-4, and a story database with no scripts yet. Everything comes from the project's
+// members 1-4, a story database with no scripts yet, and one ready saved game
+// "save\\0.sav". Everything comes from the project's
 // own writers. Files whose bytes are already right are left alone, so a
 // second run changes nothing and takes no time.
 //
 //   make_sample <folder>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -23,12 +25,14 @@
 #include "base/edition.h"
 #include "shell/launcher_art.h"
 #include "tools/act_writer.h"
+#include "tools/map_tables_writer.h"
 #include "tools/maps_writer.h"
 #include "tools/media_writer.h"
 #include "tools/path_asm.h"
 #include "tools/namex_writer.h"
 #include "tools/obj_db_writer.h"
 #include "tools/rle_writer.h"
+#include "tools/save_writer.h"
 #include "tools/sample_maps.h"
 #include "tools/snd_writer.h"
 #include "tools/tsw_writer.h"
@@ -407,7 +411,54 @@ bool WriteRoleDataBase(const fs::path& folder) {
     spec.equipment[1][1] = 102;
     spec.battleSteps = {10, 20, 30, 40, 50, 60, 70, 80};
     spec.mapNames = {{81, "Sample Village"}};
+    MapListRecord village;
+    village.map = 81;
+    village.code = 1; // the first map of HUGE.lmf
+    spec.raw[3] = MapListTable({village});
     return Put(folder / "maps.dat", BuildMapsDat(spec));
+}
+
+// One ready slot, "save\0.sav", so that continue can be tried: the start of
+// the sample game with the party's first purchases made.
+bool WriteSaveSlot(const fs::path& folder) {
+    SaveFixture f;
+    f.stamp = "202612101200";
+    f.mapName = "Sample Village";
+    f.thumbnail.assign(160 * 120 * 2, 0);
+    for (size_t i = 0; i < f.thumbnail.size(); i += 2) f.thumbnail[i + 1] = uint8_t(0x20 + (i / 2 / 160) / 8); // blue rows
+    f.storyFlags.assign(1024, 0);
+    for (int n : {1, 3, 4, 30, 31, 32, 33, 70}) f.storyFlags[size_t(n) >> 3] |= uint8_t(1 << (n & 7));
+    const uint16_t defs[2][12] = {{81, 1, 1, 0, 1, 10, 10, 0, 0, 0, 0x8000, 0}, {81, 2, 3001, 0, 1, 14, 9, 1, 0, 0, 0x8000, 0}};
+    for (const auto& def : defs)
+        for (uint16_t w : def) f.roleDefs.insert(f.roleDefs.end(), {uint8_t(w), uint8_t(w >> 8)});
+    f.position = {1, 81, 10, 10, 1, 0, 1};
+    f.talkVar[0] = 250;
+    for (int m = 0; m < 4; ++m) {
+        auto& b = f.memberStats[size_t(m)];
+        for (int g = 0; g < 3; ++g) {
+            const int v = 100 + 10 * m - 5 * g;
+            b[size_t(4 + 2 * g)] = b[size_t(10 + 2 * g)] = uint8_t(v);
+        }
+        for (int st = 0; st < 8; ++st) b[size_t(16 + 2 * st)] = uint8_t(7 + m + st);
+        b[32] = 100;
+        b[44] = 2; // level
+        b[size_t(45 + m)] = 60;
+        b[50] = uint8_t(m);
+    }
+    f.equip.fill(65500);
+    f.equip[0] = 101;
+    f.equip[1] = 102;
+    f.equip[16 + 1] = 102;
+    f.magic = {std::vector<uint16_t>{201}, {201, 202}, {202}, {}};
+    f.bag = {{1, 3}, {2, 2}, {101, 1}};
+    const char* names[4] = {"\xA4\x6A\xAD\xF4", "\xA4\x70\xA9\x66", "\xA6\xD1\xA5\x53", "\xA9\x68\xAE\x51"};
+    for (int m = 0; m < 4; ++m) std::memcpy(f.names.data() + 32 * m, names[m], 4);
+    f.playTime = 12 * 60 + 34;
+    f.fame = EmptyFameBlock();
+    f.shakeTable.fill(0xCF);
+    std::error_code ec;
+    fs::create_directories(folder / "save", ec);
+    return Put(folder / "save" / "0.sav", BuildSaveFile(f).bytes);
 }
 
 // The story database: a head and an empty index (no scripts yet).
@@ -435,7 +486,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     bool ok = WritePacks(folder) && WriteSounds(folder) && WriteNames(folder) && WritePaths(folder) &&
-              WriteMusic(folder) && WriteMaps(folder) && WriteReadme(folder) && WriteDataBases(folder);
+              WriteMusic(folder) && WriteMaps(folder) && WriteReadme(folder) && WriteDataBases(folder) &&
+              WriteSaveSlot(folder);
     std::printf("make_sample: %d files written, %d already up to date in %s\n", gWritten, gKept, folder.c_str());
     return ok ? 0 : 1;
 }
