@@ -80,6 +80,7 @@ SaveFixture FullSaveFixture() {
     f.returnPoint = {5, 6, 7, 0};
     f.countdownFrames = 1200;
     f.countdownTalk = 42;
+    f.secondCountdown = 451;
     for (int m = 0; m < 4; ++m) f.battle[m] = {uint32_t(m + 1), 200u + m, 300u + m, 900u + m};
     f.fame = {0x11, 0x00, 0x22, 0x33, 0x44};
     f.shakeInterval = 3;

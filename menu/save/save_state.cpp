@@ -378,8 +378,9 @@ SaveResult BuildLists(LoadPlan* plan) {
     }
     for (const SaveBagEntry& e : main.bag) {
         const uint16_t id = e.key & 0x7FFF;
-        ItemRecord* node = FindItem(plan->bag, id);
-        if (!node || node->id != id) {
+        ItemRecord* node = plan->bag;
+        while (node && node->id != id) node = node->next;
+        if (!node) {
             node = NewItemNode(id);
             if (!node) return UnknownId("the bag entry of", int(id), id);
             AppendItemNode(&plan->bag, node);

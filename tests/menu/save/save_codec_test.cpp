@@ -54,6 +54,7 @@ TEST(SaveCodec, FullFixtureRoundTripsByteForByte) {
     EXPECT_EQ(image.returnPoint.map, 7);
     EXPECT_EQ(image.returnPoint.countdownFrames, 1200u);
     EXPECT_EQ(image.returnPoint.countdownTalk, 42u);
+    EXPECT_EQ(image.returnPoint.reserved[0] | image.returnPoint.reserved[1] << 8, 451); // the second countdown + 1
     EXPECT_EQ(image.battle[3].nextTechnique, 903u);
     EXPECT_EQ(image.fame, f.fame);
     EXPECT_EQ(image.shake.interval, 3);
