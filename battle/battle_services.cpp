@@ -5,6 +5,7 @@
 uint32_t gBattleColourKey;
 uint32_t gBattleWaitTime;
 uint32_t gBattleScene;
+MemberBattleRecord gMemberBattle[4];
 
 void LoadBattleScene(uint32_t number) {
     gBattleScene = number & 0xFFFF;
@@ -16,7 +17,9 @@ int RunFightScript() { return 0; }
 void CreateBattleSurfaces() {}
 void ReleaseBattleSurfaces() {}
 void FreeBattleRoles() {}
-void ResetBattleRecords() {}
+void ResetBattleRecords() {
+    for (MemberBattleRecord& r : gMemberBattle) r = MemberBattleRecord{};
+}
 
 void SetBattleWaitTime(uint32_t n) {
     // n comes from the settings file: a value past 20 would make the wait
@@ -29,4 +32,5 @@ void ResetBattleServices() {
     gBattleColourKey = 0;
     gBattleWaitTime = 0;
     gBattleScene = 0;
+    ResetBattleRecords();
 }

@@ -12,6 +12,16 @@ int RunFightScript();
 void CreateBattleSurfaces();
 void ReleaseBattleSurfaces();
 void FreeBattleRoles();
+
+// What each party member carries from fight to fight (kept in saved games).
+struct MemberBattleRecord {
+    uint32_t charge;           // the charge gauge
+    uint32_t techniquePoints;
+    uint32_t pointsNeeded;     // points to the next technique
+    uint32_t nextTechnique;    // id of the next technique
+};
+extern MemberBattleRecord gMemberBattle[4];
+// Every member's record back to zero (a new game and every load).
 void ResetBattleRecords();
 // The battle's wait becomes (20 - n) x 100; n above 20 counts as 20.
 constexpr uint32_t kBattleWaitMax = 20;

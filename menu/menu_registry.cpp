@@ -2,11 +2,35 @@
 // with the framework (menu/frame/menu_pages.h).
 #include "menu/frame/menu_pages.h"
 
+#include "menu/menu_services.h"
+#include "menu/save/save_screen.h"
+#include "menu/save/save_state.h"
 #include "menu/system/system_menu.h"
 #include "menu/title/title_screen.h"
+
+namespace {
+
+// The save/load screen: its reset, the title's new-game step and the calls
+// it makes into the other pages.
+void RegisterSaveLoadScreen() {
+    RegisterSaveScreen({[] {
+                            ResetSaveScreen();
+                            return 1;
+                        },
+                        [] {
+                            StartPlayClock(0);
+                            gSaveLoadMode = 0;
+                            ResetSaveScreenState();
+                            ReadFame();
+                        }});
+    gSaveScreenHooks.systemMenuLeave = LeaveMenuFromPage;
+}
+
+} // namespace
 
 void RegisterMenuPages() {
     ClearMenuPages();
     RegisterTitleScreen();
     RegisterSystemMenuPage();
+    RegisterSaveLoadScreen();
 }

@@ -1,8 +1,7 @@
 // What the engine and the world call or set in the menus and the save/load
-// screen. The menu framework itself is menu/frame/menu_frame.h; until the
-// shop and the save/load screen exist these keep only the state the callers
-// rely on: a requested shop closes on its first frame and the save/load
-// screen closes at once.
+// screen. The menu framework itself is menu/frame/menu_frame.h, the save/load
+// screen menu/save/save_screen.h; until the shop exists a requested shop
+// closes on its first frame.
 #pragma once
 #include <cstdint>
 
@@ -24,6 +23,7 @@ extern uint32_t gSaveLoadPage;
 extern uint32_t gSaveLoadLoading;
 
 void ShopFrame();
+// The save/load screen (menu/save/save_screen.cpp).
 void ResetSaveScreen();
 void SelectNewestSlot();
 void SaveLoadScreen();

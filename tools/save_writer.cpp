@@ -80,6 +80,7 @@ SaveFixture FullSaveFixture() {
     f.returnPoint = {5, 6, 7, 0};
     f.countdownFrames = 1200;
     f.countdownTalk = 42;
+    f.secondCountdown = 451;
     for (int m = 0; m < 4; ++m) f.battle[m] = {uint32_t(m + 1), 200u + m, 300u + m, 900u + m};
     f.fame = {0x11, 0x00, 0x22, 0x33, 0x44};
     f.shakeInterval = 3;
@@ -122,7 +123,8 @@ SaveFixtureFile BuildSaveFile(const SaveFixture& f, int lastBlock) {
         for (uint16_t v : f.returnPoint) Put16(out, v);
         Put32(out, f.countdownFrames);
         Put32(out, f.countdownTalk);
-        out.resize(out.size() + 48, 0);
+        Put32(out, f.secondCountdown);
+        out.resize(out.size() + 44, 0);
     }
     if (lastBlock >= 8) {
         start(8);
@@ -151,6 +153,21 @@ SaveFixtureFile BuildSaveFile(const SaveFixture& f, int lastBlock) {
     }
     file.blockStart[lastBlock + 1] = out.size();
     return file;
+}
+
+std::vector<uint8_t> EmptyFameBlock() {
+    const std::vector<uint8_t> raw(30, 0); // per list: u32 length 0, u16 count 0, 4 bytes
+    std::vector<uint8_t> packed(raw.size() + raw.size() / 16 + 64 + 3);
+    std::vector<uint8_t> work(LZO1X_1_15_MEM_COMPRESS);
+    lzo_uint packedSize = 0;
+    if (lzo_init() != LZO_E_OK ||
+        lzo1x_1_15_compress(raw.data(), raw.size(), packed.data(), &packedSize, work.data()) != LZO_E_OK)
+        packedSize = 0;
+    std::vector<uint8_t> out = {1, 0};
+    Put32(out, uint32_t(raw.size()));
+    Put32(out, uint32_t(packedSize));
+    PutBytes(out, packed.data(), packedSize);
+    return out;
 }
 
 std::vector<uint8_t> BuildFameFile(const std::vector<std::pair<int, uint16_t>>& counts) {

@@ -29,6 +29,7 @@ struct SaveFixture {
     std::array<uint16_t, 4> returnPoint{};          // x, y, map, act
     uint32_t countdownFrames = 0;
     uint32_t countdownTalk = 0;
+    uint32_t secondCountdown = 0;                   // story flag 74's frames + 1 (0: none), reserved bytes 0-3
     std::array<std::array<uint32_t, 4>, 4> battle{}; // per member: charge, points, needed, next
     std::vector<uint8_t> fame;
     uint16_t shakeInterval = 0;
@@ -57,6 +58,10 @@ std::vector<uint8_t> BuildMainState(const SaveFixture& fixture);
 
 // The file with blocks 1..lastBlock (3..11).
 SaveFixtureFile BuildSaveFile(const SaveFixture& fixture, int lastBlock = 11);
+
+// Block 9 for three empty fame lists: {u8 1, u8 0, u32 raw length, u32
+// packed length} and the 30 zero bytes packed with LZO1X-1(15).
+std::vector<uint8_t> EmptyFameBlock();
 
 // The fame file "Fame.dat" with count n at word n.
 std::vector<uint8_t> BuildFameFile(const std::vector<std::pair<int, uint16_t>>& counts);

@@ -14,6 +14,7 @@
 #include "media/music.h"
 #include "menu/frame/menu_frame.h"
 #include "menu/menu_services.h"
+#include "menu/save/save_state.h"
 #include "world/game_buffers.h"
 #include "world/map/draw_order.h"
 #include "world/map/map.h"
@@ -239,6 +240,7 @@ void MiscInit() {
     gTalkCountdown = gFlagCountdown = -1;
     gCountdownTalk = 0;
     gStoryClock = gStoryClockTick = 0;
+    ResetSaveState(); // play time, return point and refusal texts of the game before
     FreeDrawOrder();
     for (auto& list : gPlayActLists) list.clear();
     gMusic.PlayMusic(1, 1, 10);

@@ -339,7 +339,7 @@ bool ReadWholeFile(const std::string& gamePath, uint32_t maxSize, std::vector<ui
     return true;
 }
 
-SaveResult WriteSaveSlot(int slot, const SaveImage& image) {
+SaveResult WriteSlotFile(int slot, const SaveImage& image) {
     const std::string path = SaveSlotPath(slot);
     if (path.empty()) return SaveResult::Fault(-1, "no such slot");
     std::vector<uint8_t> bytes;
@@ -350,7 +350,7 @@ SaveResult WriteSaveSlot(int slot, const SaveImage& image) {
     return SaveResult::Fine();
 }
 
-SaveResult ReadSaveSlot(int slot, SaveImage* image) {
+SaveResult ReadSlotFile(int slot, SaveImage* image) {
     const std::string path = SaveSlotPath(slot);
     if (path.empty()) return SaveResult::Fault(-1, "no such slot");
     std::vector<uint8_t> bytes;

@@ -139,8 +139,8 @@ bool WriteFileReplacing(const std::string& gamePath, const std::vector<uint8_t>&
 bool ReadWholeFile(const std::string& gamePath, uint32_t maxSize, std::vector<uint8_t>* bytes, bool* missing,
                    std::string* error);
 
-SaveResult WriteSaveSlot(int slot, const SaveImage& image);
-SaveResult ReadSaveSlot(int slot, SaveImage* image);
+SaveResult WriteSlotFile(int slot, const SaveImage& image);
+SaveResult ReadSlotFile(int slot, SaveImage* image);
 
 // Fame file: 512 little-endian u16, word n = the count of monster n (1..500).
 constexpr int kFameCountMax = 500;

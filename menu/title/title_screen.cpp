@@ -42,7 +42,7 @@ struct FieldPlace {
     int32_t left, top, right, bottom; // where a click gives it the focus
     int nameOffset;                   // where its text goes in the name buffer
 };
-constexpr FieldPlace kFields[kNameFields] = {
+constexpr FieldPlace kFields[kTitleNameFields] = {
     {kTextNameFamily, 4, 290, 238, 285, 237, 339, 259, 0},
     {kTextNameGiven, 4, 378, 238, 373, 237, 429, 259, 6},
     {kTextNameNick, 8, 330, 280, 325, 279, 429, 301, 12},
@@ -60,7 +60,7 @@ void FocusField(int i) {
 }
 
 void ReleaseFields() {
-    for (int i = 0; i < kNameFields; ++i) {
+    for (int i = 0; i < kTitleNameFields; ++i) {
         gTitle.fields[i].Destroy();
         gTitle.fieldMade[i] = false;
     }
@@ -75,7 +75,7 @@ void OpenNameEntry() {
     gTitle.typistCountdown = 0;
     std::memset(gTitle.name, 0, sizeof gTitle.name);
     gTitle.fade = kTitleNameFade;
-    for (int i = 0; i < kNameFields; ++i) {
+    for (int i = 0; i < kTitleNameFields; ++i) {
         const FieldPlace& f = kFields[i];
         gTitle.fieldMade[i] = gTitle.fields[i].Create(f.text, f.capacity, f.x, f.y) != nullptr;
     }
@@ -86,7 +86,7 @@ void OpenNameEntry() {
 // other rows go back to their defaults, so a new game never keeps the
 // names of a game loaded before.
 void CommitNameEntry() {
-    for (int i = 0; i < kNameFields; ++i)
+    for (int i = 0; i < kTitleNameFields; ++i)
         if (gTitle.fieldMade[i]) gTitle.fields[i].CopyOut(reinterpret_cast<char*>(gTitle.name) + kFields[i].nameOffset,
                                                           kFields[i].capacity + 1);
     ReleaseFields();
@@ -124,7 +124,7 @@ void StepTypist() {
 
 void StepNameEntry() {
     StepTypist();
-    const bool focusedMade = gTitle.focus >= 0 && gTitle.focus < kNameFields && gTitle.fieldMade[gTitle.focus];
+    const bool focusedMade = gTitle.focus >= 0 && gTitle.focus < kTitleNameFields && gTitle.fieldMade[gTitle.focus];
     const int32_t fieldState = focusedMade ? gTitle.fields[gTitle.focus].GetState() : kTextEditing;
     if (fieldState == kTextConfirmed || gTitle.mouseResult == 1) CommitNameEntry();
     else if (fieldState == kTextCancelled || gTitle.mouseResult == 2) CancelNameEntry();
@@ -185,7 +185,7 @@ void DrawEntries() {
 }
 
 void DrawNameEntry() {
-    for (int i = 0; i < kNameFields; ++i)
+    for (int i = 0; i < kTitleNameFields; ++i)
         if (gTitle.fieldMade[i]) DrawTextEntryBox(&gTitle.fields[i], i == gTitle.focus, 0);
     DrawActData(&gTitle.typist, 220, 254);
 }
@@ -247,7 +247,7 @@ void TrackShiftTap() {
     if (shift.framesHeld > 0 && OtherKeyDown()) gTitle.shiftAlone = false;
     if (shift.framesHeld == 0 && gTitle.shiftAlone) {
         gTitle.shiftAlone = false;
-        FocusField((gTitle.focus + 1) % kNameFields);
+        FocusField((gTitle.focus + 1) % kTitleNameFields);
     }
 }
 
@@ -266,7 +266,7 @@ void NameEntryMouse(int32_t x, int32_t y) {
     if (gTitle.fade > 96 && (gMenu.mouseButtons & kMouseLeftSingle) && Inside(x, y, 377, 309, 437, 327))
         gTitle.mouseResult = 1;
     if (gTitle.fade < kTitleFadeOut && (gMenu.mouseButtons & kMouseLeftClick))
-        for (int i = 0; i < kNameFields; ++i)
+        for (int i = 0; i < kTitleNameFields; ++i)
             if (Inside(x, y, kFields[i].left, kFields[i].top, kFields[i].right, kFields[i].bottom)) FocusField(i);
     if (gMenu.mouseButtons & kMouseRightClick) gTitle.mouseResult = 2;
 }

@@ -23,7 +23,7 @@ enum TitleEntry : int32_t {
     kEntryOptions = 2,
     kEntryQuit = 3,
 };
-constexpr int kNameFields = 3;
+constexpr int kTitleNameFields = 3;
 constexpr int kNameBufferBytes = 32;
 constexpr int32_t kTitleFadeOut = 100;  // the fade from which the chosen entry acts
 constexpr int32_t kTitleNameFade = 98;  // the fade while the name entry is open
@@ -34,8 +34,8 @@ struct TitleScreen {
     int32_t fade;          // in the options box: the row 0..4
     std::vector<uint16_t> screenCopy;
     int32_t mouseResult;   // 1 OK clicked, 2 cancelled by the right button
-    cTextRecord fields[kNameFields];
-    bool fieldMade[kNameFields];
+    cTextRecord fields[kTitleNameFields];
+    bool fieldMade[kTitleNameFields];
     int focus;
     uint8_t name[kNameBufferBytes];
     ActRecord typist;

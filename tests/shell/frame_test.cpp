@@ -227,7 +227,7 @@ TEST_F(FrameTest, SaveScreenRunsWithStillFrames) {
     Frame();
     EXPECT_EQ(gStillFrames, 1024u);
     EXPECT_EQ(gFadeLevel, 16u);
-    EXPECT_EQ(gSaveLoadMode, 0u); // the screen closed
+    EXPECT_EQ(gSaveLoadMode, 1u); // the screen runs: opened (3) became running (1)
 }
 
 TEST_F(FrameTest, StoryFightLoadsTheSceneAndClearsTheRequest) {

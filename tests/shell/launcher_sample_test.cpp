@@ -9,6 +9,9 @@
 #include "draw/act_pack.h"
 #include "draw/tsw_pack.h"
 #include "media/sound_bank.h"
+#include "menu/menu_services.h"
+#include "menu/save/save_screen.h"
+#include "menu/save/save_state.h"
 #include "world/map/frame_sequence.h"
 #include "world/map/map.h"
 #include "world/map/map_archive.h"
@@ -53,7 +56,7 @@ TEST_F(SampleInstallTest, EveryFileReadsBackAndASecondRunWritesNothing) {
     std::string tool = BuildTreeProgram("make_sample");
     if (access(tool.c_str(), X_OK) != 0) GTEST_SKIP() << "no command at " << tool;
     std::string first = RunCommand("'" + tool + "' '" + install.Path() + "'");
-    EXPECT_NE(first.find("25 files written"), std::string::npos) << first;
+    EXPECT_NE(first.find("26 files written"), std::string::npos) << first;
 
     UseInstallFolder();
     ASSERT_NE(MakePackPath(install.Path().c_str()), nullptr);
@@ -172,6 +175,37 @@ TEST_F(SampleInstallTest, NewGameGetsPastTheDatabases) {
     ReleaseGameAndShell();
     EXPECT_EQ(gInventory, nullptr);
     EXPECT_EQ(gMapsImage, nullptr);
+}
+
+TEST_F(SampleInstallTest, TheReadySlotContinuesTheSampleGame) {
+    std::string tool = BuildTreeProgram("make_sample");
+    if (access(tool.c_str(), X_OK) != 0) GTEST_SKIP() << "no command at " << tool;
+    RunCommand("'" + tool + "' '" + install.Path() + "'");
+    UseInstallFolder();
+    ASSERT_EQ(OnStartGame(), 1);
+    ASSERT_EQ(AnySaveExists(), 1);
+    gSlot = 20;
+    SelectNewestSlot();
+    EXPECT_EQ(gSlot, 0);
+    EXPECT_EQ(gSaveScreen.previews[0].state, kPreviewReady);
+    const SaveResult r = ReadSaveSlot(0);
+    ASSERT_TRUE(r.ok) << r.text;
+    EXPECT_TRUE(HeadlessMessageBoxes().empty());
+    EXPECT_EQ(gStartRecord.map, 81);
+    EXPECT_EQ(gTalkVar[0], 250u);
+    ASSERT_NE(gInventory, nullptr);
+    EXPECT_EQ(gInventory->id, 1); // the bag in its saved order
+    EXPECT_EQ(gPlayTime, 12u * 60 + 34);
+    // Saved again into another slot, it loads to the same state.
+    gTalkVar[0] = 300;
+    ASSERT_TRUE(WriteSaveSlot(1).ok);
+    EXPECT_TRUE(install.Exists("Fame.dat"));
+    gTalkVar[0] = 0;
+    ASSERT_TRUE(ReadSaveSlot(1).ok);
+    EXPECT_EQ(gTalkVar[0], 300u);
+    EXPECT_TRUE(HeadlessMessageBoxes().empty());
+    FreeSlotPreviews();
+    ReleaseGameAndShell();
 }
 
 } // namespace

@@ -169,7 +169,7 @@ std::vector<uint8_t> FameRawForm() {
 int SaveFameBlock(std::vector<uint8_t>& block) {
     std::vector<uint8_t> raw = FameRawForm();
     uint32_t packedLength = 0;
-    uint8_t* packed = CompressBuffer(raw.data(), uint32_t(raw.size()), &packedLength);
+    uint8_t* packed = CompressBuffer15(raw.data(), uint32_t(raw.size()), &packedLength);
     if (!packed) return 0;
     block.clear();
     ByteWriter w(block);

@@ -4,7 +4,6 @@
 #include "base/game_state.h"
 #include "base/random.h"
 #include "world/map/map.h"
-#include "world/role/role_def.h"
 #include "world/script/path_run.h"
 #include "world/script/talk_flow_dialog.h"
 #include "world/script/talk_machine.h"
@@ -212,8 +211,13 @@ const char* RoleValueCaption(uint16_t op) {
 // The value byte of (id, select), or one box naming the id (and the select
 // when that is neither byte).
 bool ReadValue(const TalkInstr& in, uint16_t id, uint16_t select, uint8_t* byte, const char* missing) {
-    if (GetRoleValueByte(id, select, byte)) return true;
-    if (select != 1 && select != 2)
+    uint32_t value = 0;
+    const bool selectOk = select == 1 || select == 2;
+    if (RoleValue(id, select, &value, 1) >= 0 && selectOk) {
+        *byte = uint8_t(value);
+        return true;
+    }
+    if (!selectOk)
         ErrorBox(RoleValueCaption(in.op), kBadSelectText, int(id), int(select));
     else
         ErrorBox(RoleValueCaption(in.op), missing, int(id));
@@ -228,7 +232,8 @@ TalkStep OpRoleValueSet(TalkInstr& in) {
     if (in.op == 0xC5) byte = uint8_t(value);
     if (in.op == 0xC6) byte = uint8_t(byte + value);
     if (in.op == 0xC7) byte = uint8_t(byte - value);
-    SetRoleValueByte(id, select, byte);
+    uint32_t written = byte;
+    RoleValue(id, select, &written, 2);
     return TalkStep::kContinue;
 }
 
@@ -266,33 +271,7 @@ TalkStep OpRoleValueSwitch(TalkInstr& in) {
     return Jump(TargetAt(o, list, byte));
 }
 
-// The value word is the definition's last word (its kept value).
-bool RoleValueDef(uint16_t id, uint16_t select, RoleDef* def, int32_t* index) {
-    if (select != 1 && select != 2) return false;
-    *index = FindRoleDef(id);
-    if (*index < 0) return false;
-    *def = GetRoleDefAt(uint32_t(*index));
-    return true;
-}
-
 } // namespace
-
-bool GetRoleValueByte(uint16_t id, uint16_t select, uint8_t* byte) {
-    RoleDef def{};
-    int32_t index = -1;
-    if (!RoleValueDef(id, select, &def, &index)) return false;
-    *byte = uint8_t(select == 1 ? def.kept : def.kept >> 8);
-    return true;
-}
-
-bool SetRoleValueByte(uint16_t id, uint16_t select, uint8_t byte) {
-    RoleDef def{};
-    int32_t index = -1;
-    if (!RoleValueDef(id, select, &def, &index)) return false;
-    def.kept = select == 1 ? uint16_t((def.kept & 0xFF00) | byte) : uint16_t((def.kept & 0x00FF) | byte << 8);
-    PutRoleDefAt(uint32_t(index), def);
-    return true;
-}
 
 void SetTalkChoice(uint32_t index) {
     gTalkMachine.flow.choice = index;

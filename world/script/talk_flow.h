@@ -40,8 +40,3 @@ struct TalkFlowState {
 void SetTalkChoice(uint32_t index);
 uint32_t TalkChoice();
 
-// The byte `select` (1 low, 2 high) of the value word of the role definition
-// with the id; false when there is no such definition or select is not 1 or 2
-// (nothing is written then).
-bool GetRoleValueByte(uint16_t id, uint16_t select, uint8_t* byte);
-bool SetRoleValueByte(uint16_t id, uint16_t select, uint8_t byte);

@@ -54,6 +54,7 @@ TEST(SaveCodec, FullFixtureRoundTripsByteForByte) {
     EXPECT_EQ(image.returnPoint.map, 7);
     EXPECT_EQ(image.returnPoint.countdownFrames, 1200u);
     EXPECT_EQ(image.returnPoint.countdownTalk, 42u);
+    EXPECT_EQ(image.returnPoint.reserved[0] | image.returnPoint.reserved[1] << 8, 451); // the second countdown + 1
     EXPECT_EQ(image.battle[3].nextTechnique, 903u);
     EXPECT_EQ(image.fame, f.fame);
     EXPECT_EQ(image.shake.interval, 3);
@@ -253,14 +254,14 @@ protected:
 TEST_F(SaveFiles, WrittenSlotReadsBackAndLeavesNoTemporaryFile) {
     const SaveFixtureFile file = BuildSaveFile(FullSaveFixture());
     const SaveImage image = Decode(file.bytes);
-    ASSERT_TRUE(WriteSaveSlot(4, image).ok);
+    ASSERT_TRUE(WriteSlotFile(4, image).ok);
     EXPECT_EQ(folder_.ReadFile("save/4.sav"), std::string(file.bytes.begin(), file.bytes.end()));
     EXPECT_FALSE(PlatPathExists((folder_.Path() + "save/4.sav.tmp").c_str()));
     SaveImage back;
-    ASSERT_TRUE(ReadSaveSlot(4, &back).ok);
+    ASSERT_TRUE(ReadSlotFile(4, &back).ok);
     EXPECT_EQ(Encode(back), file.bytes);
-    EXPECT_FALSE(WriteSaveSlot(99, image).ok);
-    EXPECT_FALSE(ReadSaveSlot(5, &back).ok);
+    EXPECT_FALSE(WriteSlotFile(99, image).ok);
+    EXPECT_FALSE(ReadSlotFile(5, &back).ok);
 }
 
 TEST_F(SaveFiles, FailedWritesKeepTheOldSlot) {
@@ -269,13 +270,13 @@ TEST_F(SaveFiles, FailedWritesKeepTheOldSlot) {
     const SaveImage image = Decode(BuildSaveFile(FullSaveFixture()).bytes);
     // The disk fills while writing: the temporary file is a full device.
     ASSERT_EQ(symlink("/dev/full", (folder_.Path() + "save/2.sav.tmp").c_str()), 0);
-    SaveResult r = WriteSaveSlot(2, image);
+    SaveResult r = WriteSlotFile(2, image);
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.text.find("cannot write"), std::string::npos) << r.text;
     EXPECT_EQ(folder_.ReadFile("save/2.sav"), old);
     // The temporary file cannot be created at all.
     folder_.MakeFolder("save/2.sav.tmp");
-    r = WriteSaveSlot(2, image);
+    r = WriteSlotFile(2, image);
     EXPECT_FALSE(r.ok);
     EXPECT_NE(r.text.find("cannot create"), std::string::npos) << r.text;
     EXPECT_EQ(folder_.ReadFile("save/2.sav"), old);

@@ -25,8 +25,9 @@ namespace {
 
 // The assembler lays entry code out from offset 8002 (after the 2000 offsets
 // and the shared end instruction), so a label on the first instruction is 8002.
+// It is also where the window stands after Load: an instruction that does not
+// jump leaves it there.
 constexpr uint32_t kTop = 8002;
-constexpr uint32_t kNotJumped = 1;
 
 class TalkFlowTest : public WorldTablesTest {
 protected:
@@ -50,7 +51,6 @@ protected:
         gTalkContext.guid = kTalkGuidNone;
         gTalkContext.x = 320;
         gTalkContext.y = 240;
-        gTalkContext.talkWindowBase = kNotJumped;
     }
     void TearDown() override {
         FreeDialogList();
@@ -68,9 +68,21 @@ protected:
         ASSERT_TRUE(WriteTalkFiles(install.Path(), "talk 0\n" + code + "\n", &error)) << error;
         gTalkContext.talkNumber = 0;
     }
-    TalkStep Run(const std::string& code) {
+    TalkStep Run(const std::string& code, TalkInstr* out = nullptr) {
         Load(code);
-        return RunTalkInstrAt(0);
+        return RunTalkInstrAt(0, out);
+    }
+    // After the first instruction of a code whose label `to` (on an end) follows
+    // it: a jump moves the window to the label and loads its code; no jump
+    // leaves the window at the entry.
+    static void ExpectJumped(bool jumps, const TalkInstr& first, const std::string& what) {
+        if (jumps) {
+            EXPECT_EQ(gTalkContext.talkWindowBase, kTop + first.length) << what;
+            EXPECT_EQ(gTalkContext.talkPc, 0u) << what;
+            EXPECT_EQ(gTalkMachine.window[0] | gTalkMachine.window[1] << 8, kTalkOpEnd) << what;
+        } else {
+            EXPECT_EQ(gTalkContext.talkWindowBase, kTop) << what;
+        }
     }
     // Runs the instructions one after another up to the end instruction.
     std::vector<TalkStep> RunAll(const std::string& code) {
@@ -131,45 +143,46 @@ struct FlowCase {
     std::function<void()> before;
     std::string code;
     TalkStep step;
-    uint32_t windowBase; // kNotJumped when it must not jump
+    bool jumps;
 };
 
 TEST_F(TalkFlowTest, JumpsFlagsAndClock) {
     const FlowCase cases[] = {
-        {"jump", [] {}, "top:\njump top", TalkStep::kJump, kTop},
-        {"ifflag set", [] { SetFlag(5); }, "top:\nifflag 5 top", TalkStep::kJump, kTop},
-        {"ifflag clear", [] {}, "top:\nifflag 5 top", TalkStep::kContinue, kNotJumped},
-        {"ifnotflag clear", [] {}, "top:\nifnotflag 5 top", TalkStep::kJump, kTop},
-        {"ifnotflag set", [] { SetFlag(5); }, "top:\nifnotflag 5 top", TalkStep::kContinue, kNotJumped},
-        {"ifallflags all", [] { SetFlag(1); SetFlag(2); }, "top:\nifallflags 1 2 top", TalkStep::kJump, kTop},
-        {"ifallflags one", [] { SetFlag(2); }, "top:\nifallflags 1 2 top", TalkStep::kContinue, kNotJumped},
-        {"ifallflags empty", [] {}, "top:\nifallflags top", TalkStep::kJump, kTop},
-        {"ifanyflag one", [] { SetFlag(2); }, "top:\nifanyflag 1 2 top", TalkStep::kJump, kTop},
-        {"ifanyflag none", [] {}, "top:\nifanyflag 1 2 top", TalkStep::kContinue, kNotJumped},
-        {"ifanyflag empty", [] { SetFlag(1); }, "top:\nifanyflag top", TalkStep::kContinue, kNotJumped},
-        {"ifclock low byte", [] { gStoryClock = 5; }, "top:\nifclock 0x0105 top", TalkStep::kJump, kTop},
-        {"ifclock later", [] { gStoryClock = 4; }, "top:\nifclock 0x0105 top", TalkStep::kContinue, kNotJumped},
-        {"ifclocksince across the wrap", [] { gClockMark = 995; gStoryClock = 6; }, "top:\nifclocksince 10 top",
-         TalkStep::kJump, kTop},
-        {"ifclocksince not yet", [] { gClockMark = 995; gStoryClock = 4; }, "top:\nifclocksince 10 top",
-         TalkStep::kContinue, kNotJumped},
-        {"ifmap here", [] { gCurrentMap = 3; }, "top:\nifmap 3 top", TalkStep::kJump, kTop},
-        {"ifmap elsewhere", [] { gCurrentMap = 4; }, "top:\nifmap 3 top", TalkStep::kContinue, kNotJumped},
-        {"ifnotmap elsewhere", [] { gCurrentMap = 4; }, "top:\nifnotmap 3 top", TalkStep::kJump, kTop},
-        {"ifnotmap here", [] { gCurrentMap = 3; }, "top:\nifnotmap 3 top", TalkStep::kContinue, kNotJumped},
-        {"nop9d", [] {}, "nop9d 1 2 3", TalkStep::kContinue, kNotJumped},
-        {"nop73", [] {}, "nop73 1", TalkStep::kYield, kNotJumped},
-        {"nop9b", [] {}, "nop9b", TalkStep::kYield, kNotJumped},
-        {"nop9c", [] {}, "nop9c", TalkStep::kYield, kNotJumped},
-        {"stop9e", [] {}, "stop9e", TalkStep::kWait, kNotJumped},
-        {"stop9f", [] {}, "stop9f", TalkStep::kWait, kNotJumped},
-        {"stopcd", [] {}, "stopcd", TalkStep::kWait, kNotJumped},
+        {"jump", [] {}, "jump to\nto:\nend", TalkStep::kJump, true},
+        {"ifflag set", [] { SetFlag(5); }, "ifflag 5 to\nto:\nend", TalkStep::kJump, true},
+        {"ifflag clear", [] {}, "ifflag 5 to\nto:\nend", TalkStep::kContinue, false},
+        {"ifnotflag clear", [] {}, "ifnotflag 5 to\nto:\nend", TalkStep::kJump, true},
+        {"ifnotflag set", [] { SetFlag(5); }, "ifnotflag 5 to\nto:\nend", TalkStep::kContinue, false},
+        {"ifallflags all", [] { SetFlag(1); SetFlag(2); }, "ifallflags 1 2 to\nto:\nend", TalkStep::kJump, true},
+        {"ifallflags one", [] { SetFlag(2); }, "ifallflags 1 2 to\nto:\nend", TalkStep::kContinue, false},
+        {"ifallflags empty", [] {}, "ifallflags to\nto:\nend", TalkStep::kJump, true},
+        {"ifanyflag one", [] { SetFlag(2); }, "ifanyflag 1 2 to\nto:\nend", TalkStep::kJump, true},
+        {"ifanyflag none", [] {}, "ifanyflag 1 2 to\nto:\nend", TalkStep::kContinue, false},
+        {"ifanyflag empty", [] { SetFlag(1); }, "ifanyflag to\nto:\nend", TalkStep::kContinue, false},
+        {"ifclock low byte", [] { gStoryClock = 5; }, "ifclock 0x0105 to\nto:\nend", TalkStep::kJump, true},
+        {"ifclock later", [] { gStoryClock = 4; }, "ifclock 0x0105 to\nto:\nend", TalkStep::kContinue, false},
+        {"ifclocksince across the wrap", [] { gClockMark = 995; gStoryClock = 6; }, "ifclocksince 10 to\nto:\nend",
+         TalkStep::kJump, true},
+        {"ifclocksince not yet", [] { gClockMark = 995; gStoryClock = 4; }, "ifclocksince 10 to\nto:\nend",
+         TalkStep::kContinue, false},
+        {"ifmap here", [] { gCurrentMap = 3; }, "ifmap 3 to\nto:\nend", TalkStep::kJump, true},
+        {"ifmap elsewhere", [] { gCurrentMap = 4; }, "ifmap 3 to\nto:\nend", TalkStep::kContinue, false},
+        {"ifnotmap elsewhere", [] { gCurrentMap = 4; }, "ifnotmap 3 to\nto:\nend", TalkStep::kJump, true},
+        {"ifnotmap here", [] { gCurrentMap = 3; }, "ifnotmap 3 to\nto:\nend", TalkStep::kContinue, false},
+        {"nop9d", [] {}, "nop9d 1 2 3", TalkStep::kContinue, false},
+        {"nop73", [] {}, "nop73 1", TalkStep::kYield, false},
+        {"nop9b", [] {}, "nop9b", TalkStep::kYield, false},
+        {"nop9c", [] {}, "nop9c", TalkStep::kYield, false},
+        {"stop9e", [] {}, "stop9e", TalkStep::kWait, false},
+        {"stop9f", [] {}, "stop9f", TalkStep::kWait, false},
+        {"stopcd", [] {}, "stopcd", TalkStep::kWait, false},
     };
     for (const FlowCase& c : cases) {
         SetUp();
         c.before();
-        EXPECT_EQ(Run(c.code), c.step) << c.what;
-        EXPECT_EQ(gTalkContext.talkWindowBase, c.windowBase) << c.what;
+        TalkInstr first;
+        EXPECT_EQ(Run(c.code, &first), c.step) << c.what;
+        ExpectJumped(c.jumps, first, c.what);
         TearDown();
     }
 }
@@ -268,7 +281,6 @@ TEST_F(TalkFlowTest, AChoiceBeyondTheTargetsTakesTheFirst) {
 
 TEST_F(TalkFlowTest, RandomPicksOneOfItsTargets) {
     for (int i = 0; i < 20; ++i) {
-        gTalkContext.talkWindowBase = kNotJumped;
         EXPECT_EQ(Run("random a b\na:\nnop9b\nb:\nnop9b"), TalkStep::kJump);
         const uint32_t base = gTalkContext.talkWindowBase;
         EXPECT_TRUE(base == kTop + 14 || base == kTop + 16) << base;
@@ -281,7 +293,7 @@ TEST_F(TalkFlowTest, EmptyTargetListsGoOn) {
     for (const char* code : {"word 0x29 0xFF00 0xFF00", "word 0x57 0xFF00 0xFF00"}) {
         const size_t boxes = BoxCount();
         EXPECT_EQ(Run(code), TalkStep::kContinue) << code;
-        EXPECT_EQ(gTalkContext.talkWindowBase, kNotJumped) << code;
+        EXPECT_EQ(gTalkContext.talkWindowBase, kTop) << code;
         EXPECT_EQ(BoxCount(), boxes + 1) << code;
     }
 }
@@ -297,26 +309,26 @@ TEST_F(TalkFlowTest, RoleValues) {
     struct Case {
         std::string code;
         TalkStep step;
-        uint32_t windowBase;
+        bool jumps;
         uint16_t value10, value11; // the value words after it
     } cases[] = {
-        {"rvset 10 1 0x199", TalkStep::kContinue, kNotJumped, 0x1299, 0x00FA},
-        {"rvadd 11 1 10", TalkStep::kContinue, kNotJumped, 0x1234, 0x0004},  // 250 + 10 wraps to 4
-        {"rvsub 10 2 0x13", TalkStep::kContinue, kNotJumped, 0xFF34, 0x00FA},
-        {"top:\nifrvge 10 1 0x34 top", TalkStep::kJump, kTop, 0x1234, 0x00FA},
-        {"top:\nifrvge 10 1 0x35 top", TalkStep::kContinue, kNotJumped, 0x1234, 0x00FA},
-        {"top:\nifrvle 10 1 0x33 top", TalkStep::kContinue, kNotJumped, 0x1234, 0x00FA},
-        {"top:\nifrvle 10 2 0x12 top", TalkStep::kJump, kTop, 0x1234, 0x00FA},
-        {"top:\nifrveq 10 2 0x12 top", TalkStep::kJump, kTop, 0x1234, 0x00FA},
-        {"top:\nifrveq 10 2 0x13 top", TalkStep::kContinue, kNotJumped, 0x1234, 0x00FA},
-        {"top:\nifrvcmp 10 2 11 1 top", TalkStep::kContinue, kNotJumped, 0x1234, 0x00FA},
-        {"top:\nifrvcmp 11 1 10 2 top", TalkStep::kJump, kTop, 0x1234, 0x00FA},
+        {"rvset 10 1 0x199", TalkStep::kContinue, false, 0x1299, 0x00FA},
+        {"rvadd 11 1 10", TalkStep::kContinue, false, 0x1234, 0x0004},  // 250 + 10 wraps to 4
+        {"rvsub 10 2 0x13", TalkStep::kContinue, false, 0xFF34, 0x00FA},
+        {"ifrvge 10 1 0x34 to\nto:\nend", TalkStep::kJump, true, 0x1234, 0x00FA},
+        {"ifrvge 10 1 0x35 to\nto:\nend", TalkStep::kContinue, false, 0x1234, 0x00FA},
+        {"ifrvle 10 1 0x33 to\nto:\nend", TalkStep::kContinue, false, 0x1234, 0x00FA},
+        {"ifrvle 10 2 0x12 to\nto:\nend", TalkStep::kJump, true, 0x1234, 0x00FA},
+        {"ifrveq 10 2 0x12 to\nto:\nend", TalkStep::kJump, true, 0x1234, 0x00FA},
+        {"ifrveq 10 2 0x13 to\nto:\nend", TalkStep::kContinue, false, 0x1234, 0x00FA},
+        {"ifrvcmp 10 2 11 1 to\nto:\nend", TalkStep::kContinue, false, 0x1234, 0x00FA},
+        {"ifrvcmp 11 1 10 2 to\nto:\nend", TalkStep::kJump, true, 0x1234, 0x00FA},
     };
     for (const Case& c : cases) {
         Defs({{10, 0x1234}, {11, 0x00FA}});
-        gTalkContext.talkWindowBase = kNotJumped;
-        EXPECT_EQ(Run(c.code), c.step) << c.code;
-        EXPECT_EQ(gTalkContext.talkWindowBase, c.windowBase) << c.code;
+        TalkInstr first;
+        EXPECT_EQ(Run(c.code, &first), c.step) << c.code;
+        ExpectJumped(c.jumps, first, c.code);
         EXPECT_EQ(Value(0), c.value10) << c.code;
         EXPECT_EQ(Value(1), c.value11) << c.code;
         EXPECT_EQ(BoxCount(), 0u) << c.code;
@@ -329,9 +341,8 @@ TEST_F(TalkFlowTest, RoleValueSwitch) {
     EXPECT_EQ(Run(code), TalkStep::kJump);
     EXPECT_EQ(gTalkContext.talkWindowBase, kTop + 22 + 4);
     Defs({{12, 3}});
-    gTalkContext.talkWindowBase = kNotJumped;
     EXPECT_EQ(Run(code), TalkStep::kContinue);
-    EXPECT_EQ(gTalkContext.talkWindowBase, kNotJumped);
+    EXPECT_EQ(gTalkContext.talkWindowBase, kTop);
     EXPECT_EQ(LastCaption(), "Err(Talk:rv_switch)");
 }
 
@@ -342,18 +353,19 @@ TEST_F(TalkFlowTest, RoleValuesOfAMissingDefinitionOrABadSelectChangeNothing) {
     } cases[] = {
         {"rvset 99 1 5", "Err(Talk:rv_set)"},
         {"rvadd 10 3 5", "Err(Talk:rv_add)"},
-        {"top:\nifrveq 99 1 0 top", "Err(Talk:rv_add)"},
-        {"top:\nifrvcmp 10 1 99 1 top", "Err(Talk:rv_comp)"},
-        {"rvswitch 10 0 top\ntop:", "Err(Talk:rv_switch)"},
+        {"ifrveq 99 1 0 to\nto:\nend", "Err(Talk:rv_add)"},
+        {"ifrvcmp 10 1 99 1 to\nto:\nend", "Err(Talk:rv_comp)"},
+        {"rvswitch 10 0 to\nto:\nend", "Err(Talk:rv_switch)"},
     };
     for (const Case& c : cases) {
         Defs({{10, 0x1234}});
         const size_t boxes = BoxCount();
-        EXPECT_EQ(Run(c.code), TalkStep::kContinue) << c.code;
+        TalkInstr first;
+        EXPECT_EQ(Run(c.code, &first), TalkStep::kContinue) << c.code;
         EXPECT_EQ(BoxCount(), boxes + 1) << c.code;
         EXPECT_EQ(LastCaption(), c.caption) << c.code;
         EXPECT_EQ(Value(0), 0x1234) << c.code;
-        EXPECT_EQ(gTalkContext.talkWindowBase, kNotJumped) << c.code;
+        ExpectJumped(false, first, c.code);
     }
 }
 

@@ -393,6 +393,7 @@ TEST_F(TalkMachineTest, TalkEndPutsAHeldRoleBetweenCellsOnTheNearestCell) {
     PathSlot* slot = FreePathSlot();
     slot->role = 2;
     slot->mode = kSlotModeTalk;
+    for (uint16_t& w : slot->talkWords) w = 0xFFFF;  // a talk move that took over no script move
     TalkEnd(2);
     EXPECT_EQ(r.x, 10 * 16);
     EXPECT_EQ(r.y, 9 * 16);

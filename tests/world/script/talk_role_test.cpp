@@ -527,53 +527,55 @@ TEST_F(TalkRoleTest, TestInstructionsJumpWhenTheirConditionHolds) {
     gRole[0].act.qq = 16;
     gRole[2].flags |= kRoleWalking;
     const JumpCase cases[] = {
-        {"ifqq 20 8 t\nt:", true},          {"ifqq 20 0 t\nt:", false},         {"ifnotqq 20 0 t\nt:", true},
-        {"ifqq starter 16 t\nt:", true},    {"ifqq 30 1 t\nt:", true},          {"ifnotqq 30 1 t\nt:", false},
-        {"ifqq 99 1 t\nt:", false},         {"ifnotqq 99 1 t\nt:", false},      {"ifroleat 1 5 5 t\nt:", true},
-        {"ifroleat 1 5 6 t\nt:", false},    {"ifpointfar 5 5 1 20 t\nt:", false}, {"ifpointfar 9 5 1 20 t\nt:", true},
-        {"ifrolesfar 20 21 2 t\nt:", true}, {"ifrolesfar 20 21 3 t\nt:", false}, {"ifanywalking t\nt:", true},
-        {"ifnonewalking t\nt:", false},     {"iffollowers t\nt:", false},
+        {"ifqq 20 8 t\nt:\nend", true},      {"ifqq 20 0 t\nt:\nend", false},
+        {"ifnotqq 20 0 t\nt:\nend", true},   {"ifqq starter 16 t\nt:\nend", true},
+        {"ifqq 30 1 t\nt:\nend", true},      {"ifnotqq 30 1 t\nt:\nend", false},
+        {"ifqq 99 1 t\nt:\nend", false},     {"ifnotqq 99 1 t\nt:\nend", false},
+        {"ifroleat 1 5 5 t\nt:\nend", true}, {"ifroleat 1 5 6 t\nt:\nend", false},
+        {"ifpointfar 5 5 1 20 t\nt:\nend", false}, {"ifpointfar 9 5 1 20 t\nt:\nend", true},
+        {"ifrolesfar 20 21 2 t\nt:\nend", true}, {"ifrolesfar 20 21 3 t\nt:\nend", false},
+        {"ifanywalking t\nt:\nend", true},   {"ifnonewalking t\nt:\nend", false},
+        {"iffollowers t\nt:\nend", false},
     };
     for (const JumpCase& c : cases) {
         SCOPED_TRACE(c.code);
-        gTalkContext.talkWindowBase = 0;
         const TalkStep step = Run(c.code);
         EXPECT_EQ(step, c.jumps ? TalkStep::kJump : TalkStep::kContinue);
     }
     EXPECT_EQ(Boxes(), 0u);
     gRole[2].flags &= ~kRoleWalking;
     gRole[2].flags |= kRoleCompanion;
-    EXPECT_EQ(Run("ifnonewalking t\nt:"), TalkStep::kJump);
-    EXPECT_EQ(Run("iffollowers t\nt:"), TalkStep::kJump);
+    EXPECT_EQ(Run("ifnonewalking t\nt:\nend"), TalkStep::kJump);
+    EXPECT_EQ(Run("iffollowers t\nt:\nend"), TalkStep::kJump);
 }
 
 TEST_F(TalkRoleTest, RoleAtRefusesARoleIndexOutsideTheTable) {
-    EXPECT_EQ(Run("ifroleat 3 5 5 t\nt:"), TalkStep::kFail);
+    EXPECT_EQ(Run("ifroleat 3 5 5 t\nt:\nend"), TalkStep::kFail);
     EXPECT_EQ(Boxes(), 1u);
-    EXPECT_EQ(Run("ifroleat 0xFFFF 5 5 t\nt:"), TalkStep::kFail);
+    EXPECT_EQ(Run("ifroleat 0xFFFF 5 5 t\nt:\nend"), TalkStep::kFail);
     gRole[2].flags |= kRoleDeleted;
-    EXPECT_EQ(Run("ifroleat 2 8 5 t\nt:"), TalkStep::kFail);
+    EXPECT_EQ(Run("ifroleat 2 8 5 t\nt:\nend"), TalkStep::kFail);
     EXPECT_EQ(Boxes(), 3u);
 }
 
 TEST_F(TalkRoleTest, DistanceTestsReportARoleThatIsNotOnTheMap) {
-    EXPECT_EQ(Run("ifpointfar 5 5 1 55 t\nt:"), TalkStep::kContinue);
-    EXPECT_EQ(Run("ifrolesfar 20 55 1 t\nt:"), TalkStep::kContinue);
+    EXPECT_EQ(Run("ifpointfar 5 5 1 55 t\nt:\nend"), TalkStep::kContinue);
+    EXPECT_EQ(Run("ifrolesfar 20 55 1 t\nt:\nend"), TalkStep::kContinue);
     EXPECT_EQ(Boxes(), 2u);
 }
 
 TEST_F(TalkRoleTest, TalkPathTestsSwitchRunOnOff) {
-    EXPECT_EQ(Run("ifpathidle 20 t\nt:"), TalkStep::kContinue);  // no talk path
+    EXPECT_EQ(Run("ifpathidle 20 t\nt:\nend"), TalkStep::kContinue);  // no talk path
     PathSlot* slot = FreePathSlot();
     slot->role = 1;
     slot->mode = kSlotModeTalk;
     gTalkMachine.runOn = true;
-    EXPECT_EQ(Run("ifpathwalking 20 t\nt:"), TalkStep::kContinue);
+    EXPECT_EQ(Run("ifpathwalking 20 t\nt:\nend"), TalkStep::kContinue);
     EXPECT_TRUE(gTalkMachine.runOn);
-    EXPECT_EQ(Run("ifpathidle 20 t\nt:"), TalkStep::kJump);
+    EXPECT_EQ(Run("ifpathidle 20 t\nt:\nend"), TalkStep::kJump);
     EXPECT_FALSE(gTalkMachine.runOn);
     gRole[1].flags |= kRoleWalking;
-    EXPECT_EQ(Run("ifpathwalking 20 t\nt:"), TalkStep::kJump);
+    EXPECT_EQ(Run("ifpathwalking 20 t\nt:\nend"), TalkStep::kJump);
 }
 
 // ---- Movement ------------------------------------------------------------------------------------------
