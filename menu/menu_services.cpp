@@ -21,4 +21,5 @@ void ResetMenuServices() {
     ResetSaveScreenState();
     ResetSaveScreenHooks();
     ResetSaveState();
+    ResetSaveStateHooks();
 }

@@ -399,9 +399,10 @@ TswEntryData SamplePicture(int pack) {
 
 std::vector<uint8_t> SampleAct(int pack) {
     // Four frames of picture pack x 3000 + 1, three game frames each, round
-    // and round.
-    std::string text = "SD 3 RF " + Num(pack * 3000 + 1) + " PA 0 ED PA 1 ED PA 2 ED PA 3 OV";
-    return BuildActDataFromText({text.c_str()});
+    // and round, in all 24 streams: act 1 of the character pack is also one
+    // of the loading bar's two runners (running, qq 16, facing east).
+    const std::string text = "SD 3 RF " + Num(pack * 3000 + 1) + " PA 0 ED PA 1 ED PA 2 ED PA 3 OV";
+    return BuildActData(std::vector<ActStreamData>(24, Stream(text)));
 }
 
 std::vector<TswEntryData> SystemPictures() {

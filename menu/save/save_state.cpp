@@ -186,11 +186,12 @@ uint32_t FoldPlayTime() {
 
 void ResetSaveState() {
     StartPlayClock(0);
-    gLoadSavedMap = LoadSavedMap;
     gReturnPoint = ReturnPoint{};
     std::memset(gTravelRefusalText, 0, sizeof gTravelRefusalText);
     std::memset(gExitRefusalText, 0, sizeof gExitRefusalText);
 }
+
+void ResetSaveStateHooks() { gLoadSavedMap = LoadSavedMap; }
 
 // ---- saving -----------------------------------------------------------------------
 
@@ -541,7 +542,6 @@ void InstallLoad(LoadPlan* plan) {
     for (size_t i = 0; i < std::size(kFlagsKeptOverLoad); ++i)
         if (kept[i]) SetFlag(kFlagsKeptOverLoad[i]);
     ClearFlag(kFlagLoadCleared);
-    ApplyMapEffectsSetting();
 }
 
 } // namespace

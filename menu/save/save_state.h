@@ -57,5 +57,8 @@ bool WriteFame(std::string* error);
 // A missing or damaged file counts 0 for every monster.
 void ReadFame();
 
-// Every value of this module back to its start (tests, a new game).
+// Every value of this module back to its start (tests, a new game). The
+// map hook is not game state: a new game keeps it.
 void ResetSaveState();
+// gLoadSavedMap back to LoadCity (tests).
+void ResetSaveStateHooks();

@@ -129,6 +129,7 @@ TEST_F(SampleInstallTest, EveryActTheStoryNamesPlaysAPicture) {
     std::vector<Case> cases = {{9001, cursors, 1}, {9002, menu, 1},          {9003, title, 1},
                                {9010, {0, 1, 2, 3, 4, 5, 6}, 1}, {9019, {0}, 1}};
     for (int act = 2; act <= 8; ++act) cases.push_back({act, {0, 8, 16}, 8});  // figures
+    cases.push_back({1, {16}, 8}); // the loading bar's other runner (act 2 is the first)
     for (const Case& c : cases)
         for (int qq : c.qqs)
             for (int dir = 0; dir < c.dirs; ++dir) {
@@ -191,7 +192,14 @@ TEST_F(SampleInstallTest, TheReadySlotContinuesTheSampleGame) {
     const SaveResult r = ReadSaveSlot(0);
     ASSERT_TRUE(r.ok) << r.text;
     EXPECT_TRUE(HeadlessMessageBoxes().empty());
-    EXPECT_EQ(gStartRecord.map, 81);
+    // The story's start map runs, the player on the saved cell and act.
+    EXPECT_EQ(gCurrentMap, 1u);
+    EXPECT_EQ(gMap.width, 48u);
+    ASSERT_LT(gPlayerRole, TotalRole);
+    EXPECT_EQ(gRole[gPlayerRole].guid, 1);
+    EXPECT_EQ(gRole[gPlayerRole].x / 16, 12);
+    EXPECT_EQ(gRole[gPlayerRole].y / 16, 12);
+    EXPECT_EQ(gRole[gPlayerRole].act.act, 2);
     EXPECT_EQ(gTalkVar[0], 250u);
     ASSERT_NE(gInventory, nullptr);
     EXPECT_EQ(gInventory->id, 1); // the bag in its saved order
