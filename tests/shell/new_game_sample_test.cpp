@@ -5,23 +5,28 @@
 #include "shell_fixture.h"
 
 #include <cstdio>
+#include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "base/game_state.h"
 #include "base/random.h"
 #include "draw/act_pack.h"
+#include "draw/dialog_node.h"
 #include "draw/tsw_pack.h"
 #include "media/sound_bank.h"
 #include "menu/menu_services.h"
 #include "platform/plat_clock.h"
 #include "shell/game_frame.h"
 #include "shell/game_start.h"
+#include "tools/sample_story.h"
 #include "world/map/map.h"
 #include "world/map/map_render.h"
 #include "world/new_game.h"
 #include "world/role/role_def.h"
 #include "world/role/role_helpers.h"
 #include "world/script/path_run.h"
+#include "world/script/talk_machine.h"
 #include "world/story_flags.h"
 #include "world/talk_state.h"
 #include "world/walk/key_cole.h"
@@ -44,6 +49,26 @@ protected:
         ASSERT_EQ(access(tool_.c_str(), X_OK), 0) << "no command at " << tool_;
         const std::string command = "'" + tool_ + "' '" + install.Path() + "' > /dev/null";
         ASSERT_EQ(std::system(command.c_str()), 0);
+        // The story make_sample installed: its start record and roles.
+        std::string error;
+        ASSERT_TRUE(LoadSampleStory(SampleSourceFolder(), &story_, &error)) << error;
+        startMap_ = FindStoryMap(story_.start[0]);
+        ASSERT_NE(startMap_, nullptr);
+        startX_ = story_.start[1];
+        startY_ = story_.start[2];
+        width_ = uint32_t(startMap_->grid.width);
+    }
+    const StoryMap* FindStoryMap(uint16_t number) const {
+        for (const StoryMap& m : story_.maps)
+            if (m.number == number) return &m;
+        return nullptr;
+    }
+    // The role definitions of the start map.
+    std::vector<RoleDef> StartRoles() const {
+        std::vector<RoleDef> roles;
+        for (const RoleDef& def : story_.roleDefs)
+            if (def.map == story_.start[0]) roles.push_back(def);
+        return roles;
     }
     void TearDown() override {
         ReleaseGameAndShell();
@@ -54,6 +79,7 @@ protected:
         ResetWorld();
         ResetPathScripts();
         ResetKeyCole();
+        BindTalkTriggers();  // as the shell's hooks do: the talk holds the keys
         ResetKeyStates();
         ResetPlayerWalk();
         ResetTalkState();
@@ -81,54 +107,92 @@ protected:
         }
     }
     void Key(int record, bool down) { HeadlessQueueKey(uint8_t(gKeyMap.k[record]), down); }
+    // The story's opening talk (100) holds the player: its sequence plays
+    // out and each of its dialogs is confirmed until the talk has ended.
+    void FinishOpening() {
+        ASSERT_FALSE(TalkIdle()) << "a new game starts the opening talk";
+        for (int frame = 0; frame < 3000 && !TalkIdle(); frame += 2) {
+            const bool dialog = gDialogList != nullptr;
+            if (dialog) Key(kKeyConfirm, true);
+            Frames(1);
+            if (dialog) Key(kKeyConfirm, false);
+            Frames(1);
+        }
+        ASSERT_TRUE(TalkIdle());
+        EXPECT_EQ(gDialogState, 0u);
+        EXPECT_EQ(gGameMode & kModeFrameSequence, 0u);
+    }
     const RoleRecord& Player() const { return gRole[gPlayerRole]; }
 
     std::string tool_;
+    SampleStory story_;
+    const StoryMap* startMap_ = nullptr;
+    int startX_ = 0, startY_ = 0;
+    uint32_t width_ = 0;
 };
 
 TEST_F(NewGameSampleTest, TheStartMapIsLoadedWithThePlayerAndItsRoles) {
     StartNewGame();
     EXPECT_TRUE(HeadlessMessageBoxes().empty()) << HeadlessMessageBoxes().front().text;
     EXPECT_EQ(gGameMode & kModeQuit, 0u);
-    EXPECT_EQ(gCurrentMap, 1u);
-    EXPECT_EQ(gMap.width, 60u);
-    // The player on its start cell, which is walkable and carries its marks.
+    EXPECT_EQ(gCurrentMap, story_.start[0]);
+    EXPECT_EQ(gMap.width, width_);
+    EXPECT_EQ(gMap.height, uint32_t(startMap_->grid.height));
+    // The player on the story's start cell, which is walkable and carries its marks.
     ASSERT_LT(gPlayerRole, TotalRole);
-    EXPECT_EQ(Player().guid, 1);
-    EXPECT_EQ(Player().x, 12 * 16);
-    EXPECT_EQ(Player().y, 12 * 16);
-    EXPECT_EQ(CellAt(12, 12) & kWall, 0u);
-    EXPECT_NE(CellAt(12, 12) & kRoleHere, 0u);
-    EXPECT_EQ(Player().cellIndex, 12 * 60 + 12);
-    // Every role of the map is placed after the three map objects; the
-    // companion follows the player in the party line.
-    EXPECT_EQ(TotalRole, 1u + 3u + 6u);
-    for (uint16_t guid = 2; guid <= 6; ++guid) {
+    EXPECT_EQ(Player().guid, story_.start[6]);
+    EXPECT_EQ(Player().x, startX_ * 16);
+    EXPECT_EQ(Player().y, startY_ * 16);
+    EXPECT_EQ(CellAt(startX_, startY_) & kWall, 0u);
+    EXPECT_NE(CellAt(startX_, startY_) & kRoleHere, 0u);
+    EXPECT_EQ(Player().cellIndex, int32_t(startY_ * width_ + startX_));
+    // Every role the story puts on the start map stands on its cell, marks it
+    // and is active; the player walks alone (the story has no companion).
+    const std::vector<RoleDef> roles = StartRoles();
+    ASSERT_FALSE(roles.empty());
+    EXPECT_GE(TotalRole, 1u + 1u + roles.size());
+    for (const RoleDef& def : roles) {
         uint32_t index = 0;
-        EXPECT_TRUE(FindRole(guid, &index)) << guid;
+        ASSERT_TRUE(FindRole(def.guid, &index)) << def.guid;
+        const RoleRecord& r = gRole[index];
+        EXPECT_EQ(r.x, def.cellX * 16) << def.guid;
+        EXPECT_EQ(r.y, def.cellY * 16) << def.guid;
+        EXPECT_NE(r.flags & kRoleActive, 0u) << def.guid;
+        EXPECT_NE(CellAt(def.cellX, def.cellY) & kRoleHere, 0u) << def.guid;
     }
-    uint32_t companion = 0;
-    ASSERT_TRUE(FindRole(5, &companion));
-    EXPECT_EQ(gPartyCount, 2u);
+    for (const RoleDef& def : story_.roleDefs) {
+        uint32_t index = 0;
+        if (def.map != story_.start[0]) {
+            EXPECT_FALSE(FindRole(def.guid, &index)) << def.guid;
+        }
+    }
+    EXPECT_EQ(gPartyCount, 1u);
     EXPECT_EQ(gPartyLine[0], gPlayerRole);
-    EXPECT_EQ(gPartyLine[1], companion);
-    EXPECT_TRUE(gRole[companion].flags & kRoleCompanion);
     // The camera on the player.
     EXPECT_EQ(gCamera.left, 0);
     EXPECT_EQ(gCamera.top, 0);
 }
 
 TEST_F(NewGameSampleTest, TheFirstFrameIsTheSameOnEveryRun) {
-    uint64_t hashes[2] = {};
-    for (uint64_t& hash : hashes) {
+    uint64_t hashes[2] = {}, mapHashes[2] = {};
+    for (int run = 0; run < 2; ++run) {
         StartNewGame();
         const uint32_t presents = HeadlessPresentCount();
         Frames(1);
         ASSERT_GT(HeadlessPresentCount(), presents);
-        hash = HeadlessLastFrameHash();
-        // The walker of path 1 stands drawn over the grass of its cell.
+        hashes[run] = HeadlessLastFrameHash();
+        // The opening talk's sequence is over the map first; once the
+        // talk has ended, the first map frame too is the same on each run.
+        FinishOpening();
+        Frames(1);
+        mapHashes[run] = HeadlessLastFrameHash();
+        // The walker of path 1 stands drawn over the ground of its cell.
+        uint16_t walkerGuid = 0;
+        for (const RoleDef& def : StartRoles())
+            if (def.path == 1) walkerGuid = def.guid;
+        ASSERT_NE(walkerGuid, 0);
         uint32_t walker = 0;
-        ASSERT_TRUE(FindRole(2, &walker));
+        ASSERT_TRUE(FindRole(walkerGuid, &walker));
         const int x = gRole[walker].x + 8 - gCamera.left, y = gRole[walker].y - 16 - gCamera.top;
         EXPECT_NE(HeadlessPixel(x, y), HeadlessPixel(x + 40, y)) << "the role is drawn";
         ReleaseGameAndShell();
@@ -137,32 +201,41 @@ TEST_F(NewGameSampleTest, TheFirstFrameIsTheSameOnEveryRun) {
         HeadlessReset();
     }
     EXPECT_EQ(hashes[0], hashes[1]);
+    EXPECT_EQ(mapHashes[0], mapHashes[1]);
     EXPECT_TRUE(HeadlessMessageBoxes().empty());
 }
 
 TEST_F(NewGameSampleTest, TheDirectionKeysWalkThePlayerCellByCell) {
     StartNewGame();
+    // While the opening talk holds the player, the keys do not walk.
+    Frames(2);
+    Key(kKeyRight, true);
+    Frames(1);
+    Key(kKeyRight, false);
+    Frames(8);
+    EXPECT_EQ(Player().x, startX_ * 16);
+    FinishOpening();
     Frames(2);
     Key(kKeyRight, true);
     Frames(1);
     Key(kKeyRight, false);
     Frames(8);
     // One press walks one cell to the east (the map's step is 4 pixels).
-    EXPECT_EQ(Player().x, 13 * 16);
-    EXPECT_EQ(Player().y, 12 * 16);
+    EXPECT_EQ(Player().x, (startX_ + 1) * 16);
+    EXPECT_EQ(Player().y, startY_ * 16);
     EXPECT_EQ(Player().act.dir, kFaceE);
-    // Its marks moved with it (the player's own mark 0x100 tells them apart
-    // from the companion's, which follows onto the cell it left).
-    EXPECT_EQ(CellAt(12, 12) & kPlayerMark, 0u);
-    EXPECT_NE(CellAt(13, 12) & kPlayerMark, 0u);
-    EXPECT_EQ(Player().cellIndex, 12 * 60 + 13);
+    // Its marks moved with it (the player's own mark 0x100).
+    EXPECT_EQ(CellAt(startX_, startY_) & kPlayerMark, 0u);
+    EXPECT_EQ(CellAt(startX_, startY_) & kRoleHere, 0u);
+    EXPECT_NE(CellAt(startX_ + 1, startY_) & kPlayerMark, 0u);
+    EXPECT_EQ(Player().cellIndex, int32_t(startY_ * width_ + startX_ + 1));
     // Held down, the key walks on.
     Key(kKeyDown, true);
     Frames(12);
     Key(kKeyDown, false);
     Frames(8);
-    EXPECT_EQ(Player().x, 13 * 16);
-    EXPECT_GT(Player().y, 13 * 16);
+    EXPECT_EQ(Player().x, (startX_ + 1) * 16);
+    EXPECT_GT(Player().y, (startY_ + 1) * 16);
     EXPECT_EQ(Player().y % 16, 0);
     EXPECT_EQ(gFollowTrailX[0], Player().x);
     EXPECT_EQ(gFollowTrailY[0], Player().y);

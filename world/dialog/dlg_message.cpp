@@ -11,6 +11,7 @@
 #include "draw/text_colours.h"
 #include "draw/text_font.h"
 #include "media/sound_bank.h"
+#include "world/role/dialog_setup.h"
 #include "world/role/role_record.h"
 #include "world/story_flags.h"
 
@@ -565,6 +566,9 @@ void InitDialogActs() {
         gDialogFrames[i].act = kDialogFrameActs[i];
         ResetActRecord(&gDialogCaptions[i]);
         gDialogCaptions[i].act = kDialogCaptionActs[i];
+        // The dialog set-up finds a talk's frame act among these.
+        gDialogScene.frames[i] = &gDialogFrames[i];
+        gDialogScene.captions[i] = &gDialogCaptions[i];
     }
     ResetActRecord(&gDialogNextButton);
     gDialogNextButton.act = kDialogButtonAct;

@@ -13,6 +13,7 @@
 #include "base/settings.h"
 #include "draw/dialog_node.h"
 #include "draw/tsw_pack.h"
+#include "world/dialog/dlg_message.h"
 #include "world/map/map.h"
 #include "world/map/map_archive.h"
 #include "world/map/map_effects.h"
@@ -21,6 +22,7 @@
 #include "world/role/role_helpers.h"
 #include "world/script/path_slot.h"
 #include "world/script/path_walk.h"
+#include "world/script/talk_flow.h"
 #include "world/spirit/spirit.h"
 #include "world/story_flags.h"
 #include "world/walk/key_cole.h"
@@ -527,6 +529,10 @@ void BindTalkTriggers() {
     gKeyColeHooks.startRoleTalk = StartRoleTalk;
     gKeyColeHooks.eventBlocked = MapEventBlocked;
     gKeyColeHooks.startEventTalk = StartMapEventTalk;
+    // The map frame draws and pages the talk dialogs, and asks whether a
+    // talk runs (the window number is not bound yet: 0).
+    gMapSeams.drawDialogs = DlgMessage;
+    gMapSeams.talkRuns = [] { return !TalkIdle(); };
 }
 
 // ---- The mouse -------------------------------------------------------------------------------
@@ -578,7 +584,8 @@ void HoverChoice(int32_t mx, int32_t my, KeyState& button) {
     EventRectNode* node = nullptr;
     FindEventRect(mx, my, &node);
     if (!node) return;
-    gEventRects.words[0] = node->word;
+    // The one choice variable (and the highlight) through its one writer.
+    SetTalkChoice(node->word);
     if (button.framesHeld != 1) return;
     // The list goes, the chosen value stays for the choice instruction.
     const uint32_t chosen = gEventRects.words[0];

@@ -3,6 +3,7 @@
 #include "base/errorbox.h"
 #include "base/game_state.h"
 #include "draw/act_pack.h"
+#include "world/dialog/dlg_message.h"
 #include "world/map/map.h"
 #include "world/role/role_record.h"
 #include "world/story_flags.h"
@@ -73,8 +74,9 @@ void StartTalkWith(uint32_t role, const char* caption1, const char* caption2) {
     if (gKeyColeHooks.startRoleTalk) gKeyColeHooks.startRoleTalk(role);
 }
 
-void KeyColeRun() {
-    gKeyCole.talkConfirm = 0;
+namespace {
+
+void KeyColePass() {
     if (Pressed(gKeyState[kKeyRunToggle])) gPlayerWalk.runToggle ^= 1;
     if (Ask(gKeyColeHooks.movesPending) || (gGameMode & kModeTextEntry) || gKeyInput.mouseSuppress != 0 ||
         Ask(gKeyColeHooks.menuPending))
@@ -122,6 +124,16 @@ void KeyColeRun() {
         ++gStillFrames;
     }
     UpdateFade();
+}
+
+} // namespace
+
+void KeyColeRun() {
+    gKeyCole.talkConfirm = 0;
+    KeyColePass();
+    // The message dialog pages on the talk-confirm count (it clears the
+    // request after its frame).
+    gPageTurnRequest += gKeyCole.talkConfirm;
 }
 
 void ResetKeyCole() {

@@ -4,15 +4,18 @@
 // in the woods, and the event cells name their points.
 #include <gtest/gtest.h>
 
+#include "draw/act_pack.h"
 #include "draw/display.h"
 #include "draw/draw_kernel.h"
 #include "draw/surface.h"
 #include "tests/world/map/map_fixture.h"
+#include "tools/act_writer.h"
 #include "tools/sample_story.h"
 #include "world/game_buffers.h"
 #include "world/map/map_load.h"
 #include "world/map/map_render.h"
 #include "world/role/role_def.h"
+#include "world/role/role_helpers.h"
 
 namespace {
 
@@ -24,11 +27,34 @@ protected:
         ASSERT_TRUE(LoadSampleStory(SampleSourceFolder(), &story_, &error)) << error;
         ASSERT_TRUE(WriteBytesToFile((temp_ / "HUGE.lmf").c_str(), BuildLmf(StoryLmfMaps(story_))));
         ASSERT_TRUE(WriteBytesToFile((temp_ / "maps.dat").c_str(), BuildStoryMapsDat(story_, MapsDatSpec{})));
+        // The map load places the map's roles and starts their acts: the
+        // figures' acts of the character pack, as make_sample writes them.
+        ResetActPacks();
+        std::vector<PackEntryData> acts;
+        for (const FigureSpec& f : story_.figures) acts.push_back({f.act, FigureAct(f.act)});
+        ASSERT_TRUE(WriteBytesToFile((temp_ / "all_char.act").c_str(), BuildActPack(acts)));
         ASSERT_EQ(ReadMapsImage(), kMapsImageRead);
         gMapScriptGuid = story_.start[6];
     }
     uint16_t Pixel(int cellX, int cellY) const {
         return *BackPixel(cellX * 16 - gCamera.left + 1, cellY * 16 - gCamera.top + 1);
+    }
+    void TearDown() override {
+        DrawnMapTest::TearDown();
+        ResetActPacks();
+    }
+    // Every role the story defines on the map stands on its cell.
+    void ExpectRolesOf(uint16_t map) const {
+        int placed = 0;
+        for (const RoleDef& def : story_.roleDefs) {
+            if (def.map != map) continue;
+            uint32_t i = 0;
+            ASSERT_TRUE(FindRole(def.guid, &i)) << def.guid;
+            EXPECT_EQ(gRole[i].x, def.cellX * 16) << def.guid;
+            EXPECT_EQ(gRole[i].y, def.cellY * 16) << def.guid;
+            ++placed;
+        }
+        EXPECT_GT(placed, 0);
     }
     SampleStory story_;
 };
@@ -39,6 +65,7 @@ TEST_F(StoryMapTest, TheVillageIsDrawnFromTheStoryTilesAroundThePlayer) {
     EXPECT_EQ(BoxCount(), 0u);
     EXPECT_EQ(gMap.width, 48u);
     EXPECT_EQ(gMap.height, 36u);
+    ExpectRolesOf(uint16_t(gCurrentMap));
     EXPECT_FALSE(IsFlag(8)) << "no rain in the village";
     EXPECT_EQ(gMapMusic.trackA, story_.maps[0].track);
     RenderScene();
@@ -67,6 +94,7 @@ TEST_F(StoryMapTest, TheWoodsHaveRainTheirOwnMusicAndTheShrine) {
     ASSERT_EQ(gGameMode & kModeQuit, 0u);
     EXPECT_EQ(BoxCount(), 0u);
     EXPECT_EQ(gMap.width, 40u);
+    ExpectRolesOf(2);
     EXPECT_TRUE(IsFlag(8)) << "rain";
     EXPECT_EQ(gMapMusic.trackA, story_.maps[1].track);
     ASSERT_NE(FindNodeById(2), nullptr);

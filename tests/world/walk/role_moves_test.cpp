@@ -20,6 +20,7 @@
 #include "world/walk/map_events.h"
 #include "world/map/map_archive.h"
 #include "world/walk/key_state.h"
+#include "world/talk_state.h"
 
 namespace {
 
@@ -253,6 +254,11 @@ TEST_F(RoleMovesTest, MapEventsStartTheirTalkAndAreBlockedByTheirFlag) {
     EXPECT_EQ(gTalkContext.y, 20);
     gRole[2].talkNumber = 12;
     gRole[2].talkPc = 3;
+    // One talk at a time: a role's talk does not take over the running one.
+    StartRoleTalk(2);
+    EXPECT_EQ(gTalkContext.talkNumber, 9);
+    EXPECT_EQ(gTalkContext.guid, kGuidNone);
+    IdleTalkContext();
     StartRoleTalk(2);
     EXPECT_EQ(gTalkContext.guid, 2);
     EXPECT_EQ(gTalkContext.talkNumber, 12);
