@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/world/role/role_def_image.h"
 #include "tests/world/world_fixture.h"
 #include "world/game_buffers.h"
 #include "world/map/map.h"
@@ -26,23 +27,7 @@ protected:
         gMap.width = 10;
         gMap.height = 8;
         gMap.cells.assign(80, 0);
-        // Table 1 right behind the 26 table offsets.
-        std::vector<uint8_t> image(4 * kMapsTableCount, 0);
-        image[4] = uint8_t(image.size());
-        for (uint16_t guid : {10, 11, 12, 13}) {
-            for (uint16_t w : {uint16_t(1), guid, uint16_t(100), uint16_t(0), uint16_t(1), uint16_t(2), uint16_t(3),
-                               uint16_t(7), uint16_t(0), uint16_t(0), uint16_t(0x8000), uint16_t(0)}) {
-                image.push_back(uint8_t(w));
-                image.push_back(uint8_t(w >> 8));
-            }
-        }
-        image.push_back(0xFF);
-        image.push_back(0xFF);
-        FreeMapsImage();
-        gMapsImage = static_cast<uint8_t*>(std::calloc(image.size(), 1));
-        std::memcpy(gMapsImage, image.data(), image.size());
-        gMapsImageSize = uint32_t(image.size());
-        BindRoleDefs();
+        InstallRoleDefImage({10, 11, 12, 13}, {1, 0, 100, 0, 1, 2, 3, 7, 0, 0, 0x8000, 0});
         ResetPartyLine();
         ResetPathScripts();
     }

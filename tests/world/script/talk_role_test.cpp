@@ -15,6 +15,7 @@
 #include "base/errorbox.h"
 #include "base/game_state.h"
 #include "platform/headless/headless.h"
+#include "tests/world/role/role_def_image.h"
 #include "tests/world/script/talk_test_util.h"
 #include "tests/world/walk/grid_map.h"
 #include "world/game_buffers.h"
@@ -66,22 +67,7 @@ protected:
 
     // Definitions for kGuidA, kGuidB and kGuidOff (map 0), in a maps.dat image.
     void MakeDefs() {
-        std::vector<uint8_t> image(4 * kMapsTableCount, 0);
-        image[4] = uint8_t(image.size());
-        for (uint16_t guid : {kGuidA, kGuidB, kGuidOff}) {
-            for (uint16_t w : {uint16_t(0), guid, uint16_t(0), uint16_t(1), uint16_t(2), uint16_t(3), uint16_t(4),
-                               uint16_t(7), uint16_t(0), uint16_t(0), uint16_t(0x8000), uint16_t(0)}) {
-                image.push_back(uint8_t(w));
-                image.push_back(uint8_t(w >> 8));
-            }
-        }
-        image.push_back(0xFF);
-        image.push_back(0xFF);
-        FreeMapsImage();
-        gMapsImage = static_cast<uint8_t*>(std::calloc(image.size(), 1));
-        std::memcpy(gMapsImage, image.data(), image.size());
-        gMapsImageSize = uint32_t(image.size());
-        BindRoleDefs();
+        InstallRoleDefImage({kGuidA, kGuidB, kGuidOff}, {0, 0, 0, 1, 2, 3, 4, 7, 0, 0, 0x8000, 0});
     }
     static RoleDef Def(uint16_t guid) { return GetRoleDefAt(uint32_t(FindRoleDef(guid))); }
 
