@@ -87,5 +87,5 @@ void ResetShellHooks() {
     gShellHooks.pathRun = PathRun;
     gShellHooks.render = Render;
     gShellHooks.serviceSound = ServiceAudio;
-    BindTalkTriggers();
+    BindTalkSeams();
 }

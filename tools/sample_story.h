@@ -85,6 +85,7 @@ std::vector<LmfMap> StoryLmfMaps(const SampleStory& story);
 // The names of "namex.dat" by number (missing numbers are empty names).
 std::vector<std::string> StoryNames(const SampleStory& story);
 // "maps.dat": the story's tables (role definitions, start, bag, map names,
-// map list, music, fight areas, role sounds) put into the spec, which keeps
-// what the caller gave (the party, magic, equipment, battle steps).
+// map list, music, fight areas, role sounds) written over the caller's
+// MapsDatSpec, whose other fields (the party, magic, equipment, battle
+// steps) stay as given.
 std::vector<uint8_t> BuildStoryMapsDat(const SampleStory& story, MapsDatSpec spec);

@@ -79,7 +79,7 @@ protected:
         ResetWorld();
         ResetPathScripts();
         ResetKeyCole();
-        BindTalkTriggers();  // as the shell's hooks do: the talk holds the keys
+        BindTalkSeams();  // as the shell's hooks do: the frame draws the talk's dialogs
         ResetKeyStates();
         ResetPlayerWalk();
         ResetTalkState();

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr char kTalkCaption[] = "\xB9\xEF\xB8\xDC\xA8t\xB2\xCE";
 constexpr char kChoiceCaption[] = "\xB9\xEF\xB8\xDC\xA8t\xB2\xCE(BTN_JUMP)";
 constexpr char kChoiceText[] =
     "GUID(%d) \xBF\xE9\xA4J\xAD\xC8(%d)\xA4j\xA9\xF3\xA4\xC0\xA4\xE4\xBC\xC6\xB6q";

@@ -34,7 +34,6 @@ TalkMachine gTalkMachine;
 namespace {
 
 // "Talk system" and the machine's own texts.
-constexpr char kTalkCaption[] = "\xB9\xEF\xB8\xDC\xA8t\xB2\xCE";
 constexpr char kTalkEndCaption[] = "\xB9\xEF\xB8\xDC\xA8t\xB2\xCE(TalkEnd)";
 // "No instruction (%d,%x),(%d,%x)"
 constexpr char kNoInstrText[] = "\xA8S\xA6\xB3\xAB\xFC\xA5O(%d,%x),(%d,%x)";
@@ -523,12 +522,7 @@ uint32_t PointTalk(uint32_t event, bool* found) {
     return p ? p->values[kPointTalk] & 0x7FFF : 0;
 }
 
-void BindTalkTriggers() {
-    gKeyColeHooks.talkRunning = [] { return !TalkIdle(); };
-    gKeyColeHooks.dialogsOpen = [] { return gDialogState != 0 || gDialogCount != 0; };
-    gKeyColeHooks.startRoleTalk = StartRoleTalk;
-    gKeyColeHooks.eventBlocked = MapEventBlocked;
-    gKeyColeHooks.startEventTalk = StartMapEventTalk;
+void BindTalkSeams() {
     // The map frame draws and pages the talk dialogs, and asks whether a
     // talk runs (the window number is not bound yet: 0).
     gMapSeams.drawDialogs = DlgMessage;

@@ -24,6 +24,9 @@
 #include "world/script/talk_role.h"
 #include "world/talk_state.h"
 
+// The caption of the talk machine's error boxes ("talk system").
+inline constexpr char kTalkCaption[] = "\xB9\xEF\xB8\xDC\xA8t\xB2\xCE";
+
 // What a handler did with the program counter.
 enum class TalkStep : uint8_t {
     kYield,     // advanced by the instruction's length; the frame ends (unless run-on)
@@ -130,10 +133,11 @@ void StartStoryTalk(uint32_t talk, uint16_t guid, int32_t x = 0, int32_t y = 0);
 void StartTimedTalk();
 // A lost fight the story goes on after: talk 99 for gMapScriptGuid.
 void StartLostFightTalk();
-// Points the walking code's talk questions and triggers (gKeyColeHooks) at
-// the machine: a talk runs, dialogs hold the player, a role's talk, a named
-// point's talk and its blocking flag.
-void BindTalkTriggers();
+// Points the map frame's talk seams (gMapSeams) at the machine: the frame
+// draws and pages the talk dialogs and asks whether a talk runs. The walking
+// code's talk questions and triggers are its own defaults
+// (DefaultKeyColeHooks).
+void BindTalkSeams();
 
 // The named points' three values as the talk triggers read them.
 constexpr int kPointTalk = 0;       // talk word (bit 15 ignored)

@@ -13,9 +13,7 @@ void TalkMediaState::Reset() {
     fadeKind = fadeTime = 0;
     keepLmfClosed = false;
     engineWord = 0;
-    waitPc = 0xFFFFFFFFu;
-    waitKey = 0;
-    waitFrames = 0;
+    wait.Clear();
     // An entry open when the talk is reset closes with it.
     if (nameMember >= 0) CloseNameEntry();
     nameMember = -1;
@@ -76,25 +74,13 @@ void SetBanner(int slot, const uint8_t* text, size_t size) {
 // ---- Waits -------------------------------------------------------------------------------------
 
 bool TalkWaitStalled(uint32_t pc, uint64_t progressKey) {
-    TalkMediaState& m = gTalkMachine.media;
-    if (m.waitPc != pc || m.waitKey != progressKey) {
-        m.waitPc = pc;
-        m.waitKey = progressKey;
-        m.waitFrames = 0;
-        return false;
-    }
-    if (++m.waitFrames < kTalkStallFrames) return false;
+    if (!gTalkMachine.media.wait.Exceeded(pc, progressKey, kTalkStallFrames)) return false;
     TraceHook("talk %d: the wait of instruction %x at %u made no progress for %u frames and goes on",
               TalkNumberForText(), unsigned(gTalkMachine.op), unsigned(pc), unsigned(kTalkStallFrames));
     TalkWaitDone();
     return true;
 }
 
-void TalkWaitDone() {
-    TalkMediaState& m = gTalkMachine.media;
-    m.waitPc = 0xFFFFFFFFu;
-    m.waitKey = 0;
-    m.waitFrames = 0;
-}
+void TalkWaitDone() { gTalkMachine.media.wait.Clear(); }
 
 int TalkNumberForText() { return int(gTalkContext.talkNumber); }

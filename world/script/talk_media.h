@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "world/dialog/text_record.h"
+#include "world/script/talk_wait.h"
 
 struct TalkInstr;
 enum class TalkStep : uint8_t;
@@ -42,11 +43,8 @@ struct TalkMediaState {
     bool keepLmfClosed = false;
     // The engine word 0x7A clears; nothing reads it.
     uint32_t engineWord = 0;
-    // A wait's progress: its instruction, the last progress key it saw and
-    // the frames since that key changed.
-    uint32_t waitPc = 0xFFFFFFFFu;
-    uint64_t waitKey = 0;
-    uint32_t waitFrames = 0;
+    // The running wait's bound (no progress for kTalkStallFrames gives up).
+    TalkWaitBound wait;
     // The name entry: the member (-1 none) and its three fields.
     int nameMember = -1;
     cTextRecord nameFields[kNameFields];

@@ -92,19 +92,9 @@ void StopPlayerInput() {
     gPlayerStep = {};
 }
 
-bool WaitedTooLong(const TalkInstr& instr, uint32_t limit) {
-    TalkRoleState& st = gTalkMachine.role;
-    if (st.movePc != instr.pc) {
-        st.movePc = instr.pc;
-        st.moveFrames = 0;
-    }
-    return ++st.moveFrames > limit;
-}
+bool WaitedTooLong(const TalkInstr& instr, uint32_t limit) { return gTalkMachine.role.wait.Exceeded(instr.pc, 0, limit); }
 
-void WaitEnded() {
-    gTalkMachine.role.movePc = 0xFFFFFFFFu;
-    gTalkMachine.role.moveFrames = 0;
-}
+void WaitEnded() { gTalkMachine.role.wait.Clear(); }
 
 void MovedStarter(RoleRecord& r, bool clearMark) {
     if (gTalkContext.guid == 0xFFFF || gTalkContext.guid == kTalkGuidNone || r.guid != gTalkContext.guid) return;

@@ -11,6 +11,7 @@
 #pragma once
 #include <cstdint>
 
+#include "world/script/talk_wait.h"
 #include "world/talk_state.h"
 
 struct RoleRecord;
@@ -30,8 +31,7 @@ constexpr uint32_t kTalkGatherFrames = 300;     // 0xB1 places the followers on 
 // The view state itself (scroll, shake, tint, focus, view flags) is the map
 // renderer's.
 struct TalkRoleState {
-    uint32_t movePc = 0xFFFFFFFFu;   // window offset of the running 0x14/0xA9 (or 0xB1)
-    uint32_t moveFrames = 0;         // frames it has waited
+    TalkWaitBound wait;              // the running 0x14/0xA9/0xB1 or view wait
     // Also releases the player (gDialogState 0).
     void Reset();
 };

@@ -37,7 +37,7 @@ TalkStep IfRoleAt(TalkInstr& in) {
     const uint16_t index = o.u16(), cx = o.u16(), cy = o.u16();
     const uint32_t target = o.u32();
     if (index >= TotalRole || index >= kMaxRoles || (gRole[index].flags & kRoleDeleted)) {
-        ErrorBox(kCapTalk, kTextBadRoleIndex, int(index));
+        ErrorBox(kTalkCaption, kTextBadRoleIndex, int(index));
         return TalkStep::kFail;
     }
     const RoleRecord& r = gRole[index];

@@ -187,7 +187,7 @@ TalkStep SetPath(TalkInstr& in) {
 TalkStep Icon(TalkInstr& in) {
     const GuidWord g = ReadGuidWord(in);
     if (in.op == 0x47 && g.word >= kIconActs) {
-        ErrorBox(kCapTalk, kTextBadIcon, int(g.word));
+        ErrorBox(kTalkCaption, kTextBadIcon, int(g.word));
         return TalkStep::kFail;
     }
     uint32_t i = 0;
@@ -254,7 +254,7 @@ TalkStep DefineRole(TalkInstr& in) {
     int32_t at = RecordOfGuid(guid);
     if (at < 0) {
         if (TotalRole >= kMaxRoles) {
-            ErrorBox(kCapTalk, kTextRolesFull, int(kMaxRoles));
+            ErrorBox(kTalkCaption, kTextRolesFull, int(kMaxRoles));
             return TalkStep::kContinue;
         }
         at = int32_t(TotalRole);

@@ -28,7 +28,6 @@ inline constexpr const char kTextRoleNotOnMap[] = "\xA4\xA3\xA6s\xA6" "b\xA6" "a
 inline constexpr const char kCapDistance[] = "\xB9\xEF\xB8\xDC\xA8t\xB2\xCE(DISTANCE)";
 inline constexpr const char kCapDistanceRole[] = "\xB9\xEF\xB8\xDC\xA8t\xB2\xCE(DISTANCE_role)";
 inline constexpr const char kTextGuidNotOnMap[] = "GUID(%d)\n\xA4\xA3\xA6" "b\xA6" "a\xB9\xCF\xA4W";
-inline constexpr const char kCapTalk[] = "\xB9\xEF\xB8\xDC\xA8t\xB2\xCE";
 inline constexpr const char kTextBadRoleIndex[] = "\xA8\xA4\xA6\xE2\xAF\xC1\xA4\xDE(%d)\xA4\xA3\xA6X\xAAk";
 inline constexpr const char kTextBadIcon[] = "\xB9\xCF\xA5\xDC\xB8\xB9\xBDX(%d)\xA4\xA3\xA6X\xAAk";
 inline constexpr const char kTextRolesFull[] = "\xA8\xA4\xA6\xE2\xBC\xC6\xB6q\xA4w\xBA\xA1(%d)";

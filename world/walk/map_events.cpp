@@ -21,12 +21,12 @@
 
 namespace {
 constexpr uint32_t kRootMenuRequest = kMenuPending | kMenuRoot;
-constexpr uint16_t kIdleGuid = 0xFFFF;
 } // namespace
 
-bool TalkRunsNow() { return gTalkContext.guid != kIdleGuid; }
+bool TalkRunsNow() { return !TalkContextIdle(); }
 
-bool TalkDialogsWaiting() { return gDialogList != nullptr; }
+// The player is held by a talk, or talk dialogs wait for the player.
+bool TalkDialogsWaiting() { return gDialogState != 0 || gDialogCount != 0; }
 
 bool MenuRequestPending() { return gMenuRequest != 0; }
 

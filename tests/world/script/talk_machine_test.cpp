@@ -432,7 +432,7 @@ TEST_F(TalkMachineTest, TheTimedTalkReleasesEveryRoleAndStartsForTheMapScript) {
 }
 
 TEST_F(TalkMachineTest, TheTalkKeyCopiesTheRolesPositionIntoTheContext) {
-    BindTalkTriggers();
+    ResetKeyCole();
     gRole[1].talkNumber = 5;
     gRole[1].flags |= 0x20000;
     StartTalkWith(1, "a", "b");
