@@ -60,6 +60,8 @@ uint16_t ObjWordAt(const ObjRecord& record, size_t offset);
 uint32_t ObjDwordAt(const ObjRecord& record, size_t offset);
 uint8_t ObjByteAt(const ObjRecord& record, size_t offset);
 inline uint16_t ObjLevel(const ObjRecord& r) { return r.word88; }
+// The shop's price of one unit (0: the shop will not buy it).
+inline uint16_t ObjPrice(const ObjRecord& r) { return r.word148; }
 inline uint16_t ObjAttack(const ObjRecord& r) { return ObjWordAt(r, 90); }
 inline uint16_t ObjDefence(const ObjRecord& r) { return ObjWordAt(r, 92); }
 inline uint16_t ObjAgility(const ObjRecord& r) { return ObjWordAt(r, 94); }
