@@ -17,6 +17,7 @@
 #include "menu/save/save_state.h"
 #include "world/game_buffers.h"
 #include "world/map/draw_order.h"
+#include "world/map/effect_tables.h"
 #include "world/map/map.h"
 #include "world/map/map_effects.h"
 #include "world/map/map_load.h"
@@ -223,6 +224,7 @@ int ResetPresentation() {
     for (Flier& f : gWeather.fliers) f = Flier{};
     gScreenTint = ScreenTint{};
     StopShake();
+    ResetEffectTables();
     return 0;
 }
 
@@ -245,6 +247,7 @@ void MiscInit() {
     for (auto& list : gPlayActLists) list.clear();
     gMusic.PlayMusic(1, 1, 10);
     StopShake();
+    ResetEffectTables();
     FreeDialogList();
     FreeTalkHistory();
     SetWalkStep(16);

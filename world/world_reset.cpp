@@ -1,6 +1,10 @@
 #include "world/world_reset.h"
 
+#include "world/debug/cheat_dialog.h"
+#include "world/debug/cheat_model.h"
+#include "world/debug/debug_keys.h"
 #include "world/map/draw_order.h"
+#include "world/map/effect_tables.h"
 #include "world/map/floater.h"
 #include "world/map/map_effects.h"
 #include "world/map/map_load.h"
@@ -29,4 +33,8 @@ void ResetWorld() {
     StopFrameSequence();
     FreeFloater();
     ResetLoadProgress();
+    ResetDebugKeys();
+    ResetEffectTables();
+    ResetCheatDialog();
+    ResetCheatModel();
 }

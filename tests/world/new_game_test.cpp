@@ -13,6 +13,7 @@
 #include "world/game_buffers.h"
 #include "world/game_db.h"
 #include "world/map/draw_order.h"
+#include "world/map/effect_tables.h"
 #include "world/map/map.h"
 #include "world/map/map_effects.h"
 #include "world/map/map_render.h"
@@ -272,6 +273,22 @@ TEST_F(NewGameTest, ResetPresentationEmptiesTheSceneLists) {
     EXPECT_EQ(gWeather.fliers[1].x, 0x7FFFFFFF);
     EXPECT_EQ(gScreenTint.rate[0], 0.0f);
     EXPECT_EQ(gDialogList, nullptr);
+}
+
+// Both set-ups leave the two scale tables and the effect-object block as the
+// effects expect them, whatever the game before left there.
+TEST_F(NewGameTest, TheSetUpsFillTheEffectScaleTablesAndClearTheObjectBlock) {
+    Write();
+    ASSERT_EQ(ReadMapsImage(), kMapsImageRead);
+    for (auto setUp : {+[] { MiscInit(); }, +[] { ResetPresentation(); }}) {
+        std::memset(&gEffectTables, 0xA5, sizeof gEffectTables);
+        setUp();
+        for (int i = 0; i < kEffectScaleWords; ++i) {
+            EXPECT_EQ(gEffectTables.scaleOne[i], 0x00010001u) << i;
+            EXPECT_EQ(gEffectTables.scaleFour[i], 0x00040004u) << i;
+        }
+        for (int i = 0; i < kEffectStateBytes; ++i) EXPECT_EQ(gEffectTables.objectState[i], 0) << i;
+    }
 }
 
 // The definitions live in the image: reading it binds them, freeing it

@@ -12,6 +12,7 @@
 
 LoadProgress gLoadBar;
 int gLastLoadProgress = 0;
+ActRecord gLoadingAct{};
 
 namespace {
 
@@ -21,6 +22,7 @@ constexpr uint16_t kBarFrame = 9135;
 constexpr int kFrameX = 120, kFrameY = 442;
 constexpr int kRunnerDx = 107, kRunnerY = 460;
 constexpr int kRunnerQq = 16, kRunnerDir = 3;  // running, facing east
+constexpr int32_t kLoadingPack = 9002, kLoadingQq = 79;
 
 void StartBar() {
     gLoadBar.last = 0;
@@ -47,6 +49,9 @@ void DrawBar(int percent) {
         for (int y = kBarTop; y < kBarTop + kBarHeight && y < gScreenHeight; ++y) *BackPixel(x, y) = colour;
     }
     gLoadBar.last = percent;
+    // The picture is drawn with every step of the bar: the bar clears the
+    // screen, which would take the picture away at the first step.
+    if (gLoadingAct.act != 0) DrawActData(&gLoadingAct, kLoadingPictureX, kLoadingPictureY);
     DrawActFrame(kBarFrame, 0, kFrameX, kFrameY);
     DrawActData(&gLoadBar.runner, n + kRunnerDx, kRunnerY);
 }
@@ -74,7 +79,15 @@ void ShowLoadProgress(int percent) {
     if (percent == 100) ClearFlag(kFlagNoLoadBar);
 }
 
+void StartLoadingScreen() {
+    gLoadingAct = ActRecord{};
+    gLoadingAct.act = kLoadingPack;
+    gLoadingAct.qq = kLoadingQq;
+    ShowLoadProgress(-1);
+}
+
 void ResetLoadProgress() {
     gLoadBar = LoadProgress{};
     gLastLoadProgress = 0;
+    gLoadingAct = ActRecord{};
 }

@@ -14,6 +14,14 @@ struct LoadProgress {
 extern LoadProgress gLoadBar;
 // The last percent asked for, shown or not (tests read it).
 extern int gLastLoadProgress;
+// The loading picture (act 9002, qq 79) drawn at (120, 202) on the loading
+// screen above the bar; act 0 draws nothing.
+extern ActRecord gLoadingAct;
+constexpr int kLoadingPictureX = 120, kLoadingPictureY = 202;
+
+// A map load starts: the loading picture from its first frame, then a new
+// bar at 0 (ShowLoadProgress(-1)).
+void StartLoadingScreen();
 
 // -1 starts a new bar at 0. Draws into the back buffer and presents it when
 // there is one; percents outside 0..100 draw the nearest end.

@@ -376,7 +376,7 @@ void SeedClouds() {
 
 void LoadCity(uint32_t map, uint32_t x, uint32_t y, uint16_t act0, uint16_t act1, uint16_t act2, uint32_t options) {
     ClearFrameInterval(0);
-    if (gBackBuffer) ShowMapLoadProgress(-1);
+    if (gBackBuffer) StartLoadingScreen();
     gViewFlags = 0;
     ClearFlag(5);
     ClearFlag(6);

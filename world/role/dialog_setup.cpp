@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/errorbox.h"
+#include "base/nick_names.h"
 #include "base/settings.h"
 #include "draw/act_pack.h"
 #include "draw/dialog_node.h"
@@ -37,6 +38,28 @@ constexpr int16_t kOffsetX[8] = {0, 0, 160, -160, 80, -80, 80, -80};
 constexpr int16_t kOffsetY[8] = {96, -104, -64, -56, 56, -112, -112, 56};
 
 bool IsLead(uint8_t c) { return c >= 0x81 && c <= 0xFE; }
+
+// The nine nick-name codes: "%M", the name-table row (1..3), the slot (1..3)
+// and ".". Each is replaced by that slot's text.
+constexpr int kNickCodeRows = 3;
+constexpr size_t kNickCodeLength = 5;
+
+// When text[i] starts a nick-name code: the code is replaced and the length
+// of the name is returned (the code stays when the name would push the
+// marker out: then the code's length). -1 when no code starts there.
+long ReplaceNickCode(char* text, size_t i, size_t room) {
+    if (text[i] != '%' || text[i + 1] != 'M') return -1;
+    for (int row = 0; row < kNickCodeRows; ++row) {
+        for (int slot = 0; slot < kNickSlots; ++slot) {
+            const char code[kNickCodeLength + 1] = {'%', 'M', char('1' + row), char('1' + slot), '.', 0};
+            if (std::strncmp(text + i, code, kNickCodeLength) != 0) continue;
+            const char* name = NickName(row, slot);
+            if (MatchPrefix(text + i, code, name, uint32_t(room + 1 - i))) return long(std::strlen(name));
+            return long(kNickCodeLength);
+        }
+    }
+    return -1;
+}
 
 uint16_t Operand(const uint8_t* p, size_t size, int i) {
     size_t at = size_t(i) * 2;
@@ -113,6 +136,11 @@ uint32_t ReplaceItemNames(char* text) {
     size_t i = 0;
     while (i < kRoom && text[i] && !(text[i] == '%' && text[i + 1] == 'Q')) {
         if (!(text[i] == '%' && text[i + 1] == 'T')) {
+            const long nick = ReplaceNickCode(text, i, kRoom);
+            if (nick >= 0) {
+                i += size_t(nick);
+                continue;
+            }
             i += (IsLead(uint8_t(text[i])) && text[i + 1]) ? 2 : 1;
             continue;
         }

@@ -6,6 +6,7 @@
 #include "world/dialog/dlg_message.h"
 #include "world/map/map.h"
 #include "world/role/role_record.h"
+#include "world/debug/debug_keys.h"
 #include "world/story_flags.h"
 #include "world/walk/key_state.h"
 #include "world/walk/map_events.h"
@@ -77,6 +78,7 @@ void StartTalkWith(uint32_t role, const char* caption1, const char* caption2) {
 namespace {
 
 void KeyColePass() {
+    if (RunDebugKeys()) return;
     if (Pressed(gKeyState[kKeyRunToggle])) gPlayerWalk.runToggle ^= 1;
     if (Ask(gKeyColeHooks.movesPending) || (gGameMode & kModeTextEntry) || gKeyInput.mouseSuppress != 0 ||
         Ask(gKeyColeHooks.menuPending))

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "base/nick_names.h"
 #include "draw/dialog_node.h"
 #include "tests/world/world_fixture.h"
 #include "world/role/role_record.h"
@@ -85,6 +86,47 @@ TEST_F(DialogSetupTest, ASplitBig5CharacterIsNotMistakenForACode) {
     WriteMon({{1, Item("one")}});
     ReplaceItemNames(text);
     EXPECT_EQ(std::string(text), "\xA5%T1.%Q");
+}
+
+// The nine nick-name codes "%M<row><slot>." take the name table's texts;
+// anything else that starts with "%M" stays.
+TEST_F(DialogSetupTest, NickNameCodesAreReplaced) {
+    std::memset(gNickNames, 0, sizeof gNickNames);
+    for (int row = 0; row < kNickRows; ++row) {
+        for (int slot = 0; slot < kNickSlots; ++slot) {
+            char* to = reinterpret_cast<char*>(&gNickNames[row][slot * kNickSlotBytes]);
+            to[0] = char('a' + row);
+            to[1] = char('0' + slot);
+        }
+    }
+    struct Case {
+        const char* text;
+        const char* result;
+    };
+    const Case cases[] = {
+        {"Hi %M11.!%Q", "Hi a0!%Q"},
+        {"%M13.%M21.%M33.%Q", "a2b0c2%Q"},
+        {"%M41.%M10.%M14.%M1%Q", "%M41.%M10.%M14.%M1%Q"},  // row 4, slot 0 and 4, cut short
+        {"%M22%Q", "%M22%Q"},                                // no "."
+        {"%M12.%T%Q", "a1%T%Q"},
+    };
+    for (const Case& c : cases) {
+        size_t boxes = BoxCount();
+        char* text = Buffer(c.text);
+        ReplaceItemNames(text);
+        EXPECT_EQ(std::string(text), c.result) << c.text;
+        if (std::string(c.text).find("%T") == std::string::npos) {
+            EXPECT_EQ(BoxCount(), boxes) << c.text;
+        }
+    }
+    // The names count as characters of the measure.
+    EXPECT_EQ(ReplaceItemNames(Buffer("%M11.%M11.%Q")), (1u << 16) | 4u);
+    // An empty slot takes the code away.
+    gNickNames[1][0] = 0;
+    EXPECT_EQ(std::string(Buffer("x%M21.y%Q")), "x%M21.y%Q");
+    char* text = Buffer("x%M21.y%Q");
+    ReplaceItemNames(text);
+    EXPECT_EQ(std::string(text), "xy%Q");
 }
 
 TEST_F(DialogSetupTest, LinesAndSizes) {
