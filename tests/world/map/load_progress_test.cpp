@@ -4,10 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include "base/settings.h"
+#include "draw/act_pack.h"
 #include "draw/draw_kernel.h"
 #include "draw/pixel_format.h"
 #include "draw/surface.h"
+#include "draw/tsw_pack.h"
 #include "platform/headless/headless.h"
+#include "tests/support/temp_folder.h"
+#include "tools/act_writer.h"
+#include "tools/file_writer.h"
+#include "tools/sample_art.h"
+#include "tools/tsw_writer.h"
 #include "world/story_flags.h"
 
 namespace {
@@ -66,6 +74,45 @@ TEST_F(LoadProgressTest, TheFirstLoadDrawsNothingAndLaterLoadsDrawTheBar) {
     ShowLoadProgress(250);
     EXPECT_EQ(gLastLoadProgress, 100);
     EXPECT_NE(At(123 + 372, 445), 0);
+}
+
+// A map load's loading screen shows the loading picture (act 9002, qq 79)
+// above the bar at every step, and nothing while flag 70 hides the bar.
+TEST_F(LoadProgressTest, TheLoadingPictureStandsAboveTheBar) {
+    TempFolder packs("loading");
+    ASSERT_TRUE(WriteBytesToFile((packs.Path() + "all_sys.tsw").c_str(), BuildTswPack(SystemPictures())));
+    ASSERT_TRUE(WriteBytesToFile((packs.Path() + "all_sys.act").c_str(), BuildActPack(SystemActs())));
+    ASSERT_NE(MakePackPath(packs.Path().c_str()), nullptr);
+    OpenTswPacks();
+    ResetActPacks();
+    std::snprintf(gInstallPath, sizeof gInstallPath, "%s", packs.Path().c_str());
+    const uint16_t shade = ToScreenPixel(ArtRgb(6, 6, 6));
+    auto pictureShare = [this, shade] {
+        int n = 0;
+        for (int y = kLoadingPictureY; y < kLoadingPictureY + 40; ++y)
+            for (int x = kLoadingPictureX; x < kLoadingPictureX + 200; ++x) n += At(x, y) == shade;
+        return n;
+    };
+
+    SetFlag(70);
+    StartLoadingScreen();
+    EXPECT_EQ(gLoadingAct.act, 9002);
+    EXPECT_EQ(gLoadingAct.qq, 79);
+    EXPECT_EQ(pictureShare(), 0);
+    EXPECT_EQ(At(kLoadingPictureX, kLoadingPictureY), 0x1234);
+
+    ClearFlag(70);
+    StartLoadingScreen();
+    EXPECT_GT(pictureShare(), 200 * 40 / 2);
+    for (int p : {2, 10, 85}) {
+        ShowLoadProgress(p);
+        EXPECT_GT(pictureShare(), 200 * 40 / 2) << p;
+    }
+    EXPECT_EQ(At(0, 0), 0);
+    CloseTswPacks();
+    ResetTswPacks();
+    ResetActPacks();
+    gInstallPath[0] = 0;
 }
 
 } // namespace
