@@ -269,10 +269,6 @@ void DrawPointer() {
 
 // ---- The loop --------------------------------------------------------------
 
-// The picture under the panel, taken when the dialog opens; every pass
-// starts from it, so the panel's tinted box is not darkened again each time.
-std::vector<uint16_t> gUnder;
-
 bool LockScreen() {
     if (!gBackBuffer) return false;
     gBackPixels = LockBackBuffer(gBackBuffer);
@@ -282,18 +278,22 @@ bool LockScreen() {
 void UnlockScreen() { UnlockBackBuffer(gBackBuffer, gBackPixels); }
 
 void TakeUnder() {
-    gUnder.clear();
+    gCheatView.under.clear();
     if (!LockScreen()) return;
-    gUnder.resize(size_t(gScreenWidth) * size_t(gScreenHeight));
-    for (int y = 0; y < gScreenHeight; ++y) std::memcpy(&gUnder[size_t(y) * gScreenWidth], BackPixel(0, y), size_t(gScreenWidth) * 2);
+    gCheatView.under.resize(size_t(gScreenWidth) * size_t(gScreenHeight));
+    for (int y = 0; y < gScreenHeight; ++y) std::memcpy(&gCheatView.under[size_t(y) * gScreenWidth], BackPixel(0, y), size_t(gScreenWidth) * 2);
     UnlockScreen();
+}
+
+// Puts the picture taken at the opening back on the locked back buffer.
+void RestoreUnder() {
+    if (gCheatView.under.size() != size_t(gScreenWidth) * size_t(gScreenHeight)) return;
+    for (int y = 0; y < gScreenHeight; ++y) std::memcpy(BackPixel(0, y), &gCheatView.under[size_t(y) * gScreenWidth], size_t(gScreenWidth) * 2);
 }
 
 void Present() {
     if (!LockScreen()) return;
-    if (gUnder.size() == size_t(gScreenWidth) * size_t(gScreenHeight)) {
-        for (int y = 0; y < gScreenHeight; ++y) std::memcpy(BackPixel(0, y), &gUnder[size_t(y) * gScreenWidth], size_t(gScreenWidth) * 2);
-    }
+    RestoreUnder();
     DrawCheatDialog();
     DrawPointer();
     UnlockScreen();
@@ -386,13 +386,11 @@ int RunCheatDialog() {
     }
     // Put the game's picture back; the next frame draws over it anyway.
     if (LockScreen()) {
-        if (gUnder.size() == size_t(gScreenWidth) * size_t(gScreenHeight)) {
-            for (int y2 = 0; y2 < gScreenHeight; ++y2) std::memcpy(BackPixel(0, y2), &gUnder[size_t(y2) * gScreenWidth], size_t(gScreenWidth) * 2);
-        }
+        RestoreUnder();
         UnlockScreen();
     }
-    gUnder.clear();
-    gUnder.shrink_to_fit();
+    gCheatView.under.clear();
+    gCheatView.under.shrink_to_fit();
     const bool closedWindow = gCheatView.windowClosed;
     gCheat.rows.clear();
     if (closedWindow) {
@@ -406,5 +404,4 @@ int RunCheatDialog() {
 
 void ResetCheatDialog() {
     gCheatView = CheatView{};
-    gUnder.clear();
 }

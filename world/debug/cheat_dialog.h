@@ -13,6 +13,7 @@
 // bar's arrows and track, fields and buttons.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 // What lies under a point of the screen.
 enum CheatControlKind : int {
@@ -38,15 +39,17 @@ constexpr int kCheatFocusButton0 = 3;
 constexpr int kCheatFocusCount = 8;
 
 // Where the dialog stands: the focused control, the pointer and the keys
-// of the last pass (edges), the picture under the panel.
+// of the last passes, the picture under the panel.
 struct CheatView {
     int focus = 0;
     int pointerX = 320, pointerY = 240;
     bool pointerDown = false;
-    uint8_t keysBefore[256] = {};
     uint32_t heldPasses[256] = {};
     bool windowClosed = false;
     int passes = 0;
+    // The picture under the panel, taken when the dialog opens; every pass
+    // starts from it, so the panel's tinted box is not darkened again.
+    std::vector<uint16_t> under;
 };
 extern CheatView gCheatView;
 
