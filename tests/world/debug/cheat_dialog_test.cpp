@@ -15,7 +15,7 @@
 #include "draw/display.h"
 #include "draw/draw_kernel.h"
 #include "draw/surface.h"
-#include "tests/world/walk/grid_map.h"
+#include "tests/world/debug/debug_map.h"
 #include "tests/world/world_fixture.h"
 #include "world/debug/cheat_model.h"
 #include "world/debug/debug_keys.h"
@@ -162,13 +162,7 @@ TEST_F(CheatDialogTest, KeysAndClicksDriveTheModel) {
 // closes it, and the game goes on (the player walks at the next pass).
 TEST_F(CheatDialogTest, AScriptedRunFromTheDebugKeyBackToTheGame) {
     OpenWindow();
-    LoadGrid({"......", "......", "......"});
-    TotalRole = 2;
-    gPlayerRole = 1;
-    gRole[1].x = gRole[1].y = 16;
-    gRole[1].act.width = gRole[1].act.height = 1;
-    gRole[1].flags = kRoleActive;
-    SetFlag(kFlagDebugMode);
+    PutPlayerOnDebugMap();
     gGameRunning = 1;
 
     // Frame n is the n-th present; each pass reads its keys, then presents.

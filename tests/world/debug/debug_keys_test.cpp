@@ -12,7 +12,7 @@
 #include "base/input.h"
 #include "base/settings.h"
 #include "menu/menu_services.h"
-#include "tests/world/walk/grid_map.h"
+#include "tests/world/debug/debug_map.h"
 #include "tests/world/world_fixture.h"
 #include "tools/obj_db_writer.h"
 #include "world/minigame/mini_game.h"
@@ -192,13 +192,7 @@ TEST_F(DebugKeysTest, F7StartsTheTestSceneAndF6FillsTheBag) {
 
 // A key that acts ends the control pass: the player does not walk with it.
 TEST_F(DebugKeysTest, ADebugKeyThatActsEndsTheControlPass) {
-    LoadGrid({"......", "......", "......"});
-    TotalRole = 2;
-    gPlayerRole = 1;
-    gRole[1].x = gRole[1].y = 16;
-    gRole[1].act.width = gRole[1].act.height = 1;
-    gRole[1].flags = kRoleActive;
-    SetFlag(kFlagDebugMode);
+    PutPlayerOnDebugMap();
     gKeyState[kKeyRight].framesHeld = 1;
     gKeyState[kKeyRight].state = 1;
     uint8_t state[256] = {};
