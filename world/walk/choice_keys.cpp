@@ -1,10 +1,14 @@
 #include "world/walk/choice_keys.h"
 
+#include <cstdint>
+
 #include "world/script/talk_flow.h"
 #include "world/story_flags.h"
 #include "world/walk/key_state.h"
 
 namespace {
+
+bool ChoiceKeyDue(uint32_t framesHeld) { return framesHeld == 1 || (framesHeld & 7) == 7; }
 
 // -1, 0 or +1 from a pair of opposite keys: the first one held wins, and it
 // moves when it is due.
@@ -15,8 +19,6 @@ int KeyPairMove(const KeyState& back, const KeyState& on) {
 }
 
 } // namespace
-
-bool ChoiceKeyDue(unsigned framesHeld) { return framesHeld == 1 || (framesHeld & 7) == 7; }
 
 void RunChoiceKeys() {
     if (gKeyState[kKeyConfirm].framesHeld == 1 || gKeyState[kKeyMenu].framesHeld == 1) {
