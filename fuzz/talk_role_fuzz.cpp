@@ -1,7 +1,7 @@
 // Fuzz target of the role, movement and view instructions: any bytes as a
 // talk window, run instruction by instruction through the handlers of that
 // family on a small map with a few roles; a waiting instruction is run a few
-// more frames with the path moves stepped in between. Operands, role
+// more frames with the renderer's path moves stepped in between. Operands, role
 // indexes, icon numbers, scroll steps, tint frames and shake lists come from
 // the input.
 #include <cstddef>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fuzz/support/fuzz_support.h"
+#include "tests/support/talk_moves.h"
 #include "tools/talk_asm.h"
 #include "world/map/draw_order.h"
 #include "world/map/map.h"
@@ -55,21 +56,6 @@ void MakeWorld() {
     gTalkContext.guid = 20;
 }
 
-// The renderer's path moves, enough for the waits to make progress.
-void MoveSlots() {
-    for (PathSlot& s : gPathSlots) {
-        if (s.role >= TotalRole || (s.position & kSlotPaused)) continue;
-        RoleRecord& r = gRole[s.role];
-        r.x += s.stepX;
-        r.y += s.stepY;
-        if ((r.x & 15) || (r.y & 15)) continue;
-        r.cellIndex = RoleCellIndex(&r);
-        s.position = uint16_t((s.position + 1) | kSlotPaused);
-    }
-    StepCameraScroll();
-    StepScreenTint(1);
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -95,7 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         TalkStep step = family[in.op](in);
         for (int frame = 0; step == TalkStep::kWait && frame < kWaitFrames; ++frame) {
-            MoveSlots();
+            StepTalkMoves();
             in.word = uint16_t(in.at[0] | in.at[1] << 8);
             step = family[in.op](in);
         }

@@ -40,6 +40,14 @@ struct EventRectList {
     uint32_t words[4];
 };
 extern EventRectList gEventRects;
+// The words beside the list as a dialog's choice uses them: word 0 is the
+// option the player points at or moved the keys to (the highlight), word 1
+// the choice's flags. A dialog whose option page is complete sets
+// kChoiceKeysClose there: from then on the confirm or menu key takes the
+// highlighted option, as a click on it does.
+constexpr int kEventRectChoice = 0;
+constexpr int kEventRectChoiceFlags = 1;
+constexpr uint32_t kChoiceKeysClose = 0x1000;
 
 // Appends a rectangle at the end of the list (search order is list order).
 EventRectNode* AddEventRect(uint32_t word, uint16_t left, uint16_t top, uint16_t right, uint16_t bottom);

@@ -1,7 +1,9 @@
 // A whole talk on the sample install, frame by frame through the game frame:
 // the opening talk (100) of a new game shows a dialog, walks the player,
-// asks twice (answered with the mouse: a hover, then a click), sets flags, gives
-// an item and ends. The run is deterministic: two runs present the same frames.
+// asks twice, sets flags, gives an item and ends. A mouse-only player answers
+// it (a hover, then a click; clicks turn the pages), and so does a
+// keyboard-only player. The run is deterministic: two runs present the same
+// frames.
 #include "shell_fixture.h"
 
 #include "base/game_state.h"
@@ -61,14 +63,22 @@ const char kStory[] =
     "  additem 101 2\n"
     "  end\n";
 
-// The player's side, decided from what the screen holds each frame: a
-// choice is answered with the mouse, as the talk families decided (the
-// pointer's hover sets the choice; the keys move no highlight): the first
-// by resting the pointer on its second line for a frame, then a click; the
-// second by a click straight on its first line. Any other dialog is
-// confirmed with the confirm key.
+// The player's side, decided from what the screen holds each frame. Both
+// players answer the first choice with its second line and the second with
+// its first line.
+// - The mouse player does everything with the mouse: a choice is answered as
+//   the talk families decided (the line the pointer comes onto is the
+//   choice): the first by resting the pointer on its second line for a
+//   frame, then a click; the second by a click straight on its first line.
+//   Any other dialog is turned with a click.
+// - The keyboard player never touches the mouse: Down then the confirm key
+//   for the first choice; Up, Up (round and back) then the confirm key for
+//   the second, each once the option page is complete; the confirm key for
+//   every other dialog.
 struct Player {
+    bool keys = false;
     int choices = 0;
+    int moves = 0;  // key moves made in the open choice
     bool rested = false;
     bool pressed = false;
 };
@@ -80,19 +90,14 @@ void Press(int key) {
     gKeyState[key].framesHeld = 1;
 }
 
-void PlayerKeys() {
-    KeyUpdate();
-    if (gPlayer.pressed) {  // every press is one frame down, one frame up
-        gPlayer.pressed = false;
-        return;
-    }
+void MousePlayer() {
     if (CountEventRects() > 0) {
         const EventRectNode* line = gEventRects.head;
         if (gPlayer.choices == 0 && line->next) line = line->next;
         gKeyInput.mouseX = (line->left + line->right) / 2;
         gKeyInput.mouseY = (line->top + line->bottom) / 2;
         if (gPlayer.choices == 0 && !gPlayer.rested) {
-            gPlayer.rested = true;  // the hover alone picks the line
+            gPlayer.rested = true;  // the pointer coming onto the line picks it
             return;
         }
         Press(kKeyMouseLeft);
@@ -101,9 +106,45 @@ void PlayerKeys() {
         return;
     }
     if (gDialogList) {
+        Press(kKeyMouseLeft);
+        gPlayer.pressed = true;
+    }
+}
+
+void KeyboardPlayer() {
+    static const int kFirst[] = {kKeyDown};
+    static const int kSecond[] = {kKeyUp, kKeyUp};
+    if (CountEventRects() > 0) {
+        const int* moves = gPlayer.choices == 0 ? kFirst : kSecond;
+        const int count = gPlayer.choices == 0 ? 1 : 2;
+        if (gPlayer.moves < count) {
+            Press(moves[gPlayer.moves++]);
+        } else if (gEventRects.words[kEventRectChoiceFlags] & kChoiceKeysClose) {
+            Press(kKeyConfirm);
+            ++gPlayer.choices;
+            gPlayer.moves = 0;
+        } else {
+            return;  // the option page is still typing
+        }
+        gPlayer.pressed = true;
+        return;
+    }
+    if (gDialogList) {
         Press(kKeyConfirm);
         gPlayer.pressed = true;
     }
+}
+
+void PlayerKeys() {
+    KeyUpdate();
+    if (gPlayer.pressed) {  // every press is one frame down, one frame up
+        gPlayer.pressed = false;
+        return;
+    }
+    if (gPlayer.keys)
+        KeyboardPlayer();
+    else
+        MousePlayer();
 }
 
 class TalkStoryTest : public ShellTest {
@@ -118,8 +159,9 @@ protected:
         ShellTest::TearDown();
     }
     // Runs the story from a new game; frames until the talk ended (or kMaxFrames + 1).
-    int RunStory() {
+    int RunStory(bool keys = false) {
         gPlayer = Player{};
+        gPlayer.keys = keys;
         ResetKeyStates();    // the pointer starts where it started the first run
         ResetFrameWindow();  // and the option outline's shimmer at its phase 0
         UseInstallFolder();
@@ -146,34 +188,42 @@ protected:
         const ItemRecord* item = FindItem(gInventory, 101);
         return item ? item->count + item->newCount : 0;
     }
+    // The sample install with the sample maps' role database and the story.
+    void InstallStory() {
+        for (uint16_t op : {0x01, 0x0E, 0x0F, 0x14, 0x19, 0x29, 0x80}) ASSERT_TRUE(FindTalkHandler(op)) << op;
+        const std::string tool = BuildTreeProgram("make_sample");
+        ASSERT_EQ(access(tool.c_str(), X_OK), 0) << tool;
+        ASSERT_EQ(std::system(("'" + tool + "' '" + install.Path() + "' >/dev/null").c_str()), 0);
+        // The role database with the sample maps' tables (the sample's own has
+        // only a new game's), and the story.
+        install.Write("maps.dat", BuildMapsFile(SampleMapTables()));
+        std::string error;
+        ASSERT_TRUE(WriteTalkFiles(install.Path(), kStory, &error)) << error;
+    }
+    // What the talk leaves behind once both choices were answered as the players do.
+    void ExpectAnswered(int frames) {
+        for (const auto& b : HeadlessMessageBoxes()) ADD_FAILURE() << b.caption << " / " << b.text;
+        ASSERT_LE(frames, kMaxFrames);
+        EXPECT_TRUE(IsFlag(701));  // the first choice's second line
+        EXPECT_FALSE(IsFlag(700));
+        EXPECT_TRUE(IsFlag(702));  // the second choice's first line
+        EXPECT_FALSE(IsFlag(703));
+        EXPECT_EQ(Swords(), swordsBefore + 2);
+        const RoleRecord& p = gRole[gPlayerRole];
+        EXPECT_EQ(p.x, 14 * 16);
+        EXPECT_EQ(p.y, 12 * 16);
+        EXPECT_TRUE(TalkContextIdle());
+        EXPECT_EQ(gDialogState, 0u);
+        EXPECT_EQ(gDialogList, nullptr);
+        EXPECT_EQ(CountEventRects(), 0);
+    }
     int swordsBefore = 0;
 };
 
 TEST_F(TalkStoryTest, TheOpeningTalkRunsToItsEndTheSameWayTwice) {
-    for (uint16_t op : {0x01, 0x0E, 0x0F, 0x14, 0x19, 0x29, 0x80}) ASSERT_TRUE(FindTalkHandler(op)) << op;
-    const std::string tool = BuildTreeProgram("make_sample");
-    ASSERT_EQ(access(tool.c_str(), X_OK), 0) << tool;
-    ASSERT_EQ(std::system(("'" + tool + "' '" + install.Path() + "' >/dev/null").c_str()), 0);
-    // The role database with the sample maps' tables (the sample's own has
-    // only a new game's), and the story.
-    install.Write("maps.dat", BuildMapsFile(SampleMapTables()));
-    std::string error;
-    ASSERT_TRUE(WriteTalkFiles(install.Path(), kStory, &error)) << error;
-
+    InstallStory();
     const int frames = RunStory();
-    for (const auto& b : HeadlessMessageBoxes()) ADD_FAILURE() << b.caption << " / " << b.text;
-    ASSERT_LE(frames, kMaxFrames);
-    EXPECT_TRUE(HeadlessMessageBoxes().empty());
-    EXPECT_TRUE(IsFlag(701));   // by the hover: the second line
-    EXPECT_FALSE(IsFlag(700));
-    EXPECT_TRUE(IsFlag(702));   // by a click: the first line
-    EXPECT_FALSE(IsFlag(703));
-    EXPECT_EQ(Swords(), swordsBefore + 2);
-    const RoleRecord& p = gRole[gPlayerRole];
-    EXPECT_EQ(p.x, 14 * 16);
-    EXPECT_EQ(p.y, 12 * 16);
-    EXPECT_TRUE(TalkContextIdle());
-    EXPECT_EQ(gDialogState, 0u);
+    ExpectAnswered(frames);
     const uint64_t hash = HeadlessRunHash();
     const uint32_t presents = HeadlessPresentCount();
 
@@ -189,6 +239,13 @@ TEST_F(TalkStoryTest, TheOpeningTalkRunsToItsEndTheSameWayTwice) {
     EXPECT_EQ(RunStory(), frames);
     EXPECT_EQ(HeadlessPresentCount(), presents);
     EXPECT_EQ(HeadlessRunHash(), hash);
+}
+
+TEST_F(TalkStoryTest, AKeyboardOnlyPlayerAnswersTheWholeTalk) {
+    InstallStory();
+    const int frames = RunStory(true);
+    ExpectAnswered(frames);
+    EXPECT_EQ(gPlayer.choices, 2);
 }
 
 } // namespace

@@ -198,7 +198,7 @@ size_t OptionCode(Layout& L, size_t p, bool reached) {
     L.hasOptions = true;
     const int index = L.option++;
     const int32_t startCol = L.col;
-    const bool chosen = gEventRects.words[0] == uint32_t(index);
+    const bool chosen = gEventRects.words[kEventRectChoice] == uint32_t(index);
     size_t q = p + 2;
     size_t bytes = end - q;
     if (reached) {
@@ -483,6 +483,10 @@ void TypeAndDraw(DialogNode& n, Box box) {
         n.pageMark = L.mark;
         n.pageStartMs = gNow ? gNow : 1;
     }
+    // A complete option page may be answered with the keys.
+    if ((n.flags & (kDlgPageComplete | kDlgOptionsListed)) == (kDlgPageComplete | kDlgOptionsListed) &&
+        gEventRects.head)
+        gEventRects.words[kEventRectChoiceFlags] |= kChoiceKeysClose;
     DrawFrameWindow(WindowOf(n), box.x, box.y, box.x + box.w, box.y + box.h, 0, kWindowBorder);
     BlitCanvas(box, 0);
     if (L.highlight.on && gBackPixels)

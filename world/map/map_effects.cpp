@@ -6,7 +6,6 @@
 #include "base/errorbox.h"
 #include "base/game_state.h"
 #include "base/input.h"
-#include "base/nick_names.h"
 #include "base/random.h"
 #include "draw/colour_ops.h"
 #include "draw/draw_kernel.h"
@@ -15,6 +14,7 @@
 #include "draw/tsw_pack.h"
 #include "media/sound_bank.h"
 #include "menu/menu_services.h"
+#include "world/dialog/name_entry.h"
 #include "world/map/map.h"
 #include "world/map/map_archive.h"
 #include "world/map/map_render.h"
@@ -365,32 +365,7 @@ void StepEffectObjects() {
 // ---- Text entry ------------------------------------------------------------------------------------
 
 void DrawInputOverlay() {
-    // The three-field name entry draws through the line-edit fields, which
-    // the talk machine opens; with none open there is nothing to draw.
-}
-
-bool CommitNameEntry(int member, const char* const texts[3]) {
-    if (member < 0 || member >= kNickRows) return false;
-    uint8_t keep[kNickRows][kNickRowBytes];
-    std::memcpy(keep, gNickNames, sizeof keep);
-    InitNickNames();
-    uint8_t row[kNickRowBytes];
-    std::memcpy(row, gNickNames[member], sizeof row);
-    std::memcpy(gNickNames, keep, sizeof keep);
-    for (int slot = 0; slot < kNickSlots; ++slot) {
-        uint8_t* out = row + slot * kNickSlotBytes;
-        const char* text = texts[slot] ? texts[slot] : "";
-        const size_t n = strnlen(text, kNickSlotBytes - 1);
-        std::memset(out, 0, kNickSlotBytes);
-        std::memcpy(out, text, n);
-    }
-    std::memcpy(gNickNames[member], row, sizeof row);
-    return true;
-}
-
-void CloseNameEntry() {
-    ClearFlag(kFlagEditField);
-    gGameMode &= ~kModeTextEntry;
+    if (gGameMode & kModeTextEntry) NameEntryFrame();
 }
 
 void ResetMapEffects() {

@@ -176,13 +176,8 @@ void StepEffectObjects();
 void ResetWeatherForMap();
 
 // ---- Text entry ------------------------------------------------------------------------
+// The talk's name entry (world/dialog/name_entry.h), while mode bit 0x40 is set.
 void DrawInputOverlay();
-// The entry's end: the member's nick-name row is reset to its defaults, then
-// the three typed texts go into its three 6-byte slots (at most 5 bytes and a
-// terminator each). A member outside the four rows changes nothing (false).
-bool CommitNameEntry(int member, const char* const texts[3]);
-// Closes the entry: story flag 80 and mode bit 0x40 cleared.
-void CloseNameEntry();
 
 // ---- Frame sequence (world/map/frame_sequence.cpp) -----------------------------------------
 bool FrameSequenceRuns();

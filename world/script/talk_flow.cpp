@@ -274,10 +274,30 @@ TalkStep OpRoleValueSwitch(TalkInstr& in) {
 
 void SetTalkChoice(uint32_t index) {
     gTalkMachine.flow.choice = index;
-    gEventRects.words[0] = index;
+    gEventRects.words[kEventRectChoice] = index;
 }
 
 uint32_t TalkChoice() { return gTalkMachine.flow.choice; }
+
+void MoveTalkChoice(int delta) {
+    // The options in list order; the choice is the word of one of them (the
+    // first when it names none).
+    const int count = CountEventRects();
+    if (count == 0) return;
+    int from = 0, position = 0;
+    for (const EventRectNode* n = gEventRects.head; n; n = n->next, ++position)
+        if (n->word == TalkChoice()) from = position;
+    const int to = ((from + delta) % count + count) % count;
+    const EventRectNode* n = gEventRects.head;
+    for (int k = 0; k < to; ++k) n = n->next;
+    SetTalkChoice(n->word);
+}
+
+void TakeTalkChoice() {
+    const uint32_t chosen = gEventRects.words[kEventRectChoice];
+    FreeEventRects();
+    gEventRects.words[kEventRectChoice] = chosen;
+}
 
 void RegisterTalkFlowOps(TalkHandler* table) {
     table[0x0F] = OpJump;

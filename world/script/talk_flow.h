@@ -31,6 +31,10 @@ struct TalkFlowState {
     // moves the keys to; 0x29 branches on it and then clears it. It survives
     // the freeing of the choice buttons that a click causes.
     uint32_t choice = 0;
+    // The option line the pointer was on last frame (-1 none): the pointer
+    // takes the choice when it comes onto a line, so the keys can move the
+    // choice away from a line the pointer merely rests on.
+    int32_t hoverLine = -1;
     uint32_t sleepStart = 0;                     // gNow when the running 0x43 began
     void Reset() { *this = TalkFlowState{}; }
 };
@@ -39,4 +43,11 @@ struct TalkFlowState {
 // marks the option for the message dialog's highlight (event-rectangle word 0).
 void SetTalkChoice(uint32_t index);
 uint32_t TalkChoice();
+// The keys' move of an open choice: delta options on, wrapping over the
+// options listed (nothing while none is listed).
+void MoveTalkChoice(int delta);
+// Answers the open choice with the option chosen now: the option lines go
+// (the dialog then turns its page); the choice, and the highlight word,
+// stay for the choice instruction.
+void TakeTalkChoice();
 

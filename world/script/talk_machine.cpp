@@ -522,11 +522,17 @@ uint32_t PointTalk(uint32_t event, bool* found) {
     return p ? p->values[kPointTalk] & 0x7FFF : 0;
 }
 
+int TalkWindowNumber() {
+    if (TalkIdle() || !gTalkWindowLoaded) return 0;
+    return int(std::min<uint32_t>(gTalkContext.talkWindowBase, uint32_t(INT32_MAX)));
+}
+
 void BindTalkSeams() {
     // The map frame draws and pages the talk dialogs, and asks whether a
-    // talk runs (the window number is not bound yet: 0).
+    // talk runs and which window it runs in.
     gMapSeams.drawDialogs = DlgMessage;
     gMapSeams.talkRuns = [] { return !TalkIdle(); };
+    gMapSeams.talkWindow = TalkWindowNumber;
 }
 
 // ---- The mouse -------------------------------------------------------------------------------
@@ -572,19 +578,23 @@ int32_t RoleUnderPointer(int32_t mx, int32_t my) {
     return -1;
 }
 
-// Event rectangles of a choice: the hovered one is the choice, a click takes it.
+// Event rectangles of a choice: the line the pointer comes onto is the
+// choice (a pointer resting on a line leaves the keys free to move it), a
+// click takes the line under the pointer.
 void HoverChoice(int32_t mx, int32_t my, KeyState& button) {
     gCursorShape = kCursorArrow;
     EventRectNode* node = nullptr;
-    FindEventRect(mx, my, &node);
-    if (!node) return;
+    const int32_t line = FindEventRect(mx, my, &node);
+    int32_t& last = gTalkMachine.flow.hoverLine;
+    if (!node) {
+        last = -1;
+        return;
+    }
     // The one choice variable (and the highlight) through its one writer.
-    SetTalkChoice(node->word);
+    if (line != last || button.framesHeld == 1) SetTalkChoice(node->word);
+    last = line;
     if (button.framesHeld != 1) return;
-    // The list goes, the chosen value stays for the choice instruction.
-    const uint32_t chosen = gEventRects.words[0];
-    FreeEventRects();
-    gEventRects.words[0] = chosen;
+    TakeTalkChoice();
     button = KeyState{};
 }
 
@@ -674,6 +684,7 @@ void MouseActiveStory() {
             if (flags & kRoleCursorSpecial) pointTest = false;
         }
     }
+    if (CountEventRects() == 0) gTalkMachine.flow.hoverLine = -1;
     if (CountEventRects() > 0 && !IsFlag(kFlagIdle) && stands) {
         HoverChoice(mx, my, button);
         return;

@@ -133,8 +133,14 @@ void StartStoryTalk(uint32_t talk, uint16_t guid, int32_t x = 0, int32_t y = 0);
 void StartTimedTalk();
 // A lost fight the story goes on after: talk 99 for gMapScriptGuid.
 void StartLostFightTalk();
+// The running talk's window number as the map frame reads it (the menu
+// button hides while it is above 7): the code offset of the loaded window,
+// which never lies below the offset table; 0 while no talk runs or its
+// window is not loaded yet.
+int TalkWindowNumber();
 // Points the map frame's talk seams (gMapSeams) at the machine: the frame
-// draws and pages the talk dialogs and asks whether a talk runs. The walking
+// draws and pages the talk dialogs and asks whether a talk runs and in which
+// window. The walking
 // code's talk questions and triggers are its own defaults
 // (DefaultKeyColeHooks).
 void BindTalkSeams();

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/errorbox.h"
+#include "world/dialog/name_entry.h"
 #include "world/map/map_effects.h"
 #include "world/script/talk_machine.h"
 #include "world/story_flags.h"
@@ -14,13 +15,8 @@ void TalkMediaState::Reset() {
     keepLmfClosed = false;
     engineWord = 0;
     wait.Clear();
-    // An entry open when the talk is reset closes with it.
-    if (nameMember >= 0) CloseNameEntry();
-    nameMember = -1;
-    for (cTextRecord& field : nameFields) {
-        if (gEditField == &field) gEditField = nullptr;
-        field.Destroy();
-    }
+    // A name entry open when the talk is reset closes with it.
+    if (gNameEntry.member >= 0) ResetNameEntry();
 }
 
 void RegisterTalkMediaOps(TalkHandler* table) {

@@ -10,7 +10,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "world/dialog/text_record.h"
 #include "world/script/talk_wait.h"
 
 struct TalkInstr;
@@ -28,9 +27,6 @@ constexpr int kBannerFlag[2] = {77, 78};
 // minute of play); each give-up is traced once.
 constexpr uint32_t kTalkStallFrames = 900;
 
-// The three fields of the name entry (instruction 0xD1).
-constexpr int kNameFields = 3;
-
 // The state these instructions keep between frames, part of TalkMachine.
 struct TalkMediaState {
     // Banners live in the state itself: setting one copies into its block,
@@ -45,9 +41,6 @@ struct TalkMediaState {
     uint32_t engineWord = 0;
     // The running wait's bound (no progress for kTalkStallFrames gives up).
     TalkWaitBound wait;
-    // The name entry: the member (-1 none) and its three fields.
-    int nameMember = -1;
-    cTextRecord nameFields[kNameFields];
 
     TalkMediaState() = default;
     TalkMediaState(const TalkMediaState&) = delete;

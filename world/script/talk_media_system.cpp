@@ -3,10 +3,9 @@
 // entry and the mini-game.
 #include "base/errorbox.h"
 #include "base/game_state.h"
-#include "base/nick_names.h"
 #include "menu/menu_services.h"
+#include "world/dialog/name_entry.h"
 #include "world/dialog/story_timer.h"
-#include "world/dialog/text_record.h"
 #include "world/map/map_effects.h"
 #include "world/minigame/mini_game.h"
 #include "world/script/talk_machine.h"
@@ -23,14 +22,6 @@ constexpr uint32_t kSaveKindStory = 4, kSaveModeStory = 3;
 constexpr uint32_t kTitlePageLoad = 5, kTitlePageOver = 4;
 constexpr int kFlagTimerHidden = 76;
 constexpr uint16_t kOperandStarted = 0x8000;  // the name entry is open (written into the window copy)
-
-// The three name fields: their place on screen and the bytes each may hold.
-// A nick-name slot keeps at most five bytes and its terminator.
-struct NameFieldPlace {
-    int32_t x, y;
-    uint32_t capacity;
-};
-constexpr NameFieldPlace kNameFieldPlace[kNameFields] = {{290, 238, 4}, {378, 238, 4}, {330, 280, 5}};
 
 TalkStep OpFight(TalkInstr& in) {
     const uint16_t fight = in.Operands().u16();
@@ -91,51 +82,21 @@ void SetOperandWord(TalkInstr& in, uint16_t v) {
     in.at[3] = uint8_t(v >> 8);
 }
 
-void DropNameFields() {
-    TalkMediaState& m = gTalkMachine.media;
-    for (cTextRecord& field : m.nameFields) {
-        if (gEditField == &field) gEditField = nullptr;
-        field.Destroy();
-    }
-    m.nameMember = -1;
-}
-
+// First run: the entry opens and the instruction is marked open (state bit
+// 15 of its operand, in the window's copy); then it waits while the entry is
+// open (the map frame's overlay answers it) and goes on once it closed.
 TalkStep OpNameEntry(TalkInstr& in) {
-    TalkMediaState& m = gTalkMachine.media;
     const uint16_t operand = in.Operands().u16();
-    if (!(operand & kOperandStarted) || m.nameMember < 0) {
-        const uint16_t n = operand & ~kOperandStarted;
-        if (n >= kNickRows) {
+    if (!(operand & kOperandStarted)) {
+        if (!OpenNameEntry(operand)) {
             // No member to name: the entry is not opened.
             ErrorBox(kCapNameBox, "%s", kTextNameRange);
             return TalkStep::kYield;
         }
-        gGameMode |= kModeTextEntry;
-        SetFlag(kFlagEditField);
-        m.nameMember = n;
-        SetOperandWord(in, uint16_t(n | kOperandStarted));
-        for (int i = 0; i < kNameFields; ++i) {
-            const NameFieldPlace& p = kNameFieldPlace[i];
-            m.nameFields[i].Create(NickName(n, i), p.capacity, p.x, p.y);
-        }
-        gEditField = &m.nameFields[0];
+        SetOperandWord(in, uint16_t(operand | kOperandStarted));
         return TalkStep::kWait;
     }
-    if (gGameMode & kModeTextEntry) {
-        // Enter in a field keeps the three texts, Esc drops them.
-        bool confirmed = false, cancelled = false;
-        for (const cTextRecord& field : m.nameFields) {
-            confirmed |= field.GetState() == kTextConfirmed;
-            cancelled |= field.GetState() == kTextCancelled;
-        }
-        if (confirmed) {
-            const char* texts[kNameFields] = {m.nameFields[0].Text(), m.nameFields[1].Text(), m.nameFields[2].Text()};
-            CommitNameEntry(m.nameMember, texts);
-        }
-        if (!confirmed && !cancelled) return TalkStep::kWait;
-        CloseNameEntry();
-    }
-    DropNameFields();
+    if (gGameMode & kModeTextEntry) return TalkStep::kWait;
     SetOperandWord(in, uint16_t(operand & ~kOperandStarted));
     return TalkStep::kYield;
 }

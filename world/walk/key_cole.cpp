@@ -8,6 +8,7 @@
 #include "world/role/role_record.h"
 #include "world/debug/debug_keys.h"
 #include "world/story_flags.h"
+#include "world/walk/choice_keys.h"
 #include "world/walk/key_state.h"
 #include "world/walk/map_events.h"
 #include "world/walk/player_walk.h"
@@ -88,7 +89,10 @@ void KeyColePass() {
     const bool choiceOpen = CountEventRects() > 0;
     const bool confirm = Pressed(gKeyState[kKeyConfirm]);
     if (confirm && !choiceOpen) gKeyCole.talkConfirm = 1;
-    if (choiceOpen) return; // the choice takes the keys
+    if (choiceOpen) {
+        RunChoiceKeys(); // the choice takes the keys
+        return;
+    }
     if (confirm && !TalkRunning()) {
         const int f = p.act.dir >= 0 && p.act.dir < 8 ? p.act.dir : 1;
         const int role = FindRoleAhead(int(gPlayerRole), kFacingDx[f], kFacingDy[f]);

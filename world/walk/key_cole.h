@@ -7,7 +7,8 @@
 // record the calls. An unset hook does nothing (and a question it answers
 // reads as "no").
 //
-// Not here yet: the debug keys (story flag 82) and the talk choice's keys.
+// An open talk choice takes the keys (world/walk/choice_keys.h).
+// The debug keys (story flag 82) run first (world/debug/debug_keys.h).
 #pragma once
 #include <cstdint>
 

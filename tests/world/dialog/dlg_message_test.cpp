@@ -270,6 +270,31 @@ TEST_F(DlgMessageTest, OptionsChosenWithDownAndConfirm) {
     EXPECT_EQ(Page(n), "After%Q");
 }
 
+TEST_F(DlgMessageTest, OnlyACompleteOptionPageLetsTheKeysCloseItsChoice) {
+    // Typed one character every third frame: the option lines are listed
+    // long before the text after them is typed out.
+    DialogNode* n = Open("%BYes.%N%BNo.%NThat is all.%Q", 20, 6);
+    n->typeDelay = 2;
+    Frames(4 + 3);
+    ASSERT_GE(CountEventRects(), 1);
+    ASSERT_FALSE(n->flags & kDlgPageComplete);
+    EXPECT_EQ(gEventRects.words[kEventRectChoiceFlags] & kChoiceKeysClose, 0u);
+    Frames(60);
+    ASSERT_TRUE(n->flags & kDlgPageComplete);
+    EXPECT_EQ(CountEventRects(), 2);
+    EXPECT_EQ(gEventRects.words[kEventRectChoiceFlags] & kChoiceKeysClose, kChoiceKeysClose);
+    // Taken: the list goes with its flags and the page ends.
+    FreeEventRects();
+    Frame();
+    EXPECT_EQ(gEventRects.words[kEventRectChoiceFlags], 0u);
+    EXPECT_EQ(gDialogList, nullptr);  // the last page ended and the box went
+    // A plain page never sets it.
+    FreeDialogList();
+    Open("Plain.%Q", 20, 2);
+    Frames(20);
+    EXPECT_EQ(gEventRects.words[kEventRectChoiceFlags], 0u);
+}
+
 TEST_F(DlgMessageTest, OptionsChosenByMouse) {
     Open("%BYes.%N%BNo.%Q", 20, 6);
     Frames(4 + 10);

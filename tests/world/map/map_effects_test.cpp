@@ -11,6 +11,7 @@
 #include "tools/sequence_writer.h"
 #include "world/map/floater.h"
 #include "world/map/frame_sequence.h"
+#include "world/dialog/name_entry.h"
 #include "world/map/map_effects.h"
 #include "world/map/map_render.h"
 

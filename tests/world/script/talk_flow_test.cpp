@@ -279,6 +279,38 @@ TEST_F(TalkFlowTest, AChoiceBeyondTheTargetsTakesTheFirst) {
     EXPECT_EQ(LastCaption(), "\xB9\xEF\xB8\xDC\xA8t\xB2\xCE(BTN_JUMP)");
 }
 
+TEST_F(TalkFlowTest, TheKeysMoveTheChoiceThroughTheListedOptions) {
+    struct Case {
+        std::vector<uint32_t> words;  // the listed options, in list order
+        uint32_t from;
+        int delta;
+        uint32_t to;
+    } cases[] = {
+        {{0, 1, 2}, 0, 1, 1},  {{0, 1, 2}, 2, 1, 0}, {{0, 1, 2}, 0, -1, 2}, {{0, 1}, 1, -1, 0},
+        {{0}, 0, 1, 0},        {{1, 2}, 2, 1, 1},    {{1, 2}, 0, 1, 2},     // a choice naming no option counts as the first
+        {{}, 4, 1, 4},                                                       // nothing listed: nothing moves
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.words) + " from " + std::to_string(c.from));
+        FreeEventRects();
+        for (uint32_t w : c.words) AddEventRect(w, 0, 0, 10, 10);
+        SetTalkChoice(c.from);
+        MoveTalkChoice(c.delta);
+        EXPECT_EQ(TalkChoice(), c.to);
+        EXPECT_EQ(gEventRects.words[kEventRectChoice], c.to);
+    }
+    // Taking it: the options go, the choice and its highlight word stay.
+    gEventRects.words[kEventRectChoiceFlags] = kChoiceKeysClose;
+    AddEventRect(7, 0, 0, 10, 10);
+    SetTalkChoice(7);
+    TakeTalkChoice();
+    EXPECT_EQ(CountEventRects(), 0);
+    EXPECT_EQ(gEventRects.words[kEventRectChoiceFlags], 0u);
+    EXPECT_EQ(TalkChoice(), 7u);
+    EXPECT_EQ(gEventRects.words[kEventRectChoice], 7u);
+    FreeEventRects();
+}
+
 TEST_F(TalkFlowTest, RandomPicksOneOfItsTargets) {
     for (int i = 0; i < 20; ++i) {
         EXPECT_EQ(Run("random a b\na:\nnop9b\nb:\nnop9b"), TalkStep::kJump);

@@ -23,7 +23,9 @@
 #include "world/script/path_slot.h"
 #include "world/script/talk_machine.h"
 #include "world/story_flags.h"
+#include "world/dialog/dlg_message.h"
 #include "world/walk/key_cole.h"
+#include "world/walk/key_state.h"
 
 namespace {
 
@@ -505,6 +507,99 @@ TEST_F(TalkMachineTest, TheHoveredChoiceIsKeptWhenAClickTakesIt) {
     MouseActiveStory();
     EXPECT_EQ(CountEventRects(), 0);
     EXPECT_EQ(gEventRects.words[0], 1u);
+}
+
+TEST_F(TalkMachineTest, APointerRestingOnALineLeavesTheKeysFreeToMoveTheChoice) {
+    AddEventRect(0, 100, 100, 200, 120);
+    AddEventRect(1, 100, 130, 200, 150);
+    AddEventRect(2, 100, 160, 200, 180);
+    gEventRects.words[kEventRectChoiceFlags] |= kChoiceKeysClose;
+    gKeyInput.mouseX = 150;
+    gKeyInput.mouseY = 140;
+    // Each frame: the mouse, then the keys (as the game frame runs them).
+    struct Frame {
+        int32_t mouseY;  // where the pointer is
+        int key;         // a key pressed this frame, -1 none
+        uint32_t choice; // the choice after the frame
+    } frames[] = {
+        {140, -1, 1},            // the pointer comes onto line 1
+        {140, kKeyDown, 2},      // the keys move on; the pointer rests
+        {140, -1, 2},            // resting does not take the choice back
+        {140, kKeyDown, 0},      // wrapping
+        {110, -1, 0},            // onto line 0 (already the choice)
+        {170, -1, 2},            // onto line 2
+        {300, -1, 2},            // off every line
+        {140, -1, 1},            // back onto line 1
+    };
+    for (const Frame& f : frames) {
+        SCOPED_TRACE(f.mouseY);
+        ClearKeyStates();
+        gKeyInput.mouseY = f.mouseY;
+        if (f.key >= 0) {
+            gKeyState[f.key].state = 1;
+            gKeyState[f.key].framesHeld = 1;
+        }
+        MouseActiveStory();
+        KeyColeRun();
+        EXPECT_EQ(TalkChoice(), f.choice);
+        EXPECT_EQ(gEventRects.words[kEventRectChoice], f.choice);
+    }
+    // The confirm key takes the choice the keys made, under the resting pointer.
+    ClearKeyStates();
+    SetTalkChoice(2);
+    gKeyState[kKeyConfirm].state = 1;
+    gKeyState[kKeyConfirm].framesHeld = 1;
+    MouseActiveStory();
+    KeyColeRun();
+    EXPECT_EQ(CountEventRects(), 0);
+    EXPECT_EQ(TalkChoice(), 2u);
+}
+
+TEST_F(TalkMachineTest, AClickTurnsAPlainDialogsPageAsTheConfirmKeyDoes) {
+    struct Case {
+        bool dialog;           // a dialog is open
+        uint32_t buttonFrames; // the left button's frames held
+        uint32_t confirmState; // the confirm key's state word before
+        uint32_t request;      // the page-turn request after the walking code
+    } cases[] = {
+        {true, 1, 0, 1}, {true, 2, 0, 0}, {true, 0, 0, 0}, {false, 1, 0, 0}, {true, 1, 1, 0},
+    };
+    StartStoryTalk(5, kTalkGuidNone);
+    gDialogState = kDialogPlayerHeld;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.dialog) + " " + std::to_string(c.buttonFrames) + " " +
+                     std::to_string(c.confirmState));
+        ClearKeyStates();
+        FreeDialogList();
+        gPageTurnRequest = 0;
+        if (c.dialog) gDialogList = new DialogNode{};
+        gKeyState[kKeyMouseLeft].state = c.buttonFrames ? 1 : 0;
+        gKeyState[kKeyMouseLeft].framesHeld = c.buttonFrames;
+        gKeyState[kKeyConfirm].state = c.confirmState;
+        gKeyInput.mouseX = 400;
+        gKeyInput.mouseY = 300;
+        MouseActiveStory();
+        KeyColeRun();
+        EXPECT_EQ(gPageTurnRequest, c.request);
+    }
+    FreeDialogList();
+    gPageTurnRequest = 0;
+}
+
+TEST_F(TalkMachineTest, TheWindowNumberIsTheLoadedWindowsOffset) {
+    Write("talk 5\n  dlg none 0 \"A\"\n  dlg none 0 \"B\"\n  end\n");
+    BindTalkSeams();
+    ASSERT_NE(gMapSeams.talkWindow, nullptr);
+    EXPECT_EQ(gMapSeams.talkWindow(), 0);  // no talk
+    StartStoryTalk(5, kTalkGuidNone);
+    EXPECT_EQ(gMapSeams.talkWindow(), 0);  // started, not loaded yet
+    RunTalk(gTalkContext);
+    ASSERT_FALSE(TalkContextIdle());
+    EXPECT_EQ(uint32_t(gMapSeams.talkWindow()), gTalkContext.talkWindowBase);
+    EXPECT_GT(gMapSeams.talkWindow(), 7);  // the menu button hides
+    EXPECT_EQ(RunToEnd(), 2);
+    EXPECT_EQ(gMapSeams.talkWindow(), 0);
+    gMapSeams = MapFrameSeams{};
 }
 
 TEST_F(TalkMachineTest, AHeldButtonWalksThePlayerTowardThePointer) {

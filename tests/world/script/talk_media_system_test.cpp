@@ -1,6 +1,7 @@
 // Talk instructions that hand over: fights, save screen, title pages, the
 // countdown, the pause, the name entry and the mini-game.
 #include "tests/world/script/talk_media_test_util.h"
+#include "world/dialog/name_entry.h"
 
 namespace {
 
@@ -60,7 +61,7 @@ TEST_F(SystemTest, NameEntryOutOfRangeOpensNothing) {
     EXPECT_EQ(gGameMode & kModeTextEntry, 0u);
     EXPECT_FALSE(IsFlag(kFlagEditField));
     EXPECT_EQ(gEditField, nullptr);
-    EXPECT_EQ(gTalkMachine.media.nameMember, -1);
+    EXPECT_EQ(gNameEntry.member, -1);
 }
 
 TEST_F(SystemTest, NameEntryWaitsForEnterAndKeepsTheTexts) {
@@ -70,7 +71,8 @@ TEST_F(SystemTest, NameEntryWaitsForEnterAndKeepsTheTexts) {
     EXPECT_NE(gGameMode & kModeTextEntry, 0u);
     EXPECT_TRUE(IsFlag(kFlagEditField));
     EXPECT_EQ(WordAt(2), 0x8001);  // open: marked in the window's copy
-    ASSERT_EQ(gEditField, &gTalkMachine.media.nameFields[0]);
+    ASSERT_EQ(gEditField, &gNameEntry.fields[0]);
+    EXPECT_EQ(gNameEntry.member, 1);
     EXPECT_EQ(RunTalkInstrAt(0), TalkStep::kWait);
     // The player types over the first field and presses Enter.
     cTextRecord* field = gEditField;
@@ -78,13 +80,16 @@ TEST_F(SystemTest, NameEntryWaitsForEnterAndKeepsTheTexts) {
     gEditField = field;
     field->InsertText("Ab");
     EXPECT_EQ(EditFieldMessage(kEditMsgKeyDown, kEditVkReturn, 0), 0);
+    // The map frame's overlay answers the entry; until then the talk waits.
+    EXPECT_EQ(RunTalkInstrAt(0), TalkStep::kWait);
+    DrawInputOverlay();
     EXPECT_EQ(RunTalkInstrAt(0), TalkStep::kYield);
     EXPECT_STREQ(NickName(1, 0), "Ab");
     EXPECT_EQ(gGameMode & kModeTextEntry, 0u);
     EXPECT_FALSE(IsFlag(kFlagEditField));
     EXPECT_EQ(gEditField, nullptr);
     EXPECT_EQ(WordAt(2), 1);
-    EXPECT_EQ(gTalkMachine.media.nameMember, -1);
+    EXPECT_EQ(gNameEntry.member, -1);
 }
 
 TEST_F(SystemTest, NameEntryEscKeepsTheOldNames) {
@@ -94,6 +99,7 @@ TEST_F(SystemTest, NameEntryEscKeepsTheOldNames) {
     ASSERT_EQ(RunTalkInstrAt(0), TalkStep::kWait);
     gEditField->InsertText("Zz");
     EditFieldMessage(kEditMsgKeyDown, kEditVkEscape, 0);
+    DrawInputOverlay();
     EXPECT_EQ(RunTalkInstrAt(0), TalkStep::kYield);
     EXPECT_EQ(NickName(2, 0), before);
     EXPECT_EQ(gGameMode & kModeTextEntry, 0u);

@@ -1,8 +1,8 @@
 // The role, movement and view instructions of the talk machine, one
 // instruction at a time on a small generated map. Walking is carried out by
-// a stand-in of the renderer's path moves (MoveSlots) so that the waits can
-// be run frame by frame; every wait that could stall has a fixture that must
-// end within a bound.
+// the renderer's own path moves (StepTalkMoves) so that the waits can be run
+// frame by frame; every wait that could stall has a fixture that must end
+// within a bound.
 #include "world/script/talk_role.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +15,7 @@
 #include "base/errorbox.h"
 #include "base/game_state.h"
 #include "platform/headless/headless.h"
+#include "tests/support/talk_moves.h"
 #include "tests/world/role/role_def_image.h"
 #include "tests/world/script/talk_test_util.h"
 #include "tests/world/walk/grid_map.h"
@@ -104,22 +105,6 @@ protected:
         return RunTalkInstrAt(0);
     }
 
-    // The renderer's path moves, enough for the waits: each unpaused slot
-    // moves its role by its step; on a cell the route position advances and
-    // the slot hands the turn back; at the goal the role is marked arrived.
-    static void MoveSlots() {
-        for (PathSlot& s : gPathSlots) {
-            if (s.role == kSlotFree || (s.position & kSlotPaused)) continue;
-            RoleRecord& r = gRole[s.role];
-            r.x += s.stepX;
-            r.y += s.stepY;
-            if ((r.x & 15) || (r.y & 15)) continue;
-            r.cellIndex = RoleCellIndex(&r);
-            s.position = uint16_t((s.position + 1) | kSlotPaused);
-            if (r.x == s.targetX && r.y == s.targetY) r.flags = (r.flags & 0xBBFFFFFFu) | kRoleArrived;
-        }
-    }
-
     // Runs the instruction at pc once a frame until it stops waiting; the
     // frames it took, or `limit` + 1 when it never did.
     static int RunFrames(uint32_t pc, int limit, TalkStep* last = nullptr) {
@@ -127,7 +112,7 @@ protected:
             const TalkStep step = RunTalkInstrAt(pc);
             if (last) *last = step;
             if (step != TalkStep::kWait) return frame;
-            MoveSlots();
+            StepTalkMoves();
         }
         return limit + 1;
     }
@@ -578,7 +563,7 @@ TEST_F(TalkRoleTest, WalkToTakesATalkPathAndStepsArriveAtTheCell) {
     int frames = 0;
     while (frames < 200 && !(gRole[1].x == 9 * 16 && gRole[1].y == 7 * 16)) {
         EXPECT_EQ(RunTalkInstrAt(8), TalkStep::kYield);
-        MoveSlots();
+        StepTalkMoves();
         ++frames;
     }
     EXPECT_EQ(gRole[1].x, 9 * 16);
