@@ -212,7 +212,10 @@ void BookEnter() {
     gBook.open = true;
     for (int id = kBookFirstId; id <= kBookLastId; ++id) {
         ObjRecord object{};
-        gBook.type[id] = ReadObjRecord(&object, uint32_t(id)) ? TypeByte(object.kind) : kBookNoType;
+        // Only creatures (type bit 0x800) are listed: an item's type word
+        // is not a creature type.
+        const bool creature = ReadObjRecord(&object, uint32_t(id)) && (object.typeBits & kObjCapturable);
+        gBook.type[id] = creature ? TypeByte(object.kind) : kBookNoType;
         FreeRecordText(&object);
         gBook.knowledge[id] = uint8_t(std::clamp(GetCount(&gFameList2, uint16_t(id)), 0, 255));
     }
