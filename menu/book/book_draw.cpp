@@ -25,13 +25,9 @@ void Text(cTextFont& font, int x, int y, const char* text) {
     if (gBackPixels) font.DrawTextStr(gBackPixels, x, y, text, Colour(21, 15, 8), kTextShadowed);
 }
 
-void DrawPicture(uint16_t pack, int qq, int x, int y) {
-    ActRecord act{};
-    ResetActRecord(&act);
-    act.act = pack;
-    act.qq = qq;
-    DrawActData(&act, x, y);
-}
+// Frame `frame` of a picture (not an act) at (x, y); a missing picture is
+// left out.
+void DrawPicture(uint16_t picture, int frame, int x, int y) { DrawPictureFrame(picture, uint16_t(frame), x, y, 0, 0); }
 
 void DrawCard() {
     const BookRow* row = BookTopPointer();
