@@ -264,15 +264,15 @@ bool KnownRecord(Fields& f, SampleStory* story) {
 }
 
 // "exitgroup <head map> <x> <y> <map>..." and "travel "<name>" <map> <x>
-// <y> <map>...": the words as the tables store them.
-bool WordsRecord(Fields& f, std::vector<uint16_t>* words) {
-    if (!f.Count(4, true)) return false;
+// <y> <map>...": the words as the tables store them, at least `least` of
+// them.
+bool WordsRecord(Fields& f, std::vector<uint16_t>* words, size_t least) {
     while (f.More()) {
         uint16_t w = 0;
         if (!f.U16(&w)) return false;
         words->push_back(w);
     }
-    return true;
+    return words->size() >= least || f.Fail("too few numbers");
 }
 
 // A role's cell letter is kept in its kept word until the grids are read.
@@ -415,17 +415,11 @@ bool ParseStoryMaps(const std::string& text, SampleStory* story, std::string* er
         }
         if (head == "exitgroup") {
             story->exitGroups.emplace_back();
-            return WordsRecord(f, &story->exitGroups.back());
+            return f.Count(4, true) && WordsRecord(f, &story->exitGroups.back(), 4);
         }
         if (head == "travel") {
             SampleStory::Travel t;
-            if (!f.Count(5, true) || !f.Text(&t.name)) return false;
-            std::vector<uint16_t> words;
-            while (f.More()) {
-                uint16_t w = 0;
-                if (!f.U16(&w)) return false;
-                t.words.push_back(w);
-            }
+            if (!f.Count(5, true) || !f.Text(&t.name) || !WordsRecord(f, &t.words, 4)) return false;
             story->travel.push_back(t);
             return true;
         }

@@ -72,28 +72,24 @@ void FreeShownList() { FreeItemList(&gItems.list); }
 int16_t AddCapped(int16_t a, int16_t b) { return int16_t(std::min(int(a) + int(b), int(kItemCountMax))); }
 
 
-void MoveTravel(int direction, bool page) {
+// One step or one page of a list window, by direction.
+void MoveWindow(ListState* window, int rows, int direction, bool page) {
     if (page) {
-        if (direction > 0) ListPageDown(&gItems.travel, kTravelRows);
-        else ListPageUp(&gItems.travel, kTravelRows);
+        if (direction > 0) ListPageDown(window, rows);
+        else ListPageUp(window, rows);
     } else if (direction > 0) {
-        ListCursorDown(&gItems.travel);
+        ListCursorDown(window);
     } else {
-        ListCursorUp(&gItems.travel);
+        ListCursorUp(window);
     }
 }
+
+void MoveTravel(int direction, bool page) { MoveWindow(&gItems.travel, kTravelRows, direction, page); }
 
 // The list keys at depth 2.
 void MoveList(int direction, bool page) {
     if (gMenu.pageId == kItemTabTidy) return;
-    if (page) {
-        if (direction > 0) ListPageDown(&gItems.win, kItemRows);
-        else ListPageUp(&gItems.win, kItemRows);
-    } else if (direction > 0) {
-        ListCursorDown(&gItems.win);
-    } else {
-        ListCursorUp(&gItems.win);
-    }
+    MoveWindow(&gItems.win, kItemRows, direction, page);
     ItemName(SelectedItem());
     gItems.panelY = kPanelClosedY;
     gItems.panelStep = 0;

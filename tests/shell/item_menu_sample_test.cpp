@@ -2,6 +2,7 @@
 // the menu opens from the map, a potion is used on a member, the book is
 // read, and every way out leaves the bag as the actions made it.
 #include "shell_fixture.h"
+#include "sample_game.h"
 
 #include <string>
 #include <unistd.h>
@@ -54,31 +55,12 @@ protected:
         ResetModules();
         ShellTest::TearDown();
     }
-    static void ResetModules() {
-        ResetWorld();
-        ResetPathScripts();
-        ResetKeyCole();
-        BindTalkSeams();
-        ResetKeyStates();
-        ResetPlayerWalk();
-        ResetTalkState();
-        ResetRoleHelpers();
-        ResetTswPacks();
-        ResetActPacks();
-        ResetSoundBank();
-    }
+    static void ResetModules() { ResetSampleGameModules(); }
     // Start-up and a new game as the title starts it (the fame file read).
     void StartNewGame() {
         UseInstallFolder();
-        OpenInstallPicturePacks();
-        ASSERT_EQ(OnStartGame(), 1);
-        InitRandom(7);
-        ASSERT_EQ(NewGame(1), 1);
+        StartSampleGame();
         ReadFame();
-        gMenuRequest = 0;
-        gAppActive = 1;
-        gGameRunning = 1;
-        gLastFrame = PlatTicks();
     }
     void Frames(int n) {
         for (int i = 0; i < n; ++i) {
