@@ -411,6 +411,15 @@ std::vector<TswEntryData> SystemPictures() {
     pictures.push_back(SheetPicture(kMiniGameEntry, MiniGameSheet()));
     pictures.push_back(SheetPicture(kMenuEntry, MenuSheet()));
     pictures.push_back(SheetPicture(kTitleEntry, TitleSheet()));
+    // The book's category pictures: 9030 the row of tabs, 9058 the current
+    // one, a frame per category 0..10.
+    std::vector<SheetItem> tabs, current;
+    for (int c = 0; c < 11; ++c) {
+        tabs.push_back({36, 16, "C" + Num(c), ArtRgb(10, 12, 16)});
+        current.push_back({40, 20, "C" + Num(c), ArtRgb(24, 18, 6)});
+    }
+    pictures.push_back(SheetPicture(30, tabs));
+    pictures.push_back(SheetPicture(58, current));
     return pictures;
 }
 

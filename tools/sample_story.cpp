@@ -148,6 +148,14 @@ bool FightAreaRecord_(Fields& f, SampleStory* story) {
     return true;
 }
 
+// The object table's index of an id: ids 3000..3400 and 6001 on are mapped
+// as the readers map them.
+uint32_t ObjectTableIndex(uint32_t id) {
+    if (id >= 3000 && id <= 3400) return id - 2500;
+    if (id >= 6001) return id - 5100;
+    return id;
+}
+
 // "wN=value" of an object record.
 bool ObjectWord(const std::string& token, std::map<int, uint16_t>* words) {
     const size_t eq = token.find('=');
@@ -172,7 +180,8 @@ bool ObjectRecord(Fields& f, SampleStory* story) {
         if (!ObjectWord(token, &words)) return f.Fail("\"" + token + "\" is not wN=value (N 0..20)");
     }
     if (!f.Text(&description) || f.More()) return f.Fail("an object ends with its description");
-    story->objects[id] = ObjectRecordBytes(name, uint32_t(type), words, description);
+    story->objects[ObjectTableIndex(id)] = ObjectRecordBytes(name, uint32_t(type), words, description);
+    story->itemNames[id] = name;
     return true;
 }
 
@@ -209,6 +218,61 @@ bool ActionRecord(Fields& f, SampleStory* story) {
         return false;
     story->actions[id] = ActionRecordBytes(uint32_t(value), element, ailment);
     return true;
+}
+
+// A creature for the book: its type, level, battle numbers, picture (act
+// pack 59) and up to three skill ids (object words 108, 112, 116).
+bool CreatureRecord(Fields& f, SampleStory* story) {
+    uint16_t id = 0, type = 0, level = 0, attack = 0, defence = 0, agility = 0, life = 0, picture = 0;
+    std::string name, description;
+    if (!f.Count(10, true) || !f.U16(&id) || !f.Text(&name) || !f.U16(&type) || !f.U16(&level) || !f.U16(&attack) ||
+        !f.U16(&defence) || !f.U16(&agility) || !f.U16(&life) || !f.U16(&picture))
+        return false;
+    std::vector<uint16_t> skills;
+    while (f.More() && !f.Peek().quoted && skills.size() < 3) {
+        uint16_t skill = 0;
+        if (!f.U16(&skill)) return false;
+        skills.push_back(skill);
+    }
+    if (!f.Text(&description) || f.More()) return f.Fail("a creature ends with its description");
+    std::vector<uint8_t> block(79, 0);
+    auto put16 = [&](size_t at, uint16_t v) {
+        block[at - 84] = uint8_t(v);
+        block[at - 83] = uint8_t(v >> 8);
+    };
+    put16(84, picture);
+    put16(86, type);
+    put16(88, level);
+    put16(90, attack);
+    put16(92, defence);
+    put16(94, agility);
+    put16(104, life);
+    for (size_t i = 0; i < skills.size(); ++i) put16(108 + 4 * i, skills[i]);
+    TagStream creature;
+    creature.Tag(1000).Text(name).Tag(25).U16(0).U32(0x800).Tag(1).Raw(block).Tag(30).Text(description);
+    story->objects[ObjectTableIndex(id)] = creature.End();
+    story->itemNames[id] = name;
+    return true;
+}
+
+bool KnownRecord(Fields& f, SampleStory* story) {
+    uint16_t id = 0, count = 0;
+    if (!f.Count(2) || !f.U16(&id) || !f.U16(&count)) return false;
+    if (id < 1 || id > 500 || count > 20) return f.Fail("a known creature is 1..500, its count 0..20");
+    story->known.push_back({int(id), count});
+    return true;
+}
+
+// "exitgroup <head map> <x> <y> <map>..." and "travel "<name>" <map> <x>
+// <y> <map>...": the words as the tables store them, at least `least` of
+// them.
+bool WordsRecord(Fields& f, std::vector<uint16_t>* words, size_t least) {
+    while (f.More()) {
+        uint16_t w = 0;
+        if (!f.U16(&w)) return false;
+        words->push_back(w);
+    }
+    return words->size() >= least || f.Fail("too few numbers");
 }
 
 // A role's cell letter is kept in its kept word until the grids are read.
@@ -252,6 +316,7 @@ const StoryMap* FindMap(const SampleStory& story, uint16_t number) {
 // Places the roles and the start on their grid cells.
 bool PlaceOnGrids(SampleStory* story, std::string* error) {
     for (RoleDef& d : story->roleDefs) {
+        if (d.map == 1000) continue;  // a realm marker: on no map
         const char letter = char(d.kept);
         d.kept = 0;
         bool found = false;
@@ -348,6 +413,16 @@ bool ParseStoryMaps(const std::string& text, SampleStory* story, std::string* er
                 if (!f.U16(&story->start[i])) return false;
             return true;
         }
+        if (head == "exitgroup") {
+            story->exitGroups.emplace_back();
+            return f.Count(4, true) && WordsRecord(f, &story->exitGroups.back(), 4);
+        }
+        if (head == "travel") {
+            SampleStory::Travel t;
+            if (!f.Count(5, true) || !f.Text(&t.name) || !WordsRecord(f, &t.words, 4)) return false;
+            story->travel.push_back(t);
+            return true;
+        }
         if (head == "bag") {
             uint16_t id = 0, count = 0;
             if (!f.Count(2) || !f.U16(&id) || !f.U16(&count)) return false;
@@ -362,6 +437,16 @@ bool ParseStoryRoles(const std::string& text, SampleStory* story, std::string* e
     return ForEachRecord(text, error, [&](const std::string& head, Fields& f) {
         if (head == "role") return RoleRecord_(f, story);
         if (head == "figure") return FigureRecord(f, story);
+        if (head == "marker") {
+            // A realm marker's definition: on no map (1000) until placed.
+            RoleDef d{};
+            if (!f.Count(1) || !f.U16(&d.guid)) return false;
+            d.map = 1000;
+            d.act[0] = 641;
+            d.flags = 0x8000;
+            story->roleDefs.push_back(d);
+            return true;
+        }
         if (head == "name") {
             uint16_t n = 0;
             std::string name;
@@ -379,6 +464,8 @@ bool ParseStoryObjects(const std::string& text, SampleStory* story, std::string*
         if (head == "object") return ObjectRecord(f, story);
         if (head == "monster") return MonsterRecord(f, story);
         if (head == "action") return ActionRecord(f, story);
+        if (head == "creature") return CreatureRecord(f, story);
+        if (head == "known") return KnownRecord(f, story);
         return false;
     });
 }
@@ -450,6 +537,56 @@ std::vector<std::string> StoryNames(const SampleStory& story) {
 
 namespace {
 
+void PutLe16(std::vector<uint8_t>& out, uint16_t v) {
+    out.push_back(uint8_t(v));
+    out.push_back(uint8_t(v >> 8));
+}
+
+// Table 19: a u32 offset (from the image's start) for every id up to the
+// highest named one, then the names, each ended by "%Q"; ids without a name
+// point at an empty text.
+std::vector<uint8_t> ItemNameTable(uint32_t at, const std::map<uint16_t, std::string>& names) {
+    const size_t slots = names.empty() ? 0 : size_t(names.rbegin()->first) + 1;
+    std::vector<uint8_t> t(slots * 4, 0);
+    auto text = [&](const std::string& name) {
+        const uint32_t offset = at + uint32_t(t.size());
+        t.insert(t.end(), name.begin(), name.end());
+        t.push_back('%');
+        t.push_back('Q');
+        return offset;
+    };
+    const uint32_t empty = text("");
+    for (size_t id = 0; id < slots; ++id) {
+        const auto it = names.find(uint16_t(id));
+        const uint32_t offset = it == names.end() ? empty : text(it->second);
+        for (int b = 0; b < 4; ++b) t[id * 4 + size_t(b)] = uint8_t(offset >> (8 * b));
+    }
+    return t;
+}
+
+std::vector<uint8_t> ExitGroupTable(const std::vector<std::vector<uint16_t>>& groups) {
+    std::vector<uint8_t> t;
+    for (const auto& g : groups) {
+        for (uint16_t w : g) PutLe16(t, w);
+        PutLe16(t, 0xFFFF);
+    }
+    PutLe16(t, 0xFFFF);
+    return t;
+}
+
+std::vector<uint8_t> TravelTable(const std::vector<SampleStory::Travel>& entries) {
+    std::vector<uint8_t> t;
+    for (const auto& e : entries) {
+        t.insert(t.end(), e.name.begin(), e.name.end());
+        t.push_back('%');
+        t.push_back('Q');
+        for (uint16_t w : e.words) PutLe16(t, w);
+        PutLe16(t, 0xFFFF);
+    }
+    PutLe16(t, 0xFFFF);
+    return t;
+}
+
 MapsTables StoryTables(const SampleStory& story, uint32_t musicAt, uint32_t fightsAt) {
     MapsTables t;
     std::vector<MapListRecord> records;
@@ -473,6 +610,8 @@ MapsTables StoryTables(const SampleStory& story, uint32_t musicAt, uint32_t figh
     t[2] = MusicTable(musicAt, tracks, music);
     t[7] = FightAreaTable(fightsAt, story.fightAreas);
     t[21] = WordTable({0});
+    if (!story.exitGroups.empty()) t[22] = ExitGroupTable(story.exitGroups);
+    if (!story.travel.empty()) t[23] = TravelTable(story.travel);
     return t;
 }
 
@@ -487,15 +626,18 @@ std::vector<uint8_t> BuildStoryMapsDat(const SampleStory& story, MapsDatSpec spe
     // The music and fight tables hold offsets from the image's start: build
     // once to learn where they lie (their size does not depend on it), then
     // again with the offsets.
-    uint32_t musicAt = 0, fightsAt = 0;
+    uint32_t musicAt = 0, fightsAt = 0, namesAt = 0;
     for (int pass = 0; pass < 2; ++pass) {
         for (auto& [n, bytes] : StoryTables(story, musicAt, fightsAt)) spec.raw[n] = bytes;
+        spec.raw[19] = ItemNameTable(namesAt, story.itemNames);
         const std::vector<uint8_t> image = BuildMapsImage(spec);
         ByteReader r(image.data(), image.size());
         r.seek(4 * 2);
         musicAt = r.u32();
         r.seek(4 * 7);
         fightsAt = r.u32();
+        r.seek(4 * 19);
+        namesAt = r.u32();
     }
     return BuildMapsDat(spec);
 }

@@ -65,6 +65,17 @@ struct SampleStory {
     std::map<uint32_t, std::vector<uint8_t>> objects;  // mon.dat records by id
     std::map<uint32_t, std::vector<uint8_t>> actions;
     std::string talkSource, pathSource;
+    // The item menu's and the book's records: item names by id (maps.dat
+    // table 19), creatures the party knows at the start ("Fame.dat"), exit
+    // groups (table 22) and travel entries (table 23).
+    std::map<uint16_t, std::string> itemNames;
+    std::vector<std::pair<int, uint16_t>> known;
+    std::vector<std::vector<uint16_t>> exitGroups;   // head map, x, y, the maps
+    struct Travel {
+        std::string name;
+        std::vector<uint16_t> words;                 // map, x, y, the maps
+    };
+    std::vector<Travel> travel;
 };
 
 // The repository's sample/ folder, as the build knows it.

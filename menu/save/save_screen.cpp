@@ -10,6 +10,7 @@
 #include "base/settings.h"
 #include "media/sound_bank.h"
 #include "menu/frame/menu_pages.h"
+#include "menu/items/item_menu.h"
 #include "menu/save/save_state.h"
 #include "platform/plat_file.h"
 #include "world/story_flags.h"
@@ -42,7 +43,6 @@ constexpr char kLoadFailedCaption[] = "\xC5\xAA\xA8\xFA\xA5\xA2\xB1\xD1";
 
 void TitleScreenEnterStandIn() {}
 void SystemMenuLeaveStandIn() {}
-void RestoreInventoryStandIn(int) {}
 
 void Sfx(int id) { PlaySfx(id, int(gSfxVolume)); }
 
@@ -253,7 +253,7 @@ bool LeaveKeyDown() {
 
 } // namespace
 
-SaveScreenHooks gSaveScreenHooks = {TitleScreenEnterStandIn, SystemMenuLeaveStandIn, RestoreInventoryStandIn};
+SaveScreenHooks gSaveScreenHooks = {TitleScreenEnterStandIn, SystemMenuLeaveStandIn, RestoreInventory};
 
 void ReadPagePreviews() {
     FreeSlotPreviews();
@@ -380,4 +380,4 @@ void ResetSaveScreenState() {
     gSlot = 0;
 }
 
-void ResetSaveScreenHooks() { gSaveScreenHooks = {TitleScreenEnterStandIn, SystemMenuLeaveStandIn, RestoreInventoryStandIn}; }
+void ResetSaveScreenHooks() { gSaveScreenHooks = {TitleScreenEnterStandIn, SystemMenuLeaveStandIn, RestoreInventory}; }

@@ -57,7 +57,8 @@ extern SaveScreen gSaveScreen;
 extern int32_t gSlot; // the selected slot, 0..98
 
 // Calls into pages that live elsewhere; each default is a stand-in that does
-// only what this screen relies on.
+// only what this screen relies on, or the page's own function
+// (restoreInventory: the item menu's RestoreInventory).
 struct SaveScreenHooks {
     void (*titleScreenEnter)();      // kind 3 left: the title's first page
     void (*systemMenuLeave)();       // kind 2 after a load: the system menu closes

@@ -3,6 +3,7 @@
 // the map's roles around it, the first frame is the same on every run, and
 // the direction keys move the player cell by cell.
 #include "shell_fixture.h"
+#include "sample_game.h"
 
 #include <cstdio>
 #include <string>
@@ -75,30 +76,11 @@ protected:
         ResetWorldModules();
         ShellTest::TearDown();
     }
-    static void ResetWorldModules() {
-        ResetWorld();
-        ResetPathScripts();
-        ResetKeyCole();
-        BindTalkSeams();  // as the shell's hooks do: the frame draws the talk's dialogs
-        ResetKeyStates();
-        ResetPlayerWalk();
-        ResetTalkState();
-        ResetRoleHelpers();
-        ResetTswPacks();
-        ResetActPacks();
-        ResetSoundBank();
-    }
+    static void ResetWorldModules() { ResetSampleGameModules(); }
     // Start-up, then a new game from the title screen, with a fixed seed.
     void StartNewGame() {
         UseInstallFolder();
-        OpenInstallPicturePacks();  // as the set-up before the launcher does
-        ASSERT_EQ(OnStartGame(), 1);
-        InitRandom(7);
-        ASSERT_EQ(NewGame(1), 1);
-        gMenuRequest = 0;  // the title screen has closed
-        gAppActive = 1;
-        gGameRunning = 1;
-        gLastFrame = PlatTicks();
+        StartSampleGame();
     }
     void Frames(int n) {
         for (int i = 0; i < n; ++i) {

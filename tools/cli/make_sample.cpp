@@ -202,7 +202,9 @@ bool WriteMaps(const fs::path& folder) {
 }
 
 bool WriteObjects(const fs::path& folder) {
-    return Put(folder / "mon.dat", BuildMonDat(gStory.objects, gStory.actions));
+    // "Fame.dat" holds the creatures the party knows at the start (the book).
+    return Put(folder / "mon.dat", BuildMonDat(gStory.objects, gStory.actions)) &&
+           (gStory.known.empty() || Put(folder / "Fame.dat", BuildFameFile(gStory.known)));
 }
 
 bool WriteLevels(const fs::path& folder) {

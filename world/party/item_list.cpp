@@ -162,13 +162,15 @@ void MergeNewCounts(ItemRecord* list) {
 
 ItemRecord* CopyItemList(const ItemRecord* list) {
     ItemRecord* copy = nullptr;
+    ItemRecord** tail = &copy;
     for (const ItemRecord* n = list; n; n = n->next) {
         ItemRecord* c = NewNode();
         if (!c) break;
         *c = *n;
         CopyObjRecord(&c->obj, n->obj);
-        c->next = copy;
-        copy = c;
+        c->next = nullptr;
+        *tail = c;
+        tail = &c->next;
     }
     return copy;
 }

@@ -32,7 +32,7 @@ extern const char kPlaceholderName[];
 
 ItemRecord* AddItem(ItemRecord** list, uint16_t id, int delta, int mode);
 void MergeNewCounts(ItemRecord* list);
-ItemRecord* CopyItemList(const ItemRecord* list);  // reversed deep copy
+ItemRecord* CopyItemList(const ItemRecord* list);  // deep copy in the same order
 void FreeItemList(ItemRecord** list);
 void FreeItemNode(ItemRecord* node);
 ItemRecord* NewPlaceholderItem();

@@ -85,14 +85,16 @@ TEST_F(ItemListTest, FindByLowBitsAndByIndex) {
     EXPECT_EQ(GetItemByIndex(bag, -1), nullptr);
 }
 
-TEST_F(ItemListTest, CopyIsReversedAndDeep) {
+TEST_F(ItemListTest, CopyKeepsTheOrderAndIsDeep) {
     Put(3, 1, 0);
     Put(2, 1, 0);
     Put(1, 1, 0);  // bag: first, second, third
     ItemRecord* copy = CopyItemList(bag);
     ASSERT_NE(copy, nullptr);
-    EXPECT_STREQ(copy->obj.name, "third");
-    EXPECT_STREQ(copy->next->next->obj.name, "first");
+    // A copy made and put back (the save item) must not turn the bag round.
+    EXPECT_STREQ(copy->obj.name, "first");
+    EXPECT_STREQ(copy->next->next->obj.name, "third");
+    EXPECT_EQ(copy->next->next->next, nullptr);
     EXPECT_NE(copy->obj.description, nullptr);  // an empty text of its own
     FreeItemList(&copy);
     EXPECT_EQ(copy, nullptr);
