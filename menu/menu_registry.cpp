@@ -2,6 +2,8 @@
 // with the framework (menu/frame/menu_pages.h).
 #include "menu/frame/menu_pages.h"
 
+#include "menu/equip/equip_page.h"
+#include "menu/magic/magic_page.h"
 #include "menu/menu_services.h"
 #include "menu/save/save_screen.h"
 #include "menu/save/save_state.h"
@@ -33,4 +35,6 @@ void RegisterMenuPages() {
     RegisterTitleScreen();
     RegisterSystemMenuPage();
     RegisterSaveLoadScreen();
+    RegisterEquipPage();
+    RegisterMagicPage();
 }
