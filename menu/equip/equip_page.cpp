@@ -103,6 +103,7 @@ void WearCopy(ItemRecord* slotNode, const ItemRecord& item) {
     slotNode->next = nullptr;
     slotNode->count = 1;
     slotNode->newCount = 0;
+    slotNode->spare = 0;
     slotNode->obj.typeBits &= ~uint32_t(kObjNewMark);
 }
 
