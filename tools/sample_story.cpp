@@ -197,7 +197,7 @@ bool ObjectRecord(Fields& f, SampleStory* story) {
             hasFixed = true;
             continue;
         }
-        if (!ObjectWord(token, &words)) return f.Fail("\"" + token + "\" is not wN=value (N 0..20), kind= or eN=");
+        if (!ObjectWord(token, &words)) return f.Fail("\"" + token + "\" is not wN=value (N 0..20)");
     }
     if (!f.Text(&description) || f.More()) return f.Fail("an object ends with its description");
     story->objects[id] = hasFixed ? ObjectRecordBytes(name, uint32_t(type), words, fixed, description)
