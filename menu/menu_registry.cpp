@@ -4,6 +4,8 @@
 
 #include "menu/book/book.h"
 #include "menu/items/item_menu.h"
+#include "menu/equip/equip_page.h"
+#include "menu/magic/magic_page.h"
 #include "menu/menu_services.h"
 #include "menu/save/save_screen.h"
 #include "menu/save/save_state.h"
@@ -37,4 +39,6 @@ void RegisterMenuPages() {
     RegisterSaveLoadScreen();
     RegisterItemMenuPage();
     RegisterBookPage();
+    RegisterEquipPage();
+    RegisterMagicPage();
 }

@@ -133,3 +133,17 @@ std::vector<uint8_t> BuildGhostFile(const std::map<int, SpiritRecord>& slots) {
     }
     return file;
 }
+
+std::vector<uint8_t> ObjectRecordBytes(const std::string& name, uint32_t typeBits,
+                                       const std::map<int, uint16_t>& words, const ObjFixedFields& fixed,
+                                       const std::string& description) {
+    TagStream s;
+    s.Tag(1000).Text(name);
+    s.Tag(25).U16(0).U32(typeBits);
+    for (const auto& [word, value] : words) s.Word(ObjWordTag(word), value);
+    s.Tag(2000);
+    for (int8_t e : fixed.element) s.U8(uint8_t(e));
+    s.U8(fixed.byte161).U8(fixed.byte162).U16(fixed.level).U16(fixed.kind);
+    if (!description.empty()) s.Tag(30).Text(description);
+    return s.End();
+}

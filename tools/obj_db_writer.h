@@ -61,3 +61,16 @@ bool WriteLevelDat(const std::string& folder, const std::map<std::pair<int, int>
 // "kyvghost.dat" with the given slots (element -> record) and zeroed time
 // stamps; slots up to the highest given one.
 std::vector<uint8_t> BuildGhostFile(const std::map<int, SpiritRecord>& slots);
+
+// The fixed-block fields that tag 2000 carries: the five element bytes
+// (156..160, signed), the refining bytes 161 and 162, the level (88) and the
+// kind (86: a magic's type, 17 one member, 20 the party).
+struct ObjFixedFields {
+    int8_t element[5] = {};
+    uint8_t byte161 = 0, byte162 = 0;
+    uint16_t level = 0, kind = 0;
+};
+// ObjectRecordBytes with the tag-2000 fields after the words.
+std::vector<uint8_t> ObjectRecordBytes(const std::string& name, uint32_t typeBits,
+                                       const std::map<int, uint16_t>& words, const ObjFixedFields& fixed,
+                                       const std::string& description = "");

@@ -168,19 +168,48 @@ bool ObjectWord(const std::string& token, std::map<int, uint16_t>* words) {
     return true;
 }
 
+// "kind=value" (the magic type) or "eN=value" (element byte N, signed) of
+// an object record; false when the token is neither.
+bool ObjectFixedField(const std::string& token, ObjFixedFields* fixed, bool* bad) {
+    const size_t eq = token.find('=');
+    if (eq == std::string::npos) return false;
+    const std::string key = token.substr(0, eq), value = token.substr(eq + 1);
+    long long v = 0;
+    if (key == "kind") {
+        *bad = !ParseAsmNumber(value, 0, 0xFFFF, &v);
+        fixed->kind = uint16_t(v);
+        return true;
+    }
+    if (key.size() == 2 && key[0] == 'e' && key[1] >= '0' && key[1] <= '4') {
+        *bad = !ParseAsmNumber(value, -128, 127, &v);
+        fixed->element[key[1] - '0'] = int8_t(v);
+        return true;
+    }
+    return false;
+}
+
 bool ObjectRecord(Fields& f, SampleStory* story) {
     uint16_t id = 0;
     long long type = 0;
     std::string name, description;
     std::map<int, uint16_t> words;
+    ObjFixedFields fixed{};
+    bool hasFixed = false;
     if (!f.Count(4, true) || !f.U16(&id) || !f.Text(&name) || !f.Number(0, 0xFFFFFFFFll, &type)) return false;
     while (f.More() && !f.Peek().quoted) {
         std::string token;
         f.Word(&token);
+        bool bad = false;
+        if (ObjectFixedField(token, &fixed, &bad)) {
+            if (bad) return f.Fail("\"" + token + "\" is out of range");
+            hasFixed = true;
+            continue;
+        }
         if (!ObjectWord(token, &words)) return f.Fail("\"" + token + "\" is not wN=value (N 0..20)");
     }
     if (!f.Text(&description) || f.More()) return f.Fail("an object ends with its description");
-    story->objects[ObjectTableIndex(id)] = ObjectRecordBytes(name, uint32_t(type), words, description);
+    story->objects[ObjectTableIndex(id)] = hasFixed ? ObjectRecordBytes(name, uint32_t(type), words, fixed, description)
+                                                    : ObjectRecordBytes(name, uint32_t(type), words, description);
     story->itemNames[id] = name;
     return true;
 }
@@ -423,6 +452,13 @@ bool ParseStoryMaps(const std::string& text, SampleStory* story, std::string* er
             story->travel.push_back(t);
             return true;
         }
+        if (head == "learn") {
+            uint16_t member = 0, id = 0;
+            if (!f.Count(2) || !f.U16(&member) || !f.U16(&id)) return false;
+            if (member > 3) return f.Fail("members are 0..3");
+            story->learned[member].push_back(id);
+            return true;
+        }
         if (head == "bag") {
             uint16_t id = 0, count = 0;
             if (!f.Count(2) || !f.U16(&id) || !f.U16(&count)) return false;
@@ -621,6 +657,7 @@ std::vector<uint8_t> BuildStoryMapsDat(const SampleStory& story, MapsDatSpec spe
     spec.roleDefs = story.roleDefs;
     std::copy(std::begin(story.start), std::end(story.start), spec.start);
     spec.bag = story.bag;
+    for (int m = 0; m < 4; ++m) spec.magic[m].insert(spec.magic[m].end(), story.learned[m].begin(), story.learned[m].end());
     spec.mapNames.clear();
     for (const StoryMap& m : story.maps) spec.mapNames.push_back({m.number, m.name});
     // The music and fight tables hold offsets from the image's start: build

@@ -57,6 +57,7 @@ struct SampleStory {
     std::map<uint16_t, std::string> tracks;           // track number -> file in Music/
     uint16_t start[7] = {};                           // maps.dat table 4
     std::vector<std::pair<uint16_t, uint16_t>> bag;
+    std::vector<uint16_t> learned[4];                 // magic each member knows at a new game
     std::vector<StoryEvent> events;
     std::vector<FightAreaRecord> fightAreas;
     std::map<uint16_t, std::string> names;            // namex.dat by number

@@ -14,6 +14,7 @@
 #include "world/map/map_effects.h"
 #include "world/map/map_load.h"
 #include "world/org/obj_tables.h"
+#include "world/party/affinity.h"
 #include "world/party/member_stats.h"
 #include "world/spirit/spirit.h"
 #include "world/story_flags.h"
@@ -118,8 +119,11 @@ void OneMember(int slide) {
     Text(gFontMedium, 24 - slide, 310, line, white);
     const char* percents[5] = {kTextElementPercent0, kTextElementPercent1, kTextElementPercent2,
                                kTextElementPercent3, kTextElementPercent4};
+    // The percentages with what the member wears (the battle's rule).
+    int8_t affinity[kAffinityElements];
+    MemberAffinity(member, affinity);
     for (int i = 0; i < 5; ++i) {
-        std::snprintf(line, sizeof line, percents[i], int(s.element[i]));
+        std::snprintf(line, sizeof line, percents[i], int(affinity[i]));
         Text(gFontMedium, 24 - slide, 334 + 20 * i, line, white);
     }
 }

@@ -238,8 +238,8 @@ bool WriteRoleDataBase(const fs::path& folder) {
     spec.magic[1] = {201, 202};
     spec.magic[2] = {202};
     spec.equipment[0][0] = 101;
-    spec.equipment[0][1] = 102;
-    spec.equipment[1][1] = 102;
+    spec.equipment[0][2] = 102;  // the body slot
+    spec.equipment[1][2] = 102;
     spec.battleSteps = {10, 20, 30, 40, 50, 60, 70, 80};
     return Put(folder / "maps.dat", BuildStoryMapsDat(gStory, spec));
 }
@@ -273,8 +273,8 @@ bool WriteSaveSlot(const fs::path& folder) {
     }
     f.equip.fill(65500);
     f.equip[0] = 101;
-    f.equip[1] = 102;
-    f.equip[16 + 1] = 102;
+    f.equip[2] = 102;
+    f.equip[16 + 2] = 102;
     f.magic = {std::vector<uint16_t>{201}, {201, 202}, {202}, {}};
     f.bag = {{1, 3}, {2, 2}, {101, 1}};
     const char* names[4] = {"\xA4\x6A\xAD\xF4", "\xA4\x70\xA9\x66", "\xA6\xD1\xA5\x53", "\xA9\x68\xAE\x51"};
