@@ -3,6 +3,8 @@
 #include "menu/frame/menu_pages.h"
 
 #include "menu/menu_services.h"
+#include "menu/refine/refine_page.h"
+#include "menu/feed/feed_page.h"
 #include "menu/save/save_screen.h"
 #include "menu/save/save_state.h"
 #include "menu/system/system_menu.h"
@@ -33,4 +35,6 @@ void RegisterMenuPages() {
     RegisterTitleScreen();
     RegisterSystemMenuPage();
     RegisterSaveLoadScreen();
+    RegisterRefinePage();
+    RegisterFeedPage();
 }
