@@ -73,9 +73,9 @@ void FreePictures() {
     for (RefinePicture& p : gRefine.pictures) p.pixels = {};
 }
 
-// A picture frame cut (never stretched) into a 220 x 120 buffer; false when
-// its pixels cannot be had.
-bool CutPicture(const PicFrame* frame, RefinePicture* out) {
+} // namespace
+
+bool CutRefinePicture(const PicFrame* frame, RefinePicture* out) {
     if (!frame || !frame->data) return false;
     out->pixels.assign(size_t(kRefinePicWidth) * kRefinePicHeight, 0);
     int w = frame->width, h = frame->height, depth = 16;
@@ -110,11 +110,13 @@ bool CutPicture(const PicFrame* frame, RefinePicture* out) {
     return true;
 }
 
+namespace {
+
 void LoadOriginal(int i, const ObjRecord& obj) {
     static const char* const kCaptions[3] = {"Act Err(Botl::GetOriginal2)", "Act Err(Botl::GetOriginal3)",
                                              "Act Err(Botl::GetOriginal4)"};
     gRefine.pictures[i].pixels.clear();
-    if (!CutPicture(GetTswPicture(kRefinePicturePack, obj.word84), &gRefine.pictures[i]))
+    if (!CutRefinePicture(GetTswPicture(kRefinePicturePack, obj.word84), &gRefine.pictures[i]))
         ErrorBox(kCaptions[i], "[%d,%d]", kRefinePicturePack, int(obj.word84));
 }
 

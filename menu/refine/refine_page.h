@@ -90,6 +90,11 @@ bool HasRefineResult();
 void ComputeContractValues(const ObjRecord& obj, uint16_t out[2]);
 void EndRefineAnimation();
 void LoadOriginals();
+// A picture frame (raw 16-bit, raw 8-bit with its palette, or run-length)
+// cut, never stretched, into the 220 x 120 buffer; false when its pixels
+// cannot be had.
+struct PicFrame;
+bool CutRefinePicture(const PicFrame* frame, RefinePicture* out);
 // One animation step (the drawing calls it once a frame in state 3).
 void StepRefineAnimation();
 
