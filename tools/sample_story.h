@@ -9,6 +9,7 @@
 // starts a comment. A grid file holds one line per row of cells, one
 // character a cell; lines starting with ';' are comments.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -65,6 +66,9 @@ struct SampleStory {
     std::map<uint32_t, std::vector<uint8_t>> objects;  // mon.dat records by id
     std::map<uint32_t, std::vector<uint8_t>> actions;
     std::string talkSource, pathSource;
+    // The refining table (maps.dat table 24): result types and recipes.
+    std::map<std::pair<int, int>, uint16_t> refineTypes;
+    std::vector<std::array<uint16_t, 3>> recipes;
 };
 
 // The repository's sample/ folder, as the build knows it.
