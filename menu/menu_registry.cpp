@@ -7,6 +7,8 @@
 #include "menu/equip/equip_page.h"
 #include "menu/magic/magic_page.h"
 #include "menu/menu_services.h"
+#include "menu/refine/refine_page.h"
+#include "menu/feed/feed_page.h"
 #include "menu/save/save_screen.h"
 #include "menu/save/save_state.h"
 #include "menu/system/system_menu.h"
@@ -41,4 +43,6 @@ void RegisterMenuPages() {
     RegisterBookPage();
     RegisterEquipPage();
     RegisterMagicPage();
+    RegisterRefinePage();
+    RegisterFeedPage();
 }

@@ -8,6 +8,7 @@
 #include "base/bytes.h"
 #include "tools/asm_text.h"
 #include "tools/obj_db_writer.h"
+#include "tools/refine_writer.h"
 
 #ifndef KYV_SAMPLE_DIR
 #define KYV_SAMPLE_DIR "sample"
@@ -240,6 +241,31 @@ bool MonsterRecord(Fields& f, SampleStory* story) {
     return true;
 }
 
+// An object with words of its fixed block: "bN=value" sets the u16 at byte
+// N (84..161: 84 picture, 86 type, 88 level, 108..132 skills, 161 the
+// no-result byte).
+bool BlockObjectRecord(Fields& f, SampleStory* story) {
+    uint16_t id = 0;
+    long long type = 0;
+    std::string name, description;
+    std::map<int, uint16_t> words;
+    if (!f.Count(4, true) || !f.U16(&id) || !f.Text(&name) || !f.Number(0, 0xFFFFFFFFll, &type)) return false;
+    while (f.More() && !f.Peek().quoted) {
+        std::string token;
+        f.Word(&token);
+        const size_t eq = token.find('=');
+        long long at = 0, value = 0;
+        if (token.size() < 4 || token[0] != 'b' || eq == std::string::npos ||
+            !ParseAsmNumber(token.substr(1, eq - 1), 84, 161, &at) ||
+            !ParseAsmNumber(token.substr(eq + 1), 0, 0xFFFF, &value))
+            return f.Fail("\"" + token + "\" is not bN=value (N 84..161)");
+        words[int(at)] = uint16_t(value);
+    }
+    if (!f.Text(&description) || f.More()) return f.Fail("an object ends with its description");
+    story->objects[id] = BlockObjectBytes(name, uint32_t(type), words, description);
+    return true;
+}
+
 bool ActionRecord(Fields& f, SampleStory* story) {
     uint16_t id = 0, element = 0, ailment = 0;
     long long value = 0;
@@ -459,6 +485,17 @@ bool ParseStoryMaps(const std::string& text, SampleStory* story, std::string* er
             story->learned[member].push_back(id);
             return true;
         }
+        if (head == "refinetype" || head == "recipe") {
+            uint16_t a = 0, b = 0, result = 0;
+            if (!f.Count(3) || !f.U16(&a) || !f.U16(&b) || !f.U16(&result)) return false;
+            if (head == "recipe") {
+                story->recipes.push_back({a, b, result});
+                return true;
+            }
+            if (a > 15 || b > 15) return f.Fail("refining types are 0..15");
+            story->refineTypes[{a, b}] = result;
+            return true;
+        }
         if (head == "bag") {
             uint16_t id = 0, count = 0;
             if (!f.Count(2) || !f.U16(&id) || !f.U16(&count)) return false;
@@ -502,6 +539,7 @@ bool ParseStoryObjects(const std::string& text, SampleStory* story, std::string*
         if (head == "action") return ActionRecord(f, story);
         if (head == "creature") return CreatureRecord(f, story);
         if (head == "known") return KnownRecord(f, story);
+        if (head == "blockobject") return BlockObjectRecord(f, story);
         return false;
     });
 }
@@ -658,6 +696,8 @@ std::vector<uint8_t> BuildStoryMapsDat(const SampleStory& story, MapsDatSpec spe
     std::copy(std::begin(story.start), std::end(story.start), spec.start);
     spec.bag = story.bag;
     for (int m = 0; m < 4; ++m) spec.magic[m].insert(spec.magic[m].end(), story.learned[m].begin(), story.learned[m].end());
+    if (!story.refineTypes.empty() || !story.recipes.empty())
+        spec.raw[24] = RefineTableBytes(story.refineTypes, story.recipes);
     spec.mapNames.clear();
     for (const StoryMap& m : story.maps) spec.mapNames.push_back({m.number, m.name});
     // The music and fight tables hold offsets from the image's start: build

@@ -9,6 +9,7 @@
 // starts a comment. A grid file holds one line per row of cells, one
 // character a cell; lines starting with ';' are comments.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -77,6 +78,9 @@ struct SampleStory {
         std::vector<uint16_t> words;                 // map, x, y, the maps
     };
     std::vector<Travel> travel;
+    // The refining table (maps.dat table 24): result types and recipes.
+    std::map<std::pair<int, int>, uint16_t> refineTypes;
+    std::vector<std::array<uint16_t, 3>> recipes;
 };
 
 // The repository's sample/ folder, as the build knows it.
