@@ -1,0 +1,264 @@
+// The sample story's recorded run (sample/replay.txt, written by
+// record_replay) played back through the whole program, headless: the
+// launcher, the title with the name entry, the opening, the elder's choice
+// and his Herbs, Mei joining, the menu and a save, the end of the game, then
+// continue from the launcher and the load. At each named check point the
+// story's state is looked at; the load must give back the saved state, no
+// error box may show, and a second run must present the same frames.
+#include "shell_fixture.h"
+
+#include <chrono>
+#include <fstream>
+#include <map>
+#include <set>
+
+#include "base/game_state.h"
+#include "menu/frame/menu_frame.h"
+#include "menu/frame/menu_pages.h"
+#include "menu/menu_services.h"
+#include "menu/save/save_codec.h"
+#include "tools/replay_file.h"
+#include "tools/replay_run.h"
+#include "tools/sample_story.h"
+#include "tools/story_player.h"
+#include "world/map/map.h"
+#include "world/org/count_list.h"
+#include "world/party/item_list.h"
+#include "world/role/role_def.h"
+#include "world/role/role_record.h"
+#include "world/script/talk_machine.h"
+#include "world/story_flags.h"
+
+namespace {
+
+constexpr int kFlagAgreed = 300, kFlagMeiJoined = 301, kFlagCharm = 302, kFlagNotToday = 303;
+constexpr uint16_t kHerb = 1;
+// Frames the program may run past the recording's last item before it is closed.
+constexpr uint32_t kLateFrames = 600;
+
+// What a check point looks at.
+struct StoryState {
+    uint32_t map = 0;
+    int cellX = -1, cellY = -1;
+    std::vector<uint8_t> flags;
+    std::vector<uint16_t> party;                // role GUIDs in party order
+    std::vector<std::pair<int, int>> bag;       // id, count (second counts added)
+    std::vector<uint32_t> talkVar;
+    std::vector<uint8_t> fame;
+    bool talkIdle = false;
+    uint32_t menuRequest = 0;
+    int menuDepth = 0, menuPage = 0;
+    uint32_t menuStatus = 0;
+    bool slotSaved = false;                     // the replay's slot decodes
+    size_t fameFileBytes = 0;
+    uint32_t frame = 0;
+};
+
+StoryState TakeState(uint32_t frame) {
+    StoryState s;
+    s.frame = frame;
+    s.map = gCurrentMap;
+    if (gPlayerRole < TotalRole) {
+        s.cellX = gRole[gPlayerRole].x / kCellPixels;
+        s.cellY = gRole[gPlayerRole].y / kCellPixels;
+    }
+    s.flags.assign(gStoryFlag, gStoryFlag + kStoryFlagBytes);
+    for (uint32_t i = 0; i < gPartyCount && i < kPartyLineSlots; ++i)
+        if (gPartyLine[i] < TotalRole) s.party.push_back(gRole[gPartyLine[i]].guid);
+    for (const ItemRecord* n = gInventory; n; n = n->next) s.bag.push_back({n->id, n->count + n->newCount});
+    s.talkVar.assign(gTalkVar, gTalkVar + kTalkVarCount);
+    s.fame = FameRawForm();
+    s.talkIdle = TalkIdle();
+    s.menuRequest = gMenuRequest;
+    s.menuDepth = gMenu.depth;
+    s.menuPage = gMenu.pageIndex;
+    s.menuStatus = gMenuStatus;
+    SlotPreview preview;
+    ReadSlotPreview(&preview, kReplaySaveSlot);
+    s.slotSaved = preview.state == kPreviewReady;
+    struct stat st{};
+    s.fameFileBytes = stat((std::string(gInstallPath) + "Fame.dat").c_str(), &st) == 0 ? size_t(st.st_size) : 0;
+    return s;
+}
+
+int CountOf(const StoryState& s, int id) {
+    int n = 0;
+    for (const auto& [item, count] : s.bag)
+        if (item == id) n += count;
+    return n;
+}
+bool Flag(const StoryState& s, int n) { return (s.flags[size_t(n) >> 3] >> (n & 7)) & 1; }
+
+// The playback: the hook's view of the run.
+struct Playback {
+    const ReplayScript* script = nullptr;
+    std::multimap<uint32_t, std::string> checks; // frame -> check name
+    std::map<std::string, StoryState> seen;
+    uint32_t lastFrame = 0;
+    bool closedLate = false;
+};
+Playback gPlayback;
+
+void OnReplayPresent(uint32_t frame) {
+    auto [from, to] = gPlayback.checks.equal_range(frame);
+    for (auto it = from; it != to; ++it) gPlayback.seen[it->second] = TakeState(frame);
+    if (frame > gPlayback.lastFrame + kLateFrames && !gPlayback.closedLate) {
+        gPlayback.closedLate = true;
+        HeadlessQueueEvent({kPlatEventQuit, 0, 0});
+    }
+}
+
+bool BeforeReplayLaunch(int launch) {
+    if (size_t(launch) >= gPlayback.script->launches.size()) return false;
+    QueueReplayInputs(gPlayback.script->launches[size_t(launch)]);
+    return true;
+}
+
+class ReplayTest : public ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        std::string error;
+        ASSERT_TRUE(LoadSampleStory(SampleSourceFolder(), &story_, &error)) << error;
+        std::ifstream in(SampleSourceFolder() + "/replay.txt", std::ios::binary);
+        ASSERT_TRUE(in) << "no sample/replay.txt: run scripts/record-replay";
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        ASSERT_TRUE(ParseReplay(text, &script_, &error)) << "sample/replay.txt: " << error;
+    }
+    void TearDown() override {
+        ResetProgramState();
+        ShellTest::TearDown();
+    }
+    void WriteInstall(const InstallFolder& folder) {
+        const std::string tool = BuildTreeProgram("make_sample");
+        ASSERT_EQ(access(tool.c_str(), X_OK), 0) << tool;
+        ASSERT_EQ(std::system(("'" + tool + "' '" + folder.Path() + "' >/dev/null").c_str()), 0);
+    }
+    // Plays the recording once on a fresh install, from a reset back-end.
+    int Play(const InstallFolder& folder) {
+        HeadlessReset();
+        gPlayback = Playback{};
+        gPlayback.script = &script_;
+        for (const ReplayLaunch& l : script_.launches)
+            for (const ReplayItem& i : l.items)
+                if (i.kind == ReplayKind::kCheck) gPlayback.checks.insert({i.frame, i.text});
+        gPlayback.lastFrame = script_.LastFrame();
+        ProgramRun run;
+        run.folder = folder.Path();
+        run.onPresent = OnReplayPresent;
+        run.beforeLaunch = BeforeReplayLaunch;
+        return RunProgramLaunches(run);
+    }
+    const StoryState* Seen(const char* name) {
+        auto it = gPlayback.seen.find(name);
+        if (it == gPlayback.seen.end()) {
+            ADD_FAILURE() << "check point " << name << " was not reached (re-record with scripts/record-replay)";
+            return nullptr;
+        }
+        return &it->second;
+    }
+    int StartBag(int id) const {
+        int n = 0;
+        for (const auto& [item, count] : story_.bag)
+            if (item == id) n += count;
+        return n;
+    }
+    uint16_t Guid(const char* name) const {
+        for (const auto& [number, text] : story_.names)
+            if (text == name) return number;
+        return 0;
+    }
+
+    SampleStory story_;
+    ReplayScript script_;
+};
+
+TEST_F(ReplayTest, TheRecordingHoldsEveryCheckPointOnce) {
+    const std::vector<std::string> names = script_.CheckNames();
+    EXPECT_EQ(names, (std::vector<std::string>{kCheckNewGame, kCheckOpeningDone, kCheckElderAsked, kCheckMeiJoined,
+                                               kCheckMenuOpen, kCheckSaved, kCheckLoaded}));
+    ASSERT_EQ(script_.launches.size(), 2u);
+    // It reads back to the same text.
+    std::string error;
+    ReplayScript again;
+    ASSERT_TRUE(ParseReplay(FormatReplay(script_, {}), &again, &error)) << error;
+    ASSERT_EQ(again.launches.size(), script_.launches.size());
+    for (size_t l = 0; l < again.launches.size(); ++l) EXPECT_TRUE(again.launches[l].items == script_.launches[l].items);
+}
+
+TEST_F(ReplayTest, TheSampleStoryPlaysToASaveAndBackThroughContinue) {
+    WriteInstall(install);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(Play(install), 2);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 30.0);
+    for (const auto& b : HeadlessMessageBoxes()) ADD_FAILURE() << "box: " << b.caption << " / " << b.text;
+    EXPECT_FALSE(gPlayback.closedLate) << "the run did not end where the recording ends";
+    const uint64_t hash = HeadlessRunHash();
+    const uint32_t presents = HeadlessPresentCount();
+
+    const StoryState* fresh = Seen(kCheckNewGame);
+    const StoryState* opened = Seen(kCheckOpeningDone);
+    const StoryState* asked = Seen(kCheckElderAsked);
+    const StoryState* joined = Seen(kCheckMeiJoined);
+    const StoryState* menu = Seen(kCheckMenuOpen);
+    const StoryState* saved = Seen(kCheckSaved);
+    const StoryState* loaded = Seen(kCheckLoaded);
+    ASSERT_TRUE(fresh && opened && asked && joined && menu && saved && loaded);
+
+    // A new game: the story's start, a party of one, the starting bag.
+    EXPECT_EQ(fresh->map, story_.start[0]);
+    EXPECT_EQ(fresh->cellX, story_.start[1]);
+    EXPECT_EQ(fresh->cellY, story_.start[2]);
+    for (int f : {kFlagAgreed, kFlagMeiJoined, kFlagCharm, kFlagNotToday}) EXPECT_FALSE(Flag(*fresh, f)) << f;
+    EXPECT_EQ(fresh->party.size(), 1u);
+    for (const auto& [id, count] : story_.bag) EXPECT_EQ(CountOf(*fresh, id), StartBag(id)) << id;
+    EXPECT_FALSE(fresh->talkIdle); // the opening runs
+    EXPECT_TRUE(opened->talkIdle);
+    EXPECT_EQ(opened->map, fresh->map);
+
+    // The elder asked, the hero said yes and got two Herbs.
+    EXPECT_TRUE(Flag(*asked, kFlagAgreed));
+    EXPECT_FALSE(Flag(*asked, kFlagNotToday));
+    EXPECT_EQ(CountOf(*asked, kHerb), StartBag(kHerb) + 2);
+    EXPECT_EQ(asked->party.size(), 1u);
+
+    // Mei joined the party.
+    EXPECT_TRUE(Flag(*joined, kFlagMeiJoined));
+    EXPECT_EQ(joined->party, (std::vector<uint16_t>{fresh->party[0], Guid("Mei")}));
+
+    // The system page of the menu, then the save.
+    EXPECT_NE(menu->menuRequest, 0u);
+    EXPECT_EQ(menu->menuDepth, kDepthPage);
+    EXPECT_EQ(menu->menuPage, kPageSystem);
+    EXPECT_FALSE(menu->slotSaved);
+    EXPECT_TRUE(saved->slotSaved);
+    EXPECT_NE(saved->menuStatus & kMenuStatusSaved, 0u);
+    EXPECT_EQ(saved->fameFileBytes, 1024u);
+
+    // Continue and load: the same map, cell, flags, party, bag and fame lists.
+    EXPECT_EQ(loaded->map, saved->map);
+    EXPECT_EQ(loaded->cellX, saved->cellX);
+    EXPECT_EQ(loaded->cellY, saved->cellY);
+    std::vector<int> differ;
+    for (int n = 0; n < kStoryFlagCount; ++n)
+        if (Flag(*loaded, n) != Flag(*saved, n)) differ.push_back(n);
+    EXPECT_EQ(differ, std::vector<int>{}) << "story flags that differ after the load";
+    EXPECT_EQ(loaded->party, saved->party);
+    EXPECT_EQ(loaded->bag, saved->bag);
+    EXPECT_EQ(loaded->talkVar, saved->talkVar);
+    EXPECT_EQ(loaded->fame, saved->fame);
+    EXPECT_TRUE(loaded->talkIdle);
+    EXPECT_EQ(loaded->menuRequest, 0u);
+
+    // A second run on a fresh install presents the same frames.
+    InstallFolder second;
+    WriteInstall(second);
+    ResetProgramState();
+    ASSERT_EQ(Play(second), 2);
+    EXPECT_EQ(HeadlessPresentCount(), presents);
+    EXPECT_EQ(HeadlessRunHash(), hash);
+    EXPECT_TRUE(HeadlessMessageBoxes().empty());
+}
+
+} // namespace
