@@ -173,6 +173,51 @@ protected:
     ReplayScript script_;
 };
 
+// The reader takes what the recorder writes and refuses anything else with
+// the line at fault.
+TEST(ReplayFile, ReadsEveryItemAndRefusesBadLinesWithTheirNumber) {
+    ReplayScript script;
+    std::string error;
+    ASSERT_TRUE(ParseReplay("; run\nlaunch\n1 mouse -3 4 1 0\n1 key 200 down ; up\n2 text \"A\\x20b\"\n"
+                            "3 check a-1\nlaunch\n3 close\n",
+                            &script, &error))
+        << error;
+    ASSERT_EQ(script.launches.size(), 2u);
+    const std::vector<ReplayItem>& items = script.launches[0].items;
+    ASSERT_EQ(items.size(), 4u);
+    EXPECT_EQ(items[0].kind, ReplayKind::kMouse);
+    EXPECT_EQ(items[0].mouse.x, -3);
+    EXPECT_EQ(items[0].mouse.button[0], 0x80);
+    EXPECT_EQ(items[1].code, 200);
+    EXPECT_TRUE(items[1].down);
+    EXPECT_EQ(items[2].text, "A b");
+    EXPECT_EQ(script.CheckNames(), std::vector<std::string>{"a-1"});
+    EXPECT_EQ(script.LastFrame(), 3u);
+    const struct {
+        const char* text;
+        const char* error;
+    } bad[] = {
+        {"1 key 28 down\n", "line 1: an item before the first launch"},
+        {"launch now\n", "line 1: launch takes nothing"},
+        {"launch\n5 close\n4 close\n", "line 3: frame 4 goes back"},
+        {"launch\nx key 28 down\n", "line 2: an item starts with its frame"},
+        {"launch\n1 key 0 down\n", "line 2: key <code 1-255> down|up"},
+        {"launch\n1 key 28 held\n", "line 2: key <code 1-255> down|up"},
+        {"launch\n1 mouse 1 2 3 0\n", "line 2: mouse <x> <y> <left 0|1> <right 0|1>"},
+        {"launch\n1 text plain\n", "line 2: text \"<typed text>\""},
+        {"launch\n1 close 2\n", "line 2: close takes nothing"},
+        {"launch\n1 check a_b\n", "line 2: check <name of letters, digits and '-'>"},
+        {"launch\n1 jump\n", "line 2: no item \"jump\""},
+        {"launch\n1\n", "line 2: an item names what it is"},
+        {"launch\n1 text \"open\n", "line 2: text without its closing quote"},
+    };
+    for (const auto& c : bad) {
+        SCOPED_TRACE(c.text);
+        EXPECT_FALSE(ParseReplay(c.text, &script, &error));
+        EXPECT_EQ(error, c.error);
+    }
+}
+
 TEST_F(ReplayTest, TheRecordingHoldsEveryCheckPointOnce) {
     const std::vector<std::string> names = script_.CheckNames();
     EXPECT_EQ(names, (std::vector<std::string>{kCheckNewGame, kCheckOpeningDone, kCheckElderAsked, kCheckMeiJoined,
