@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include "base/errorbox.h"
-#include "base/game_state.h"
 #include "draw/act_pack.h"
 #include "draw/frame_window.h"
 #include "draw/tsw_pack.h"
@@ -49,8 +48,6 @@ void ResetProgramState() {
     ResetErrorBoxes();
     ResetShell();
 }
-
-bool ProgramQuitting() { return (gGameMode & kModeQuit) != 0; }
 
 int RunProgramLaunches(const ProgramRun& run) {
     char home[PATH_MAX];

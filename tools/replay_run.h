@@ -23,6 +23,3 @@ int RunProgramLaunches(const ProgramRun& run);
 // The game's state back to a fresh process's (the headless back-end is
 // left alone).
 void ResetProgramState();
-
-// Whether the game has asked to end (the frame sends the window its close).
-bool ProgramQuitting();

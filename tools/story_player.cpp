@@ -7,6 +7,8 @@
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "base/game_state.h"
 #include "base/settings.h"
@@ -192,6 +194,14 @@ private:
         item.mouse.button[0] = left_ ? 0x80 : 0;
         Record(item);
     }
+    // The left button down for a frame, where the pointer is.
+    void Click() {
+        left_ = true;
+        Mouse();
+        Frame();
+        left_ = false;
+        Mouse();
+    }
     void Type(const char* utf8) {
         ReplayItem item;
         item.kind = ReplayKind::kText;
@@ -220,11 +230,7 @@ private:
         rawY_ = fromY + kZonePlaces[zone].top + kZoneHalfHeight - kLauncherCentreY;
         Mouse();
         Frame();
-        left_ = true;
-        Mouse();
-        Frame();
-        left_ = false;
-        Mouse();
+        Click();
         WaitFor("game", [] { return gLauncher.result != 0 && gGameRunning == 1; });
     }
     void WaitForLaunch(int launch) {
@@ -277,11 +283,7 @@ private:
         const int x = (line->left + line->right) / 2, y = (line->top + line->bottom) / 2;
         PointAt(x, y);
         Frame();
-        left_ = true;
-        Mouse();
-        Frame();
-        left_ = false;
-        Mouse();
+        Click();
         WaitFor("end of the choice", [] { return CountEventRects() == 0; });
     }
     // Moves the game's pointer onto (x, y) by the mouse's counts, looking at

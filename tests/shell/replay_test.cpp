@@ -306,4 +306,17 @@ TEST_F(ReplayTest, TheSampleStoryPlaysToASaveAndBackThroughContinue) {
     EXPECT_TRUE(HeadlessMessageBoxes().empty());
 }
 
+// The scripted player, run now on a fresh install, presses exactly what the
+// recording holds: the file fits the story's sources as they are.
+TEST_F(ReplayTest, TheRecordingIsWhatThePlayerPlaysNow) {
+    WriteInstall(install);
+    const StoryRecording now = RecordSampleStory(install.Path(), story_);
+    ASSERT_TRUE(now.ok) << now.error;
+    EXPECT_TRUE(HeadlessMessageBoxes().empty());
+    ASSERT_EQ(now.script.launches.size(), script_.launches.size());
+    for (size_t l = 0; l < script_.launches.size(); ++l)
+        EXPECT_TRUE(now.script.launches[l].items == script_.launches[l].items)
+            << "sample/replay.txt is out of date: run scripts/record-replay";
+}
+
 } // namespace
