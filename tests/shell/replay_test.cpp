@@ -96,12 +96,18 @@ struct Playback {
     std::map<std::string, StoryState> seen;
     uint32_t lastFrame = 0;
     bool closedLate = false;
+    uint32_t loadConfirmed = 0;  // the last input's frame of the last launch (the load's confirm)
+    uint64_t blackHash = 0;
+    bool blackAfterLoad = false; // a black frame came between the confirm and the loaded map
 };
 Playback gPlayback;
 
 void OnReplayPresent(uint32_t frame) {
     auto [from, to] = gPlayback.checks.equal_range(frame);
     for (auto it = from; it != to; ++it) gPlayback.seen[it->second] = TakeState(frame);
+    if (gPlayback.loadConfirmed && frame > gPlayback.loadConfirmed && HeadlessLastFrameHash() == gPlayback.blackHash &&
+        gPlayback.seen.count(kCheckLoaded) == 0)
+        gPlayback.blackAfterLoad = true;
     if (frame > gPlayback.lastFrame + kLateFrames && !gPlayback.closedLate) {
         gPlayback.closedLate = true;
         HeadlessQueueEvent({kPlatEventQuit, 0, 0});
@@ -143,6 +149,10 @@ protected:
             for (const ReplayItem& i : l.items)
                 if (i.kind == ReplayKind::kCheck) gPlayback.checks.insert({i.frame, i.text});
         gPlayback.lastFrame = script_.LastFrame();
+        for (const ReplayItem& i : script_.launches.back().items)
+            if (i.kind == ReplayKind::kKey) gPlayback.loadConfirmed = i.frame;
+        const std::vector<uint16_t> black(size_t(640) * 480, 0);
+        gPlayback.blackHash = HeadlessHashPixels(black.data(), 640 * 2, 640, 480);
         ProgramRun run;
         run.folder = folder.Path();
         run.onPresent = OnReplayPresent;
@@ -295,6 +305,7 @@ TEST_F(ReplayTest, TheSampleStoryPlaysToASaveAndBackThroughContinue) {
     EXPECT_EQ(loaded->fame, saved->fame);
     EXPECT_TRUE(loaded->talkIdle);
     EXPECT_EQ(loaded->menuRequest, 0u);
+    EXPECT_TRUE(gPlayback.blackAfterLoad) << "the load shows black before the saved map";
 
     // A second run on a fresh install presents the same frames.
     InstallFolder second;
