@@ -399,10 +399,12 @@ TswEntryData SamplePicture(int pack) {
 
 std::vector<uint8_t> SampleAct(int pack) {
     // Four frames of picture pack x 3000 + 1, three game frames each, round
-    // and round, in all 24 streams: act 1 of the character pack is also one
-    // of the loading bar's two runners (running, qq 16, facing east).
+    // and round, in all 80 streams: act 1 of the character pack is also one
+    // of the loading bar's two runners (running, qq 16, facing east) and the
+    // title's resting typist (qq 13 and 76), and the same act is the
+    // typist's typing act 1001 (qq 0, 10 and 74).
     const std::string text = "SD 3 RF " + Num(pack * 3000 + 1) + " PA 0 ED PA 1 ED PA 2 ED PA 3 OV";
-    return BuildActData(std::vector<ActStreamData>(24, Stream(text)));
+    return BuildActData(std::vector<ActStreamData>(kSampleActStreams, Stream(text)));
 }
 
 std::vector<TswEntryData> SystemPictures() {

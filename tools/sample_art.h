@@ -52,7 +52,9 @@ TswEntryData FigurePicture(const FigureSpec& figure);
 std::vector<uint8_t> FigureAct(uint16_t act);
 
 // Picture 1 of pack n (n x 3000 + 1): four labelled 64 x 64 frames, and the
-// act that plays them (the same in streams 0..23).
+// act that plays them (the same in streams 0..79).
+constexpr int kSampleActStreams = 80;
+constexpr uint16_t kTitleTypistAct = 1001; // the title's typing figure, in the character pack
 TswEntryData SamplePicture(int pack);
 std::vector<uint8_t> SampleAct(int pack);
 

@@ -9,6 +9,7 @@
 #include "base/errorbox.h"
 #include "draw/act_pack.h"
 #include "draw/colour_ops.h"
+#include "draw/display.h"
 #include "draw/draw_kernel.h"
 #include "draw/frame_window.h"
 #include "draw/pixel_format.h"
@@ -200,6 +201,16 @@ int BarFillWidth(int current, int maximum, int width) {
     if (maximum <= 0 || current <= 0) return 0;
     if (current >= maximum) return width;
     return int(int64_t(current) * width / maximum);
+}
+
+void ShowBlackScreen() {
+    Surface* back = gBackBuffer;
+    uint16_t* pixels = back ? LockBackBuffer(back) : nullptr;
+    if (!pixels) return;
+    auto* bytes = reinterpret_cast<uint8_t*>(pixels);
+    for (int row = 0; row < back->height; ++row) std::memset(bytes + size_t(row) * size_t(back->pitch), 0, size_t(back->width) * 2);
+    UnlockBackBuffer(back, pixels);
+    gDisplay.Blt(gBackBuffer);
 }
 
 void ResetMenuWidgets() { gReported.clear(); }

@@ -49,5 +49,8 @@ bool StepMenuAct(ActRecord* record, const char* tag);
 // maximum of 0 or less, the whole width for a current above the maximum.
 int BarFillWidth(int current, int maximum, int width);
 
+// The back buffer cleared to black and shown (before a map is loaded).
+void ShowBlackScreen();
+
 // The once-only reports forgotten (a new menu, tests).
 void ResetMenuWidgets();

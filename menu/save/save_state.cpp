@@ -14,6 +14,7 @@
 #include "draw/draw_kernel.h"
 #include "draw/pixel_format.h"
 #include "draw/surface.h"
+#include "menu/frame/menu_widgets.h"
 #include "menu/menu_services.h"
 #include "platform/plat_clock.h"
 #include "world/game_buffers.h"
@@ -509,6 +510,12 @@ void InstallLaterBlocks(LoadPlan* plan, const RoleRecord& player) {
 // nothing of the game that ran before survives in what the file lacks),
 // then every block of the file over it.
 void InstallLoad(LoadPlan* plan) {
+    // What the running game shows goes first: the scene's lists, dialogs and
+    // effects are emptied and the screen is black until the saved map draws.
+    // (The music: MiscInit below asks for the map's, which fades out any
+    // story music that played.)
+    ResetPresentation();
+    ShowBlackScreen();
     SwapIn(gMapsImage, plan->mapsImage);
     std::swap(gMapsImageSize, plan->mapsImageSize);
     const int mapEffects = IsFlag(kFlagMapEffects);

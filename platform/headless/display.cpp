@@ -31,6 +31,7 @@ struct HeadlessDisplay {
     int frameWidth = 0;
     int frameHeight = 0;
     std::vector<uint16_t> frame;
+    HeadlessPresentHook presentHook = nullptr;
 };
 HeadlessDisplay gHeadlessDisplay;
 
@@ -78,6 +79,7 @@ bool PlatDisplayPresent(const uint16_t* pixels, int pitchBytes, int width, int h
     d.lastHash = HeadlessHashPixels(pixels, pitchBytes, width, height);
     d.runHash = HashWord(d.runHash, d.lastHash);
     ++d.presents;
+    if (d.presentHook) d.presentHook(d.presents);
     return true;
 }
 
@@ -99,6 +101,8 @@ uint64_t HeadlessHashPixels(const uint16_t* pixels, int pitchBytes, int width, i
     }
     return hash;
 }
+
+void HeadlessSetPresentHook(HeadlessPresentHook hook) { gHeadlessDisplay.presentHook = hook; }
 
 void HeadlessSetLayout(PlatPixelLayout layout) { gHeadlessDisplay.layout = layout; }
 void HeadlessSetDisplayOpenFails(bool fails) { gHeadlessDisplay.openFails = fails; }

@@ -81,6 +81,11 @@ int HeadlessFrameWidth();
 int HeadlessFrameHeight();
 uint16_t HeadlessPixel(int x, int y);
 bool HeadlessCursorShown();
+// Called after every present that was taken, with the new present count and
+// before the game goes on: recorded runs look at the game and queue input
+// for the next frames from here. nullptr: none (the reset clears it).
+using HeadlessPresentHook = void (*)(uint32_t presentCount);
+void HeadlessSetPresentHook(HeadlessPresentHook hook);
 // The hash HeadlessLastFrameHash uses (FNV-1a over the pixels' little-endian
 // bytes, row by row, padding skipped), for tests to compute expectations.
 uint64_t HeadlessHashPixels(const uint16_t* pixels, int pitchBytes, int width, int height);

@@ -215,6 +215,34 @@ TEST_F(HeadlessDisplayTest, ScriptedInputWaitsForItsFrame) {
     EXPECT_EQ(keys[0x39], 0x80);     // queued later for the same frame: applied after the release
 }
 
+// The present hook sees each taken present with its count, and what it
+// queues for that count reaches the game's next reads; the reset clears it.
+std::vector<uint32_t> gHookCounts;
+void RecordPresent(uint32_t count) {
+    gHookCounts.push_back(count);
+    HeadlessQueueKey(0x1C, count == 1, count);
+}
+
+TEST_F(HeadlessDisplayTest, ThePresentHookSeesEveryTakenPresent) {
+    gHookCounts.clear();
+    PlatDisplayOpen("t", 2, 2, false);
+    uint16_t px[4] = {};
+    HeadlessSetPresentHook(RecordPresent);
+    uint8_t keys[256];
+    PlatDisplayPresent(px, 4, 2, 2);
+    PlatReadKeyboard(keys);
+    EXPECT_EQ(keys[0x1C], 0x80);
+    EXPECT_FALSE(PlatDisplayPresent(px, 4, 3, 2)); // refused: not seen
+    PlatDisplayPresent(px, 4, 2, 2);
+    PlatReadKeyboard(keys);
+    EXPECT_EQ(keys[0x1C], 0);
+    EXPECT_EQ(gHookCounts, (std::vector<uint32_t>{1, 2}));
+    HeadlessReset();
+    PlatDisplayOpen("t", 2, 2, false);
+    PlatDisplayPresent(px, 4, 2, 2);
+    EXPECT_EQ(gHookCounts.size(), 2u);
+}
+
 TEST_F(Headless, WaitingWithNoEventIsSleeping) {
     uint32_t start = PlatTicks();
     PlatWaitEvent(20);

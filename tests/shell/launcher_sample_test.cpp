@@ -130,6 +130,8 @@ TEST_F(SampleInstallTest, EveryActTheStoryNamesPlaysAPicture) {
                                {9010, {0, 1, 2, 3, 4, 5, 6}, 1}, {9019, {0}, 1}};
     for (int act = 2; act <= 8; ++act) cases.push_back({act, {0, 8, 16}, 8});  // figures
     cases.push_back({1, {16}, 8}); // the loading bar's other runner (act 2 is the first)
+    cases.push_back({1, {13, 76}, 1});     // the title's typist at rest
+    cases.push_back({1001, {0, 10, 74}, 1}); // and typing
     for (const Case& c : cases)
         for (int qq : c.qqs)
             for (int dir = 0; dir < c.dirs; ++dir) {

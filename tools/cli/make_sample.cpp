@@ -92,6 +92,7 @@ bool WritePacks(const fs::path& folder) {
                 pictures.push_back(FigurePicture(f));
                 acts.push_back({f.act, FigureAct(f.act)});
             }
+            acts.push_back({kTitleTypistAct, SampleAct(p)});
         } else if (p == 3) {
             pictures = SystemPictures();
             acts = SystemActs();

@@ -4,8 +4,14 @@
 
 #include <unistd.h>
 
+#include "draw/dialog_node.h"
+#include "draw/display.h"
+#include "draw/draw_kernel.h"
+#include "draw/surface.h"
+#include "media/music.h"
 #include "tests/menu/save/save_fixture.h"
 #include "tools/save_writer.h"
+#include "world/role/dialog_setup.h"
 
 namespace {
 
@@ -99,6 +105,57 @@ TEST_F(SaveGameTest, RefusedFilesLeaveTheRunningGameAsItWas) {
         EXPECT_EQ(TakeSnapshot(), before);
     }
     EXPECT_TRUE(HeadlessMessageBoxes().empty()); // the screen shows the one message
+}
+
+// A load that is taken first puts away what the running game shows: the
+// dialogs and the scene's lists are emptied, one black frame is shown before
+// the saved map starts, and the story's music gives way to the map's; a
+// refused file changes none of it.
+TEST_F(SaveGameTest, ALoadPutsAwayThePresentationAndShowsBlackFirst) {
+    PlayAWhile();
+    const std::vector<uint8_t> good = SavedBytes();
+    ASSERT_EQ(gDisplay.InitDDraw("KYV3", kModeFullScreen, 640, 480, 16), 1);
+    gBackBuffer = gDisplay.CreateOffSurface(640, 480);
+    ASSERT_NE(gBackBuffer, nullptr);
+    uint16_t* pixels = LockBackBuffer(gBackBuffer);
+    ASSERT_NE(pixels, nullptr);
+    for (int row = 0; row < 480; ++row) std::fill_n(pixels + row * gBackBuffer->pitch / 2, 640, uint16_t(0x1234));
+    UnlockBackBuffer(gBackBuffer, pixels);
+    gMusic.currentMode = 2;
+    gMusic.requestedMode = 0;
+    gPlayActLists[0].resize(2);
+    gTObjList.resize(1);
+    AppendDialogNode(new DialogNode{});
+    // What was presented last when the saved map starts.
+    static uint32_t presentsAtMapStart;
+    static uint64_t frameAtMapStart;
+    presentsAtMapStart = 0;
+    gLoadSavedMap = [](uint32_t, uint32_t, uint32_t, uint16_t, uint16_t, uint16_t) {
+        presentsAtMapStart = HeadlessPresentCount();
+        frameAtMapStart = HeadlessLastFrameHash();
+    };
+
+    const std::vector<uint8_t> cut(good.begin(), good.end() - 1);
+    EXPECT_FALSE(LoadSaveBytes(cut.data(), cut.size()).ok);
+    EXPECT_EQ(HeadlessPresentCount(), 0u);
+    EXPECT_NE(gDialogList, nullptr);
+    EXPECT_EQ(gPlayActLists[0].size(), 2u);
+    EXPECT_EQ(gTObjList.size(), 1u);
+    EXPECT_EQ(gMusic.requestedMode, 0u);
+
+    ASSERT_TRUE(LoadSaveBytes(good.data(), good.size()).ok);
+    EXPECT_EQ(presentsAtMapStart, 1u);
+    const std::vector<uint16_t> black(size_t(640) * 480, 0);
+    EXPECT_EQ(frameAtMapStart, HeadlessHashPixels(black.data(), 640 * 2, 640, 480));
+    EXPECT_EQ(gDialogList, nullptr);
+    EXPECT_EQ(gDialogCount, 0u);
+    EXPECT_TRUE(gPlayActLists[0].empty());
+    EXPECT_TRUE(gTObjList.empty());
+    EXPECT_EQ(gMusic.requestedMode, 1u); // the map's music
+    FreeSurface(gBackBuffer);
+    gBackBuffer = nullptr;
+    ResetDisplay();
+    gMusic.Reset();
 }
 
 TEST_F(SaveGameTest, MissingMapsDatDuringALoadKeepsTheRunningImage) {

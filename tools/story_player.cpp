@@ -1,0 +1,478 @@
+#include "tools/story_player.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstdlib>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "base/game_state.h"
+#include "base/settings.h"
+#include "menu/frame/menu_frame.h"
+#include "menu/frame/menu_pages.h"
+#include "menu/menu_services.h"
+#include "menu/save/save_screen.h"
+#include "menu/system/system_menu.h"
+#include "menu/title/title_screen.h"
+#include "platform/headless/headless.h"
+#include "shell/launcher.h"
+#include "tools/replay_run.h"
+#include "world/map/map.h"
+#include "world/role/role_def.h"
+#include "world/role/role_helpers.h"
+#include "world/role/role_record.h"
+#include "world/script/talk_machine.h"
+#include "world/story_flags.h"
+#include "world/walk/key_state.h"
+
+namespace {
+
+constexpr uint32_t kCellWall = 0x40000000;
+constexpr uint32_t kCellRole = 0x10000000;
+constexpr uint32_t kCellEvent = 0xFF;
+constexpr int kLauncherCentreX = 320, kLauncherCentreY = 240;
+constexpr int kZoneHalfWidth = 56, kZoneHalfHeight = 20;
+// Every step gives up after this many frames; the whole run after kRunFrames.
+constexpr int kStepFrames = 3000;
+constexpr uint32_t kRunFrames = 40000;
+
+struct GameOver {};       // the program ended while the player waited
+struct StepFailed {
+    std::string why;
+};
+
+// The game thread and the player's thread take turns: the game runs until
+// it presents a frame, then waits while the player looks and queues input.
+class Lockstep {
+public:
+    // Game thread, after each present.
+    void GameTurn(uint32_t frame) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (finished_) return;
+        frame_ = frame;
+        playerTurn_ = true;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return !playerTurn_; });
+    }
+    // Game thread, before each launch: false once the player has finished.
+    bool StartLaunch(int launch) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        launch_ = launch;
+        return !finished_;
+    }
+    // Game thread, when no launch follows.
+    void ProgramOver() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        over_ = true;
+        changed_.notify_all();
+    }
+    // Player thread: the game runs until its next frame.
+    void PlayerWait() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (started_) playerTurn_ = false; // the first call waits for the first frame
+        started_ = true;
+        changed_.notify_all();
+        changed_.wait(lock, [this] { return playerTurn_ || over_; });
+        if (!playerTurn_) throw GameOver{};
+    }
+    // Player thread: nothing more to do; the game runs on its own.
+    void PlayerFinished() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        finished_ = true;
+        playerTurn_ = false;
+        changed_.notify_all();
+    }
+    uint32_t Frame() const { return frame_; }
+    int Launch() const { return launch_; }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    bool playerTurn_ = false, finished_ = false, over_ = false, started_ = false;
+    uint32_t frame_ = 0;
+    int launch_ = -1;
+};
+
+Lockstep* gStep = nullptr;
+bool gCloseAfterFinish = false; // a failed player: the program is closed
+
+void OnPresent(uint32_t frame) {
+    gStep->GameTurn(frame);
+    if (gCloseAfterFinish) HeadlessQueueEvent({kPlatEventQuit, 0, 0});
+}
+
+bool BeforeLaunch(int launch) { return gStep->StartLaunch(launch); }
+
+class Player {
+public:
+    Player(const SampleStory& story, ReplayScript* script) : story_(story), script_(script) {}
+
+    void Play() {
+        Frame();
+        // The first start: a new game, the elder's question, Mei, a save.
+        Launcher(kZoneNewGame);
+        NewGame("Lan");
+        Check(kCheckNewGame);
+        FinishTalk("the opening");
+        Check(kCheckOpeningDone);
+        TalkTo(RoleNamed("Elder"));
+        Choose(0);
+        FinishTalk("the elder's talk");
+        Check(kCheckElderAsked);
+        TalkTo(RoleNamed("Mei"));
+        FinishTalk("Mei's talk");
+        Check(kCheckMeiJoined);
+        OpenPage(kPageSystem);
+        Check(kCheckMenuOpen);
+        // Using an item from the bag comes with the item menu:
+        //   LeavePage(); OpenPage(kPageItem); UseItem(1); LeavePage(); OpenPage(kPageSystem);
+        SaveToSlot(kReplaySaveSlot);
+        Check(kCheckSaved);
+        EndGame();
+        // The second start: continue, and the newest slot loads.
+        WaitForLaunch(1);
+        Launcher(kZoneContinue);
+        LoadSlot(kReplaySaveSlot);
+        Check(kCheckLoaded);
+        Close();
+    }
+
+private:
+    // ---- Turns and inputs ---------------------------------------------------
+    void Frame() {
+        gStep->PlayerWait();
+        if (gStep->Frame() > kRunFrames) Fail("the run takes too long");
+        if (!HeadlessMessageBoxes().empty()) {
+            const HeadlessMessageBox& box = HeadlessMessageBoxes().front();
+            Fail("an error box: " + box.caption + " / " + box.text);
+        }
+    }
+    void Frames(int n) {
+        for (int i = 0; i < n; ++i) Frame();
+    }
+    [[noreturn]] void Fail(const std::string& why) { throw StepFailed{step_ + ": " + why}; }
+    // Waits until `done` holds on two frames running (a frame presented in
+    // the middle of a load is not taken for the load's end).
+    void WaitFor(const char* what, const std::function<bool()>& done, int frames = kStepFrames) {
+        int held = 0;
+        for (int i = 0; i < frames; ++i) {
+            held = done() ? held + 1 : 0;
+            if (held >= 2) return;
+            Frame();
+        }
+        Fail(std::string("no ") + what + " after " + std::to_string(frames) + " frames");
+    }
+    void Record(ReplayItem item) {
+        item.frame = gStep->Frame();
+        while (int(script_->launches.size()) <= gStep->Launch()) script_->launches.emplace_back();
+        script_->launches.back().items.push_back(item);
+        QueueReplayItem(item);
+    }
+    void Key(int record, bool down) {
+        ReplayItem item;
+        item.kind = ReplayKind::kKey;
+        item.code = uint8_t(gKeyMap.k[record] & 0xFF);
+        item.down = down;
+        Record(item);
+    }
+    // One press: down for a frame, then up for a frame.
+    void Tap(int record) {
+        Key(record, true);
+        Frame();
+        Key(record, false);
+        Frame();
+    }
+    void Mouse() {
+        ReplayItem item;
+        item.kind = ReplayKind::kMouse;
+        item.mouse.x = rawX_;
+        item.mouse.y = rawY_;
+        item.mouse.button[0] = left_ ? 0x80 : 0;
+        Record(item);
+    }
+    // The left button down for a frame, where the pointer is.
+    void Click() {
+        left_ = true;
+        Mouse();
+        Frame();
+        left_ = false;
+        Mouse();
+    }
+    void Type(const char* utf8) {
+        ReplayItem item;
+        item.kind = ReplayKind::kText;
+        item.text = utf8;
+        Record(item);
+    }
+    void Check(const char* name) {
+        ReplayItem item;
+        item.kind = ReplayKind::kCheck;
+        item.text = name;
+        Record(item);
+    }
+    void Close() {
+        ReplayItem item;
+        item.kind = ReplayKind::kClose;
+        Record(item);
+    }
+
+    // ---- The launcher -------------------------------------------------------
+    // The launcher's pointer starts at the picture's centre and moves by the
+    // mouse's counts from where they stood when it opened.
+    void Launcher(int zone) {
+        step_ = "the launcher";
+        const int fromX = rawX_, fromY = rawY_;
+        rawX_ = fromX + kZonePlaces[zone].left + kZoneHalfWidth - kLauncherCentreX;
+        rawY_ = fromY + kZonePlaces[zone].top + kZoneHalfHeight - kLauncherCentreY;
+        Mouse();
+        Frame();
+        Click();
+        WaitFor("game", [] { return gLauncher.result != 0 && gGameRunning == 1; });
+    }
+    void WaitForLaunch(int launch) {
+        step_ = "the next start";
+        for (int i = 0; i < kStepFrames && gStep->Launch() < launch; ++i) Frame();
+        if (gStep->Launch() < launch) Fail("the program did not end");
+    }
+
+    // ---- The title ----------------------------------------------------------
+    void NewGame(const char* name) {
+        step_ = "the title";
+        WaitFor("title screen", [] { return gMenu.depth == kDepthTitle && gTitle.state == kTitleChoosing; });
+        for (int i = 0; i < 8 && gTitle.entry != kEntryNewGame; ++i) Tap(kKeyUp);
+        Tap(kKeyConfirm);
+        WaitFor("name entry", [] { return TitleNameEntryOpen() && gTitle.fade > 96; });
+        Type(name);
+        Frames(2);
+        Key(kMenuKeyReturn, true);
+        Frame();
+        Key(kMenuKeyReturn, false);
+        step_ = "the new game";
+        WaitFor("map", [] { return gMenuRequest == 0 && gCurrentMap != 0 && gPlayerRole < TotalRole; });
+    }
+
+    // ---- Talks --------------------------------------------------------------
+    void FinishTalk(const char* what) {
+        step_ = what;
+        for (int i = 0; i < kStepFrames; ++i) {
+            if (TalkIdle() && gDialogList == nullptr) {
+                Frames(2);
+                if (TalkIdle()) return;
+            }
+            if (CountEventRects() > 0) Fail("a choice is open");
+            if (gDialogList) Tap(kKeyConfirm);
+            else Frame();
+        }
+        Fail("the talk does not end");
+    }
+    // Answers the next choice with line `n` (from 0): the pointer rests on it
+    // for a frame, then clicks.
+    void Choose(int n) {
+        step_ = "a choice";
+        for (int i = 0; i < kStepFrames && CountEventRects() == 0; ++i) {
+            if (gDialogList) Tap(kKeyConfirm);
+            else Frame();
+        }
+        const EventRectNode* line = gEventRects.head;
+        for (int i = 0; i < n && line; ++i) line = line->next;
+        if (!line) Fail("no line " + std::to_string(n));
+        const int x = (line->left + line->right) / 2, y = (line->top + line->bottom) / 2;
+        PointAt(x, y);
+        Frame();
+        Click();
+        WaitFor("end of the choice", [] { return CountEventRects() == 0; });
+    }
+    // Moves the game's pointer onto (x, y) by the mouse's counts, looking at
+    // where it went every frame.
+    void PointAt(int x, int y) {
+        for (int i = 0; i < 20; ++i) {
+            const int dx = x - gKeyInput.mouseX, dy = y - gKeyInput.mouseY;
+            if (std::abs(dx) <= 1 && std::abs(dy) <= 1) return;
+            rawX_ += dx / 2 + (dx % 2);
+            rawY_ += dy / 2 + (dy % 2);
+            Mouse();
+            Frame();
+        }
+        Fail("the pointer does not reach (" + std::to_string(x) + ", " + std::to_string(y) + ")");
+    }
+
+    // ---- Walking ------------------------------------------------------------
+    uint16_t RoleNamed(const char* name) const {
+        for (const auto& [number, text] : story_.names)
+            if (text == name)
+                for (const RoleDef& def : story_.roleDefs)
+                    if (def.guid == number) return def.guid;
+        throw StepFailed{std::string("the story has no role named ") + name};
+    }
+    static bool Free(int x, int y) {
+        const uint32_t cell = CellAt(x, y);
+        return cell != kCellOutside && !(cell & (kCellWall | kCellRole | kCellEvent));
+    }
+    // The first step of a shortest walk from (x, y) to a cell beside (tx, ty);
+    // -1 when there is none. Directions: 0 up, 1 down, 2 left, 3 right.
+    static int FirstStep(int x, int y, int tx, int ty) {
+        static constexpr int kDx[4] = {0, 0, -1, 1}, kDy[4] = {-1, 1, 0, 0};
+        const int w = int(gMap.width), h = int(gMap.height);
+        std::vector<int> first(size_t(w) * size_t(h), -2);
+        std::deque<std::pair<int, int>> open;
+        first[size_t(y) * size_t(w) + size_t(x)] = -1;
+        open.push_back({x, y});
+        while (!open.empty()) {
+            const auto [cx, cy] = open.front();
+            open.pop_front();
+            const int via = first[size_t(cy) * size_t(w) + size_t(cx)];
+            if (std::abs(cx - tx) + std::abs(cy - ty) == 1) return via;
+            for (int d = 0; d < 4; ++d) {
+                const int nx = cx + kDx[d], ny = cy + kDy[d];
+                if (nx < 0 || ny < 0 || nx >= w || ny >= h || !Free(nx, ny)) continue;
+                int& seen = first[size_t(ny) * size_t(w) + size_t(nx)];
+                if (seen != -2) continue;
+                seen = via == -1 ? d : via;
+                open.push_back({nx, ny});
+            }
+        }
+        return -1;
+    }
+    void Hold(int key) {
+        if (held_ == key) return;
+        if (held_ >= 0) Key(held_, false);
+        held_ = key;
+        if (key >= 0) Key(key, true);
+    }
+    // Walks beside the role (found where it stands now, every cell again, as
+    // it may walk too), faces it and talks.
+    void TalkTo(uint16_t guid) {
+        static constexpr int kKeyOf[4] = {kKeyUp, kKeyDown, kKeyLeft, kKeyRight};
+        static constexpr int kFacing[4] = {kFaceN, kFaceS, kFaceW, kFaceE};
+        step_ = "walking to role " + std::to_string(guid);
+        int stuck = 0;
+        for (int i = 0; i < kStepFrames; ++i) {
+            uint32_t index = 0;
+            if (!FindRole(guid, &index)) Fail("the role is not on this map");
+            const RoleRecord& p = gRole[gPlayerRole];
+            const RoleRecord& r = gRole[index];
+            if (p.x % kCellPixels || p.y % kCellPixels || r.x % kCellPixels || r.y % kCellPixels) {
+                Frame();
+                continue;
+            }
+            const int px = p.x / kCellPixels, py = p.y / kCellPixels, rx = r.x / kCellPixels, ry = r.y / kCellPixels;
+            const int dx = rx - px, dy = ry - py;
+            if (std::abs(dx) + std::abs(dy) == 1) {
+                Hold(-1);
+                const int d = dy < 0 ? 0 : dy > 0 ? 1 : dx < 0 ? 2 : 3;
+                if (p.act.dir != kFacing[d]) {
+                    Tap(kKeyOf[d]);
+                    continue;
+                }
+                step_ = "talking to role " + std::to_string(guid);
+                Tap(kKeyConfirm);
+                WaitFor("talk", [] { return !TalkIdle(); }, 40);
+                return;
+            }
+            const int d = FirstStep(px, py, rx, ry);
+            if (d < 0) {
+                Hold(-1);
+                if (++stuck > 400) Fail("no way to the role");
+            } else {
+                Hold(kKeyOf[d]);
+            }
+            Frame();
+        }
+        Fail("the role is not reached");
+    }
+
+    // ---- Menus and the save screen -------------------------------------------
+    void OpenPage(int page) {
+        step_ = "the menu";
+        WaitFor("walking", [] { return TalkIdle() && gMenuRequest == 0; });
+        Tap(kKeyMenu);
+        WaitFor("menu", [] { return gMenuRequest != 0 && gMenu.depth == kDepthRoot; });
+        for (int i = 0; i < 12 && gMenu.pageIndex != page; ++i) Tap(gMenu.pageIndex < page ? kKeyRight : kKeyLeft);
+        if (gMenu.pageIndex != page) Fail("page " + std::to_string(page) + " is not on the bar");
+        Tap(kKeyConfirm);
+        WaitFor("page", [] { return gMenu.depth == kDepthPage; });
+    }
+    void SystemEntry(int entry) {
+        for (int i = 0; i < 8 && gSystem.entry != entry; ++i) Tap(gSystem.entry < entry ? kKeyDown : kKeyUp);
+        if (gSystem.entry != entry) Fail("no system entry " + std::to_string(entry));
+    }
+    void PickSlot(int slot) {
+        WaitFor("save screen", [] { return gSaveLoadMode != 0 && gSaveScreen.closing == SaveClosing::kNone; });
+        for (int i = 0; i < 200 && gSlot != slot; ++i) Tap(gSlot < slot ? kKeyDown : kKeyUp);
+        if (gSlot != slot) Fail("slot " + std::to_string(slot) + " is not reached");
+        Tap(kKeyConfirm);
+        if (gSaveScreen.question == kQuestionYes) Tap(kKeyConfirm); // yes, over the old one
+    }
+    void SaveToSlot(int slot) {
+        step_ = "saving";
+        SystemEntry(kSysSave);
+        Tap(kKeyConfirm);
+        PickSlot(slot);
+        WaitFor("save", [] { return (gMenuStatus & kMenuStatusSaved) != 0; });
+        for (int i = 0; i < 100 && gSaveLoadMode != 0; ++i) {
+            if (gSaveScreen.closing == SaveClosing::kNone) Tap(kMenuKeyEsc);
+            else Frame();
+        }
+        WaitFor("system menu", [] { return gSaveLoadMode == 0 && gMenu.depth == kDepthPage; });
+    }
+    void EndGame() {
+        step_ = "ending the game";
+        SystemEntry(kSysLeave);
+        Tap(kKeyConfirm);
+        for (int i = 0; i < 10 && gSystem.row != 0; ++i) Tap(kKeyUp);
+        Tap(kKeyConfirm);
+        if (gSystem.state == kSysAsking && !gSystem.leaving) Tap(kKeyConfirm);
+    }
+    void LoadSlot(int slot) {
+        step_ = "loading";
+        PickSlot(slot);
+        WaitFor("map", [] { return gSaveLoadMode == 0 && gCurrentMap != 0 && TalkIdle(); });
+    }
+
+    const SampleStory& story_;
+    ReplayScript* script_;
+    std::string step_ = "the start";
+    int rawX_ = 0, rawY_ = 0;
+    bool left_ = false;
+    int held_ = -1;
+};
+
+} // namespace
+
+StoryRecording RecordSampleStory(const std::string& folder, const SampleStory& story) {
+    StoryRecording out;
+    HeadlessReset();
+    Lockstep step;
+    gStep = &step;
+    gCloseAfterFinish = false;
+    std::thread player([&] {
+        Player p(story, &out.script);
+        try {
+            p.Play();
+            out.ok = true;
+        } catch (const StepFailed& f) {
+            out.error = f.why;
+            gCloseAfterFinish = true;
+        } catch (const GameOver&) {
+            out.error = "the program ended before the run did";
+        }
+        step.PlayerFinished();
+    });
+    ProgramRun run;
+    run.folder = folder;
+    run.onPresent = OnPresent;
+    run.beforeLaunch = BeforeLaunch;
+    const int launches = RunProgramLaunches(run);
+    step.ProgramOver();
+    player.join();
+    gStep = nullptr;
+    if (launches < 0 && out.error.empty()) {
+        out.ok = false;
+        out.error = "cannot enter " + folder;
+    }
+    return out;
+}

@@ -1,0 +1,40 @@
+// The scripted player of the sample story. It plays the program headless
+// from the launcher like a person at the keyboard would, in high-level steps
+// (choose in the launcher, start a new game with a name, confirm the talk's
+// dialogs, walk to a role found by path finding and talk to it, answer a
+// choice with the mouse, open a menu page, save to a slot, end the game,
+// continue), deciding every frame from what the game holds, and records
+// every input it gave with its frame as a replay script.
+//
+// Because the steps look for roles, cells and screens rather than counting
+// frames, a changed story (moved roles, longer talks) is recorded again by
+// running the player again.
+#pragma once
+#include <string>
+
+#include "tools/replay_file.h"
+#include "tools/sample_story.h"
+
+// The check points the sample run records, in order.
+constexpr const char* kCheckNewGame = "new-game";
+constexpr const char* kCheckOpeningDone = "opening-done";
+constexpr const char* kCheckElderAsked = "elder-asked";
+constexpr const char* kCheckMeiJoined = "mei-joined";
+constexpr const char* kCheckMenuOpen = "menu-open";
+constexpr const char* kCheckSaved = "saved";
+constexpr const char* kCheckLoaded = "loaded";
+// The slot the run saves to.
+constexpr int kReplaySaveSlot = 1;
+
+struct StoryRecording {
+    bool ok = false;
+    std::string error;     // the step that failed and why
+    ReplayScript script;   // what was pressed, also when a step failed
+};
+
+// Plays the sample story on the install in `folder` (written by make_sample
+// from `story`): from the launcher through a new game, the opening, the
+// elder's question, Mei, the menu and a save, the end of the game, then
+// continue from the launcher and the load. Runs in the calling process with
+// the headless back-end, which it resets first.
+StoryRecording RecordSampleStory(const std::string& folder, const SampleStory& story);
