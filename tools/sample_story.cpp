@@ -165,14 +165,19 @@ bool ObjectRecord(Fields& f, SampleStory* story) {
     long long type = 0;
     std::string name, description;
     std::map<int, uint16_t> words;
+    long long price = 0;
     if (!f.Count(4, true) || !f.U16(&id) || !f.Text(&name) || !f.Number(0, 0xFFFFFFFFll, &type)) return false;
     while (f.More() && !f.Peek().quoted) {
         std::string token;
         f.Word(&token);
-        if (!ObjectWord(token, &words)) return f.Fail("\"" + token + "\" is not wN=value (N 0..20)");
+        if (token.rfind("price=", 0) == 0) {
+            if (!ParseAsmNumber(token.substr(6), 0, 0xFFFF, &price)) return f.Fail("\"" + token + "\" is not price=0..65535");
+            continue;
+        }
+        if (!ObjectWord(token, &words)) return f.Fail("\"" + token + "\" is not wN=value (N 0..20) or price=value");
     }
     if (!f.Text(&description) || f.More()) return f.Fail("an object ends with its description");
-    story->objects[id] = ObjectRecordBytes(name, uint32_t(type), words, description);
+    story->objects[id] = ObjectRecordBytes(name, uint32_t(type), words, description, uint16_t(price));
     return true;
 }
 
