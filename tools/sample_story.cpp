@@ -174,7 +174,7 @@ bool ObjectRecord(Fields& f, SampleStory* story) {
             if (!ParseAsmNumber(token.substr(6), 0, 0xFFFF, &price)) return f.Fail("\"" + token + "\" is not price=0..65535");
             continue;
         }
-        if (!ObjectWord(token, &words)) return f.Fail("\"" + token + "\" is not wN=value (N 0..20) or price=value");
+        if (!ObjectWord(token, &words)) return f.Fail("\"" + token + "\" is not wN=value (N 0..20)");
     }
     if (!f.Text(&description) || f.More()) return f.Fail("an object ends with its description");
     story->objects[id] = ObjectRecordBytes(name, uint32_t(type), words, description, uint16_t(price));
