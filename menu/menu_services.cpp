@@ -3,6 +3,7 @@
 #include "menu/frame/menu_pages.h"
 #include "menu/save/save_screen.h"
 #include "menu/save/save_state.h"
+#include "menu/shop/shop.h"
 
 uint32_t gMenuRequest;
 uint16_t* gShopStockIds;
@@ -11,9 +12,8 @@ uint32_t gSaveLoadKind;
 uint32_t gSaveLoadPage;
 uint32_t gSaveLoadLoading;
 
-void ShopFrame() { gMenuRequest = 0; }
-
 void ResetMenuServices() {
+    ResetShop();
     gMenuRequest = 0;
     gShopStockIds = nullptr;
     gSaveLoadMode = gSaveLoadKind = gSaveLoadPage = gSaveLoadLoading = 0;

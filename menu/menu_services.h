@@ -1,7 +1,6 @@
 // What the engine and the world call or set in the menus and the save/load
 // screen. The menu framework itself is menu/frame/menu_frame.h, the save/load
-// screen menu/save/save_screen.h; until the shop exists a requested shop
-// closes on its first frame.
+// screen menu/save/save_screen.h, the shop menu/shop/shop.h.
 #pragma once
 #include <cstdint>
 
@@ -16,7 +15,10 @@ enum : uint32_t {
 };
 
 extern uint32_t gMenuRequest;
+// The shop's stock: item ids ended by 0, in a block of AllocZero that the
+// shop frees when it closes; at most kShopStockWords words are read.
 extern uint16_t* gShopStockIds;
+constexpr int kShopStockWords = 128;
 extern uint32_t gSaveLoadMode;
 extern uint32_t gSaveLoadKind;
 extern uint32_t gSaveLoadPage;

@@ -55,11 +55,13 @@ std::vector<uint8_t> TagStream::End() {
 uint16_t ObjWordTag(int word) { return (word >= 0 && word < 21) ? kObjWordTags[word] : 5; }
 
 std::vector<uint8_t> ObjectRecordBytes(const std::string& name, uint32_t typeBits,
-                                       const std::map<int, uint16_t>& words, const std::string& description) {
+                                       const std::map<int, uint16_t>& words, const std::string& description,
+                                       uint16_t price) {
     TagStream s;
     s.Tag(1000).Text(name);
     s.Tag(25).U16(0).U32(typeBits);
     for (const auto& [word, value] : words) s.Word(ObjWordTag(word), value);
+    if (price != 0) s.Tag(24).U16(price).U16(0);
     if (!description.empty()) s.Tag(30).Text(description);
     return s.End();
 }
@@ -136,7 +138,7 @@ std::vector<uint8_t> BuildGhostFile(const std::map<int, SpiritRecord>& slots) {
 
 std::vector<uint8_t> ObjectRecordBytes(const std::string& name, uint32_t typeBits,
                                        const std::map<int, uint16_t>& words, const ObjFixedFields& fixed,
-                                       const std::string& description) {
+                                       const std::string& description, uint16_t price) {
     TagStream s;
     s.Tag(1000).Text(name);
     s.Tag(25).U16(0).U32(typeBits);
@@ -144,6 +146,7 @@ std::vector<uint8_t> ObjectRecordBytes(const std::string& name, uint32_t typeBit
     s.Tag(2000);
     for (int8_t e : fixed.element) s.U8(uint8_t(e));
     s.U8(fixed.byte161).U8(fixed.byte162).U16(fixed.level).U16(fixed.kind);
+    if (price != 0) s.Tag(24).U16(price).U16(0);
     if (!description.empty()) s.Tag(30).Text(description);
     return s.End();
 }

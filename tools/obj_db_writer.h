@@ -33,9 +33,11 @@ private:
 
 // The object record tags of word w0..w20 (ObjRecord::w).
 uint16_t ObjWordTag(int word);
-// An item-like object: name, type bits, the given words and a description.
+// An item-like object: name, type bits, the given words, a description and
+// the shop's price (word 148, tag 24; 0 writes no tag).
 std::vector<uint8_t> ObjectRecordBytes(const std::string& name, uint32_t typeBits,
-                                       const std::map<int, uint16_t>& words, const std::string& description = "");
+                                       const std::map<int, uint16_t>& words, const std::string& description = "",
+                                       uint16_t price = 0);
 // An action record with its element value and ailment word.
 std::vector<uint8_t> ActionRecordBytes(uint32_t value, uint16_t element, uint16_t ailment);
 
@@ -73,4 +75,4 @@ struct ObjFixedFields {
 // ObjectRecordBytes with the tag-2000 fields after the words.
 std::vector<uint8_t> ObjectRecordBytes(const std::string& name, uint32_t typeBits,
                                        const std::map<int, uint16_t>& words, const ObjFixedFields& fixed,
-                                       const std::string& description = "");
+                                       const std::string& description = "", uint16_t price = 0);

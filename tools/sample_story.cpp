@@ -196,10 +196,15 @@ bool ObjectRecord(Fields& f, SampleStory* story) {
     std::map<int, uint16_t> words;
     ObjFixedFields fixed{};
     bool hasFixed = false;
+    long long price = 0;
     if (!f.Count(4, true) || !f.U16(&id) || !f.Text(&name) || !f.Number(0, 0xFFFFFFFFll, &type)) return false;
     while (f.More() && !f.Peek().quoted) {
         std::string token;
         f.Word(&token);
+        if (token.rfind("price=", 0) == 0) {
+            if (!ParseAsmNumber(token.substr(6), 0, 0xFFFF, &price)) return f.Fail("\"" + token + "\" is not price=0..65535");
+            continue;
+        }
         bool bad = false;
         if (ObjectFixedField(token, &fixed, &bad)) {
             if (bad) return f.Fail("\"" + token + "\" is out of range");
@@ -209,8 +214,9 @@ bool ObjectRecord(Fields& f, SampleStory* story) {
         if (!ObjectWord(token, &words)) return f.Fail("\"" + token + "\" is not wN=value (N 0..20)");
     }
     if (!f.Text(&description) || f.More()) return f.Fail("an object ends with its description");
-    story->objects[ObjectTableIndex(id)] = hasFixed ? ObjectRecordBytes(name, uint32_t(type), words, fixed, description)
-                                                    : ObjectRecordBytes(name, uint32_t(type), words, description);
+    story->objects[ObjectTableIndex(id)] =
+        hasFixed ? ObjectRecordBytes(name, uint32_t(type), words, fixed, description, uint16_t(price))
+                 : ObjectRecordBytes(name, uint32_t(type), words, description, uint16_t(price));
     story->itemNames[id] = name;
     return true;
 }

@@ -40,7 +40,7 @@ constexpr int kLastStat = 16;
 // The stat instructions read and write the party record number 1, as the
 // stored scripts were written against (docs/talk-scripts.md).
 constexpr int kStatMember = 1;
-constexpr size_t kShopListBytes = 256;
+constexpr size_t kShopListBytes = 2 * size_t(kShopStockWords);
 constexpr size_t kShopIdsMax = kShopListBytes / 2 - 1;  // and the 0 that ends them
 constexpr uint32_t kShopRequest = kMenuPending | kMenuShop;
 

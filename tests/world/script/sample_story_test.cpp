@@ -192,6 +192,7 @@ TEST(StoryTables, BrokenRecordsGiveTheirLine) {
         {ParseStoryRoles, "name 1000 \"x\"\n", "line 1: name numbers stop at 999"},
         {ParseStoryObjects, "object 1 \"Herb\" 0 w21=5 \"x\"\n", "line 1: \"w21=5\" is not wN=value (N 0..20)"},
         {ParseStoryObjects, "object 1 \"Herb\" 0 w8=50\n", "line 1: an object ends with its description"},
+        {ParseStoryObjects, "object 1 \"Herb\" 0 price=70000 \"x\"\n", "line 1: \"price=70000\" is not price=0..65535"},
         {ParseStoryObjects, "action 1 50 1\n", "line 1: \"action\" takes 4 fields, not 3"},
         {ParseStoryObjects, "monster 301 \"Slime\" 3 20 8 6 120 \"soft\n",
          "line 1: text without its closing quote"},
