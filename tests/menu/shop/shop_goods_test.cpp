@@ -39,7 +39,7 @@ TEST(ShopGoods, TheMerchantsStockHasPricesAndItsEquipmentFitsASlot) {
         uint16_t id;
         uint16_t price;
         int slot;
-    } goods[] = {{1, 10, -1}, {2, 60, -1}, {101, 150, -1}, {102, 40, -1}, {401, 90, 0}, {402, 70, 2}};
+    } goods[] = {{1, 10, -1}, {2, 60, -1}, {101, 150, 0}, {102, 40, 2}, {401, 90, 0}, {402, 70, 2}};
     for (const auto& g : goods) {
         ASSERT_TRUE(story.objects.count(g.id)) << g.id;
         ObjRecord r = Parse(story.objects.at(g.id));
