@@ -14,6 +14,7 @@
 #include "base/settings.h"
 #include "menu/frame/menu_frame.h"
 #include "menu/frame/menu_pages.h"
+#include "menu/items/item_menu.h"
 #include "menu/menu_services.h"
 #include "menu/save/save_screen.h"
 #include "menu/system/system_menu.h"
@@ -22,6 +23,7 @@
 #include "shell/launcher.h"
 #include "tools/replay_run.h"
 #include "world/map/map.h"
+#include "world/party/item_list.h"
 #include "world/role/role_def.h"
 #include "world/role/role_helpers.h"
 #include "world/role/role_record.h"
@@ -126,10 +128,12 @@ public:
         TalkTo(RoleNamed("Mei"));
         FinishTalk("Mei's talk");
         Check(kCheckMeiJoined);
+        OpenPage(kPageItem);
+        UseItem(kReplayUsedItem);
+        LeaveMenu();
+        Check(kCheckHerbUsed);
         OpenPage(kPageSystem);
         Check(kCheckMenuOpen);
-        // Using an item from the bag comes with the item menu:
-        //   LeavePage(); OpenPage(kPageItem); UseItem(1); LeavePage(); OpenPage(kPageSystem);
         SaveToSlot(kReplaySaveSlot);
         Check(kCheckSaved);
         EndGame();
@@ -395,6 +399,32 @@ private:
         if (gMenu.pageIndex != page) Fail("page " + std::to_string(page) + " is not on the bar");
         Tap(kKeyConfirm);
         WaitFor("page", [] { return gMenu.depth == kDepthPage; });
+    }
+    // On the item page: finds the item under a filter, uses it on the first
+    // member and goes back to the list.
+    void UseItem(uint16_t id) {
+        step_ = "using an item";
+        auto selected = [] { return SelectedItem() ? SelectedItem()->id : 0; };
+        for (int f = 0; f < kItemFilters && gItems.win.total > 0 && !HasRow(id); ++f) Tap(kMenuKeyRight);
+        if (!HasRow(id)) Fail("the bag shows no item " + std::to_string(id));
+        for (int i = 0; i < 200 && selected() != id; ++i) Tap(kMenuKeyDown);
+        if (selected() != id) Fail("the cursor does not reach item " + std::to_string(id));
+        Tap(kMenuKeySpace);
+        WaitFor("member box", [] { return gMenu.depth == kItemDepthMember; });
+        Tap(kMenuKeySpace);
+        Tap(kMenuKeyEsc);
+        WaitFor("item list", [] { return gMenu.depth == kDepthPage; });
+    }
+    static bool HasRow(uint16_t id) {
+        for (const ItemRecord* n = gItems.list; n; n = n->next)
+            if (n->id == id) return true;
+        return false;
+    }
+    // Out of the menu, back to walking.
+    void LeaveMenu() {
+        step_ = "leaving the menu";
+        for (int i = 0; i < 10 && gMenuRequest != 0; ++i) Tap(kMenuKeyEsc);
+        WaitFor("walking", [] { return TalkIdle() && gMenuRequest == 0; });
     }
     void SystemEntry(int entry) {
         for (int i = 0; i < 8 && gSystem.entry != entry; ++i) Tap(gSystem.entry < entry ? kKeyDown : kKeyUp);

@@ -10,6 +10,7 @@
 // frames, a changed story (moved roles, longer talks) is recorded again by
 // running the player again.
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "tools/replay_file.h"
@@ -20,9 +21,12 @@ constexpr const char* kCheckNewGame = "new-game";
 constexpr const char* kCheckOpeningDone = "opening-done";
 constexpr const char* kCheckElderAsked = "elder-asked";
 constexpr const char* kCheckMeiJoined = "mei-joined";
+constexpr const char* kCheckHerbUsed = "herb-used";
 constexpr const char* kCheckMenuOpen = "menu-open";
 constexpr const char* kCheckSaved = "saved";
 constexpr const char* kCheckLoaded = "loaded";
+// The item the run uses from the bag (a Herb, which the elder gives).
+constexpr uint16_t kReplayUsedItem = 1;
 // The slot the run saves to.
 constexpr int kReplaySaveSlot = 1;
 
@@ -34,7 +38,7 @@ struct StoryRecording {
 
 // Plays the sample story on the install in `folder` (written by make_sample
 // from `story`): from the launcher through a new game, the opening, the
-// elder's question, Mei, the menu and a save, the end of the game, then
+// elder's question, Mei, a Herb used from the bag, the menu and a save, the end of the game, then
 // continue from the launcher and the load. Runs in the calling process with
 // the headless back-end, which it resets first.
 StoryRecording RecordSampleStory(const std::string& folder, const SampleStory& story);

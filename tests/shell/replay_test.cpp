@@ -231,7 +231,7 @@ TEST(ReplayFile, ReadsEveryItemAndRefusesBadLinesWithTheirNumber) {
 TEST_F(ReplayTest, TheRecordingHoldsEveryCheckPointOnce) {
     const std::vector<std::string> names = script_.CheckNames();
     EXPECT_EQ(names, (std::vector<std::string>{kCheckNewGame, kCheckOpeningDone, kCheckElderAsked, kCheckMeiJoined,
-                                               kCheckMenuOpen, kCheckSaved, kCheckLoaded}));
+                                               kCheckHerbUsed, kCheckMenuOpen, kCheckSaved, kCheckLoaded}));
     ASSERT_EQ(script_.launches.size(), 2u);
     // It reads back to the same text.
     std::string error;
@@ -256,10 +256,11 @@ TEST_F(ReplayTest, TheSampleStoryPlaysToASaveAndBackThroughContinue) {
     const StoryState* opened = Seen(kCheckOpeningDone);
     const StoryState* asked = Seen(kCheckElderAsked);
     const StoryState* joined = Seen(kCheckMeiJoined);
+    const StoryState* used = Seen(kCheckHerbUsed);
     const StoryState* menu = Seen(kCheckMenuOpen);
     const StoryState* saved = Seen(kCheckSaved);
     const StoryState* loaded = Seen(kCheckLoaded);
-    ASSERT_TRUE(fresh && opened && asked && joined && menu && saved && loaded);
+    ASSERT_TRUE(fresh && opened && asked && joined && used && menu && saved && loaded);
 
     // A new game: the story's start, a party of one, the starting bag.
     EXPECT_EQ(fresh->map, story_.start[0]);
@@ -281,6 +282,10 @@ TEST_F(ReplayTest, TheSampleStoryPlaysToASaveAndBackThroughContinue) {
     // Mei joined the party.
     EXPECT_TRUE(Flag(*joined, kFlagMeiJoined));
     EXPECT_EQ(joined->party, (std::vector<uint16_t>{fresh->party[0], Guid("Mei")}));
+
+    // One Herb used from the bag on the item page, and the menu left.
+    EXPECT_EQ(CountOf(*used, kHerb), CountOf(*joined, kHerb) - 1);
+    EXPECT_EQ(used->menuRequest, 0u);
 
     // The system page of the menu, then the save.
     EXPECT_NE(menu->menuRequest, 0u);
