@@ -25,6 +25,8 @@ extern uint32_t gSaveLoadPage;
 extern uint32_t gSaveLoadLoading;
 
 void ShopFrame();
+// The shop closed, with its stock, screen copies and list freed.
+void ResetShop();
 // The save/load screen (menu/save/save_screen.cpp).
 void ResetSaveScreen();
 void SelectNewestSlot();

@@ -1,6 +1,5 @@
 #include "world/release_game.h"
 
-#include "base/memory.h"
 #include "battle/battle_services.h"
 #include "draw/dialog_node.h"
 #include "menu/menu_services.h"
@@ -27,8 +26,7 @@ int ReleaseGame() {
     FreeRoleBuffers();
     FreeDrawOrder();
     FreeItemLists();
-    FreeMem(gShopStockIds);
-    gShopStockIds = nullptr;
+    ResetShop();  // its stock, screens and list
     gBattleSteps.clear();
     gBattleSteps.shrink_to_fit();
     gRoleDef = nullptr;

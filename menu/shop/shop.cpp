@@ -291,6 +291,26 @@ void QuestionMouse(int32_t x, int32_t y) {
     ShopConfirm();
 }
 
+// Down or Up: the next or previous choice, or the list's cursor by one row.
+void StepCursor(int direction, void (*move)(ListState*)) {
+    if (gShop.state == kShopChoosing) {
+        SetChoice(int32_t(ShopChoiceOf()) + direction);
+    } else if (gShop.state == kShopListing && gShop.window.shown > 0) {
+        move(&gShop.window);
+        RefreshWindow();
+        Sound(kSfxMove);
+        CompareCursor();
+    }
+}
+
+// PageDown or PageUp in the list.
+void StepPage(void (*page)(ListState*, int)) {
+    if (gShop.state != kShopListing || gShop.window.shown == 0) return;
+    page(&gShop.window, kShopRows);
+    RefreshWindow();
+    CompareCursor();
+}
+
 } // namespace
 
 // ---- The frame ----------------------------------------------------------------------------
@@ -449,41 +469,10 @@ void ShopCancel() {
     }
 }
 
-void ShopKeyDown() {
-    if (gShop.state == kShopChoosing) {
-        SetChoice(int32_t(ShopChoiceOf()) + 1);
-    } else if (gShop.state == kShopListing && gShop.window.shown > 0) {
-        ListCursorDown(&gShop.window);
-        RefreshWindow();
-        Sound(kSfxMove);
-        CompareCursor();
-    }
-}
-
-void ShopKeyUp() {
-    if (gShop.state == kShopChoosing) {
-        SetChoice(int32_t(ShopChoiceOf()) - 1);
-    } else if (gShop.state == kShopListing && gShop.window.shown > 0) {
-        ListCursorUp(&gShop.window);
-        RefreshWindow();
-        Sound(kSfxMove);
-        CompareCursor();
-    }
-}
-
-void ShopKeyPageDown() {
-    if (gShop.state != kShopListing || gShop.window.shown == 0) return;
-    ListPageDown(&gShop.window, kShopRows);
-    RefreshWindow();
-    CompareCursor();
-}
-
-void ShopKeyPageUp() {
-    if (gShop.state != kShopListing || gShop.window.shown == 0) return;
-    ListPageUp(&gShop.window, kShopRows);
-    RefreshWindow();
-    CompareCursor();
-}
+void ShopKeyDown() { StepCursor(1, ListCursorDown); }
+void ShopKeyUp() { StepCursor(-1, ListCursorUp); }
+void ShopKeyPageDown() { StepPage(ListPageDown); }
+void ShopKeyPageUp() { StepPage(ListPageUp); }
 
 void ShopKeyLess() {
     switch (gShop.state) {
