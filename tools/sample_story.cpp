@@ -149,19 +149,24 @@ bool FightAreaRecord_(Fields& f, SampleStory* story) {
     return true;
 }
 
-// "wN=value" of an object record.
-bool ObjectWord(const std::string& token, std::map<int, uint16_t>* words) {
+// "wN=value" of an object record (`letter` 'w', N 0..20), or "bN=value" of
+// a block object ('b', N the byte 84..161).
+bool ObjectWord(const std::string& token, char letter, long long low, long long high,
+                std::map<int, uint16_t>* words) {
     const size_t eq = token.find('=');
     long long word = 0, value = 0;
-    if (token.size() < 4 || token[0] != 'w' || eq == std::string::npos) return false;
-    if (!ParseAsmNumber(token.substr(1, eq - 1), 0, 20, &word) ||
+    if (token.size() < 4 || token[0] != letter || eq == std::string::npos) return false;
+    if (!ParseAsmNumber(token.substr(1, eq - 1), low, high, &word) ||
         !ParseAsmNumber(token.substr(eq + 1), 0, 0xFFFF, &value))
         return false;
     (*words)[int(word)] = uint16_t(value);
     return true;
 }
 
-bool ObjectRecord(Fields& f, SampleStory* story) {
+// "object" (words w0..w20) and "blockobject" (u16 words of the fixed block
+// by byte: 84 picture, 86 type, 88 level, 108..132 skills, 161 the
+// no-result byte).
+bool ObjectRecord(Fields& f, SampleStory* story, bool block) {
     uint16_t id = 0;
     long long type = 0;
     std::string name, description;
@@ -170,10 +175,13 @@ bool ObjectRecord(Fields& f, SampleStory* story) {
     while (f.More() && !f.Peek().quoted) {
         std::string token;
         f.Word(&token);
-        if (!ObjectWord(token, &words)) return f.Fail("\"" + token + "\" is not wN=value (N 0..20)");
+        if (!block && !ObjectWord(token, 'w', 0, 20, &words)) return f.Fail("\"" + token + "\" is not wN=value (N 0..20)");
+        if (block && !ObjectWord(token, 'b', 84, 161, &words))
+            return f.Fail("\"" + token + "\" is not bN=value (N 84..161)");
     }
     if (!f.Text(&description) || f.More()) return f.Fail("an object ends with its description");
-    story->objects[id] = ObjectRecordBytes(name, uint32_t(type), words, description);
+    story->objects[id] = block ? BlockObjectBytes(name, uint32_t(type), words, description)
+                               : ObjectRecordBytes(name, uint32_t(type), words, description);
     return true;
 }
 
@@ -200,31 +208,6 @@ bool MonsterRecord(Fields& f, SampleStory* story) {
     TagStream monster;
     monster.Tag(1000).Text(name).Tag(25).U16(0).U32(0x800).Tag(1).Raw(block).Tag(30).Text(description);
     story->objects[id] = monster.End();
-    return true;
-}
-
-// An object with words of its fixed block: "bN=value" sets the u16 at byte
-// N (84..161: 84 picture, 86 type, 88 level, 108..132 skills, 161 the
-// no-result byte).
-bool BlockObjectRecord(Fields& f, SampleStory* story) {
-    uint16_t id = 0;
-    long long type = 0;
-    std::string name, description;
-    std::map<int, uint16_t> words;
-    if (!f.Count(4, true) || !f.U16(&id) || !f.Text(&name) || !f.Number(0, 0xFFFFFFFFll, &type)) return false;
-    while (f.More() && !f.Peek().quoted) {
-        std::string token;
-        f.Word(&token);
-        const size_t eq = token.find('=');
-        long long at = 0, value = 0;
-        if (token.size() < 4 || token[0] != 'b' || eq == std::string::npos ||
-            !ParseAsmNumber(token.substr(1, eq - 1), 84, 161, &at) ||
-            !ParseAsmNumber(token.substr(eq + 1), 0, 0xFFFF, &value))
-            return f.Fail("\"" + token + "\" is not bN=value (N 84..161)");
-        words[int(at)] = uint16_t(value);
-    }
-    if (!f.Text(&description) || f.More()) return f.Fail("an object ends with its description");
-    story->objects[id] = BlockObjectBytes(name, uint32_t(type), words, description);
     return true;
 }
 
@@ -413,10 +396,10 @@ bool ParseStoryRoles(const std::string& text, SampleStory* story, std::string* e
 
 bool ParseStoryObjects(const std::string& text, SampleStory* story, std::string* error) {
     return ForEachRecord(text, error, [&](const std::string& head, Fields& f) {
-        if (head == "object") return ObjectRecord(f, story);
+        if (head == "object") return ObjectRecord(f, story, false);
         if (head == "monster") return MonsterRecord(f, story);
         if (head == "action") return ActionRecord(f, story);
-        if (head == "blockobject") return BlockObjectRecord(f, story);
+        if (head == "blockobject") return ObjectRecord(f, story, true);
         return false;
     });
 }

@@ -7,7 +7,7 @@
 #include "menu/feed/feed_page.h"
 #include "menu/frame/menu_frame.h"
 #include "menu/frame/menu_widgets.h"
-#include "menu/refine/page_text.h"
+#include "menu/refine/page_common.h"
 #include "menu/refine/refine_texts.h"
 #include "world/spirit/spirit.h"
 

@@ -7,6 +7,7 @@
 #include "media/sound_bank.h"
 #include "menu/frame/menu_frame.h"
 #include "menu/menu_services.h"
+#include "menu/refine/page_common.h"
 #include "world/map/map_load.h"
 #include "world/org/obj_tables.h"
 #include "world/party/item_list.h"
@@ -120,17 +121,10 @@ void PresetShownSlot() {
 
 void ResetListCursor() {
     gFeed.cursor = ListState{};
-    gFeed.cursor.total = int(gFeed.list.size());
-    gFeed.cursor.shown = std::min(kFeedRows, gFeed.cursor.total);
+    FitListWindow(&gFeed.cursor, int(gFeed.list.size()), kFeedRows);
 }
 
-void ClampListCursor() {
-    ListState& s = gFeed.cursor;
-    s.total = int(gFeed.list.size());
-    s.top = std::clamp(s.top, 0, std::max(0, s.total - kFeedRows));
-    s.shown = std::min(kFeedRows, s.total - s.top);
-    s.cursor = std::clamp(s.cursor, 0, std::max(0, s.shown - 1));
-}
+void ClampListCursor() { FitListWindow(&gFeed.cursor, int(gFeed.list.size()), kFeedRows); }
 
 // After a feeding: the list again (the cursor kept where it can be) and the
 // spirit's skills as they are now.

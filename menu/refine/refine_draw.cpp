@@ -9,7 +9,7 @@
 #include "menu/frame/menu_frame.h"
 #include "menu/frame/menu_lists.h"
 #include "menu/frame/menu_widgets.h"
-#include "menu/refine/page_text.h"
+#include "menu/refine/page_common.h"
 #include "menu/refine/refine_page.h"
 #include "menu/refine/refine_texts.h"
 #include "world/story_flags.h"

@@ -11,6 +11,7 @@
 #include "media/sound_bank.h"
 #include "menu/frame/menu_frame.h"
 #include "menu/menu_services.h"
+#include "menu/refine/page_common.h"
 #include "world/org/count_list.h"
 #include "world/org/obj_tables.h"
 #include "world/party/member_stats.h"
@@ -56,18 +57,11 @@ bool IsEmpty(const ItemRecord& r) { return r.id == kPlaceholderItem; }
 
 void ResetCursor() {
     gRefine.cursor = ListState{};
-    gRefine.cursor.total = int(gRefine.list.size());
-    gRefine.cursor.shown = std::min(kRefineRows, gRefine.cursor.total);
+    FitListWindow(&gRefine.cursor, int(gRefine.list.size()), kRefineRows);
 }
 
 // Holds the window inside the list after the list changed size.
-void ClampCursor() {
-    ListState& s = gRefine.cursor;
-    s.total = int(gRefine.list.size());
-    s.top = std::clamp(s.top, 0, std::max(0, s.total - kRefineRows));
-    s.shown = std::min(kRefineRows, s.total - s.top);
-    s.cursor = std::clamp(s.cursor, 0, std::max(0, s.shown - 1));
-}
+void ClampCursor() { FitListWindow(&gRefine.cursor, int(gRefine.list.size()), kRefineRows); }
 
 void FreePictures() {
     for (RefinePicture& p : gRefine.pictures) p.pixels = {};
