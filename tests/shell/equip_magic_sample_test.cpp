@@ -3,6 +3,7 @@
 // starting bag is put on from the equipment page and the healing magic is
 // cast from the magic page, then the menu is left.
 #include "shell_fixture.h"
+#include "sample_game.h"
 
 #include <string>
 #include <unistd.h>
@@ -36,64 +37,16 @@ namespace {
 
 constexpr uint16_t kStaff = 450, kMend = 460;
 
-class EquipMagicSampleTest : public ShellTest {
+class EquipMagicSampleTest : public SampleGameTest {
 protected:
-    void SetUp() override {
-        ShellTest::SetUp();
-        Reset();
-        const std::string tool = BuildTreeProgram("make_sample");
-        ASSERT_EQ(access(tool.c_str(), X_OK), 0) << "no command at " << tool;
-        ASSERT_EQ(std::system(("'" + tool + "' '" + install.Path() + "' > /dev/null").c_str()), 0);
-    }
-    void TearDown() override {
-        ReleaseGameAndShell();
-        Reset();
-        ShellTest::TearDown();
-    }
-    static void Reset() {
-        ResetWorld();
-        ResetPathScripts();
-        ResetKeyCole();
-        BindTalkSeams();
-        ResetKeyStates();
-        ResetPlayerWalk();
-        ResetTalkState();
-        ResetRoleHelpers();
-        ResetTswPacks();
-        ResetActPacks();
-        ResetSoundBank();
+    void ResetPages() override {
         ResetEquipPage();
         ResetMagicPage();
     }
-    void StartNewGame() {
-        UseInstallFolder();
-        OpenInstallPicturePacks();
-        ASSERT_EQ(OnStartGame(), 1);
-        InitRandom(7);
-        ASSERT_EQ(NewGame(1), 1);
-        gMenuRequest = 0;
-        gAppActive = 1;
-        gGameRunning = 1;
-        gLastFrame = PlatTicks();
-    }
-    void Frames(int n) {
-        for (int i = 0; i < n; ++i) {
-            HeadlessAdvanceClock(kFrameMs);
-            GameFrame();
-        }
-    }
-    void Tap(int record) {
-        HeadlessQueueKey(uint8_t(gKeyMap.k[record]), true);
+    // A press and a frame more for the page to answer.
+    static void Tap(int record) {
+        Press(record);
         Frames(1);
-        HeadlessQueueKey(uint8_t(gKeyMap.k[record]), false);
-        Frames(2);
-    }
-    void FinishOpening() {
-        for (int frame = 0; frame < 3000 && !TalkIdle(); frame += 2) {
-            if (gDialogList != nullptr) Tap(kKeyConfirm);
-            else Frames(2);
-        }
-        ASSERT_TRUE(TalkIdle());
     }
 };
 

@@ -39,53 +39,16 @@ namespace {
 
 constexpr uint16_t kPotion = 420;
 
-class ItemMenuSampleTest : public ShellTest {
+class ItemMenuSampleTest : public SampleGameTest {
 protected:
-    void SetUp() override {
-        ShellTest::SetUp();
-        ResetModules();
-        const std::string tool = BuildTreeProgram("make_sample");
-        ASSERT_EQ(access(tool.c_str(), X_OK), 0) << "no command at " << tool;
-        ASSERT_EQ(std::system(("'" + tool + "' '" + install.Path() + "' > /dev/null").c_str()), 0);
-    }
-    void TearDown() override {
-        ReleaseGameAndShell();
+    void ResetPages() override {
         ResetItemMenu();
         ResetBook();
-        ResetModules();
-        ShellTest::TearDown();
     }
-    static void ResetModules() { ResetSampleGameModules(); }
     // Start-up and a new game as the title starts it (the fame file read).
     void StartNewGame() {
-        UseInstallFolder();
-        StartSampleGame();
+        SampleGameTest::StartNewGame();
         ReadFame();
-    }
-    void Frames(int n) {
-        for (int i = 0; i < n; ++i) {
-            HeadlessAdvanceClock(kFrameMs);
-            GameFrame();
-        }
-    }
-    // A press of the game key: down for a frame, then up for a frame.
-    void Press(int record, int times = 1) {
-        for (int i = 0; i < times; ++i) {
-            HeadlessQueueKey(uint8_t(gKeyMap.k[record]), true);
-            Frames(1);
-            HeadlessQueueKey(uint8_t(gKeyMap.k[record]), false);
-            Frames(1);
-        }
-    }
-    void FinishOpening() {
-        for (int frame = 0; frame < 3000 && !TalkIdle(); frame += 2) {
-            const bool dialog = gDialogList != nullptr;
-            if (dialog) HeadlessQueueKey(uint8_t(gKeyMap.k[kKeyConfirm]), true);
-            Frames(1);
-            if (dialog) HeadlessQueueKey(uint8_t(gKeyMap.k[kKeyConfirm]), false);
-            Frames(1);
-        }
-        ASSERT_TRUE(TalkIdle());
     }
     // The shown row of an id, counted from the list's head.
     static int RowOf(uint16_t id) {

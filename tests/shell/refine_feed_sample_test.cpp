@@ -4,6 +4,7 @@
 // menu is left with Esc. The story grants the page's flag and the spirit;
 // the test does what that story point would.
 #include "shell_fixture.h"
+#include "sample_game.h"
 
 #include <string>
 #include <unistd.h>
@@ -34,52 +35,16 @@ namespace {
 
 constexpr uint16_t kMossOre = 521, kRiverStone = 522, kSpiritLamp = 523, kEmberImp = 520;
 
-class RefineFeedSampleTest : public ShellTest {
+class RefineFeedSampleTest : public SampleGameTest {
 protected:
     void SetUp() override {
-        ShellTest::SetUp();
-        Reset();
-        const std::string tool = BuildTreeProgram("make_sample");
-        ASSERT_EQ(access(tool.c_str(), X_OK), 0) << "no command at " << tool;
-        ASSERT_EQ(std::system(("'" + tool + "' '" + install.Path() + "' > /dev/null").c_str()), 0);
-        UseInstallFolder();
-        OpenInstallPicturePacks();
-        ASSERT_EQ(OnStartGame(), 1);
-        InitRandom(7);
-        ASSERT_EQ(NewGame(1), 1);
-        gMenuRequest = 0;
-        gAppActive = 1;
-        gGameRunning = 1;
-        gLastFrame = PlatTicks();
+        SampleGameTest::SetUp();
+        StartNewGame();
     }
-    void TearDown() override {
-        ReleaseGameAndShell();
-        Reset();
-        ShellTest::TearDown();
-    }
-    static void Reset() {
-        ResetWorld();
-        ResetKeyStates();
-        ResetTalkState();
-        ResetTswPacks();
-        ResetActPacks();
-        ResetSoundBank();
+    void ResetPages() override {
         ResetRefinePage();
         ResetFeedPage();
         gSpiritSlot = 0;
-    }
-    void Frames(int n) {
-        for (int i = 0; i < n; ++i) {
-            HeadlessAdvanceClock(kFrameMs);
-            GameFrame();
-        }
-    }
-    // One press of a game key: down for a frame, then up for a frame.
-    void Press(int record) {
-        HeadlessQueueKey(uint8_t(gKeyMap.k[record]), true);
-        Frames(1);
-        HeadlessQueueKey(uint8_t(gKeyMap.k[record]), false);
-        Frames(1);
     }
     static int Owned(uint16_t id) {
         const ItemRecord* r = FindItem(gInventory, id);

@@ -3,12 +3,20 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+#include "shell_fixture.h"
+
 #include "base/game_state.h"
 #include "base/random.h"
+#include "draw/dialog_node.h"
 #include "draw/act_pack.h"
 #include "draw/tsw_pack.h"
 #include "media/sound_bank.h"
 #include "menu/menu_services.h"
+#include "platform/headless/headless.h"
 #include "platform/plat_clock.h"
 #include "shell/game_frame.h"
 #include "shell/game_start.h"
@@ -48,3 +56,53 @@ inline void StartSampleGame() {
     gGameRunning = 1;
     gLastFrame = PlatTicks();
 }
+
+// A test on a freshly written sample install, driven through the game
+// frame. A page test resets its own page in ResetPages (SetUp and TearDown
+// call it beside the world's resets).
+class SampleGameTest : public ShellTest {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        ResetSampleGameModules();
+        ResetPages();
+        const std::string tool = BuildTreeProgram("make_sample");
+        ASSERT_EQ(access(tool.c_str(), X_OK), 0) << "no command at " << tool;
+        ASSERT_EQ(std::system(("'" + tool + "' '" + install.Path() + "' > /dev/null").c_str()), 0);
+    }
+    void TearDown() override {
+        ReleaseGameAndShell();
+        ResetPages();
+        ResetSampleGameModules();
+        ShellTest::TearDown();
+    }
+    virtual void ResetPages() {}
+    void StartNewGame() {
+        UseInstallFolder();
+        StartSampleGame();
+    }
+    static void Frames(int n) {
+        for (int i = 0; i < n; ++i) {
+            HeadlessAdvanceClock(kFrameMs);
+            GameFrame();
+        }
+    }
+    static void Key(int record, bool down) { HeadlessQueueKey(uint8_t(gKeyMap.k[record]), down); }
+    // Presses of a game key: down for a frame, then up for a frame.
+    static void Press(int record, int times = 1) {
+        for (int i = 0; i < times; ++i) {
+            Key(record, true);
+            Frames(1);
+            Key(record, false);
+            Frames(1);
+        }
+    }
+    // Confirms the opening talk's dialogs until the talk ends.
+    static void FinishOpening() {
+        for (int frame = 0; frame < 3000 && !TalkIdle(); frame += 2) {
+            if (gDialogList != nullptr) Press(kKeyConfirm);
+            else Frames(2);
+        }
+        ASSERT_TRUE(TalkIdle());
+    }
+};

@@ -2,6 +2,7 @@
 // opening, the village merchant's talk gives a purse and opens the shop; the
 // keys buy one herb and close the shop, and the talk ends.
 #include "shell_fixture.h"
+#include "sample_game.h"
 
 #include <string>
 #include <unistd.h>
@@ -35,58 +36,10 @@ constexpr uint16_t kMerchantGuid = 16;
 constexpr uint16_t kHerbId = 1;
 constexpr uint32_t kPurse = 300, kHerbPrice = 10;
 
-class ShopSampleTest : public ShellTest {
+class ShopSampleTest : public SampleGameTest {
 protected:
-    void SetUp() override {
-        ShellTest::SetUp();
-        ResetModules();
-        const std::string tool = BuildTreeProgram("make_sample");
-        ASSERT_EQ(access(tool.c_str(), X_OK), 0) << "no command at " << tool;
-        ASSERT_EQ(std::system(("'" + tool + "' '" + install.Path() + "' > /dev/null").c_str()), 0);
-    }
-    void TearDown() override {
-        ReleaseGameAndShell();
-        ResetModules();
-        ShellTest::TearDown();
-    }
-    static void ResetModules() {
-        ResetWorld();
-        ResetPathScripts();
-        ResetKeyCole();
-        BindTalkSeams();
-        ResetKeyStates();
-        ResetPlayerWalk();
-        ResetTalkState();
-        ResetRoleHelpers();
-        ResetTswPacks();
-        ResetActPacks();
-        ResetSoundBank();
-        ResetShop();
-    }
-    void StartNewGame() {
-        UseInstallFolder();
-        OpenInstallPicturePacks();
-        ASSERT_EQ(OnStartGame(), 1);
-        InitRandom(7);
-        ASSERT_EQ(NewGame(1), 1);
-        gMenuRequest = 0;
-        gAppActive = 1;
-        gGameRunning = 1;
-        gLastFrame = PlatTicks();
-    }
-    static void Frames(int n) {
-        for (int i = 0; i < n; ++i) {
-            HeadlessAdvanceClock(kFrameMs);
-            GameFrame();
-        }
-    }
-    static void Key(int record, bool down) { HeadlessQueueKey(uint8_t(gKeyMap.k[record]), down); }
-    static void Tap(int record) {
-        Key(record, true);
-        Frames(1);
-        Key(record, false);
-        Frames(1);
-    }
+    void ResetPages() override { ResetShop(); }
+    static void Tap(int record) { Press(record); }
     // Confirms every dialog until `done` holds (at most `frames` frames).
     template <typename Done>
     static bool ConfirmDialogsUntil(Done done, int frames) {
