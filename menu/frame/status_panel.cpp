@@ -213,8 +213,6 @@ void DrawMenuCursor(int kind) {
     MapCursor& c = gMapCursor;
     const int32_t want = c.wantAct;
     c.wantAct = kind;
-    c.x = gKeyInput.mouseX;
-    c.y = gKeyInput.mouseY;
-    RefrashCursor();
+    RefrashCursor();  // at the pointer
     c.wantAct = want;
 }

@@ -21,6 +21,7 @@
 #include "world/map/map_texts.h"
 #include "world/role/role_record.h"
 #include "world/story_flags.h"
+#include "world/walk/key_state.h"
 
 std::vector<PlayActObject> gPlayActLists[2];
 std::vector<FreeObject> gTObjList;
@@ -236,6 +237,9 @@ void EndShakeFrame() {
 
 void RefrashCursor() {
     MapCursor& c = gMapCursor;
+    // The cursor stands where the pointer was read this frame.
+    c.x = gKeyInput.mouseX;
+    c.y = gKeyInput.mouseY;
     int32_t want = c.wantAct;
     if (gInput.IsKeyDown(0x2E)) want = 15;
     const bool talk = gMapSeams.talkRuns && gMapSeams.talkRuns();

@@ -13,6 +13,7 @@
 #include "world/map/frame_sequence.h"
 #include "world/dialog/name_entry.h"
 #include "world/map/map_effects.h"
+#include "world/walk/key_state.h"
 #include "world/map/map_render.h"
 
 namespace {
@@ -60,10 +61,13 @@ TEST_F(MapEffectsTest, MenuButtonSlidesInAfterSixteenIdleFrames) {
     RefrashCursor();
     EXPECT_EQ(gMapCursor.offset, -31);
     EXPECT_EQ(gMenuRequest, 0u);
-    gMapCursor.x = 620;
-    gMapCursor.y = 10;
+    gKeyInput.mouseX = 620;  // the pointer onto the button
+    gKeyInput.mouseY = 10;
     RefrashCursor();
+    EXPECT_EQ(gMapCursor.x, 620);
+    EXPECT_EQ(gMapCursor.y, 10);
     EXPECT_EQ(gMenuRequest, 0x80000001u);
+    gKeyInput = KeyInput{};
 }
 
 TEST_F(MapEffectsTest, HeadsEaseOntoTheirTargetAndLeavingHeadsGo) {
