@@ -11,6 +11,7 @@
 #include "draw/act_pack.h"
 #include "draw/colour_ops.h"
 #include "draw/display.h"
+#include "draw/pic_number.h"
 #include "draw/draw_kernel.h"
 #include "draw/tsw_pack.h"
 #include "media/music.h"
@@ -25,6 +26,7 @@
 #include "world/map/zone_table.h"
 #include "world/role/role_record.h"
 #include "world/story_flags.h"
+#include "world/talk_state.h"
 
 Camera gCamera;
 CameraScroll gCameraScroll;
@@ -329,6 +331,14 @@ void ClearBack() {
 }
 } // namespace
 
+bool DrawMoneyNumber() {
+    const bool talk = gMapSeams.talkRuns && gMapSeams.talkRuns();
+    const int window = gMapSeams.talkWindow ? gMapSeams.talkWindow() : 0;
+    if ((talk && window >= 8) || IsFlag(81)) return false;
+    DrawPicNumber(636, 460, int32_t(std::min<uint32_t>(gTalkVar[0], INT32_MAX)));
+    return true;
+}
+
 void RenderScene() {
     SetClip(0, 0, kViewWidth, kViewHeight);
     if (gViewFlags & kViewSpotClip) ClipToSpotSquare(false);
@@ -365,6 +375,7 @@ void RenderScene() {
     DrawParticles();
     if (gMapSeams.drawDialogs) gMapSeams.drawDialogs();
     drawRoleHead();
+    DrawMoneyNumber();
     DrawInputOverlay();
     if (!IsFlag(9) && !IsFlag(10) && !IsFlag(81)) RefrashCursor();
     DrawCaption();

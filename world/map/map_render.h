@@ -89,6 +89,9 @@ extern MapFrameSeams gMapSeams;
 
 void Render();
 void RenderScene();
+// The party's silver (talk variable 0) at the screen's lower right, unless a
+// talk with a window is loaded or story flag 81 hides it; whether it drew.
+bool DrawMoneyNumber();
 void CenterView();
 void ViewRectAt(int32_t x, int32_t y, Camera* rect);
 void StepCameraScroll();

@@ -274,3 +274,33 @@ TEST_F(MapEffectsTest, NameEntryStaysInsideItsRowAndSlots) {
     ResetNickNames();
 }
 } // namespace
+
+namespace {
+bool gTestTalkRuns = false;
+int gTestTalkWindow = 0;
+}
+
+TEST_F(MapEffectsTest, TheSilverShowsUnlessATalkWindowIsLoadedOrFlag81IsSet) {
+    const MapFrameSeams saved = gMapSeams;
+    gMapSeams.talkRuns = [] { return gTestTalkRuns; };
+    gMapSeams.talkWindow = [] { return gTestTalkWindow; };
+    const struct {
+        bool talk;
+        int window;
+        bool flag81;
+        bool shown;
+    } cases[] = {
+        {false, 0, false, true}, {true, 0, false, true}, {true, 7, false, true},
+        {true, 8, false, false}, {false, 0, true, false}, {true, 9, true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.talk << " " << c.window << " " << c.flag81);
+        gTestTalkRuns = c.talk;
+        gTestTalkWindow = c.window;
+        if (c.flag81) SetFlag(81);
+        else ClearFlag(81);
+        EXPECT_EQ(DrawMoneyNumber(), c.shown);
+    }
+    ClearFlag(81);
+    gMapSeams = saved;
+}
