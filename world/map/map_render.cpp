@@ -16,6 +16,7 @@
 #include "draw/tsw_pack.h"
 #include "media/music.h"
 #include "media/sound_bank.h"
+#include "world/map/debug_overlay.h"
 #include "world/map/draw_order.h"
 #include "world/map/floater.h"
 #include "world/map/map.h"
@@ -470,6 +471,7 @@ void Render() {
             DrawFloater();
         }
         for (int y = 0; y < gScreenHeight; ++y) BackPixel(0, y)[0] = BackPixel(0, y)[1] = 0;
+        DrawMapDebugOverlay();
         if (gDisplay.IsOpen()) gDisplay.Blt(gBackBuffer);
     }
     if (p) {

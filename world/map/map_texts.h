@@ -19,3 +19,13 @@ inline constexpr const char kTextRoleOutside[] = "\xA6" "a\xB9\xCF(%d)\xB1\xD2\x
 inline constexpr const char kTextTooManyChimneys[] = "\xA6" "a\xB9\xCF(%d)\xA9w\xB8q\xB7\xCF\xA7w\xAA\xAB\xA5\xF3\xBC\xC6\xB6q\xB6W\xB9L\xA5|\xAD\xD3";
 inline constexpr const char kTextActErrGuid[] = "\xB3]\xA9w\xBF\xF9\xBB~ GUID[%d]\nact[%d] qq[%d] dir[%d]";
 inline constexpr const char kTextActErr[] = "\xB3]\xA9w\xBF\xF9\xBB~ \nact[%d] qq[%d] dir[%d]";
+// The map's debug overlay.
+inline constexpr const char kTextOverlayMusic[] = "[%d/%d][%d/%d][playing/%d][mode/%s],\xB3\xF5\xB4\xBA%s,\xBC@\xB1\xA1%s";
+inline constexpr const char kTextOverlayNoPoint[] = "\xBF\xF9\xBB~\xAA\xBA\xA6" "a\xB9\xCF\xBC@\xB1\xA1\xB8\xB9\xBDX (%d)";
+inline constexpr const char kTextOverlayPoint[] = "\xBC@\xB1\xA1\xB8\xB9\xBDX[%d] [%d,%s] [%d,%s]";
+inline constexpr const char kTextOverlayClickable[] = "\xA5i\xC2I\xBF\xEF";
+inline constexpr const char kTextOverlayNotClickable[] = "\xA4\xA3\xA5i\xC2I\xBF\xEF";
+inline constexpr const char kTextOverlayPassable[] = "\xA5i\xB3q\xB9L";
+inline constexpr const char kTextOverlayNotPassable[] = "\xA4\xA3\xA5i\xB3q\xB9L";
+inline constexpr const char kTextOverlayRole[] = "\xA8\xA4\xA6\xE2 [GUID %d] [act %d] [qq %d] [dir %d] [1v%d][2v%d]";
+inline constexpr const char kTextOverlayOverlap[] = "\xA8\xA4\xA6\xE2\xAD\xAB\xC5|";

@@ -120,6 +120,17 @@ int RoleAtCell(int column, int row) { return RoleAtCellWith(column, row, 0); }
 
 int TouchRoleAtCell(int column, int row) { return RoleAtCellWith(column, row, kRoleTouchTalk); }
 
+int RolesAtCell(int column, int row, int* out, int max) {
+    int count = 0;
+    for (uint32_t i = 0; i < TotalRole && i < kMaxRoles; ++i) {
+        const RoleRecord& role = gRole[i];
+        if (!(role.flags & kRoleActive) || (role.flags & kRoleDeleted) || !Covers(role, column, row)) continue;
+        if (count < max && out) out[count] = int(i);
+        ++count;
+    }
+    return count;
+}
+
 int FindRoleAhead(int index, int dx, int dy) {
     if (index < 0 || uint32_t(index) >= kMaxRoles) return -1;
     const Footprint f = FootprintOf(gRole[index]);

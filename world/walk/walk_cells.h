@@ -31,6 +31,10 @@ void SlideStep(const RoleRecord* role, int* dx, int* dy);
 int RoleAtCell(int column, int row);
 // The same, only a role whose touch starts its talk (0x2000).
 int TouchRoleAtCell(int column, int row);
+// Every role from index 0 up, active and not deleted (talk number or not),
+// whose footprint covers the cell: the first `max` indices go to out; returns
+// how many there are.
+int RolesAtCell(int column, int row, int* out, int max);
 // The role ahead of a role looking along (dx, dy), nearest rows or columns
 // first, then its own cells; -1 when none.
 int FindRoleAhead(int role, int dx, int dy);
