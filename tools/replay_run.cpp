@@ -18,6 +18,7 @@
 #include "world/role/role_helpers.h"
 #include "world/script/path_run.h"
 #include "world/script/talk_machine.h"
+#include "world/spirit/spirit.h"
 #include "world/story_flags.h"
 #include "world/talk_state.h"
 #include "world/walk/key_cole.h"
@@ -33,6 +34,7 @@ void ResetProgramState() {
     ResetKeyStates();
     ResetPlayerWalk();
     ResetTalkState();
+    ResetSpirit();
     ResetTalkMachine();
     ResetRoleHelpers();
     ResetStoryFlags();

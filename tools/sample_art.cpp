@@ -18,6 +18,7 @@ constexpr int kWindowEntry = 34;
 constexpr int kMiniGameEntry = 300;
 constexpr int kMenuEntry = 400;
 constexpr int kTitleEntry = 500;
+constexpr int kSpiritEntry = 600;
 constexpr int kCursorFirstFrame = kSampleFrames;  // cursor frames follow picture 9001's four
 constexpr int kCursorCount = 14;
 constexpr int kCursorSize = 24;
@@ -383,6 +384,16 @@ std::vector<SheetItem> TitleSheet() {
     return items;
 }
 
+// Act 9011: the talisman spirit of each element (qq = spirit slot - 1), as
+// the menus' spirit panel shows it.
+std::vector<SheetItem> SpiritSheet() {
+    return {{64, 64, "METAL", ArtRgb(22, 22, 24)},
+            {64, 64, "WOOD", ArtRgb(8, 20, 8)},
+            {64, 64, "WATER", ArtRgb(6, 12, 26)},
+            {64, 64, "FIRE", ArtRgb(26, 10, 4)},
+            {64, 64, "EARTH", ArtRgb(20, 14, 6)}};
+}
+
 } // namespace
 
 TswEntryData SamplePicture(int pack) {
@@ -413,6 +424,7 @@ std::vector<TswEntryData> SystemPictures() {
     pictures.push_back(SheetPicture(kMiniGameEntry, MiniGameSheet()));
     pictures.push_back(SheetPicture(kMenuEntry, MenuSheet()));
     pictures.push_back(SheetPicture(kTitleEntry, TitleSheet()));
+    pictures.push_back(SheetPicture(kSpiritEntry, SpiritSheet()));
     // The book's category pictures: 9030 the row of tabs, 9058 the current
     // one, a frame per category 0..10.
     std::vector<SheetItem> tabs, current;
@@ -428,8 +440,8 @@ std::vector<TswEntryData> SystemPictures() {
 // The system pack's acts: entry 1 (act 9001) with the cursors (qq 0..13)
 // and the dialog's next-page (qq 20) and end (qq 21) buttons, entry 2 the
 // menus' sheet, entry 3 the title's, entry 4 (act 9004) the countdown's
-// digits (qq 0..9) and separator (qq 10), entry 10 the mini-game, entry 19
-// the framed box, entries 30..33 the frame acts and 40..43 the caption acts.
+// digits (qq 0..9) and separator (qq 10), entry 10 the mini-game, entry 11
+// the talisman spirits (qq 0..4), entry 19 the framed box, entries 30..33 the frame acts and 40..43 the caption acts.
 std::vector<PackEntryData> SystemActs() {
     std::vector<ActStreamData> sheet(22, ActStreamData{false, {}});
     for (int qq = 0; qq < kCursorCount; ++qq) sheet[size_t(qq)] = Stream(StillStream(9001, kCursorFirstFrame + qq));
@@ -442,6 +454,7 @@ std::vector<PackEntryData> SystemActs() {
                                        {3, SheetAct(kTitleEntry, TitleSheet().size())},
                                        {4, BuildActData(timer)},
                                        {10, SheetAct(kMiniGameEntry, MiniGameSheet().size())},
+                                       {11, SheetAct(kSpiritEntry, SpiritSheet().size())},
                                        {19, BuildActData({Stream(StillStream(9000 + kWindowEntry, 0))})}};
     for (int i = 0; i < 4; ++i) {
         acts.push_back({30 + i, BuildActData({Stream(StillStream(9034 + i, 0))})});

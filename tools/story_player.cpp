@@ -1,6 +1,7 @@
 #include "tools/story_player.h"
 
 #include <algorithm>
+#include <array>
 #include <condition_variable>
 #include <cstdlib>
 #include <deque>
@@ -14,8 +15,10 @@
 #include "base/settings.h"
 #include "menu/frame/menu_frame.h"
 #include "menu/frame/menu_pages.h"
+#include "menu/feed/feed_page.h"
 #include "menu/items/item_menu.h"
 #include "menu/menu_services.h"
+#include "menu/refine/refine_page.h"
 #include "menu/save/save_screen.h"
 #include "menu/system/system_menu.h"
 #include "menu/title/title_screen.h"
@@ -115,7 +118,8 @@ public:
 
     void Play() {
         Frame();
-        // The first start: a new game, the elder's question, Mei, a save.
+        // The first start: a new game, the elder's question, Mei, the bag,
+        // refining and feeding, a save.
         Launcher(kZoneNewGame);
         NewGame("Lan");
         Check(kCheckNewGame);
@@ -132,6 +136,14 @@ public:
         UseItem(kReplayUsedItem);
         LeaveMenu();
         Check(kCheckHerbUsed);
+        OpenPage(kPageRefine);
+        Refine(story_.recipes.at(0));
+        LeaveMenu();
+        Check(kCheckRefined);
+        OpenPage(kPageFeed);
+        Feed(kReplayFedItem);
+        LeaveMenu();
+        Check(kCheckSpiritFed);
         OpenPage(kPageSystem);
         Check(kCheckMenuOpen);
         SaveToSlot(kReplaySaveSlot);
@@ -419,6 +431,64 @@ private:
         for (const ItemRecord* n = gItems.list; n; n = n->next)
             if (n->id == id) return true;
         return false;
+    }
+    // On the refining page: the recipe's two items into the two fields (the
+    // cursor fills the active field as it moves), the contract, the merging,
+    // and the result taken into the bag.
+    void Refine(const std::array<uint16_t, 3>& recipe) {
+        step_ = "refining";
+        if (!gRefine.open || !IsFlag(kRefineFlag)) Fail("the refining page is shut (story flag 73)");
+        for (int f = 0; f < 2; ++f) {
+            if (gRefine.field != f) Tap(kMenuKeyShift);
+            if (gRefine.field != f) Fail("no field " + std::to_string(f));
+            const int want = RefineRow(recipe[size_t(f)]);
+            if (want < 0) Fail("the list shows no item " + std::to_string(recipe[size_t(f)]));
+            for (int i = 0; i < 40 && gRefine.fields[f].id != recipe[size_t(f)]; ++i) {
+                const int at = RefineRow(RefineCursorItem() ? RefineCursorItem()->id : 0);
+                // On the row already: away and back, so that the move fills the field.
+                if (at == want) Tap(at + 1 < int(gRefine.list.size()) ? kMenuKeyDown : kMenuKeyUp);
+                else Tap(at < want ? kMenuKeyDown : kMenuKeyUp);
+            }
+            if (gRefine.fields[f].id != recipe[size_t(f)]) Fail("field " + std::to_string(f) + " is not filled");
+        }
+        if (gRefine.result.id != recipe[2]) Fail("the fields make no " + std::to_string(recipe[2]));
+        Tap(kMenuKeySpace);
+        WaitFor("contract", [] { return gRefine.state == kRefinePreview; });
+        Tap(kMenuKeySpace);
+        WaitFor("the merged result", [] { return gRefine.state == kRefineShown; });
+        Tap(kMenuKeySpace);
+        WaitFor("the list again", [] { return gRefine.state == kRefineChoosing; });
+    }
+    static int RefineRow(uint16_t id) {
+        for (size_t i = 0; i < gRefine.list.size(); ++i)
+            if (gRefine.list[i]->id == id) return int(i);
+        return -1;
+    }
+    // On the feeding page: the creature's row, its choices, the direct
+    // feeding, and back to the list.
+    void Feed(uint16_t id) {
+        step_ = "feeding";
+        if (!gFeed.open) Fail("the feeding page is shut (no spirit)");
+        auto row = [id] {
+            for (size_t i = 0; i < gFeed.list.size(); ++i)
+                if (gFeed.list[i].id == id) return int(i);
+            return -1;
+        };
+        for (int c = 0; c < kFeedCategories && row() < 0; ++c) Tap(kMenuKeyRight);
+        if (row() < 0) Fail("the list shows no creature " + std::to_string(id));
+        for (int i = 0; i < 70 && (!FeedCursorEntry() || FeedCursorEntry()->id != id); ++i)
+            Tap(gFeed.cursor.cursor < row() ? kMenuKeyDown : kMenuKeyUp);
+        if (!FeedCursorEntry() || FeedCursorEntry()->id != id) Fail("the cursor does not reach creature " + std::to_string(id));
+        Tap(kMenuKeySpace);
+        WaitFor("the creature's choices", [] { return gFeed.state == kFeedChoice; });
+        auto direct = [] {
+            const FeedEntry* e = FeedCursorEntry();
+            return e && gFeed.choice >= 0 && gFeed.choice < kFeedChoices && e->choice[gFeed.choice].id == kFeedDirect;
+        };
+        for (int i = 0; i < kFeedChoices && !direct(); ++i) Tap(kMenuKeyDown);
+        if (!direct()) Fail("no direct feeding among the choices");
+        Tap(kMenuKeySpace);
+        WaitFor("the list again", [] { return gFeed.state == kFeedChoosing; });
     }
     // Out of the menu, back to walking.
     void LeaveMenu() {

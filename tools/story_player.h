@@ -2,8 +2,8 @@
 // from the launcher like a person at the keyboard would, in high-level steps
 // (choose in the launcher, start a new game with a name, confirm the talk's
 // dialogs, walk to a role found by path finding and talk to it, answer a
-// choice with the mouse, open a menu page, save to a slot, end the game,
-// continue), deciding every frame from what the game holds, and records
+// choice with the mouse, open a menu page, use an item, refine, feed the
+// spirit, save to a slot, end the game, continue), deciding every frame from what the game holds, and records
 // every input it gave with its frame as a replay script.
 //
 // Because the steps look for roles, cells and screens rather than counting
@@ -22,11 +22,15 @@ constexpr const char* kCheckOpeningDone = "opening-done";
 constexpr const char* kCheckElderAsked = "elder-asked";
 constexpr const char* kCheckMeiJoined = "mei-joined";
 constexpr const char* kCheckHerbUsed = "herb-used";
+constexpr const char* kCheckRefined = "refined";
+constexpr const char* kCheckSpiritFed = "spirit-fed";
 constexpr const char* kCheckMenuOpen = "menu-open";
 constexpr const char* kCheckSaved = "saved";
 constexpr const char* kCheckLoaded = "loaded";
 // The item the run uses from the bag (a Herb, which the elder gives).
 constexpr uint16_t kReplayUsedItem = 1;
+// The creature the run feeds to the spirit (an Ember Imp of the starting bag).
+constexpr uint16_t kReplayFedItem = 520;
 // The slot the run saves to.
 constexpr int kReplaySaveSlot = 1;
 
@@ -38,7 +42,8 @@ struct StoryRecording {
 
 // Plays the sample story on the install in `folder` (written by make_sample
 // from `story`): from the launcher through a new game, the opening, the
-// elder's question, Mei, a Herb used from the bag, the menu and a save, the end of the game, then
-// continue from the launcher and the load. Runs in the calling process with
+// elder's question (and his talisman), Mei, a Herb used from the bag, the
+// story's recipe refined and a creature fed to the spirit, the menu and a
+// save, the end of the game, then continue from the launcher and the load. Runs in the calling process with
 // the headless back-end, which it resets first.
 StoryRecording RecordSampleStory(const std::string& folder, const SampleStory& story);

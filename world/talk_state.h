@@ -8,6 +8,10 @@
 constexpr int kTalkVarCount = 64;
 extern uint32_t gTalkVar[kTalkVarCount];  // 0 the party's silver, 2 the spirit slot
 constexpr int kTalkVarSpirit = 2;
+// The talisman spirit the party carries: talk variable 2 itself (0 none,
+// 1..5 the spirit of element 0..4), so a talk's SET, the path scripts, a
+// new game, a reset and a loaded game all change this one word.
+inline uint32_t& gSpiritSlot = gTalkVar[kTalkVarSpirit];
 
 // The running-talk context, a record in role layout; idle while its GUID is
 // 0xFFFF (then every field reads as 0xFF bytes; the pointers are null).

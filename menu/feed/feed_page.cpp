@@ -8,10 +8,10 @@
 #include "menu/frame/menu_frame.h"
 #include "menu/menu_services.h"
 #include "menu/refine/page_common.h"
-#include "world/map/map_load.h"
 #include "world/org/obj_tables.h"
 #include "world/party/item_list.h"
 #include "world/spirit/spirit.h"
+#include "world/talk_state.h"
 #include "world/walk/key_state.h"
 
 FeedPage gFeed;

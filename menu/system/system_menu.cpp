@@ -9,9 +9,9 @@
 #include "base/input.h"
 #include "base/settings.h"
 #include "draw/dialog_text.h"
+#include "draw/draw_kernel.h"
 #include "draw/pixel_format.h"
 #include "draw/text_font.h"
-#include "draw/draw_kernel.h"
 #include "media/sound_bank.h"
 #include "menu/frame/menu_frame.h"
 #include "menu/frame/menu_lists.h"
@@ -19,9 +19,9 @@
 #include "menu/frame/menu_texts.h"
 #include "menu/menu_services.h"
 #include "world/map/map.h"
-#include "world/map/map_load.h"
 #include "world/spirit/spirit.h"
 #include "world/story_flags.h"
+#include "world/talk_state.h"
 #include "world/walk/key_state.h"
 
 SystemMenu gSystem;

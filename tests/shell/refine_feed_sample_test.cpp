@@ -1,8 +1,8 @@
 // The refining and feeding pages on the sample install, headless: a new
 // game, the menu opened from the map, the refining page makes the sample's
 // one recipe, the feeding page feeds one creature to the spirit, and the
-// menu is left with Esc. The story grants the page's flag and the spirit;
-// the test does what that story point would.
+// menu is left with Esc. The story grants the page's flag and the spirit:
+// the elder's talk, answered yes, sets story flag 73 and talk variable 2.
 #include "shell_fixture.h"
 #include "sample_game.h"
 
@@ -25,6 +25,8 @@
 #include "world/new_game.h"
 #include "world/org/count_list.h"
 #include "world/party/item_list.h"
+#include "world/role/role_helpers.h"
+#include "world/script/talk_machine.h"
 #include "world/spirit/spirit.h"
 #include "world/story_flags.h"
 #include "world/talk_state.h"
@@ -34,6 +36,8 @@
 namespace {
 
 constexpr uint16_t kMossOre = 521, kRiverStone = 522, kSpiritLamp = 523, kEmberImp = 520;
+constexpr uint16_t kElder = 10;
+constexpr uint32_t kEarthSpirit = 5;  // the elder's talisman: spirit slot 5, element 4
 
 class RefineFeedSampleTest : public SampleGameTest {
 protected:
@@ -60,6 +64,23 @@ protected:
         Press(kMenuKeySpace);
         ASSERT_EQ(gMenu.depth, kDepthPage);
     }
+    // The opening, then the elder's talk answered yes with the keyboard, as
+    // the story plays it: his Herbs and his talisman.
+    void AcceptTheElder() {
+        FinishOpening();
+        uint32_t elder = 0;
+        ASSERT_TRUE(FindRole(kElder, &elder));
+        StartRoleTalk(elder);
+        for (int frame = 0; frame < 3000 && !TalkIdle(); frame += 2) {
+            const bool choice = CountEventRects() > 0;
+            if (choice ? (gEventRects.words[kEventRectChoiceFlags] & kChoiceKeysClose) != 0 : gDialogList != nullptr)
+                Press(kKeyConfirm);  // the first line: yes
+            else
+                Frames(2);
+        }
+        ASSERT_TRUE(TalkIdle());
+        ASSERT_TRUE(IsFlag(300));
+    }
     void LeaveMenu() {
         for (int i = 0; i < 4 && gMenuRequest != 0; ++i) Press(kMenuKeyEsc);
         EXPECT_EQ(gMenuRequest, 0u);
@@ -69,7 +90,9 @@ protected:
 TEST_F(RefineFeedSampleTest, TheRecipeIsMadeFromTheStartingBag) {
     ASSERT_EQ(Owned(kMossOre), 1);
     ASSERT_EQ(Owned(kRiverStone), 1);
-    SetFlag(kRefineFlag);
+    ASSERT_FALSE(IsFlag(kRefineFlag));
+    AcceptTheElder();
+    ASSERT_TRUE(IsFlag(kRefineFlag));
     OpenRootPage(kPageRefine);
     ASSERT_TRUE(gRefine.open);
     ASSERT_EQ(gRefine.list.size(), 2u);
@@ -95,11 +118,18 @@ TEST_F(RefineFeedSampleTest, TheRecipeIsMadeFromTheStartingBag) {
 
 TEST_F(RefineFeedSampleTest, TheSpiritEatsAnImp) {
     ASSERT_EQ(Owned(kEmberImp), 2);
-    gSpiritSlot = 5;  // the earth spirit
-    InitSpirit(4);
+    ASSERT_EQ(gSpiritSlot, 0u);  // a new game carries no spirit
+    gSpirit.Field(kSpiritElementField) = 0;
+    AcceptTheElder();
+    // The talk's SET of variable 2 is the spirit slot and loaded its spirit.
+    ASSERT_EQ(gTalkVar[kTalkVarSpirit], kEarthSpirit);
+    ASSERT_EQ(gSpiritSlot, kEarthSpirit);
+    ASSERT_EQ(gSpirit.Field(kSpiritElementField), 4);
     const int fullness = gSpirit.Field(68);
     OpenRootPage(kPageFeed);
     ASSERT_TRUE(gFeed.open);
+    EXPECT_EQ(ForbiddenFeedElement(), 1);                   // the earth spirit refuses wood
+    EXPECT_EQ(gMenu.acts.spirit.qq, int(kEarthSpirit) - 1);  // the panel drew its picture
     // Items without a type of their own are listed with the first category's
     // creatures: find the imp's row.
     int row = -1;
@@ -116,6 +146,7 @@ TEST_F(RefineFeedSampleTest, TheSpiritEatsAnImp) {
     EXPECT_GT(gSpirit.Field(68), fullness);
     LeaveMenu();
     EXPECT_FALSE(gFeed.open);
+    for (const auto& b : HeadlessMessageBoxes()) ADD_FAILURE() << "box: " << b.caption << " / " << b.text;
 }
 
 } // namespace

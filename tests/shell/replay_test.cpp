@@ -1,8 +1,9 @@
 // The sample story's recorded run (sample/replay.txt, written by
 // record_replay) played back through the whole program, headless: the
-// launcher, the title with the name entry, the opening, the elder's choice
-// and his Herbs, Mei joining, the menu and a save, the end of the game, then
-// continue from the launcher and the load. At each named check point the
+// launcher, the title with the name entry, the opening, the elder's choice,
+// his Herbs and his talisman (the spirit and the refining page), Mei joining,
+// a Herb used, the recipe refined, a creature fed to the spirit, the menu and
+// a save, the end of the game, then continue from the launcher and the load. At each named check point the
 // story's state is looked at; the load must give back the saved state, no
 // error box may show, and a second run must present the same frames.
 #include "shell_fixture.h"
@@ -16,6 +17,7 @@
 #include "menu/frame/menu_frame.h"
 #include "menu/frame/menu_pages.h"
 #include "menu/menu_services.h"
+#include "menu/refine/refine_page.h"
 #include "menu/save/save_codec.h"
 #include "tools/replay_file.h"
 #include "tools/replay_run.h"
@@ -27,12 +29,15 @@
 #include "world/role/role_def.h"
 #include "world/role/role_record.h"
 #include "world/script/talk_machine.h"
+#include "world/spirit/spirit.h"
 #include "world/story_flags.h"
+#include "world/talk_state.h"
 
 namespace {
 
 constexpr int kFlagAgreed = 300, kFlagMeiJoined = 301, kFlagCharm = 302, kFlagNotToday = 303;
 constexpr uint16_t kHerb = 1;
+constexpr uint32_t kEarthSpirit = 5;  // the elder's talisman: spirit slot 5, element 4
 // Frames the program may run past the recording's last item before it is closed.
 constexpr uint32_t kLateFrames = 600;
 
@@ -44,6 +49,7 @@ struct StoryState {
     std::vector<uint16_t> party;                // role GUIDs in party order
     std::vector<std::pair<int, int>> bag;       // id, count (second counts added)
     std::vector<uint32_t> talkVar;
+    int spiritElement = -1, spiritFullness = -1;
     std::vector<uint8_t> fame;
     bool talkIdle = false;
     uint32_t menuRequest = 0;
@@ -67,6 +73,8 @@ StoryState TakeState(uint32_t frame) {
         if (gPartyLine[i] < TotalRole) s.party.push_back(gRole[gPartyLine[i]].guid);
     for (const ItemRecord* n = gInventory; n; n = n->next) s.bag.push_back({n->id, n->count + n->newCount});
     s.talkVar.assign(gTalkVar, gTalkVar + kTalkVarCount);
+    s.spiritElement = gSpirit.Field(kSpiritElementField);
+    s.spiritFullness = gSpirit.Field(68);
     s.fame = FameRawForm();
     s.talkIdle = TalkIdle();
     s.menuRequest = gMenuRequest;
@@ -231,7 +239,8 @@ TEST(ReplayFile, ReadsEveryItemAndRefusesBadLinesWithTheirNumber) {
 TEST_F(ReplayTest, TheRecordingHoldsEveryCheckPointOnce) {
     const std::vector<std::string> names = script_.CheckNames();
     EXPECT_EQ(names, (std::vector<std::string>{kCheckNewGame, kCheckOpeningDone, kCheckElderAsked, kCheckMeiJoined,
-                                               kCheckHerbUsed, kCheckMenuOpen, kCheckSaved, kCheckLoaded}));
+                                               kCheckHerbUsed, kCheckRefined, kCheckSpiritFed, kCheckMenuOpen,
+                                               kCheckSaved, kCheckLoaded}));
     ASSERT_EQ(script_.launches.size(), 2u);
     // It reads back to the same text.
     std::string error;
@@ -257,16 +266,19 @@ TEST_F(ReplayTest, TheSampleStoryPlaysToASaveAndBackThroughContinue) {
     const StoryState* asked = Seen(kCheckElderAsked);
     const StoryState* joined = Seen(kCheckMeiJoined);
     const StoryState* used = Seen(kCheckHerbUsed);
+    const StoryState* refined = Seen(kCheckRefined);
+    const StoryState* fed = Seen(kCheckSpiritFed);
     const StoryState* menu = Seen(kCheckMenuOpen);
     const StoryState* saved = Seen(kCheckSaved);
     const StoryState* loaded = Seen(kCheckLoaded);
-    ASSERT_TRUE(fresh && opened && asked && joined && used && menu && saved && loaded);
+    ASSERT_TRUE(fresh && opened && asked && joined && used && refined && fed && menu && saved && loaded);
 
     // A new game: the story's start, a party of one, the starting bag.
     EXPECT_EQ(fresh->map, story_.start[0]);
     EXPECT_EQ(fresh->cellX, story_.start[1]);
     EXPECT_EQ(fresh->cellY, story_.start[2]);
-    for (int f : {kFlagAgreed, kFlagMeiJoined, kFlagCharm, kFlagNotToday}) EXPECT_FALSE(Flag(*fresh, f)) << f;
+    for (int f : {kFlagAgreed, kFlagMeiJoined, kFlagCharm, kFlagNotToday, kRefineFlag}) EXPECT_FALSE(Flag(*fresh, f)) << f;
+    EXPECT_EQ(fresh->talkVar[kTalkVarSpirit], 0u);  // no spirit yet
     EXPECT_EQ(fresh->party.size(), 1u);
     for (const auto& [id, count] : story_.bag) EXPECT_EQ(CountOf(*fresh, id), StartBag(id)) << id;
     EXPECT_FALSE(fresh->talkIdle); // the opening runs
@@ -278,6 +290,11 @@ TEST_F(ReplayTest, TheSampleStoryPlaysToASaveAndBackThroughContinue) {
     EXPECT_FALSE(Flag(*asked, kFlagNotToday));
     EXPECT_EQ(CountOf(*asked, kHerb), StartBag(kHerb) + 2);
     EXPECT_EQ(asked->party.size(), 1u);
+    // With them the talisman: the refining page opens and the earth spirit
+    // (talk variable 2) is loaded.
+    EXPECT_TRUE(Flag(*asked, kRefineFlag));
+    EXPECT_EQ(asked->talkVar[kTalkVarSpirit], kEarthSpirit);
+    EXPECT_EQ(asked->spiritElement, int(kEarthSpirit) - 1);
 
     // Mei joined the party.
     EXPECT_TRUE(Flag(*joined, kFlagMeiJoined));
@@ -286,6 +303,20 @@ TEST_F(ReplayTest, TheSampleStoryPlaysToASaveAndBackThroughContinue) {
     // One Herb used from the bag on the item page, and the menu left.
     EXPECT_EQ(CountOf(*used, kHerb), CountOf(*joined, kHerb) - 1);
     EXPECT_EQ(used->menuRequest, 0u);
+
+    // The story's recipe refined once: both inputs used, the result in the bag.
+    ASSERT_FALSE(story_.recipes.empty());
+    const auto& recipe = story_.recipes.front();
+    EXPECT_EQ(CountOf(*refined, recipe[0]), CountOf(*used, recipe[0]) - 1);
+    EXPECT_EQ(CountOf(*refined, recipe[1]), CountOf(*used, recipe[1]) - 1);
+    EXPECT_EQ(CountOf(*refined, recipe[2]), CountOf(*used, recipe[2]) + 1);
+    EXPECT_EQ(refined->menuRequest, 0u);
+
+    // One creature fed to the spirit: it leaves the bag, the spirit is fuller.
+    EXPECT_EQ(CountOf(*fed, kReplayFedItem), CountOf(*refined, kReplayFedItem) - 1);
+    EXPECT_GT(fed->spiritFullness, refined->spiritFullness);
+    EXPECT_EQ(fed->spiritElement, int(kEarthSpirit) - 1);
+    EXPECT_EQ(fed->menuRequest, 0u);
 
     // The system page of the menu, then the save.
     EXPECT_NE(menu->menuRequest, 0u);
@@ -307,6 +338,10 @@ TEST_F(ReplayTest, TheSampleStoryPlaysToASaveAndBackThroughContinue) {
     EXPECT_EQ(loaded->party, saved->party);
     EXPECT_EQ(loaded->bag, saved->bag);
     EXPECT_EQ(loaded->talkVar, saved->talkVar);
+    // The spirit comes back from "kyvghost.dat" as the save wrote it.
+    EXPECT_EQ(loaded->talkVar[kTalkVarSpirit], kEarthSpirit);
+    EXPECT_EQ(loaded->spiritElement, saved->spiritElement);
+    EXPECT_EQ(loaded->spiritFullness, saved->spiritFullness);
     EXPECT_EQ(loaded->fame, saved->fame);
     EXPECT_TRUE(loaded->talkIdle);
     EXPECT_EQ(loaded->menuRequest, 0u);

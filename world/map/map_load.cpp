@@ -40,7 +40,6 @@ uint32_t gMapOptions = 0;
 uint32_t gEscapeAllowed = 1;
 uint32_t gMapScriptGuid = 0;
 uint32_t gMapBounds[4];
-uint32_t gSpiritSlot = 0;
 
 namespace {
 
@@ -457,5 +456,4 @@ void ResetMapLoad() {
     gFightStep = 0;
     gMapScriptGuid = 0;
     std::memset(gMapBounds, 0, sizeof gMapBounds);
-    gSpiritSlot = 0;
 }

@@ -58,7 +58,6 @@ extern uint32_t gMapOptions;
 extern uint32_t gEscapeAllowed;
 extern uint32_t gMapScriptGuid;
 extern uint32_t gMapBounds[4];
-extern uint32_t gSpiritSlot;
 
 // Places the roles whose definitions belong to the map (after the map's
 // objects), advancing TotalRole: the player (the definition whose GUID is

@@ -19,6 +19,7 @@
 #include "world/party/item_list.h"
 #include "world/party/member_stats.h"
 #include "world/spirit/spirit.h"
+#include "world/talk_state.h"
 
 // Objects of the fixture.
 enum : uint16_t {

@@ -48,6 +48,25 @@ TEST_F(SaveGameTest, CollectWriteReadApplyRestoresTheSameState) {
     EXPECT_TRUE(std::equal(bytes.begin() + kSaveStampSize, bytes.end(), again.begin() + kSaveStampSize));
 }
 
+// The spirit slot is talk variable 2: a new game drops it, a loaded game
+// brings it back with the talk variables and reads its spirit from
+// "kyvghost.dat", which the save wrote.
+TEST_F(SaveGameTest, ALoadedGameKeepsTheSpiritSlotAndItsSpirit) {
+    PlayAWhile();
+    gSpiritSlot = 4;  // the fire spirit, element 3
+    InitSpirit(3);
+    gSpirit.Field(68) = 123;  // fed since it came
+    ASSERT_TRUE(WriteSaveSlot(2).ok);
+    ASSERT_EQ(NewGame(0), 1);
+    EXPECT_EQ(gSpiritSlot, 0u);
+    ResetSpirit();
+    ASSERT_TRUE(ReadSaveSlot(2).ok);
+    EXPECT_EQ(gTalkVar[kTalkVarSpirit], 4u);
+    EXPECT_EQ(gSpiritSlot, 4u);
+    EXPECT_EQ(gSpirit.Field(kSpiritElementField), 3);
+    EXPECT_EQ(gSpirit.Field(68), 123);
+}
+
 TEST_F(SaveGameTest, PlayTimeKeepsThePartOfASecondNotYetCounted) {
     StartPlayClock(100);
     for (int save = 0; save < 10; ++save) {

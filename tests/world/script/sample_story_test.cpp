@@ -93,7 +93,7 @@ TEST_F(SampleStoryTest, EveryInstructionOfEveryEntryDecodes) {
     ASSERT_TRUE(walk.ok) << walk.error;
     // What the story has to reach.
     for (const char* name : {"dlgw", "caption", "choice", "ifflag", "setflag", "additem", "join", "placerole",
-                             "gotomap", "sequence", "video", "minigame", "savegame", "fight"})
+                             "gotomap", "sequence", "video", "minigame", "savegame", "fight", "setvar"})
         EXPECT_TRUE(walk.opcodes.count(FindTalkOpByName(name)->op)) << name;
 }
 

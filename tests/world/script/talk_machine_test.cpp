@@ -22,6 +22,7 @@
 #include "world/role/role_helpers.h"
 #include "world/script/path_slot.h"
 #include "world/script/talk_machine.h"
+#include "world/spirit/spirit.h"
 #include "world/story_flags.h"
 #include "world/dialog/dlg_message.h"
 #include "world/walk/key_cole.h"
@@ -237,11 +238,17 @@ TEST_F(TalkMachineTest, VariableZeroIsNeverNegative) {
 }
 
 TEST_F(TalkMachineTest, SettingVariableTwoCarriesThatSpiritSlot) {
+    ResetSpirit();  // the earth spirit, element 4
     Write("talk 5\n  setvar 2 9\n  setvar 2 3\n  end\n");
     StartStoryTalk(5, kTalkGuidNone);
     EXPECT_EQ(RunToEnd(), 1);
     EXPECT_EQ(gTalkVar[2], 3u);  // 9 names no slot and loads nothing; 3 loads slot 2
+    // The variable is the spirit slot, and the spirit of element 2 came in
+    // (from its start values: the install has no "kyvghost.dat").
+    EXPECT_EQ(gSpiritSlot, 3u);
+    EXPECT_EQ(gSpirit.Field(kSpiritElementField), 2);
     EXPECT_EQ(Boxes(), 0u);
+    ResetSpirit();
 }
 
 TEST_F(TalkMachineTest, ABadVariableIndexShowsOneBoxAndEndsTheTalk) {
