@@ -8,6 +8,7 @@
 #include "draw/game_fonts.h"
 #include "draw/text_font.h"
 #include "media/music.h"
+#include "tests/support/place_role.h"
 #include "tests/world/map/map_fixture.h"
 #include "tests/world/walk/grid_map.h"
 #include "world/debug/debug_keys.h"
@@ -56,17 +57,11 @@ protected:
         gKeyInput.mouseY = cy * 16 - gCamera.top + 5;
     }
     static void PlaceRole(uint32_t index, uint16_t guid, int cx, int cy) {
-        RoleRecord& r = gRole[index];
-        r = RoleRecord{};
-        r.guid = guid;
-        r.flags = kRoleActive;
-        r.x = cx * 16;
-        r.y = cy * 16;
+        RoleRecord& r = PlaceTestRole(index, guid, cx * 16, cy * 16);
         r.talkNumber = uint16_t(guid + 100);
         r.act.act = 3;
         r.act.qq = 8;
         r.act.dir = 2;
-        if (TotalRole <= index) TotalRole = index + 1;
     }
     static std::vector<std::string> Lines() {
         OverlayText text;

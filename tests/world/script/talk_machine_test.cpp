@@ -13,6 +13,7 @@
 #include "base/settings.h"
 #include "draw/dialog_node.h"
 #include "platform/headless/headless.h"
+#include "tests/support/place_role.h"
 #include "tests/support/temp_folder.h"
 #include "tests/world/walk/grid_map.h"
 #include "tools/talk_asm.h"
@@ -81,12 +82,7 @@ protected:
         gGameMode = 0;
     }
     static void AddRole(uint32_t index, uint16_t guid, int cx, int cy) {
-        RoleRecord& r = gRole[index];
-        r = RoleRecord{};
-        r.guid = guid;
-        r.flags = kRoleActive;
-        r.x = cx * 16;
-        r.y = cy * 16;
+        RoleRecord& r = PlaceTestRole(index, guid, cx * 16, cy * 16);
         r.act.savedQq = r.act.savedDir = -1;
     }
     void Write(const std::string& source) {
