@@ -5,6 +5,22 @@ PixelTint MakePixelTint(int red, int green, int blue) {
             MakeFieldTint(gBlueMask5, gBlueUnit, blue), red == 0 && green == 0 && blue == 0};
 }
 
+WideLevelPlanes MakeWideLevelPlanes() {
+    // Bit q lies in after[k] when bit q - k is in Mk: shift k keeps it in
+    // its field. A bit kept by shift k is kept by every smaller one, so J is
+    // the largest such k.
+    const uint32_t masks[4] = {gShiftMask1, gShiftMask2, gShiftMask3, gShiftMask4};
+    uint32_t after[5] = {};
+    for (int k = 1; k <= 4; ++k) after[k - 1] = (masks[k - 1] << k) & 0xFFFF;
+    uint32_t kept = 0xFFFF;
+    uint32_t plane[4];
+    for (int j = 1; j <= 4; ++j) {
+        kept &= after[j - 1];
+        plane[j - 1] = kept & ~after[j];
+    }
+    return {SplatWide(plane[0]), SplatWide(plane[1]), SplatWide(plane[2]), SplatWide(plane[3])};
+}
+
 void AddRgbToPixels(uint16_t* pixels, int count, int red, int green, int blue) {
     if (!pixels) return;
     const PixelTint t = MakePixelTint(red, green, blue);
