@@ -43,6 +43,11 @@ struct OpAlphaMap : OpBase {
     template <int kDir>
     void Literal(uint16_t* d, const uint8_t* s, int n, int c) {
         const uint8_t* levels = mapRow + c;
+#if KYV_RUNS16
+        if constexpr (kDir > 0) {
+            if (gRuns16 && n >= 16) return PremultipliedRun16(d, s, levels, n, planes);
+        }
+#endif
         const LevelMasks lm = m;
         const WideLevelPlanes wp = planes;
         EachPixelWide<kDir>(
