@@ -106,11 +106,11 @@ inline void CopyFourMirrored(uint16_t* d, const uint8_t* s) {
 #endif
 }
 
-// A mirrored run, copied in blocks the way a memory copy does by size:
-// a copy does not read the destination, so the blocks that finish a run may
-// overlap the ones before them, and a run takes a few blocks (and at most a
-// few rounds of a loop) rather than a pixel or a block per round with an
-// exit that depends on its length.
+// A mirrored run, copied in blocks the way a memory copy does by size: a
+// copy does not read the destination, so the blocks that finish a run may
+// overlap the ones before them. Short runs take two blocks and no loop, long
+// ones rounds of four blocks, so a sprite's run ends after a round or two
+// rather than a round per eight pixels.
 __attribute__((always_inline)) inline void CopyRunMirrored(uint16_t* d, const uint8_t* s, int n) {
     auto block = [d, s](int i) { StoreWide(d - i - (kWideCount - 1), ReverseWide(LoadWide(s + 2 * i))); };
     if (n >= 2 * kWideCount) {
