@@ -35,6 +35,7 @@ struct OpAlphaMap : OpBase {
     int32_t width;
     uint16_t shadow;
     LevelMasks m = LoadLevelMasks();
+    WideLevelPlanes planes = MakeWideLevelPlanes();
     const uint8_t* mapRow = nullptr;
     OpAlphaMap(const uint8_t* alphaMap, int32_t w, uint16_t shadowColour) : map(alphaMap), width(w), shadow(shadowColour) {}
 
@@ -42,12 +43,17 @@ struct OpAlphaMap : OpBase {
     template <int kDir>
     void Literal(uint16_t* d, const uint8_t* s, int n, int c) {
         const uint8_t* levels = mapRow + c;
+#if KYV_RUNS16
+        if constexpr (kDir > 0) {
+            if (gRuns16 && n >= 16) return PremultipliedRun16(d, s, levels, n, planes);
+        }
+#endif
         const LevelMasks lm = m;
-        const WideLevelMasks wm = LoadWideLevelMasks();
+        const WideLevelPlanes wp = planes;
         EachPixelWide<kDir>(
             d, s, n,
-            [levels, wm](Wide sp, Wide dp, int i) {
-                return PremultipliedWide(sp, dp, LoadWideBytes(levels + i), wm);
+            [levels, wp](Wide sp, Wide dp, int i) {
+                return PremultipliedWide(sp, dp, LoadWideBytes(levels + i), wp);
             },
             [levels, lm](auto sp, auto dp, int i) {
                 using T = decltype(sp);

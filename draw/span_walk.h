@@ -96,19 +96,52 @@ inline void EachPixelWide(uint16_t* d, const uint8_t* s, int n, FW&& fw, F&& f) 
     store(last, lastOut);
 }
 
+// Four pixels of the source reversed onto d[-3..0].
+inline void CopyFourMirrored(uint16_t* d, const uint8_t* s) {
+#if defined(__SSE2__)
+    const __m128i v = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(s));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(d - 3), _mm_shufflelo_epi16(v, _MM_SHUFFLE(0, 1, 2, 3)));
+#else
+    for (int i = 0; i < 4; ++i) d[-i] = LoadU16(s + 2 * i);
+#endif
+}
+
+// A mirrored run, copied in blocks the way a memory copy does by size: a
+// copy does not read the destination, so the blocks that finish a run may
+// overlap the ones before them. Short runs take two blocks and no loop, long
+// ones rounds of four blocks, so a sprite's run ends after a round or two
+// rather than a round per eight pixels.
+__attribute__((always_inline)) inline void CopyRunMirrored(uint16_t* d, const uint8_t* s, int n) {
+    auto block = [d, s](int i) { StoreWide(d - i - (kWideCount - 1), ReverseWide(LoadWide(s + 2 * i))); };
+    if (n >= 2 * kWideCount) {
+        int i = 0;
+        for (; n - i > 4 * kWideCount; i += 4 * kWideCount) {
+            block(i);
+            block(i + kWideCount);
+            block(i + 2 * kWideCount);
+            block(i + 3 * kWideCount);
+        }
+        if (n - i > 2 * kWideCount) {
+            block(i);
+            block(i + kWideCount);
+        }
+        block(n - 2 * kWideCount);
+        block(n - kWideCount);
+    } else if (n >= kWideCount) {
+        block(0);
+        block(n - kWideCount);
+    } else if (n >= 4) {
+        CopyFourMirrored(d, s);
+        CopyFourMirrored(d - (n - 4), s + 2 * (n - 4));
+    } else {
+        for (int i = 0; i < n; ++i) d[-i] = LoadU16(s + 2 * i);
+    }
+}
+
 template <int kDir>
 inline void CopyRun(uint16_t* d, const uint8_t* s, int n) {
-    if constexpr (kDir > 0) {
-        std::memcpy(d, s, static_cast<size_t>(n) * 2);
-    } else if (n < kWideCount) {
-        for (int i = 0; i < n; ++i) d[-i] = LoadU16(s + 2 * i);
-    } else {
-        // A copy does not read the destination: the last block may simply
-        // overlap the one before it.
-        const int last = n - kWideCount;
-        for (int i = 0; i < last; i += kWideCount) StoreWide(d - i - (kWideCount - 1), ReverseWide(LoadWide(s + 2 * i)));
-        StoreWide(d - last - (kWideCount - 1), ReverseWide(LoadWide(s + 2 * last)));
-    }
+    if constexpr (kDir > 0) std::memcpy(d, s, static_cast<size_t>(n) * 2);
+    else CopyRunMirrored(d, s, n);
 }
 
 // The selections of a level blend at one level, as masks.
@@ -129,28 +162,39 @@ inline void LevelRun(uint16_t* d, const uint8_t* s, int n, const LevelSelect& se
 template <bool kMirror, class Op>
 inline void WalkRow(const uint8_t* p, int fL, int fR, uint16_t* d0, Op& op) {
     constexpr int kDir = kMirror ? -1 : 1;
-    int c = 0;
+    // The runs that end before the visible part are stepped over.
+    int c = 0, n;
+    uint16_t word;
     for (;;) {
-        const uint16_t word = LoadU16(p);
+        word = LoadU16(p);
         p += 2;
-        const int n = word & kRunCountMask;
+        n = word & kRunCountMask;
         if (n == 0) return;
-        const int e = c + n;
+        if (c + n > fL) break;
+        if ((word & kRunKindMask) == kRunLiteral) p += 2 * n;
+        c += n;
+    }
+    // The run that reaches it is cut to start there; from then on each run
+    // starts at column fL + x and only the last visible one is cut, at fR.
+    if ((word & kRunKindMask) == kRunLiteral) p += 2 * (fL - c);
+    n -= fL - c;
+    const int width = fR - fL;
+    int x = 0;
+    for (;;) {
         const uint16_t kind = word & kRunKindMask;
+        const int m = std::min(n, width - x);
         if (kind == kRunLiteral) {
-            if (e > fL) {
-                const int lo = std::max(c, fL), hi = std::min(e, fR);
-                op.template Literal<kDir>(d0 + kDir * (lo - fL), p + 2 * (lo - c), hi - lo, lo);
-            }
+            op.template Literal<kDir>(d0 + kDir * x, p, m, fL + x);
             p += 2 * n;
         } else if constexpr (Op::kPaintsShadow) {
-            if (kind == kRunShadow && e > fL) {
-                const int lo = std::max(c, fL), hi = std::min(e, fR);
-                op.template Shadow<kDir>(d0 + kDir * (lo - fL), hi - lo);
-            }
+            if (kind == kRunShadow) op.template Shadow<kDir>(d0 + kDir * x, m);
         }
-        c = e;
-        if (c >= fR) return;
+        x += n;
+        if (x >= width) return;
+        word = LoadU16(p);
+        p += 2;
+        n = word & kRunCountMask;
+        if (n == 0) return;
     }
 }
 
@@ -196,6 +240,22 @@ void WalkRle(int32_t w, Op& op) {
     }
     const intptr_t step = kRowStep ? gRowStep : gScreenPitch;
     uint8_t* firstBase = reinterpret_cast<uint8_t*>(gSpan.firstRow - gSpan.x);  // column 0 of the first row
+    if (!wave.window) {
+        // Every row is placed alike: the visible columns are worked out once.
+        const int px = gSpan.picX;
+        const int a = std::max(gSpan.clipLeft, px), b = std::min(gSpan.clipRight, px + w);
+        if (ended || a >= b) return;
+        const int fL = kMirror ? px + w - b : a - px, fR = kMirror ? px + w - a : b - px;
+        uint8_t* base = firstBase + 2 * static_cast<intptr_t>(kMirror ? b - 1 : a);
+        for (int drawn = 0; drawn < gSpan.rows; ++drawn, ++r, base += step) {
+            const uint16_t length = RowBytes(row);
+            if (length == 0) break;
+            op.Row(r);
+            WalkRow<kMirror>(row + 2, fL, fR, reinterpret_cast<uint16_t*>(base), op);
+            row += length;
+        }
+        return;
+    }
     for (int drawn = 0; !ended && drawn < gSpan.rows; ++drawn, ++r) {
         const uint16_t length = RowBytes(row);
         if (length == 0) break;

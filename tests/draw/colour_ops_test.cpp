@@ -1,6 +1,7 @@
 // Colour operations on runs of screen pixels, in 555 and 565.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "draw/colour_ops.h"
@@ -82,5 +83,51 @@ TEST_P(ColourOps, ColourQuarterMixesElevenAndFourSixteenths) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, ColourOps, ::testing::Values(kFormat555, kFormat565));
+
+// The alpha map's blend eight pixels at a time (and sixteen, where the
+// processor has them) against the one-pixel rule: every level, map bytes
+// with stray bits outside the level, sums that wrap, in the four screen
+// layouts and in masks of no known layout (fields of 6, 6 and 4 bits).
+TEST(WideColourRules, AlphaMapBlendMatchesTheOnePixelRule) {
+    struct Masks {
+        const char* name;
+        uint32_t red, green, blue;
+    };
+    const Masks layouts[] = {{"555", 0x7C00, 0x03E0, 0x001F}, {"556", 0xF800, 0x07C0, 0x003F},
+                             {"565", 0xF800, 0x07E0, 0x001F}, {"655", 0xFC00, 0x03E0, 0x001F},
+                             {"6-6-4", 0xFC00, 0x03F0, 0x000F}};
+    constexpr int kPixels = 64, kRun = 61;  // the run of sixteen is not a multiple of sixteen
+    uint32_t seed = 12345;
+    auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 8; };
+    for (const Masks& layout : layouts) {
+        SCOPED_TRACE(layout.name);
+        ResetDrawKernel();
+        SetPixelMasks(layout.red, layout.green, layout.blue);
+        const LevelMasks m = LoadLevelMasks();
+        const WideLevelPlanes planes = MakeWideLevelPlanes();
+        std::vector<uint16_t> s(kPixels), d(kPixels), expected(kPixels);
+        std::vector<uint8_t> map(kPixels);
+        for (int i = 0; i < kPixels; ++i) {
+            s[i] = static_cast<uint16_t>(next());
+            d[i] = static_cast<uint16_t>(next());
+            map[i] = static_cast<uint8_t>(4 * (i % 16) | (next() & 0xC3));
+            const int level = (map[i] >> 2) & 15;
+            expected[i] = level == 0 ? d[i] : PremultipliedBlend(s[i], d[i], level, m);
+        }
+        std::vector<uint16_t> eight(kPixels);
+        for (int i = 0; i < kPixels; i += kWideCount)
+            StoreWide(&eight[i], PremultipliedWide(LoadWide(&s[i]), LoadWide(&d[i]), LoadWideBytes(&map[i]), planes));
+        EXPECT_EQ(eight, expected);
+#if KYV_RUNS16
+        if (gRuns16) {
+            std::vector<uint16_t> sixteen = d;
+            PremultipliedRun16(sixteen.data(), reinterpret_cast<const uint8_t*>(s.data()), map.data(), kRun, planes);
+            EXPECT_TRUE(std::equal(sixteen.begin(), sixteen.begin() + kRun, expected.begin()));
+            EXPECT_TRUE(std::equal(sixteen.begin() + kRun, sixteen.end(), d.begin() + kRun));
+        }
+#endif
+    }
+    ResetDrawKernel();
+}
 
 }  // namespace
