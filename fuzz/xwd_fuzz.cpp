@@ -11,6 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     XwdImage image;
     if (ReadXwd(data, size, &image) && uint64_t(image.width) * image.height <= (1u << 20)) {
         CountXwdColours(image);
+        CountXwdNear(image, -1, -1, int(image.width) + 2, int(image.height) + 2, 0x808080, 16);
     }
     return 0;
 }

@@ -127,6 +127,11 @@ int WinMain(const char* commandLine) {
 }
 
 int GameMain(int argc, char** argv) {
+    // The shell's hooks and the menus' and the save screen's seams point at
+    // the modules only once they are set: without this the program got past
+    // the launcher with none of them, and new game ran frames that neither
+    // opened the title nor drew anything.
+    ResetShell();
     std::string line;
     for (int i = 1; i < argc; ++i) {
         if (i > 1) line += ' ';

@@ -191,12 +191,10 @@ namespace {
 // corners with a shadow ring, labelled with the pack and the frame.
 std::vector<uint16_t> SampleFrame(int pack, int frame) {
     Canvas c(kSampleSize, kSampleSize, kArtKey);
-    const uint16_t colours[6] = {ArtRgb(26, 10, 8), ArtRgb(8, 20, 10), ArtRgb(16, 8, 26),
-                                 ArtRgb(8, 14, 26), ArtRgb(18, 18, 6), ArtRgb(6, 20, 20)};
     for (int y = 0; y < kSampleSize; ++y) {
         for (int x = 0; x < kSampleSize; ++x) {
             int dx = x - 32, dy = y - 32, d = dx * dx + dy * dy;
-            if (d < 28 * 28) c.Set(x, y, colours[pack]);
+            if (d < 28 * 28) c.Set(x, y, kArtPackTokens[pack]);
             else if (d < 31 * 31) c.Set(x, y, kArtShadow);
         }
     }
@@ -229,7 +227,7 @@ std::vector<TswFrameData> WindowPieces(int size, uint16_t edge, uint16_t dark, u
 TswEntryData WindowPicture() {
     TswEntryData e;
     e.index = kWindowEntry;
-    const uint16_t edge = ArtRgb(24, 20, 10), dark = ArtRgb(6, 4, 2), fill = ArtRgb(3, 4, 10);
+    const uint16_t edge = kArtWindowEdge, dark = ArtRgb(6, 4, 2), fill = kArtWindowFill;
     e.frames = WindowPieces(16, edge, dark, fill);
     Canvas ornament(16, 48, kArtKey);
     for (int y = 0; y < 48; ++y) {
@@ -353,7 +351,7 @@ std::vector<SheetItem> MiniGameSheet() {
 // the icon bar's icons (16..21) 48 x 48, the bar ends (26, 27, 30, 31) 16 x
 // 16, the loading picture (79) 200 x 40; the rest small numbered tiles.
 SheetItem MenuItem(int qq) {
-    const uint16_t page = ArtRgb(4, 6, 12), face = ArtRgb(12, 10, 20), icon = ArtRgb(8, 16, 22);
+    const uint16_t page = kArtMenuPage, face = ArtRgb(12, 10, 20), icon = ArtRgb(8, 16, 22);
     if ((qq >= 41 && qq <= 60) || qq == 78 || qq == 91) return {640, 480, "PAGE " + Num(qq), page};
     if ((qq >= 8 && qq <= 11) || (qq >= 72 && qq <= 75) || (qq >= 92 && qq <= 95))
         return {96, 96, "FACE " + Num(qq), face};

@@ -24,6 +24,13 @@ constexpr uint16_t kArtKey = 0x026B;
 constexpr uint16_t kArtShadow = 0x319F;
 constexpr uint16_t ArtRgb(int r, int g, int b) { return uint16_t((r << 10) | (g << 5) | b); }
 
+// Colours the screen tests look for: the talk window's edge and fill (its
+// edge is a checker of the edge colour and a dark one), and the menu pages'
+// background.
+constexpr uint16_t kArtWindowEdge = ArtRgb(24, 20, 10);
+constexpr uint16_t kArtWindowFill = ArtRgb(3, 4, 10);
+constexpr uint16_t kArtMenuPage = ArtRgb(4, 6, 12);
+
 // Map tiles, in the order of the archive's pixel layer; the second frame of
 // water is the last tile of the layer.
 enum StoryTile : int { kTileGrass, kTilePath, kTileWater, kTileWall, kTileFloor, kTileEvent, kStoryTileCount };
@@ -53,6 +60,10 @@ std::vector<uint8_t> FigureAct(uint16_t act);
 
 // Picture 1 of pack n (n x 3000 + 1): four labelled 64 x 64 frames, and the
 // act that plays them (the same in streams 0..79).
+// The round token of each pack's frames is in the pack's colour (the
+// character pack's, pack 0, is the title's typing figure).
+constexpr uint16_t kArtPackTokens[6] = {ArtRgb(26, 10, 8), ArtRgb(8, 20, 10), ArtRgb(16, 8, 26),
+                                        ArtRgb(8, 14, 26), ArtRgb(18, 18, 6), ArtRgb(6, 20, 20)};
 constexpr int kSampleActStreams = 80;
 constexpr uint16_t kTitleTypistAct = 1001; // the title's typing figure, in the character pack
 TswEntryData SamplePicture(int pack);

@@ -42,7 +42,7 @@ bool ReadXwd(const uint8_t* data, size_t size, XwdImage* out) {
     if (pixelsAt > size || pixelBytes > size - pixelsAt) return false;
     const uint32_t masks = f[kRedMask] | f[kGreenMask] | f[kBlueMask];
     *out = XwdImage{f[kWidth], f[kHeight], bpp, f[kBytesPerLine], f[kByteOrder] != 0,
-                    masks ? masks : 0xFFFFFFFFu, data + pixelsAt};
+                    masks ? masks : 0xFFFFFFFFu, f[kRedMask], f[kGreenMask], f[kBlueMask], data + pixelsAt};
     return true;
 }
 
@@ -65,6 +65,43 @@ size_t CountXwdColours(const XwdImage& image) {
     }
     std::sort(seen.begin(), seen.end());
     return size_t(std::unique(seen.begin(), seen.end()) - seen.begin());
+}
+
+namespace {
+
+// The channel under the mask, scaled to 0..255.
+uint32_t Channel(uint32_t pixel, uint32_t mask) {
+    if (mask == 0) return 0;
+    uint32_t shift = 0;
+    while (!(mask >> shift & 1)) ++shift;
+    const uint64_t top = mask >> shift;
+    return uint32_t(uint64_t((pixel & mask) >> shift) * 255 / top);
+}
+
+} // namespace
+
+uint32_t XwdRgb(const XwdImage& image, uint32_t x, uint32_t y) {
+    const uint32_t p = XwdPixel(image, x, y);
+    return Channel(p, image.redMask) << 16 | Channel(p, image.greenMask) << 8 | Channel(p, image.blueMask);
+}
+
+size_t CountXwdNear(const XwdImage& image, int x, int y, int width, int height, uint32_t rgb, int tolerance) {
+    if (image.redMask == 0 || width <= 0 || height <= 0) return 0;
+    const int64_t left = std::max<int64_t>(x, 0), top = std::max<int64_t>(y, 0);
+    const int64_t right = std::min<int64_t>(int64_t(x) + width, image.width);
+    const int64_t bottom = std::min<int64_t>(int64_t(y) + height, image.height);
+    auto near = [tolerance](uint32_t a, uint32_t b, int shift) {
+        const int d = int(a >> shift & 0xFF) - int(b >> shift & 0xFF);
+        return d <= tolerance && -d <= tolerance;
+    };
+    size_t count = 0;
+    for (int64_t row = top; row < bottom; ++row) {
+        for (int64_t col = left; col < right; ++col) {
+            const uint32_t p = XwdRgb(image, uint32_t(col), uint32_t(row));
+            if (near(p, rgb, 16) && near(p, rgb, 8) && near(p, rgb, 0)) ++count;
+        }
+    }
+    return count;
 }
 
 std::vector<uint8_t> BuildXwd(uint32_t width, uint32_t height, const std::vector<uint32_t>& pixels) {

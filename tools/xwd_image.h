@@ -21,6 +21,7 @@ struct XwdImage {
     uint32_t bytesPerLine = 0;
     bool msbFirst = false;  // byte order of the pixels
     uint32_t colourMask = 0; // red | green | blue, or every bit for a colour-mapped screen
+    uint32_t redMask = 0, greenMask = 0, blueMask = 0; // 0 on a colour-mapped screen
     const uint8_t* pixels = nullptr; // inside the bytes given to ReadXwd
 };
 
@@ -30,6 +31,13 @@ bool ReadXwd(const uint8_t* data, size_t size, XwdImage* out);
 uint32_t XwdPixel(const XwdImage& image, uint32_t x, uint32_t y);
 // How many different colours the image shows.
 size_t CountXwdColours(const XwdImage& image);
+
+// The pixel at (x, y) as 0xRRGGBB, each channel scaled to 8 bits from its
+// mask; 0 on a colour-mapped screen (the tests grab a true-colour one).
+uint32_t XwdRgb(const XwdImage& image, uint32_t x, uint32_t y);
+// How many pixels of the rectangle (clipped to the image) are within
+// `tolerance` of rgb (0xRRGGBB) in each of red, green and blue.
+size_t CountXwdNear(const XwdImage& image, int x, int y, int width, int height, uint32_t rgb, int tolerance);
 
 // A 32-bit little-endian true-colour dump of width x height pixels
 // (0x00RRGGBB, row after row) named "root".

@@ -81,4 +81,51 @@ TEST(XwdImage, BrokenDumpsAreRefused) {
     EXPECT_FALSE(ReadXwd(nullptr, 0, &image));
 }
 
+TEST(XwdImage, CountsThePixelsNearAColourInARectangle) {
+    // 4 x 3: a column of near-grass at x 1, pure grass at (2, 1), the rest black.
+    std::vector<uint32_t> pixels(12, 0x000000);
+    pixels[1] = 0x319131, pixels[5] = 0x2F9433, pixels[9] = 0x3A9131, pixels[6] = 0x319131;
+    std::vector<uint8_t> dump = BuildXwd(4, 3, pixels);
+    XwdImage image;
+    ASSERT_TRUE(ReadXwd(dump.data(), dump.size(), &image));
+    EXPECT_EQ(XwdRgb(image, 2, 1), 0x319131u);
+    const struct {
+        int x, y, w, h;
+        uint32_t rgb;
+        int tolerance;
+        size_t count;
+    } cases[] = {
+        {0, 0, 4, 3, 0x319131, 0, 2},   // exact
+        {0, 0, 4, 3, 0x319131, 4, 3},   // 0x3A is 9 off in red
+        {0, 0, 4, 3, 0x319131, 9, 4},
+        {1, 1, 1, 2, 0x319131, 9, 2},   // a part
+        {-5, -5, 100, 100, 0x000000, 0, 8}, // clipped to the image
+        {3, 2, 0, 5, 0x000000, 255, 0}, // empty
+        {4, 0, 2, 2, 0x000000, 255, 0}, // outside
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CountXwdNear(image, c.x, c.y, c.w, c.h, c.rgb, c.tolerance), c.count)
+            << c.x << "," << c.y << " " << c.w << "x" << c.h << " tolerance " << c.tolerance;
+}
+
+TEST(XwdImage, ChannelsOfASixteenBitScreenAreScaledToEightBits) {
+    std::vector<uint8_t> dump = BuildXwd(2, 1, {});
+    PutBig32(dump, 11 * 4, 16);
+    PutBig32(dump, 12 * 4, 4);
+    PutBig32(dump, 14 * 4, 0xF800);
+    PutBig32(dump, 15 * 4, 0x07E0);
+    PutBig32(dump, 16 * 4, 0x001F);
+    const size_t at = dump.size() - 8;
+    dump[at] = 0xFF, dump[at + 1] = 0xFF;       // white
+    dump[at + 2] = 0x00, dump[at + 3] = 0x84;   // red 16 of 31, green 32 of 63
+    XwdImage image;
+    ASSERT_TRUE(ReadXwd(dump.data(), dump.size(), &image));
+    EXPECT_EQ(XwdRgb(image, 0, 0), 0xFFFFFFu);
+    EXPECT_EQ(XwdRgb(image, 1, 0), 0x838100u);
+    // A colour-mapped screen has no channels to compare: nothing is near.
+    PutBig32(dump, 14 * 4, 0), PutBig32(dump, 15 * 4, 0), PutBig32(dump, 16 * 4, 0);
+    ASSERT_TRUE(ReadXwd(dump.data(), dump.size(), &image));
+    EXPECT_EQ(CountXwdNear(image, 0, 0, 2, 1, 0, 255), 0u);
+}
+
 } // namespace

@@ -1,0 +1,122 @@
+// The first minute of the sample story in the real program on a virtual X
+// display, played with xdotool as a player would: the launcher's new game,
+// the title's new game, a name typed in, the opening talk confirmed to its
+// end, then the menu key. Screenshots of the game's window (xwd) are looked
+// at with `xwd_colours --near`: how many pixels of a region are near a
+// colour of the sample art. Every wait polls the screen until what must be
+// there is there, or gives up after its time with the step in the log.
+//
+// The game reads the keyboard's state once a frame (35 ms), so a key is
+// held for a few frames. Without a window manager the window that has the
+// keyboard is set with `xdotool windowfocus`; the game's display opens its
+// own window after the launcher's, which is found and given the keyboard
+// again. A missing tool skips the test, and scripts/test then fails the run.
+#include "xvfb_fixture.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+#include "tools/sample_art.h"
+
+namespace {
+
+// A stored 555 colour as the screen shows it, for --near: "RRGGBB".
+std::string Hex(uint16_t c) {
+    char text[8];
+    auto channel = [c](int shift) { return ((c >> shift) & 31) * 255 / 31; };
+    std::snprintf(text, sizeof text, "%02X%02X%02X", channel(10), channel(5), channel(0));
+    return text;
+}
+
+// The display's 16-bit pixels come back a few steps off the art's colours.
+constexpr int kTolerance = 8;
+
+TEST(StoryXvfb, FirstMinuteShowsTheDialogTheMapAndTheMenu) {
+    std::string missing = MissingTools({"xvfb-run", "xdotool", "xwd", "flock"});
+    if (!missing.empty()) GTEST_SKIP() << "missing tool: " << missing << " (scripts/setup installs it)";
+    const std::string program = BuildTreeProgram("KYV102e_Simp");
+    const std::string tool = BuildTreeProgram("make_sample");
+    const std::string colours = BuildTreeProgram("xwd_colours");
+    for (const std::string& p : {program, tool, colours}) ASSERT_EQ(access(p.c_str(), X_OK), 0) << "no program at " << p;
+    InstallFolder folder;
+    const std::string& dir = folder.Path();
+    ASSERT_EQ(std::system(("'" + tool + "' '" + dir + "' >/dev/null").c_str()), 0);
+
+    const std::string tol = " " + std::to_string(kTolerance);
+    const std::string page = Hex(kArtMenuPage) + tol, token = Hex(kArtPackTokens[0]) + tol;
+    const std::string edge = Hex(kArtWindowEdge) + tol, fill = Hex(kArtWindowFill) + tol;
+    const std::string grass = Hex(StoryTileColour(kTileGrass)) + tol, path = Hex(StoryTileColour(kTilePath)) + tol;
+    const std::string wall = Hex(StoryTileColour(kTileWall)) + tol;
+    std::string script =
+        "cd '" + dir + "' || fail 10 'enter the install folder'\n"
+        "export XDG_RUNTIME_DIR='" + dir + "' SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0\n"
+        // The window's picture in shot.xwd; near X Y W H COLOUR TOLERANCE counts in it.
+        "window() { xdotool search --name '^KYV3$' 2>/dev/null | tail -1; }\n"
+        "shot() { w=$(window); [ -n \"$w\" ] && xwd -id \"$w\" -silent >shot.xwd 2>/dev/null; }\n"
+        "near() { '" + colours + "' --near \"$@\" <shot.xwd || echo 0; }\n"
+        // until SECONDS TEST: grabs the window until the test holds on a grab.
+        "until_shown() { end=$((SECONDS + $1)); shift\n"
+        "  while [ $SECONDS -lt $end ]; do shot && \"$@\" && return 0; sleep 0.1; done; return 1; }\n"
+        "press() { xdotool keydown $1; sleep 0.15; xdotool keyup $1; sleep 0.1; }\n"
+        "alive() { kill -0 $game 2>/dev/null || fail 19 \"the program ended during: $1\"; }\n"
+        // What must be on the screen at each point.
+        "title() { n=$(near 0 0 640 480 " + page + "); [ $n -ge 250000 ]; }\n"
+        "naming() { n=$(near 0 0 640 480 " + token + "); [ $n -ge 1000 ]; }\n"
+        // The opening's box grows from the hero's start, above and left of it.
+        "dialog() { e=$(near 64 16 256 160 " + edge + "); f=$(near 64 16 256 160 " + fill + ");\n"
+        "  [ $e -ge 500 ] && [ $f -ge 4000 ]; }\n"
+        "anybox() { b=$(near 0 0 640 480 " + edge + "); [ $b -ge 100 ]; }\n"
+        "map() { g=$(near 0 0 640 480 " + grass + "); p=$(near 0 0 640 480 " + path + ");\n"
+        "  v=$(near 0 0 640 480 " + wall + "); k=$(near 0 0 640 480 000000 0); b=$(near 0 0 640 480 " + edge + ");\n"
+        "  [ $g -ge 150000 ] && [ $p -ge 8000 ] && [ $v -ge 8000 ] && [ $k -le 3072 ] && [ $b -lt 50 ]; }\n"
+        "menu() { m=$(near 320 120 320 360 " + page + "); [ $m -ge 103680 ]; }\n"
+        "step 'start the program'\n"
+        "'" + program + "' 2>'" + dir + "stderr.txt' & game=$!\n"
+        "step 'the launcher window appears'\n"
+        "until_shown 30 true || fail 11 'the launcher window appears'\n"
+        "xdotool windowfocus --sync \"$(window)\"\n"
+        // The launcher's pointer starts at the centre of its picture (320,
+        // 240); eight moves of (-10, +17) bring it onto new game.
+        "step 'click new game'\n"
+        "sleep 0.5\n"
+        "for i in 1 2 3 4 5 6 7 8; do xdotool mousemove_relative -- -10 17; sleep 0.05; done\n"
+        "sleep 0.5; xdotool mousedown 1; sleep 0.3; xdotool mouseup 1\n"
+        "step 'the title screen shows its page'\n"
+        "until_shown 30 title || { alive title; fail 12 \"the title screen shows its page (page colour $n)\"; }\n"
+        "xdotool windowfocus --sync \"$(window)\"\n"
+        "step 'new game on the title opens the name entry'\n"
+        "sleep 0.3; press space\n"
+        "until_shown 15 naming || { alive 'name entry'; fail 13 \"the name entry shows the typist ($n)\"; }\n"
+        "step 'type a name and confirm it'\n"
+        "sleep 0.5; xdotool type --delay 100 Lan; sleep 0.3; press Return\n"
+        "step 'the opening talk shows its dialog box'\n"
+        "until_shown 40 dialog || { alive 'opening'; fail 14 \"the dialog box of the opening talk (edge $e, fill $f)\"; }\n"
+        "echo \"dialog box: edge $e, fill $f\"; cp shot.xwd dialog.xwd\n"
+        // Confirm while a box shows; the talk has ended when the map shows
+        // with no box on five grabs running.
+        "step 'confirm the talk until the map shows'\n"
+        "quiet=0; end=$((SECONDS + 40))\n"
+        "while [ $quiet -lt 5 ] && [ $SECONDS -lt $end ]; do\n"
+        "  shot || { sleep 0.1; continue; }\n"
+        "  if anybox; then quiet=0; press space; sleep 0.2; continue; fi\n"
+        "  if map; then quiet=$((quiet + 1)); else quiet=0; fi\n"
+        "  sleep 0.2\n"
+        "done\n"
+        "[ $quiet -ge 5 ] || { alive 'the talk'; map; "
+        "fail 15 \"the map's tiles fill the screen after the talk (grass $g, path $p, wall $v, black $k, box $b)\"; }\n"
+        "echo \"map: grass $g, path $p, wall $v, black $k\"; cp shot.xwd map.xwd\n"
+        "step 'the menu key opens the menu'\n"
+        "press Return\n"
+        "until_shown 15 menu || { alive menu; fail 16 \"the menu's page fills the right of the screen ($m)\"; }\n"
+        "echo \"menu: page $m\"; cp shot.xwd menu.xwd\n"
+        "step 'the program ends'\n"
+        "kill -TERM $game; wait $game || fail 17 'the program ends cleanly'\n"
+        "step 'done'\n";
+    XvfbResult r = RunOnVirtualDisplay(folder, script, 90);
+    std::vector<uint8_t> err = folder.Read("stderr.txt");
+    EXPECT_EQ(r.code, 0) << Explain(r) << "the program's standard error:\n" << std::string(err.begin(), err.end());
+}
+
+} // namespace
