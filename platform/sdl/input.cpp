@@ -20,6 +20,9 @@ struct SdlInput {
     // Buttons that went down since the last read: a click between two reads
     // is not lost. Set by the watch on SDL's event queue as events arrive.
     bool latched[2] = {};
+    // Keys that went down since the last read, for the same reason: a tap
+    // shorter than a frame still reads as down once.
+    bool keyLatched[SDL_NUM_SCANCODES] = {};
     bool watching = false;
 };
 SdlInput gSdlInput;
@@ -28,6 +31,13 @@ int SDLCALL WatchButtons(void*, SDL_Event* e) {
     if (e->type == SDL_MOUSEBUTTONDOWN) {
         if (e->button.button == SDL_BUTTON_LEFT) gSdlInput.latched[0] = true;
         if (e->button.button == SDL_BUTTON_RIGHT) gSdlInput.latched[1] = true;
+    }
+    if (e->type == SDL_KEYDOWN && !e->key.repeat) {
+        const int sc = e->key.keysym.scancode;
+        if (sc > 0 && sc < SDL_NUM_SCANCODES) {
+            gSdlInput.keyLatched[sc] = true;
+            gSdlInput.forgotten[sc] = false;  // a new press after the clear
+        }
     }
     return 1;
 }
@@ -44,6 +54,7 @@ void SdlInputDetach() {
     if (gSdlInput.watching) SDL_DelEventWatch(WatchButtons, nullptr);
     gSdlInput.watching = false;
     gSdlInput.latched[0] = gSdlInput.latched[1] = false;
+    std::memset(gSdlInput.keyLatched, 0, sizeof gSdlInput.keyLatched);
 }
 
 void PlatReadKeyboard(uint8_t state[256]) {
@@ -51,8 +62,11 @@ void PlatReadKeyboard(uint8_t state[256]) {
     int count = 0;
     const Uint8* down = SDL_GetKeyboardState(&count);
     std::memset(state, 0, 256);
-    for (int sc = 0; sc < count && sc < SDL_NUM_SCANCODES; ++sc) {
-        if (!down[sc]) {
+    for (int sc = 0; sc < SDL_NUM_SCANCODES; ++sc) {
+        const bool held = sc < count && down[sc];
+        const bool tapped = gSdlInput.keyLatched[sc];
+        gSdlInput.keyLatched[sc] = false;
+        if (!held && !tapped) {
             gSdlInput.forgotten[sc] = false;
             continue;
         }
@@ -66,6 +80,7 @@ void PlatClearKeyboard() {
     int count = 0;
     const Uint8* down = SDL_GetKeyboardState(&count);
     for (int sc = 0; sc < count && sc < SDL_NUM_SCANCODES; ++sc) gSdlInput.forgotten[sc] = down[sc] != 0;
+    std::memset(gSdlInput.keyLatched, 0, sizeof gSdlInput.keyLatched);
 }
 
 void PlatReadMouse(PlatMouseState* state) {
