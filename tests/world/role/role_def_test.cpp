@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/place_role.h"
 #include "tests/world/role/role_def_image.h"
 #include "tests/world/world_fixture.h"
 #include "world/game_buffers.h"
@@ -42,13 +43,7 @@ protected:
         WorldTablesTest::TearDown();
     }
     RoleRecord& Role(uint32_t i, uint16_t guid, int x, int y) {
-        RoleRecord& r = gRole[i];
-        r.guid = guid;
-        r.x = x;
-        r.y = y;
-        r.flags = kRoleActive;
-        if (TotalRole <= i) TotalRole = i + 1;
-        return r;
+        return PlaceTestRole(i, guid, x, y);
     }
 };
 

@@ -12,6 +12,7 @@
 
 #include "base/game_state.h"
 #include "base/random.h"
+#include "tests/support/place_role.h"
 #include "tests/world/script/talk_test_util.h"
 #include "tests/world/world_fixture.h"
 #include "tools/namex_writer.h"
@@ -96,13 +97,7 @@ protected:
         return steps;
     }
     RoleRecord& Role(uint32_t i, uint16_t guid, int x = 160, int y = 160) {
-        RoleRecord& r = gRole[i];
-        r.guid = guid;
-        r.x = x;
-        r.y = y;
-        r.flags = kRoleActive;
-        if (TotalRole <= i) TotalRole = i + 1;
-        return r;
+        return PlaceTestRole(i, guid, x, y);
     }
     // Role definitions (ids and value words) in a table of our own.
     void Defs(std::vector<std::pair<uint16_t, uint16_t>> defs) {
