@@ -143,6 +143,7 @@ int GameMain(int argc, char** argv) {
 void ResetShell() {
     ResetGameState();
     ResetSettings();
+    ResetDlgMessage();  // before the hooks bind its screen conversion
     ResetShellHooks();
     ResetMessages();
     ResetWindow();
@@ -152,7 +153,6 @@ void ResetShell() {
     ResetMenuServices();
     ResetStoryFlags();
     ResetTextRecords();
-    ResetDlgMessage();
     gMemoryBudget = 0;
     gRequestClose = nullptr;
     ResetGameStart();

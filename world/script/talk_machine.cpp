@@ -18,6 +18,7 @@
 #include "world/map/map_archive.h"
 #include "world/map/map_effects.h"
 #include "world/map/map_render.h"
+#include "world/role/dialog_setup.h"
 #include "world/role/role_def.h"
 #include "world/role/role_helpers.h"
 #include "world/script/path_slot.h"
@@ -344,6 +345,10 @@ void FreeTalkFiles() { gTalkFiles.clear(); }
 
 int RunTalk(RoleRecord& ctx) {
     if (ctx.guid == kTalkIdleGuid) return 1;
+    // Dialogs set up by this frame's instructions are placed on the screen
+    // from the camera the last frame was drawn with.
+    gDialogScene.cameraLeft = gCamera.left;
+    gDialogScene.cameraTop = gCamera.top;
     if (!gTalkWindowLoaded) {
         bool fatal = false;
         if (!LoadTalk(ctx, &fatal)) return fatal ? 0 : 1;
@@ -533,6 +538,12 @@ void BindTalkSeams() {
     gMapSeams.drawDialogs = DlgMessage;
     gMapSeams.talkRuns = [] { return !TalkIdle(); };
     gMapSeams.talkWindow = TalkWindowNumber;
+    // A dialog grows from its speaker's point on the map: on the screen that
+    // is the point less the camera's top-left.
+    gDialogToScreen = [](int32_t* x, int32_t* y) {
+        *x -= gCamera.left;
+        *y -= gCamera.top;
+    };
 }
 
 // ---- The mouse -------------------------------------------------------------------------------

@@ -605,6 +605,42 @@ TEST_F(TalkMachineTest, TheWindowNumberIsTheLoadedWindowsOffset) {
     gMapSeams = MapFrameSeams{};
 }
 
+// A dialog stands on the screen where its speaker is seen, wherever the
+// camera stands, and grows from the speaker's point on the screen.
+TEST_F(TalkMachineTest, DialogsArePlacedFromTheCameraTheFrameWasDrawnWith) {
+    SetTalkHandler(kOpDlg, savedDlg_);  // the real dialog instruction
+    BindTalkSeams();
+    Write("talk 5\n  dlg 20 0 \"Hello there\"\n  end\n");
+    struct Seen {
+        int32_t x, y, originX, originY;
+    };
+    auto place = [&](int left, int top) {
+        gCamera = Camera{left, top, left + 640, top + 480};
+        gRole[1].x = 8 * 16 + left;
+        gRole[1].y = 5 * 16 + top;
+        StartStoryTalk(5, kTalkGuidNone);
+        RunTalk(gTalkContext);
+        Seen s{-1, -1, gRole[1].x, gRole[1].y};
+        if (gDialogList) {
+            s.x = gDialogList->x;
+            s.y = gDialogList->y;
+        }
+        gDialogToScreen(&s.originX, &s.originY);
+        FreeDialogList();
+        ResetTalkMachine();
+        return s;
+    };
+    const Seen still = place(0, 0);
+    const Seen moved = place(320, 160);
+    ASSERT_NE(still.x, -1) << "no dialog was set up";
+    EXPECT_EQ(moved.x, still.x);
+    EXPECT_EQ(moved.y, still.y);
+    EXPECT_EQ(moved.originX, 8 * 16);
+    EXPECT_EQ(moved.originY, 5 * 16);
+    gMapSeams = MapFrameSeams{};
+    gDialogToScreen = DialogAnchorIdentity;
+}
+
 TEST_F(TalkMachineTest, AHeldButtonWalksThePlayerTowardThePointer) {
     gKeyInput.mouseX = 5 * 16 + 8 + 100;  // east of the player
     gKeyInput.mouseY = 5 * 16;
