@@ -347,12 +347,15 @@ std::vector<SheetItem> MiniGameSheet() {
 }
 
 // The menus' sheet (act 9002, qq 0..99): page backgrounds (qq 41..60, 52,
-// 78, 91) fill the screen, portraits (8..11, 72..75, 92..95) are 96 x 96,
+// 78, 91) fill the screen, the status panel's background (1) its left
+// 180 columns, the icon bar (2) a strip across the top, portraits (8..11, 72..75, 92..95) are 96 x 96,
 // the icon bar's icons (16..21) 48 x 48, the bar ends (26, 27, 30, 31) 16 x
 // 16, the loading picture (79) 200 x 40; the rest small numbered tiles.
 SheetItem MenuItem(int qq) {
     const uint16_t page = kArtMenuPage, face = ArtRgb(12, 10, 20), icon = ArtRgb(8, 16, 22);
     if ((qq >= 41 && qq <= 60) || qq == 78 || qq == 91) return {640, 480, "PAGE " + Num(qq), page};
+    if (qq == 1) return {180, 480, "STATUS", ArtRgb(8, 6, 14)};  // the status panel's background
+    if (qq == 2) return {640, 52, "MENU", ArtRgb(6, 8, 18)};     // the icon bar, behind its icons
     if ((qq >= 8 && qq <= 11) || (qq >= 72 && qq <= 75) || (qq >= 92 && qq <= 95))
         return {96, 96, "FACE " + Num(qq), face};
     static const char* const kIcons[6] = {"ITEM", "EQUIP", "MAGIC", "STAT", "SAVE", "SYS"};
