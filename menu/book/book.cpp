@@ -22,13 +22,11 @@ Book gBook;
 
 namespace {
 
-constexpr int kSfxMove = 46;
 constexpr int kBookPanelQq = 50;
 constexpr uint32_t kArrowFlashFrames = 4;
 constexpr char kUnknownLine[] = "????";
 constexpr char kUnknownSkills[] = "????????????";
 
-void Sfx(int id) { PlaySfx(id, int(gSfxVolume)); }
 
 uint8_t TypeByte(uint16_t type) { return type < kBookNoType ? uint8_t(type) : kBookNoType; }
 
@@ -63,14 +61,14 @@ void MoveCursor(void (*move)(ListState*), int flash) {
     move(&gBook.win);
     gBook.arrowFlash[flash] = kArrowFlashFrames;
     ReadBookItems();
-    Sfx(kSfxMove);
+    MenuSfx(kMenuSfxMove);
 }
 
 void ChangeCategory(int32_t to) {
     gBook.category = std::clamp(to, 0, kBookCategories - 1);
     BuildBookCategory();
     ReadBookItems();
-    Sfx(kSfxMove);
+    MenuSfx(kMenuSfxMove);
 }
 
 void PageDown(ListState* s) { ListPageDown(s, kBookWindow); }
@@ -247,7 +245,7 @@ void BookLeft() { ChangeCategory(gBook.category - 1); }
 void BookRight() { ChangeCategory(gBook.category + 1); }
 void BookKey2() {
     BookRight();
-    Sfx(kSfxMove);
+    MenuSfx(kMenuSfxMove);
 }
 
 void BookFrame() {
@@ -265,7 +263,7 @@ void BookFrame() {
         if (row >= gBook.win.shown) return;
         gBook.win.cursor = row;
         ReadBookItems();
-        Sfx(kSfxMove);
+        MenuSfx(kMenuSfxMove);
     } else if (In(x, 11, 205) && In(y, 61, 77)) {
         // The current category's picture stands at 86..125; the others
         // 40 px apart on each side of it.

@@ -19,13 +19,10 @@ EquipPage gEquip;
 
 namespace {
 
-constexpr int kSfxMove = 46;
 constexpr int kSfxMember = 263;
-constexpr int kSfxRefuse = 140;
 constexpr uint32_t kShopReturn = kMenuFromShop | kMenuShop;
 constexpr int kFlashFrames = 4;
 
-void Sound(int id) { PlaySfx(id, int(gSfxVolume)); }
 
 bool IsPlaceholder(const ItemRecord* item) { return !item || item->id == kPlaceholderItem; }
 
@@ -150,7 +147,7 @@ const ItemRecord* ShownItem() {
 void AfterSlotChange() {
     LoadEquipCandidates();
     RefreshEquipComparison();
-    Sound(kSfxMove);
+    MenuSfx(kMenuSfxMove);
 }
 
 void MoveSlot(int slot) {
@@ -161,7 +158,7 @@ void MoveSlot(int slot) {
 
 void AfterCursorMove() {
     RefreshEquipComparison();
-    Sound(kSfxMove);
+    MenuSfx(kMenuSfxMove);
     gEquip.arrowFlash = kFlashFrames;
 }
 
@@ -198,7 +195,7 @@ void ClickMember(int row) {
     gMenu.member = row;
     LoadEquipCandidates();
     RefreshEquipComparison();
-    Sound(kSfxMember);
+    MenuSfx(kSfxMember);
 }
 
 void ClickCandidate(int row) {
@@ -336,7 +333,7 @@ void EquipItem() {
     ItemRecord* slotNode = SlotRecord(member, gEquip.slot);
     if (gEquip.slot == kWeaponSlot && IsPlaceholder(chosen)) {
         gEquip.state = kEquipRefused;
-        Sound(kSfxRefuse);
+        MenuSfx(kMenuSfxRefused);
         return;
     }
     const bool oldWorn = !IsPlaceholder(slotNode);
@@ -347,7 +344,7 @@ void EquipItem() {
     }
     // The worn item must find room in the bag before anything changes.
     if (oldWorn && !BagHasRoomFor(slotNode->id)) {
-        Sound(kSfxRefuse);
+        MenuSfx(kMenuSfxRefused);
         return;
     }
     SwapEquipCurrentValues(&gMemberStats[member], chosen, slotNode);
@@ -373,7 +370,7 @@ void EquipItem() {
     ItemName(slotNode);
     gEquip.state = kEquipChoosingSlot;
     RefreshEquipComparison();
-    Sound(kSfxMove);
+    MenuSfx(kMenuSfxMove);
 }
 
 void EquipCancel() {
@@ -404,7 +401,7 @@ void EquipNextMember() {
     gMenu.member = (row + 1) % rows;
     LoadEquipCandidates();
     RefreshEquipComparison();
-    Sound(kSfxMember);
+    MenuSfx(kSfxMember);
 }
 
 void EquipDown() {

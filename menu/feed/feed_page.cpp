@@ -18,7 +18,6 @@ FeedPage gFeed;
 
 namespace {
 
-constexpr int kSfxMove = 46;
 constexpr int kFeedAreaLeft = 200, kFeedAreaTop = 50;  // a click left of this is the status panel's
 constexpr int kSpiritSlots = 5;
 constexpr int kForbiddenElement[kSpiritSlots] = {3, 0, 4, 2, 1};
@@ -55,7 +54,6 @@ constexpr TypeRow kTypeChange[] = {
 };
 constexpr int kTypeNumberMax[4] = {500, 100, 100, 100};
 
-void Sound(int id) { PlaySfx(id, int(gSfxVolume)); }
 
 int32_t& SpiritField(int k) { return gSpirit.Field(k); }
 
@@ -157,7 +155,7 @@ void ChangeCategory(int to) {
     if (to == gFeed.category) return;
     gFeed.category = to;
     BuildFeedList(to);
-    Sound(kSfxMove);
+    MenuSfx(kMenuSfxMove);
 }
 
 void MoveInList(void (*move)(ListState*)) {

@@ -168,7 +168,7 @@ void OpenRequestedMenu(uint32_t kind) {
             // bit 30 came from the shop's path too.
             gMenuRequest |= kMenuFromShop;
         }
-        PlaySfx(kSfxOpen, int(gSfxVolume));
+        MenuSfx(kSfxOpen);
     } else if (kind == kMenuTitle || kind == kMenuTitleLast) {
         ClearTswCache();
         SetTitleActs();
@@ -316,6 +316,8 @@ bool IsKeyPressedOrRepeated(int key) {
     return held == 1 || (held > 7 && held % 2 == 0);
 }
 
+void MenuSfx(int id) { PlaySfx(id, int(gSfxVolume)); }
+
 int IsKeyTriggered(int key) {
     if (key < 0 || key >= kGameKeys) return 0;
     uint32_t held = gKeyState[key].framesHeld;
@@ -431,14 +433,14 @@ void RootMenuLeft() {
     if (gMenu.pageIndex > kFirstRootPage) --gMenu.pageIndex;
     gMenu.acts.background.qq = gMenu.pageIndex + 41;
     gMenu.pageId = 6 * gMenu.pageIndex - 36;
-    PlaySfx(kSfxMove, int(gSfxVolume));
+    MenuSfx(kSfxMove);
 }
 
 void RootMenuRight() {
     if (gMenu.pageIndex < kPageSystem) ++gMenu.pageIndex;
     gMenu.acts.background.qq = gMenu.pageIndex + 41;
     gMenu.pageId = 6 * gMenu.pageIndex - 36;
-    PlaySfx(kSfxMove, int(gSfxVolume));
+    MenuSfx(kSfxMove);
 }
 
 void RootMenuConfirm() {
@@ -446,7 +448,7 @@ void RootMenuConfirm() {
     if (gMenu.pageIndex != kPageBook) gMenu.acts.background.qq = gMenu.pageIndex + 41;
     SetMenuHandlers(kDepthPage);
     CallPageEnter(gMenu.pageIndex);
-    PlaySfx(kSfxOpen, int(gSfxVolume));
+    MenuSfx(kSfxOpen);
 }
 
 void RootMenuCancel() {

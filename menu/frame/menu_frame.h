@@ -127,6 +127,11 @@ bool IsKeyPressedOrRepeated(int key);
 // 1 on the first frame, then every second frame from the 12th held on.
 int IsKeyTriggered(int key);
 
+// An effect at the settings' effects volume, as the menu pages play them.
+void MenuSfx(int id);
+// The sounds the list pages share: a move in a list, a refusal.
+constexpr int kMenuSfxMove = 46, kMenuSfxRefused = 140;
+
 int CollectParty();
 int32_t PartyMember(int i);
 int PartyCount();

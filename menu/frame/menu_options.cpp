@@ -12,6 +12,7 @@
 #include "draw/text_font.h"
 #include "media/music.h"
 #include "media/sound_bank.h"
+#include "menu/frame/menu_frame.h"
 #include "menu/frame/menu_texts.h"
 #include "world/story_flags.h"
 
@@ -56,7 +57,7 @@ void StepOption(int row, int direction) {
     switch (row) {
     case kOptionSound:
         gSfxVolume = right ? std::min(gSfxVolume + 1, kVolumeMax) : (gSfxVolume > 0 ? gSfxVolume - 1 : 0);
-        PlaySfx(kSfxSample, int(gSfxVolume));
+        MenuSfx(kSfxSample);
         break;
     case kOptionMusic:
         SetMusic(right ? std::min(gMusicVolume + 1, kVolumeMax) : (gMusicVolume > 0 ? gMusicVolume - 1 : 0));
@@ -79,7 +80,7 @@ void SetOptionByPointer(int row, int v) {
     switch (row) {
     case kOptionSound:
         gSfxVolume = std::min(u, kVolumeMax);
-        PlaySfx(kSfxSample, int(gSfxVolume));
+        MenuSfx(kSfxSample);
         break;
     case kOptionMusic: SetMusic(std::min(u, kVolumeMax)); break;
     case kOptionCache: gMapCacheMB = kCacheMin + kCacheStep * std::min(u, 2u); break;

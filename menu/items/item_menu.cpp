@@ -94,14 +94,14 @@ void MoveList(int direction, bool page) {
     gItems.panelY = kPanelClosedY;
     gItems.panelStep = 0;
     gItems.arrowFlash[direction > 0 ? 1 : 0] = kArrowFlashFrames;
-    ItemSfx(kItemSfxMove);
+    MenuSfx(kItemSfxMove);
 }
 
 void ChangeFilter(int32_t filter) {
     ReturnShownItems();
     gItems.filter = (filter + kItemFilters) % kItemFilters;
     RebuildItemMenuList();
-    ItemSfx(kItemSfxMove);
+    MenuSfx(kItemSfxMove);
 }
 
 // A key of the vertical family; page: PageDown / PageUp.
@@ -111,7 +111,7 @@ void VerticalKey(int direction, bool page) {
     case kItemDepthMember: {
         const int last = std::max(0, ItemMemberBoxCount() - 1);
         gItems.target = page ? (direction > 0 ? last : 0) : std::clamp(gItems.target + direction, 0, last);
-        ItemSfx(kItemSfxMove);
+        MenuSfx(kItemSfxMove);
         break;
     }
     case kItemDepthDiscard: gItems.discardChoice = direction > 0 ? 1 : 0; break;
@@ -144,7 +144,7 @@ void Tidy() {
     ReturnShownItems();
     MergeNewCounts(gInventory);
     gMenu.pageId = kItemTabUse;
-    ItemSfx(kItemSfxTidy);
+    MenuSfx(kItemSfxTidy);
     RebuildItemMenuList();
 }
 
@@ -169,7 +169,7 @@ void UseOnParty(ItemRecord* item) {
         if (MemberPresent(m) && UseHelps(m, gItems.action)) helped = true;
     if (!helped) {
         // Nobody it can help: the item stays.
-        ItemSfx(kItemSfxRefused);
+        MenuSfx(kItemSfxRefused);
         return;
     }
     for (int m = 0; m < kPartyMembers; ++m)
@@ -186,12 +186,12 @@ void UseOrdinaryItem(ItemRecord* item) {
     }
     gMenu.depth = kItemDepthMember;
     gItems.target = std::clamp(gItems.target, 0, std::max(0, ItemMemberBoxCount() - 1));
-    ItemSfx(kItemSfxUse);
+    MenuSfx(kItemSfxUse);
 }
 
 void ConfirmUse(ItemRecord* item) {
     if (!(ItemUseMode(item->obj) & 0x6)) {
-        ItemSfx(kItemSfxRefused);
+        MenuSfx(kItemSfxRefused);
         ClampItemWindow();
         return;
     }
@@ -219,7 +219,7 @@ void ConfirmList() {
     if (!item || item->id >= kPlaceholderItem) return;
     if (gMenu.pageId == kItemTabDiscard) {
         gItems.discardChoice = 1;
-        if (item->obj.typeBits & kItemKindNoDiscard) ItemSfx(kItemSfxRefused);
+        if (item->obj.typeBits & kItemKindNoDiscard) MenuSfx(kItemSfxRefused);
         else gMenu.depth = kItemDepthDiscard;
         return;
     }
@@ -232,12 +232,12 @@ void ConfirmMember() {
     const int32_t member = PartyMember(gItems.target);
     ReadUseAction(*item);
     if (member < 0 || member >= kPartyMembers || !UseHelps(member, gItems.action)) {
-        ItemSfx(kItemSfxRefused);
+        MenuSfx(kItemSfxRefused);
         return;
     }
     ApplyItemEffect(&gMemberStats[member], item->obj);
     if (!(item->obj.typeBits & kItemKindKeepOnUse) && !TakeOne(item)) gMenu.depth = kItemDepthList;
-    ItemSfx(kItemSfxUse);
+    MenuSfx(kItemSfxUse);
     ClampItemWindow();
 }
 
@@ -245,7 +245,7 @@ void ConfirmDiscard() {
     ItemRecord* item = SelectedItem();
     if (gItems.discardChoice == 0 && item && item->id < kPlaceholderItem) {
         TakeOne(item);
-        ItemSfx(kItemSfxDiscard);
+        MenuSfx(kItemSfxDiscard);
         ClampItemWindow();
     }
     gMenu.depth = kItemDepthList;
@@ -264,7 +264,6 @@ void StepPanel() {
 }
 } // namespace
 
-void ItemSfx(int id) { PlaySfx(id, int(gSfxVolume)); }
 
 // The member box's entries: the members the party panel maps (at most three).
 int ItemMemberBoxCount() { return std::min(PartyCount(), int(kMenuRowsShown)); }
@@ -420,7 +419,7 @@ void ItemMenuKey2() { HandToBook(&MenuSlots::key2); }
 void ItemMenuNextTab() {
     if (HandToBook(&MenuSlots::key10) || gMenu.depth != kItemDepthList) return;
     gMenu.pageId = gMenu.pageId >= kItemTabDiscard ? kItemTabUse : gMenu.pageId + 1;
-    ItemSfx(kItemSfxMove);
+    MenuSfx(kItemSfxMove);
 }
 
 void ItemMenuDown() {

@@ -17,7 +17,6 @@ enum : int {
     kItemSfxDiscard = 184,
 };
 
-void ItemSfx(int id);
 
 // While the book is open over the page (depth 500 or more) the slot's
 // handler of the book's registration runs instead; true when it did.

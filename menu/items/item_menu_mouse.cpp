@@ -29,7 +29,7 @@ void FilterClick(int32_t x) {
     ReturnShownItems();
     gItems.filter = filter;
     RebuildItemMenuList();
-    ItemSfx(kItemSfxMove);
+    MenuSfx(kItemSfxMove);
 }
 
 void RowClick(int32_t y) {
@@ -41,7 +41,7 @@ void RowClick(int32_t y) {
     }
     gItems.win.cursor = row;
     ItemName(SelectedItem());
-    ItemSfx(kItemSfxMove);
+    MenuSfx(kItemSfxMove);
 }
 
 void ListMouse(int32_t x, int32_t y) {

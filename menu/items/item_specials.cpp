@@ -121,7 +121,7 @@ bool HandToBook(MenuHandler MenuSlots::*slot) {
 void OpenBookOverItems() {
     const MenuPage* book = RegisteredMenuPage(kPageBook);
     if (!book || !book->enter) {
-        ItemSfx(kItemSfxRefused);
+        MenuSfx(kItemSfxRefused);
         return;
     }
     gMenu.depth = kDepthBookOverItems;
@@ -172,7 +172,7 @@ void RestoreInventory(int used) {
 void UseTravelItem() {
     if (IsFlag(kFlagNoTravel) || gMapTravelAllowed != 1) {
         gMenu.depth = kItemDepthTravelRefused;
-        ItemSfx(kItemSfxRefused);
+        MenuSfx(kItemSfxRefused);
         return;
     }
     BuildTravelList();
@@ -180,7 +180,7 @@ void UseTravelItem() {
     if (entries == 0) {
         // Nowhere to go yet: refused like a map that forbids it.
         gMenu.depth = kItemDepthTravelRefused;
-        ItemSfx(kItemSfxRefused);
+        MenuSfx(kItemSfxRefused);
         return;
     }
     gMenu.depth = kItemDepthTravel;
@@ -207,7 +207,7 @@ void UseExitItem(ItemRecord* item) {
     ExitGroup group{};
     if (IsFlag(kFlagNoExit) || !FindExitGroup(gCurrentMap, &group)) {
         gMenu.depth = kItemDepthExitRefused;
-        ItemSfx(kItemSfxRefused);
+        MenuSfx(kItemSfxRefused);
         return;
     }
     AddItem(&gItems.list, item->id, -1, kAddNew);
@@ -218,7 +218,7 @@ void UseExitItem(ItemRecord* item) {
 void UseReturnItem() {
     const RoleRecord* player = Player();
     if (gCurrentMap == kNoReturnMap || IsFlag(kFlagNoReturn) || !player) {
-        ItemSfx(kItemSfxRefused);
+        MenuSfx(kItemSfxRefused);
         return;
     }
     RoleRecord& c = gTalkContext;
@@ -265,7 +265,7 @@ void AnswerRealmMarker() {
     const int wasIdle = gItems.markerInUse == 0;
     const int placed = ToggleRealmMarker();
     if (placed < 0) {
-        ItemSfx(kItemSfxRefused);
+        MenuSfx(kItemSfxRefused);
         return;
     }
     if (placed == 1) {

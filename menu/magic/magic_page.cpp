@@ -16,10 +16,8 @@ void (*gMagicTravelTo)(uint16_t map, uint16_t x, uint16_t y) = TravelTo;
 
 namespace {
 
-constexpr int kSfxMove = 46;
 constexpr int kSfxMember = 263;
 constexpr int kSfxCast = 139;
-constexpr int kSfxRefuse = 140;
 constexpr int kFlagPartyFirst = 30;
 constexpr int kFlagTravelBanner = 77;
 constexpr int kFlagExitBanner = 78;
@@ -32,7 +30,6 @@ constexpr int kFlashFrames = 4;
 // the party travel unless the story's travel banner is up.
 bool EveryMapAllowsTravel() { return true; }
 
-void Sound(int id) { PlaySfx(id, int(gSfxVolume)); }
 
 int MemberRows() { return std::min(PartyCount(), kMenuRowsShown); }
 
@@ -96,7 +93,7 @@ bool StepLine(int delta) {
 
 void ListMoved() {
     if (const MagicRow* row = MagicCursorRow()) ItemName(row->node);
-    Sound(kSfxMove);
+    MenuSfx(kMenuSfxMove);
     gMagic.arrowFlash = kFlashFrames;
 }
 
@@ -137,7 +134,7 @@ void ConfirmInList() {
     const uint16_t cost = MagicCostWord(magic->obj);
     if ((stats.status & kStatusDown) || MagicUseMode(magic->obj) < 2 || !(cost & (kCostSpirit | kCostStamina)) ||
         !CanPayCost(stats, cost)) {
-        Sound(kSfxRefuse);
+        MenuSfx(kMenuSfxRefused);
         return;
     }
     if (magic->id == kMagicExit) {
@@ -148,7 +145,7 @@ void ConfirmInList() {
             CloseAfterTravel();
         } else {
             gMagic.state = kMagicExitRefused;
-            Sound(kSfxRefuse);
+            MenuSfx(kMenuSfxRefused);
         }
         return;
     }
@@ -161,7 +158,7 @@ void ConfirmInList() {
             gMagic.state = kMagicTravelList;
         } else {
             gMagic.state = kMagicTravelRefused;
-            Sound(kSfxRefuse);
+            MenuSfx(kMenuSfxRefused);
         }
         return;
     }
@@ -175,11 +172,11 @@ void ConfirmInList() {
         return;
     }
     if (!ReachesAnyone()) {
-        Sound(kSfxRefuse);
+        MenuSfx(kMenuSfxRefused);
         return;
     }
     Pay(&stats, cost);
-    Sound(kSfxCast);
+    MenuSfx(kSfxCast);
     for (int m = 0; m < kPartyMembers; ++m)
         if (Reaches(m)) ApplyItemEffect(&gMemberStats[m], magic->obj);
 }
@@ -189,18 +186,18 @@ void ConfirmTarget() {
     const int32_t member = PartyMember(gMagic.target);
     ItemRecord* magic = gMagic.casting;
     if (caster < 0 || !magic || !Reaches(member)) {
-        Sound(kSfxRefuse);
+        MenuSfx(kMenuSfxRefused);
         return;
     }
     MemberStats& stats = gMemberStats[caster];
     const uint16_t cost = MagicCostWord(magic->obj);
     if (!CanPayCost(stats, cost)) {
-        Sound(kSfxRefuse);
+        MenuSfx(kMenuSfxRefused);
         return;
     }
     Pay(&stats, cost);
     ApplyItemEffect(&gMemberStats[member], magic->obj);
-    Sound(kSfxCast);
+    MenuSfx(kSfxCast);
 }
 
 void ConfirmTravel() {
@@ -210,7 +207,7 @@ void ConfirmTravel() {
     MemberStats& stats = gMemberStats[caster];
     const uint16_t cost = MagicCostWord(gMagic.casting->obj);
     if (!CanPayCost(stats, cost)) {
-        Sound(kSfxRefuse);
+        MenuSfx(kMenuSfxRefused);
         return;
     }
     const TravelEntry entry = gTravelList[at];
@@ -255,7 +252,7 @@ void ClickInBox(int x, int y, int left, int top, int width, int entries, int* cu
         if (!Inside(x, y, left, top + 25 * r, width, 25)) continue;
         if (r == *cursor) return MagicConfirm();
         *cursor = r;
-        Sound(kSfxMove);
+        MenuSfx(kMenuSfxMove);
         return;
     }
 }
@@ -382,22 +379,22 @@ void MagicNextMember() {
     const int32_t row = gMenu.member >= 0 && gMenu.member < rows ? gMenu.member : 0;
     gMenu.member = (row + 1) % rows;
     BuildMagicList();
-    Sound(kSfxMember);
+    MenuSfx(kSfxMember);
 }
 
 void MagicRefresh() {
     if (gMagic.state != kMagicList) return;
     BuildMagicList();
-    Sound(kSfxMove);
+    MenuSfx(kMenuSfxMove);
 }
 
 void MagicDown() {
     if (gMagic.state == kMagicTarget) {
         gMagic.target = std::min(gMagic.target + 1, std::max(0, MemberRows() - 1));
-        return Sound(kSfxMove);
+        return MenuSfx(kMenuSfxMove);
     }
     if (gMagic.state == kMagicTravelList) {
-        if (gMagic.travel.total > 0) ListCursorDown(&gMagic.travel), Sound(kSfxMove);
+        if (gMagic.travel.total > 0) ListCursorDown(&gMagic.travel), MenuSfx(kMenuSfxMove);
         return;
     }
     if (gMagic.state == kMagicList && StepLine(1)) ListMoved();
@@ -406,10 +403,10 @@ void MagicDown() {
 void MagicUp() {
     if (gMagic.state == kMagicTarget) {
         gMagic.target = std::max(gMagic.target - 1, 0);
-        return Sound(kSfxMove);
+        return MenuSfx(kMenuSfxMove);
     }
     if (gMagic.state == kMagicTravelList) {
-        if (gMagic.travel.total > 0) ListCursorUp(&gMagic.travel), Sound(kSfxMove);
+        if (gMagic.travel.total > 0) ListCursorUp(&gMagic.travel), MenuSfx(kMenuSfxMove);
         return;
     }
     if (gMagic.state == kMagicList && StepLine(-1)) ListMoved();
@@ -417,7 +414,7 @@ void MagicUp() {
 
 void MagicPageDown() {
     if (gMagic.state == kMagicTravelList) {
-        if (gMagic.travel.total > 0) ListPageDown(&gMagic.travel, kTravelWindow), Sound(kSfxMove);
+        if (gMagic.travel.total > 0) ListPageDown(&gMagic.travel, kTravelWindow), MenuSfx(kMenuSfxMove);
         return;
     }
     if (gMagic.state != kMagicList) return MagicDown();
@@ -428,7 +425,7 @@ void MagicPageDown() {
 
 void MagicPageUp() {
     if (gMagic.state == kMagicTravelList) {
-        if (gMagic.travel.total > 0) ListPageUp(&gMagic.travel, kTravelWindow), Sound(kSfxMove);
+        if (gMagic.travel.total > 0) ListPageUp(&gMagic.travel, kTravelWindow), MenuSfx(kMenuSfxMove);
         return;
     }
     if (gMagic.state != kMagicList) return MagicUp();

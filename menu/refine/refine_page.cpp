@@ -22,15 +22,12 @@ RefinePage gRefine;
 
 namespace {
 
-constexpr int kSfxMove = 46;
-constexpr int kSfxRefused = 140;
 constexpr int kSfxField = 263;
 constexpr int kSfxStart = 701;
 constexpr int kSfxEnter = 703;
 constexpr int kPagePlain = 59, kPagePreview = 57, kPageMerging = 70;
 constexpr int kMaxListedType = 14;
 
-void Sound(int id) { PlaySfx(id, int(gSfxVolume)); }
 void SetPagePicture(int qq) { gMenu.acts.background.qq = qq; }
 
 bool In(int v, int low, int high) { return v >= low && v <= high; }
@@ -131,7 +128,7 @@ bool GiveRefineResult() {
 }
 
 void FinishRefine() {
-    if (!GiveRefineResult()) Sound(kSfxRefused);
+    if (!GiveRefineResult()) MenuSfx(kMenuSfxRefused);
     EmptyRecord(&gRefine.fields[0]);
     EmptyRecord(&gRefine.fields[1]);
     EmptyRecord(&gRefine.result);
@@ -148,7 +145,7 @@ void ChangeTab(int tab) {
     LoadRefineList();
     ResetCursor();
     PutCursorItemInField();
-    Sound(kSfxMove);
+    MenuSfx(kMenuSfxMove);
 }
 
 // The list keys: in state 1 they move the cursor and fill the active field;
@@ -161,7 +158,7 @@ bool ListKey(void (*move)(ListState*)) {
     if (gRefine.state != kRefineChoosing || !IsFlag(kRefineFlag)) return false;
     move(&gRefine.cursor);
     PutCursorItemInField();
-    Sound(kSfxMove);
+    MenuSfx(kMenuSfxMove);
     return true;
 }
 
@@ -196,7 +193,7 @@ void BlendOriginals(int counter) {
         }
     }
     if (counter == 110) {
-        Sound(520);
+        MenuSfx(520);
         gRefine.pictures[1].pixels = made;
         gRefine.pictures[2].pixels = made;
     }
@@ -326,7 +323,7 @@ void RefineEnter() {
     gRefine.field = 0;
     LoadRefineList();
     ResetCursor();
-    Sound(kSfxEnter);
+    MenuSfx(kSfxEnter);
     gMenu.depth = kDepthPage;
 }
 
@@ -376,17 +373,17 @@ void RefineConfirm() {
         gRefine.state = kRefinePreview;
         SetPagePicture(kPagePreview);
         gRefine.refused = int(gRefine.result.obj.word88) > int(gMemberStats[0].level) + kRefineLevelMargin;
-        Sound(kSfxMove);
+        MenuSfx(kMenuSfxMove);
         break;
     case kRefinePreview:
         if (gRefine.refused) {
-            Sound(kSfxRefused);
+            MenuSfx(kMenuSfxRefused);
             return;
         }
         gRefine.state = kRefineAnimating;
         gRefine.counter = kRefineAnimStart;
         LoadOriginals();
-        Sound(kSfxStart);
+        MenuSfx(kSfxStart);
         break;
     case kRefineAnimating: {
         const int32_t was = gRefine.counter;
@@ -395,7 +392,7 @@ void RefineConfirm() {
             gRefine.counter = 35;
             SetPagePicture(kPageMerging);
         }
-        Sound(kSfxMove);
+        MenuSfx(kMenuSfxMove);
         break;
     }
     case kRefineShown: FinishRefine(); break;
@@ -411,7 +408,7 @@ void RefineNextField() {
     }
     if (gRefine.state != kRefineChoosing) return;
     gRefine.field ^= 1;
-    Sound(kSfxField);
+    MenuSfx(kSfxField);
 }
 
 void RefineDown() { ListKey(ListCursorDown); }

@@ -1,3 +1,4 @@
+#include "menu/frame/menu_frame.h"
 #include "menu/save/save_screen.h"
 
 #include <algorithm>
@@ -26,7 +27,6 @@ constexpr uint32_t kTitleRequest = 0x80000003u;
 constexpr int kSfxMove = 263;
 constexpr int kSfxPage = 194;
 constexpr int kSfxNoSave = 184;
-constexpr int kSfxRefused = 140;
 constexpr uint32_t kCursorMenu = 13;
 
 // Game keys of this screen.
@@ -44,7 +44,6 @@ constexpr char kLoadFailedCaption[] = "\xC5\xAA\xA8\xFA\xA5\xA2\xB1\xD1";
 void TitleScreenEnterStandIn() {}
 void SystemMenuLeaveStandIn() {}
 
-void Sfx(int id) { PlaySfx(id, int(gSfxVolume)); }
 
 const KeyState& Key(int n) { return gKeyState[n]; }
 bool Pressed(int n) { return Key(n).state != 0 && Key(n).framesHeld == 1; }
@@ -79,13 +78,13 @@ void MoveSlot(int delta, int sound, bool rereadAnyway) {
     const int wanted = gSlot + delta;
     const int next = std::clamp(wanted, 0, kLastSlot);
     const bool moved = next != gSlot;
-    if (wanted == next && moved) Sfx(sound);
+    if (wanted == next && moved) MenuSfx(sound);
     gSlot = next;
     if (moved || rereadAnyway) ReadPagePreviews();
 }
 
 void Refuse(const char* caption, const SaveResult& r) {
-    Sfx(kSfxRefused);
+    MenuSfx(kMenuSfxRefused);
     ErrorBox(caption, "%s", r.text.c_str());
 }
 
@@ -124,7 +123,7 @@ bool Confirm() {
     const bool hasFile = SelectedPreview().state == kPreviewReady || SelectedPreview().state == kPreviewDamaged;
     if (gSaveLoadLoading) {
         if (SelectedPreview().state != kPreviewReady) {
-            Sfx(kSfxNoSave); // no file, or one that cannot be loaded
+            MenuSfx(kSfxNoSave); // no file, or one that cannot be loaded
             return true;
         }
         s.question = kQuestionAccepted;
@@ -207,7 +206,7 @@ void SlotMouse() {
             const int next = std::clamp(gSlot + (y - 40) / 140 - Row(), 0, kLastSlot);
             if (next != gSlot) {
                 gSlot = next;
-                Sfx(kSfxMove);
+                MenuSfx(kSfxMove);
                 ResetSlotCursors();
             }
         } else if (DoubleClick(kKeyMouseLeft)) {

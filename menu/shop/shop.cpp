@@ -38,7 +38,6 @@ constexpr uint16_t kFitBit[4] = {0x8000, 0x4000, 0x2000, 0x1000};
 constexpr int kUsableByWord = 11;   // ObjRecord::w[11], the usable-by word at byte 58
 constexpr int kBrightMin = 12, kBrightMax = 16;
 
-void Sound(int id) { PlaySfx(id, int(gSfxVolume)); }
 
 int32_t Rate() { return ShopBuying() ? kShopRateBuy : kShopRateSell; }
 
@@ -162,7 +161,7 @@ void OpenList(bool buying) {
         return;
     }
     gShop.state = kShopListing;
-    if (!gShop.greeted) Sound(kSfxOpen);
+    if (!gShop.greeted) MenuSfx(kSfxOpen);
     gShop.greeted = true;
     CompareCursor();
 }
@@ -171,7 +170,7 @@ void Buy() {
     const int64_t total = ShopTotal();
     if (total > int64_t(Money())) {
         gShop.state = kShopNoMoney;
-        Sound(kSfxRefused);
+        MenuSfx(kSfxRefused);
         return;
     }
     bool equipment = false;
@@ -218,7 +217,7 @@ void ConfirmQuestion() {
     else Sell();
     if (gShop.state == kShopNoMoney) return;
     gShop.flags &= ~(kShopAskGiveUp | kShopEquipGiveUp);
-    Sound(kSfxOpen);
+    MenuSfx(kSfxOpen);
     CompareCursor();
 }
 
@@ -227,7 +226,7 @@ void ChangeQuantity(int direction) {
     if (!r) return;
     if (direction < 0) {
         if (r->count > 0) --r->count;
-        if (r->count > 0) Sound(kSfxCount);
+        if (r->count > 0) MenuSfx(kSfxCount);
         return;
     }
     const int16_t before = r->count;
@@ -236,7 +235,7 @@ void ChangeQuantity(int direction) {
         if (ShopTotal() > int64_t(Money())) {
             r->count = before;
             gShop.state = kShopNoMoney;
-            Sound(kSfxRefused);
+            MenuSfx(kSfxRefused);
             return;
         }
         if (ShopOwned(r->id, true) + r->count > kItemCountMax) {
@@ -247,7 +246,7 @@ void ChangeQuantity(int direction) {
         r->count = before;
         return;
     }
-    Sound(kSfxCount);
+    MenuSfx(kSfxCount);
 }
 
 void SetChoice(int32_t choice) {
@@ -273,7 +272,7 @@ void ListMouse(int32_t x, int32_t y) {
     if (row >= gShop.window.shown) return;
     if (row != gShop.window.cursor) {
         gShop.window.cursor = row;
-        Sound(kSfxMove);
+        MenuSfx(kSfxMove);
         CompareCursor();
     } else if (In(x, 377, 400)) {
         ShopKeyLess();
@@ -298,7 +297,7 @@ void StepCursor(int direction, void (*move)(ListState*)) {
     } else if (gShop.state == kShopListing && gShop.window.shown > 0) {
         move(&gShop.window);
         RefreshWindow();
-        Sound(kSfxMove);
+        MenuSfx(kSfxMove);
         CompareCursor();
     }
 }
@@ -432,7 +431,7 @@ void ShopConfirm() {
         if (ShopTotal() > 0) {
             gShop.state = kShopAsking;
             gShop.flags &= ~kShopAskGiveUp;
-            Sound(kSfxOpen);
+            MenuSfx(kSfxOpen);
         }
         break;
     case kShopAsking: ConfirmQuestion(); break;
@@ -440,7 +439,7 @@ void ShopConfirm() {
         gShop.state = kShopChoosing;
         if (!(gShop.flags & kShopEquipGiveUp)) {
             gMenuRequest = kShopEquipRequest;
-            Sound(kSfxCount);
+            MenuSfx(kSfxCount);
         }
         gShop.flags &= ~kShopEquipGiveUp;
         break;

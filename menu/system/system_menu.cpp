@@ -28,7 +28,6 @@ SystemMenu gSystem;
 
 namespace {
 
-constexpr int kSfxMove = 46;
 constexpr int kSfxRefused = 139;
 constexpr int kSfxKeyRow = 263;
 constexpr int kSfxBadKey = 140;
@@ -38,7 +37,6 @@ constexpr int kLeaveFirstStep = 30, kLeaveLastStep = 60;
 constexpr uint32_t kTitleRequest = 0x80000003u;
 constexpr int kKeyRowsAll = kSysRowDefaults + 1;
 
-void Sound(int id) { PlaySfx(id, int(gSfxVolume)); }
 
 int RecordCount() { return int(gSystem.records.size()); }
 
@@ -103,13 +101,13 @@ void StepLeaving() {
 
 void ChooseEntry(int32_t to) {
     to = std::clamp(to, int32_t(kSysSave), int32_t(kSysLeave));
-    if (to != gSystem.entry) Sound(kSfxMove);
+    if (to != gSystem.entry) MenuSfx(kMenuSfxMove);
     gSystem.entry = to;
 }
 
 void MoveKeyRow(int32_t to) {
     gSystem.keyRow = (to + kKeyRowsAll) % kKeyRowsAll;
-    Sound(kSfxMove);
+    MenuSfx(kMenuSfxMove);
 }
 
 void InsideKey(int direction, bool page) {
@@ -121,7 +119,7 @@ void InsideKey(int direction, bool page) {
     case kSysSettings: {
         const int32_t to = page ? (direction > 0 ? kSysSettingsKeysRow : 0)
                                 : std::clamp(gSystem.row + direction, 0, kSysSettingsKeysRow);
-        if (to != gSystem.row) Sound(kSfxMove);
+        if (to != gSystem.row) MenuSfx(kMenuSfxMove);
         gSystem.row = to;
         break;
     }
@@ -140,7 +138,7 @@ void VerticalKey(int direction, bool page) {
     case kSysKeyList:
         if (page) {
             gSystem.keyRow = direction > 0 ? kSysKeyRows - 1 : 0;
-            Sound(kSfxMove);
+            MenuSfx(kMenuSfxMove);
         } else {
             MoveKeyRow(gSystem.keyRow + direction);
         }
@@ -175,7 +173,7 @@ void EntryBarMouse(int32_t x, int32_t y) {
     gSystem.entry = std::clamp((x - 212) / 60, 0, int(kSysLeave));
     gSystem.state = kSysChoosing;
     SystemMenuConfirm();
-    Sound(kSfxMove);
+    MenuSfx(kMenuSfxMove);
 }
 
 void KeyListMouse(int32_t x, int32_t y, bool click) {
@@ -334,7 +332,7 @@ void SystemMenuConfirm() {
                 OpenSaveScreen(1, 1, 0);
             } else {
                 gSystem.state = kSysRefused;
-                Sound(kSfxRefused);
+                MenuSfx(kSfxRefused);
             }
             break;
         case kSysLoad: OpenSaveScreen(2, 1, 1); break;
@@ -353,7 +351,7 @@ void SystemMenuConfirm() {
             gSystem.state = kSysKeyList;
             gSystem.keyRow = 0;
             gSystem.edit = gKeyMap;
-            Sound(kSfxMove);
+            MenuSfx(kMenuSfxMove);
         } else if (gSystem.entry == kSysLeave) {
             gSystem.state = kSysAsking;
             gSystem.leaveKind = gSystem.row == 0 ? 1 : 2;
@@ -370,22 +368,22 @@ void SystemMenuConfirm() {
             gKeyMap = gSystem.edit;
             SaveKeyMap();
             gSystem.state = kSysInside;
-            Sound(kSfxMove);
+            MenuSfx(kMenuSfxMove);
         } else if (gSystem.keyRow == kSysRowDiscard) {
             gSystem.state = kSysInside;
-            Sound(kSfxMove);
+            MenuSfx(kMenuSfxMove);
         } else if (gSystem.keyRow == kSysRowDefaults) {
             SetDefaultKeys();
             gSystem.edit = gKeyMap;
         } else {
-            Sound(kSfxKeyRow);
+            MenuSfx(kSfxKeyRow);
             gSystem.state = kSysKeyChosen;
         }
         break;
     case kSysKeyChosen:
         gSystem.state = kSysKeyWaiting;
         gSystem.returnHeld = gInput.IsKeyDown(int(gKeyMap.k[kMenuKeyReturn])) != 0;
-        Sound(kSfxMove);
+        MenuSfx(kMenuSfxMove);
         break;
     case kSysRefused: gSystem.state = kSysChoosing; break;
     default: break;
@@ -468,7 +466,7 @@ void CaptureKey(int key) {
     uint32_t& slot = gSystem.edit.k[kSysRowSlot[gSystem.keyRow]];
     if (gInput.IsKeyDown(kScanBackspace) && slot != kNoKey) {
         gSystem.state = kSysKeyList;
-        Sound(kSfxRefused);
+        MenuSfx(kSfxRefused);
         return;
     }
     if (gSystem.swapLatch) {
@@ -484,8 +482,8 @@ void CaptureKey(int key) {
     }
     if (key == 0 || IsReservedKey(key)) {
         if (key != 0) {
-            Sound(kSfxBadKey);
-            Sound(kSfxBadKey);
+            MenuSfx(kSfxBadKey);
+            MenuSfx(kSfxBadKey);
         }
         return;
     }
@@ -495,12 +493,12 @@ void CaptureKey(int key) {
         slot = uint32_t(key);
         gSystem.keyRow = other;
         gSystem.swapLatch = true;
-        Sound(kSfxSwap);
+        MenuSfx(kSfxSwap);
         return;
     }
     slot = uint32_t(key);
     gSystem.state = kSysKeyList;
-    Sound(kSfxRefused);
+    MenuSfx(kSfxRefused);
 }
 
 void StepSystemMenu() {
