@@ -4,8 +4,7 @@
 #include "world/map/map.h"
 
 int DrawCellFlags(uint32_t mask, uint16_t colour, int32_t left, int32_t top, int32_t inset) {
-    const int32_t firstX = left >= 0 ? left / kCellPixels : -((kCellPixels - 1 - left) / kCellPixels);
-    const int32_t firstY = top >= 0 ? top / kCellPixels : -((kCellPixels - 1 - top) / kCellPixels);
+    const int32_t firstX = CellOfPixel(left), firstY = CellOfPixel(top);
     const int32_t side = kCellPixels - 2 * inset;
     int outlined = 0;
     for (int32_t cy = firstY; cy <= firstY + kCellFlagRows; ++cy) {

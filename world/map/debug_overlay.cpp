@@ -44,11 +44,6 @@ void AddLine(OverlayText* out, const char* format, ...) {
     va_end(args);
 }
 
-int32_t CellOf(int64_t pixels) {
-    const int64_t cell = pixels >= 0 ? pixels / kCellPixels : -((kCellPixels - 1 - pixels) / kCellPixels);
-    return int32_t(std::clamp<int64_t>(cell, INT32_MIN, INT32_MAX));
-}
-
 const char* RepeatText(uint32_t repeat) { return repeat == 1 ? "Rep1" : repeat == 2 ? "Cyc2" : ""; }
 
 // The repeat of a music mode (1..3); none for the stopped state.
@@ -96,10 +91,10 @@ void MapDebugLines(OverlayText* out) {
     out->count = 0;
     const RoleRecord* p = gPlayerRole < TotalRole && gPlayerRole < kMaxRoles ? &gRole[gPlayerRole] : nullptr;
     const double px = p ? p->x / double(kCellPixels) : 0, py = p ? p->y / double(kCellPixels) : 0;
-    AddLine(out, "MAct[%4.1f/%4.1f] LTCor[%4d/%4d]", px, py, CellOf(gCamera.left), CellOf(gCamera.top));
+    AddLine(out, "MAct[%4.1f/%4.1f] LTCor[%4d/%4d]", px, py, CellOfPixel(gCamera.left), CellOfPixel(gCamera.top));
 
     const int32_t mx = gKeyInput.mouseX, my = gKeyInput.mouseY;
-    const int32_t cx = CellOf(int64_t(gCamera.left) + mx), cy = CellOf(int64_t(gCamera.top) + my);
+    const int32_t cx = CellOfPixel(int64_t(gCamera.left) + mx), cy = CellOfPixel(int64_t(gCamera.top) + my);
     AddLine(out, "Mouse :OnMap[%4d/%4d] OnScr[%4d/%4d]", cx, cy, mx, my);
     AddLine(out, "MapID[%d] MapCyc[%d] %d", int(gCurrentMap), int(gTileAnimPeriod), int(gDebugKeys.mapSpeed));
     AddLine(out, "ULck[%x] UIpt[%x] gTm[%d] Fsc[%d] ,BtlM[%d] ,BtnIp[%d]", gDialogState, KeysDown(),

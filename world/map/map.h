@@ -1,10 +1,18 @@
 // The current map: its size, cell-attribute grid and tile numbers.
 #pragma once
-#include <cstdint>
+#include <climits>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 constexpr int kCellPixels = 16;
+
+// The cell that holds a map pixel, rounding down left of and above the map
+// too (pixel -1 is in cell -1).
+constexpr int32_t CellOfPixel(int64_t pixels) {
+    const int64_t cell = pixels >= 0 ? pixels / kCellPixels : -((kCellPixels - 1 - pixels) / kCellPixels);
+    return cell < INT32_MIN ? INT32_MIN : cell > INT32_MAX ? INT32_MAX : int32_t(cell);
+}
 
 struct MapData {
     uint32_t width = 0;        // cells
