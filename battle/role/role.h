@@ -167,6 +167,7 @@ public:
     uint32_t specialAct;         // an enemy's special act value
     uint32_t drawFlags;          // bit 0 mirrored
     int32_t extraLife;           // an enemy's extra life pool
+    int32_t extraLifeMax;        // the pool's size when it was given (heals stop there)
     uint32_t monLifeMax;         // an enemy's maximum life
     uint32_t state;              // RoleState
     uint32_t colourPair;         // two 16-bit colours

@@ -41,9 +41,10 @@ uint32_t Role::DamageRole(int32_t life, int16_t spiritAmount, int16_t staminaAmo
         if (extraLife != 0) {
             int64_t pool = extraLife;
             int64_t next = amount >= pool ? 0 : pool - amount;
-            // A heal fills the pool back up to where it stood at most; a hit
-            // never clamps it (a pool may be larger than the life maximum).
-            if (amount < 0) next = std::min<int64_t>(next, std::max<int64_t>(pool, monLifeMax));
+            // A pool may be larger than the life maximum (the reaction that
+            // gives it adds a bonus): a heal fills it up to its own size.
+            const int64_t cap = extraLifeMax > 0 ? extraLifeMax : std::max<int64_t>(pool, monLifeMax);
+            if (amount < 0) next = std::min<int64_t>(next, cap);
             if (next > 0) {
                 extraLife = static_cast<int32_t>(std::min<int64_t>(next, INT32_MAX));
                 return 0;

@@ -92,6 +92,7 @@ void Role::ResetRoleForBattle() {
     resistAllHits = 0;
     stackCount = 0;
     extraLife = 0;
+    extraLifeMax = 0;
     wipe = 0;
     transferFlag = 0;
     chargeCarry = 0;
