@@ -1,6 +1,8 @@
 #include "battle/battle_services.h"
 
 #include "base/settings.h"
+#include "battle/screen/battle_messages.h"
+#include "battle/screen/battle_tint.h"
 
 uint32_t gBattleColourKey;
 uint32_t gBattleWaitTime;
@@ -33,4 +35,6 @@ void ResetBattleServices() {
     gBattleWaitTime = 0;
     gBattleScene = 0;
     ResetBattleRecords();
+    ResetBattleTint();
+    ResetBattleMessages();
 }
