@@ -1,11 +1,13 @@
 #include "battle/battle_services.h"
 
 #include "base/settings.h"
+#include "battle/battle_state.h"
+#include "battle/hud/accumulator.h"
+#include "battle/role/roles.h"
 #include "battle/screen/battle_messages.h"
 #include "battle/screen/battle_tint.h"
 
 uint32_t gBattleColourKey;
-uint32_t gBattleWaitTime;
 uint32_t gBattleScene;
 MemberBattleRecord gMemberBattle[4];
 
@@ -18,21 +20,22 @@ int RunFightScript() { return 0; }
 
 void CreateBattleSurfaces() {}
 void ReleaseBattleSurfaces() {}
-void FreeBattleRoles() {}
 void ResetBattleRecords() {
     for (MemberBattleRecord& r : gMemberBattle) r = MemberBattleRecord{};
 }
 
 void SetBattleWaitTime(uint32_t n) {
-    // n comes from the settings file: a value past 20 would make the wait
-    // negative, which as a count of milliseconds never runs out.
+    // n comes from the settings file: 20 or more would make the value 0 or
+    // negative, and every gauge would be full at once.
     uint32_t setting = n > kBattleWaitMax ? kBattleWaitMax : n;
-    gBattleWaitTime = (kBattleWaitMax - setting) * 100;
+    gGaugeFull = static_cast<int32_t>((20 - setting) * 100);
 }
 
 void ResetBattleServices() {
     gBattleColourKey = 0;
-    gBattleWaitTime = 0;
+    ResetBattleState();
+    ResetAccumulator();
+    FreeBattleRoles();
     gBattleScene = 0;
     ResetBattleRecords();
     ResetBattleTint();

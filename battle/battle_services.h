@@ -1,6 +1,6 @@
-// What the engine and the world call in the battle. Until the battle screen
-// exists these keep only the state the callers rely on: a scene that is
-// loaded ends on its first frame.
+// What the engine and the world call in the battle: the battle's one door.
+// Until the battle screen exists a scene that is loaded ends on its first
+// frame.
 #pragma once
 #include <cstdint>
 
@@ -23,12 +23,12 @@ struct MemberBattleRecord {
 extern MemberBattleRecord gMemberBattle[4];
 // Every member's record back to zero (a new game and every load).
 void ResetBattleRecords();
-// The battle's wait becomes (20 - n) x 100; n above 20 counts as 20.
-constexpr uint32_t kBattleWaitMax = 20;
+// The gauge-full value of the time gauges becomes (20 - n) x 100 for the
+// settings' battle wait n; n above 19 counts as 19, so the value is never 0.
+constexpr uint32_t kBattleWaitMax = 19;
 void SetBattleWaitTime(uint32_t n);
 
 extern uint32_t gBattleColourKey; // the battle's copy of the colour key
-extern uint32_t gBattleWaitTime;
 extern uint32_t gBattleScene;     // the scene last loaded
 
 void ResetBattleServices();

@@ -5,6 +5,7 @@
 #include "base/game_state.h"
 #include "base/input.h"
 #include "battle/battle_services.h"
+#include "battle/battle_state.h"
 #include "draw/display.h"
 #include "draw/draw_kernel.h"
 #include "draw/text_font.h"
@@ -237,7 +238,7 @@ TEST_F(FrameTest, StoryFightLoadsTheSceneAndClearsTheRequest) {
     gBattleWait = 11;
     Frame();
     EXPECT_EQ(gBattleScene, 7u);
-    EXPECT_EQ(gBattleWaitTime, 900u);
+    EXPECT_EQ(gGaugeFull, 900);
     EXPECT_EQ(gFightRequest, 0u);
     EXPECT_EQ(gInBattle, 0u); // the stand-in battle ends on its first frame
     EXPECT_EQ(gDialogUnit, 11u);

@@ -2,6 +2,7 @@
 #include "shell_fixture.h"
 
 #include "battle/battle_services.h"
+#include "battle/battle_state.h"
 #include "draw/draw_kernel.h"
 #include "draw/pixel_format.h"
 #include "draw/surface.h"
@@ -12,14 +13,15 @@ namespace {
 
 class ServicesTest : public ShellTest {};
 
-TEST_F(ServicesTest, BattleWaitIsTwentyLessTheSettingInHundreds) {
+TEST_F(ServicesTest, GaugeFullIsTwentyLessTheBattleWaitInHundredsAndNeverZero) {
+    EXPECT_EQ(gGaugeFull, 900);  // before the first battle
     const struct {
         uint32_t setting;
-        uint32_t wait;
-    } cases[] = {{0, 2000}, {10, 1000}, {11, 900}, {20, 0}, {21, 0}, {255, 0}};
+        int32_t full;
+    } cases[] = {{0, 2000}, {10, 1000}, {11, 900}, {19, 100}, {20, 100}, {21, 100}, {255, 100}};
     for (const auto& c : cases) {
         SetBattleWaitTime(c.setting);
-        EXPECT_EQ(gBattleWaitTime, c.wait) << c.setting;
+        EXPECT_EQ(gGaugeFull, c.full) << c.setting;
     }
 }
 

@@ -22,7 +22,9 @@ constexpr uint64_t kRawLimit = 3 * (kSectionHead + kEntryBytes * 65535ull);
 
 CountList* const kFameLists[3] = {&gFameList1, &gFameList2, &gFameList3};
 
-CountNode* Append(CountList* list, uint16_t id) {
+} // namespace
+
+CountNode* AppendCount(CountList* list, uint16_t id) {
     auto* n = static_cast<CountNode*>(std::calloc(1, sizeof(CountNode)));
     if (!n) return nullptr;
     n->id = id;
@@ -32,6 +34,8 @@ CountNode* Append(CountList* list, uint16_t id) {
     ++list->id;
     return n;
 }
+
+namespace {
 
 uint16_t ClampCount(int v, int max) { return uint16_t(std::clamp(v, 0, std::max(max, 0))); }
 
@@ -71,7 +75,7 @@ CountNode* FindCount(CountList* list, uint16_t id) {
 void AddCount(CountList* list, uint16_t id, int delta) {
     CountNode* n = FindCount(list, id);
     if (!n) {
-        if ((n = Append(list, id))) n->count = ClampCount(delta, 0xFFFF);
+        if ((n = AppendCount(list, id))) n->count = ClampCount(delta, 0xFFFF);
         return;
     }
     // The count stops growing once it has reached the cap; a negative delta
@@ -81,7 +85,7 @@ void AddCount(CountList* list, uint16_t id, int delta) {
 
 void SetCount(CountList* list, uint16_t id, int value) {
     CountNode* n = FindCount(list, id);
-    if (!n && !(n = Append(list, id))) return;
+    if (!n && !(n = AppendCount(list, id))) return;
     n->count = ClampCount(value, kCountCap);
 }
 
@@ -94,7 +98,7 @@ int AddCountPercent(CountList* list, uint16_t id, int max, int scale) {
     if (max <= 0) return 0;
     CountNode* n = FindCount(list, id);
     if (!n) {
-        if (!(n = Append(list, id))) return 0;
+        if (!(n = AppendCount(list, id))) return 0;
         SetCountAndPercent(n, 1, max);
     } else {
         SetCountAndPercent(n, n->count + 1, max);
@@ -105,7 +109,7 @@ int AddCountPercent(CountList* list, uint16_t id, int max, int scale) {
 void SetCountPercent(CountList* list, uint16_t id, int max, int value) {
     if (max <= 0) return;
     CountNode* n = FindCount(list, id);
-    if (!n && !(n = Append(list, id))) return;
+    if (!n && !(n = AppendCount(list, id))) return;
     SetCountAndPercent(n, value, max);
 }
 
@@ -121,7 +125,7 @@ int SetCountForRecord(CountList* list, uint16_t id, int value) {
     if (max <= 0) return 1;
     CountNode* n = FindCount(list, id);
     if (!n) {
-        if (value == 0 || !(n = Append(list, id))) return 1;
+        if (value == 0 || !(n = AppendCount(list, id))) return 1;
     } else if (n->complete) {
         return 1;
     }
@@ -205,7 +209,7 @@ bool ParseFameRaw(const uint8_t* raw, size_t size) {
         bool empty = length == 0 && count == 0;
         if (!empty && (length != kSectionHead + kEntryBytes * count || !in.has(kEntryBytes * count))) return false;
         for (uint16_t i = 0; i < count; ++i) {
-            CountNode* n = Append(list, 0);
+            CountNode* n = AppendCount(list, 0);
             if (!n) return false;
             for (uint16_t* v : {&n->id, &n->count, &n->percent, &n->complete, &n->pointsToNext, &n->level, &n->spare})
                 *v = in.u16();

@@ -28,6 +28,8 @@ constexpr uint16_t kCountCap = 20;
 void ResetCountList(CountList* list);  // zeroes the head (frees nothing)
 void FreeCountList(CountList* list);   // frees the nodes and zeroes the head
 CountNode* FindCount(CountList* list, uint16_t id);
+// A new zeroed node for id at the end of the list (null when out of memory).
+CountNode* AppendCount(CountList* list, uint16_t id);
 void AddCount(CountList* list, uint16_t id, int delta);
 void SetCount(CountList* list, uint16_t id, int value);
 int GetCount(CountList* list, uint16_t id);

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <type_traits>
 
 #include "base/bytes.h"
 
@@ -209,6 +210,42 @@ uint8_t ObjByteAt(const ObjRecord& r, size_t offset) {
     }
     if (offset >= 152) return r.block152[offset - 152];
     return r.block90[offset - 90];
+}
+
+void SetObjByteAt(ObjRecord* r, size_t offset, uint8_t value) {
+    auto setByte = [value](auto& field, size_t i) {
+        using T = std::remove_reference_t<decltype(field)>;
+        T mask = T(T(0xFF) << (8 * i));
+        field = T((field & ~mask) | (T(value) << (8 * i)));
+    };
+    if (offset < 84 || offset > 163) return;
+    switch (offset) {
+    case 84: case 85: setByte(r->word84, offset - 84); return;
+    case 86: case 87: setByte(r->kind, offset - 86); return;
+    case 88: case 89: setByte(r->word88, offset - 88); return;
+    case 148: case 149: setByte(r->word148, offset - 148); return;
+    case 150: case 151: setByte(r->word150, offset - 150); return;
+    case 156: case 157: case 158: case 159: setByte(r->dword156, offset - 156); return;
+    case 160: r->byte160 = value; return;
+    case 161: r->byte161 = value; return;
+    case 162: r->byte162 = value; return;
+    case 163: r->pad163 = value; return;
+    default: break;
+    }
+    if (offset >= 152)
+        r->block152[offset - 152] = value;
+    else
+        r->block90[offset - 90] = value;
+}
+
+void SetObjWordAt(ObjRecord* r, size_t offset, uint16_t value) {
+    SetObjByteAt(r, offset, uint8_t(value));
+    SetObjByteAt(r, offset + 1, uint8_t(value >> 8));
+}
+
+void SetObjDwordAt(ObjRecord* r, size_t offset, uint32_t value) {
+    SetObjWordAt(r, offset, uint16_t(value));
+    SetObjWordAt(r, offset + 2, uint16_t(value >> 16));
 }
 
 bool ParseObjRecord(const uint8_t* data, size_t size, ObjRecord* record) {

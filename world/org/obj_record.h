@@ -59,6 +59,11 @@ enum ObjWord : int {
 uint16_t ObjWordAt(const ObjRecord& record, size_t offset);
 uint32_t ObjDwordAt(const ObjRecord& record, size_t offset);
 uint8_t ObjByteAt(const ObjRecord& record, size_t offset);
+// Writers of the same bytes (the battle changes its monster records); an
+// offset outside 84..163 writes nothing.
+void SetObjByteAt(ObjRecord* record, size_t offset, uint8_t value);
+void SetObjWordAt(ObjRecord* record, size_t offset, uint16_t value);
+void SetObjDwordAt(ObjRecord* record, size_t offset, uint32_t value);
 inline uint16_t ObjLevel(const ObjRecord& r) { return r.word88; }
 // The shop's price of one unit (0: the shop will not buy it).
 inline uint16_t ObjPrice(const ObjRecord& r) { return r.word148; }

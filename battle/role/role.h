@@ -1,0 +1,471 @@
+// The combatants of a battle.
+//
+// Every fighter is a Role: party members, summoned guards and the talisman
+// spirit are ManRoles (battle/manrole/manrole.h), enemies are MonRoles. The
+// classes have no virtual functions; code that must tell the sides apart
+// tests the flags of the base (side, member, guard, spirit), never a type.
+//
+// The roles live for the whole run in gMonRoles (ids 0..19) and gManRoles
+// (ids 20..29, slot = id - 20). They are plain data with no constructors of
+// their own, so no global constructor runs: InitBattleRoles gives each its
+// start state and FreeBattleRoles releases what they allocated.
+//
+// The methods are defined by concern, one file each: role.cpp (life cycle),
+// role_gauge.cpp (gauges, positions, command state), role_status.cpp (the
+// accessors and the per-battle reset), role_effects.cpp (status effects),
+// role_damage.cpp (damage and elements), role_skill.cpp (weapon skills).
+#pragma once
+#include <cstdint>
+
+#include "draw/act_pack.h"
+#include "world/org/obj_record.h"
+
+struct MemberStats;
+struct MemberBattleRecord;
+struct SpiritRecord;
+struct PicFrame;
+
+constexpr int kMaxMonRoles = 20;
+constexpr int kMaxManRoles = 10;
+constexpr int kFirstManId = 20;        // battle ids 20..29 are the party side
+constexpr int kRoleActBlocks = 20;
+constexpr int kShownNumbers = 35;
+constexpr int kRoleMessageBytes = 64;
+constexpr int kActionNameBytes = 16;
+
+// Act blocks of a role, by index.
+enum RoleActBlock : int {
+    kActWait = 0,        // the wait act (PrepareWaitAct)
+    kActPerform = 1,     // the performer's act
+    kActFollowUp = 2,
+    kActFade = 3,
+    kActSecond = 4,
+    kActMultiFirst = 5,  // 5..13: multi-hit and capture sprites
+    kActMultiLast = 13,
+    kActBegin = 14,      // BeginRoleAct and its partner
+    kActBeginPartner = 15,
+    kActTrigger = 16,    // trigger or revert act
+    kActWork1 = 17,
+    kActWork2 = 18,
+    kActWaitDraw = 19,   // the draw copy of the wait act
+};
+
+// One animation request of a role: the act's running state, the freeze flag
+// (set while the role is held) and a working word of the act players.
+struct ActBlock {
+    ActRecord rec;
+    uint32_t freeze;
+    uint32_t work;
+    // Empty when no sprite set (act) is named.
+    bool Empty() const { return rec.act == 0; }
+    void Clear();
+};
+
+// A role's place in the battle scene. The scene's load writes the sprite set,
+// the home point and the side; the forced-hit kind is the scene's too.
+struct BattleSlot {
+    uint16_t hitKind;     // forced-hit kind of a party slot (0 none)
+    uint16_t spare[9];
+    uint16_t spriteSet;   // party: member index + 1 (a guard: its item id); enemy: monster id
+    int16_t homeX;
+    int16_t homeY;
+    uint16_t spare2;
+    uint32_t side;        // 1 party side, 0 enemy side
+};
+
+// Role status word bits (RoleStatus).
+enum RoleStatusBit : uint16_t {
+    kStatusBanner = 0x1,
+    kStatusHeld2 = 0x2,
+    kStatusFading = 0x8,
+    kStatusWeakened = 0x10,
+    kStatusHeld = 0x40,       // held by an ailment: no gauge, no turn
+    kStatusInvisible = 0x80,
+    kStatusSlowed = 0x100,
+    kStatusFadingIn = 0x200,
+    kStatusRevealed = 0x400,
+    kStatusNoRetreat = 0x800,
+    kStatusTargeted = 0x1000,
+    kStatusOut = 0x2000,
+    kStatusGaugeStopped = 0x4000,
+    kStatusNoDamage = 0x8000,
+};
+
+// Role state word bits (RoleState).
+enum RoleStateBit : uint32_t {
+    kStateHurt = 0x80000000u,        // the hurt mark
+    kStateCarrier = 0x20000000u,     // carries the spreading effect
+    kStateBit28 = 0x10000000u,
+    kStateTransferProtected = 0x8000000u,
+    kStateBlocking = 0x4000000u,
+    kStateElementNeutral = 0x800000u,
+    kStateTriggerFired = 0x200000u,
+    kStateTransferAct = 0x100000u,
+    kStateBit19 = 0x80000u,
+    kStateTurnOnly = 0x40000u,       // cleared at the end of every turn
+    kStateFused = 0x20000u,
+    kStatePendingHurt = 0x2000u,
+};
+
+// Effect bits (EffectBits): one per effect kind in force.
+enum EffectBit : uint32_t {
+    kEffectStun = 0x1,
+    kEffectFreeze = 0x2,
+    kEffectStone = 0x4,
+    kEffectSleep = 0x8,
+    kEffectSlow = 0x10,
+    kEffectConfuse = 0x20,
+    kEffectPoison = 0x40,
+    kEffectSeal = 0x80,
+    kEffectBurn = 0x100,
+    kEffectWeaken = 0x200,
+    kEffectDoom = 0x400,
+    kEffectSpread = 0x1000,
+    kEffectTransfer = 0x20000,
+    kEffectStrong = 0x40000,
+    kEffectDefenceDown = 0x100000,
+    kEffectAttackDown = 0x1000000,
+    kEffectResistAll = 0x2000000,
+    kEffectShield = 0x4000000,
+    kEffectSpeedDown = 0x8000000,
+    kEffectAttackUp = 0x10000000,
+    kEffectSpeedUp = 0x20000000,
+    kEffectDefenceUp = 0x40000000,
+    kEffectInvisible = 0x80000000u,  // also the gauge drag of the gauge step
+};
+
+struct EffectNode;
+struct CountNode;
+using CountList = CountNode;
+
+class Role {
+public:
+    // ---- Data (plain fields; see docs/battle-roles.md) ----
+    MemberStats* stats;          // the battle copy of the stats (party side)
+    MemberStats* baseStats;      // the member's own record (or the copy)
+    MemberBattleRecord* battleRecord;
+    ObjRecord* objRecord;        // enemy: its monster record; guard: its object
+    SpiritRecord* spiritRecord;  // the spirit: gSpirit
+    ObjRecord actionObj;         // object whose action the role prepares
+    ObjRecord weapon;            // copy of equipment slot 0
+    ObjRecord treasure[2];       // copies of equipment slots 7 and 8
+    uint16_t treasureId[2];      // their item ids (the key of their growth)
+    ActBlock acts[kRoleActBlocks];
+    char messageText[kRoleMessageBytes];
+    BattleSlot slot;
+    BattleSlot savedSlot;        // its x and y are the held position
+    ActionRecord action;
+    const PicFrame* picture;     // the current frame taken this frame
+    const char* name;            // the name used in battle messages
+    EffectNode* effects;         // head of the effect list
+    char actionName[kActionNameBytes];
+    int32_t fadeCounter;         // 15 after a reset
+    int32_t fadeInLevel;         // 1 after a reset; -32 when a fade-in starts
+    int32_t fadeLevel;
+    uint32_t actState;
+    uint32_t followFlags;        // 0x2, 0x4000, 0x8000
+    uint32_t specialAct;         // an enemy's special act value
+    uint32_t drawFlags;          // bit 0 mirrored
+    int32_t extraLife;           // an enemy's extra life pool
+    int32_t extraLifeMax;        // the pool's size when it was given (heals stop there)
+    uint32_t monLifeMax;         // an enemy's maximum life
+    uint32_t state;              // RoleState
+    uint32_t colourPair;         // two 16-bit colours
+    uint32_t effectBits;         // EffectBits
+    uint32_t statusDword;        // low byte equipment specials; bit 0x100 banking
+    uint32_t skillBits;          // weapon-skill bits of the chosen skill
+    uint16_t status;             // RoleStatus
+    uint16_t spiritEvents;
+    uint16_t waitState;
+    uint16_t hurtCounter;        // frames of the hurt act
+    uint16_t holdTimer[2];
+    uint16_t holdTimerDone;
+    uint16_t skillValue;         // growth value of the selected weapon skill
+    uint16_t actionTimer;        // 0..2400
+    uint16_t actionTimerRunning;
+    // Shown numbers above the role.
+    int16_t shownDelay[kShownNumbers];
+    int16_t shownDigits[kShownNumbers];
+    uint16_t shownSprite[kShownNumbers];
+    int32_t shownValue[kShownNumbers];
+    int16_t shownCursor;
+    int16_t shownPops;
+    int16_t blend[3];
+    int16_t target;              // target index of the action; -1 none
+    uint16_t skillAmount;
+    int16_t stackCount;
+    uint16_t hitCounter;
+    int16_t regenAmount[3];      // life, spirit, stamina of the current heal
+    uint32_t regenPercent;       // 1: the amounts are percentages of the maxima
+    uint16_t actGeometry[14];
+    int16_t attackAmount;        // percentages the assists apply
+    int16_t defenceAmount;
+    int16_t speedAmount;
+    uint16_t actNumberSlot;      // 4 after construction
+    uint16_t spriteSet;          // the role's sprite set (actNumber)
+    uint16_t scriptAct;
+    uint16_t gauge;              // time gauge, 0 .. gGaugeFull and above
+    uint16_t gauge2;             // the gauge's second word
+    int32_t hitSlots[4];         // -1 when empty
+    uint16_t pulse[3];           // 0, 2, 24 after a reset
+    uint16_t command;
+    uint16_t subCommand;         // the command kept back by SetCommand
+    uint16_t commandSpare;
+    uint16_t repeatCount;
+    uint16_t altCount;
+    uint8_t actionFlags;
+    uint16_t actParam;
+    uint16_t attackKind;         // enemy: 0 plain, 1 or 2 the attack object
+    uint16_t actionPower;
+    // Effects and triggers.
+    int16_t pendingDamage;       // tick damage put aside; negative heals
+    uint16_t resistAllHits;
+    uint16_t savedStats[4];      // attack, defence, agility, wisdom (ailment 0x200)
+    uint16_t spreadCounter;
+    uint16_t spreadValue;
+    uint16_t spreadStage;
+    uint16_t wipe;               // bit 15 starts the rising wipe
+    uint16_t triggerCounter[8];
+    uint8_t triggerPhase;
+    uint8_t cancelWindow;
+    uint8_t choiceCounter[4];
+    uint8_t choiceMode[4];
+    uint8_t blockChance;
+    uint8_t blockCounter;
+    uint8_t defeatEffect;
+    uint8_t defeatOverride;
+    uint8_t monChoice;           // 0, 1 or 2 by what the enemy carries
+    uint8_t transferFlag;        // may take the next hit under damage transfer
+    uint16_t bankValue;
+    int16_t bankedTotal;         // never below 0
+    int32_t chargeCarry;
+    uint16_t specialMark;        // 1 or 2 while an enemy's special is its action
+    uint16_t cancelWord;         // set when a shown damage number was cancelled
+    // Flags.
+    uint32_t side;               // 1 party side, 0 enemy side
+    uint32_t turnStarted;
+    uint32_t acting;
+    uint32_t ready;
+    uint32_t acted;
+    uint32_t out;
+    uint32_t defeated;
+    uint32_t highlight;
+    uint32_t redraw;
+    uint32_t commandChosen;
+    uint32_t turnOver;
+    uint32_t targetFlag;
+    uint32_t gaugeHold;
+    uint32_t member;
+    uint32_t guard;
+    uint32_t spareFlag;
+    uint32_t spirit;
+    uint32_t facing;             // 1 mirrored
+    uint32_t facingLock;
+    uint32_t holdFlag;           // held by an ailment: acts frozen, no ticks
+    uint32_t secondHold;
+    uint32_t quietFlag;          // no expiry messages while 1
+    uint32_t silverShield;
+    uint32_t weakened;
+    uint32_t noBlock;
+    uint32_t actFlags[4];        // working flags of the act players
+    uint32_t noAct38;
+
+    // ---- Life cycle (role.cpp) ----
+    void RoleCtor();
+    void RoleDtor();
+    // 1: the stats copy; 0: the record damage changes.
+    MemberStats* GetStatsRecord(int which) const;
+    int Id() const;  // battle id: 0..19 enemies, 20..29 the party side
+    // Frees every effect node without undoing it (the game's release).
+    void FreeRoleEffects();
+
+    // ---- Gauges, positions and command state (role_gauge.cpp) ----
+    void InitGauge(int surprise);
+    void FillGauge();
+    int GaugeBarWidth() const;
+    void StartActionTimer();
+    int ActionTimerBarWidth() const;
+    void SetGaugeHold(uint32_t v);
+    void GetHomePos(int16_t* x, int16_t* y) const;
+    void GetRolePos(int16_t* x, int16_t* y) const;
+    void SetRolePos(int16_t x, int16_t y);
+    void MoveRole(int16_t dx, int16_t dy);
+    void GetHitPoint(int16_t* x, int16_t* y) const;
+    void GetDrawOrigin(int16_t* x, int16_t* y) const;
+    int LoadWaitFrame(int32_t rect[4]);
+    int PrepareWaitAct();
+    void ClearExtraAct();
+    int SetCommand(uint16_t code);
+    uint16_t GetCommand() const { return command; }
+    uint16_t GetSubCommand() const { return subCommand; }
+    void SetCommandChosen(uint32_t v) { commandChosen = v; }
+    void BeginRoleAction(int16_t targetIndex);
+    int16_t GetActionTarget() const { return target; }
+    void ClearActionTarget() { target = -1; }
+    void MarkTurnStarted() { turnStarted = 1; }
+    uint32_t IsTurnStarted() const { return turnStarted; }
+    uint32_t IsActing() const { return acting; }
+    uint32_t HasActed() const { return acted; }
+    uint16_t GetRepeatCount() const { return repeatCount; }
+    void CountRepeat();
+    uint16_t GetAltCount() const { return altCount; }
+    void SetHurtMark();
+    void ClearHurtMark() { state &= ~kStateHurt; }
+    uint32_t IsHurtMarked() const { return (state & kStateHurt) ? 1 : 0; }
+    void SetOut(uint32_t v);
+    void EndRoleTurn();
+
+    // ---- Status effects (role_effects.cpp) ----
+    uint32_t ApplyAilment(const ActionRecord* a);
+    uint32_t ApplyAssistEffect(const ActionRecord* a);
+    uint32_t CheckEffectConflict(const ActionRecord* a);
+    void TickRoleEffects();
+    void ExpireRoleEffects(uint32_t all);
+    uint32_t RemoveRoleEffect(uint32_t mask);
+    uint32_t HasElementAttackUp(uint32_t element) const;
+    uint32_t HasRoleEffect(uint32_t mask) const;
+    uint32_t HasAssistEffect() const;
+    double GetEffectProgress(uint32_t kind) const;
+    void DrawRoleEffectIcons(int x, int y);
+    void DrawRoleEffectOverlays(int x, int y);
+    uint32_t IsSpreadDue() const;
+    uint16_t GetSpreadValue() const { return spreadValue; }
+    uint32_t CatchSpreadingEffect(int16_t value, uint8_t stage);
+    void StepSpreadCounter();
+
+    // ---- Damage and elements (role_damage.cpp) ----
+    uint32_t DamageRole(int32_t life, int16_t spiritAmount, int16_t staminaAmount);
+    uint16_t GetRoleDefence() const;
+    uint32_t ApplyPendingDamage();
+    void SetDefeatEffect(uint8_t value);
+    void SetDefeatEffectOverride(uint8_t value);
+    void AddChargeGauge(int32_t amount);
+    uint32_t IsChargeGaugeFull() const;
+
+    // ---- Weapon skills and treasure growth (role_skill.cpp) ----
+    uint16_t SelectRoleWeaponSkill(uint16_t kind);
+    uint16_t GetWeaponSkillCost(uint16_t kind) const;
+    uint32_t CanUseWeaponSkill(uint16_t kind);
+    uint32_t AddWeaponExperience(CountList* list, uint16_t kind, uint16_t amount);
+    int16_t GetRoleStackCount() const { return static_cast<int16_t>(stackCount + 1); }
+    uint32_t CanRaiseStackCount();
+
+    // ---- Shown numbers (role_shown.cpp) ----
+    void PushShownNumber(uint16_t spriteSetOfDigits);
+    void SetDamageDigits(int16_t amount);
+    void SetShownNumberDelay(uint16_t frames);
+    void CommitShownNumber(uint32_t n);
+
+    // ---- Enemy triggers (battle/role/mon_trigger.cpp) ----
+    uint32_t CheckMonTrigger(uint16_t event, uint16_t element);
+    void StartTransferAct();
+
+    // ---- Status accessors and the per-battle reset (role_status.cpp) ----
+    void ResetRoleForBattle();
+    uint32_t SetHighlight(uint32_t flag);
+    uint16_t GetActionKind() const { return action.word20; }
+    void SetActionTimerFlag();
+    void SetAilmentHold(uint32_t flag) { holdFlag = flag; }
+    void SetSecondHold(uint32_t flag) { secondHold = flag; }
+    uint32_t IsFlipped() const { return drawFlags & 1; }
+    uint32_t IsOut() const { return (out == 1 || (status & kStatusOut)) ? 1 : 0; }
+    uint32_t HasOutStatus() const { return (status & kStatusOut) ? 1 : 0; }
+    uint32_t IsRoleDefeated() const { return (out == 1 || defeated == 1) ? 1 : 0; }
+    void SetRoleTurnOver();
+    uint32_t IsRoleTurnOver() const;
+    void SetRoleStatusBits(uint16_t mask);
+    void ClearRoleStatusBits(uint16_t mask);
+    void SetRoleActNumberSlot(uint16_t n) { actNumberSlot = n; }
+    void SetRoleTargetFlag(uint32_t flag) { targetFlag = flag; }
+    uint32_t IsActionFlag(int bit) const { return (action.flags >> bit) & 1; }
+    uint32_t IsActionFlag0() const { return IsActionFlag(0); }
+    uint32_t IsActionFlag1() const { return IsActionFlag(1); }
+    uint32_t IsActionFlag11() const { return IsActionFlag(11); }
+    uint32_t IsActionFlag13() const { return IsActionFlag(13); }
+    uint32_t IsActionFlag14() const { return IsActionFlag(14); }
+    uint32_t IsActionFlag15() const { return IsActionFlag(15); }
+    uint32_t IsActionFlag17() const { return IsActionFlag(17); }
+    uint32_t IsActionFlag18() const { return IsActionFlag(18); }
+    uint32_t TestActionFlags(uint32_t mask) const { return (action.flags & mask) ? 1 : 0; }
+    uint16_t GetActionPresetWord() const;
+    uint16_t SetScriptAct(uint16_t n);
+    uint32_t IsRoleTargeted() const { return (targetFlag == 1 || (status & kStatusTargeted)) ? 1 : 0; }
+    void SetRoleGauges(int16_t life, int16_t spirit, int16_t stamina);
+    void SetRoleBattleStats(int16_t attack, int16_t defence, int16_t speed);
+    void SetMonLevel(uint16_t level);
+    void SetGuardFlag(uint32_t flag) { guard = flag; }
+    uint32_t SetRoleFacing(uint32_t f);
+    uint16_t GetRoleActNumber() const { return spriteSet; }
+    uint32_t IsRoleHeldByAilment() const { return (status & kStatusHeld) ? 1 : 0; }
+    uint32_t IsRoleStatus100Clear() const { return (status & kStatusSlowed) ? 0 : 1; }
+    uint32_t IsRoleStatusBit1() const { return (status & kStatusHeld2) ? 1 : 0; }
+    uint32_t IsRoleStatusBit4() const { return (status & kStatusWeakened) ? 1 : 0; }
+    void SetRoleWaitState(uint16_t quiet, uint32_t force);
+    void SetRoleHoldTimer(uint16_t a, uint16_t b);
+    uint16_t GetActionTargetKind() const;
+    uint32_t IsScriptActAtFrame(uint16_t n) const;
+    uint32_t IsRoleEffectBit5() const { return (effectBits & kEffectConfuse) ? 1 : 0; }
+    uint32_t GetActionTargetPoint(int16_t* x, int16_t* y) const;
+    uint16_t GetActionFollowUpAct() const { return action.followUp; }
+    void GetRoleStamina(int16_t* max, int16_t* cur) const;
+    void GetRoleSpirit(int16_t* max, int16_t* cur) const;
+    uint16_t GetRoleAgility() const;
+    uint16_t GetRoleAttack() const;
+    void SetRoleActing(uint32_t flag) { acting = flag; }
+    void SetRoleName(const char* text) { name = text; }
+    void SetRoleFacingLock(uint32_t f);
+    void GetRoleLife(int32_t* life, int32_t* max) const;
+    int32_t GetRoleLifeBar(int32_t width) const;
+    void CloseCancelWindow() { cancelWindow = 0; }
+    void SetRoleStateBit28() { state |= kStateBit28; }
+    uint32_t IsPartyMemberRole() const { return member; }
+    uint32_t IsGuardRole() const { return guard; }
+    uint32_t GetRoleFlagE() const { return spareFlag; }
+    uint32_t IsSpiritRole() const { return spirit; }
+    uint8_t GetMonTriggerPhase() const { return triggerPhase; }
+    void RoleNoOp(int) {}
+    uint8_t GetActionDuration() const { return action.duration; }
+    void SetRoleStateBit19(uint32_t on);
+    uint32_t IsElementNeutral() const { return (state & kStateElementNeutral) ? 1 : 0; }
+    void SetRoleStateBits(uint32_t mask) { state |= mask; }
+    void ClearRoleStateBits(uint32_t mask) { state &= ~mask; }
+    uint32_t IsDamageTransferOn() const { return (effectBits & kEffectTransfer) ? 1 : 0; }
+    uint32_t IsActionSupportive() const;
+    uint32_t IsActionInstantKill() const { return (action.ailment & 0x8000) ? 1 : 0; }
+    uint32_t HasEffectBits(uint32_t mask) const { return (effectBits & mask) ? 1 : 0; }
+
+    // The party side's life, spirit and stamina live in the member record;
+    // an enemy has no stats copy. These read the role's own speed, attack,
+    // defence and wisdom wherever they live (0 when nothing is set up).
+    uint16_t BattleAgility() const;
+    uint16_t BattleAttack() const;
+    uint16_t BattleDefence() const;
+    uint16_t BattleWisdom() const;
+    // The ailment threshold (a higher threshold lets more ailments hold).
+    uint16_t AilmentThreshold() const;
+    // Element percentages e = 0..4 (metal, wood, water, fire, earth) of the
+    // battle copy or the monster record; 0 when the role has neither.
+    int8_t ElementPercent(int e) const;
+    void SetElementPercent(int e, int8_t value);
+    // An enemy's life in its monster record and its maximum, held battle-side.
+    uint32_t MonLife() const;
+    void SetMonLife(uint32_t v);
+    uint32_t MonLifeMax() const { return monLifeMax; }
+    void SetMonLifeMax(uint32_t v) { monLifeMax = v; }
+
+    // ---- Act players (role_act.cpp) ----
+    // Empties the after-image, screen-effect, particle and sprite areas.
+    void ClearActPlayerAreas();
+};
+
+class MonRole : public Role {
+public:
+    uint32_t unusedWord;
+    ObjRecord monRecord;  // the monster record `objRecord` points at
+
+    void MonRoleCtor();
+    void MonRoleDtor();
+    void FreeMonRecord();
+
+    int StepMonGauge(int boost);
+};
