@@ -217,7 +217,7 @@ TEST_F(FrameTest, BranchPriorityIsMiniGameSaveScreenBattleMenuMap) {
         gSaveLoadMode = c.saveLoad;
         gFightRequest = c.fight;
         gMenuRequest = c.menu;
-        gBattleScene = 0;
+        gSceneNo = 0;
         EXPECT_EQ(Frame(), c.calls);
     }
 }
@@ -237,10 +237,10 @@ TEST_F(FrameTest, StoryFightLoadsTheSceneAndClearsTheRequest) {
     gFightRequest = kFightRequested | 7;
     gBattleWait = 11;
     Frame();
-    EXPECT_EQ(gBattleScene, 7u);
+    EXPECT_EQ(gSceneNo, 7u);
     EXPECT_EQ(gGaugeFull, 900);
     EXPECT_EQ(gFightRequest, 0u);
-    EXPECT_EQ(gInBattle, 0u); // the stand-in battle ends on its first frame
+    EXPECT_EQ(gInBattle, 0u); // no scene file here: the fight ends on its first frame
     EXPECT_EQ(gDialogUnit, 11u);
 }
 
@@ -456,7 +456,7 @@ TEST_F(MediaServiceTest, EveryFrameServicesTheMusic) {
         gInBattle = c.inBattle;
         gSaveLoadMode = c.saveLoadMode;
         gMusic.PlayMusic(1, 1, 0);
-        gSavedMusic = 1; // what the ending stand-in battle plays again
+        gSavedMusic = 1; // what the battle, ending at once without a scene, plays again
         HeadlessAdvanceClock(kFrameMs);
         GameFrame();
         // The music took its request in this frame's audio step.
@@ -470,8 +470,8 @@ TEST_F(MediaServiceTest, StoryFightKeepsTheMusicAndItsEndPlaysItAgain) {
     gMusic.cursor[1] = 2; // both story tracks played
     gFightRequest = kFightRequested | 7;
     HeadlessAdvanceClock(kFrameMs);
-    GameFrame(); // the stand-in battle ends on its first frame
-    EXPECT_EQ(gBattleScene, 7u);
+    GameFrame(); // no scene file here: the fight ends on its first frame
+    EXPECT_EQ(gSceneNo, 7u);
     EXPECT_EQ(gInBattle, 0u);
     EXPECT_EQ(gSavedMusic, 2u);
     // The story music starts again from its first track in the same frame.

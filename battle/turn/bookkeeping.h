@@ -1,0 +1,12 @@
+// Bookkeeping of the combatants: pending damage, defeats, the end by status.
+#pragma once
+#include <cstdint>
+
+// Per frame, for every combatant in gArrangeOrder.
+void UpdateBattleRoles();
+// 1 when the standing roles' ailments decided the battle.
+int CheckBattleEndByStatus();
+// At the battle's end: the guards' items back to the inventory.
+void ClearWaitSlots();
+// Trigger event `event` on every enemy that is not out.
+void RaiseEventOnLiveEnemies(uint16_t event);
