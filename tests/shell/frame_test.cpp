@@ -12,11 +12,15 @@
 #include "media/music.h"
 #include "media/video.h"
 #include "menu/menu_services.h"
+#include "menu/save/save_screen.h"
 #include "shell/game_frame.h"
 #include "shell/messages.h"
 #include "shell/shell_hooks.h"
 #include "shell/window.h"
+#include "world/requests.h"
+#include "world/script/talk_media.h"
 #include "world/story_flags.h"
+#include "world/walk/key_state.h"
 
 #include <cstring>
 #include <string>
@@ -229,6 +233,45 @@ TEST_F(FrameTest, SaveScreenRunsWithStillFrames) {
     EXPECT_EQ(gStillFrames, 1024u);
     EXPECT_EQ(gFadeLevel, 16u);
     EXPECT_EQ(gSaveLoadMode, 1u); // the screen runs: opened (3) became running (1)
+}
+
+// The world cannot call up into the save/load screen: it asks for the
+// screen's reset with a word, and the frame carries it out right after the
+// step that asked, so the key that opened the screen is no press on it.
+TEST_F(FrameTest, TheSaveScreenResetTheWorldAsksForFollowsItsStep) {
+    const struct {
+        const char* name;
+        void (**hook)();
+        void (*ask)();
+        Calls calls;
+    } cases[] = {
+        {"debug key", &gShellHooks.keyColeRun,
+         [] {
+             Record("keyColeRun");
+             gKeyState[kKeyConfirm].framesHeld = 1;
+             RequestSaveScreen(1, 1, 0);
+         },
+         {"keyUpdate", "mapFrame", "mouseActiveStory", "keyColeRun", "serviceSound"}},
+        {"talk's title page", &gShellHooks.runTalk,
+         [] {
+             Record("runTalk");
+             gKeyState[kKeyConfirm].framesHeld = 1;
+             TalkMenuRequest(1);
+         },
+         {"keyUpdate", "mapFrame", "mouseActiveStory", "keyColeRun", "runTalk", "pathRun", "textHeights", "render",
+          "serviceSound"}},
+    };
+    for (const auto& c : cases) {
+        RecordEveryHook();
+        *c.hook = c.ask;
+        gSaveScreen.bounce[1] = 0;
+        EXPECT_EQ(Frame(), c.calls) << c.name;
+        EXPECT_EQ(gSaveLoadReset, 0u) << c.name;
+        EXPECT_EQ(gKeyState[kKeyConfirm].framesHeld, 0u) << c.name << ": the keys were cleared";
+        EXPECT_EQ(gSaveScreen.bounce[1], 1) << c.name << ": the screen was reset";
+        gSaveLoadMode = 0;
+        gMenuRequest = 0;
+    }
 }
 
 TEST_F(FrameTest, StoryFightLoadsTheSceneAndClearsTheRequest) {
