@@ -125,6 +125,43 @@ TEST_F(LoadCityTest, MusicIsKeptWithoutARecordAndChangedForAnother) {
     EXPECT_EQ(gMapMusic.trackA, 0u);
 }
 
+// A new map's tracks are queued whatever plays; while the story's music
+// (mode 2) plays they wait for the story to ask for the map's music again.
+TEST_F(LoadCityTest, StoryMusicPlaysOnOverANewMapsTracks) {
+    struct Case {
+        uint32_t playing, resume;
+        uint32_t requested;    // the request after the load (0: untouched)
+        uint32_t resumeAfter;
+    } cases[] = {
+        {2, 0, 0, 0},
+        {2, 2, 0, 2},
+        {2, 1, 1, 0},
+        {1, 0, 1, 0},
+        {3, 2, 1, 0},
+        {0, 0, 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.playing << "/" << c.resume);
+        ResetMusic();
+        gMapMusic = {};
+        gMusic.currentMode = c.playing;
+        gMusic.requestedMode = 0;
+        gMusicResume[0] = c.resume;
+        gMusicState = 0xFFFFFFFF;
+        LoadCity(1, 1, 1, 0, 0, 0, 0);
+        EXPECT_EQ(gMusic.slots[0][0].id, 1u);  // queued in every case
+        EXPECT_EQ(gMusic.slots[0][1].id, 2u);
+        EXPECT_EQ(gMapMusic.trackA, 1u);
+        EXPECT_EQ(gMusic.requestedMode, c.requested);
+        EXPECT_EQ(gMusicResume[0], c.resumeAfter);
+        EXPECT_EQ(gMusicState, 0u);
+    }
+    // A map without a record clears only bits 18 and 19 of the state word.
+    gMusicState = 0xFFFFFFFF;
+    LoadCity(2, 1, 1, 0, 0, 0, 0);
+    EXPECT_EQ(gMusicState, 0xFFF3FFFFu);
+}
+
 TEST_F(LoadCityTest, FatalPathsQuitAndEmptyTheMap) {
     LoadCity(9, 1, 1, 0, 0, 0, 0);  // no record
     EXPECT_NE(gGameMode & kModeQuit, 0u);
