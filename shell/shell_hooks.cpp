@@ -16,6 +16,7 @@
 #include "world/minigame/mini_game.h"
 #include "world/script/path_run.h"
 #include "world/script/talk_machine.h"
+#include "world/spirit/spirit.h"
 #include "world/walk/astar.h"
 #include "world/walk/key_cole.h"
 #include "world/walk/key_state.h"
@@ -80,7 +81,7 @@ void ResetShellHooks() {
     gShellHooks.startLostFightTalk = StartLostFightTalk;
     gShellHooks.mapFrameHook = MapFrameStep;
     gShellHooks.spiritSlot = SpiritSlot;
-    gShellHooks.spiritSlowStep = WorldStepStandIn;
+    gShellHooks.spiritSlowStep = SpiritSlowStep;
     gShellHooks.mouseActiveStory = MouseActiveStory;
     gShellHooks.keyColeRun = KeyColeRun;
     gShellHooks.runTalk = RunTalkStep;

@@ -119,6 +119,27 @@ INSTANTIATE_TEST_SUITE_P(
         RouteCase{"FootprintWiderThanTheMapFails", {"...", "..."}, 0, 0, 2, 1, 4, 1, false, {}}),
     [](const ::testing::TestParamInfo<RouteCase>& info) { return std::string(info.param.name); });
 
+// On an open grid many routes are as short: among nodes of equal cost the
+// newest is expanded first, which fixes the one route the search returns.
+TEST_F(AStarTest, TiesOnAnOpenGridGiveOneExactRoute) {
+    LoadGrid({"........", "........", "........", "........", "........", "........"});
+    const struct {
+        int sc, sr, gc, gr;
+        std::vector<int> codes;
+    } cases[] = {
+        {0, 0, 5, 2, {kStepSE, kStepE, kStepE, kStepSE, kStepE}},
+        {6, 5, 1, 1, {kStepW, kStepNW, kStepNW, kStepNW, kStepNW}},
+        {0, 5, 7, 0, {kStepNE, kStepE, kStepNE, kStepNE, kStepNE, kStepE, kStepNE}},
+        {3, 0, 3, 5, {kStepS, kStepS, kStepS, kStepS, kStepS}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.sc << "," << c.sr << " -> " << c.gc << "," << c.gr);
+        ASSERT_TRUE(Find(c.sc, c.sr, c.gc, c.gr));
+        EXPECT_EQ(codes, c.codes);
+        EXPECT_EQ(Follow(c.sc, c.sr), std::make_pair(c.gc, c.gr));
+    }
+}
+
 TEST_F(AStarTest, DiagonalsAreBlockedByTheCellsTheyNewlyCover) {
     LoadGrid({".##",
               "#..",
