@@ -20,6 +20,7 @@
 #include "world/walk/astar.h"
 #include "world/walk/key_cole.h"
 #include "world/walk/key_state.h"
+#include "world/walk/map_events.h"
 #include "world/new_game.h"
 
 ShellHooks gShellHooks;
@@ -49,8 +50,6 @@ void InitMenus() {
     InitMenu();
 }
 
-void WorldStepStandIn() {}
-
 void RunTalkStep() { RunTalk(gTalkContext); }
 uint32_t SpiritSlot() { return gTalkVar[kTalkVarSpirit]; }
 
@@ -77,7 +76,7 @@ void ResetShellHooks() {
     gShellHooks.startTimedTalk = StartTimedTalk;
     gShellHooks.closeMapView = CloseMapView;
     gShellHooks.reopenMapView = ReopenMapView;
-    gShellHooks.clearRoleFightMarks = WorldStepStandIn;
+    gShellHooks.clearRoleFightMarks = ClearRoleFightMarks;
     gShellHooks.startLostFightTalk = StartLostFightTalk;
     gShellHooks.mapFrameHook = MapFrameStep;
     gShellHooks.spiritSlot = SpiritSlot;
