@@ -26,6 +26,9 @@ struct BattleState {
     uint16_t controlMark[kControlMarks];  // per party slot 0..2: the controlling enemy + 1
     uint8_t monBlockCounter;         // enemy block counter of the hit resolution
     uint32_t flashRequest;           // 1: the next battle frame is drawn white (damage transfer)
+    int32_t stop;                    // Stop: time stands still while 1
+    int32_t getCom;                  // GetCom: 1 while a turn is being taken
+    uint32_t transferOverlay;        // 1 while a damage-transfer overlay runs
 };
 
 extern BattleState gBattle;
