@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -32,9 +33,13 @@ namespace {
 
 constexpr size_t kHead = 16;
 
-void Check(bool ok) {
-    if (!ok) __builtin_trap();
+// A broken promise traps, naming the check that failed.
+void CheckAt(bool ok, int line) {
+    if (ok) return;
+    std::fprintf(stderr, "battle_effects: check at line %d failed\n", line);
+    __builtin_trap();
 }
+#define Check(ok) CheckAt((ok), __LINE__)
 
 // The member record without what the battle may change.
 MemberStats Lasting(const MemberStats& m) {

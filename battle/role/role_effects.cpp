@@ -214,6 +214,10 @@ uint16_t AddTurns(uint16_t turns, int more) {
 
 // A new ailment node at the head of the list, with what its kind sets.
 bool MakeAilmentNode(Role& r, uint32_t kind, uint8_t duration, uint16_t value) {
+    // Only the kinds of the table make a node: a word from data with other
+    // bits would make a node that passes for an assist (bit 14) or for no
+    // effect at all.
+    if (FindAilment(kind) == nullptr) return false;
     EffectNode* n = NewNode();
     if (n == nullptr) return false;
     n->initialTurns = n->turnsLeft = duration;
@@ -221,7 +225,6 @@ bool MakeAilmentNode(Role& r, uint32_t kind, uint8_t duration, uint16_t value) {
     n->value = value;
     PutAtHead(r, n);
     const AilmentSpec* spec = FindAilment(kind);
-    if (spec == nullptr) return true;  // a kind without a row: a node that only counts down
     n->icon = spec->icon;
     if (spec->overlay >= 0) {
         n->overlay.act = kOverlayPack;
@@ -685,7 +688,11 @@ uint32_t Role::CheckEffectConflict(const ActionRecord* a) {
 
 uint32_t Role::ApplyAssistEffect(const ActionRecord* action_) {
     if (action_ == nullptr) return 0;
-    const ActionRecord a = *action_;
+    ActionRecord a = *action_;
+    // Only assist bits name an assist: a low bit from data would make a node
+    // whose end passes for an ailment's (the weakening's would put back stats
+    // that were never saved).
+    a.mask &= kAssistKinds;
     const uint32_t mask = a.mask;
     const bool resist = (a.flags & kActionElementResist) != 0;
     if ((mask == 0 && !resist) || guard == 1) return 0;

@@ -273,6 +273,31 @@ TEST_F(EffectsTest, ASecondAilmentRefreshesItsNodeUnlessAHoldingEffectIsOn) {
     EXPECT_EQ(NodeOf(e, 0x80)->turnsLeft, 2);
 }
 
+TEST_F(EffectsTest, OnlyTheKnownKindsMakeNodes) {
+    ManRole& r = Hero();
+    // An ailment word that is no kind of the table (an earth attack-up's bit,
+    // two kinds at once, an unused bit) takes no hold.
+    for (uint16_t kind : {0x4000, 0x41, 0x800, 0x2200}) {
+        ActionRecord a = Ailment(kind);
+        EXPECT_EQ(r.ApplyAilment(&a), 0u) << kind;
+    }
+    EXPECT_EQ(r.effects, nullptr);
+    EXPECT_EQ(r.HasElementAttackUp(5), 0u);
+    // Low bits of an assist's mask name nothing: alone the assist is refused,
+    // beside an assist bit they are dropped. Its end then restores no stats.
+    ActionRecord low = Assist(0x200, 1);
+    EXPECT_EQ(r.ApplyAssistEffect(&low), 0u);
+    EXPECT_EQ(r.effects, nullptr);
+    ActionRecord mixed = Assist(kAttackUp | 0x200, 1);
+    ASSERT_EQ(r.ApplyAssistEffect(&mixed), 1u);
+    EXPECT_EQ(r.effects->kind, kAttackUp);
+    EXPECT_EQ(r.attackAmount, 200);
+    r.TickRoleEffects();
+    EXPECT_EQ(r.effects, nullptr);
+    EXPECT_EQ(r.statsCopy.bonus[0], 100);
+    EXPECT_EQ(r.statsCopy.stat[3], 40);
+}
+
 TEST_F(EffectsTest, InstantKillMakesNoNode) {
     MonRole& e = Foe();
     ActionRecord kill = Ailment(0x8000);
