@@ -4,6 +4,8 @@
 #include "battle/battle_state.h"
 #include "battle/hud/accumulator.h"
 #include "battle/role/roles.h"
+#include "battle/screen/battle_messages.h"
+#include "battle/screen/battle_tint.h"
 
 uint32_t gBattleColourKey;
 uint32_t gBattleScene;
@@ -36,4 +38,6 @@ void ResetBattleServices() {
     FreeBattleRoles();
     gBattleScene = 0;
     ResetBattleRecords();
+    ResetBattleTint();
+    ResetBattleMessages();
 }

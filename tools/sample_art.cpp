@@ -442,7 +442,8 @@ std::vector<TswEntryData> SystemPictures() {
 // and the dialog's next-page (qq 20) and end (qq 21) buttons, entry 2 the
 // menus' sheet, entry 3 the title's, entry 4 (act 9004) the countdown's
 // digits (qq 0..9) and separator (qq 10), entry 10 the mini-game, entry 11
-// the talisman spirits (qq 0..4), entry 19 the framed box, entries 30..33 the frame acts and 40..43 the caption acts.
+// the talisman spirits (qq 0..4), entry 19 the framed box, entries 30..33 the frame acts and 40..43 the caption acts,
+// entry 110 the frame of the battle's message banner.
 std::vector<PackEntryData> SystemActs() {
     std::vector<ActStreamData> sheet(22, ActStreamData{false, {}});
     for (int qq = 0; qq < kCursorCount; ++qq) sheet[size_t(qq)] = Stream(StillStream(9001, kCursorFirstFrame + qq));
@@ -461,5 +462,6 @@ std::vector<PackEntryData> SystemActs() {
         acts.push_back({30 + i, BuildActData({Stream(StillStream(9034 + i, 0))})});
         acts.push_back({40 + i, BuildActData({Stream(StillStream(9039, 0))})});
     }
+    acts.push_back({110, BuildActData({Stream(StillStream(9000 + kWindowEntry, 0))})});
     return acts;
 }

@@ -12,8 +12,8 @@ constexpr int32_t kTransferAct = 6119;
 uint32_t Role::CheckMonTrigger(uint16_t event, uint16_t element) { return 0; }
 
 void Role::StartTransferAct() {
-    gBattle.stop = 1;
-    gBattle.transferOverlay = 1;
+    Stop = 1;
+    gTransferOverlay = 1;
     state |= kStateTransferAct;
     // The screen ripple is the role's own until the overlay has run its 30
     // frames (DrawRoleEffectOverlays) or the role is reset.

@@ -123,9 +123,9 @@ void StepTransferAct(Role& r) {
     }
     if (r.transferFrames < kTransferFrames) return;
     r.FreeTransferRipple();
-    gBattle.stop = 0;
-    gBattle.getCom = 0;
-    gBattle.transferOverlay = 0;
+    Stop = 0;
+    GetCom = 0;
+    gTransferOverlay = 0;
     r.state &= ~kStateTransferAct;
     r.acts[kActTrigger].Clear();
 }

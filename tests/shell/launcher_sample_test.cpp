@@ -127,7 +127,8 @@ TEST_F(SampleInstallTest, EveryActTheStoryNamesPlaysAPicture) {
     for (int qq = 0; qq < 100; ++qq) menu.push_back(qq);
     for (int qq = 0; qq < 14; ++qq) cursors.push_back(qq);
     std::vector<Case> cases = {{9001, cursors, 1}, {9002, menu, 1},          {9003, title, 1},
-                               {9010, {0, 1, 2, 3, 4, 5, 6}, 1}, {9019, {0}, 1}};
+                               {9010, {0, 1, 2, 3, 4, 5, 6}, 1}, {9019, {0}, 1},
+                               {9110, {0}, 1}};
     for (int act = 2; act <= 8; ++act) cases.push_back({act, {0, 8, 16}, 8});  // figures
     cases.push_back({1, {16}, 8}); // the loading bar's other runner (act 2 is the first)
     cases.push_back({1, {13, 76}, 1});     // the title's typist at rest

@@ -189,9 +189,9 @@ TEST_F(EffectDrawTest, TheTransferRippleRunsThirtyFramesAndIsFreed) {
     r.SetRolePos(620, 470);  // near the corner: the ripple is kept on the screen
     r.StartTransferAct();
     ASSERT_NE(r.transferRipple, nullptr);
-    EXPECT_EQ(gBattle.stop, 1);
-    EXPECT_EQ(gBattle.transferOverlay, 1u);
-    gBattle.getCom = 1;
+    EXPECT_EQ(Stop, 1);
+    EXPECT_EQ(gTransferOverlay, 1u);
+    GetCom = 1;
     for (int i = 0; i < 29; ++i) r.DrawRoleEffectOverlays(620, 470);
     EXPECT_NE(r.transferRipple, nullptr);
     EXPECT_TRUE(r.state & kStateTransferAct);
@@ -199,9 +199,9 @@ TEST_F(EffectDrawTest, TheTransferRippleRunsThirtyFramesAndIsFreed) {
     EXPECT_EQ(r.transferRipple, nullptr);
     EXPECT_FALSE(r.state & kStateTransferAct);
     EXPECT_TRUE(r.acts[kActTrigger].Empty());
-    EXPECT_EQ(gBattle.stop, 0);
-    EXPECT_EQ(gBattle.getCom, 0);
-    EXPECT_EQ(gBattle.transferOverlay, 0u);
+    EXPECT_EQ(Stop, 0);
+    EXPECT_EQ(GetCom, 0);
+    EXPECT_EQ(gTransferOverlay, 0u);
 }
 
 TEST_F(EffectDrawTest, TheResetFreesARunningRipple) {

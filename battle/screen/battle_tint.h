@@ -1,0 +1,58 @@
+// The battle field's colour wash and the horizontal view pan.
+//
+// Acts and spells wash the battle field (the upper 640 x 384 pixels; the HUD
+// lies below) in a red, green and blue offset that ramps from one value to
+// another over a number of frames. The battle frame steps the ramp once per
+// frame and fades a finished ramp back to no tint when asked to. The view pan
+// keeps its requests (follow a combatant, recentre) but never moves the view:
+// its switch stays off.
+#pragma once
+#include <cstdint>
+
+constexpr int kBattleFieldWidth = 640;
+constexpr int kBattleFieldHeight = 384;
+constexpr int kTintFadeBackFrames = 8;
+
+struct BattleTint {
+    float current[3];   // red, green, blue offsets in field steps
+    float target[3];
+    float step[3];      // per frame while the ramp runs; the target once it ran out
+    int32_t framesLeft; // counts down to 0 while the ramp runs; negative when none runs
+};
+extern BattleTint gBattleTint;
+// 1: fade the tint back to none once the running ramp has run out. Set by
+// the act players with a ramp; the battle frame clears it.
+extern int32_t gTintFadeBack;
+
+// The view pan's requests.
+enum : int32_t { kPanOff = 0, kPanFollow = 1, kPanRecentre = 2 };
+extern int32_t gPanMode;
+extern uint16_t gPanSide;    // non-zero: the followed combatant is a party role
+extern int32_t gPanRoleId;   // its index in its role list
+extern int16_t gPanTargetX;  // screen x the pan works toward
+extern int32_t gPanStep;     // pixels the scene scrolls by this frame
+extern int16_t gViewOffsetX; // the view's accumulated horizontal offset
+extern int32_t gPanEnabled;  // never set: the pan stays off
+
+// A ramp from (r0, g0, b0) to (r1, g1, b1) over `frames` frames, replacing
+// the running one. The step is (target - start truncated toward zero) /
+// frames; the current value keeps the start's fraction. A count of frames
+// below 1 is refused and leaves the running ramp as it is.
+void StartBattleTint(float r0, float g0, float b0, float r1, float g1, float b1, int frames);
+// One frame of the ramp: counts a frame when countDown is non-zero, moves
+// the current value by the step while the ramp runs and adds the current
+// value, truncated, to the battle field of the locked back buffer. Once the
+// ramp has run out the tint holds at the value reached while the target is
+// not zero; after a ramp to zero nothing is applied any more.
+void StepBattleTint(int countDown);
+// The battle frame's late step: a finished ramp asked to fade back starts
+// the fade from its target to zero over 8 frames, then the ramp steps.
+void StepBattleTintFrame();
+
+void StartViewFollow(uint16_t side);
+void StartViewRecentre(uint16_t side);
+// 0, touching nothing, while gPanEnabled is 0 (always).
+int PanBattleView(int roleIndex, int16_t targetX, uint16_t side);
+
+// No ramp, no fade-back asked, the pan off and still.
+void ResetBattleTint();
