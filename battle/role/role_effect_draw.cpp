@@ -20,6 +20,7 @@
 namespace {
 
 constexpr uint16_t kIconPicture = 9142;
+constexpr int32_t kRevertAct = 7051;
 constexpr int32_t kBurnAct = 7318;
 constexpr int32_t kPoisonAct = 7319;
 constexpr int kTransferFrames = 30;
@@ -155,7 +156,7 @@ void Role::DrawRoleEffectOverlays(int x, int y) {
     }
     if (effectBits == 0) return;
 
-    if ((effectBits & kEffectWeaken) && !acts[kActTrigger].Empty()) {
+    if ((effectBits & kEffectWeaken) && acts[kActTrigger].rec.act == kRevertAct) {
         ActRecord& rec = acts[kActTrigger].rec;
         // A missing act ends at once: the role still turns weak.
         if (DrawActDataFlags(&rec, x, y, facing == 1 ? kFlagMirror : 0) == 0 || rec.done) {
