@@ -1,28 +1,20 @@
+// The battle's door: what the engine, the world and the saves call.
 #include "battle/battle_services.h"
 
 #include "base/settings.h"
+#include "battle/battle_debug.h"
+#include "battle/battle_frame.h"
+#include "battle/battle_start.h"
 #include "battle/battle_state.h"
+#include "battle/effects/effect_layers.h"
 #include "battle/hud/accumulator.h"
 #include "battle/role/roles.h"
 #include "battle/screen/battle_messages.h"
 #include "battle/screen/battle_tint.h"
+#include "battle/script/fight_script.h"
 
 uint32_t gBattleColourKey;
-uint32_t gBattleScene;
 MemberBattleRecord gMemberBattle[4];
-
-void LoadBattleScene(uint32_t number) {
-    gBattleScene = number & 0xFFFF;
-    SetBattleWaitTime(gBattleWait);
-}
-
-int RunFightScript() { return 0; }
-
-void CreateBattleSurfaces() {}
-void ReleaseBattleSurfaces() {}
-void ResetBattleRecords() {
-    for (MemberBattleRecord& r : gMemberBattle) r = MemberBattleRecord{};
-}
 
 void SetBattleWaitTime(uint32_t n) {
     // n comes from the settings file: 20 or more would make the value 0 or
@@ -32,12 +24,16 @@ void SetBattleWaitTime(uint32_t n) {
 }
 
 void ResetBattleServices() {
+    ReleaseBattle();
+    CloseFigTalk();
     gBattleColourKey = 0;
     ResetBattleState();
     ResetAccumulator();
     FreeBattleRoles();
-    gBattleScene = 0;
-    ResetBattleRecords();
+    for (MemberBattleRecord& r : gMemberBattle) r = MemberBattleRecord{};
     ResetBattleTint();
     ResetBattleMessages();
+    ResetEffectLayers();
+    ResetBattleFrame();
+    ResetBattleDebug();
 }

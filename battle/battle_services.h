@@ -1,6 +1,5 @@
-// What the engine and the world call in the battle: the battle's one door.
-// Until the battle screen exists a scene that is loaded ends on its first
-// frame.
+// What the engine, the world and the saves call in the battle: the battle's
+// one door.
 #pragma once
 #include <cstdint>
 
@@ -29,6 +28,5 @@ constexpr uint32_t kBattleWaitMax = 19;
 void SetBattleWaitTime(uint32_t n);
 
 extern uint32_t gBattleColourKey; // the battle's copy of the colour key
-extern uint32_t gBattleScene;     // the scene last loaded
 
 void ResetBattleServices();

@@ -3,9 +3,13 @@
 BattleState gBattle;
 
 void ResetBattleFlow() {
-    int32_t full = gBattle.gaugeFull;
+    // The gauge-full value lasts from battle to battle, and the number of the
+    // last battle stays readable after it.
+    const int32_t full = gBattle.gaugeFull;
+    const uint16_t scene = gBattle.sceneNo;
     gBattle = BattleState{};
     gBattle.gaugeFull = full;
+    gBattle.sceneNo = scene;
     gBattle.battleResult = 1;
     gBattle.battleLive = 1;
     gBattle.lastDowned = -1;
@@ -17,4 +21,5 @@ void ResetBattleFlow() {
 void ResetBattleState() {
     ResetBattleFlow();
     gGaugeFull = kGaugeFullStart;
+    gSceneNo = 0;
 }

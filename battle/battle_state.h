@@ -106,6 +106,7 @@ struct BattleState {
     uint32_t scriptVictory;      // gScriptVictory
     uint32_t magicLearnt;        // gMagicLearnt
     uint16_t battleEventWord;    // gBattleEventWord
+    uint32_t fightWord;          // gFightWord: bit 15 a fight instruction runs, low 15 bits turns left
 };
 
 extern BattleState gBattle;
@@ -170,6 +171,8 @@ inline uint32_t& gStrongAttack = gBattle.strongAttack;
 inline uint32_t& gScriptVictory = gBattle.scriptVictory;
 inline uint32_t& gMagicLearnt = gBattle.magicLearnt;
 inline uint16_t& gBattleEventWord = gBattle.battleEventWord;
+inline uint32_t& gFightWord = gBattle.fightWord;
+inline uint32_t gFightWordLow() { return gFightWord & 0x7FFF; }
 
 // The gauge-full value before the first battle.
 constexpr int32_t kGaugeFullStart = 900;

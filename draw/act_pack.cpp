@@ -381,7 +381,10 @@ void ReportMissingStream(const ActRecord* r) {
 // record keeps that bit across acts, and raw rows read as runs would send
 // the renderer past the frame.
 void DrawPictureFrame(uint16_t number, uint16_t frame, int x, int y, uint32_t flags, int alpha) {
-    const PicFrame* pic = GetTswPicture(number, frame);
+    DrawFrame(GetTswPicture(number, frame), x, y, flags, alpha);
+}
+
+void DrawFrame(const PicFrame* pic, int x, int y, uint32_t flags, int alpha) {
     if (!pic || !pic->data) return;
     const bool runs = !pic->palette && IsRleFrame(pic->data, pic->size);
     flags = runs ? (flags | kFlagRle) : (flags & ~kFlagRle);

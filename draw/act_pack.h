@@ -92,6 +92,9 @@ int DrawActDataFlags(ActRecord* record, int x, int y, uint32_t flags);
 // level of blend mode 20; a raw 8-bit frame through its own palette. The
 // run-length bit comes from the picture. A missing picture draws nothing.
 void DrawPictureFrame(uint16_t number, uint16_t frame, int x, int y, uint32_t flags, int alpha);
+// The same for a frame the caller holds (a picture read past the cache).
+struct PicFrame;
+void DrawFrame(const PicFrame* pic, int x, int y, uint32_t flags, int alpha);
 // One picture frame at (x, y), flags 0, without a record.
 void DrawActFrame(uint16_t number, uint16_t frame, int x, int y);
 

@@ -24,7 +24,7 @@ void RegisterSaveLoadScreen() {
                             return 1;
                         },
                         [] {
-                            StartPlayClock(0);
+                            ResetSaveState(); // play time from 0, no return point, no refusal texts
                             gSaveLoadMode = 0;
                             ResetSaveScreenState();
                             ReadFame();

@@ -1,28 +1,11 @@
-// What the engine and the world call or set in the menus and the save/load
-// screen. The menu framework itself is menu/frame/menu_frame.h, the save/load
-// screen menu/save/save_screen.h, the shop menu/shop/shop.h.
+// What the engine calls in the menus and the save/load screen; the request
+// words they read come with it (world/requests.h). The menu framework itself
+// is menu/frame/menu_frame.h, the save/load screen menu/save/save_screen.h,
+// the shop menu/shop/shop.h.
 #pragma once
 #include <cstdint>
 
-// gMenuRequest: bit 31 pending, low 28 bits the kind.
-constexpr uint32_t kMenuPending = 0x80000000u;
-constexpr uint32_t kMenuKindMask = 0x0FFFFFFFu;
-enum : uint32_t {
-    kMenuRoot = 1,
-    kMenuShop = 2,
-    kMenuTitle = 3, // 3 to 6: the title-screen pages
-    kMenuTitleLast = 6,
-};
-
-extern uint32_t gMenuRequest;
-// The shop's stock: item ids ended by 0, in a block of AllocZero that the
-// shop frees when it closes; at most kShopStockWords words are read.
-extern uint16_t* gShopStockIds;
-constexpr int kShopStockWords = 128;
-extern uint32_t gSaveLoadMode;
-extern uint32_t gSaveLoadKind;
-extern uint32_t gSaveLoadPage;
-extern uint32_t gSaveLoadLoading;
+#include "world/requests.h"
 
 void ShopFrame();
 // The shop closed, with its stock, screen copies and list freed.

@@ -90,6 +90,15 @@ void MenuBranch() {
         CallHook(gShellHooks.menuFrame);
 }
 
+// The save/load screen's reset the world asked for (a debug key, a talk's
+// save or title-page instruction), carried out before anything reads the
+// keys again.
+void CarryOutSaveLoadReset() {
+    if (gSaveLoadReset == 0) return;
+    gSaveLoadReset = 0;
+    ResetSaveScreen();
+}
+
 void MapBranch() {
     CallHook(gShellHooks.mapFrameHook);
     if (gMenuRequest != 0) {
@@ -99,10 +108,12 @@ void MapBranch() {
     AdvanceSpiritTick();
     CallHook(gShellHooks.mouseActiveStory);
     CallHook(gShellHooks.keyColeRun);
+    CarryOutSaveLoadReset();
     if (gGameRunning != 1 || gMinimized != 0 || gMenuRequest != 0 || gInBattle != 0 || gSaveLoadMode != 0)
         return;
     AdvanceStoryClock();
     CallHook(gShellHooks.runTalk);
+    CarryOutSaveLoadReset();
     if (gGameMode & (kModeQuit | kModeVideo)) return;
     CallHook(gShellHooks.pathRun);
     SetGameTextHeights();

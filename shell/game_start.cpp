@@ -17,6 +17,7 @@
 #include "media/video.h"
 #include "platform/plat_clock.h"
 #include "menu/menu_services.h"
+#include "menu/save/save_state.h"
 #include "platform/plat_display.h"
 #include "platform/plat_system.h"
 #include "shell/game_frame.h"
@@ -107,9 +108,12 @@ void CheckFreeDisk() {
 }
 
 void ReleaseGameAndShell() {
-    // The world frees its lists and closes its databases; the shell then
-    // releases what the start made. Each frees only its own.
+    // The world frees its lists and closes its databases, the menus their
+    // slot previews and the shop; the shell then releases what the start
+    // made. Each frees only its own.
     ReleaseGame();
+    FreeSlotPreviews();
+    ResetShop(); // its stock, screens and list
     ReleaseShellResources();
 }
 
@@ -179,6 +183,7 @@ int InitGame() {
     if (!ReadRoleImage()) return StopStart();
 
     CallHook(gShellHooks.aStarInit);
+    ResetSaveState(); // the saves' share of the new game's state, beside the world's
     CallHook(gShellHooks.miscInit);
     CallHook(gShellHooks.initMenu);
     CallHook(gShellHooks.resetGameData);

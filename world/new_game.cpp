@@ -12,9 +12,6 @@
 #include "draw/act_pack.h"
 #include "draw/dialog_node.h"
 #include "media/music.h"
-#include "menu/frame/menu_frame.h"
-#include "menu/menu_services.h"
-#include "menu/save/save_state.h"
 #include "world/game_buffers.h"
 #include "world/map/draw_order.h"
 #include "world/map/effect_tables.h"
@@ -27,6 +24,7 @@
 #include "world/org/count_list.h"
 #include "world/party/item_list.h"
 #include "world/party/member_stats.h"
+#include "world/requests.h"
 #include "world/role/dialog_setup.h"
 #include "world/role/role_def.h"
 #include "world/role/role_helpers.h"
@@ -242,7 +240,6 @@ void MiscInit() {
     gTalkCountdown = gFlagCountdown = -1;
     gCountdownTalk = 0;
     gStoryClock = gStoryClockTick = 0;
-    ResetSaveState(); // play time, return point and refusal texts of the game before
     FreeDrawOrder();
     for (auto& list : gPlayActLists) list.clear();
     gMusic.PlayMusic(1, 1, 10);
@@ -270,7 +267,6 @@ int NewGame(int mode) {
         return 0;
     }
     MiscInit();
-    InitMenu();
     ResetGameData();
     ReadStartRecord();
     gMapScriptGuid = gStartRecord.openingGuid;

@@ -22,6 +22,7 @@ extern std::vector<uint16_t> gBattleSteps;
 // 1 when the game was set up; 0 (one box, the title screen asked for) when
 // "maps.dat" cannot be read again. Mode 1 also loads the start map with
 // LoadCity (a map that does not load ends the game through its own box).
+// The menus' and the saves' share of a new game is their caller's (the title).
 int NewGame(int mode);
 void MiscInit();
 // Frees the map's tile and cell buffers, the roles' own buffers and records,

@@ -2,7 +2,6 @@
 
 #include "battle/battle_services.h"
 #include "draw/dialog_node.h"
-#include "menu/menu_services.h"
 #include "world/game_db.h"
 #include "world/map/draw_order.h"
 #include "world/new_game.h"
@@ -16,7 +15,6 @@
 #include "world/talk_state.h"
 
 int ReleaseGame() {
-    FreeSlotPreviews();
     FreeBattleRoles();
     FreeFameLists();
     FreeEventRects();
@@ -26,7 +24,6 @@ int ReleaseGame() {
     FreeRoleBuffers();
     FreeDrawOrder();
     FreeItemLists();
-    ResetShop();  // its stock, screens and list
     gBattleSteps.clear();
     gBattleSteps.shrink_to_fit();
     gRoleDef = nullptr;

@@ -51,6 +51,15 @@ public:
 
     int StepManGauge(int boost);
 
+    // ---- Set-up and equipment (man_setup.cpp) ----
+    void SetupManRole(MemberStats* member, MemberBattleRecord* record, const BattleSlot* slotRecord);
+    int SetupGuardRole(const BattleSlot* slotRecord);
+    void SetupGhostRole(const BattleSlot* slotRecord, SpiritRecord* spiritRec);
+    void ApplyEquipment(ItemRecord* const slots[16]);
+    void SetManItemList(ItemRecord* head) { itemHead = itemCursor = head; }
+    void SetManMagicList(ItemRecord* head) { magicHead = magicCursor = head; }
+    uint16_t GetGhostOrder() const { return spiritOrder; }
+
     // ---- The talisman spirit (battle/manrole/ghost_*.cpp) ----
     int SpiritAffinity() const { return static_cast<int>(battleAffinity); }
     void DecideGhostAction();

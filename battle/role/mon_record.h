@@ -14,6 +14,7 @@ constexpr size_t kAttack = 90;      // u16
 constexpr size_t kDefence = 92;     // u16
 constexpr size_t kAgility = 94;     // u16
 constexpr size_t kWisdom = 96;      // u16
+constexpr size_t kAttackAction = 98;  // u16: the action record of the plain attack
 constexpr size_t kAilmentThreshold = 102;  // u16: a higher threshold lets more ailments hold
 constexpr size_t kLife = 104;       // u32
 constexpr size_t kElements = 156;   // five i8: metal, wood, water, fire, earth

@@ -475,4 +475,7 @@ public:
     void FreeMonRecord();
 
     int StepMonGauge(int boost);
+
+    // ---- Enemy set-up (mon_role.cpp) ----
+    void SetupMonRole(const BattleSlot* slotRecord, uint16_t id);
 };

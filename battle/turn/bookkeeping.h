@@ -1,6 +1,12 @@
-// Small operations over the roles around the turn model.
+// Bookkeeping of the combatants: pending damage, defeats, the end by status.
 #pragma once
 #include <cstdint>
 
-// Tests trigger `event` (element 0) on every enemy in use that is not out.
+// Per frame, for every combatant in gArrangeOrder.
+void UpdateBattleRoles();
+// 1 when the standing roles' ailments decided the battle.
+int CheckBattleEndByStatus();
+// At the battle's end: the guards' items back to the inventory.
+void ClearWaitSlots();
+// Trigger event `event` on every enemy that is not out.
 void RaiseEventOnLiveEnemies(uint16_t event);

@@ -519,6 +519,7 @@ void InstallLoad(LoadPlan* plan) {
     SwapIn(gMapsImage, plan->mapsImage);
     std::swap(gMapsImageSize, plan->mapsImageSize);
     const int mapEffects = IsFlag(kFlagMapEffects);
+    ResetSaveState();
     MiscInit();
     InitNickNames();
     gTalkCountdown = gFlagCountdown = -1;

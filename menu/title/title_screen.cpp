@@ -134,7 +134,12 @@ void ActOnEntry() {
     switch (gTitle.entry) {
     case kEntryNewGame:
         gMenuRequest = 0;
-        if (NewGame(1)) SaveScreenNewGame();
+        // The world's new game, then the menus' share of it (the saves'
+        // is the save screen's new-game step).
+        if (NewGame(1)) {
+            InitMenu();
+            SaveScreenNewGame();
+        }
         break;
     case kEntryLoad:
         gMenuRequest = 0;

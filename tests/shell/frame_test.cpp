@@ -12,11 +12,15 @@
 #include "media/music.h"
 #include "media/video.h"
 #include "menu/menu_services.h"
+#include "menu/save/save_screen.h"
 #include "shell/game_frame.h"
 #include "shell/messages.h"
 #include "shell/shell_hooks.h"
 #include "shell/window.h"
+#include "world/requests.h"
+#include "world/script/talk_media.h"
 #include "world/story_flags.h"
+#include "world/walk/key_state.h"
 
 #include <cstring>
 #include <string>
@@ -217,7 +221,7 @@ TEST_F(FrameTest, BranchPriorityIsMiniGameSaveScreenBattleMenuMap) {
         gSaveLoadMode = c.saveLoad;
         gFightRequest = c.fight;
         gMenuRequest = c.menu;
-        gBattleScene = 0;
+        gSceneNo = 0;
         EXPECT_EQ(Frame(), c.calls);
     }
 }
@@ -231,16 +235,55 @@ TEST_F(FrameTest, SaveScreenRunsWithStillFrames) {
     EXPECT_EQ(gSaveLoadMode, 1u); // the screen runs: opened (3) became running (1)
 }
 
+// The world cannot call up into the save/load screen: it asks for the
+// screen's reset with a word, and the frame carries it out right after the
+// step that asked, so the key that opened the screen is no press on it.
+TEST_F(FrameTest, TheSaveScreenResetTheWorldAsksForFollowsItsStep) {
+    const struct {
+        const char* name;
+        void (**hook)();
+        void (*ask)();
+        Calls calls;
+    } cases[] = {
+        {"debug key", &gShellHooks.keyColeRun,
+         [] {
+             Record("keyColeRun");
+             gKeyState[kKeyConfirm].framesHeld = 1;
+             RequestSaveScreen(1, 1, 0);
+         },
+         {"keyUpdate", "mapFrame", "mouseActiveStory", "keyColeRun", "serviceSound"}},
+        {"talk's title page", &gShellHooks.runTalk,
+         [] {
+             Record("runTalk");
+             gKeyState[kKeyConfirm].framesHeld = 1;
+             TalkMenuRequest(1);
+         },
+         {"keyUpdate", "mapFrame", "mouseActiveStory", "keyColeRun", "runTalk", "pathRun", "textHeights", "render",
+          "serviceSound"}},
+    };
+    for (const auto& c : cases) {
+        RecordEveryHook();
+        *c.hook = c.ask;
+        gSaveScreen.bounce[1] = 0;
+        EXPECT_EQ(Frame(), c.calls) << c.name;
+        EXPECT_EQ(gSaveLoadReset, 0u) << c.name;
+        EXPECT_EQ(gKeyState[kKeyConfirm].framesHeld, 0u) << c.name << ": the keys were cleared";
+        EXPECT_EQ(gSaveScreen.bounce[1], 1) << c.name << ": the screen was reset";
+        gSaveLoadMode = 0;
+        gMenuRequest = 0;
+    }
+}
+
 TEST_F(FrameTest, StoryFightLoadsTheSceneAndClearsTheRequest) {
     gShellHooks.loadBattleScene = LoadBattleScene;
     gShellHooks.runFightScript = RunFightScript;
     gFightRequest = kFightRequested | 7;
     gBattleWait = 11;
     Frame();
-    EXPECT_EQ(gBattleScene, 7u);
+    EXPECT_EQ(gSceneNo, 7u);
     EXPECT_EQ(gGaugeFull, 900);
     EXPECT_EQ(gFightRequest, 0u);
-    EXPECT_EQ(gInBattle, 0u); // the stand-in battle ends on its first frame
+    EXPECT_EQ(gInBattle, 0u); // no scene file here: the fight ends on its first frame
     EXPECT_EQ(gDialogUnit, 11u);
 }
 
@@ -456,7 +499,7 @@ TEST_F(MediaServiceTest, EveryFrameServicesTheMusic) {
         gInBattle = c.inBattle;
         gSaveLoadMode = c.saveLoadMode;
         gMusic.PlayMusic(1, 1, 0);
-        gSavedMusic = 1; // what the ending stand-in battle plays again
+        gSavedMusic = 1; // what the battle, ending at once without a scene, plays again
         HeadlessAdvanceClock(kFrameMs);
         GameFrame();
         // The music took its request in this frame's audio step.
@@ -470,8 +513,8 @@ TEST_F(MediaServiceTest, StoryFightKeepsTheMusicAndItsEndPlaysItAgain) {
     gMusic.cursor[1] = 2; // both story tracks played
     gFightRequest = kFightRequested | 7;
     HeadlessAdvanceClock(kFrameMs);
-    GameFrame(); // the stand-in battle ends on its first frame
-    EXPECT_EQ(gBattleScene, 7u);
+    GameFrame(); // no scene file here: the fight ends on its first frame
+    EXPECT_EQ(gSceneNo, 7u);
     EXPECT_EQ(gInBattle, 0u);
     EXPECT_EQ(gSavedMusic, 2u);
     // The story music starts again from its first track in the same frame.

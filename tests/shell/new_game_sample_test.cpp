@@ -11,12 +11,14 @@
 #include <vector>
 
 #include "base/game_state.h"
+#include "base/memory.h"
 #include "base/random.h"
 #include "draw/act_pack.h"
 #include "draw/dialog_node.h"
 #include "draw/tsw_pack.h"
 #include "media/sound_bank.h"
 #include "menu/menu_services.h"
+#include "menu/save/save_screen.h"
 #include "platform/plat_clock.h"
 #include "shell/game_frame.h"
 #include "shell/game_start.h"
@@ -185,6 +187,20 @@ TEST_F(NewGameSampleTest, TheFirstFrameIsTheSameOnEveryRun) {
     EXPECT_EQ(hashes[0], hashes[1]);
     EXPECT_EQ(mapHashes[0], mapHashes[1]);
     EXPECT_TRUE(HeadlessMessageBoxes().empty());
+}
+
+// The release of the whole game frees the menus' share too: the shop's
+// stock a talk left and the save screen's slot previews.
+TEST_F(NewGameSampleTest, TheReleaseFreesTheShopStockAndTheSlotPreviews) {
+    StartNewGame();
+    gShopStockIds = static_cast<uint16_t*>(AllocZero(2 * kShopStockWords));
+    ASSERT_NE(gShopStockIds, nullptr);
+    gSaveScreen.previews[0].thumbnail.assign(160 * 120 * 2, 1);
+    gSaveScreen.previews[0].state = kPreviewReady;
+    ReleaseGameAndShell();
+    EXPECT_EQ(gShopStockIds, nullptr);
+    EXPECT_TRUE(gSaveScreen.previews[0].thumbnail.empty());
+    EXPECT_EQ(gSaveScreen.previews[0].state, kPreviewNone);
 }
 
 TEST_F(NewGameSampleTest, TheDirectionKeysWalkThePlayerCellByCell) {

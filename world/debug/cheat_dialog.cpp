@@ -12,7 +12,7 @@
 #include "draw/pixel_format.h"
 #include "draw/surface.h"
 #include "draw/text_font.h"
-#include "menu/frame/menu_widgets.h"
+#include "draw/widgets.h"
 #include "platform/plat_display.h"
 #include "world/debug/cheat_model.h"
 #include "world/map/map_render.h"

@@ -5,11 +5,11 @@
 #include "base/game_state.h"
 #include "base/input.h"
 #include "base/settings.h"
-#include "menu/frame/menu_pages.h"
 #include "world/debug/cheat_dialog.h"
 #include "world/minigame/mini_game.h"
 #include "world/org/obj_tables.h"
 #include "world/party/item_list.h"
+#include "world/requests.h"
 #include "world/story_flags.h"
 #include "world/walk/key_cole.h"
 #include "world/walk/player_walk.h"
@@ -61,8 +61,8 @@ bool CtrlKeys(const Keyboard& k) {
     if (k.Pressed(kScanF) && IsFlag(kFlagRandomFights)) return ForceFight(), true;
     if (k.Pressed(kScanF9)) return Toggle(&gPlayerWalk.fastMode), true;
     if (k.Pressed(kScanQ)) return Quit(), true;
-    if (k.Pressed(kScanS) && Quiet()) return OpenSaveScreen(1, 1, 0), true;
-    if (k.Pressed(kScanL) && Quiet()) return OpenSaveScreen(2, 1, 1), true;
+    if (k.Pressed(kScanS) && Quiet()) return RequestSaveScreen(1, 1, 0), true;
+    if (k.Pressed(kScanL) && Quiet()) return RequestSaveScreen(2, 1, 1), true;
     if (k.Pressed(kScanF1)) return Toggle(&gDebugKeys.overlay[0]), true;
     if (k.Pressed(kScanF2)) return Toggle(&gDebugKeys.overlay[1]), true;
     if (k.Pressed(kScanF3)) return SetFlagTo(kFlagWalkThroughWalls, !IsFlag(kFlagWalkThroughWalls)), true;
@@ -99,7 +99,7 @@ bool RunDebugKeys() {
         SetFlag(kFlagDebugMode);
     if (IsFlag(kFlagDebugMode)) {
         if (k.Pressed(kScanF12) && Quiet()) {
-            OpenSaveScreen(1, 0, 0);
+            RequestSaveScreen(1, 0, 0);
             acted = true;
         } else if (k.Ctrl()) {
             acted = CtrlKeys(k);

@@ -6,10 +6,10 @@
 
 #include "base/errorbox.h"
 #include "base/memory.h"
-#include "menu/menu_services.h"
 #include "world/org/obj_tables.h"
 #include "world/party/item_list.h"
 #include "world/party/member_stats.h"
+#include "world/requests.h"
 #include "world/script/talk_machine.h"
 #include "world/script/talk_media.h"
 #include "world/story_flags.h"

@@ -3,11 +3,11 @@
 // entry and the mini-game.
 #include "base/errorbox.h"
 #include "base/game_state.h"
-#include "menu/menu_services.h"
 #include "world/dialog/name_entry.h"
 #include "world/dialog/story_timer.h"
 #include "world/map/map_effects.h"
 #include "world/minigame/mini_game.h"
+#include "world/requests.h"
 #include "world/script/talk_machine.h"
 #include "world/script/talk_media.h"
 #include "world/story_flags.h"
@@ -18,7 +18,7 @@ namespace {
 constexpr char kCapNameBox[] = "\xB9\xEF\xB8\xDC\xA8t\xB2\xCE(NAME_BOX)";
 constexpr char kTextNameRange[] = "\xB8\xB9\xBDX\xB6W\xB9L\xBD" "d\xB3\xF2";
 
-constexpr uint32_t kSaveKindStory = 4, kSaveModeStory = 3;
+constexpr uint32_t kSaveKindStory = 4;
 constexpr uint32_t kTitlePageLoad = 5, kTitlePageOver = 4;
 constexpr int kFlagTimerHidden = 76;
 constexpr uint16_t kOperandStarted = 0x8000;  // the name entry is open (written into the window copy)
@@ -32,11 +32,7 @@ TalkStep OpFight(TalkInstr& in) {
 }
 
 TalkStep OpSaveGame(TalkInstr&) {
-    gSaveLoadKind = kSaveKindStory;
-    gSaveLoadPage = 1;
-    gSaveLoadLoading = 0;
-    gSaveLoadMode = kSaveModeStory;
-    ResetSaveScreen();
+    RequestSaveScreen(kSaveKindStory, 1, 0);
     return TalkStep::kYield;
 }
 
@@ -106,7 +102,7 @@ TalkStep OpNameEntry(TalkInstr& in) {
 void TalkMenuRequest(uint16_t k) {
     gMenuRequest = kMenuPending | ((k & 0xFF) == 1 ? kTitlePageLoad : kTitlePageOver);
     gSaveLoadMode = gSaveLoadPage = gSaveLoadLoading = gSaveLoadKind = 0;
-    ResetSaveScreen();
+    gSaveLoadReset = 1;
 }
 
 void RegisterTalkSystemOps(TalkHandler* t) {

@@ -140,16 +140,18 @@ TEST_F(DebugKeysTest, TheSaveScreensOpenOnlyOnAQuietMap) {
     };
     const Case cases[] = {{{kF12}, 1, 0, 0}, {{kCtrl, kS}, 1, 1, 0}, {{kCtrl, kL}, 2, 1, 1}};
     for (const Case& c : cases) {
-        gSaveLoadMode = 0;
+        gSaveLoadMode = gSaveLoadReset = 0;
         gTalking = true;
         EXPECT_FALSE(Press(c.keys));
         EXPECT_EQ(gSaveLoadMode, 0u);
+        EXPECT_EQ(gSaveLoadReset, 0u);
         gTalking = false;
         EXPECT_TRUE(Press(c.keys));
         EXPECT_EQ(gSaveLoadMode, 3u);
         EXPECT_EQ(gSaveLoadKind, c.kind);
         EXPECT_EQ(gSaveLoadPage, c.page);
         EXPECT_EQ(gSaveLoadLoading, c.loading);
+        EXPECT_EQ(gSaveLoadReset, 1u); // the screen's reset asked of the frame
     }
 }
 

@@ -18,7 +18,9 @@ TEST_F(SystemTest, FightClearsHeadsAndWipesAndAsksForTheFight) {
 
 TEST_F(SystemTest, SaveAndMenuRequests) {
     gSaveLoadMode = gSaveLoadPage = gSaveLoadLoading = gSaveLoadKind = 9;
+    gSaveLoadReset = 0;
     EXPECT_EQ(Run("savegame"), TalkStep::kYield);
+    EXPECT_EQ(gSaveLoadReset, 1u); // the screen's reset asked of the frame
     EXPECT_EQ(gSaveLoadKind, 4u);
     EXPECT_EQ(gSaveLoadPage, 1u);
     EXPECT_EQ(gSaveLoadLoading, 0u);
@@ -29,7 +31,9 @@ TEST_F(SystemTest, SaveAndMenuRequests) {
     } cases[] = {{"menu 1", 0x80000005u}, {"menu 0x0101", 0x80000005u}, {"menu 0", 0x80000004u}, {"menu 2", 0x80000004u}};
     for (const Case& c : cases) {
         gSaveLoadMode = gSaveLoadPage = gSaveLoadLoading = gSaveLoadKind = 9;
+        gSaveLoadReset = 0;
         EXPECT_EQ(Run(c.code), TalkStep::kYield);
+        EXPECT_EQ(gSaveLoadReset, 1u) << c.code;
         EXPECT_EQ(gMenuRequest, c.request) << c.code;
         EXPECT_EQ(gSaveLoadMode | gSaveLoadPage | gSaveLoadLoading | gSaveLoadKind, 0u) << c.code;
     }

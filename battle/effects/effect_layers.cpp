@@ -1,0 +1,5 @@
+#include "battle/effects/effect_layers.h"
+
+EffectLayerState gEffects;
+
+void ResetEffectLayers() { gEffects = EffectLayerState{}; }

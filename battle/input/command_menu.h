@@ -1,0 +1,4 @@
+// The command menus of the commanding member.
+#pragma once
+
+void DrawCommandMenu();

@@ -1,0 +1,4 @@
+// The result pages of a decided battle (fMenu 96..113).
+#pragma once
+
+void BattleResults();

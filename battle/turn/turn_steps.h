@@ -1,0 +1,7 @@
+// One frame of each combatant: its gauge, its place in the queue, its turn.
+#pragma once
+
+// One frame of party slot `slot` (0..9); returns 1.
+int RunPartyMemberStep(int slot);
+// One frame of enemy `id` (0..19).
+void RunEnemyStep(int id);
