@@ -13,13 +13,15 @@
 // The methods are defined by concern, one file each: role.cpp (life cycle),
 // role_gauge.cpp (gauges, positions, command state), role_status.cpp (the
 // accessors and the per-battle reset), role_effects.cpp (status effects),
-// role_damage.cpp (damage and elements), role_skill.cpp (weapon skills).
+// role_effect_draw.cpp (their icons and overlays), role_damage.cpp (damage
+// and elements), role_skill.cpp (weapon skills).
 #pragma once
 #include <cstdint>
 
 #include "draw/act_pack.h"
 #include "world/org/obj_record.h"
 
+class cRipple;
 struct MemberStats;
 struct MemberBattleRecord;
 struct SpiritRecord;
@@ -224,7 +226,10 @@ public:
     uint16_t spreadCounter;
     uint16_t spreadValue;
     uint16_t spreadStage;
-    uint16_t wipe;               // bit 15 starts the rising wipe
+    uint16_t wipe;               // bit 15: the rising wipe runs; low bits: rows shown
+    ActRecord ailmentAct;        // the act that ailments 0x40 and 0x100 play over the role
+    cRipple* transferRipple;     // the screen ripple of a running damage-transfer act
+    uint16_t transferFrames;     // frames the damage-transfer act has run
     uint16_t triggerCounter[8];
     uint8_t triggerPhase;
     uint8_t cancelWindow;
@@ -332,6 +337,8 @@ public:
     uint16_t GetSpreadValue() const { return spreadValue; }
     uint32_t CatchSpreadingEffect(int16_t value, uint8_t stage);
     void StepSpreadCounter();
+    // Frees the damage-transfer ripple (its 30 frames are over, the reset).
+    void FreeTransferRipple();
 
     // ---- Damage and elements (role_damage.cpp) ----
     uint32_t DamageRole(int32_t life, int16_t spiritAmount, int16_t staminaAmount);

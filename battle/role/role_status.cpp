@@ -24,6 +24,9 @@ void Role::ResetRoleForBattle() {
     // queue messages nor raise triggers.
     quietFlag = 1;
     ExpireRoleEffects(1);
+    FreeTransferRipple();
+    transferFrames = 0;
+    ailmentAct = ActRecord{};
     for (int i = kActWait; i <= kActMultiFirst; ++i) acts[i].Clear();
     acts[kActTrigger].Clear();
     acts[kActWork1].Clear();
