@@ -106,6 +106,8 @@ struct BattleState {
     uint32_t scriptVictory;      // gScriptVictory
     uint32_t magicLearnt;        // gMagicLearnt
     uint16_t battleEventWord;    // gBattleEventWord
+    int16_t repeatDigits[4];     // the digits a role's repeat flag shows once more
+    uint32_t inputLock;          // bits of the command input; 0x800 no number may be taken back
     uint32_t fightWord;          // gFightWord: bit 15 a fight instruction runs, low 15 bits turns left
 };
 

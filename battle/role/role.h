@@ -136,6 +136,17 @@ enum EffectBit : uint32_t {
     kEffectInvisible = 0x80000000u,  // also the gauge drag of the gauge step
 };
 
+// One number shown above a role: its digit pictures (9097 damage, 9085
+// healing, 9086 spirit, 9087 stamina), four digits that pop in one after
+// another, a delay before it shows and its age while it rises and fades.
+struct ShownNumber {
+    uint16_t sprite;
+    int16_t digit[4];   // thousands, hundreds, tens, ones
+    uint16_t delay;
+    int16_t age;        // 0..48
+    int16_t pop[4];     // 0..9
+};
+
 struct EffectNode;
 struct CountNode;
 using CountList = CountNode;
@@ -185,13 +196,15 @@ public:
     uint16_t skillValue;         // growth value of the selected weapon skill
     uint16_t actionTimer;        // 0..2400
     uint16_t actionTimerRunning;
-    // Shown numbers above the role.
-    int16_t shownDelay[kShownNumbers];
-    int16_t shownDigits[kShownNumbers];
-    uint16_t shownSprite[kShownNumbers];
-    int32_t shownValue[kShownNumbers];
-    int16_t shownCursor;
-    int16_t shownPops;
+    // Shown numbers above the role: entries from shownDone up to
+    // shownCursor are drawn.
+    ShownNumber shown[kShownNumbers];
+    uint16_t shownCursor;
+    uint16_t shownDone;
+    uint32_t numberPending;
+    int8_t numberWindow;         // cancel window: 2 open, 0 closed, -1 no cancel, -2 cancelled
+    uint32_t numberCancelled;
+    uint32_t numberRepeat;       // one more entry from the battle's repeat digits
     int16_t blend[3];
     int16_t target;              // target index of the action; -1 none
     uint16_t skillAmount;
@@ -232,7 +245,6 @@ public:
     uint16_t transferFrames;     // frames the damage-transfer act has run
     uint16_t triggerCounter[8];
     uint8_t triggerPhase;
-    uint8_t cancelWindow;
     uint8_t choiceCounter[4];
     uint8_t choiceMode[4];
     uint8_t blockChance;
@@ -362,6 +374,12 @@ public:
     void SetDamageDigits(int16_t amount);
     void SetShownNumberDelay(uint16_t frames);
     void CommitShownNumber(uint32_t n);
+    // Draws and ages the list; 1 when it has just emptied.
+    uint32_t StepShownNumbers();
+    // Takes the last committed number back from the running total; 1 when it did.
+    uint32_t CancelLastShownNumber();
+    // A message about this role ("$1name$0" and the text) with the effect sound.
+    void SendRoleMessage(const char* text, uint32_t flags);
 
     // ---- Enemy triggers (battle/role/mon_trigger.cpp) ----
     uint32_t CheckMonTrigger(uint16_t event, uint16_t element);
@@ -423,7 +441,7 @@ public:
     void SetRoleFacingLock(uint32_t f);
     void GetRoleLife(int32_t* life, int32_t* max) const;
     int32_t GetRoleLifeBar(int32_t width) const;
-    void CloseCancelWindow() { cancelWindow = 0; }
+    void CloseCancelWindow() { numberWindow = 0; }
     void SetRoleStateBit28() { state |= kStateBit28; }
     uint32_t IsPartyMemberRole() const { return member; }
     uint32_t IsGuardRole() const { return guard; }

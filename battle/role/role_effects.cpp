@@ -602,6 +602,9 @@ void Revive(Role& r) {
 
 }  // namespace
 
+void Role::SendRoleMessage(const char* text, uint32_t flags) { SendEffectMessage(*this, text, flags); }
+
+
 // ---- Application ----
 
 uint32_t Role::ApplyAilment(const ActionRecord* action_) {
