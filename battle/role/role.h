@@ -19,6 +19,7 @@
 #include <cstdint>
 
 #include "draw/act_pack.h"
+#include "draw/line_tool.h"
 #include "world/org/obj_record.h"
 
 class cRipple;
@@ -145,6 +146,38 @@ struct ShownNumber {
     uint16_t delay;
     int16_t age;        // 0..48
     int16_t pop[4];     // 0..9
+};
+
+// The after-images of a moving role: its last positions, drawn fading.
+constexpr int kAfterimageRing = 16;
+struct AfterimageEntry {
+    int16_t x, y;
+    uint16_t frame;   // 65535: empty
+    uint16_t pic;
+    uint32_t flags;
+    int16_t level;
+};
+struct AfterimageRing {
+    AfterimageEntry entry[kAfterimageRing];
+    uint8_t count;    // entries in use, at most kAfterimageRing
+    uint8_t delay;
+    uint8_t length;   // how many entries the trail keeps
+    uint8_t fade;     // level lost per frame
+    uint8_t mode;     // 0 spaced right, 1 spaced left, 2 in place
+};
+
+// The working state of the act players: where the role is drawn, the run
+// toward a target and back, and its counters.
+struct ActPlayerState {
+    int32_t drawX, drawY;     // where the role stands this frame
+    int32_t targetX, targetY;
+    LineWalker run;
+    int32_t runCount;         // the run's step count (it grows a step a frame)
+    int32_t runFrames;        // frames the run has taken (bounded)
+    uint32_t soundPlayed;
+    uint32_t running;         // a run is under way
+    int32_t holdCount;
+    AfterimageRing trail;
 };
 
 struct EffectNode;
@@ -285,6 +318,7 @@ public:
     uint32_t weakened;
     uint32_t noBlock;
     uint32_t actFlags[4];        // working flags of the act players
+    ActPlayerState player;
     uint32_t noAct38;
 
     // ---- Life cycle (role.cpp) ----
@@ -481,6 +515,24 @@ public:
     // ---- Act players (role_act.cpp) ----
     // Empties the after-image, screen-effect, particle and sprite areas.
     void ClearActPlayerAreas();
+    // Whether this role's frames are drawn mirrored (its pictures face right).
+    bool DrawsMirrored() const;
+    // The point an action aims at on `target` (or the role's own place).
+    void ActTargetPoint(const Role* target, int32_t* x, int32_t* y) const;
+    // The common recipe: steps act block `block` and draws it at (x, y) with
+    // its shadow and sound; 1 when the act has ended (an act that cannot be
+    // played ends at once, reported once).
+    int DrawActBlock(int block, int32_t x, int32_t y, bool shadow);
+    int BeginRoleAct(Role* target, int block);
+    int PlayActRecordAt(Role* target, int block, int32_t dx, int32_t dy);
+    int PlayActRecordOnTarget(int block, Role* target);
+    int DrawFollowUpAct();
+    int DrawSecondAct();
+    void DrawActSprite(uint16_t pic, uint16_t frame, int32_t x, int32_t y);
+    int StepRoleApproach(Role* target);
+    int StepRoleStrike(Role* target, int32_t sprite, int32_t act);
+    void DrawAfterimageTrail(AfterimageRing* ring, uint16_t pic, uint16_t frame, uint32_t flags, int32_t x, int32_t y);
+    void ApplyActEdgeTarget(int32_t* x, int32_t* y) const;
 };
 
 class MonRole : public Role {
