@@ -106,6 +106,16 @@ bool FootprintInMap(const AStarFinder* f, int32_t x, int32_t y) {
     return uint64_t(x / 16) + f->width <= gMap.width && uint64_t(y / 16) + f->height <= gMap.height;
 }
 
+// The same test as two comparisons per axis, for the search's inner loops:
+// for x >= 0, x / 16 + width <= map width holds exactly when x is below
+// (map width - width + 1) x 16.
+struct FootprintLimits {
+    int64_t x, y;
+    explicit FootprintLimits(const AStarFinder* f)
+        : x((int64_t{gMap.width} - f->width + 1) * 16), y((int64_t{gMap.height} - f->height + 1) * 16) {}
+    bool Inside(int32_t px, int32_t py) const { return px >= 0 && py >= 0 && px < x && py < y; }
+};
+
 // Cells the reverse flood takes for every node the search expands. The
 // flood walks the same moves backwards from the start; when it runs dry
 // first, the start cannot be reached, and the search stops at the cost of
@@ -132,6 +142,7 @@ int FloodSteps(AStarFinder* f, uint32_t goalKey, int cells) {
     // A single cell moves in every direction onto the one cell it enters:
     // every move onto a blocked cell is refused at once.
     const bool single = f->width == 1 && f->height == 1;
+    const FootprintLimits limits(f);
     try {
         for (; cells > 0; --cells) {
             if (gAStar.queueHead >= queue.size()) return kFloodDry;
@@ -142,7 +153,7 @@ int FloodSteps(AStarFinder* f, uint32_t goalKey, int cells) {
             for (int d = 0; d < 8; ++d) {
                 // A node one step against direction d that may move along d.
                 const int32_t px = x - kDirX[d], py = y - kDirY[d];
-                if (!FootprintInMap(f, px, py)) continue;
+                if (!limits.Inside(px, py)) continue;
                 const uint32_t key = BlockIndex(px, py);
                 if (gAStar.floodStamp[key] == gAStar.floodMark || (!single && DirectionBlocked(f, px, py, d))) continue;
                 gAStar.floodStamp[key] = gAStar.floodMark;
@@ -369,10 +380,11 @@ bool AStarExpand(AStarFinder* f, int32_t index, int32_t startX, int32_t startY) 
     const int32_t y = gAStar.nodes[size_t(index)].y;
     ++f->nodesExpanded;
     AStarMarkBlocked(f, x, y);
+    const FootprintLimits limits(f);
     for (uint32_t d = 0; d < 8; ++d) {
         if (f->blocked[d]) continue;
         const int32_t nx = x + kDirX[d], ny = y + kDirY[d];
-        if (!FootprintInMap(f, nx, ny)) continue;
+        if (!limits.Inside(nx, ny)) continue;
         if (!AStarVisit(f, index, nx, ny, d, startX, startY)) return false;
     }
     return true;
@@ -525,6 +537,15 @@ bool AStarDirectionBlocked(const AStarFinder* f, int32_t x, int32_t y, int direc
 }
 
 void AStarMarkBlocked(AStarFinder* f, int32_t x, int32_t y) {
+    const int32_t c = x / 16, r = y / 16;
+    if (f->width == 1 && f->height == 1 && x >= 16 && y >= 16 && uint32_t(c) + 1 < gMap.width && uint32_t(r) + 1 < gMap.height) {
+        // A single cell away from the map's edges: its eight neighbours.
+        const uint32_t* cell = &gMap.cells[size_t(r) * gMap.width + size_t(c)];
+        const ptrdiff_t w = ptrdiff_t(gMap.width);
+        const ptrdiff_t offsets[8] = {-w - 1, -w, -w + 1, 1, w + 1, w, w - 1, -1};
+        for (int d = 0; d < 8; ++d) f->blocked[d] = (cell[offsets[d]] & f->mask) != 0;
+        return;
+    }
     for (int d = 0; d < 8; ++d) f->blocked[d] = DirectionBlocked(f, x, y, d);
 }
 
