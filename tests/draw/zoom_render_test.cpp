@@ -172,7 +172,8 @@ TEST(ZoomRenderCases, FactorsBelowOneAreHeldAtOneAndLargeOnesAtTheLimit) {
     EXPECT_EQ(gZoomShear, -kZoomShearMax);
     ResetZoom();
     EXPECT_EQ(gZoomX, 1024);
-    EXPECT_EQ(gZoomColumnTable[1000], 1000);
+    EXPECT_EQ(gZoomY, 1024);
+    EXPECT_EQ(gZoomShear, 0);
 }
 
 // The faults of the zoom slots, each a case that wrote outside the buffer or
