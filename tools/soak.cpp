@@ -108,7 +108,6 @@ struct Soak {
     // Events seen on the last frame.
     SaveClosing lastClosing = SaveClosing::kNone;
     uint32_t lastSaveMode = 0;
-    int32_t lastQuestion = kQuestionNone;
     std::set<int> savedSlots;
     // The running talk's place and how long it has stood there.
     uint64_t talkPlace = 0;
@@ -324,11 +323,11 @@ struct Soak {
             ++figures.saves;
             savedSlots.insert(gSlot);
         }
-        if (lastSaveMode != 0 && gSaveLoadMode == 0 && gSaveLoadLoading && lastQuestion == kQuestionAccepted)
+        // A load closes the save screen at once; leaving it closes over a few frames.
+        if (lastSaveMode != 0 && gSaveLoadMode == 0 && gSaveLoadLoading && lastClosing == SaveClosing::kNone)
             ++figures.loads;
         lastClosing = gSaveScreen.closing;
         lastSaveMode = gSaveLoadMode;
-        lastQuestion = gSaveScreen.question;
 
         const auto& boxes = HeadlessMessageBoxes();
         for (uint64_t i = boxesSeen; i < boxes.size(); ++i) {
@@ -411,7 +410,6 @@ struct Soak {
         aim = Aim::kNone;
         lastClosing = SaveClosing::kNone;
         lastSaveMode = 0;
-        lastQuestion = kQuestionNone;
         talkStill = 0;
         waitedMs = 0;
         HeadlessSetWaitHook(OnSoakWait);
