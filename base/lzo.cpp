@@ -32,6 +32,8 @@ uint8_t* CompressWith(LzoCompressFn compress, uint32_t workSize, const void* sou
 
 uint64_t LzoPackedBound(uint64_t length) { return length + length / 16 + 64 + 3; }
 
+uint64_t LzoUnpackedBound(uint64_t packed) { return packed * 255; }
+
 uint8_t* CompressBuffer(const void* source, uint32_t length, uint32_t* packedLength) {
     return CompressWith(lzo1x_1_compress, LZO1X_1_MEM_COMPRESS, source, length, packedLength);
 }

@@ -12,6 +12,11 @@ constexpr int kLzoOutputOverrun = -5;   // the data does not fit the destination
 // Largest packed size of `length` bytes that do not shrink.
 uint64_t LzoPackedBound(uint64_t length);
 
+// Largest length that `packed` bytes of LZO1X can unpack to: a match copies at
+// most 255 bytes for each byte that encodes it. A size that a file claims for
+// its unpacked data is checked against this before anything is allocated.
+uint64_t LzoUnpackedBound(uint64_t packed);
+
 // Packs `length` bytes with LZO1X-1. Returns a new AllocZero block that the
 // caller frees with FreeMem and sets *packedLength; null (and 0) on failure.
 uint8_t* CompressBuffer(const void* source, uint32_t length, uint32_t* packedLength);

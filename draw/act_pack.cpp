@@ -79,6 +79,8 @@ uint8_t* ReadActEntry(int32_t act, uint32_t* length) {
     if (!gActPacks.opened) OpenActPacks();
     const PackRecord& rec = gActPacks.records[pack][record];
     if (rec.length < 2 || rec.length > kActMaxEntryBytes || rec.offset == 0) return nullptr;
+    // An entry past the end of its pack is refused before room is made for it.
+    if (uint64_t(rec.offset) + rec.length > gActPacks.packs[pack].GetSize()) return nullptr;
     uint8_t* block = static_cast<uint8_t*>(AllocZero(int(rec.length)));
     if (!block) return nullptr;
     if (!ReadPackBytes(gActPacks.packs[pack], rec.offset, block, rec.length)) {

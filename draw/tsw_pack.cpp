@@ -165,7 +165,7 @@ FrameRead ReadTswFrame(int pack, uint32_t offset, uint16_t f, ReadBuffer* buffer
     const uint16_t width = head.u16();
     const uint16_t height = head.u16();
     if (!head.ok() || packed == 0 || unpacked == 0 || unpacked > kTswMaxFrameBytes) return kMissing;
-    if (packed > LzoPackedBound(unpacked)) return kMissing;
+    if (packed > LzoPackedBound(unpacked) || unpacked > LzoUnpackedBound(packed)) return kMissing;
     if (uint64_t(offset) + frameOffset + packed > file.GetSize()) return kMissing;
 
     if (!GrowBuffer(buffer, packed)) return kMissing;
@@ -324,7 +324,9 @@ int LoadPackImage(uint16_t n, PicFrame* frame) {
     if (!gTsw.hasMapSource) return 0;
     uint32_t packed = 0, unpacked = 0;
     if (!gTsw.mapSource.find(n, &packed, &unpacked)) return 0;
-    if (packed == 0 || unpacked == 0 || unpacked > kTswMaxFrameBytes || packed > LzoPackedBound(unpacked)) return 0;
+    if (packed == 0 || unpacked == 0 || unpacked > kTswMaxFrameBytes || packed > LzoPackedBound(unpacked) ||
+        unpacked > LzoUnpackedBound(packed))
+        return 0;
 
     uint8_t* bytes = static_cast<uint8_t*>(AllocZero(int(packed)));
     if (!bytes) return 0;

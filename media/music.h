@@ -32,7 +32,11 @@ struct MusicTrack {
 class cMusicPlayer {
 public:
     cMusicPlayer() = default;
-    ~cMusicPlayer() { ShutdownStreamPlayer(); }
+    // The player is a static object: its destructor leaves the platform alone,
+    // since the mixer, another static, may be gone by then. The shell shuts
+    // the player down before the program ends; a stream still open at exit
+    // is the platform's to free.
+    ~cMusicPlayer() = default;
     cMusicPlayer(const cMusicPlayer&) = delete;
     cMusicPlayer& operator=(const cMusicPlayer&) = delete;
 

@@ -38,7 +38,9 @@ struct SoundIndexEntry {
 class cSoundBank {
 public:
     cSoundBank() = default;
-    ~cSoundBank() { CloseSound(); }
+    // As the stream player's: the voices still held at exit are the
+    // platform's to free, since the mixer may already be gone.
+    ~cSoundBank() = default;
     cSoundBank(const cSoundBank&) = delete;
     cSoundBank& operator=(const cSoundBank&) = delete;
 

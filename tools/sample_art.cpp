@@ -20,7 +20,7 @@ constexpr int kMenuEntry = 400;
 constexpr int kTitleEntry = 500;
 constexpr int kSpiritEntry = 600;
 constexpr int kCursorFirstFrame = kSampleFrames;  // cursor frames follow picture 9001's four
-constexpr int kCursorCount = 14;
+constexpr int kCursorCount = 16;
 constexpr int kCursorSize = 24;
 
 // A canvas of stored pixels with the few shapes the art needs.
@@ -272,9 +272,10 @@ std::vector<TswEntryData> DialogPictures() {
     return pictures;
 }
 
-// The mouse cursors, frames 4..17 of picture 9001 (act 9001 qq 0..13):
-// arrows for the eight facings (0..7), a plain arrow (8, 12, 13), a speech
-// mark for talk (9, 10), a ring for an event cell (11).
+// The mouse cursors, frames 4..19 of picture 9001 (act 9001 qq 0..15):
+// arrows for the eight facings (0..7), a plain arrow (8, 12..15; 15 shows
+// while the C key is held), a speech mark for talk (9, 10), a ring for an
+// event cell (11).
 TswFrameData CursorFrame(int qq) {
     Canvas c(kCursorSize, kCursorSize, kArtKey);
     const uint16_t ink = ArtRgb(31, 31, 31), rim = ArtRgb(2, 2, 2);
@@ -438,7 +439,7 @@ std::vector<TswEntryData> SystemPictures() {
     return pictures;
 }
 
-// The system pack's acts: entry 1 (act 9001) with the cursors (qq 0..13)
+// The system pack's acts: entry 1 (act 9001) with the cursors (qq 0..15)
 // and the dialog's next-page (qq 20) and end (qq 21) buttons, entry 2 the
 // menus' sheet, entry 3 the title's, entry 4 (act 9004) the countdown's
 // digits (qq 0..9) and separator (qq 10), entry 10 the mini-game, entry 11

@@ -248,22 +248,25 @@ bool ApplyFeedGrowth(int level, int type) {
     fullness = std::min<int64_t>(kFeedFullnessMax, int64_t(fullness) + gain + 2 * int64_t(std::max(0, level)));
     for (const TripleRow& r : kChartChange)
         if (r.type == type) AddSpiritTriple(r.change[0], r.change[1], r.change[2]);
-    if (const TypeRow* r = TypeChangeOf(type))
-        for (int i = 0; i < 4; ++i) SpiritField(kTypeNumber0 + i) += r->change[i];
-    for (int i = 0; i < 4; ++i)
-        SpiritField(kTypeNumber0 + i) = std::clamp(SpiritField(kTypeNumber0 + i), 0, kTypeNumberMax[i]);
-    SpiritField(kDerived) = std::min(9999, Random(5) + 5 * SpiritField(kTypeNumber0 + 1));
+    // Wide sums: a record from the file may hold any value until it is clamped.
+    const TypeRow* r = TypeChangeOf(type);
+    for (int i = 0; i < 4; ++i) {
+        const int64_t sum = int64_t(SpiritField(kTypeNumber0 + i)) + (r ? r->change[i] : 0);
+        SpiritField(kTypeNumber0 + i) = int32_t(std::clamp<int64_t>(sum, 0, kTypeNumberMax[i]));
+    }
+    SpiritField(kDerived) = int32_t(std::min<int64_t>(9999, Random(5) + 5 * int64_t(SpiritField(kTypeNumber0 + 1))));
     return true;
 }
 
 void AddSpiritTriple(int a, int b, int c) {
     const int change[3] = {a, b, c};
-    for (int i = 0; i < 3; ++i) SpiritField(kChart0 + i) = std::clamp(SpiritField(kChart0 + i) + change[i], 0, 100);
+    for (int i = 0; i < 3; ++i)
+        SpiritField(kChart0 + i) = int32_t(std::clamp<int64_t>(int64_t(SpiritField(kChart0 + i)) + change[i], 0, 100));
 }
 
 int FeedFullnessLimit() {
     const int32_t at = SpiritField(kStagePosition);
-    return at >= SpiritField(kStageFirstEnd) && at <= SpiritField(kStageSecondEnd) - 1 ? 200 : 100;
+    return at >= SpiritField(kStageFirstEnd) && int64_t(at) <= int64_t(SpiritField(kStageSecondEnd)) - 1 ? 200 : 100;
 }
 
 int FeedSpirit(uint16_t itemId, int32_t skill) {

@@ -34,6 +34,8 @@ SaveResult ReadPacked(ByteReader& in, int block, uint32_t minRaw, uint32_t maxRa
         return SaveResult::Fault(block, BlockText(block, "the stated raw size is out of range"));
     const uint8_t* bytes = in.view(packed);
     if (!bytes) return SaveResult::Fault(block, BlockText(block, "the packed bytes run past the end of the file"));
+    if (rawSize > LzoUnpackedBound(packed))
+        return SaveResult::Fault(block, BlockText(block, "the packed bytes do not unpack to the stated size"));
     raw->assign(rawSize, 0);
     uint32_t got = rawSize;
     if (DecompressBuffer(bytes, raw->data(), packed, &got) != kLzoOk || got != rawSize)

@@ -407,7 +407,9 @@ SaveResult CheckFameBlock(LoadPlan* plan) {
     const uint8_t kind = in.u8(), zero = in.u8();
     const uint32_t rawLength = in.u32(), packedLength = in.u32();
     const SaveResult bad = SaveResult::Fault(9, "block 9 (fame lists): damaged");
-    if (!in.ok() || kind != 1 || zero != 0 || rawLength > kSaveMaxFameBytes || packedLength != in.remaining()) return bad;
+    if (!in.ok() || kind != 1 || zero != 0 || rawLength > kSaveMaxFameBytes || packedLength != in.remaining() ||
+        rawLength > LzoUnpackedBound(packedLength))
+        return bad;
     plan->fameRaw.assign(rawLength, 0);
     uint32_t got = rawLength;
     if (DecompressBuffer(in.data() + in.tell(), plan->fameRaw.data(), packedLength, &got) != kLzoOk || got != rawLength)

@@ -107,4 +107,11 @@ void HeadlessQueueMouse(const PlatMouseState& state, uint32_t atFrame = kHeadles
 // Typed text (UTF-8): one kPlatEventText per character, converted to the
 // typing code set as the SDL back-end converts what the input method commits.
 void HeadlessQueueText(const char* utf8, uint32_t atFrame = kHeadlessNow);
+// Called when the program waits for events and none has come, with the
+// wait's milliseconds, before the clock moves on: a recorded run may queue
+// input here (kHeadlessNow), as a person would at a window that shows no new
+// frame (paused, minimised); an event it queues ends the wait at once.
+// nullptr: none (the reset clears it).
+using HeadlessWaitHook = void (*)(uint32_t ms);
+void HeadlessSetWaitHook(HeadlessWaitHook hook);
 void HeadlessResetInput();

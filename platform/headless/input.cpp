@@ -31,6 +31,7 @@ struct HeadlessInput {
     // Buttons that went down since the last read, as the real mouse keeps a
     // click made between two reads.
     uint8_t latched[2] = {};
+    HeadlessWaitHook waitHook = nullptr;
 };
 HeadlessInput gHeadlessInput;
 
@@ -89,9 +90,15 @@ bool PlatPollEvent(PlatEvent* event) {
 
 void PlatWaitEvent(uint32_t ms) {
     CatchUp();
-    // Nothing can arrive while the game waits, so the wait is all time.
+    if (gHeadlessInput.events.empty() && gHeadlessInput.waitHook) {
+        gHeadlessInput.waitHook(ms);
+        CatchUp();
+    }
+    // Nothing else can arrive while the game waits, so the wait is all time.
     if (gHeadlessInput.events.empty()) PlatSleep(ms);
 }
+
+void HeadlessSetWaitHook(HeadlessWaitHook hook) { gHeadlessInput.waitHook = hook; }
 
 void PlatReadKeyboard(uint8_t state[256]) {
     CatchUp();

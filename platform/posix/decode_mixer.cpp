@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <memory>
 #include <vector>
 
@@ -47,6 +48,7 @@ struct Mixer {
     std::string lastError;
     std::array<Voice, kMaxVoices> voices;
     std::array<Stream, kMaxStreams> streams;
+    bool exitHandler = false;  // CloseAudioAtExit is registered
 };
 Mixer gMixer;
 
@@ -187,8 +189,15 @@ void MixerBreakStream(int stream) {
 
 void MixerSetLastError(const std::string& text) { gMixer.lastError = text; }
 
+// At exit the device stops and the streams and voices are freed before the
+// mixer's own storage goes: registered after the mixer was made, this runs
+// before its destructor, so an output thread never mixes through a destroyed
+// mixer, whatever the game left playing.
+static void CloseAudioAtExit() { PlatAudioClose(); }
+
 bool PlatAudioOpen(int rate, int bits, int channels) {
     if (gMixer.open) return true;
+    if (!gMixer.exitHandler) gMixer.exitHandler = std::atexit(CloseAudioAtExit) == 0;
     int obtained = rate;
     int voices = 0;
     std::string description, error;

@@ -155,3 +155,29 @@ TEST(Lzo, FifteenBitVariantRoundTrips) {
 }
 
 } // namespace
+
+namespace {
+
+// The densest stream the format allows: four literals, then one match at
+// distance 1 whose length is extended by a long run of zero bytes (each adds
+// 255), then the end marker. What it unpacks to stays within the bound, and
+// the bound is not much looser than that.
+TEST(Lzo, UnpackedBoundHoldsForTheDensestStream) {
+    constexpr size_t kZeros = 1000;
+    std::vector<uint8_t> stream = {17 + 4, 'A', 'A', 'A', 'A', 32};
+    stream.insert(stream.end(), kZeros, 0);
+    stream.insert(stream.end(), {255, 0, 0, 0x11, 0, 0});
+    const uint32_t expected = 4 + 31 + 255 * kZeros + 255 + 2;
+    std::vector<uint8_t> out(expected);
+    uint32_t length = expected;
+    ASSERT_EQ(DecompressBuffer(stream.data(), out.data(), uint32_t(stream.size()), &length), kLzoOk);
+    EXPECT_EQ(length, expected);
+    EXPECT_EQ(out, std::vector<uint8_t>(expected, 'A'));
+    EXPECT_LE(length, LzoUnpackedBound(stream.size()));
+    EXPECT_GT(length, LzoUnpackedBound(stream.size()) * 98 / 100);
+    // Packed zeros, the most packable data, stay within it too.
+    const std::vector<uint8_t> zeros(1 << 20, 0);
+    EXPECT_LE(zeros.size(), LzoUnpackedBound(Pack(zeros).size()));
+}
+
+} // namespace

@@ -485,7 +485,10 @@ TEST_F(ActStreamTest, AnEntryCutByTheEndOfThePackIsRefused) {
     pack.resize(pack.size() - 2);
     Put("all_sys.act", pack);
     ActRecord r = Fresh();
+    const uint32_t reads = gPackReadCount;
     EXPECT_EQ(TakeActData(&r), 0);
+    // The pack's table only: the entry is refused before room is made for it.
+    EXPECT_EQ(gPackReadCount, reads + 1);
 }
 
 TEST_F(ActStreamTest, AssemblerRefusesBadTokens) {

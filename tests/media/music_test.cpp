@@ -246,6 +246,27 @@ TEST_F(MusicTest, Mp3TrackPlays) {
     EXPECT_TRUE(gMusic.IsMusicTrackDone());
 }
 
+// A process that ends with music and a sound playing, without shutting the
+// players down, ends cleanly: their destructors leave the platform alone, and
+// the mixer is closed at exit before its own storage goes (a stream was once
+// closed at exit through the already destroyed mixer).
+TEST_F(MusicTest, AProcessEndingWithMusicPlayingEndsCleanly) {
+    const std::string track = Track("a.wav", 3000);
+    Put("all.snd", BuildSoundPack({{1, BuildWaveFile(ToneSamples(330, 3000, 22050, 2, 9000), 22050, 2),
+                                    kSoundKindWholeFile}}));
+    EXPECT_EXIT(
+        {
+            if (gStreamPlayer.OpenStream(track.c_str(), 5, 100, 0) != 5) std::_Exit(3);
+            if (!gSoundBank.OpenSound(Folder().c_str())) std::_Exit(4);
+            gSoundBank.PlayBankSound(nullptr, 1, 100, 64, 0, 0);
+            Frame();
+            if (gStreamPlayer.BusyCount() != 1) std::_Exit(5);
+            HeadlessAdvanceClock(100);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
 TEST_F(MusicTest, NothingPlaysWithoutADevice) {
     PlatAudioClose();
     gStreamPlayer.ShutdownStreamPlayer();

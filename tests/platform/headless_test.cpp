@@ -252,4 +252,37 @@ TEST_F(Headless, WaitingWithNoEventIsSleeping) {
     EXPECT_EQ(PlatTicks(), start + 20);
 }
 
+// The wait hook is asked only when no event has come; an event it queues
+// ends the wait without moving the clock, and the reset clears it.
+std::vector<uint32_t> gWaits;
+bool gWaitQueues = false;
+void OnWait(uint32_t ms) {
+    gWaits.push_back(ms);
+    if (gWaitQueues) HeadlessQueueEvent({kPlatEventActivate, 1, 0});
+}
+
+TEST_F(Headless, TheWaitHookIsAskedWhenNothingHasCome) {
+    gWaits.clear();
+    gWaitQueues = false;
+    HeadlessSetWaitHook(OnWait);
+    const uint32_t start = PlatTicks();
+    PlatWaitEvent(30);
+    EXPECT_EQ(PlatTicks(), start + 30);
+    HeadlessQueueEvent({kPlatEventQuit, 0, 0});
+    PlatWaitEvent(30);
+    EXPECT_EQ(gWaits, std::vector<uint32_t>{30});
+    PlatEvent e{};
+    ASSERT_TRUE(PlatPollEvent(&e));
+    EXPECT_EQ(e.kind, kPlatEventQuit);
+    gWaitQueues = true;
+    PlatWaitEvent(50);
+    EXPECT_EQ(gWaits, (std::vector<uint32_t>{30, 50}));
+    EXPECT_EQ(PlatTicks(), start + 30);
+    ASSERT_TRUE(PlatPollEvent(&e));
+    EXPECT_EQ(e.kind, kPlatEventActivate);
+    HeadlessReset();
+    PlatWaitEvent(10);
+    EXPECT_EQ(gWaits.size(), 2u);
+}
+
 } // namespace

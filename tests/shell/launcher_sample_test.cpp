@@ -125,7 +125,7 @@ TEST_F(SampleInstallTest, EveryActTheStoryNamesPlaysAPicture) {
     };
     std::vector<int> menu, title = {44, 45, 46, 47, 59, 78, 79}, cursors = {20, 21};
     for (int qq = 0; qq < 100; ++qq) menu.push_back(qq);
-    for (int qq = 0; qq < 14; ++qq) cursors.push_back(qq);
+    for (int qq = 0; qq < 16; ++qq) cursors.push_back(qq);  // 15 while the C key is held
     std::vector<Case> cases = {{9001, cursors, 1}, {9002, menu, 1},          {9003, title, 1},
                                {9010, {0, 1, 2, 3, 4, 5, 6}, 1}, {9019, {0}, 1},
                                {9110, {0}, 1}};

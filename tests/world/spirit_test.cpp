@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <set>
 
@@ -70,6 +71,27 @@ TEST_F(SpiritTest, LoadReadsTheSlot) {
     ASSERT_EQ(LoadSpirit(1), 1);
     EXPECT_EQ(gSpirit.Field(60), 42);
     EXPECT_STREQ(gSpirit.name, "spirit1");
+}
+
+// The file is written by another program too: stored extremes of the stage
+// window and the type numbers are clamped to their ranges on load; the rest
+// is kept as stored.
+TEST_F(SpiritTest, LoadClampsTheFeedingFieldsToTheirRanges) {
+    SpiritRecord s = Record(1, 42);
+    const struct {
+        int field;
+        int32_t stored, loaded;
+    } cases[] = {
+        {47, -5, 0},        {48, INT32_MIN, 0}, {49, 101, 100},  {50, INT32_MAX, 100}, {61, INT32_MAX, 500},
+        {62, -1, 0},        {63, 100, 100},     {64, 7000, 100}, {68, 201, 201},       {74, INT32_MAX, INT32_MAX},
+        {75, INT32_MIN, INT32_MIN}, {76, 55, 55},       {71, INT32_MAX, INT32_MAX},  // a feeding word: kept
+    };
+    for (const auto& c : cases) s.Field(c.field) = c.stored;
+    std::vector<uint8_t> file = BuildGhostFile({{1, s}});
+    install.WriteFile("kyvghost.dat", std::string(file.begin(), file.end()));
+    ASSERT_EQ(LoadSpirit(1), 1);
+    for (const auto& c : cases) EXPECT_EQ(gSpirit.Field(c.field), c.loaded) << "field " << c.field;
+    EXPECT_EQ(gSpirit.Field(60), 42);
 }
 
 TEST_F(SpiritTest, ABadSlotGivesTheStartRecordOfThatElement) {

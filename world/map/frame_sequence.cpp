@@ -126,7 +126,7 @@ bool DrawSequenceFrame(uint32_t n) {
     t.seek(s.frameTable + n * kSequenceFrameRecord);
     const uint32_t at = t.u32(), packed = t.u32(), unpacked = t.u32();
     if (!t.ok() || unpacked == 0 || unpacked > kMaxFrameBytes || packed > LzoPackedBound(unpacked) ||
-        uint64_t(at) + packed > s.file.size())
+        unpacked > LzoUnpackedBound(packed) || uint64_t(at) + packed > s.file.size())
         return false;
     s.unpacked.resize(unpacked);
     uint32_t length = unpacked;

@@ -67,10 +67,39 @@ bool ReadHeader(const std::vector<uint8_t>& head, MapHeader* h) {
     return r.ok();
 }
 
-// Reads a section of the current map; false when it lies outside the file.
+// True when `size` bytes at `at` from the map block lie inside the archive.
+bool SectionInArchive(uint32_t at, uint32_t size) { return uint64_t(gMapOffset) + at + size <= LmfSize(); }
+
+// Reads a section of the current map; false when it lies outside the file,
+// which is checked before anything is allocated for it.
 bool ReadSection(uint32_t at, uint32_t size, std::vector<uint8_t>* out) {
+    out->clear();
+    if (!SectionInArchive(at, size)) return false;
     out->assign(size, 0);
     return size == 0 || ReadLmfAt(uint64_t(gMapOffset) + at, out->data(), size);
+}
+
+// The name of the first section the header places outside the archive, or
+// null. The cells are always read; the other sections only when their offset
+// is not 0.
+const char* SectionOutside(const MapHeader& h) {
+    struct Section {
+        uint32_t at, size;
+        bool always;
+        const char* name;
+    };
+    const Section sections[] = {
+        {h.cellsAt, h.cellsPacked, true, "cell attribute"},
+        {h.pointsAt, h.pointsSize, false, "named point"},
+        {h.picsAt, h.picsSize, false, "picture table"},
+        {h.objectsAt, h.objectsSize, false, "object"},
+        {h.picturesAt, h.picturesSize, false, "map picture"},
+        {h.zoneAAt, h.zoneASize, false, "zone A"},
+        {h.zoneBAt, h.zoneBPacked, false, "zone B"},
+    };
+    for (const Section& s : sections)
+        if ((s.always || s.at != 0) && !SectionInArchive(s.at, s.size)) return s.name;
+    return nullptr;
 }
 
 // A section that starts with a u16 record count and 6 reserved bytes; the
@@ -132,9 +161,14 @@ bool LoadTiles(const MapHeader& h, uint32_t mapCode) {
 bool LoadCells(const MapHeader& h, uint32_t mapCode) {
     std::vector<uint8_t> packed;
     const uint32_t cells = uint32_t(h.width) * h.height;
-    std::vector<uint8_t> unpacked(size_t(cells) * 4);
-    if (!ReadSection(h.cellsAt, h.cellsPacked, &packed) ||
-        !UnpackExact(packed.data(), h.cellsPacked, unpacked.data(), cells * 4)) {
+    std::vector<uint8_t> unpacked;
+    // The packed bytes must be able to hold the cells before room is made for them.
+    bool ok = uint64_t(cells) * 4 <= LzoUnpackedBound(h.cellsPacked) && ReadSection(h.cellsAt, h.cellsPacked, &packed);
+    if (ok) {
+        unpacked.resize(size_t(cells) * 4);
+        ok = UnpackExact(packed.data(), h.cellsPacked, unpacked.data(), cells * 4);
+    }
+    if (!ok) {
         Refuse(mapCode, "the cell attributes do not unpack");
         return false;
     }
@@ -238,7 +272,7 @@ void LoadMapPictures(const MapHeader& h) {
         const uint8_t left = r.u8(), top = r.u8(), right = r.u8(), bottom = r.u8();
         r.skip(6);
         if (packedSize == 0 || unpackedSize == 0 || unpackedSize > kMaxPixelLayer ||
-            packedSize > LzoPackedBound(unpackedSize))
+            packedSize > LzoPackedBound(unpackedSize) || unpackedSize > LzoUnpackedBound(packedSize))
             continue;
         std::vector<uint8_t> packed;
         if (!ReadSection(at, packedSize, &packed)) continue;
@@ -271,13 +305,14 @@ void LoadZones(const MapHeader& h) {
         ByteReader r(data);
         r.skip(4);
         const uint32_t unpacked = r.u32();
-        if (unpacked >= 512 && unpacked <= kMaxPixelLayer) {
+        if (unpacked >= 512 && unpacked <= kMaxPixelLayer && unpacked <= LzoUnpackedBound(data.size() - 8)) {
             std::vector<uint8_t> out(unpacked);
             if (UnpackExact(data.data() + 8, uint32_t(data.size() - 8), out.data(), unpacked))
                 LoadZoneA(out.data(), unpacked);
         }
     }
-    if (h.zoneBAt != 0 && h.zoneBUnpacked <= kMaxPixelLayer && ReadSection(h.zoneBAt, h.zoneBPacked, &data)) {
+    if (h.zoneBAt != 0 && h.zoneBUnpacked <= kMaxPixelLayer && h.zoneBUnpacked <= LzoUnpackedBound(h.zoneBPacked) &&
+        ReadSection(h.zoneBAt, h.zoneBPacked, &data)) {
         std::vector<uint8_t> out(h.zoneBUnpacked);
         if (UnpackExact(data.data(), h.zoneBPacked, out.data(), h.zoneBUnpacked)) LoadZoneB(out.data(), h.zoneBUnpacked);
     }
@@ -310,6 +345,8 @@ bool FindMapBlock(uint32_t mapCode, uint32_t* offset) {
 
 bool FindPicture(uint16_t n, uint32_t* packed, uint32_t* unpacked) {
     if (n >= kMapPicIds || gMapPics.size[n] == 0 || (gMapPics.flags[n] & kMapPicHeadFlags)) return false;
+    // Checked here, before the picture packs make room for the packed bytes.
+    if (!SectionInArchive(gMapPics.offset[n], gMapPics.size[n])) return false;
     *packed = gMapPics.size[n];
     *unpacked = gMapPics.second[n];
     return true;
@@ -392,6 +429,10 @@ int LoadMap3(uint32_t mapCode, MapData* map) {
     if (h.width == 0 || h.height == 0 || h.width > kMaxMapCells || h.height > kMaxMapCells ||
         (h.depth != 8 && h.depth != 16) || h.frames == 0) {
         Refuse(mapCode, "the map header has no usable size, depth or tile frame");
+        return 0;
+    }
+    if (const char* section = SectionOutside(h)) {
+        ErrorBox(kCaptionArchive, "Map %u: its %s section lies outside the archive.", unsigned(mapCode), section);
         return 0;
     }
     gMap.width = h.width;

@@ -164,6 +164,21 @@ struct LayerHead {
     uint32_t packed[kLayout1024Blocks] = {};
 };
 
+// Every block must lie inside the archive and be able to unpack to its share
+// of the layer, so a head claiming far more than the archive holds is
+// refused before the layer's room is made.
+bool BlocksFitArchive(uint32_t mapOffset, const LayerHead& h) {
+    uint32_t left = h.total;
+    for (uint32_t k = 0; k < h.blocks; ++k) {
+        const uint32_t want = std::min(h.blockSize, left);
+        if (h.packed[k] == 0 || h.packed[k] > LzoPackedBound(h.blockSize) ||
+            uint64_t(mapOffset) + h.at[k] + h.packed[k] > LmfSize() || want > LzoUnpackedBound(h.packed[k]))
+            return false;
+        left -= want;
+    }
+    return true;
+}
+
 bool ReadLayerHead(uint32_t mapOffset, uint32_t pixelOffset, int layout, LayerHead* h) {
     const uint32_t headBytes = layout == kLayout1024 ? kLayout1024Head : kLayout424Head;
     std::vector<uint8_t> head(headBytes);
@@ -206,7 +221,7 @@ bool ReadLayerHead(uint32_t mapOffset, uint32_t pixelOffset, int layout, LayerHe
             at += h->packed[k];
         }
     }
-    return r.ok();
+    return r.ok() && BlocksFitArchive(mapOffset, *h);
 }
 
 } // namespace
@@ -258,14 +273,17 @@ int DecompressMap(int slot, uint32_t mapOffset, uint32_t pixelOffset, int layout
     } else {
         gPixelMapping.memory.assign(h.total, 0);
     }
-    std::vector<uint8_t> packed, block(h.blockSize);
+    // A block can unpack to no more than its packed bytes allow.
+    uint32_t blockRoom = 0;
+    for (uint32_t k = 0; k < h.blocks; ++k)
+        blockRoom = uint32_t(std::max<uint64_t>(blockRoom, std::min<uint64_t>(h.blockSize, LzoUnpackedBound(h.packed[k]))));
+    std::vector<uint8_t> packed, block(blockRoom);
     uint32_t done = 0;
     for (uint32_t k = 0; k < h.blocks; ++k) {
         const uint32_t want = std::min(h.blockSize, h.total - done);
-        if (h.packed[k] == 0 || h.packed[k] > LzoPackedBound(h.blockSize)) return 0;
         packed.resize(h.packed[k]);
         if (!ReadLmfAt(uint64_t(mapOffset) + h.at[k], packed.data(), h.packed[k])) return 0;
-        uint32_t length = h.blockSize;
+        uint32_t length = blockRoom;
         if (DecompressBuffer(packed.data(), block.data(), h.packed[k], &length) != kLzoOk || length < want) return 0;
         if (gMap.depth == 16) ToScreenFormat(reinterpret_cast<uint16_t*>(block.data()), int(want / 2));
         if (slot >= 0) {

@@ -226,7 +226,7 @@ int LoadFameBlock(const uint8_t* data, size_t size) {
     uint32_t rawLength = in.u32();
     uint32_t packedLength = in.u32();
     if (!in.ok() || kind != 1 || zero != 0 || rawLength < 3 * kSectionHead || rawLength > kRawLimit ||
-        packedLength > in.remaining()) {
+        packedLength > in.remaining() || rawLength > LzoUnpackedBound(packedLength)) {
         RefuseFame();
         return 0;
     }

@@ -30,6 +30,16 @@ constexpr StartValue kStart[] = {
     {48, 10}, {50, 0},  {51, 600}, {52, 0},  {56, 0},  {61, 20},  {62, 15}, {63, 8},  {64, 6},
     {68, 0},  {69, 40}, {70, 0},   {71, 0},  {72, 0},  {73, 0},   {74, 0},  {75, 0},  {76, 0}};
 
+struct FieldRange {
+    int first, last;
+    int32_t low, high;
+};
+constexpr FieldRange kFieldRanges[] = {
+    {47, 50, 0, 100},  // stage ends and the stage position
+    {61, 61, 0, 500},  // first type number
+    {62, 64, 0, 100},  // the other type numbers
+};
+
 bool AllZero(const uint8_t* p, size_t n) {
     for (size_t i = 0; i < n; ++i) {
         if (p[i]) return false;
@@ -91,8 +101,14 @@ bool SpiritSlotInFile(const uint8_t* file, size_t size, int n, SpiritRecord* out
     ByteReader in(file + pos, kSpiritRecordBytes);
     SpiritRecord s{};
     if (!ReadSpiritRecord(in, &s) || s.Field(kSpiritElementField) != n) return false;
+    ClampSpiritFields(&s);
     *out = s;
     return true;
+}
+
+void ClampSpiritFields(SpiritRecord* spirit) {
+    for (const FieldRange& r : kFieldRanges)
+        for (int k = r.first; k <= r.last; ++k) spirit->Field(k) = std::clamp(spirit->Field(k), r.low, r.high);
 }
 
 int SaveSpirit(const char* name) {

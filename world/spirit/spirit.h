@@ -55,8 +55,15 @@ int32_t GetSpiritWord(const SpiritRecord& spirit, int i);
 // The 328 stored bytes, field by field.
 void WriteSpiritRecord(const SpiritRecord& spirit, std::vector<uint8_t>& out);
 bool ReadSpiritRecord(ByteReader& in, SpiritRecord* spirit);
-// A slot's record from a whole file's bytes, with the checks LoadSpirit makes.
+// A slot's record from a whole file's bytes, with the checks LoadSpirit makes
+// and the fields of ClampSpiritFields held in their ranges.
 bool SpiritSlotInFile(const uint8_t* file, size_t size, int n, SpiritRecord* spirit);
+// The stage ends and position (0..100) and the four type numbers (0..500,
+// then 0..100) held in the ranges they have in play: the file is written by
+// another program too, and a stored extreme would overflow the feeding's
+// arithmetic. Fullness and the chart numbers are kept as stored (the first
+// chart number is also the fifth feeding word); the feeding bounds them.
+void ClampSpiritFields(SpiritRecord* spirit);
 
 // The slow step of a carried spirit (the game frame calls it every 900 map
 // frames): the stage position (d50) moves on by one and starts again at 0

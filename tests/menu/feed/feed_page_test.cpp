@@ -116,6 +116,31 @@ TEST_F(FeedTest, EachSpiritForbidsItsOwnElement) {
     gSpiritSlot = 1;
 }
 
+// A record holding the extremes a file can store (not yet clamped by a load)
+// feeds without overflowing: the sums are taken wide and then bounded.
+TEST_F(FeedTest, ExtremeStoredValuesFeedWithinTheBounds) {
+    for (const int32_t extreme : {INT32_MAX, INT32_MIN}) {
+        for (int type : {0, 2, 3, 7, 8, 1, 6}) {
+            gSpirit = SpiritRecord{};
+            for (int k = 61; k <= 64; ++k) F(k) = extreme;
+            for (int k = 74; k <= 76; ++k) F(k) = extreme;
+            F(47) = INT32_MIN;
+            F(48) = INT32_MIN;
+            F(50) = 0;
+            EXPECT_EQ(FeedFullnessLimit(), 100);
+            ASSERT_TRUE(ApplyFeedGrowth(INT32_MAX, type)) << type;
+            EXPECT_EQ(F(61), extreme > 0 ? 500 : 0) << type;
+            for (int k = 62; k <= 64; ++k) EXPECT_EQ(F(k), extreme > 0 ? 100 : 0) << type << " field " << k;
+            const bool charted = type == 1 || type == 6;  // types that move the chart numbers
+            for (int k = 74; k <= 76; ++k) {
+                if (charted) EXPECT_TRUE(F(k) >= 0 && F(k) <= 100) << type << " chart " << k;
+                else EXPECT_EQ(F(k), extreme) << type << " chart " << k;
+            }
+            EXPECT_LE(F(60), 9999);
+        }
+    }
+}
+
 TEST_F(FeedTest, ChoicesOfACreature) {
     Give(kImp, 1);
     Give(kElder, 1);

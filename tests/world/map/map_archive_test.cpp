@@ -5,6 +5,7 @@
 
 #include "base/settings.h"
 #include "draw/rle.h"
+#include "tests/support/peak_memory.h"
 #include "tests/world/map/map_fixture.h"
 #include "tools/rle_writer.h"
 #include "world/map/draw_order.h"
@@ -14,6 +15,17 @@
 namespace {
 
 class MapArchiveTest : public MapTest {};
+
+// The archive's bytes for the table-driven cases that patch them.
+class MapArchiveExposed : public MapArchiveTest {
+public:
+    using MapTest::PatchU32;
+    uint32_t U32(size_t at) const {
+        uint32_t v = 0;
+        std::memcpy(&v, &bytes_[at], 4);
+        return v;
+    }
+};
 
 TEST_F(MapArchiveTest, LoadsHeaderCellsTilesAndPixels) {
     LmfMap a = SimpleMap(3, 5, 4);
@@ -282,6 +294,82 @@ TEST_P(MapArchiveHostileTest, RefusedOrBounded) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, MapArchiveHostileTest, ::testing::ValuesIn(kHostile),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A section size that passes the archive's end (0xF0000000 bytes from a
+// 28 KB archive once asked for 4 GB) refuses the map with one box naming the
+// section, and nothing is allocated for it.
+TEST_F(MapArchiveTest, ASectionPastTheArchivesEndRefusesTheMapWithOneBox) {
+    struct Case {
+        uint32_t sizeAt;  // the size word's offset in the map block
+        const char* section;
+    };
+    const Case cases[] = {{0x10, "cell attribute"}, {0x18, "named point"}, {0x20, "picture table"},
+                          {0x28, "object"},         {0x30, "map picture"}, {0x48, "zone A"},
+                          {0x50, "zone B"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.section);
+        HeadlessReset();
+        ResetErrorBoxes();
+        ResetWorld();
+        TotalRole = 1;
+        LmfMap m = SimpleMap(1, 6, 5);
+        m.points = {{3, {1, 2, 3}, "point"}};
+        m.pictures = {{5, SolidFrame(4, 4, 0x7C00)}};
+        m.objects = {{5, 16, 0, 16, 0}};
+        m.mapPictures = {{SolidFrame(8, 8, 0x03E0), 1}};
+        m.zoneMode = 2;
+        m.zoneWords = {1024, 512, 2048, 1024, 1024};
+        m.zoneA = true;
+        m.zoneValues.assign(256, 1);
+        m.zoneMask = SolidFrame(4, 4, 0);
+        LmfLayout l;
+        bytes_ = BuildLmf({m}, &l);
+        PatchU32(l.blockAt[0] + c.sizeAt, 0xF0000000u);
+        WriteArchiveBytes();
+        EXPECT_LT(PeakGrowthKb([] { EXPECT_EQ(LoadMap3(1, &gMap), 0); }), kRefusedInputKb);
+        ASSERT_EQ(BoxCount(), 1u);
+        EXPECT_NE(HeadlessMessageBoxes()[0].text.find(std::string("its ") + c.section + " section lies outside"),
+                  std::string::npos)
+            << HeadlessMessageBoxes()[0].text;
+        EXPECT_EQ(gMap.pixel, nullptr);
+        EXPECT_EQ(TotalRole, 1u);
+    }
+}
+
+// Unpacked sizes that the packed bytes cannot give (at most 255 bytes for
+// each packed one) are refused before room is made for them: the section or
+// picture is skipped and the map loads.
+TEST_F(MapArchiveExposed, UnpackedSizesBeyondTheirPackedBytesAreSkippedBeforeRoomIsMade) {
+    struct Case {
+        const char* name;
+        void (*patch)(MapArchiveExposed& e, const LmfLayout& l);
+    };
+    const Case cases[] = {
+        {"zone A claiming 256 MB", [](MapArchiveExposed& e, const LmfLayout& l) {
+             e.PatchU32(l.blockAt[0] + e.U32(l.blockAt[0] + 0x44) + 4, kMaxPixelLayer); }},
+        {"zone B claiming 256 MB", [](MapArchiveExposed& e, const LmfLayout& l) {
+             e.PatchU32(l.blockAt[0] + 0x54, kMaxPixelLayer); }},
+        {"a map picture claiming 256 MB", [](MapArchiveExposed& e, const LmfLayout& l) {
+             e.PatchU32(l.blockAt[0] + e.U32(l.blockAt[0] + 0x2C) + 8 + 8, kMaxPixelLayer); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetWorld();
+        TotalRole = 1;
+        LmfMap m = SimpleMap(1, 6, 5);
+        m.mapPictures = {{SolidFrame(8, 8, 0x03E0), 1}};
+        m.zoneMode = 2;
+        m.zoneWords = {512, 512, 512, 512, 512};
+        m.zoneA = true;
+        m.zoneValues.assign(256, 1);
+        m.zoneMask = SolidFrame(4, 4, 0);
+        LmfLayout l;
+        bytes_ = BuildLmf({m}, &l);
+        c.patch(*this, l);
+        WriteArchiveBytes();
+        EXPECT_LT(PeakGrowthKb([] { EXPECT_EQ(LoadMap3(1, &gMap), 1); }), kRefusedInputKb);
+    }
+}
 
 TEST_F(MapArchiveTest, ZoneRowCountMustFitItsWords) {
     std::vector<uint8_t> section(16 + 8, 0);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base/bytes.h"
+#include "tests/support/peak_memory.h"
 #include "tests/world/map/map_fixture.h"
 #include "world/map/load_progress.h"
 
@@ -245,6 +246,38 @@ TEST_F(MapCacheTest, BrokenLayerHeadsAreRefused) {
     WriteArchiveBytes();
     ReopenLmf();
     EXPECT_EQ(Get(0), nullptr);
+}
+
+// A layer head claiming 256 MB over a block of a few bytes is refused from
+// the head, before room for the layer is made (it once zero-filled 256 MB
+// before the first block failed).
+TEST_F(MapCacheTest, ALayerLargerThanItsBlocksCanHoldIsRefusedBeforeFilling) {
+    gMapCache.place = kCacheMemory;
+    gMapCache.noted = true;
+    for (const uint32_t blockSize : {kMaxPixelLayer, 4u << 20}) {
+        SCOPED_TRACE(blockSize);
+        PutMaps({2}, 0);
+        const size_t head = layout_.blockAt[0] + layout_.pixelAt[0];
+        PatchU32(head + 4, blockSize);
+        PatchU32(head + 8, kMaxPixelLayer);
+        WriteArchiveBytes();
+        ReopenLmf();
+        EXPECT_LT(PeakGrowthKb([&] { EXPECT_EQ(Get(0), nullptr); }), kRefusedInputKb);
+        EXPECT_LT(gPixelMapping.memory.capacity(), size_t(1) << 20);
+    }
+    // A block placed past the archive's end is refused the same way.
+    PutMaps({2}, 0);
+    const size_t head = layout_.blockAt[0] + layout_.pixelAt[0];
+    PatchU32(head + 16, uint32_t(bytes_.size()));
+    WriteArchiveBytes();
+    ReopenLmf();
+    EXPECT_EQ(Get(0), nullptr);
+    EXPECT_EQ(gPixelMapping.memory.capacity(), 0u);
+    // The layer as written still unpacks.
+    PutMaps({2}, 0);
+    uint32_t size = 0;
+    ASSERT_NE(Get(0, &size), nullptr);
+    EXPECT_EQ(size, 2u * 512);
 }
 
 TEST_F(MapCacheTest, PixelOffsetZeroIsAnOldMapWithOneBox) {
