@@ -20,7 +20,7 @@ constexpr int kMenuEntry = 400;
 constexpr int kTitleEntry = 500;
 constexpr int kSpiritEntry = 600;
 constexpr int kCursorFirstFrame = kSampleFrames;  // cursor frames follow picture 9001's four
-constexpr int kCursorCount = 14;
+constexpr int kCursorCount = 16;
 constexpr int kCursorSize = 24;
 
 // A canvas of stored pixels with the few shapes the art needs.
@@ -248,6 +248,15 @@ TswFrameData LabelledFrame(int w, int h, uint16_t colour, const std::string& lab
     return c.Rle();
 }
 
+// A band with a rim and a see-through middle: a frame around what is drawn
+// under it.
+TswFrameData FramedBand(int w, int h, uint16_t rim) {
+    Canvas c(w, h, kArtKey);
+    c.Frame(0, 0, w, h, rim);
+    c.Frame(1, 1, w - 1, h - 1, Darker(rim, 10));
+    return c.Rle();
+}
+
 // The message dialog's pictures (docs/dialogs.md): three more windows for
 // the frame acts, the caption window, the name-entry frame, the number sign,
 // the digits of numbers and of the story countdown and the two buttons.
@@ -272,9 +281,10 @@ std::vector<TswEntryData> DialogPictures() {
     return pictures;
 }
 
-// The mouse cursors, frames 4..17 of picture 9001 (act 9001 qq 0..13):
-// arrows for the eight facings (0..7), a plain arrow (8, 12, 13), a speech
-// mark for talk (9, 10), a ring for an event cell (11).
+// The mouse cursors, frames 4..19 of picture 9001 (act 9001 qq 0..15):
+// arrows for the eight facings (0..7), a plain arrow (8, 12, 13, 14), a
+// speech mark for talk (9, 10), a ring for an event cell (11), and the arrow
+// with a question mark while key 0x2E is held (15).
 TswFrameData CursorFrame(int qq) {
     Canvas c(kCursorSize, kCursorSize, kArtKey);
     const uint16_t ink = ArtRgb(31, 31, 31), rim = ArtRgb(2, 2, 2);
@@ -296,6 +306,7 @@ TswFrameData CursorFrame(int qq) {
         for (int y = 0; y < 16; ++y) c.Rect(1, 1 + y, 2 + y * 2 / 3, 2 + y, y == 15 ? rim : ink);
         c.Line(1, 1, 1, 17, rim);
         c.Line(1, 1, 12, 12, rim);
+        if (qq == 15) c.Text(15, 14, "?", 1, ArtRgb(31, 26, 4));
     }
     return c.Rle();
 }
@@ -335,15 +346,46 @@ std::vector<uint8_t> SheetAct(int entry, size_t count) {
 }
 
 // The mini-game (act 9010): the drifting background tile (qq 0), the
-// player (1), the goal layer (2) and the four obstacles (3..6).
+// player (1), the goal layer (2), the four obstacles (3..6), four more
+// rocks for the obstacle kinds a story may set (7..10) and the charm that
+// crowns the goal (11).
 std::vector<SheetItem> MiniGameSheet() {
-    return {{128, 128, "SKY", ArtRgb(6, 10, 22)},
-                                      {32, 32, "YOU", ArtRgb(6, 14, 28)},
-                                      {96, 24, "GOAL", ArtRgb(28, 24, 4)},
-                                      {24, 24, "R1", ArtRgb(22, 8, 8)},
-                                      {24, 24, "R2", ArtRgb(22, 14, 8)},
-                                      {28, 28, "R3", ArtRgb(18, 8, 18)},
-                                      {32, 32, "R4", ArtRgb(10, 18, 10)}};
+    return {{128, 128, "", ArtRgb(6, 10, 22)},
+            {32, 32, "YOU", ArtRgb(6, 14, 28)},
+            {160, 24, "GOAL", ArtRgb(28, 24, 4)},
+            {24, 24, "R1", ArtRgb(22, 8, 8)},
+            {24, 24, "R2", ArtRgb(22, 14, 8)},
+            {28, 28, "R3", ArtRgb(18, 8, 18)},
+            {32, 32, "R4", ArtRgb(10, 18, 10)},
+            {24, 24, "R5", ArtRgb(22, 8, 14)},
+            {24, 24, "R6", ArtRgb(14, 14, 8)},
+            {28, 28, "R7", ArtRgb(8, 8, 22)},
+            {32, 32, "R8", ArtRgb(18, 18, 18)},
+            {32, 32, "CHARM", ArtRgb(30, 28, 12)}};
+}
+
+// Small pictures the menus, the mini-game and the loading bar draw by
+// number (picture 9000 + entry, one frame each item).
+std::vector<TswEntryData> NumberedPictures() {
+    const uint16_t arrow = ArtRgb(24, 20, 8), dim = ArtRgb(12, 10, 4);
+    std::vector<TswEntryData> p;
+    p.push_back(SheetPicture(7, {{20, 10, ">", ArtRgb(31, 26, 4)}}));  // the mini-game's progress marker
+    p.push_back(SheetPicture(49, {{40, 20, "SAVE", ArtRgb(8, 16, 8)}}));    // the save slots' badges
+    p.push_back(SheetPicture(50, {{40, 20, "SAVE", ArtRgb(16, 8, 16)}}));
+    p.push_back(SheetPicture(51, {{32, 16, "V", arrow}, {32, 16, "V", dim}, {32, 16, "^", arrow}}));  // save list arrows
+    p.push_back(SheetPicture(54, {{16, 16, "^", ArtRgb(8, 24, 8)}}));   // the level arrows: up
+    p.push_back(SheetPicture(55, {{16, 16, "V", ArtRgb(24, 8, 8)}}));   // and down
+    static const char* const kElements[7] = {"M", "W", "A", "F", "E", "6", "7"};
+    std::vector<SheetItem> elements;
+    for (const char* e : kElements) elements.push_back({16, 16, e, ArtRgb(12, 12, 20)});
+    p.push_back(SheetPicture(132, elements));  // the elements
+    p.push_back(SheetPicture(135, {{378, 36, "", ArtRgb(6, 6, 10)}}));  // the loading bar's frame
+    p.back().frames[0] = FramedBand(378, 36, ArtRgb(24, 20, 10));
+    p.push_back(SheetPicture(139, {{50, 8, "", ArtRgb(8, 20, 8)}, {50, 8, "", ArtRgb(20, 20, 6)}, {50, 8, "", ArtRgb(24, 8, 6)}}));
+    p.push_back(SheetPicture(146, {{8, 12, "", ArtRgb(31, 31, 31)}, {8, 12, "", ArtRgb(20, 20, 28)}, {8, 12, "", ArtRgb(31, 26, 4)}}));
+    // The framed box: nine 8 x 8 pieces around a see-through middle.
+    p.push_back({19, 16, {}, WindowPieces(8, ArtRgb(24, 20, 10), ArtRgb(8, 6, 2), kArtKey)});
+    return p;
 }
 
 // The menus' sheet (act 9002, qq 0..99): page backgrounds (qq 41..60, 52,
@@ -426,6 +468,7 @@ std::vector<TswEntryData> SystemPictures() {
     pictures.push_back(SheetPicture(kMenuEntry, MenuSheet()));
     pictures.push_back(SheetPicture(kTitleEntry, TitleSheet()));
     pictures.push_back(SheetPicture(kSpiritEntry, SpiritSheet()));
+    for (TswEntryData& e : NumberedPictures()) pictures.push_back(std::move(e));
     // The book's category pictures: 9030 the row of tabs, 9058 the current
     // one, a frame per category 0..10.
     std::vector<SheetItem> tabs, current;

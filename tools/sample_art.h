@@ -8,8 +8,8 @@
 //   standing and in two walking poses, and its act (qq 0 stand, 8 walk,
 //   16 run; the stream is qq + direction);
 // - the system pack: the framed windows and dialog pieces, the number
-//   digits, the dialog buttons, the mouse cursors (act 9001 qq 0..13), the
-//   mini-game's pieces (act 9010 qq 0..6), the menu's sheet (act 9002), the
+//   digits, the dialog buttons, the mouse cursors (act 9001 qq 0..15), the
+//   mini-game's pieces (act 9010 qq 0..11), the menu's sheet (act 9002), the
 //   title entries (act 9003 qq 44..47) and the framed box (act 9019).
 #pragma once
 #include <cstdint>

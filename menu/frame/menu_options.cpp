@@ -91,7 +91,8 @@ void SetOptionByPointer(int row, int v) {
 }
 
 void WriteMenuSettings() {
-    WriteEnv(gInstallPath, gCdPath, gSfxVolume, gMusicVolume, gMapCacheMB, kSettingsDword20,
+    // An install without a settings file gets one, so that the change lasts.
+    WriteDefaultEnv(gInstallPath, gCdPath, gSfxVolume, gMusicVolume, gMapCacheMB, kSettingsDword20,
              uint32_t(IsFlag(kFlagMapEffects)), gTextSpeed, gBattleWait);
 }
 
