@@ -30,6 +30,8 @@ constexpr uint16_t ArtRgb(int r, int g, int b) { return uint16_t((r << 10) | (g 
 constexpr uint16_t kArtWindowEdge = ArtRgb(24, 20, 10);
 constexpr uint16_t kArtWindowFill = ArtRgb(3, 4, 10);
 constexpr uint16_t kArtMenuPage = ArtRgb(4, 6, 12);
+// The hero's body colour (roles.txt: figure 1), which the title's typist shows.
+constexpr uint16_t kArtHeroColour = ArtRgb(6, 14, 28);
 
 // Map tiles, in the order of the archive's pixel layer; the second frame of
 // water is the last tile of the layer.
@@ -55,7 +57,8 @@ constexpr int kFigureWidth = 32, kFigureHeight = 48;
 constexpr int kFigurePoses = 3;  // standing, left foot, right foot
 // Frame dir x 3 + pose of the figure's picture (index = act).
 TswEntryData FigurePicture(const FigureSpec& figure);
-// Streams 0..23: standing, walking and running in the eight directions.
+// Streams 0..23: standing, walking and running in the eight directions;
+// 24..79 standing (facing stream % 8). The act shows picture `act`.
 std::vector<uint8_t> FigureAct(uint16_t act);
 
 // Picture 1 of pack n (n x 3000 + 1): four labelled 64 x 64 frames, and the

@@ -47,6 +47,8 @@ constexpr int kZoneHalfWidth = 56, kZoneHalfHeight = 20;
 // Every step gives up after this many frames; the whole run after kRunFrames.
 constexpr int kStepFrames = 3000;
 constexpr uint32_t kRunFrames = 40000;
+// Frames a page takes to settle (the status panel's slide) before it is looked at.
+constexpr int kSettleFrames = 16;
 
 struct GameOver {};       // the program ended while the player waited
 struct StepFailed {
@@ -137,27 +139,33 @@ public:
         FinishTalk("Mei's talk");
         Check(kCheckMeiJoined);
         OpenPage(kPageItem);
+        Frames(kSettleFrames);  // the status panel slides in or out
         Check(kCheckItemPage);
         UseItem(kReplayUsedItem);
         LeaveMenu();
         Check(kCheckHerbUsed);
         OpenPage(kPageEquip);
+        Frames(kSettleFrames);  // the status panel slides in or out
         Check(kCheckEquipPage);
         LeaveMenu();
         OpenPage(kPageMagic);
+        Frames(kSettleFrames);  // the status panel slides in or out
         Check(kCheckMagicPage);
         LeaveMenu();
         OpenPage(kPageRefine);
+        Frames(kSettleFrames);  // the status panel slides in or out
         Check(kCheckRefinePage);
         Refine(story_.recipes.at(0));
         LeaveMenu();
         Check(kCheckRefined);
         OpenPage(kPageFeed);
+        Frames(kSettleFrames);  // the status panel slides in or out
         Check(kCheckFeedPage);
         Feed(kReplayFedItem);
         LeaveMenu();
         Check(kCheckSpiritFed);
         OpenPage(kPageSystem);
+        Frames(kSettleFrames);  // the status panel slides in or out
         Check(kCheckMenuOpen);
         SaveToSlot(kReplaySaveSlot);
         Check(kCheckSaved);
@@ -176,6 +184,7 @@ public:
         FinishTalk("the shrine's talk");
         Check(kCheckCharmFound);
         OpenPage(kPageSystem);
+        LookAtSettings();
         EndGame();
         // The second start: continue, and the newest slot loads.
         WaitForLaunch(1);
@@ -301,11 +310,14 @@ private:
     void NewGame(const char* name) {
         step_ = "the title";
         WaitFor("title screen", [] { return gMenu.depth == kDepthTitle && gTitle.state == kTitleChoosing; });
+        Frames(kSettleFrames);
+        Check(kCheckTitle);
         for (int i = 0; i < 8 && gTitle.entry != kEntryNewGame; ++i) Tap(kKeyUp);
         Tap(kKeyConfirm);
         WaitFor("name entry", [] { return TitleNameEntryOpen() && gTitle.fade > 96; });
         Type(name);
         Frames(2);
+        Check(kCheckNameEntry);
         Key(kMenuKeyReturn, true);
         Frame();
         Key(kMenuKeyReturn, false);
@@ -605,10 +617,14 @@ private:
         for (int i = 0; i < 8 && gSystem.entry != entry; ++i) Tap(gSystem.entry < entry ? kKeyDown : kKeyUp);
         if (gSystem.entry != entry) Fail("no system entry " + std::to_string(entry));
     }
-    void PickSlot(int slot) {
+    void PickSlot(int slot, const char* check = nullptr) {
         WaitFor("save screen", [] { return gSaveLoadMode != 0 && gSaveScreen.closing == SaveClosing::kNone; });
         for (int i = 0; i < 200 && gSlot != slot; ++i) Tap(gSlot < slot ? kKeyDown : kKeyUp);
         if (gSlot != slot) Fail("slot " + std::to_string(slot) + " is not reached");
+        if (check) {
+            Frames(4);
+            Check(check);
+        }
         Tap(kKeyConfirm);
         if (gSaveScreen.question == kQuestionYes) Tap(kKeyConfirm); // yes, over the old one
     }
@@ -630,17 +646,30 @@ private:
         }
         WaitFor("system menu", [] { return gSaveLoadMode == 0 && gMenu.depth == kDepthPage; });
     }
+    // The system menu's settings, looked at and left as they are.
+    void LookAtSettings() {
+        step_ = "the settings";
+        SystemEntry(kSysSettings);
+        Tap(kKeyConfirm);
+        WaitFor("the settings", [] { return gSystem.state == kSysInside; });
+        Frames(4);
+        Check(kCheckSettings);
+        Tap(kMenuKeyEsc);
+        WaitFor("the system menu", [] { return gSystem.state == kSysChoosing; });
+    }
     void EndGame() {
         step_ = "ending the game";
         SystemEntry(kSysLeave);
         Tap(kKeyConfirm);
         for (int i = 0; i < 10 && gSystem.row != 0; ++i) Tap(kKeyUp);
         Tap(kKeyConfirm);
+        Frames(4);
+        Check(kCheckLeaving);
         if (gSystem.state == kSysAsking && !gSystem.leaving) Tap(kKeyConfirm);
     }
     void LoadSlot(int slot) {
         step_ = "loading";
-        PickSlot(slot);
+        PickSlot(slot, kCheckLoadScreen);
         WaitFor("map", [] { return gSaveLoadMode == 0 && gCurrentMap != 0 && TalkIdle(); });
     }
 

@@ -17,6 +17,8 @@
 #include "tools/sample_story.h"
 
 // The check points the sample run records, in order.
+constexpr const char* kCheckTitle = "title";
+constexpr const char* kCheckNameEntry = "name-entry";
 constexpr const char* kCheckNewGame = "new-game";
 constexpr const char* kCheckOpeningDone = "opening-done";
 constexpr const char* kCheckElderChoice = "elder-choice";
@@ -39,6 +41,9 @@ constexpr const char* kCheckWoods = "woods";
 constexpr const char* kCheckShrineVideo = "shrine-video";
 constexpr const char* kCheckMiniGame = "mini-game";
 constexpr const char* kCheckCharmFound = "charm-found";
+constexpr const char* kCheckSettings = "settings";
+constexpr const char* kCheckLeaving = "leaving";
+constexpr const char* kCheckLoadScreen = "load-screen";
 constexpr const char* kCheckLoaded = "loaded";
 // The item the run uses from the bag (a Herb, which the elder gives).
 constexpr uint16_t kReplayUsedItem = 1;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "base/game_state.h"
 #include "base/settings.h"
@@ -11,6 +12,7 @@
 #include "draw/pixel_format.h"
 #include "draw/text_font.h"
 #include "media/music.h"
+#include "platform/plat_file.h"
 #include "media/sound_bank.h"
 #include "menu/frame/menu_frame.h"
 #include "menu/frame/menu_texts.h"
@@ -98,7 +100,12 @@ void WriteMenuSettings() {
 
 void InstallFolderName(char* out, int size) {
     if (size <= 0) return;
-    std::string_view path = gInstallPath;
+    // An empty install path (or ".") is the folder the game started in.
+    const std::string current = gInstallPath[0] == 0 || std::strcmp(gInstallPath, ".") == 0 ||
+                                        std::strcmp(gInstallPath, "./") == 0
+                                    ? PlatCurrentFolder()
+                                    : std::string();
+    std::string_view path = current.empty() ? std::string_view(gInstallPath) : std::string_view(current);
     while (!path.empty() && (path.back() == '/' || path.back() == '\\')) path.remove_suffix(1);
     const size_t slash = path.find_last_of("/\\");
     if (slash != std::string_view::npos) path.remove_prefix(slash + 1);

@@ -45,7 +45,7 @@ TEST(StoryXvfb, FirstMinuteShowsTheDialogTheMapAndTheMenu) {
     ASSERT_EQ(std::system(("'" + tool + "' '" + dir + "' >/dev/null").c_str()), 0);
 
     const std::string tol = " " + std::to_string(kTolerance);
-    const std::string page = Hex(kArtMenuPage) + tol, token = Hex(kArtPackTokens[0]) + tol;
+    const std::string page = Hex(kArtMenuPage) + tol, token = Hex(kArtHeroColour) + tol;
     const std::string edge = Hex(kArtWindowEdge) + tol, fill = Hex(kArtWindowFill) + tol;
     const std::string grass = Hex(StoryTileColour(kTileGrass)) + tol, path = Hex(StoryTileColour(kTilePath)) + tol;
     const std::string wall = Hex(StoryTileColour(kTileWall)) + tol;
