@@ -122,8 +122,23 @@ void DrawOptionValues(int iconX, int rowY) {
     for (int i = 0; i < 3; ++i) Icon(iconX + 16 * i, cacheY, gMapCacheMB == kCacheMin + kCacheStep * uint32_t(i));
     char folder[64], line[128];
     InstallFolderName(folder, sizeof folder);
+    // Where a drive letter stood, a long folder name is cut (marked "~") so
+    // that the line ends inside the screen.
+    const int x = iconX + 104;
+    const int tail = std::snprintf(nullptr, 0, kTextCacheLine, "", int(gMapCacheMB));
+    const int room = (gScreenWidth - x) / std::max(1, gFontLarge.TextHeight() / 2) - tail;
+    if (room > 1 && int(std::strlen(folder)) > room) {
+        int keep = 0;
+        while (keep < room - 1) {
+            const int step = (uint8_t(folder[keep]) & 0x80) && folder[keep + 1] ? 2 : 1;
+            if (keep + step > room - 1) break;
+            keep += step;
+        }
+        folder[keep] = '~';
+        folder[keep + 1] = 0;
+    }
     std::snprintf(line, sizeof line, kTextCacheLine, folder, int(gMapCacheMB));
-    Text(iconX + 104, cacheY + 6, line);
+    Text(x, cacheY + 6, line);
     const int effectsY = rowY + 32 * kOptionEffects;
     const bool off = IsFlag(kFlagMapEffects);
     Icon(iconX, effectsY, off);
