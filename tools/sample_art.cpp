@@ -503,8 +503,35 @@ TswFrameData TitleFrame() {
     return c.Rle();
 }
 
+// The refining page's ground (qq 55 and 59; the act draws it from x 0): the
+// list's frame, the three tabs, the two fields where the items' pictures
+// stand and the button between them, placed where the page takes clicks.
+TswFrameData RefineFrame(int qq) {
+    Canvas c(640, 480, kArtMenuPage);
+    const uint16_t rim = ArtRgb(14, 12, 8), ink = ArtRgb(16, 14, 10), ground = ArtRgb(3, 4, 9);
+    c.Frame(3, 76, 188, 466, rim);
+    static const char* const kTabs[3] = {"GOODS", "GEAR", "BEASTS"};
+    for (int t = 0; t < 3; ++t) {
+        c.Frame(8 + 36 * t, 50, 8 + 36 * t + 34, 74, rim);
+        c.Text(10 + 36 * t, 58, kTabs[t], 1, ink);
+    }
+    for (int x : {255, 466}) {
+        c.Rect(x, 71, x + 137, 337, ground);
+        c.Frame(x, 71, x + 137, 337, rim);
+    }
+    c.Text(259, 75, "FIRST", 1, ink);
+    c.Text(470, 75, "SECOND", 1, ink);
+    c.Rect(413, 338, 452, 358, ArtRgb(10, 8, 4));
+    c.Frame(413, 338, 452, 358, rim);
+    c.Text(416, 345, "MERGE", 1, ink);
+    c.Text(4, 470, "PAGE " + Num(qq), 1, Darker(ArtRgb(31, 31, 31), 12));
+    return c.Rle();
+}
+
 TswEntryData MenuPicture() {
     TswEntryData e = SheetPicture(kMenuEntry, MenuSheet());
+    e.frames[55] = RefineFrame(55);
+    e.frames[59] = RefineFrame(59);
     e.frames[78] = TitleFrame();
     // The bar is drawn as stream 2 with direction 2: stream 4.
     e.frames[2] = e.frames[4] = IconBarFrame();
