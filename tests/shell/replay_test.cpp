@@ -507,7 +507,9 @@ TEST_F(ReplayTest, EveryScreenOfTheRunIsReadable) {
     }
     EXPECT_EQ(screen(kCheckElderChoice).choiceLines, 2);
     EXPECT_GE(CountNear(screen(kCheckElderChoice), 0, 0, 640, 480, kArtWindowEdge), 500);
-    for (const char* name : {kCheckItemPage, kCheckEquipPage, kCheckMagicPage, kCheckMenuOpen}) {
+    // Every page beside the status panel (the feeding page's is the
+    // spirit's, a panel too, not a picture over the whole page).
+    for (const char* name : {kCheckItemPage, kCheckEquipPage, kCheckMagicPage, kCheckFeedPage, kCheckFeedChoice, kCheckMenuOpen}) {
         SCOPED_TRACE(name);
         EXPECT_GE(ShareNear(screen(name), 0, 0, 180, 480, panel), 30);
         EXPECT_GE(ShareNear(screen(name), 180, 60, 460, 420, page), 20);
