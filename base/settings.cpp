@@ -139,7 +139,7 @@ void RepairShortSettings(const char* path) {
     w.putU16At(kEnvMaskOffset + 4, 0x001F);
     SetDefaultKeys();
     std::vector<uint8_t> image;
-    const EnvOptions o{6, 6, 60, 100, 1, 2, 10};
+    const EnvOptions o{6, 6, 60, 100, 0, 2, 10};  // the installer's defaults: map effects on
     if (BuildEnvImage(seed, gInstallPath, gCdPath, o, &image)) StoreSettingsFile(path, image);
     TraceHook("%s: the settings file was too short to read and now holds the default settings.", path);
 }

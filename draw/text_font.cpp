@@ -279,8 +279,26 @@ int cTextFont::DrawTextStr(uint16_t* pixels, int x, int y, const char* text, uin
         pen += textHeight_ - half;
         i += length;
     }
+    if (gTextDrawLog && i > 0) {
+        TextDrawn d;
+        d.target = pixels;
+        d.targetWidth = targetWidth_;
+        d.targetHeight = targetHeight_;
+        d.left = x;
+        d.top = y;
+        d.right = static_cast<int>(x + pen);
+        d.bottom = y + textHeight_;
+        d.clipLeft = clip.left;
+        d.clipTop = clip.top;
+        d.clipRight = clip.right;
+        d.clipBottom = clip.bottom;
+        d.text.assign(text, size_t(i));
+        gTextDrawLog->push_back(std::move(d));
+    }
     return i;
 }
+
+std::vector<TextDrawn>* gTextDrawLog = nullptr;
 
 void ResetTextFonts() {
     gFontLarge.Reset();

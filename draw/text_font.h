@@ -9,6 +9,8 @@
 // far as two-byte ones.
 #pragma once
 #include <cstdint>
+#include <string>
+#include <vector>
 
 class cDDraw;
 struct PlatFont;
@@ -97,6 +99,19 @@ private:
     uint16_t backColour_;
     int clipLeft_, clipTop_, clipWidth_, clipHeight_;
 };
+
+// A text as DrawTextStr drew it: the target, the rectangle its characters
+// take (x, y to the pen's end and the text height) and the clip it was
+// drawn in. Tests that look at a whole screen set gTextDrawLog to collect
+// them (where rows overlap or run off the screen); null, nothing is kept.
+struct TextDrawn {
+    const uint16_t* target = nullptr;
+    int targetWidth = 0, targetHeight = 0;
+    int left = 0, top = 0, right = 0, bottom = 0;       // right and bottom exclusive
+    int clipLeft = 0, clipTop = 0, clipRight = 0, clipBottom = 0;  // inclusive
+    std::string text;
+};
+extern std::vector<TextDrawn>* gTextDrawLog;
 
 // The three fonts of the game, made with sizes 20, 16 and 12.
 extern cTextFont gFontLarge;

@@ -54,8 +54,9 @@ void SetupEnvironment() {
     gBattleWait = 11;
     FindCdDrives(gCdPath);
     uint32_t dword20 = 0;
-    // No settings file: the map effects stay on, as an upgraded file has them.
-    uint32_t mapEffects = 1;
+    // No settings file: the map effects are on, as the installer writes them
+    // (the byte is the "off" switch: nonzero sets story flag 72).
+    uint32_t mapEffects = 0;
     // The folder the settings file is read from (the current one, unless a
     // test or the installer set another).
     char settingsFolder[kPathMax];

@@ -180,6 +180,12 @@ std::vector<uint8_t> FigureAct(uint16_t act) {
             streams.push_back({true, ActWords(text.c_str())});
         }
     }
+    // Streams 24..79 stand, facing stream % 8: a figure can also be the
+    // title's typist, whose resting streams go up to 76.
+    for (int s = 24; s < kSampleActStreams; ++s) {
+        const std::string text = "SD 8 " + head + " PA " + Num((s % 8) * kFigurePoses) + " OV";
+        streams.push_back({true, ActWords(text.c_str())});
+    }
     return BuildActData(streams);
 }
 
@@ -248,6 +254,34 @@ TswFrameData LabelledFrame(int w, int h, uint16_t colour, const std::string& lab
     return c.Rle();
 }
 
+// A band with a rim and a see-through middle: a frame around what is drawn
+// under it.
+TswFrameData FramedBand(int w, int h, uint16_t rim) {
+    Canvas c(w, h, kArtKey);
+    c.Frame(0, 0, w, h, rim);
+    c.Frame(1, 1, w - 1, h - 1, Darker(rim, 10));
+    return c.Rle();
+}
+
+// The name entry's frame (picture 9038, drawn 98 left of and 54 above the
+// first field): a plain panel with the prompt above the fields and the way
+// to end the entry beside the third; the fields stand at (98, 54), (186, 54)
+// and (138, 96), 22 high.
+TswFrameData NameEntryFrame() {
+    Canvas c(340, 120, ArtRgb(4, 6, 12));
+    c.Frame(0, 0, 340, 120, ArtRgb(24, 20, 10));
+    const uint16_t ink = ArtRgb(26, 24, 18), dim = ArtRgb(16, 14, 10);
+    c.CentredText(10, "YOUR NAME", 2, ink);
+    c.Text(98, 44, "FAMILY", 1, dim);
+    c.Text(186, 44, "GIVEN", 1, dim);
+    c.Text(138, 86, "TITLE", 1, dim);
+    c.Text(250, 96, "RETURN", 1, dim);
+    c.Text(250, 106, "TO BEGIN", 1, dim);
+    for (int x : {98, 186}) c.Rect(x, 54, x + 56, 76, ArtRgb(2, 3, 6));
+    c.Rect(138, 96, 242, 118, ArtRgb(2, 3, 6));
+    return c.Rle();
+}
+
 // The message dialog's pictures (docs/dialogs.md): three more windows for
 // the frame acts, the caption window, the name-entry frame, the number sign,
 // the digits of numbers and of the story countdown and the two buttons.
@@ -257,7 +291,7 @@ std::vector<TswEntryData> DialogPictures() {
     for (int i = 0; i < 3; ++i)
         pictures.push_back({35 + i, 16, {}, WindowPieces(16, edges[i], ArtRgb(2, 2, 2), ArtRgb(2 + 2 * i, 3, 6))});
     pictures.push_back({39, 16, {}, WindowPieces(4, ArtRgb(28, 24, 12), ArtRgb(8, 6, 2), ArtRgb(4, 4, 8))});
-    pictures.push_back({38, 16, {}, {LabelledFrame(340, 120, ArtRgb(4, 6, 12), "NAME", 2)}});
+    pictures.push_back({38, 16, {}, {NameEntryFrame()}});
     pictures.push_back({45, 16, {}, {LabelledFrame(20, 20, ArtRgb(24, 20, 4), "M", 2, true)}});
     TswEntryData digits{79, 16, {}, {}}, timer{78, 16, {}, {}};
     for (int d = 0; d <= 10; ++d) {
@@ -273,9 +307,9 @@ std::vector<TswEntryData> DialogPictures() {
 }
 
 // The mouse cursors, frames 4..19 of picture 9001 (act 9001 qq 0..15):
-// arrows for the eight facings (0..7), a plain arrow (8, 12..15; 15 shows
-// while the C key is held), a speech mark for talk (9, 10), a ring for an
-// event cell (11).
+// arrows for the eight facings (0..7), a plain arrow (8, 12, 13, 14), a
+// speech mark for talk (9, 10), a ring for an event cell (11), and the arrow
+// with a question mark while key 0x2E is held (15).
 TswFrameData CursorFrame(int qq) {
     Canvas c(kCursorSize, kCursorSize, kArtKey);
     const uint16_t ink = ArtRgb(31, 31, 31), rim = ArtRgb(2, 2, 2);
@@ -297,6 +331,7 @@ TswFrameData CursorFrame(int qq) {
         for (int y = 0; y < 16; ++y) c.Rect(1, 1 + y, 2 + y * 2 / 3, 2 + y, y == 15 ? rim : ink);
         c.Line(1, 1, 1, 17, rim);
         c.Line(1, 1, 12, 12, rim);
+        if (qq == 15) c.Text(15, 14, "?", 1, ArtRgb(31, 26, 4));
     }
     return c.Rle();
 }
@@ -309,14 +344,31 @@ TswEntryData SystemSamplePicture() {
 
 // A sheet of labelled pictures played one frame a stream: the picture
 // entry, and the act whose stream i shows frame i.
+// Where an item's label goes: pictures that stand behind text are plain
+// grounds, labelled small in a corner where no text is drawn, or not at all.
+enum class LabelAt { kCentre, kCorner, kNone };
+
 struct SheetItem {
     int w, h;
     std::string label;
     uint16_t colour;
+    LabelAt at = LabelAt::kCentre;
+    bool rimOnly = false;  // a frame: the rim on a see-through middle
+    int originX = 0;       // the act draws it this far left of its point
 };
 
-std::string StillStream(int picture, int frame) {
-    return "SD 3 RF " + Num(picture) + " PA " + Num(frame) + " ED PA " + Num(frame) + " OV";
+std::string StillStream(int picture, int frame, int originX = 0) {
+    const std::string origin = originX ? " XY " + Num(originX) + " 0" : "";
+    return "SD 3" + origin + " RF " + Num(picture) + " PA " + Num(frame) + " ED PA " + Num(frame) + " OV";
+}
+
+TswFrameData SheetFrame(const SheetItem& it) {
+    if (it.at == LabelAt::kCentre && !it.rimOnly)
+        return LabelledFrame(it.w, it.h, it.colour, it.label, it.w >= 200 ? 3 : 1);
+    Canvas c(it.w, it.h, it.rimOnly ? kArtKey : it.colour);
+    c.Frame(0, 0, it.w, it.h, it.rimOnly ? it.colour : Darker(it.colour, 3));
+    if (it.at == LabelAt::kCorner && !it.label.empty()) c.Text(4, it.h - 10, it.label, 1, Darker(ArtRgb(31, 31, 31), 12));
+    return c.Rle();
 }
 
 ActStreamData Stream(const std::string& text) { return {true, ActWords(text.c_str())}; }
@@ -324,46 +376,110 @@ ActStreamData Stream(const std::string& text) { return {true, ActWords(text.c_st
 TswEntryData SheetPicture(int entry, const std::vector<SheetItem>& items) {
     TswEntryData e;
     e.index = entry;
-    for (const SheetItem& it : items)
-        e.frames.push_back(LabelledFrame(it.w, it.h, it.colour, it.label, it.w >= 200 ? 3 : 1));
+    for (const SheetItem& it : items) e.frames.push_back(SheetFrame(it));
     return e;
 }
 
-std::vector<uint8_t> SheetAct(int entry, size_t count) {
+std::vector<uint8_t> SheetAct(int entry, const std::vector<SheetItem>& items) {
     std::vector<ActStreamData> streams;
-    for (size_t i = 0; i < count; ++i) streams.push_back(Stream(StillStream(9000 + entry, int(i))));
+    for (size_t i = 0; i < items.size(); ++i)
+        streams.push_back(Stream(StillStream(9000 + entry, int(i), items[i].originX)));
     return BuildActData(streams);
 }
 
 // The mini-game (act 9010): the drifting background tile (qq 0), the
-// player (1), the goal layer (2) and the four obstacles (3..6).
+// player (1), the goal layer (2), the four obstacles (3..6), four more
+// rocks for the obstacle kinds a story may set (7..10) and the charm that
+// crowns the goal (11).
 std::vector<SheetItem> MiniGameSheet() {
-    return {{128, 128, "SKY", ArtRgb(6, 10, 22)},
-                                      {32, 32, "YOU", ArtRgb(6, 14, 28)},
-                                      {96, 24, "GOAL", ArtRgb(28, 24, 4)},
-                                      {24, 24, "R1", ArtRgb(22, 8, 8)},
-                                      {24, 24, "R2", ArtRgb(22, 14, 8)},
-                                      {28, 28, "R3", ArtRgb(18, 8, 18)},
-                                      {32, 32, "R4", ArtRgb(10, 18, 10)}};
+    return {{128, 128, "", ArtRgb(6, 10, 22)},
+            {32, 32, "YOU", ArtRgb(6, 14, 28)},
+            {160, 24, "GOAL", ArtRgb(28, 24, 4)},
+            {24, 24, "R1", ArtRgb(22, 8, 8)},
+            {24, 24, "R2", ArtRgb(22, 14, 8)},
+            {28, 28, "R3", ArtRgb(18, 8, 18)},
+            {32, 32, "R4", ArtRgb(10, 18, 10)},
+            {24, 24, "R5", ArtRgb(22, 8, 14)},
+            {24, 24, "R6", ArtRgb(14, 14, 8)},
+            {28, 28, "R7", ArtRgb(8, 8, 22)},
+            {32, 32, "R8", ArtRgb(18, 18, 18)},
+            {32, 32, "CHARM", ArtRgb(30, 28, 12)}};
 }
 
-// The menus' sheet (act 9002, qq 0..99): page backgrounds (qq 41..60, 52,
-// 78, 91) fill the screen, the status panel's background (1) its left
-// 180 columns, the icon bar (2) a strip across the top, portraits (8..11, 72..75, 92..95) are 96 x 96,
-// the icon bar's icons (16..21) 48 x 48, the bar ends (26, 27, 30, 31) 16 x
-// 16, the loading picture (79) 200 x 40; the rest small numbered tiles.
+// Small pictures the menus, the mini-game and the loading bar draw by
+// number (picture 9000 + entry, one frame each item).
+std::vector<TswEntryData> NumberedPictures() {
+    const uint16_t arrow = ArtRgb(24, 20, 8), dim = ArtRgb(12, 10, 4);
+    std::vector<TswEntryData> p;
+    p.push_back(SheetPicture(7, {{20, 10, ">", ArtRgb(31, 26, 4)}}));  // the mini-game's progress marker
+    p.push_back(SheetPicture(49, {{40, 20, "SAVE", ArtRgb(8, 16, 8)}}));    // the save slots' badges
+    p.push_back(SheetPicture(50, {{40, 20, "SAVE", ArtRgb(16, 8, 16)}}));
+    p.push_back(SheetPicture(51, {{32, 16, "DN", arrow}, {32, 16, "DN", dim}, {32, 16, "UP", arrow}, {32, 16, "UP", dim}}));  // save list arrows
+    p.push_back(SheetPicture(54, {{16, 16, "UP", ArtRgb(8, 24, 8)}}));   // the level arrows: up
+    p.push_back(SheetPicture(55, {{16, 16, "DN", ArtRgb(24, 8, 8)}}));   // and down
+    static const char* const kElements[7] = {"M", "W", "A", "F", "E", "6", "7"};
+    std::vector<SheetItem> elements;
+    for (const char* e : kElements) elements.push_back({16, 16, e, ArtRgb(12, 12, 20)});
+    p.push_back(SheetPicture(132, elements));  // the elements
+    p.push_back(SheetPicture(135, {{378, 36, "", ArtRgb(6, 6, 10)}}));  // the loading bar's frame
+    p.back().frames[0] = FramedBand(378, 36, ArtRgb(24, 20, 10));
+    p.push_back(SheetPicture(139, {{50, 8, "", ArtRgb(8, 20, 8)}, {50, 8, "", ArtRgb(20, 20, 6)}, {50, 8, "", ArtRgb(24, 8, 6)}}));
+    p.push_back(SheetPicture(146, {{8, 12, "", ArtRgb(31, 31, 31)}, {8, 12, "", ArtRgb(20, 20, 28)}, {8, 12, "", ArtRgb(31, 26, 4)}}));
+    // The framed box: nine 8 x 8 pieces around a see-through middle.
+    p.push_back({19, 16, {}, WindowPieces(8, ArtRgb(24, 20, 10), ArtRgb(8, 6, 2), kArtKey)});
+    return p;
+}
+
+// The menus' sheet (act 9002, qq 0..99), each picture the size its place
+// asks for. Page backgrounds (52..58 by page; 41..51 unused) cover the page
+// right of the status panel. The whole screen: the refining page's pictures
+// (55 its own, 57 the contract, 59, 70 the merging; drawn from x 180 like
+// every page, so their act starts 180 pixels to the left), the save
+// screen's (0 saving, 12 loading) and the title's (68, 78). Behind text, 180
+// x 480: the status panel's background (1), the members' backgrounds
+// (72..75) and the spirit's (91). The icon bar (2, drawn with direction 2 as
+// stream 4) shows the six pages' icons, the icon cursor (16..21) the one
+// chosen; the gauge frame (3), the item list's frame (7) and its filter
+// tabs (60..65), portraits (8..11, 5 the shop's) and member tabs (92..95),
+// the scroll bar's pieces (26..31), the item pointer (32), the options'
+// value marks (34, 35), the loading picture (79); the rest plain tiles.
+const char* const kMenuIcons[6] = {"ITEM", "EQUIP", "MAGIC", "REFINE", "FEED", "SYSTEM"};
+
 SheetItem MenuItem(int qq) {
     const uint16_t page = kArtMenuPage, face = ArtRgb(12, 10, 20), icon = ArtRgb(8, 16, 22);
-    if ((qq >= 41 && qq <= 60) || qq == 78 || qq == 91) return {640, 480, "PAGE " + Num(qq), page};
-    if (qq == 1) return {180, 480, "STATUS", ArtRgb(8, 6, 14)};  // the status panel's background
-    if (qq == 2) return {640, 52, "MENU", ArtRgb(6, 8, 18)};     // the icon bar, behind its icons
-    if ((qq >= 8 && qq <= 11) || (qq >= 72 && qq <= 75) || (qq >= 92 && qq <= 95))
-        return {96, 96, "FACE " + Num(qq), face};
-    static const char* const kIcons[6] = {"ITEM", "EQUIP", "MAGIC", "STAT", "SAVE", "SYS"};
-    if (qq >= 16 && qq <= 21) return {48, 48, kIcons[qq - 16], icon};
-    if (qq == 26 || qq == 27 || qq == 30 || qq == 31) return {16, 16, qq < 30 ? "-" : "+", ArtRgb(20, 20, 8)};
+    const uint16_t panel = ArtRgb(8, 6, 14), rim = ArtRgb(24, 20, 10);
+    if (qq == 55 || qq == 57 || qq == 59 || qq == 70) return {640, 480, "PAGE " + Num(qq), page, LabelAt::kCorner, false, 180};
+    if (qq == 0 || qq == 12 || qq == 68 || qq == 78) return {640, 480, "PAGE " + Num(qq), page, LabelAt::kCorner};
+    if (qq >= 41 && qq <= 58) return {460, 480, "PAGE " + Num(qq), page, LabelAt::kCorner};
+    if (qq == 1 || qq == 91 || (qq >= 72 && qq <= 75)) return {180, 480, "", panel, LabelAt::kNone};
+    if (qq == 2 || qq == 4) return {640, 52, "", ArtRgb(6, 8, 18), LabelAt::kNone};  // drawn with its icons below
+    if (qq == 3) return {81, 6, "", rim, LabelAt::kNone, true};
+    if (qq == 7) return {384, 340, "", rim, LabelAt::kNone, true};
+    if (qq >= 60 && qq <= 65) return {30, 4, "", ArtRgb(31, 26, 4), LabelAt::kNone};
+    if (qq >= 8 && qq <= 11) return {76, 96, "FACE " + Num(qq - 7), face, LabelAt::kCorner};
+    if (qq == 5) return {76, 96, "FACE", face, LabelAt::kCorner};
+    if (qq >= 92 && qq <= 95) return {44, 16, Num(qq - 91), face};
+    if (qq >= 16 && qq <= 21) return {48, 48, kMenuIcons[qq - 16], icon};
+    if (qq == 26 || qq == 27 || qq == 30 || qq == 31) return {16, 16, qq == 26 || qq == 30 ? "UP" : "DN", ArtRgb(20, 20, 8)};
+    if (qq == 28 || qq == 29) return {16, 16, "", qq == 28 ? ArtRgb(8, 8, 12) : ArtRgb(20, 16, 8), LabelAt::kNone};
+    if (qq == 32) return {24, 10, "", ArtRgb(31, 26, 4), LabelAt::kNone};
+    if (qq == 34 || qq == 35) return {14, 14, "", qq == 35 ? ArtRgb(31, 26, 4) : ArtRgb(8, 8, 10), LabelAt::kNone};
     if (qq == 79) return {200, 40, "LOADING", ArtRgb(6, 6, 6)};
-    return {32, 32, Num(qq), ArtRgb(10, 10, 14)};
+    return {32, 32, "", ArtRgb(10, 10, 14), LabelAt::kNone};
+}
+
+// The icon bar: a dim box for each page's icon where the cursor stands on it.
+TswFrameData IconBarFrame() {
+    Canvas c(640, 52, ArtRgb(6, 8, 18));
+    c.Rect(0, 50, 640, 52, ArtRgb(24, 20, 10));
+    static const int kAdjust[6] = {0, -3, -2, 2, 7, 11};
+    for (int i = 0; i < 6; ++i) {
+        const int x = 70 * i + 211 + kAdjust[i];
+        c.Rect(x, 0, x + 48, 48, ArtRgb(5, 10, 14));
+        c.Frame(x, 0, x + 48, 48, ArtRgb(10, 16, 20));
+        c.Text(x + (48 - BitmapTextWidth(kMenuIcons[i], 1)) / 2, 20, kMenuIcons[i], 1, ArtRgb(20, 22, 24));
+    }
+    return c.Rle();
 }
 
 std::vector<SheetItem> MenuSheet() {
@@ -372,13 +488,63 @@ std::vector<SheetItem> MenuSheet() {
     return items;
 }
 
+// The title's background (qq 78): every entry's place, dim, where the
+// chosen entry's picture lights it ((entry + 1) x 112, 320).
+TswFrameData TitleFrame() {
+    static const char* const kEntries[4] = {"NEW GAME", "CONTINUE", "OPTIONS", "QUIT"};
+    Canvas c(640, 480, kArtMenuPage);
+    c.CentredText(120, "SAMPLE STORY", 4, ArtRgb(20, 18, 12));
+    for (int e = 0; e < 4; ++e) {
+        const int x = (e + 1) * 112;
+        c.Rect(x, 320, x + 104, 352, ArtRgb(5, 7, 14));
+        c.Frame(x, 320, x + 104, 352, ArtRgb(10, 12, 18));
+        c.Text(x + (104 - BitmapTextWidth(kEntries[e], 1)) / 2, 333, kEntries[e], 1, ArtRgb(14, 14, 18));
+    }
+    return c.Rle();
+}
+
+// The refining page's ground (qq 55 and 59; the act draws it from x 0): the
+// list's frame, the three tabs, the two fields where the items' pictures
+// stand and the button between them, placed where the page takes clicks.
+TswFrameData RefineFrame(int qq) {
+    Canvas c(640, 480, kArtMenuPage);
+    const uint16_t rim = ArtRgb(14, 12, 8), ink = ArtRgb(16, 14, 10), ground = ArtRgb(3, 4, 9);
+    c.Frame(3, 76, 188, 466, rim);
+    static const char* const kTabs[3] = {"GOODS", "GEAR", "BEASTS"};
+    for (int t = 0; t < 3; ++t) {
+        c.Frame(8 + 36 * t, 50, 8 + 36 * t + 34, 74, rim);
+        c.Text(10 + 36 * t, 58, kTabs[t], 1, ink);
+    }
+    for (int x : {255, 466}) {
+        c.Rect(x, 71, x + 137, 337, ground);
+        c.Frame(x, 71, x + 137, 337, rim);
+    }
+    c.Text(259, 75, "FIRST", 1, ink);
+    c.Text(470, 75, "SECOND", 1, ink);
+    c.Rect(413, 338, 452, 358, ArtRgb(10, 8, 4));
+    c.Frame(413, 338, 452, 358, rim);
+    c.Text(416, 345, "MERGE", 1, ink);
+    c.Text(4, 470, "PAGE " + Num(qq), 1, Darker(ArtRgb(31, 31, 31), 12));
+    return c.Rle();
+}
+
+TswEntryData MenuPicture() {
+    TswEntryData e = SheetPicture(kMenuEntry, MenuSheet());
+    e.frames[55] = RefineFrame(55);
+    e.frames[59] = RefineFrame(59);
+    e.frames[78] = TitleFrame();
+    // The bar is drawn as stream 2 with direction 2: stream 4.
+    e.frames[2] = e.frames[4] = IconBarFrame();
+    return e;
+}
+
 // Act 9003: the title's four entries (qq 44..47), the smoke (59), the
 // spotlight (78, 79); the rest small numbered tiles.
 std::vector<SheetItem> TitleSheet() {
     static const char* const kEntries[4] = {"NEW GAME", "CONTINUE", "OPTIONS", "QUIT"};
     std::vector<SheetItem> items;
     for (int qq = 0; qq < 80; ++qq) {
-        if (qq >= 44 && qq <= 47) items.push_back({160, 32, kEntries[qq - 44], ArtRgb(6, 8, 16)});
+        if (qq >= 44 && qq <= 47) items.push_back({104, 32, kEntries[qq - 44], ArtRgb(8, 12, 24)});
         else if (qq == 59) items.push_back({32, 32, "SMOKE", ArtRgb(16, 16, 16)});
         else if (qq == 78 || qq == 79) items.push_back({64, 64, "LIGHT", ArtRgb(28, 28, 18)});
         else items.push_back({32, 32, Num(qq), ArtRgb(10, 10, 14)});
@@ -389,11 +555,12 @@ std::vector<SheetItem> TitleSheet() {
 // Act 9011: the talisman spirit of each element (qq = spirit slot - 1), as
 // the menus' spirit panel shows it.
 std::vector<SheetItem> SpiritSheet() {
-    return {{64, 64, "METAL", ArtRgb(22, 22, 24)},
-            {64, 64, "WOOD", ArtRgb(8, 20, 8)},
-            {64, 64, "WATER", ArtRgb(6, 12, 26)},
-            {64, 64, "FIRE", ArtRgb(26, 10, 4)},
-            {64, 64, "EARTH", ArtRgb(20, 14, 6)}};
+    // Drawn at (92, 120) above the panel's rows from y 170.
+    return {{48, 48, "METAL", ArtRgb(22, 22, 24)},
+            {48, 48, "WOOD", ArtRgb(8, 20, 8)},
+            {48, 48, "WATER", ArtRgb(6, 12, 26)},
+            {48, 48, "FIRE", ArtRgb(26, 10, 4)},
+            {48, 48, "EARTH", ArtRgb(20, 14, 6)}};
 }
 
 } // namespace
@@ -424,9 +591,10 @@ std::vector<TswEntryData> SystemPictures() {
     std::vector<TswEntryData> pictures = {SystemSamplePicture(), WindowPicture()};
     for (TswEntryData& e : DialogPictures()) pictures.push_back(std::move(e));
     pictures.push_back(SheetPicture(kMiniGameEntry, MiniGameSheet()));
-    pictures.push_back(SheetPicture(kMenuEntry, MenuSheet()));
+    pictures.push_back(MenuPicture());
     pictures.push_back(SheetPicture(kTitleEntry, TitleSheet()));
     pictures.push_back(SheetPicture(kSpiritEntry, SpiritSheet()));
+    for (TswEntryData& e : NumberedPictures()) pictures.push_back(std::move(e));
     // The book's category pictures: 9030 the row of tabs, 9058 the current
     // one, a frame per category 0..10.
     std::vector<SheetItem> tabs, current;
@@ -453,11 +621,11 @@ std::vector<PackEntryData> SystemActs() {
     std::vector<ActStreamData> timer;
     for (int d = 0; d <= 10; ++d) timer.push_back(Stream(StillStream(9078, d)));
     std::vector<PackEntryData> acts = {{1, BuildActData(sheet)},
-                                       {2, SheetAct(kMenuEntry, MenuSheet().size())},
-                                       {3, SheetAct(kTitleEntry, TitleSheet().size())},
+                                       {2, SheetAct(kMenuEntry, MenuSheet())},
+                                       {3, SheetAct(kTitleEntry, TitleSheet())},
                                        {4, BuildActData(timer)},
-                                       {10, SheetAct(kMiniGameEntry, MiniGameSheet().size())},
-                                       {11, SheetAct(kSpiritEntry, SpiritSheet().size())},
+                                       {10, SheetAct(kMiniGameEntry, MiniGameSheet())},
+                                       {11, SheetAct(kSpiritEntry, SpiritSheet())},
                                        {19, BuildActData({Stream(StillStream(9000 + kWindowEntry, 0))})}};
     for (int i = 0; i < 4; ++i) {
         acts.push_back({30 + i, BuildActData({Stream(StillStream(9034 + i, 0))})});

@@ -8,8 +8,8 @@
 //   standing and in two walking poses, and its act (qq 0 stand, 8 walk,
 //   16 run; the stream is qq + direction);
 // - the system pack: the framed windows and dialog pieces, the number
-//   digits, the dialog buttons, the mouse cursors (act 9001 qq 0..13), the
-//   mini-game's pieces (act 9010 qq 0..6), the menu's sheet (act 9002), the
+//   digits, the dialog buttons, the mouse cursors (act 9001 qq 0..15), the
+//   mini-game's pieces (act 9010 qq 0..11), the menu's sheet (act 9002), the
 //   title entries (act 9003 qq 44..47), the framed box (act 9019) and the
 //   frame of the battle's message banner (act 9110).
 #pragma once
@@ -31,6 +31,8 @@ constexpr uint16_t ArtRgb(int r, int g, int b) { return uint16_t((r << 10) | (g 
 constexpr uint16_t kArtWindowEdge = ArtRgb(24, 20, 10);
 constexpr uint16_t kArtWindowFill = ArtRgb(3, 4, 10);
 constexpr uint16_t kArtMenuPage = ArtRgb(4, 6, 12);
+// The hero's body colour (roles.txt: figure 1), which the title's typist shows.
+constexpr uint16_t kArtHeroColour = ArtRgb(6, 14, 28);
 
 // Map tiles, in the order of the archive's pixel layer; the second frame of
 // water is the last tile of the layer.
@@ -56,7 +58,8 @@ constexpr int kFigureWidth = 32, kFigureHeight = 48;
 constexpr int kFigurePoses = 3;  // standing, left foot, right foot
 // Frame dir x 3 + pose of the figure's picture (index = act).
 TswEntryData FigurePicture(const FigureSpec& figure);
-// Streams 0..23: standing, walking and running in the eight directions.
+// Streams 0..23: standing, walking and running in the eight directions;
+// 24..79 standing (facing stream % 8). The act shows picture `act`.
 std::vector<uint8_t> FigureAct(uint16_t act);
 
 // Picture 1 of pack n (n x 3000 + 1): four labelled 64 x 64 frames, and the

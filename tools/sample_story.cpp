@@ -157,6 +157,13 @@ uint32_t ObjectTableIndex(uint32_t id) {
     return id;
 }
 
+// The item names the menus show by id: an object kept at a place of 901 or
+// more is a magic numbered 5100 higher, and is named by that number too.
+void NameObject(SampleStory* story, uint32_t id, const std::string& name) {
+    story->itemNames[uint16_t(id)] = name;
+    if (id >= 901 && id < 3000) story->itemNames[uint16_t(id + 5100)] = name;
+}
+
 // "wN=value" of an object record.
 bool ObjectWord(const std::string& token, std::map<int, uint16_t>* words) {
     const size_t eq = token.find('=');
@@ -217,7 +224,7 @@ bool ObjectRecord(Fields& f, SampleStory* story) {
     story->objects[ObjectTableIndex(id)] =
         hasFixed ? ObjectRecordBytes(name, uint32_t(type), words, fixed, description, uint16_t(price))
                  : ObjectRecordBytes(name, uint32_t(type), words, description, uint16_t(price));
-    story->itemNames[id] = name;
+    NameObject(story, id, name);
     return true;
 }
 
@@ -269,6 +276,7 @@ bool BlockObjectRecord(Fields& f, SampleStory* story) {
     }
     if (!f.Text(&description) || f.More()) return f.Fail("an object ends with its description");
     story->objects[id] = BlockObjectBytes(name, uint32_t(type), words, description);
+    NameObject(story, id, name);
     return true;
 }
 
@@ -312,7 +320,7 @@ bool CreatureRecord(Fields& f, SampleStory* story) {
     TagStream creature;
     creature.Tag(1000).Text(name).Tag(25).U16(0).U32(0x800).Tag(1).Raw(block).Tag(30).Text(description);
     story->objects[ObjectTableIndex(id)] = creature.End();
-    story->itemNames[id] = name;
+    NameObject(story, id, name);
     return true;
 }
 

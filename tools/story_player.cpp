@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <condition_variable>
+#include <cstdio>
 #include <cstdlib>
 #include <deque>
 #include <functional>
@@ -12,6 +13,8 @@
 #include <vector>
 
 #include "base/game_state.h"
+#include "draw/display.h"
+#include "draw/screenshot.h"
 #include "base/settings.h"
 #include "menu/frame/menu_frame.h"
 #include "menu/frame/menu_pages.h"
@@ -44,6 +47,8 @@ constexpr int kZoneHalfWidth = 56, kZoneHalfHeight = 20;
 // Every step gives up after this many frames; the whole run after kRunFrames.
 constexpr int kStepFrames = 3000;
 constexpr uint32_t kRunFrames = 40000;
+// Frames a page takes to settle (the status panel's slide) before it is looked at.
+constexpr int kSettleFrames = 16;
 
 struct GameOver {};       // the program ended while the player waited
 struct StepFailed {
@@ -114,7 +119,8 @@ bool BeforeLaunch(int launch) { return gStep->StartLaunch(launch); }
 
 class Player {
 public:
-    Player(const SampleStory& story, ReplayScript* script) : story_(story), script_(script) {}
+    Player(const SampleStory& story, ReplayScript* script, std::string shots)
+        : story_(story), script_(script), shots_(std::move(shots)) {}
 
     void Play() {
         Frame();
@@ -126,28 +132,59 @@ public:
         FinishTalk("the opening");
         Check(kCheckOpeningDone);
         TalkTo(RoleNamed("Elder"));
-        Choose(0);
+        Choose(0, kCheckElderChoice);
         FinishTalk("the elder's talk");
         Check(kCheckElderAsked);
         TalkTo(RoleNamed("Mei"));
         FinishTalk("Mei's talk");
         Check(kCheckMeiJoined);
         OpenPage(kPageItem);
+        Frames(kSettleFrames);  // the status panel slides in or out
+        Check(kCheckItemPage);
         UseItem(kReplayUsedItem);
         LeaveMenu();
         Check(kCheckHerbUsed);
+        OpenPage(kPageEquip);
+        Frames(kSettleFrames);  // the status panel slides in or out
+        Check(kCheckEquipPage);
+        LeaveMenu();
+        OpenPage(kPageMagic);
+        Frames(kSettleFrames);  // the status panel slides in or out
+        Check(kCheckMagicPage);
+        LeaveMenu();
         OpenPage(kPageRefine);
+        Frames(kSettleFrames);  // the status panel slides in or out
+        Check(kCheckRefinePage);
         Refine(story_.recipes.at(0));
         LeaveMenu();
         Check(kCheckRefined);
         OpenPage(kPageFeed);
+        Frames(kSettleFrames);  // the status panel slides in or out
+        Check(kCheckFeedPage);
         Feed(kReplayFedItem);
         LeaveMenu();
         Check(kCheckSpiritFed);
         OpenPage(kPageSystem);
+        Frames(kSettleFrames);  // the status panel slides in or out
         Check(kCheckMenuOpen);
         SaveToSlot(kReplaySaveSlot);
         Check(kCheckSaved);
+        LeaveMenu();
+        // The woods in the rain, the shrine's video and its mini-game.
+        WalkOnto(EventCell(1), "the east gate");
+        WaitFor("the woods", [this] { return gCurrentMap != story_.start[0] && TalkIdle(); });
+        Frames(40);  // the rain sets in
+        Check(kCheckWoods);
+        WalkOnto(EventCell(2), "the shrine");
+        FinishTalkUntil("the shrine's video", [] { return (gGameMode & kModeVideo) != 0; });
+        Frames(10);
+        Check(kCheckShrineVideo);
+        FinishTalkUntil("the mini-game", [] { return (gGameMode & kModeMiniGame) != 0; });
+        Climb();
+        FinishTalk("the shrine's talk");
+        Check(kCheckCharmFound);
+        OpenPage(kPageSystem);
+        LookAtSettings();
         EndGame();
         // The second start: continue, and the newest slot loads.
         WaitForLaunch(1);
@@ -229,6 +266,20 @@ private:
         item.kind = ReplayKind::kCheck;
         item.text = name;
         Record(item);
+        if (!shots_.empty()) Shot(name);
+    }
+    // The screen as presented last, to look at.
+    void Shot(const char* name) {
+        char file[64];
+        std::snprintf(file, sizeof file, "/%02d-%s.bmp", ++shotCount_, name);
+        const std::vector<uint16_t>& pixels = HeadlessLastFrame();
+        if (pixels.empty()) return;
+        const std::vector<uint8_t> bmp =
+            BuildScreenShot(pixels.data(), HeadlessFrameWidth(), HeadlessFrameHeight(), gDisplay.PixelFormatCode());
+        if (FILE* f = std::fopen((shots_ + file).c_str(), "wb")) {
+            std::fwrite(bmp.data(), 1, bmp.size(), f);
+            std::fclose(f);
+        }
     }
     void Close() {
         ReplayItem item;
@@ -259,11 +310,14 @@ private:
     void NewGame(const char* name) {
         step_ = "the title";
         WaitFor("title screen", [] { return gMenu.depth == kDepthTitle && gTitle.state == kTitleChoosing; });
+        Frames(kSettleFrames);
+        Check(kCheckTitle);
         for (int i = 0; i < 8 && gTitle.entry != kEntryNewGame; ++i) Tap(kKeyUp);
         Tap(kKeyConfirm);
         WaitFor("name entry", [] { return TitleNameEntryOpen() && gTitle.fade > 96; });
         Type(name);
         Frames(2);
+        Check(kCheckNameEntry);
         Key(kMenuKeyReturn, true);
         Frame();
         Key(kMenuKeyReturn, false);
@@ -287,7 +341,7 @@ private:
     }
     // Answers the next choice with line `n` (from 0): the pointer rests on it
     // for a frame, then clicks.
-    void Choose(int n) {
+    void Choose(int n, const char* check) {
         step_ = "a choice";
         for (int i = 0; i < kStepFrames && CountEventRects() == 0; ++i) {
             if (gDialogList) Tap(kKeyConfirm);
@@ -299,6 +353,7 @@ private:
         const int x = (line->left + line->right) / 2, y = (line->top + line->bottom) / 2;
         PointAt(x, y);
         Frame();
+        Check(check);
         Click();
         WaitFor("end of the choice", [] { return CountEventRects() == 0; });
     }
@@ -316,7 +371,68 @@ private:
         Fail("the pointer does not reach (" + std::to_string(x) + ", " + std::to_string(y) + ")");
     }
 
+    // Confirms the talk's dialogs until `until` holds.
+    void FinishTalkUntil(const char* what, const std::function<bool()>& until) {
+        step_ = what;
+        for (int i = 0; i < kStepFrames; ++i) {
+            if (until()) return;
+            if (TalkIdle() && gDialogList == nullptr) Fail("the talk ended first");
+            if (gDialogList) Tap(kKeyConfirm);
+            else Frame();
+        }
+        Fail("it does not come");
+    }
+    // The mini-game: climbs with Up (two frames of climbing, then rests
+    // while Up is held, which wins strength back) for a while, looks, and
+    // gives up with the cancel key.
+    void Climb() {
+        step_ = "the mini-game";
+        for (int i = 0; i < 12; ++i) {
+            Key(kKeyUp, true);
+            Frames(6);
+            Key(kKeyUp, false);
+            Frame();
+        }
+        Check(kCheckMiniGame);
+        Tap(kMenuKeyEsc);
+        WaitFor("the end of the mini-game", [] { return (gGameMode & kModeMiniGame) == 0; }, 200);
+    }
+
     // ---- Walking ------------------------------------------------------------
+    // The cell of the map's event point `point` (the low byte of its cells).
+    static std::pair<int, int> EventCell(int point) {
+        for (int y = 0; y < int(gMap.height); ++y)
+            for (int x = 0; x < int(gMap.width); ++x)
+                if ((CellAt(x, y) & kCellEvent) == uint32_t(point)) return {x, y};
+        throw StepFailed{"the map has no event point " + std::to_string(point)};
+    }
+    // Walks beside the cell by a shortest path, then steps onto it.
+    void WalkOnto(std::pair<int, int> cell, const char* what) {
+        static constexpr int kKeyOf[4] = {kKeyUp, kKeyDown, kKeyLeft, kKeyRight};
+        step_ = std::string("walking to ") + what;
+        WaitFor("walking", [] { return TalkIdle() && gMenuRequest == 0; });
+        const auto [tx, ty] = cell;
+        for (int i = 0; i < kStepFrames; ++i) {
+            if (!TalkIdle()) {
+                Hold(-1);
+                return;
+            }
+            const RoleRecord& p = gRole[gPlayerRole];
+            if (p.x % kCellPixels || p.y % kCellPixels) {
+                Frame();
+                continue;
+            }
+            const int px = p.x / kCellPixels, py = p.y / kCellPixels, dx = tx - px, dy = ty - py;
+            int d = -1;
+            if (std::abs(dx) + std::abs(dy) == 1) d = dy < 0 ? 0 : dy > 0 ? 1 : dx < 0 ? 2 : 3;
+            else d = FirstStep(px, py, tx, ty);
+            if (d < 0) Fail("no way there");
+            Hold(kKeyOf[d]);
+            Frame();
+        }
+        Fail("the cell is not reached");
+    }
+
     uint16_t RoleNamed(const char* name) const {
         for (const auto& [number, text] : story_.names)
             if (text == name)
@@ -481,6 +597,7 @@ private:
         if (!FeedCursorEntry() || FeedCursorEntry()->id != id) Fail("the cursor does not reach creature " + std::to_string(id));
         Tap(kMenuKeySpace);
         WaitFor("the creature's choices", [] { return gFeed.state == kFeedChoice; });
+        Check(kCheckFeedChoice);
         auto direct = [] {
             const FeedEntry* e = FeedCursorEntry();
             return e && gFeed.choice >= 0 && gFeed.choice < kFeedChoices && e->choice[gFeed.choice].id == kFeedDirect;
@@ -500,10 +617,14 @@ private:
         for (int i = 0; i < 8 && gSystem.entry != entry; ++i) Tap(gSystem.entry < entry ? kKeyDown : kKeyUp);
         if (gSystem.entry != entry) Fail("no system entry " + std::to_string(entry));
     }
-    void PickSlot(int slot) {
+    void PickSlot(int slot, const char* check = nullptr) {
         WaitFor("save screen", [] { return gSaveLoadMode != 0 && gSaveScreen.closing == SaveClosing::kNone; });
         for (int i = 0; i < 200 && gSlot != slot; ++i) Tap(gSlot < slot ? kKeyDown : kKeyUp);
         if (gSlot != slot) Fail("slot " + std::to_string(slot) + " is not reached");
+        if (check) {
+            Frames(4);
+            Check(check);
+        }
         Tap(kKeyConfirm);
         if (gSaveScreen.question == kQuestionYes) Tap(kKeyConfirm); // yes, over the old one
     }
@@ -511,6 +632,12 @@ private:
         step_ = "saving";
         SystemEntry(kSysSave);
         Tap(kKeyConfirm);
+        WaitFor("save screen", [] { return gSaveLoadMode != 0 && gSaveScreen.closing == SaveClosing::kNone; });
+        Check(kCheckSaveScreen);
+        // Down the list past its first window, and back.
+        for (int i = 0; i < kReplayScrollSlots; ++i) Tap(kKeyDown);
+        Frames(4);
+        Check(kCheckSaveScrolled);
         PickSlot(slot);
         WaitFor("save", [] { return (gMenuStatus & kMenuStatusSaved) != 0; });
         for (int i = 0; i < 100 && gSaveLoadMode != 0; ++i) {
@@ -519,22 +646,37 @@ private:
         }
         WaitFor("system menu", [] { return gSaveLoadMode == 0 && gMenu.depth == kDepthPage; });
     }
+    // The system menu's settings, looked at and left as they are.
+    void LookAtSettings() {
+        step_ = "the settings";
+        SystemEntry(kSysSettings);
+        Tap(kKeyConfirm);
+        WaitFor("the settings", [] { return gSystem.state == kSysInside; });
+        Frames(4);
+        Check(kCheckSettings);
+        Tap(kMenuKeyEsc);
+        WaitFor("the system menu", [] { return gSystem.state == kSysChoosing; });
+    }
     void EndGame() {
         step_ = "ending the game";
         SystemEntry(kSysLeave);
         Tap(kKeyConfirm);
         for (int i = 0; i < 10 && gSystem.row != 0; ++i) Tap(kKeyUp);
         Tap(kKeyConfirm);
+        Frames(4);
+        Check(kCheckLeaving);
         if (gSystem.state == kSysAsking && !gSystem.leaving) Tap(kKeyConfirm);
     }
     void LoadSlot(int slot) {
         step_ = "loading";
-        PickSlot(slot);
+        PickSlot(slot, kCheckLoadScreen);
         WaitFor("map", [] { return gSaveLoadMode == 0 && gCurrentMap != 0 && TalkIdle(); });
     }
 
     const SampleStory& story_;
     ReplayScript* script_;
+    std::string shots_;
+    int shotCount_ = 0;
     std::string step_ = "the start";
     int rawX_ = 0, rawY_ = 0;
     bool left_ = false;
@@ -543,14 +685,14 @@ private:
 
 } // namespace
 
-StoryRecording RecordSampleStory(const std::string& folder, const SampleStory& story) {
+StoryRecording RecordSampleStory(const std::string& folder, const SampleStory& story, const std::string& shots) {
     StoryRecording out;
     HeadlessReset();
     Lockstep step;
     gStep = &step;
     gCloseAfterFinish = false;
     std::thread player([&] {
-        Player p(story, &out.script);
+        Player p(story, &out.script, shots);
         try {
             p.Play();
             out.ok = true;

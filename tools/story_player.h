@@ -17,15 +17,33 @@
 #include "tools/sample_story.h"
 
 // The check points the sample run records, in order.
+constexpr const char* kCheckTitle = "title";
+constexpr const char* kCheckNameEntry = "name-entry";
 constexpr const char* kCheckNewGame = "new-game";
 constexpr const char* kCheckOpeningDone = "opening-done";
+constexpr const char* kCheckElderChoice = "elder-choice";
 constexpr const char* kCheckElderAsked = "elder-asked";
 constexpr const char* kCheckMeiJoined = "mei-joined";
+constexpr const char* kCheckItemPage = "item-page";
 constexpr const char* kCheckHerbUsed = "herb-used";
+constexpr const char* kCheckEquipPage = "equip-page";
+constexpr const char* kCheckMagicPage = "magic-page";
+constexpr const char* kCheckRefinePage = "refine-page";
 constexpr const char* kCheckRefined = "refined";
+constexpr const char* kCheckFeedPage = "feed-page";
+constexpr const char* kCheckFeedChoice = "feed-choice";
 constexpr const char* kCheckSpiritFed = "spirit-fed";
 constexpr const char* kCheckMenuOpen = "menu-open";
+constexpr const char* kCheckSaveScreen = "save-screen";
+constexpr const char* kCheckSaveScrolled = "save-scrolled";
 constexpr const char* kCheckSaved = "saved";
+constexpr const char* kCheckWoods = "woods";
+constexpr const char* kCheckShrineVideo = "shrine-video";
+constexpr const char* kCheckMiniGame = "mini-game";
+constexpr const char* kCheckCharmFound = "charm-found";
+constexpr const char* kCheckSettings = "settings";
+constexpr const char* kCheckLeaving = "leaving";
+constexpr const char* kCheckLoadScreen = "load-screen";
 constexpr const char* kCheckLoaded = "loaded";
 // The item the run uses from the bag (a Herb, which the elder gives).
 constexpr uint16_t kReplayUsedItem = 1;
@@ -33,6 +51,8 @@ constexpr uint16_t kReplayUsedItem = 1;
 constexpr uint16_t kReplayFedItem = 520;
 // The slot the run saves to.
 constexpr int kReplaySaveSlot = 1;
+// How far the run scrolls the save screen's list before it picks the slot.
+constexpr int kReplayScrollSlots = 12;
 
 struct StoryRecording {
     bool ok = false;
@@ -46,4 +66,6 @@ struct StoryRecording {
 // story's recipe refined and a creature fed to the spirit, the menu and a
 // save, the end of the game, then continue from the launcher and the load. Runs in the calling process with
 // the headless back-end, which it resets first.
-StoryRecording RecordSampleStory(const std::string& folder, const SampleStory& story);
+// With `shots` a folder, the screen at every check point is written there as
+// "<n>-<check>.bmp", to look at.
+StoryRecording RecordSampleStory(const std::string& folder, const SampleStory& story, const std::string& shots = "");

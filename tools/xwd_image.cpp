@@ -85,8 +85,12 @@ uint32_t XwdRgb(const XwdImage& image, uint32_t x, uint32_t y) {
     return Channel(p, image.redMask) << 16 | Channel(p, image.greenMask) << 8 | Channel(p, image.blueMask);
 }
 
-size_t CountXwdNear(const XwdImage& image, int x, int y, int width, int height, uint32_t rgb, int tolerance) {
-    if (image.redMask == 0 || width <= 0 || height <= 0) return 0;
+namespace {
+// Calls visit(col, row) for every pixel of the rectangle near the colour.
+template <typename Visit>
+void VisitXwdNear(const XwdImage& image, int x, int y, int width, int height, uint32_t rgb, int tolerance,
+                  Visit visit) {
+    if (image.redMask == 0 || width <= 0 || height <= 0) return;
     const int64_t left = std::max<int64_t>(x, 0), top = std::max<int64_t>(y, 0);
     const int64_t right = std::min<int64_t>(int64_t(x) + width, image.width);
     const int64_t bottom = std::min<int64_t>(int64_t(y) + height, image.height);
@@ -94,13 +98,31 @@ size_t CountXwdNear(const XwdImage& image, int x, int y, int width, int height, 
         const int d = int(a >> shift & 0xFF) - int(b >> shift & 0xFF);
         return d <= tolerance && -d <= tolerance;
     };
-    size_t count = 0;
-    for (int64_t row = top; row < bottom; ++row) {
+    for (int64_t row = top; row < bottom; ++row)
         for (int64_t col = left; col < right; ++col) {
             const uint32_t p = XwdRgb(image, uint32_t(col), uint32_t(row));
-            if (near(p, rgb, 16) && near(p, rgb, 8) && near(p, rgb, 0)) ++count;
+            if (near(p, rgb, 16) && near(p, rgb, 8) && near(p, rgb, 0)) visit(col, row);
         }
-    }
+}
+} // namespace
+
+bool CentreOfXwdNear(const XwdImage& image, int x, int y, int width, int height, uint32_t rgb, int tolerance,
+                     int* centreX, int* centreY) {
+    int64_t count = 0, sumX = 0, sumY = 0;
+    VisitXwdNear(image, x, y, width, height, rgb, tolerance, [&](int64_t col, int64_t row) {
+        ++count;
+        sumX += col;
+        sumY += row;
+    });
+    if (count == 0) return false;
+    *centreX = int(sumX / count);
+    *centreY = int(sumY / count);
+    return true;
+}
+
+size_t CountXwdNear(const XwdImage& image, int x, int y, int width, int height, uint32_t rgb, int tolerance) {
+    size_t count = 0;
+    VisitXwdNear(image, x, y, width, height, rgb, tolerance, [&](int64_t, int64_t) { ++count; });
     return count;
 }
 

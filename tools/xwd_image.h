@@ -38,6 +38,9 @@ uint32_t XwdRgb(const XwdImage& image, uint32_t x, uint32_t y);
 // How many pixels of the rectangle (clipped to the image) are within
 // `tolerance` of rgb (0xRRGGBB) in each of red, green and blue.
 size_t CountXwdNear(const XwdImage& image, int x, int y, int width, int height, uint32_t rgb, int tolerance);
+// The centre (the mean place) of those pixels; false when there are none.
+bool CentreOfXwdNear(const XwdImage& image, int x, int y, int width, int height, uint32_t rgb, int tolerance,
+                     int* centreX, int* centreY);
 
 // A 32-bit little-endian true-colour dump of width x height pixels
 // (0x00RRGGBB, row after row) named "root".

@@ -62,7 +62,8 @@ void DrawCandidates() {
         else std::snprintf(line, sizeof line, "%-12s %2d", ItemName(item), item->count + item->newCount);
         if (gEquip.state == kEquipChoosingItem && r == gEquip.list.cursor)
             FillMenuRect(kListX - 4, y - 2, 150, kListStep, 20, 13, 0, kFillGradient);
-        Text(gFontLarge, kListX, y, line, Ink());
+        // The medium font: a name of 12 bytes and its count fit the window.
+        Text(gFontMedium, kListX, y + 3, line, Ink());
     }
     if (gEquip.state == kEquipChoosingItem) {
         if (const ItemRecord* chosen = EquipCursorItem()) Text(gFontLarge, 218, 452, ItemName(chosen), Ink());

@@ -108,7 +108,7 @@ void DrawFeedPage() {
         PageText(214, 443, e->name.c_str(), Ink(), gFontMedium);
         const FeedSkill* s = gFeed.state == kFeedChoice ? &e->choice[gFeed.choice] : nullptr;
         DrawFrameWindow(kWindowPicture, 210, 332, 612, 424, 0, 0);
-        PageTextLines(220, 340, s && s->id > 0 ? s->description.c_str() : e->description.c_str(), 4, Ink());
+        PageTextLines(220, 340, s && s->id > 0 ? s->description.c_str() : e->description.c_str(), 4, 380, Ink());
     }
     if (gFeed.state == kFeedTooFull || gFeed.state == kFeedWrongElement) {
         const char* text = gFeed.state == kFeedTooFull ? kTextFeedTooFull : kTextFeedWrongElement;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "base/game_state.h"
 #include "base/settings.h"
@@ -11,6 +12,7 @@
 #include "draw/pixel_format.h"
 #include "draw/text_font.h"
 #include "media/music.h"
+#include "platform/plat_file.h"
 #include "media/sound_bank.h"
 #include "menu/frame/menu_frame.h"
 #include "menu/frame/menu_texts.h"
@@ -91,13 +93,19 @@ void SetOptionByPointer(int row, int v) {
 }
 
 void WriteMenuSettings() {
-    WriteEnv(gInstallPath, gCdPath, gSfxVolume, gMusicVolume, gMapCacheMB, kSettingsDword20,
+    // An install without a settings file gets one, so that the change lasts.
+    WriteDefaultEnv(gInstallPath, gCdPath, gSfxVolume, gMusicVolume, gMapCacheMB, kSettingsDword20,
              uint32_t(IsFlag(kFlagMapEffects)), gTextSpeed, gBattleWait);
 }
 
 void InstallFolderName(char* out, int size) {
     if (size <= 0) return;
-    std::string_view path = gInstallPath;
+    // An empty install path (or ".") is the folder the game started in.
+    const std::string current = gInstallPath[0] == 0 || std::strcmp(gInstallPath, ".") == 0 ||
+                                        std::strcmp(gInstallPath, "./") == 0
+                                    ? PlatCurrentFolder()
+                                    : std::string();
+    std::string_view path = current.empty() ? std::string_view(gInstallPath) : std::string_view(current);
     while (!path.empty() && (path.back() == '/' || path.back() == '\\')) path.remove_suffix(1);
     const size_t slash = path.find_last_of("/\\");
     if (slash != std::string_view::npos) path.remove_prefix(slash + 1);
@@ -114,8 +122,23 @@ void DrawOptionValues(int iconX, int rowY) {
     for (int i = 0; i < 3; ++i) Icon(iconX + 16 * i, cacheY, gMapCacheMB == kCacheMin + kCacheStep * uint32_t(i));
     char folder[64], line[128];
     InstallFolderName(folder, sizeof folder);
+    // Where a drive letter stood, a long folder name is cut (marked "~") so
+    // that the line ends inside the screen.
+    const int x = iconX + 104;
+    const int tail = std::snprintf(nullptr, 0, kTextCacheLine, "", int(gMapCacheMB));
+    const int room = (gScreenWidth - x) / std::max(1, gFontLarge.TextHeight() / 2) - tail;
+    if (room > 1 && int(std::strlen(folder)) > room) {
+        int keep = 0;
+        while (keep < room - 1) {
+            const int step = (uint8_t(folder[keep]) & 0x80) && folder[keep + 1] ? 2 : 1;
+            if (keep + step > room - 1) break;
+            keep += step;
+        }
+        folder[keep] = '~';
+        folder[keep + 1] = 0;
+    }
     std::snprintf(line, sizeof line, kTextCacheLine, folder, int(gMapCacheMB));
-    Text(iconX + 104, cacheY + 6, line);
+    Text(x, cacheY + 6, line);
     const int effectsY = rowY + 32 * kOptionEffects;
     const bool off = IsFlag(kFlagMapEffects);
     Icon(iconX, effectsY, off);

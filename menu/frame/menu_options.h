@@ -34,5 +34,5 @@ void StepSpeedSample();
 void RestartSpeedSample();
 
 // The install folder's own name (the options show it where a drive letter
-// would be); "." for an empty install path.
+// would be); for an empty install path, the folder the game started in.
 void InstallFolderName(char* out, int size);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/game_state.h"
 #include "base/nick_names.h"
 #include "draw/act_pack.h"
 #include "draw/draw_kernel.h"
@@ -210,9 +211,8 @@ void DrawStatusPanel(int32_t slide, int mode) {
 }
 
 void DrawMenuCursor(int kind) {
-    MapCursor& c = gMapCursor;
-    const int32_t want = c.wantAct;
-    c.wantAct = kind;
+    const uint32_t shape = gCursorShape;
+    gCursorShape = uint32_t(kind);
     RefrashCursor();  // at the pointer
-    c.wantAct = want;
+    gCursorShape = shape;
 }

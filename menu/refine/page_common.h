@@ -15,9 +15,10 @@ inline void PageText(int x, int y, const char* text, uint16_t colour, cTextFont&
     if (gBackPixels && text) font.DrawTextStr(gBackPixels, x, y, text, colour, kTextShadowed);
 }
 
-// A description's lines (split at line feeds and "%N"), 20 px apart, at
-// most `rows` of them.
-void PageTextLines(int x, int y, const char* text, int rows, uint16_t colour);
+// A description's lines (split at line feeds and "%N", and where the text
+// would pass `width` pixels: at its last blank, so words stay whole), 20 px
+// apart, at most `rows` of them.
+void PageTextLines(int x, int y, const char* text, int rows, int width, uint16_t colour);
 
 // Holds a list window of `rows` inside a list of `total` entries after the
 // list changed (a zeroed state becomes the window at the list's start).

@@ -112,23 +112,41 @@ void DrawAnimation() {
 
 } // namespace
 
-void PageTextLines(int x, int y, const char* text, int rows, uint16_t colour) {
+void PageTextLines(int x, int y, const char* text, int rows, int width, uint16_t colour) {
     if (!text) return;
+    // A byte is half a character of the large font; a line holds this many.
+    const int perLine = std::max(2, width / std::max(1, gFontLarge.TextHeight() / 2));
     std::string line;
     int row = 0;
+    auto put = [&](const std::string& text) { PageText(x, y + 20 * row++, text.c_str(), colour); };
     for (const char* p = text; row < rows; ++p) {
         const bool end = *p == 0;
         const bool breakHere = *p == '\n' || (p[0] == '%' && p[1] == 'N');
         if (end || breakHere) {
-            PageText(x, y + 20 * row++, line.c_str(), colour);
+            put(line);
             line.clear();
             if (end) break;
             if (*p == '%') ++p;
             continue;
         }
-        // A two-byte character is copied whole, so a line is never cut inside one.
-        line.push_back(*p);
-        if ((uint8_t(*p) & 0x80) && p[1]) line.push_back(*++p);
+        // A two-byte character is taken whole, so a line is never cut inside one.
+        const size_t bytes = (uint8_t(*p) & 0x80) && p[1] ? 2 : 1;
+        if (int(line.size() + bytes) > perLine) {
+            // A line that would pass the width breaks at its last blank
+            // (words stay whole), or before this character.
+            const size_t blank = bytes == 1 ? line.find_last_of(' ') : std::string::npos;
+            std::string rest;
+            if (blank != std::string::npos && blank > 0) {
+                rest = line.substr(blank + 1);
+                line.resize(blank);
+            }
+            put(line);
+            line = rest;
+            if (row >= rows) break;
+            if (line.empty() && *p == ' ') continue;
+        }
+        line.append(p, bytes);
+        p += bytes - 1;
     }
 }
 
@@ -145,7 +163,7 @@ void DrawRefinePage() {
     case kRefinePreview:
         DrawContractPage(175, 40, gRefine.refused);
         DrawFrameWindow(kWindowPicture, 130, 320, 506, 461, 0, 0);
-        PageTextLines(140, 330, gRefine.result.obj.description, 6, Ink());
+        PageTextLines(140, 330, gRefine.result.obj.description, 6, 356, Ink());
         if (gRefine.refused) MessageBox(220, 250, kTextRefineRefused);
         break;
     case kRefineAnimating: DrawAnimation(); break;

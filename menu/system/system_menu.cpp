@@ -255,13 +255,17 @@ void DrawKeyList() {
     if (gSystem.keyRow < kSysKeyRows) FillMenuRect(323, 104 + 20 * gSystem.keyRow, 188, 20, 20, 13, 0, kFillGradient);
 }
 
+constexpr int kAskX = 456;
+
 void DrawLeave() {
     Text(480, 108, kTextEndGame);
     Text(480, 134, kTextRestart);
     FillMenuRect(477, 105 + 26 * gSystem.row, 106, 26, 20, 13, 0, kFillGradient);
     if (gSystem.state != kSysAsking || gSystem.leaving) return;
-    Text(480, 180, gSystem.leaveKind == 1 ? kTextAskEnd : kTextAskRestart);
-    Text(480, 202, kTextProgressLost);
+    // The question and its warning stand left of the rows, so that the
+    // warning's eight characters end inside the screen.
+    Text(kAskX, 180, gSystem.leaveKind == 1 ? kTextAskEnd : kTextAskRestart);
+    Text(kAskX, 202, kTextProgressLost);
     Text(490, 228, kTextYes);
     Text(556, 228, kTextNo);
     FillMenuRect(483 + 66 * gSystem.leaveChoice, 226, 66, 24, 20, 13, 0, kFillGradient);

@@ -192,8 +192,10 @@ void DrawEntries() {
 }
 
 void DrawNameEntry() {
+    // The first field brings the entry's frame picture (9038) with it, as
+    // the map's name entry does: the three fields stand on it.
     for (int i = 0; i < kTitleNameFields; ++i)
-        if (gTitle.fieldMade[i]) DrawTextEntryBox(&gTitle.fields[i], i == gTitle.focus, 0);
+        if (gTitle.fieldMade[i]) DrawTextEntryBox(&gTitle.fields[i], i == gTitle.focus, i == 0);
     DrawActData(&gTitle.typist, 220, 254);
 }
 

@@ -8,6 +8,7 @@
 
 #include "draw/act_pack.h"
 #include "draw/tsw_pack.h"
+#include "tools/sample_art.h"
 #include "media/sound_bank.h"
 #include "menu/menu_services.h"
 #include "menu/save/save_screen.h"
@@ -67,7 +68,7 @@ TEST_F(SampleInstallTest, EveryFileReadsBackAndASecondRunWritesNothing) {
         for (uint16_t f = 0; f < 4; ++f) {
             PicFrame* pic = GetTswPicture(number, f);
             ASSERT_NE(pic, nullptr) << "frame " << f;
-            EXPECT_EQ(pic->width, 64);
+            EXPECT_EQ(pic->width, pack == 0 ? kFigureWidth : 64);  // the character pack's 1 is the hero
         }
         ActRecord r{};
         r.act = number;
@@ -110,27 +111,42 @@ TEST_F(SampleInstallTest, EveryFileReadsBackAndASecondRunWritesNothing) {
     EXPECT_NE(second.find("0 files written"), std::string::npos) << second;
 }
 
-// Every act the story and the menus name plays a picture that is there.
-TEST_F(SampleInstallTest, EveryActTheStoryNamesPlaysAPicture) {
+// Every act and picture the code names by number is in the sample install:
+// the table lists them (act and streams, picture and frames) with the code
+// that names them, and a missing one fails with its number.
+TEST_F(SampleInstallTest, EveryActAndPictureTheCodeNamesIsThere) {
     std::string tool = BuildTreeProgram("make_sample");
     ASSERT_EQ(access(tool.c_str(), X_OK), 0) << tool;
     RunCommand("'" + tool + "' '" + install.Path() + "'");
     UseInstallFolder();
     ASSERT_NE(MakePackPath(install.Path().c_str()), nullptr);
     OpenTswPacks();
+    auto range = [](int from, int to) {
+        std::vector<int> v;
+        for (int i = from; i <= to; ++i) v.push_back(i);
+        return v;
+    };
     struct Case {
         int act;
         std::vector<int> qqs;
         int dirs;
     };
-    std::vector<int> menu, title = {44, 45, 46, 47, 59, 78, 79}, cursors = {20, 21};
-    for (int qq = 0; qq < 100; ++qq) menu.push_back(qq);
-    for (int qq = 0; qq < 16; ++qq) cursors.push_back(qq);  // 15 while the C key is held
-    std::vector<Case> cases = {{9001, cursors, 1}, {9002, menu, 1},          {9003, title, 1},
-                               {9010, {0, 1, 2, 3, 4, 5, 6}, 1}, {9019, {0}, 1},
-                               {9110, {0}, 1}};
-    for (int act = 2; act <= 8; ++act) cases.push_back({act, {0, 8, 16}, 8});  // figures
-    cases.push_back({1, {16}, 8}); // the loading bar's other runner (act 2 is the first)
+    std::vector<int> cursors = range(0, 15);  // the map cursor's shapes (15: key 0x2E held)
+    cursors.push_back(20);                    // the dialog's next-page button
+    cursors.push_back(21);                    // and its end button
+    std::vector<Case> cases = {
+        {9001, cursors, 1},
+        {9002, range(0, 99), 1},                   // the menus' sheet
+        {9003, {44, 45, 46, 47, 59, 78, 79}, 1},   // the title's entries, smoke, spotlight
+        {9004, range(0, 10), 1},                   // the story countdown's digits and separator
+        {9010, range(0, 11), 1},                   // the mini-game: sky, player, goals (2, 11), obstacles
+        {9011, range(0, 4), 1},                    // the talisman spirits
+        {9019, {0}, 1},                            // the framed box
+        {9110, {0}, 1},                            // the battle's message banner
+    };
+    for (int act = 9030; act <= 9033; ++act) cases.push_back({act, {0}, 1});  // dialog frame acts
+    for (int act = 9040; act <= 9043; ++act) cases.push_back({act, {0}, 1});  // dialog caption acts
+    for (int act = 1; act <= 8; ++act) cases.push_back({act, {0, 8, 16}, 8});  // figures (1..4 the members')
     cases.push_back({1, {13, 76}, 1});     // the title's typist at rest
     cases.push_back({1001, {0, 10, 74}, 1}); // and typing
     for (const Case& c : cases)
@@ -141,9 +157,37 @@ TEST_F(SampleInstallTest, EveryActTheStoryNamesPlaysAPicture) {
                 r.act = c.act;
                 r.qq = qq;
                 r.dir = dir;
-                ASSERT_EQ(TakeActData(&r), 1);
+                if (TakeActData(&r) != 1) {
+                    ADD_FAILURE() << "no act " << c.act << " qq " << qq << " dir " << dir;
+                    continue;
+                }
                 EXPECT_NE(GetTswPicture(r.picNumber, r.picFrame), nullptr);
             }
+    struct Picture {
+        int number;
+        std::vector<int> frames;
+    };
+    const std::vector<Picture> pictures = {
+        {9007, {0}},              // the mini-game's progress marker
+        {9019, range(0, 8)},      // the framed box's nine pieces
+        {9030, range(0, 10)},     // the category tabs (book, feeding page)
+        {9034, range(0, 9)},      // the dialog window and its ornament
+        {9038, {0}},              // the text entry's frame
+        {9039, range(0, 8)},      // the caption window
+        {9045, {0}},              // the number's sign
+        {9049, {0}}, {9050, {0}}, // the save slots' badges
+        {9051, range(0, 3)},      // the save screen's arrows
+        {9054, {0}}, {9055, {0}}, // the level arrows
+        {9058, range(0, 10)},     // the current category
+        {9079, range(0, 9)},      // the digits
+        {9132, range(0, 6)},      // the elements
+        {9135, {0}},              // the loading bar's frame
+        {9139, range(0, 2)},      // the spirit's stages
+        {9146, range(0, 2)},      // the feeding page's markers
+    };
+    for (const Picture& p : pictures)
+        for (int f : p.frames)
+            EXPECT_NE(GetTswPicture(uint16_t(p.number), uint16_t(f)), nullptr) << "picture " << p.number << " frame " << f;
     // A figure walks: its frames change while the act steps.
     ActRecord walk{};
     walk.act = 2;

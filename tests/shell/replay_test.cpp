@@ -12,8 +12,12 @@
 #include <fstream>
 #include <map>
 #include <set>
+#include <sys/stat.h>
 
 #include "base/game_state.h"
+#include "draw/display.h"
+#include "draw/screenshot.h"
+#include "draw/text_font.h"
 #include "menu/frame/menu_frame.h"
 #include "menu/frame/menu_pages.h"
 #include "menu/menu_services.h"
@@ -22,7 +26,10 @@
 #include "tools/replay_file.h"
 #include "tools/replay_run.h"
 #include "tools/sample_story.h"
+#include "tools/sample_art.h"
 #include "tools/story_player.h"
+#include "world/map/map_effects.h"
+#include "world/story_flags.h"
 #include "world/map/map.h"
 #include "world/org/count_list.h"
 #include "world/party/item_list.h"
@@ -32,12 +39,14 @@
 #include "world/spirit/spirit.h"
 #include "world/story_flags.h"
 #include "world/talk_state.h"
+#include "world/walk/key_state.h"
 
 namespace {
 
 constexpr int kFlagAgreed = 300, kFlagMeiJoined = 301, kFlagCharm = 302, kFlagNotToday = 303;
 constexpr uint16_t kHerb = 1;
 constexpr uint32_t kEarthSpirit = 5;  // the elder's talisman: spirit slot 5, element 4
+const char* const kGameFolderName = "KYV3";
 // Frames the program may run past the recording's last item before it is closed.
 constexpr uint32_t kLateFrames = 600;
 
@@ -97,11 +106,105 @@ int CountOf(const StoryState& s, int id) {
 }
 bool Flag(const StoryState& s, int n) { return (s.flags[size_t(n) >> 3] >> (n & 7)) & 1; }
 
+// The screen at a check point: its pixels (5-5-5) and the texts drawn on it
+// that frame, with a few things of the frame's state.
+struct Screen {
+    std::vector<uint16_t> pixels;  // 640 x 480
+    std::vector<TextDrawn> texts;  // on the screen, not on a dialog's canvas
+    int choiceLines = 0;
+    int rainStreaks = 0;
+    bool mapEffectsOff = false;
+    uint32_t gameMode = 0;
+};
+
+// Texts drawn since the last present.
+std::vector<TextDrawn> gFrameTexts;
+
+Screen TakeScreen() {
+    Screen s;
+    const std::vector<uint16_t>& frame = HeadlessLastFrame();
+    s.pixels.reserve(frame.size());
+    for (uint16_t p : frame) s.pixels.push_back(ScreenTo555(p, gDisplay.PixelFormatCode()));
+    for (const TextDrawn& t : gFrameTexts)
+        if (t.targetWidth == HeadlessFrameWidth() && t.targetHeight == HeadlessFrameHeight()) s.texts.push_back(t);
+    s.choiceLines = CountEventRects();
+    s.rainStreaks = gWeather.rainActive;
+    s.mapEffectsOff = IsFlag(kFlagMapEffects);
+    s.gameMode = gGameMode;
+    return s;
+}
+
+// How many pixels of the rectangle are within `tolerance` of a 5-5-5 colour
+// in each channel.
+int CountNear(const Screen& s, int x, int y, int w, int h, uint16_t colour, int tolerance = 1) {
+    int n = 0;
+    for (int py = std::max(y, 0); py < std::min(y + h, 480); ++py)
+        for (int px = std::max(x, 0); px < std::min(x + w, 640); ++px) {
+            const uint16_t p = s.pixels[size_t(py) * 640 + size_t(px)];
+            bool near = true;
+            for (int shift : {10, 5, 0}) near &= std::abs(((p >> shift) & 31) - ((colour >> shift) & 31)) <= tolerance;
+            n += near;
+        }
+    return n;
+}
+// The share (percent) of the rectangle near the colour.
+int ShareNear(const Screen& s, int x, int y, int w, int h, uint16_t colour) {
+    return 100 * CountNear(s, x, y, w, h, colour) / (w * h);
+}
+// Texts whose top-left lies in the rectangle.
+int TextsIn(const Screen& s, int x, int y, int w, int h) {
+    int n = 0;
+    for (const TextDrawn& t : s.texts) n += t.left >= x && t.left < x + w && t.top >= y && t.top < y + h;
+    return n;
+}
+
+// Text rows that overlap (two different texts whose rectangles share more
+// than two pixels each way; a text drawn again at nearly the same place, its
+// shadow or its highlight, is one text), and texts that run past the
+// screen's edge while their clip reaches it.
+// The rectangle of a text's characters, without the blanks that pad it (a
+// blank is half a text height wide).
+TextDrawn Inked(TextDrawn t) {
+    const int half = (t.bottom - t.top) / 2;
+    const size_t first = t.text.find_first_not_of(' ');
+    if (first == std::string::npos) {
+        t.right = t.left;
+        return t;
+    }
+    const size_t last = t.text.find_last_not_of(' ');
+    t.left += half * int(first);
+    t.right -= half * int(t.text.size() - 1 - last);
+    return t;
+}
+
+std::vector<std::string> TextFaults(const Screen& screen) {
+    std::vector<std::string> faults;
+    Screen s;
+    for (const TextDrawn& t : screen.texts) s.texts.push_back(Inked(t));
+    auto name = [](const TextDrawn& t) {
+        return "\"" + t.text + "\" at (" + std::to_string(t.left) + ", " + std::to_string(t.top) + ")-(" +
+               std::to_string(t.right) + ", " + std::to_string(t.bottom) + ")";
+    };
+    for (size_t i = 0; i < s.texts.size(); ++i) {
+        const TextDrawn& a = s.texts[i];
+        if (a.right > 640 && a.clipRight >= 639) faults.push_back(name(a) + " runs off the right edge");
+        for (size_t j = i + 1; j < s.texts.size(); ++j) {
+            const TextDrawn& b = s.texts[j];
+            if (std::abs(a.left - b.left) <= 2 && std::abs(a.top - b.top) <= 2) continue;
+            const int w = std::min(a.right, b.right) - std::max(a.left, b.left);
+            const int h = std::min(a.bottom, b.bottom) - std::max(a.top, b.top);
+            if (w > 2 && h > 2) faults.push_back(name(a) + " overlaps " + name(b));
+        }
+    }
+    return faults;
+}
+
 // The playback: the hook's view of the run.
 struct Playback {
     const ReplayScript* script = nullptr;
     std::multimap<uint32_t, std::string> checks; // frame -> check name
     std::map<std::string, StoryState> seen;
+    std::map<std::string, Screen> screens;
     uint32_t lastFrame = 0;
     bool closedLate = false;
     uint32_t loadConfirmed = 0;  // the last input's frame of the last launch (the load's confirm)
@@ -112,7 +215,11 @@ Playback gPlayback;
 
 void OnReplayPresent(uint32_t frame) {
     auto [from, to] = gPlayback.checks.equal_range(frame);
-    for (auto it = from; it != to; ++it) gPlayback.seen[it->second] = TakeState(frame);
+    for (auto it = from; it != to; ++it) {
+        gPlayback.seen[it->second] = TakeState(frame);
+        gPlayback.screens[it->second] = TakeScreen();
+    }
+    gFrameTexts.clear();
     if (gPlayback.loadConfirmed && frame > gPlayback.loadConfirmed && HeadlessLastFrameHash() == gPlayback.blackHash &&
         gPlayback.seen.count(kCheckLoaded) == 0)
         gPlayback.blackAfterLoad = true;
@@ -140,13 +247,19 @@ protected:
         ASSERT_TRUE(ParseReplay(text, &script_, &error)) << "sample/replay.txt: " << error;
     }
     void TearDown() override {
+        gTextDrawLog = nullptr;
+        gFrameTexts.clear();
         ResetProgramState();
         ShellTest::TearDown();
     }
+    // The game folder inside a test folder: every run's has the same name,
+    // which the settings show, so two runs present the same frames.
+    static std::string GameFolder(const InstallFolder& folder) { return folder.Path() + kGameFolderName + "/"; }
     void WriteInstall(const InstallFolder& folder) {
         const std::string tool = BuildTreeProgram("make_sample");
         ASSERT_EQ(access(tool.c_str(), X_OK), 0) << tool;
-        ASSERT_EQ(std::system(("'" + tool + "' '" + folder.Path() + "' >/dev/null").c_str()), 0);
+        ASSERT_EQ(mkdir(GameFolder(folder).c_str(), 0777), 0);
+        ASSERT_EQ(std::system(("'" + tool + "' '" + GameFolder(folder) + "' >/dev/null").c_str()), 0);
     }
     // Plays the recording once on a fresh install, from a reset back-end.
     int Play(const InstallFolder& folder) {
@@ -161,8 +274,10 @@ protected:
             if (i.kind == ReplayKind::kKey) gPlayback.loadConfirmed = i.frame;
         const std::vector<uint16_t> black(size_t(640) * 480, 0);
         gPlayback.blackHash = HeadlessHashPixels(black.data(), 640 * 2, 640, 480);
+        gFrameTexts.clear();
+        gTextDrawLog = &gFrameTexts;
         ProgramRun run;
-        run.folder = folder.Path();
+        run.folder = GameFolder(folder);
         run.onPresent = OnReplayPresent;
         run.beforeLaunch = BeforeReplayLaunch;
         return RunProgramLaunches(run);
@@ -238,9 +353,13 @@ TEST(ReplayFile, ReadsEveryItemAndRefusesBadLinesWithTheirNumber) {
 
 TEST_F(ReplayTest, TheRecordingHoldsEveryCheckPointOnce) {
     const std::vector<std::string> names = script_.CheckNames();
-    EXPECT_EQ(names, (std::vector<std::string>{kCheckNewGame, kCheckOpeningDone, kCheckElderAsked, kCheckMeiJoined,
-                                               kCheckHerbUsed, kCheckRefined, kCheckSpiritFed, kCheckMenuOpen,
-                                               kCheckSaved, kCheckLoaded}));
+    EXPECT_EQ(names, (std::vector<std::string>{
+                         kCheckTitle,       kCheckNameEntry,  kCheckNewGame,     kCheckOpeningDone,  kCheckElderChoice,
+                         kCheckElderAsked,  kCheckMeiJoined,  kCheckItemPage,    kCheckHerbUsed,     kCheckEquipPage,
+                         kCheckMagicPage,   kCheckRefinePage, kCheckRefined,     kCheckFeedPage,     kCheckFeedChoice,
+                         kCheckSpiritFed,   kCheckMenuOpen,   kCheckSaveScreen,  kCheckSaveScrolled, kCheckSaved,
+                         kCheckWoods,       kCheckShrineVideo, kCheckMiniGame,   kCheckCharmFound,   kCheckSettings,
+                         kCheckLeaving,     kCheckLoadScreen, kCheckLoaded}));
     ASSERT_EQ(script_.launches.size(), 2u);
     // It reads back to the same text.
     std::string error;
@@ -333,7 +452,7 @@ TEST_F(ReplayTest, TheSampleStoryPlaysToASaveAndBackThroughContinue) {
     EXPECT_EQ(loaded->cellY, saved->cellY);
     std::vector<int> differ;
     for (int n = 0; n < kStoryFlagCount; ++n)
-        if (Flag(*loaded, n) != Flag(*saved, n)) differ.push_back(n);
+        if (n != kFlagIdle && Flag(*loaded, n) != Flag(*saved, n)) differ.push_back(n);  // idle: the input's
     EXPECT_EQ(differ, std::vector<int>{}) << "story flags that differ after the load";
     EXPECT_EQ(loaded->party, saved->party);
     EXPECT_EQ(loaded->bag, saved->bag);
@@ -357,11 +476,77 @@ TEST_F(ReplayTest, TheSampleStoryPlaysToASaveAndBackThroughContinue) {
     EXPECT_TRUE(HeadlessMessageBoxes().empty());
 }
 
+// Every screen the run looks at reads as a player meets it: no text row
+// over another or off the screen, and each shows what it is for, in the
+// sample art's colours: the title's four entries, the name entry's frame and
+// typist, the choice's two lines, the pages' lists on their own grounds (the
+// refining page without the panel's trails, the feeding page's list and
+// choices), the save screen's slots on a clean ground after scrolling and a
+// saved party of two, the woods in the rain, the shrine's video and
+// mini-game with its progress, the settings naming the install folder.
+TEST_F(ReplayTest, EveryScreenOfTheRunIsReadable) {
+    WriteInstall(install);
+    ASSERT_EQ(Play(install), 2);
+    for (const auto& b : HeadlessMessageBoxes()) ADD_FAILURE() << "box: " << b.caption << " / " << b.text;
+    for (const std::string& name : script_.CheckNames()) {
+        ASSERT_TRUE(gPlayback.screens.count(name)) << name;
+        for (const std::string& fault : TextFaults(gPlayback.screens[name])) ADD_FAILURE() << name << ": " << fault;
+    }
+    auto screen = [](const char* name) -> const Screen& { return gPlayback.screens[name]; };
+    const uint16_t page = kArtMenuPage, panel = ArtRgb(8, 6, 14), mei = ArtRgb(28, 8, 18);
+    {
+        const Screen& s = screen(kCheckTitle);
+        for (int e = 0; e < 4; ++e)  // every entry's place, the chosen one lit
+            EXPECT_GE(CountNear(s, (e + 1) * 112, 320, 104, 32, ArtRgb(5, 7, 14)) +
+                          CountNear(s, (e + 1) * 112, 320, 104, 32, ArtRgb(8, 12, 24)), 1500) << "entry " << e;
+    }
+    {
+        const Screen& s = screen(kCheckNameEntry);
+        EXPECT_GE(CountNear(s, 190, 190, 80, 100, kArtHeroColour), 100) << "the typist";
+        EXPECT_GE(CountNear(s, 187, 183, 340, 40, ArtRgb(26, 24, 18)), 50) << "the prompt";
+    }
+    EXPECT_EQ(screen(kCheckElderChoice).choiceLines, 2);
+    EXPECT_GE(CountNear(screen(kCheckElderChoice), 0, 0, 640, 480, kArtWindowEdge), 500);
+    // Every page beside the status panel (the feeding page's is the
+    // spirit's, a panel too, not a picture over the whole page).
+    for (const char* name : {kCheckItemPage, kCheckEquipPage, kCheckMagicPage, kCheckFeedPage, kCheckFeedChoice, kCheckMenuOpen}) {
+        SCOPED_TRACE(name);
+        EXPECT_GE(ShareNear(screen(name), 0, 0, 180, 480, panel), 30);
+        EXPECT_GE(ShareNear(screen(name), 180, 60, 460, 420, page), 20);
+    }
+    EXPECT_GE(TextsIn(screen(kCheckItemPage), 200, 100, 440, 300), 1);
+    EXPECT_GE(TextsIn(screen(kCheckEquipPage), 200, 100, 440, 300), 5);
+    // Two columns of magic: every one of the three shows its name.
+    EXPECT_GE(TextsIn(screen(kCheckMagicPage), 230, 100, 80, 300) + TextsIn(screen(kCheckMagicPage), 430, 100, 80, 300), 3)
+        << "every magic has its name";
+    EXPECT_GE(ShareNear(screen(kCheckRefinePage), 0, 0, 180, 480, page), 60) << "the panel slid away cleanly";
+    EXPECT_GE(TextsIn(screen(kCheckRefinePage), 0, 70, 190, 400), 2) << "the list";
+    EXPECT_GE(TextsIn(screen(kCheckFeedPage), 210, 113, 190, 200), 1) << "the creatures";
+    EXPECT_GE(TextsIn(screen(kCheckFeedChoice), 432, 113, 180, 108), 2) << "the choices";
+    for (const char* name : {kCheckSaveScreen, kCheckSaveScrolled}) {
+        SCOPED_TRACE(name);
+        EXPECT_GE(ShareNear(screen(name), 0, 0, 16, 480, page), 90) << "the slots' own ground";
+    }
+    EXPECT_GE(ShareNear(screen(kCheckSaveScrolled), 20, 52, 160, 100, page), 80) << "no old thumbnail";
+    EXPECT_GE(CountNear(screen(kCheckLoadScreen), 200, 200, 440, 80, kArtHeroColour), 50);
+    EXPECT_GE(CountNear(screen(kCheckLoadScreen), 200, 200, 440, 80, mei), 50) << "the companion was saved";
+    EXPECT_FALSE(screen(kCheckWoods).mapEffectsOff);
+    EXPECT_GT(screen(kCheckWoods).rainStreaks, 0) << "it rains in the woods";
+    EXPECT_NE(screen(kCheckShrineVideo).gameMode & kModeVideo, 0u);
+    EXPECT_GE(ShareNear(screen(kCheckMiniGame), 0, 0, 640, 480, ArtRgb(6, 10, 22)), 40);
+    EXPECT_GE(CountNear(screen(kCheckMiniGame), 0, 0, 60, 480, ArtRgb(31, 26, 4)), 20) << "the progress marker";
+    // The settings show the install folder's own name before " ,".
+    const std::string folder = kGameFolderName;
+    bool named = false;
+    for (const TextDrawn& t : screen(kCheckSettings).texts) named |= t.text.rfind(folder + " ,", 0) == 0;
+    EXPECT_TRUE(named) << "no text starts with " << folder;
+}
+
 // The scripted player, run now on a fresh install, presses exactly what the
 // recording holds: the file fits the story's sources as they are.
 TEST_F(ReplayTest, TheRecordingIsWhatThePlayerPlaysNow) {
     WriteInstall(install);
-    const StoryRecording now = RecordSampleStory(install.Path(), story_);
+    const StoryRecording now = RecordSampleStory(GameFolder(install), story_);
     ASSERT_TRUE(now.ok) << now.error;
     EXPECT_TRUE(HeadlessMessageBoxes().empty());
     ASSERT_EQ(now.script.launches.size(), script_.launches.size());

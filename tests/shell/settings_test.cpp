@@ -5,6 +5,7 @@
 #include "base/game_state.h"
 #include "draw/act_pack.h"
 #include "draw/tsw_pack.h"
+#include "menu/frame/menu_options.h"
 #include "shell/setup.h"
 #include "world/story_flags.h"
 
@@ -265,7 +266,7 @@ TEST_F(SettingsTest, AFileTooShortForItsLayoutIsRewrittenWithTheDefaults) {
         EXPECT_EQ(gSfxVolume, 6u);
         EXPECT_EQ(gKeyMap.k[4], 200u);
         EXPECT_EQ(install.Read("Env.dat"),
-                  CurrentFile(kDefaultKeyBytes, 100, {6, 6, 60, 1, 2, 10}, masks, install.Path(), "", 2, 0));
+                  CurrentFile(kDefaultKeyBytes, 100, {6, 6, 60, 0, 2, 10}, masks, install.Path(), "", 2, 0));
         // The next start reads it as any other file.
         EXPECT_EQ(Read(), 1);
         EXPECT_EQ(gCacheMasks.red, 0x7C00);
@@ -279,8 +280,37 @@ TEST_F(SettingsTest, AnEmptySettingsFileStartsWithoutABox) {
     SetupEnvironment();
     EXPECT_TRUE(HeadlessMessageBoxes().empty());
     EXPECT_EQ(gBattleWait, 11u);
-    EXPECT_TRUE(IsFlag(kFlagMapEffects));
+    // The repaired file holds the installer's defaults: map effects on.
+    EXPECT_FALSE(IsFlag(kFlagMapEffects));
     EXPECT_EQ(install.Read("Env.dat").size(), 50u + install.Path().size());
+    EXPECT_EQ(install.Read("Env.dat")[27], 0);
+}
+
+// A fresh install has no settings file: the map effects are on (the woods
+// rain), and the settings the menus change are written to a new file, so
+// they last to the next start.
+TEST_F(SettingsTest, AFreshInstallHasMapEffectsOnAndKeepsTheMenusChange) {
+    UseInstallFolder();
+    SetupEnvironment();
+    EXPECT_FALSE(IsFlag(kFlagMapEffects));
+    EXPECT_FALSE(install.Exists("Env.dat"));
+    SetFlag(kFlagMapEffects);  // the options turn them off
+    gSfxVolume = 9;
+    WriteMenuSettings();
+    ASSERT_TRUE(install.Exists("Env.dat"));
+    ResetSettings();
+    ResetStoryFlags();
+    UseInstallFolder();
+    SetupEnvironment();
+    EXPECT_TRUE(IsFlag(kFlagMapEffects));
+    EXPECT_EQ(gSfxVolume, 9u);
+    ClearFlag(kFlagMapEffects);  // and on again
+    WriteMenuSettings();
+    ResetSettings();
+    ResetStoryFlags();
+    UseInstallFolder();
+    SetupEnvironment();
+    EXPECT_FALSE(IsFlag(kFlagMapEffects));
 }
 
 TEST_F(SettingsTest, MemoryBudgetIsASixthWithinFourAndSixteenMegabytes) {
@@ -353,7 +383,7 @@ TEST_F(SettingsTest, FreeDiskInMegabytesOrUnknown) {
 TEST_F(SettingsTest, SetupEnvironmentMakesTheFoldersWithoutChangingFolder) {
     RunSetupCommand(("2" + install.Path()).c_str());
     std::vector<uint8_t> file = install.Read("Env.dat");
-    file[27] = 1; // map effects on
+    file[27] = 1; // map effects off
     install.Write("Env.dat", file);
     // Start as the game does: from the install folder, with no prefix.
     char before[4096];
@@ -424,7 +454,7 @@ TEST_F(SettingsTest, WithoutSettingsFileTheDefaultsStay) {
     EXPECT_EQ(gInstallKind, 2);
     EXPECT_EQ(gBattleWait, 11u);
     EXPECT_EQ(gMapCacheMB, 60u);
-    EXPECT_TRUE(IsFlag(kFlagMapEffects));
+    EXPECT_FALSE(IsFlag(kFlagMapEffects));  // map effects on
     EXPECT_TRUE(install.IsFolder("ScrnShot"));
     EXPECT_TRUE(HeadlessMessageBoxes().empty());
 }

@@ -108,6 +108,25 @@ TEST(XwdImage, CountsThePixelsNearAColourInARectangle) {
             << c.x << "," << c.y << " " << c.w << "x" << c.h << " tolerance " << c.tolerance;
 }
 
+// The centre of the pixels near a colour: where a test points at a figure.
+TEST(XwdImage, TheCentreOfThePixelsNearAColour) {
+    // 5 x 4: a 3 x 2 block of red at (1..3, 1..2), one far red at (0, 3).
+    std::vector<uint32_t> pixels(20, 0x000000);
+    for (int y = 1; y <= 2; ++y)
+        for (int x = 1; x <= 3; ++x) pixels[size_t(y * 5 + x)] = 0xF00000;
+    pixels[15] = 0xF00000;
+    std::vector<uint8_t> dump = BuildXwd(5, 4, pixels);
+    XwdImage image;
+    ASSERT_TRUE(ReadXwd(dump.data(), dump.size(), &image));
+    int x = -1, y = -1;
+    ASSERT_TRUE(CentreOfXwdNear(image, 1, 0, 4, 4, 0xF00000, 0, &x, &y));
+    EXPECT_EQ(x, 2);
+    EXPECT_EQ(y, 1);  // rows 1 and 2: the mean rounds down
+    ASSERT_TRUE(CentreOfXwdNear(image, 0, 0, 5, 4, 0xF00000, 0, &x, &y));
+    EXPECT_EQ(x, 1);  // (0 + 6 x 2) / 7
+    EXPECT_FALSE(CentreOfXwdNear(image, 0, 0, 5, 4, 0x00F000, 8, &x, &y));
+}
+
 TEST(XwdImage, ChannelsOfASixteenBitScreenAreScaledToEightBits) {
     std::vector<uint8_t> dump = BuildXwd(2, 1, {});
     PutBig32(dump, 11 * 4, 16);

@@ -88,11 +88,16 @@ bool WritePacks(const fs::path& folder) {
         std::vector<TswEntryData> pictures = {SamplePicture(p)};
         std::vector<PackEntryData> acts = {{1, SampleAct(p)}};
         if (p == 0) {
+            // The hero's figure is act 1: the first member's figure on the
+            // save screen, the loading bar's runner and the title's typist.
+            bool hero = false;
+            for (const FigureSpec& f : gStory.figures) hero |= f.act == 1;
+            if (hero) pictures.clear(), acts.clear();
             for (const FigureSpec& f : gStory.figures) {
                 pictures.push_back(FigurePicture(f));
                 acts.push_back({f.act, FigureAct(f.act)});
             }
-            acts.push_back({kTitleTypistAct, SampleAct(p)});
+            acts.push_back({kTitleTypistAct, hero ? FigureAct(1) : SampleAct(p)});
         } else if (p == 3) {
             pictures = SystemPictures();
             acts = SystemActs();

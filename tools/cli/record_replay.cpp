@@ -2,8 +2,10 @@
 // plays the install that make_sample wrote, and what it pressed, frame by
 // frame, is written as the replay file the whole-game test plays back.
 //
-//   record_replay <install folder> [<replay file>]
+//   record_replay [--shots <folder>] <install folder> [<replay file>]
 //       (default: replay.txt in the repository's sample/ folder)
+// With --shots the screen at every check point is written into the folder
+// as a BMP file, to look at what the player saw.
 //
 // scripts/record-replay runs make_sample and this in one go.
 #include <cstdio>
@@ -21,8 +23,14 @@ EditionFacts gEdition = {
 };
 
 int main(int argc, char** argv) {
+    std::string shots;
+    if (argc > 2 && std::string(argv[1]) == "--shots") {
+        shots = argv[2];
+        argv += 2;
+        argc -= 2;
+    }
     if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: record_replay <install folder> [<replay file>]\n");
+        std::fprintf(stderr, "usage: record_replay [--shots <folder>] <install folder> [<replay file>]\n");
         return 2;
     }
     std::string folder = argv[1];
@@ -34,7 +42,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "record_replay: %s\n", error.c_str());
         return 1;
     }
-    const StoryRecording rec = RecordSampleStory(folder, story);
+    const StoryRecording rec = RecordSampleStory(folder, story, shots);
     if (!rec.ok) {
         std::fprintf(stderr, "record_replay: the player stopped at %s\n", rec.error.c_str());
         return 1;

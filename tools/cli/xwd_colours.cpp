@@ -8,6 +8,10 @@
 // prints instead how many pixels of the rectangle are within the tolerance
 // of the colour in each channel (a true-colour dump; exit 1 for arguments
 // that do not read).
+//
+//   xwd_colours --find X Y WIDTH HEIGHT RRGGBB TOLERANCE
+// prints "X Y", the centre of those pixels (exit 3 when there are none): the
+// virtual-display tests point at a figure by its colour.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,7 +32,8 @@ bool ReadNumber(const char* text, int base, long min, long max, long* out) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const bool near = argc > 1 && std::strcmp(argv[1], "--near") == 0;
+    const bool find = argc > 1 && std::strcmp(argv[1], "--find") == 0;
+    const bool near = find || (argc > 1 && std::strcmp(argv[1], "--near") == 0);
     long probe[6] = {};
     if (near) {
         constexpr long kSide = 1 << 15;
@@ -36,7 +41,7 @@ int main(int argc, char** argv) {
         bool ok = argc == 8;
         for (int i = 0; ok && i < 6; ++i) ok = ReadNumber(argv[2 + i], i == 4 ? 16 : 10, limits[i][0], limits[i][1], &probe[i]);
         if (!ok) {
-            std::fprintf(stderr, "usage: xwd_colours [--near X Y WIDTH HEIGHT RRGGBB TOLERANCE] < dump\n");
+            std::fprintf(stderr, "usage: xwd_colours [--near|--find X Y WIDTH HEIGHT RRGGBB TOLERANCE] < dump\n");
             return 1;
         }
     } else if (argc > 1) {
@@ -57,7 +62,13 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "xwd_colours: not a Z-pixmap window dump (%zu bytes)\n", bytes.size());
         return 2;
     }
-    if (near) {
+    if (find) {
+        int cx = 0, cy = 0;
+        if (!CentreOfXwdNear(image, int(probe[0]), int(probe[1]), int(probe[2]), int(probe[3]), uint32_t(probe[4]),
+                             int(probe[5]), &cx, &cy))
+            return 3;
+        std::printf("%d %d\n", cx, cy);
+    } else if (near) {
         std::printf("%zu\n", CountXwdNear(image, int(probe[0]), int(probe[1]), int(probe[2]), int(probe[3]),
                                          uint32_t(probe[4]), int(probe[5])));
     } else {

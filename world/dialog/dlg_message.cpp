@@ -161,6 +161,17 @@ size_t OperandEnd(const char* text, size_t p) {
     return std::string_view::npos;
 }
 
+// The "." that ends an option line's text at p: an option is as long as its
+// text (a double-byte character is passed over whole), never past a code or
+// the end of the text.
+size_t OptionEnd(const char* text, size_t p) {
+    for (size_t i = p; i < kDialogTextBytes && text[i] != '\0' && text[i] != '%';) {
+        if (text[i] == '.') return i;
+        i += static_cast<uint8_t>(text[i]) >= 0x80 && text[i + 1] != '\0' ? 2 : 1;
+    }
+    return std::string_view::npos;
+}
+
 uint16_t StyleOf(int digit) { return digit == 0 ? 4 : digit == 1 ? 16 : static_cast<uint16_t>(digit); }
 
 // A code with a digit operand; false when the operand is not a digit (the
@@ -192,7 +203,7 @@ void DigitCode(Layout& L, char code, int d, bool reached) {
 size_t OptionCode(Layout& L, size_t p, bool reached) {
     DialogNode& n = *L.node;
     char* text = n.text;
-    size_t end = OperandEnd(text, p + 2);
+    size_t end = OptionEnd(text, p + 2);
     if (end == std::string_view::npos) return p + 2;
     Flush(L);
     L.hasOptions = true;
@@ -296,6 +307,9 @@ void LayOut(Layout& L) {
                 continue;
             }
             if (code == 'B' || code == 'b') {
+                // An option that would pass the box's right edge starts a row.
+                const size_t end = OptionEnd(text, p + 2);
+                if (end != std::string_view::npos && L.col > 0 && L.col + int32_t(end - p - 2) > columns) NewRow(L);
                 if (!RowFits(L)) {
                     L.pageEnd = L.mark = p;
                     break;

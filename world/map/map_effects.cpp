@@ -240,7 +240,7 @@ void RefrashCursor() {
     // The cursor stands where the pointer was read this frame.
     c.x = gKeyInput.mouseX;
     c.y = gKeyInput.mouseY;
-    int32_t want = c.wantAct;
+    int32_t want = int32_t(gCursorShape);
     if (gInput.IsKeyDown(0x2E)) want = 15;
     const bool talk = gMapSeams.talkRuns && gMapSeams.talkRuns();
     if (gMenuRequest == 0) {

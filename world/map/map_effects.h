@@ -92,11 +92,13 @@ struct MapCursor {
     int32_t offset = 0;      // menu button: 0 out .. -32 in
     bool mouseActive = true;
     int32_t x = 320, y = 240;
-    int32_t wantAct = 1;     // the cursor's act when no key changes it
 };
 extern MapCursor gMapCursor;
 // Whether the player is walking this frame (the walking code sets it).
 extern bool gPlayerWalking;
+// Draws the pointer as the frame's cursor shape (gCursorShape: 13 the plain
+// arrow, 0..7 a facing, 9 and 10 talk, 11 an event cell, 15 while key 0x2E
+// is held).
 void RefrashCursor();
 
 // ---- Captions and map pictures ----------------------------------------------------------

@@ -4,9 +4,12 @@
 
 #include <fstream>
 #include <vector>
+#include <unistd.h>
 
 #include "base/game_state.h"
 #include "base/input.h"
+#include "base/settings.h"
+#include "menu/frame/menu_options.h"
 #include "tests/support/temp_folder.h"
 #include "tools/maps_writer.h"
 #include "world/game_buffers.h"
@@ -19,6 +22,8 @@ class SystemMenuTest : public MenuTest {
 protected:
     void SetUp() override {
         MenuTest::SetUp();
+        // Leaving the menu writes the settings into the install folder.
+        CopyFolderText(gInstallPath, install_.Path().c_str());
         RegisterMenuPages();
         InitMenu();
         gMenu.pageIndex = kPageSystem;
@@ -29,8 +34,10 @@ protected:
     }
     void TearDown() override {
         gCurrentMap = 0;
+        gInstallPath[0] = 0;
         MenuTest::TearDown();
     }
+    TempFolder install_{"sysmenu-install"};
     void OpenKeyList() {
         gSystem.entry = kSysSettings;
         gSystem.state = kSysInside;
@@ -75,6 +82,35 @@ TEST_F(SystemMenuTest, SavingIsRefusedWhereTheStoryOrTheMapForbidsIt) {
             EXPECT_EQ(gSystem.state, kSysChoosing);
         }
     }
+}
+
+// The settings show the install folder's own name where a drive letter
+// would be; an empty install path is the folder the game started in, never
+// a bare ".".
+TEST_F(SystemMenuTest, TheSettingsNameTheInstallFolder) {
+    const struct {
+        const char* path;
+        const char* name;
+    } cases[] = {{"/games/kyv/", "kyv"}, {"/games/kyv", "kyv"}, {"D:\\KYV3\\", "KYV3"}};
+    char name[64];
+    for (const auto& c : cases) {
+        CopyFolderText(gInstallPath, c.path);
+        InstallFolderName(name, sizeof name);
+        EXPECT_STREQ(name, c.name) << c.path;
+    }
+    TempFolder folder("installname");
+    char before[4096];
+    ASSERT_NE(getcwd(before, sizeof before), nullptr);
+    ASSERT_EQ(chdir(folder.Path().c_str()), 0);
+    for (const char* empty : {"", "."}) {
+        CopyFolderText(gInstallPath, empty);
+        InstallFolderName(name, sizeof name);
+        std::string expect = folder.Path();
+        while (!expect.empty() && expect.back() == '/') expect.pop_back();
+        EXPECT_EQ(std::string(name), expect.substr(expect.find_last_of('/') + 1)) << '"' << empty << '"';
+    }
+    ASSERT_EQ(chdir(before), 0);
+    gInstallPath[0] = 0;
 }
 
 TEST_F(SystemMenuTest, AMapOfAnExitGroupCannotBeSaved) {

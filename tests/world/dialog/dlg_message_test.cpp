@@ -309,6 +309,29 @@ TEST_F(DlgMessageTest, OptionsChosenByMouse) {
     EXPECT_EQ(gDialogList, nullptr);
 }
 
+// An option line is as long as its text, and one that would pass the box's
+// right edge starts a new row: "Yes, I will go." and "Not today." are both
+// listed, one under the other, inside the box.
+TEST_F(DlgMessageTest, LongOptionsAreListedWholeAndWrapAsLines) {
+    DialogNode* n = Open("%BYes, I will go.%BNot today.%Q", 20, 6);
+    Frames(4 + 40);
+    ASSERT_EQ(CountEventRects(), 2);
+    const EventRectNode* first = gEventRects.head;
+    const EventRectNode* second = first->next;
+    EXPECT_EQ(first->right - first->left, 14 * kDialogCharPixels);  // the "." ends it
+    EXPECT_EQ(second->right - second->left, 9 * kDialogCharPixels);
+    EXPECT_EQ(second->left, first->left);
+    EXPECT_EQ(second->top, first->top + kDialogRowPixels);
+    EXPECT_LE(second->right, n->x + n->width);
+    // A Big5 option holds its characters whole ("\xAC\x4F" then ".").
+    FreeDialogList();
+    FreeEventRects();
+    Open("%B\xAC\x4F\xA1\x41\xA7\xDA\xA5\x68.%B\xA4\xA3.%Q", 20, 6);
+    Frames(4 + 40);
+    ASSERT_EQ(CountEventRects(), 2);
+    EXPECT_EQ(gEventRects.head->right - gEventRects.head->left, 8 * kDialogCharPixels);
+}
+
 TEST_F(DlgMessageTest, TimedPageTurnsByItself) {
     DialogNode* n = Open("AB%PCD%Q", 10, 2, kDlgAutoAdvance);
     n->autoTime = 5; // half a second

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "base/game_state.h"
 #include "base/nick_names.h"
 #include "base/random.h"
 
@@ -68,6 +69,18 @@ TEST_F(MapEffectsTest, MenuButtonSlidesInAfterSixteenIdleFrames) {
     EXPECT_EQ(gMapCursor.y, 10);
     EXPECT_EQ(gMenuRequest, 0x80000001u);
     gKeyInput = KeyInput{};
+}
+
+// The pointer takes the shape the frame chose for it (the talk machine sets
+// gCursorShape over a role or an event cell); a change restarts its act.
+TEST_F(MapEffectsTest, ThePointerTakesTheFramesCursorShape) {
+    for (const uint32_t shape : {13u, 9u, 11u, 3u, 13u}) {
+        gCursorShape = shape;
+        RefrashCursor();
+        EXPECT_EQ(gMapCursor.act.qq, int32_t(shape));
+        EXPECT_EQ(gMapCursor.shownAct, int32_t(shape));
+    }
+    gCursorShape = 0;
 }
 
 TEST_F(MapEffectsTest, HeadsEaseOntoTheirTargetAndLeavingHeadsGo) {

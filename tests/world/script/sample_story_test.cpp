@@ -78,6 +78,20 @@ TEST_F(SampleStoryTest, TheSourcesHoldTwoMapsAndTheirPeople) {
     }
 }
 
+// The menus show an item, a creature or a magic by its id through the item
+// names of "maps.dat": everything the party can carry or know has one.
+TEST_F(SampleStoryTest, EverythingThePartyCarriesOrKnowsHasAName) {
+    std::set<uint16_t> ids;
+    for (const auto& [id, count] : story_.bag) ids.insert(id);
+    for (const auto& magic : story_.learned) ids.insert(magic.begin(), magic.end());
+    for (const auto& recipe : story_.recipes) ids.insert(recipe.begin(), recipe.end());
+    ASSERT_FALSE(ids.empty());
+    for (uint16_t id : ids) {
+        const auto it = story_.itemNames.find(id);
+        EXPECT_TRUE(it != story_.itemNames.end() && !it->second.empty()) << "item " << id << " has no name";
+    }
+}
+
 TEST_F(SampleStoryTest, EveryTalkTheTablesNameIsInTheTalkFile) {
     ASSERT_EQ(talk_.size(), 1u);
     ASSERT_EQ(talk_.count(1), 1u);
@@ -219,7 +233,7 @@ TEST(StoryTables, SourcesThatDoNotFitTogetherAreRefused) {
         {"woods.txt", "___2__", "______", "roles.txt/maps.txt: event 2 of map 2 has no cell"},
         {"woods.txt", "~~..F..", "~~..F?.", "woods.txt: line 26: unknown cell '?'"},
         {"maps.txt", "woods.txt", "forest.txt", "forest.txt: cannot be read"},
-        {"roles.txt", "figure 2", "figur 2", "roles.txt: line 20: unknown record \"figur\""},
+        {"roles.txt", "figure 1", "figur 1", "roles.txt: line 23: unknown record \"figur\""},
     };
     const std::string source = SampleSourceFolder() + "/";
     for (const auto& c : cases) {
