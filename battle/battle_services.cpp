@@ -36,4 +36,5 @@ void ResetBattleServices() {
     ResetEffectLayers();
     ResetBattleFrame();
     ResetBattleDebug();
+    ResetActPlayers();
 }

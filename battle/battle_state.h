@@ -63,6 +63,7 @@ struct BattleState {
     int32_t Stop, mStop;         // time stops while either is set
     int32_t SEL;                 // party id whose command menus are open; 0 none
     int32_t GetCom;              // 1 while a turn is being taken
+    uint32_t transferOverlay;    // 1 while a damage-transfer overlay runs
     int16_t UM;                  // the performing combatant's id
     int32_t MS;                  // the selected target, 1-based
     int32_t ALk1;
@@ -105,6 +106,8 @@ struct BattleState {
     uint32_t scriptVictory;      // gScriptVictory
     uint32_t magicLearnt;        // gMagicLearnt
     uint16_t battleEventWord;    // gBattleEventWord
+    int16_t repeatDigits[4];     // the digits a role's repeat flag shows once more
+    uint32_t inputLock;          // bits of the command input; 0x800 no number may be taken back
     uint32_t fightWord;          // gFightWord: bit 15 a fight instruction runs, low 15 bits turns left
 };
 
@@ -131,6 +134,7 @@ inline int32_t& Stop = gBattle.Stop;
 inline int32_t& mStop = gBattle.mStop;
 inline int32_t& SEL = gBattle.SEL;
 inline int32_t& GetCom = gBattle.GetCom;
+inline uint32_t& gTransferOverlay = gBattle.transferOverlay;
 inline int16_t& UM = gBattle.UM;
 inline int32_t& MS = gBattle.MS;
 inline int32_t& ALk1 = gBattle.ALk1;

@@ -1,6 +1,7 @@
 // The path finder on generated maps beside a breadth-first flood of the same
 // grid in the same run: the flood is the least work any search does when the
-// goal cannot be reached, so it is the yardstick for the unreachable start.
+// goal cannot be reached, so it is the yardstick for the unreachable start,
+// and the search of every shape is printed beside it after the table.
 //
 //   build/normal/bench/bench_astar_bench
 //
@@ -9,8 +10,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <string>
 #include <vector>
 
+#include "bench/bench_ratios.h"
 #include "world/map/map.h"
 #include "world/walk/astar.h"
 
@@ -114,6 +118,46 @@ void Grids(benchmark::internal::Benchmark* b, bool footprints) {
 BENCHMARK(BM_AStar)->ArgNames({"shape", "n", "size"})->Apply([](auto* b) { Grids(b, true); });
 BENCHMARK(BM_Flood)->ArgNames({"shape", "n", "size"})->Apply([](auto* b) { Grids(b, false); });
 
+const char* const kShapeNames[] = {"open", "wall with a gap", "serpentine", "walled-in start"};
+
+// Each search beside the flood of the same grid (CPU times of this run),
+// and how both grow from 64 x 64 to 256 x 256 (16 times the cells).
+class RatioReporter : public KeptRunsReporter {
+public:
+    RatioReporter()
+        : KeptRunsReporter([](const Run& run) { return run.GetAdjustedCPUTime(); }) {}
+    void PrintRatios() const {
+        std::printf("\n%-28s %6s %10s %14s %14s\n", "A* / flood of the same map", "size", "64x64", "128x128", "256x256");
+        for (int shape = 0; shape < 4; ++shape)
+            for (int size : {1, 2}) {
+                std::printf("%-28s %4dx%d", kShapeNames[shape], size, size);
+                for (int n : {64, 128, 256}) {
+                    const double* a = Find(Name("BM_AStar", shape, n, size));
+                    const double* f = Find(Name("BM_Flood", shape, n, 1));
+                    if (a && f) std::printf(" %9.2fx%s", *a / *f, n == 64 ? "" : "    ");
+                    else std::printf(" %10s%s", "-", n == 64 ? "" : "    ");
+                }
+                std::printf("\n");
+            }
+        std::printf("\n%-28s %6s %10s %14s\n", "growth from 64x64 to 256x256", "size", "A*", "flood");
+        for (int shape = 0; shape < 4; ++shape)
+            for (int size : {1, 2}) {
+                const double* a64 = Find(Name("BM_AStar", shape, 64, size));
+                const double* a256 = Find(Name("BM_AStar", shape, 256, size));
+                const double* f64 = Find(Name("BM_Flood", shape, 64, 1));
+                const double* f256 = Find(Name("BM_Flood", shape, 256, 1));
+                if (!a64 || !a256 || !f64 || !f256) continue;
+                std::printf("%-28s %4dx%d %9.1fx %13.1fx\n", kShapeNames[shape], size, size, *a256 / *a64, *f256 / *f64);
+            }
+    }
+
+private:
+    static std::string Name(const char* bench, int shape, int n, int size) {
+        return std::string(bench) + "/shape:" + std::to_string(shape) + "/n:" + std::to_string(n) + "/size:" +
+               std::to_string(size);
+    }
+};
+
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return RunAndPrintRatios<RatioReporter>(&argc, argv); }

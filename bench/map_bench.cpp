@@ -1,7 +1,8 @@
 // The map frame on a generated map: RenderScene without the present, with
 // the camera on and off the 16-pixel grid, every cell keyed, 60 roles with
 // shadows and zone scale, and every weather with a tint and the spotlight;
-// and LoadCity with the map cache cold (a miss) and warm. Each is printed
+// the typical frame (rain) with 30 and with 60 roles, for what each further
+// role costs; the whole-screen tint of the weather alone; and LoadCity with the map cache cold (a miss) and warm. Each is printed
 // beside a memcpy of the screen measured in the same run.
 //
 //   build/normal/bench/bench_map_bench
@@ -162,6 +163,20 @@ void BM_Scene(benchmark::State& state, bool aligned, bool keyed, int roles, int 
     Stop();
 }
 
+// The weather's whole-screen tint on its own (a darkening of 3 steps).
+void BM_ScreenTint(benchmark::State& state) {
+    Start(false);
+    gScreenTint = {};
+    gScreenTint.value[0] = gScreenTint.value[1] = gScreenTint.value[2] = -3;
+    gScreenTint.rate[0] = 1e-9f;
+    gScreenTint.counter = 1 << 30;
+    for (auto _ : state) {
+        StepScreenTint(0);
+        benchmark::ClobberMemory();
+    }
+    Stop();
+}
+
 void BM_LoadCity(benchmark::State& state, bool cold) {
     Start(false);
     for (auto _ : state) {
@@ -179,14 +194,20 @@ void BM_LoadCity(benchmark::State& state, bool cold) {
 class RatioReporter : public KeptRunsReporter {
 public:
     RatioReporter()
+        // CPU times: on a loaded machine the wall clock mostly measures the
+        // other processes.
         : KeptRunsReporter([](const Run& run) {
-              return run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+              return run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
           }) {}
     void PrintRatios() const {
         const double* m = Find("Map/memcpy_screen");
         if (!m) return;
         std::printf("\n%-36s %12s\n", "ratios (time / screen memcpy)", "x memcpy");
         for (const auto& [name, t] : Kept()) std::printf("%-36s %11.1fx\n", name.c_str(), t / *m);
+        // What each role past the typical 30 adds to the frame.
+        const double* t30 = Find("Map/typical_30_roles_rain");
+        const double* t60 = Find("Map/typical_60_roles_rain");
+        if (t30 && t60) std::printf("%-36s %11.2fx\n", "each further role", (*t60 - *t30) / 30 / *m);
     }
 };
 
@@ -195,6 +216,8 @@ public:
 int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("Map/memcpy_screen", BM_Memcpy);
     benchmark::RegisterBenchmark("Map/typical_30_roles_rain", BM_Scene, true, false, 30, kRain);
+    benchmark::RegisterBenchmark("Map/typical_60_roles_rain", BM_Scene, true, false, 60, kRain);
+    benchmark::RegisterBenchmark("Map/screen_tint", BM_ScreenTint);
     benchmark::RegisterBenchmark("Map/tiles_aligned", BM_Scene, true, false, 0, kNoWeather);
     benchmark::RegisterBenchmark("Map/tiles_unaligned", BM_Scene, false, false, 0, kNoWeather);
     benchmark::RegisterBenchmark("Map/keyed_unaligned_60_roles", BM_Scene, false, true, 60, kNoWeather);

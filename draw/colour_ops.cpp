@@ -1,5 +1,8 @@
 #include "draw/colour_ops.h"
 
+#include <algorithm>
+#include <cstdlib>
+
 #if KYV_RUNS16
 #include <immintrin.h>
 #endif
@@ -27,8 +30,17 @@ WideLevelPlanes MakeWideLevelPlanes() {
 
 void AddRgbToPixels(uint16_t* pixels, int count, int red, int green, int blue) {
     if (!pixels) return;
+    int i = 0;
+#if KYV_RUNS16
+    if (gRuns16 && count >= 16) i = TintRun16(pixels, count, red, green, blue);
+#endif
+    if (count - i >= kWideCount) {
+        // Eight pixels at a time (the tint modes' rule), the rest one by one.
+        const WidePixelTint w = MakeWidePixelTint(red, green, blue);
+        for (; i + kWideCount <= count; i += kWideCount) StoreWide(pixels + i, TintWide(LoadWide(pixels + i), w));
+    }
     const PixelTint t = MakePixelTint(red, green, blue);
-    for (int i = 0; i < count; ++i) {
+    for (; i < count; ++i) {
         const int32_t p = pixels[i];
         pixels[i] = static_cast<uint16_t>(TintPixelT<int32_t>(p, t));
     }
@@ -128,11 +140,44 @@ KYV_AVX2 inline __m256i PremultipliedBlock16(const uint16_t* d, const uint8_t* s
     return _mm256_blendv_epi8(blended, dv, _mm256_cmpeq_epi16(c, top));
 }
 
+// One field of sixteen pixels moved to the top five bits of its lane, where
+// an unsigned saturating add or subtract of the tint (at most 31 steps, which
+// saturates every field alike) clamps it to 0..31, and moved back.
+struct FieldTint16 {
+    __m128i down, back;  // shift counts: to bit 0, and from the top to the field
+    __m256i step;        // |tint| << 11
+    bool add;
+};
+
+KYV_AVX2 inline __m256i TintField16(__m256i v, const FieldTint16& f) {
+    const __m256i top = _mm256_slli_epi16(_mm256_srl_epi16(v, f.down), 11);
+    const __m256i moved = f.add ? _mm256_and_si256(_mm256_adds_epu16(top, f.step), Splat16(0xF800))
+                                : _mm256_subs_epu16(top, f.step);
+    return _mm256_srl_epi16(moved, f.back);
+}
+
+KYV_AVX2 inline FieldTint16 MakeFieldTint16(int shift, int tint) {
+    const int steps = std::min(31, std::abs(tint));
+    return {_mm_cvtsi32_si128(shift), _mm_cvtsi32_si128(11 - shift), Splat16(steps << 11), tint >= 0};
+}
+
 KYV_AVX2 inline __m256i SplatPlane(Wide w) { return _mm256_broadcastsi128_si256(reinterpret_cast<__m128i>(w)); }
 
 }  // namespace
 
 const bool gRuns16 = DetectRuns16();
+
+KYV_AVX2 int TintRun16(uint16_t* pixels, int count, int red, int green, int blue) {
+    const FieldTint16 r = MakeFieldTint16(gRedShift, red), g = MakeFieldTint16(gGreenShift, green),
+                      b = MakeFieldTint16(gBlueShift, blue);
+    int i = 0;
+    for (; i + 16 <= count; i += 16) {
+        auto* p = reinterpret_cast<__m256i*>(pixels + i);
+        const __m256i v = _mm256_loadu_si256(p);
+        _mm256_storeu_si256(p, _mm256_or_si256(_mm256_or_si256(TintField16(v, r), TintField16(v, g)), TintField16(v, b)));
+    }
+    return i;
+}
 
 KYV_AVX2 void PremultipliedRun16(uint16_t* d, const uint8_t* s, const uint8_t* levels, int n, const WideLevelPlanes& wp) {
     const Planes16 p{SplatPlane(wp.p1), SplatPlane(wp.p2), SplatPlane(wp.p3), SplatPlane(wp.p4)};

@@ -318,6 +318,24 @@ inline Wide SubTintedWide(Wide s, Wide d, const WidePixelTint& t) {
     return field(t.red) | field(t.green) | field(t.blue);
 }
 
+// The level blend at one level (1 to 14) for eight pixels: the same four
+// shifted and masked terms as LevelBlend. The terms of a field never carry
+// out of it, so 16-bit lanes hold the sum exactly.
+struct WideLevel {
+    Wide sel1, sel2, sel3, sel4;  // all ones: the term takes the source
+    Wide m1, m2, m3, m4;
+};
+inline WideLevel MakeWideLevel(int level) {
+    const LevelMasks m = LoadLevelMasks();
+    auto sel = [level](int bit) { return SplatWide((level >> bit) & 1 ? 0xFFFF : 0); };
+    return {sel(3), sel(2), sel(1), sel(0), SplatWide(m.m1), SplatWide(m.m2), SplatWide(m.m3), SplatWide(m.m4)};
+}
+inline Wide LevelBlendWide(Wide s, Wide d, const WideLevel& w) {
+    const Wide x = s ^ d;
+    return (((d ^ (x & w.sel1)) >> 1) & w.m1) + (((d ^ (x & w.sel2)) >> 2) & w.m2) +
+           (((d ^ (x & w.sel3)) >> 3) & w.m3) + (((d ^ (x & w.sel4)) >> 4) & w.m4);
+}
+
 // The high half of the products of eight lane pairs (unsigned).
 inline Wide MulHighWide(Wide a, Wide b) {
 #if defined(__SSE2__)
@@ -357,8 +375,8 @@ inline Wide PremultipliedWide(Wide s, Wide d, Wide mapBytes, const WideLevelPlan
 }
 
 // ---- Sixteen pixels at a time -----------------------------------------------------
-// On x86-64 processors with AVX2 the alpha map's blend also runs sixteen
-// pixels at a time over a whole run; the choice is made once, at start-up,
+// On x86-64 processors with AVX2 the alpha map's blend and the whole-screen
+// tint also run sixteen pixels at a time over a whole run; the choice is made once, at start-up,
 // and the eight-pixel forms above serve every other processor.
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define KYV_RUNS16 1
@@ -368,6 +386,9 @@ extern const bool gRuns16;  // the processor has AVX2
 // eight-pixel runs it ends with a block over the run's last sixteen pixels
 // computed from the destination as it was before the run.
 void PremultipliedRun16(uint16_t* d, const uint8_t* s, const uint8_t* levels, int n, const WideLevelPlanes& p);
+// AddRgbToPixels over the first count / 16 blocks of sixteen pixels; the
+// pixels it did (the rest are left to the caller).
+int TintRun16(uint16_t* pixels, int count, int red, int green, int blue);
 #else
 #define KYV_RUNS16 0
 #endif

@@ -67,6 +67,27 @@ uint16_t TakePixel(ParticleEmitter* e, int32_t col, int32_t row) {
     return v;
 }
 
+// The opaque pixels of a picture row onto the screen, pixel k of s at
+// d + kDir x k; eight at a time, key and shadow pixels leaving the screen as
+// it is, then one by one.
+template <int kDir>
+void PutPictureRow(uint16_t* d, const uint16_t* s, int64_t n, const EffectPut& put) {
+    const Wide key = SplatWide(kEffectKey), shadow = SplatWide(kEffectShadow);
+    const PackedFields fields = LoadPackedFields();
+    int64_t i = 0;
+    for (; i + kWideCount <= n; i += kWideCount) {
+        uint16_t* block = kDir > 0 ? d + i : d - i - (kWideCount - 1);
+        const Wide sv = LoadWide(s + i);
+        const Wide dv = kDir > 0 ? LoadWide(block) : ReverseWide(LoadWide(block));
+        const Wide keyed = reinterpret_cast<Wide>((sv == key) | (sv == shadow));
+        const Wide lit = put.additive ? AddSaturateWide(sv, dv, fields) : sv;
+        const Wide out = (dv & keyed) | (lit & ~keyed);
+        StoreWide(block, kDir > 0 ? out : ReverseWide(out));
+    }
+    for (; i < n; ++i)
+        if (!IsEffectKeyed(s[i])) PutEffectPixel(d + kDir * i, s[i], put);
+}
+
 void DrawPictureLeft(const cLineTool& tool, uint16_t* pixels, const ParticleEmitter* e, const EffectPut& put) {
     const bool mirror = e->flags & kEffectMirror;
     const int64_t w = e->width;
@@ -85,14 +106,23 @@ void DrawPictureLeft(const cLineTool& tool, uint16_t* pixels, const ParticleEmit
         if (sy < 0 || sy >= tool.viewHeight()) continue;
         const uint16_t* src = e->pixels + row * w;
         uint16_t* dst = pixels + tool.viewRowTable()[sy];
-        for (int64_t col = first; col <= last; ++col) {
-            const uint16_t p = src[col];
-            if (!IsEffectKeyed(p)) PutEffectPixel(dst + (mirror ? e->x + w - 1 - col : e->x + col), p, put);
-        }
+        if (first > last) continue;
+        if (mirror) PutPictureRow<-1>(dst + (e->x + w - 1 - first), src + first, last - first + 1, put);
+        else PutPictureRow<1>(dst + (e->x + first), src + first, last - first + 1, put);
     }
 }
 
 void DrawParticle(const cLineTool& tool, uint16_t* pixels, const Particle& p, const EffectPut& put) {
+    const int32_t x = p.walk.x, y = p.walk.y;
+    if (x >= 0 && y >= 0 && x + 1 < tool.viewWidth() && y + 1 < tool.viewHeight() && tool.viewRowTable()) {
+        // The whole block inside the view.
+        uint16_t* top = pixels + tool.viewRowTable()[y] + x;
+        uint16_t* bottom = pixels + tool.viewRowTable()[y + 1] + x;
+        uint16_t* const at[4] = {top, top + 1, bottom, bottom + 1};
+        for (int k = 0; k < 4; ++k)
+            if (!IsEffectKeyed(p.block[k])) PutEffectPixel(at[k], p.block[k], put);
+        return;
+    }
     for (int k = 0; k < 4; ++k) {
         // Each pixel is checked by itself: a particle at x = -1 still shows
         // its right column and writes nothing before the row.
@@ -186,7 +216,7 @@ int cLineTool::UpdateParticles(uint16_t* pixels, ParticleEmitter* e) const {
     for (int32_t i = 0; i < e->live; ++i) {
         Particle p = e->particles[i];
         if (remaining <= e->lowWater) p.speed = CRand() % SpeedRange(e) + SpeedRange(e);
-        for (int32_t s = 0; s < p.speed; ++s) StepLine(&p.walk);
+        StepLines(&p.walk, p.speed);
         p.life -= p.speed;
         if (p.life > 0 && !InTarget(e, p.walk.x, p.walk.y)) {
             if (pixels) DrawParticle(*this, pixels, p, put);

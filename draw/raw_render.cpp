@@ -30,10 +30,18 @@ struct Put {
     T operator()(T s, T) const { return s; }
 };
 
+// The level blend, with its eight-pixel form.
+struct LevelMix : LevelRule {
+    WideLevel wide;
+    explicit LevelMix(int level) : LevelRule(level), wide(MakeWideLevel(level)) {}
+    Wide Wide8(Wide s, Wide d) const { return LevelBlendWide(s, d, wide); }
+};
+
 
 // Rows top to bottom; kDir -1 reads each row right to left from the first
-// source pixel (the rightmost visible one). 16-bit rows go four pixels at a
-// time; the key test is part of the pixel rule there.
+// source pixel (the rightmost visible one). 16-bit rows go eight pixels at a
+// time where the rule has an eight-pixel form, then four; the key test is
+// part of the pixel rule there.
 template <class Src, int kDir, bool kKeyed, class Mix>
 void WalkRaw(const Src& src, int32_t w, const Mix& mix) {
     const int cols = gSpan.columns;
@@ -46,6 +54,19 @@ void WalkRaw(const Src& src, int32_t w, const Mix& mix) {
             if constexpr (kDir > 0 && !kKeyed && std::is_same_v<Mix, Put>) {
                 std::memcpy(d, row, static_cast<size_t>(cols) * 2);
                 continue;
+            }
+            if constexpr (requires(const Mix& m, Wide v) { m.Wide8(v, v); }) {
+                const Wide wideKey = SplatWide(src.key);
+                for (; i + kWideCount <= cols; i += kWideCount) {
+                    const Wide s = kDir > 0 ? LoadWide(row + 2 * i) : ReverseWide(LoadWide(row - 2 * (i + kWideCount - 1)));
+                    const Wide dv = LoadWide(d + i);
+                    Wide out = mix.Wide8(s, dv);
+                    if constexpr (kKeyed) {
+                        const Wide keyed = reinterpret_cast<Wide>(s == wideKey);
+                        out = (dv & keyed) | (out & ~keyed);
+                    }
+                    StoreWide(d + i, out);
+                }
             }
             const Lanes key = Lanes{} + src.key;
             for (; i + kLaneCount <= cols; i += kLaneCount) {
@@ -87,7 +108,7 @@ void RenderSpanMode84(int32_t, int32_t, int32_t w, int32_t, const void*) {
     const int level = gAlphaLevel;
     if (level <= 0) return;
     if (level >= 15) return DrawRaw<1, true>(w, Put{});
-    DrawRaw<1, true>(w, LevelRule(level));
+    DrawRaw<1, true>(w, LevelMix(level));
 }
 
 // One colour (the frame's first pixel) laid over the area, fading by one

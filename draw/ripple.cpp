@@ -121,6 +121,34 @@ int32_t StepRow(const int16_t* up, const int16_t* mid, const int16_t* down, int1
     return any;
 }
 
+// Whether every lane is 0.
+inline bool AllZero(Sums8 v) {
+    int32_t any = 0;
+    for (int k = 0; k < kLanes; ++k) any |= v[k];
+    return any == 0;
+}
+
+// Cells c to c + 7 of a field row drawn onto their screen row: each pixel
+// shows the copy's pixel its slope points at, held inside the picture. Where
+// the eight slopes are all 0 the pixels are the copy's own, moved at once.
+inline void DrawRippleCells(const int16_t* row, const int16_t* below, int32_t c, int32_t px, int32_t py,
+                            const uint16_t* copy, int32_t pictureWidth, int32_t maxX, int32_t maxY, uint16_t* out) {
+    const Sums8 v = Load8(row + c);
+    const Sums8 ox = (v - Load8(row + c + 1)) >> 3, oy = (v - Load8(below + c)) >> 3;
+    const bool inside = px >= 0 && px + kLanes - 1 <= maxX && py >= 0 && py <= maxY;
+    if (inside && AllZero(ox | oy)) {
+        std::memcpy(out + px, copy + static_cast<int64_t>(py) * pictureWidth + px, kLanes * sizeof(uint16_t));
+        return;
+    }
+    const Sums8 lane{0, 1, 2, 3, 4, 5, 6, 7}, zero{};
+    Sums8 sx = px + lane + ox, sy = py + oy;
+    sx = sx < zero ? zero : sx;
+    sx = sx > maxX ? Sums8{} + maxX : sx;
+    sy = sy < zero ? zero : sy;
+    sy = sy > maxY ? Sums8{} + maxY : sy;
+    for (int k = 0; k < kLanes; ++k) out[px + k] = copy[static_cast<int64_t>(sy[k]) * pictureWidth + sx[k]];
+}
+
 }  // namespace
 
 bool cRipple::StepRipple() {
@@ -174,7 +202,10 @@ void cRipple::DrawRipple(uint16_t* destination, int32_t pitch) const {
         const int16_t* below = row + width;
         const int32_t py = rectY + r;
         auto* out = reinterpret_cast<uint16_t*>(dst + static_cast<int64_t>(py) * pitch);
-        for (int32_t c = 1; c + 1 < width; ++c) {
+        int32_t c = 1;
+        for (; c + kLanes < width; c += kLanes)
+            DrawRippleCells(row, below, c, rectX + c - 1, py, copy, pictureWidth, maxX, maxY, out);
+        for (; c + 1 < width; ++c) {
             const int32_t px = rectX + c - 1;
             const int32_t ox = (row[c] - row[c + 1]) >> 3;
             const int32_t oy = (row[c] - below[c]) >> 3;

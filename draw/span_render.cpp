@@ -79,9 +79,16 @@ struct OpAlphaMapShadow : OpAlphaMap {
 struct OpLevel : OpBase {
     LevelSelect sel;
     LevelMasks m = LoadLevelMasks();
-    explicit OpLevel(int level) : sel(level) {}
+    WideLevel wide;
+    explicit OpLevel(int level) : sel(level), wide(MakeWideLevel(level)) {}
     template <int kDir>
-    void Literal(uint16_t* d, const uint8_t* s, int n, int) { LevelRun<kDir>(d, s, n, sel, m); }
+    void Literal(uint16_t* d, const uint8_t* s, int n, int) {
+        // Copies of the constants: the stores could alias the members.
+        const LevelSelect cs = sel;
+        const LevelMasks cm = m;
+        const WideLevel cw = wide;
+        LevelRun<kDir>(d, s, n, cs, cm, cw);
+    }
 };
 
 // A copy whose visible span ends are painted in the edge colour.

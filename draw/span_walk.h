@@ -158,6 +158,17 @@ inline void LevelRun(uint16_t* d, const uint8_t* s, int n, const LevelSelect& se
         return LevelBlendT<T>(sp, dp, T{} + sel.s1, T{} + sel.s2, T{} + sel.s3, T{} + sel.s4, m);
     });
 }
+// The same with eight pixels at a time, for a level that holds for a whole draw.
+template <int kDir>
+inline void LevelRun(uint16_t* d, const uint8_t* s, int n, const LevelSelect& sel, const LevelMasks& m,
+                     const WideLevel& wide) {
+    EachPixelWide<kDir>(
+        d, s, n, [&wide](Wide sp, Wide dp, int) { return LevelBlendWide(sp, dp, wide); },
+        [&sel, &m](auto sp, auto dp, int) {
+            using T = decltype(sp);
+            return LevelBlendT<T>(sp, dp, T{} + sel.s1, T{} + sel.s2, T{} + sel.s3, T{} + sel.s4, m);
+        });
+}
 
 template <bool kMirror, class Op>
 inline void WalkRow(const uint8_t* p, int fL, int fR, uint16_t* d0, Op& op) {

@@ -8,49 +8,36 @@
 int32_t gZoomAnchorX, gZoomAnchorY;
 int32_t gZoomX = kZoomOne, gZoomY = kZoomOne;
 int32_t gZoomShear;
-int32_t gZoomColumnTable[kZoomTableSize];
-int32_t gZoomRowTable[kZoomTableSize];
-int32_t gZoomShearTable[kZoomTableSize];
 
 namespace {
 
 using namespace spanwalk;
 
-// The factors the tables were last built for (0: never built).
-struct ZoomBuilt {
-    int32_t x = 0, y = 0, shear = 0;
-};
-ZoomBuilt gZoomBuilt;
-
 int32_t HoldFactor(int factor) { return std::clamp<int32_t>(factor, 1, kZoomMax); }
 
-void BuildDivision(int32_t* table, int32_t factor) {
-    for (int j = 0; j < kZoomTableSize; ++j) table[j] = static_cast<int32_t>(int64_t{j} * kZoomOne / factor);
-}
+// The source column (row) shown at destination column (row) k, 1024 k /
+// factor, stepped from one k to the next without a division: the quotient
+// and remainder of 1024 / factor are added and the remainder carried. A
+// draw divides once per row for its first column and once for its first
+// row, whatever the factor, so setting a new factor costs nothing.
+struct SourceStep {
+    int64_t value, rest;      // 1024 k / factor and its remainder
+    int64_t whole, part;      // 1024 / factor and its remainder
+    int64_t factor;
+    SourceStep(int64_t k, int32_t f)
+        : value(k * kZoomOne / f), rest(k * kZoomOne % f), whole(kZoomOne / f), part(kZoomOne % f), factor(f) {}
+    void Next() {
+        value += whole;
+        rest += part;
+        if (rest >= factor) {
+            rest -= factor;
+            ++value;
+        }
+    }
+};
 
-// Each table is rebuilt only when its factor changed; a zoom draw before any
-// SetZoom call finds them built for 1:1.
-void BuildTables() {
-    if (gZoomBuilt.x != gZoomX) {
-        BuildDivision(gZoomColumnTable, gZoomX);
-        gZoomBuilt.x = gZoomX;
-    }
-    if (gZoomBuilt.y != gZoomY) {
-        BuildDivision(gZoomRowTable, gZoomY);
-        gZoomBuilt.y = gZoomY;
-    }
-    if (gZoomShear != 0 && gZoomBuilt.shear != gZoomShear) {
-        for (int j = 0; j < kZoomTableSize; ++j) gZoomShearTable[j] = static_cast<int32_t>(int64_t{j} * gZoomShear / kZoomOne);
-        gZoomBuilt.shear = gZoomShear;
-    }
-}
-
-inline int64_t SourceColumn(int64_t k) { return k < kZoomTableSize ? gZoomColumnTable[k] : k * kZoomOne / gZoomX; }
-inline int64_t SourceRow(int64_t r) { return r < kZoomTableSize ? gZoomRowTable[r] : r * kZoomOne / gZoomY; }
-inline int64_t ShearOf(int64_t j) {
-    if (gZoomShear == 0) return 0;
-    return j >= 0 && j < kZoomTableSize ? gZoomShearTable[j] : j * gZoomShear / kZoomOne;
-}
+// The horizontal lean of row j, j x shear / 1024 (toward 0).
+inline int64_t ShearOf(int64_t j) { return j * gZoomShear / kZoomOne; }
 
 // The one-shot parameters a zoom draw reads are spent by it.
 struct SpendOneShot {
@@ -91,7 +78,6 @@ template <class Op>
 void WalkZoomed(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t flags, const Op& op) {
     const uint8_t* pic = gCurPic;
     if (!gBackPixels || !IsRle16(pic)) return;
-    BuildTables();
     ZoomPlace z;
     if (!PlaceZoomed(x, y, w, h, flags, &z)) return;
     const int64_t clipTop = gClip.top, clipBottom = int64_t{gClip.top} + gClip.height;
@@ -105,8 +91,10 @@ void WalkZoomed(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t flags, cons
     const uint8_t* row = pic + kRleHeaderBytes;
     int64_t rowIndex = 0;
     const bool oneToOne = gZoomX == kZoomOne;
-    for (int64_t r = rLo; r < rHi; ++r) {
-        const int64_t want = SourceRow(r);
+    // Both ends are at least 0: the visible part lies inside the zoomed box.
+    SourceStep rowStep(rLo, gZoomY);
+    for (int64_t r = rLo; r < rHi; ++r, rowStep.Next()) {
+        const int64_t want = rowStep.value;
         for (; rowIndex < want; ++rowIndex) {
             const uint16_t length = RowBytes(row);
             if (length == 0) return;
@@ -124,7 +112,8 @@ void WalkZoomed(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t flags, cons
         const int64_t kHi = z.mirror ? rowLeft + z.width - xl : xr - rowLeft;
         uint16_t* base = BackPixel(0, static_cast<int32_t>(sy));
         int64_t k = kLo;
-        int64_t col = SourceColumn(k);
+        SourceStep column(k, gZoomX);
+        int64_t& col = column.value;
         const uint8_t* p = row + 2;
         int64_t c = 0;
         while (k < kHi) {
@@ -142,9 +131,9 @@ void WalkZoomed(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t flags, cons
                         if (z.mirror) op.template Run<-1>(base + (rowLeft + z.width - 1 - k), s, static_cast<int>(count));
                         else op.template Run<1>(base + (rowLeft + k), s, static_cast<int>(count));
                         k += count;
-                        col = SourceColumn(k);
+                        col = k;
                     } else {
-                        for (; k < kHi && col < e; col = SourceColumn(++k)) {
+                        for (; k < kHi && col < e; ++k, column.Next()) {
                             uint16_t* d = base + (z.mirror ? rowLeft + z.width - 1 - k : rowLeft + k);
                             *d = static_cast<uint16_t>(op(static_cast<int32_t>(LoadU16(p + 2 * (col - c))), static_cast<int32_t>(*d)));
                         }
@@ -152,7 +141,7 @@ void WalkZoomed(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t flags, cons
                 }
                 p += 2 * n;
             } else {
-                for (; k < kHi && col < e; col = SourceColumn(++k)) {}
+                for (; k < kHi && col < e; ++k, column.Next()) {}
             }
             c = e;
         }
@@ -207,13 +196,11 @@ void SetZoomFactor(int anchorX, int anchorY, int zoomX, int zoomY, int shear) {
     gZoomX = HoldFactor(zoomX);
     gZoomY = HoldFactor(zoomY);
     gZoomShear = std::clamp<int32_t>(shear, -kZoomShearMax, kZoomShearMax);
-    BuildTables();
 }
 
 void SetZoomSource(int anchorX, int anchorY, int zoomX, int zoomY) { SetZoomFactor(anchorX, anchorY, zoomX, zoomY, 0); }
 
 void ResetZoom() {
-    gZoomBuilt = {};
     SetZoomSource(0, 0, kZoomOne, kZoomOne);
 }
 

@@ -14,7 +14,6 @@
 #pragma once
 #include <cstdint>
 
-constexpr int kZoomTableSize = 1280;
 constexpr int32_t kZoomOne = 1024;        // 1:1
 constexpr int32_t kZoomMax = 64 * 1024;   // factors are held in 1..kZoomMax
 constexpr int32_t kZoomShearMax = 64 * 1024;
@@ -26,16 +25,13 @@ extern int32_t gZoomX, gZoomY;
 // Horizontal shear in 1/1024 pixel per screen row (1024 leans one pixel per
 // row, 256 a quarter pixel); held within +-kZoomShearMax.
 extern int32_t gZoomShear;
-// Entry j: the source column (row) shown at destination column (row) j,
-// 1024 j / factor, and the shear of row j, j x shear / 1024. Zoomed sizes
-// past the tables are computed by division instead.
-extern int32_t gZoomColumnTable[kZoomTableSize];
-extern int32_t gZoomRowTable[kZoomTableSize];
-extern int32_t gZoomShearTable[kZoomTableSize];
+// Destination column (row) j shows source column (row) 1024 j / factor,
+// and row j leans by j x shear / 1024; the walker steps both from row to
+// row and column to column, so a new factor costs nothing to set.
 
 void SetZoomSource(int anchorX, int anchorY, int zoomX, int zoomY);
 void SetZoomFactor(int anchorX, int anchorY, int zoomX, int zoomY, int shear);
-// Back to 1:1 about (0, 0), no shear, tables built (tests, kernel reset).
+// Back to 1:1 about (0, 0), no shear (tests, kernel reset).
 void ResetZoom();
 
 // Each zoom draw spends the tint (gTintRed ...) and gAlphaLevel it was given:

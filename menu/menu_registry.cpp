@@ -30,6 +30,7 @@ void RegisterSaveLoadScreen() {
                             ReadFame();
                         }});
     gSaveScreenHooks.systemMenuLeave = LeaveMenuFromPage;
+    gSaveScreenHooks.titleScreenEnter = TitleScreenEnter;
 }
 
 } // namespace

@@ -16,9 +16,11 @@
 #include "world/minigame/mini_game.h"
 #include "world/script/path_run.h"
 #include "world/script/talk_machine.h"
+#include "world/spirit/spirit.h"
 #include "world/walk/astar.h"
 #include "world/walk/key_cole.h"
 #include "world/walk/key_state.h"
+#include "world/walk/map_events.h"
 #include "world/new_game.h"
 
 ShellHooks gShellHooks;
@@ -48,8 +50,6 @@ void InitMenus() {
     InitMenu();
 }
 
-void WorldStepStandIn() {}
-
 void RunTalkStep() { RunTalk(gTalkContext); }
 uint32_t SpiritSlot() { return gTalkVar[kTalkVarSpirit]; }
 
@@ -76,11 +76,11 @@ void ResetShellHooks() {
     gShellHooks.startTimedTalk = StartTimedTalk;
     gShellHooks.closeMapView = CloseMapView;
     gShellHooks.reopenMapView = ReopenMapView;
-    gShellHooks.clearRoleFightMarks = WorldStepStandIn;
+    gShellHooks.clearRoleFightMarks = ClearRoleFightMarks;
     gShellHooks.startLostFightTalk = StartLostFightTalk;
     gShellHooks.mapFrameHook = MapFrameStep;
     gShellHooks.spiritSlot = SpiritSlot;
-    gShellHooks.spiritSlowStep = WorldStepStandIn;
+    gShellHooks.spiritSlowStep = SpiritSlowStep;
     gShellHooks.mouseActiveStory = MouseActiveStory;
     gShellHooks.keyColeRun = KeyColeRun;
     gShellHooks.runTalk = RunTalkStep;

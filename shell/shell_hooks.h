@@ -86,4 +86,3 @@ uint32_t SpiritSlot();
 
 // Stand-ins for modules not built yet: each does nothing but what its
 // caller needs to go on.
-void WorldStepStandIn();                 // the world's steps that draw or change nothing yet

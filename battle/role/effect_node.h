@@ -15,6 +15,9 @@ struct EffectNode {
     uint16_t element;    // 1..5 for the element-resistance assists, else 0
     uint16_t icon;       // 1-based frame of the icon picture, 0 none
     uint16_t value;      // the action's value (base of tick damage)
+    // Points this node added to its element's percentage (element resistance):
+    // its end takes off exactly these, however the percentage was clamped.
+    int16_t elementAdded;
 };
 
 constexpr uint16_t kEffectEndless = 65535;

@@ -135,15 +135,18 @@ void InitBattleRoles() {
 }
 
 void FreeBattleRoles() {
-    // Effect nodes first: they are the only blocks the roles allocate.
+    // Effect nodes and a transfer's ripple first: they are the only blocks
+    // the roles allocate.
     for (ManRole& r : gManRoles) {
         r.quietFlag = 1;
         r.FreeRoleEffects();
+        r.FreeTransferRipple();
         r.ManRoleDtor();
     }
     for (MonRole& r : gMonRoles) {
         r.quietFlag = 1;
         r.FreeRoleEffects();
+        r.FreeTransferRipple();
         r.MonRoleDtor();
     }
     InitBattleRoles();

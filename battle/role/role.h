@@ -13,13 +13,16 @@
 // The methods are defined by concern, one file each: role.cpp (life cycle),
 // role_gauge.cpp (gauges, positions, command state), role_status.cpp (the
 // accessors and the per-battle reset), role_effects.cpp (status effects),
-// role_damage.cpp (damage and elements), role_skill.cpp (weapon skills).
+// role_effect_draw.cpp (their icons and overlays), role_damage.cpp (damage
+// and elements), role_skill.cpp (weapon skills).
 #pragma once
 #include <cstdint>
 
 #include "draw/act_pack.h"
+#include "draw/line_tool.h"
 #include "world/org/obj_record.h"
 
+class cRipple;
 struct MemberStats;
 struct MemberBattleRecord;
 struct SpiritRecord;
@@ -134,6 +137,49 @@ enum EffectBit : uint32_t {
     kEffectInvisible = 0x80000000u,  // also the gauge drag of the gauge step
 };
 
+// One number shown above a role: its digit pictures (9097 damage, 9085
+// healing, 9086 spirit, 9087 stamina), four digits that pop in one after
+// another, a delay before it shows and its age while it rises and fades.
+struct ShownNumber {
+    uint16_t sprite;
+    int16_t digit[4];   // thousands, hundreds, tens, ones
+    uint16_t delay;
+    int16_t age;        // 0..48
+    int16_t pop[4];     // 0..9
+};
+
+// The after-images of a moving role: its last positions, drawn fading.
+constexpr int kAfterimageRing = 16;
+struct AfterimageEntry {
+    int16_t x, y;
+    uint16_t frame;   // 65535: empty
+    uint16_t pic;
+    uint32_t flags;
+    int16_t level;
+};
+struct AfterimageRing {
+    AfterimageEntry entry[kAfterimageRing];
+    uint8_t count;    // entries in use, at most kAfterimageRing
+    uint8_t delay;
+    uint8_t length;   // how many entries the trail keeps
+    uint8_t fade;     // level lost per frame
+    uint8_t mode;     // 0 spaced right, 1 spaced left, 2 in place
+};
+
+// The working state of the act players: where the role is drawn, the run
+// toward a target and back, and its counters.
+struct ActPlayerState {
+    int32_t drawX, drawY;     // where the role stands this frame
+    int32_t targetX, targetY;
+    LineWalker run;
+    int32_t runCount;         // the run's step count (it grows a step a frame)
+    int32_t runFrames;        // frames the run has taken (bounded)
+    uint32_t soundPlayed;
+    uint32_t running;         // a run is under way
+    int32_t holdCount;
+    AfterimageRing trail;
+};
+
 struct EffectNode;
 struct CountNode;
 using CountList = CountNode;
@@ -183,13 +229,15 @@ public:
     uint16_t skillValue;         // growth value of the selected weapon skill
     uint16_t actionTimer;        // 0..2400
     uint16_t actionTimerRunning;
-    // Shown numbers above the role.
-    int16_t shownDelay[kShownNumbers];
-    int16_t shownDigits[kShownNumbers];
-    uint16_t shownSprite[kShownNumbers];
-    int32_t shownValue[kShownNumbers];
-    int16_t shownCursor;
-    int16_t shownPops;
+    // Shown numbers above the role: entries from shownDone up to
+    // shownCursor are drawn.
+    ShownNumber shown[kShownNumbers];
+    uint16_t shownCursor;
+    uint16_t shownDone;
+    uint32_t numberPending;
+    int8_t numberWindow;         // cancel window: 2 open, 0 closed, -1 no cancel, -2 cancelled
+    uint32_t numberCancelled;
+    uint32_t numberRepeat;       // one more entry from the battle's repeat digits
     int16_t blend[3];
     int16_t target;              // target index of the action; -1 none
     uint16_t skillAmount;
@@ -224,10 +272,12 @@ public:
     uint16_t spreadCounter;
     uint16_t spreadValue;
     uint16_t spreadStage;
-    uint16_t wipe;               // bit 15 starts the rising wipe
+    uint16_t wipe;               // bit 15: the rising wipe runs; low bits: rows shown
+    ActRecord ailmentAct;        // the act that ailments 0x40 and 0x100 play over the role
+    cRipple* transferRipple;     // the screen ripple of a running damage-transfer act
+    uint16_t transferFrames;     // frames the damage-transfer act has run
     uint16_t triggerCounter[8];
     uint8_t triggerPhase;
-    uint8_t cancelWindow;
     uint8_t choiceCounter[4];
     uint8_t choiceMode[4];
     uint8_t blockChance;
@@ -268,6 +318,7 @@ public:
     uint32_t weakened;
     uint32_t noBlock;
     uint32_t actFlags[4];        // working flags of the act players
+    ActPlayerState player;
     uint32_t noAct38;
 
     // ---- Life cycle (role.cpp) ----
@@ -332,6 +383,8 @@ public:
     uint16_t GetSpreadValue() const { return spreadValue; }
     uint32_t CatchSpreadingEffect(int16_t value, uint8_t stage);
     void StepSpreadCounter();
+    // Frees the damage-transfer ripple (its 30 frames are over, the reset).
+    void FreeTransferRipple();
 
     // ---- Damage and elements (role_damage.cpp) ----
     uint32_t DamageRole(int32_t life, int16_t spiritAmount, int16_t staminaAmount);
@@ -355,6 +408,12 @@ public:
     void SetDamageDigits(int16_t amount);
     void SetShownNumberDelay(uint16_t frames);
     void CommitShownNumber(uint32_t n);
+    // Draws and ages the list; 1 when it has just emptied.
+    uint32_t StepShownNumbers();
+    // Takes the last committed number back from the running total; 1 when it did.
+    uint32_t CancelLastShownNumber();
+    // A message about this role ("$1name$0" and the text) with the effect sound.
+    void SendRoleMessage(const char* text, uint32_t flags);
 
     // ---- Enemy triggers (battle/role/mon_trigger.cpp) ----
     uint32_t CheckMonTrigger(uint16_t event, uint16_t element);
@@ -416,7 +475,7 @@ public:
     void SetRoleFacingLock(uint32_t f);
     void GetRoleLife(int32_t* life, int32_t* max) const;
     int32_t GetRoleLifeBar(int32_t width) const;
-    void CloseCancelWindow() { cancelWindow = 0; }
+    void CloseCancelWindow() { numberWindow = 0; }
     void SetRoleStateBit28() { state |= kStateBit28; }
     uint32_t IsPartyMemberRole() const { return member; }
     uint32_t IsGuardRole() const { return guard; }
@@ -456,6 +515,24 @@ public:
     // ---- Act players (role_act.cpp) ----
     // Empties the after-image, screen-effect, particle and sprite areas.
     void ClearActPlayerAreas();
+    // Whether this role's frames are drawn mirrored (its pictures face right).
+    bool DrawsMirrored() const;
+    // The point an action aims at on `target` (or the role's own place).
+    void ActTargetPoint(const Role* target, int32_t* x, int32_t* y) const;
+    // The common recipe: steps act block `block` and draws it at (x, y) with
+    // its shadow and sound; 1 when the act has ended (an act that cannot be
+    // played ends at once, reported once).
+    int DrawActBlock(int block, int32_t x, int32_t y, bool shadow);
+    int BeginRoleAct(Role* target, int block);
+    int PlayActRecordAt(Role* target, int block, int32_t dx, int32_t dy);
+    int PlayActRecordOnTarget(int block, Role* target);
+    int DrawFollowUpAct();
+    int DrawSecondAct();
+    void DrawActSprite(uint16_t pic, uint16_t frame, int32_t x, int32_t y);
+    int StepRoleApproach(Role* target);
+    int StepRoleStrike(Role* target, int32_t sprite, int32_t act);
+    void DrawAfterimageTrail(AfterimageRing* ring, uint16_t pic, uint16_t frame, uint32_t flags, int32_t x, int32_t y);
+    void ApplyActEdgeTarget(int32_t* x, int32_t* y) const;
 };
 
 class MonRole : public Role {

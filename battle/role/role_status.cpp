@@ -24,6 +24,9 @@ void Role::ResetRoleForBattle() {
     // queue messages nor raise triggers.
     quietFlag = 1;
     ExpireRoleEffects(1);
+    FreeTransferRipple();
+    transferFrames = 0;
+    ailmentAct = ActRecord{};
     for (int i = kActWait; i <= kActMultiFirst; ++i) acts[i].Clear();
     acts[kActTrigger].Clear();
     acts[kActWork1].Clear();
@@ -32,11 +35,10 @@ void Role::ResetRoleForBattle() {
     ClearActPlayerAreas();
     std::memset(&slot, 0, sizeof(slot));
     std::memset(&action, 0, sizeof(action));
-    std::memset(shownDelay, 0, sizeof(shownDelay));
-    std::memset(shownDigits, 0, sizeof(shownDigits));
-    std::memset(shownSprite, 0, sizeof(shownSprite));
-    std::memset(shownValue, 0, sizeof(shownValue));
-    shownCursor = shownPops = 0;
+    std::memset(shown, 0, sizeof(shown));
+    shownCursor = shownDone = 0;
+    numberPending = numberCancelled = numberRepeat = 0;
+    numberWindow = 0;
     std::memset(actionName, 0, sizeof(actionName));
     if (side == 1 || member || guard || spirit) {
         ManRole* self = static_cast<ManRole*>(this);
@@ -73,7 +75,6 @@ void Role::ResetRoleForBattle() {
     actionTimerRunning = 0;
     std::memset(triggerCounter, 0, sizeof(triggerCounter));
     triggerPhase = 0;
-    cancelWindow = 0;
     spreadCounter = spreadValue = spreadStage = 0;
     bankValue = 0;
     bankedTotal = 0;

@@ -16,3 +16,6 @@ void InitBattleRoles();
 // Releases what the roles hold (texts, records) and leaves every role in its
 // start state, ready for the next battle.
 void FreeBattleRoles();
+
+// The act players' module state (the act last reported missing).
+void ResetActPlayers();

@@ -9,6 +9,7 @@
 #include "base/random.h"
 #include "base/settings.h"
 #include "draw/colour_ops.h"
+#include "draw/dialog_node.h"
 #include "draw/draw_kernel.h"
 #include "draw/pixel_format.h"
 #include "draw/surface.h"
@@ -160,6 +161,7 @@ void StepTransition() {
     if (++gTitle.fade < 0) return;
     gMenuRequest = kTitleRequest;
     gSaveLoadMode = gSaveLoadPage = gSaveLoadLoading = gSaveLoadKind = 0;
+    gDialogCount = 0;  // no talk dialog waits for the player any more
     gTitle.screenCopy.clear();
     gTitle.screenCopy.shrink_to_fit();
     gMenu.fade = 0;

@@ -5,16 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
-#include <libavutil/dict.h>
-#include <libavutil/error.h>
-#include <libavutil/log.h>
-#include <libavutil/mem.h>
-#include <libswresample/swresample.h>
-}
+#include "platform/posix/media_library.h"
 
 namespace {
 constexpr int kIoBufferSize = 4096;
@@ -31,7 +22,7 @@ constexpr int kMaxWholeSoundSeconds = 600;
 
 std::string AvErrorText(int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
+    Av().av_strerror(code, text, sizeof text);
     return text;
 }
 } // namespace
@@ -64,12 +55,13 @@ int64_t DecodeMemorySeek(void* opaque, int64_t offset, int whence) {
 }
 
 int OpenMediaInput(AVFormatContext** format, const char* hostPath, const AVInputFormat* formatHint) {
+    if (!LoadMediaLibrary()) return AVERROR(ENOSYS);
     AVDictionary* options = nullptr;
-    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    Av().av_dict_set(&options, "protocol_whitelist", "file", 0);
     // The file protocol's own prefix: the rest of the name is taken as it is.
     std::string url = hostPath ? std::string("file:") + hostPath : std::string();
-    int rc = avformat_open_input(format, hostPath ? url.c_str() : nullptr, formatHint, &options);
-    av_dict_free(&options);
+    int rc = Av().avformat_open_input(format, hostPath ? url.c_str() : nullptr, formatHint, &options);
+    Av().av_dict_free(&options);
     return rc;
 }
 
@@ -85,6 +77,7 @@ bool cAudioDecoder::OpenFile(const char* hostPath, int rate) {
     error_.clear();
     rate_ = rate;
     if (!hostPath || !*hostPath) return Fail("no file name", 0);
+    if (!LoadMediaLibrary()) return Fail(MediaLibraryError().c_str(), 0);
     return OpenContext(hostPath, nullptr);
 }
 
@@ -93,69 +86,70 @@ bool cAudioDecoder::OpenMemory(const void* data, size_t size, const char* format
     error_.clear();
     rate_ = rate;
     if (!data || size == 0) return Fail("no sound data", 0);
+    if (!LoadMediaLibrary()) return Fail(MediaLibraryError().c_str(), 0);
     memData_ = static_cast<const uint8_t*>(data);
     memSize_ = size;
     memPos_ = 0;
-    uint8_t* buffer = static_cast<uint8_t*>(av_malloc(kIoBufferSize));
+    uint8_t* buffer = static_cast<uint8_t*>(Av().av_malloc(kIoBufferSize));
     if (!buffer) return Fail("out of memory", 0);
-    io_ = avio_alloc_context(buffer, kIoBufferSize, 0, this, DecodeMemoryRead, nullptr, DecodeMemorySeek);
+    io_ = Av().avio_alloc_context(buffer, kIoBufferSize, 0, this, DecodeMemoryRead, nullptr, DecodeMemorySeek);
     if (!io_) {
-        av_free(buffer);
+        Av().av_free(buffer);
         return Fail("out of memory", 0);
     }
-    format_ = avformat_alloc_context();
+    format_ = Av().avformat_alloc_context();
     if (!format_) return Fail("out of memory", 0);
     format_->pb = io_;
-    const AVInputFormat* hint = formatHint ? av_find_input_format(formatHint) : nullptr;
+    const AVInputFormat* hint = formatHint ? Av().av_find_input_format(formatHint) : nullptr;
     return OpenContext(nullptr, hint);
 }
 
 bool cAudioDecoder::OpenContext(const char* url, const AVInputFormat* formatHint) {
     // The library's own messages would go to the terminal; failures reach
     // the caller through Error() instead.
-    av_log_set_level(AV_LOG_QUIET);
+    Av().av_log_set_level(AV_LOG_QUIET);
     int rc = OpenMediaInput(&format_, url, formatHint);
     if (rc < 0) return Fail("cannot open", rc);
-    rc = avformat_find_stream_info(format_, nullptr);
+    rc = Av().avformat_find_stream_info(format_, nullptr);
     if (rc < 0) return Fail("cannot read stream facts", rc);
     const AVCodec* codec = nullptr;
-    streamIndex_ = av_find_best_stream(format_, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+    streamIndex_ = Av().av_find_best_stream(format_, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
     if (streamIndex_ < 0 || !codec) return Fail("no sound in the file", streamIndex_);
-    codec_ = avcodec_alloc_context3(codec);
+    codec_ = Av().avcodec_alloc_context3(codec);
     if (!codec_) return Fail("out of memory", 0);
-    rc = avcodec_parameters_to_context(codec_, format_->streams[streamIndex_]->codecpar);
+    rc = Av().avcodec_parameters_to_context(codec_, format_->streams[streamIndex_]->codecpar);
     if (rc < 0) return Fail("bad sound parameters", rc);
-    rc = avcodec_open2(codec_, codec, nullptr);
+    rc = Av().avcodec_open2(codec_, codec, nullptr);
     if (rc < 0) return Fail("cannot open the sound decoder", rc);
     if (codec_->sample_rate < kMinSourceRate || codec_->sample_rate > kMaxSourceRate) return Fail("sound rate out of range", 0);
-    packet_ = av_packet_alloc();
-    frame_ = av_frame_alloc();
+    packet_ = Av().av_packet_alloc();
+    frame_ = Av().av_frame_alloc();
     if (!packet_ || !frame_) return Fail("out of memory", 0);
     // The copy below first clears its destination, so it must start cleared.
     AVChannelLayout in = {};
     if (codec_->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC || codec_->ch_layout.nb_channels <= 0) {
-        av_channel_layout_default(&in, codec_->ch_layout.nb_channels > 0 ? codec_->ch_layout.nb_channels : 1);
+        Av().av_channel_layout_default(&in, codec_->ch_layout.nb_channels > 0 ? codec_->ch_layout.nb_channels : 1);
     } else {
-        av_channel_layout_copy(&in, &codec_->ch_layout);
+        Av().av_channel_layout_copy(&in, &codec_->ch_layout);
     }
     AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
-    rc = swr_alloc_set_opts2(&resampler_, &stereo, AV_SAMPLE_FMT_S16, rate_, &in, codec_->sample_fmt,
+    rc = Av().swr_alloc_set_opts2(&resampler_, &stereo, AV_SAMPLE_FMT_S16, rate_, &in, codec_->sample_fmt,
                              codec_->sample_rate, 0, nullptr);
-    av_channel_layout_uninit(&in);
+    Av().av_channel_layout_uninit(&in);
     if (rc < 0 || !resampler_) return Fail("cannot convert the sound", rc);
-    rc = swr_init(resampler_);
+    rc = Av().swr_init(resampler_);
     if (rc < 0) return Fail("cannot convert the sound", rc);
     return true;
 }
 
 // Converts one decoded frame and appends it to the pending samples.
 static bool AppendConverted(SwrContext* resampler, const AVFrame* frame, std::vector<int16_t>* pending) {
-    int room = swr_get_out_samples(resampler, frame ? frame->nb_samples : 0);
+    int room = Av().swr_get_out_samples(resampler, frame ? frame->nb_samples : 0);
     if (room <= 0) return true;
     size_t old = pending->size();
     pending->resize(old + static_cast<size_t>(room) * 2);
     uint8_t* out[1] = {reinterpret_cast<uint8_t*>(pending->data() + old)};
-    int got = swr_convert(resampler, out, room, frame ? const_cast<const uint8_t**>(frame->extended_data) : nullptr,
+    int got = Av().swr_convert(resampler, out, room, frame ? const_cast<const uint8_t**>(frame->extended_data) : nullptr,
                           frame ? frame->nb_samples : 0);
     if (got < 0) {
         pending->resize(old);
@@ -169,10 +163,10 @@ static bool AppendConverted(SwrContext* resampler, const AVFrame* frame, std::ve
 int cAudioDecoder::DecodeMore() {
     int badPackets = 0;
     for (;;) {
-        int rc = avcodec_receive_frame(codec_, frame_);
+        int rc = Av().avcodec_receive_frame(codec_, frame_);
         if (rc == 0) {
             bool ok = AppendConverted(resampler_, frame_, &pending_);
-            av_frame_unref(frame_);
+            Av().av_frame_unref(frame_);
             if (!ok) return error_ = "cannot convert the sound", -1;
             return 1;
         }
@@ -189,24 +183,24 @@ int cAudioDecoder::DecodeMore() {
             ended_ = true;
             return 0;
         }
-        rc = av_read_frame(format_, packet_);
+        rc = Av().av_read_frame(format_, packet_);
         if (rc == AVERROR_EOF) {
             draining_ = true;
-            avcodec_send_packet(codec_, nullptr);
+            Av().avcodec_send_packet(codec_, nullptr);
             continue;
         }
         if (rc < 0) return error_ = "sound file read failed: " + AvErrorText(rc), -1;
         if (packet_->stream_index == streamIndex_) {
-            rc = avcodec_send_packet(codec_, packet_);
+            rc = Av().avcodec_send_packet(codec_, packet_);
             // A broken packet is skipped, as players do; a long run of them
             // means the data is not sound.
             if (rc == AVERROR_INVALIDDATA && ++badPackets < kMaxBadPackets) rc = 0;
             if (rc < 0 && rc != AVERROR(EAGAIN)) {
-                av_packet_unref(packet_);
+                Av().av_packet_unref(packet_);
                 return error_ = "sound decoding failed: " + AvErrorText(rc), -1;
             }
         }
-        av_packet_unref(packet_);
+        Av().av_packet_unref(packet_);
     }
 }
 
@@ -234,16 +228,16 @@ int cAudioDecoder::Read(int16_t* out, int frames) {
 
 bool cAudioDecoder::Rewind() {
     if (!codec_) return false;
-    int rc = av_seek_frame(format_, streamIndex_, format_->streams[streamIndex_]->start_time == AV_NOPTS_VALUE
+    int rc = Av().av_seek_frame(format_, streamIndex_, format_->streams[streamIndex_]->start_time == AV_NOPTS_VALUE
                                                      ? 0
                                                      : format_->streams[streamIndex_]->start_time,
                            AVSEEK_FLAG_BACKWARD);
-    if (rc < 0) rc = avformat_seek_file(format_, -1, INT64_MIN, 0, 0, 0);
+    if (rc < 0) rc = Av().avformat_seek_file(format_, -1, INT64_MIN, 0, 0, 0);
     if (rc < 0) return error_ = "cannot go back to the start", false;
-    avcodec_flush_buffers(codec_);
+    Av().avcodec_flush_buffers(codec_);
     // Drop what the converter still holds from the end of the last pass.
-    swr_close(resampler_);
-    if (swr_init(resampler_) < 0) return error_ = "cannot convert the sound", false;
+    Av().swr_close(resampler_);
+    if (Av().swr_init(resampler_) < 0) return error_ = "cannot convert the sound", false;
     pending_.clear();
     pendingPos_ = 0;
     ended_ = false;
@@ -252,14 +246,14 @@ bool cAudioDecoder::Rewind() {
 }
 
 void cAudioDecoder::Close() {
-    if (resampler_) swr_free(&resampler_);
-    if (frame_) av_frame_free(&frame_);
-    if (packet_) av_packet_free(&packet_);
-    if (codec_) avcodec_free_context(&codec_);
-    if (format_) avformat_close_input(&format_);
+    if (resampler_) Av().swr_free(&resampler_);
+    if (frame_) Av().av_frame_free(&frame_);
+    if (packet_) Av().av_packet_free(&packet_);
+    if (codec_) Av().avcodec_free_context(&codec_);
+    if (format_) Av().avformat_close_input(&format_);
     if (io_) {
-        av_freep(&io_->buffer);
-        avio_context_free(&io_);
+        Av().av_freep(&io_->buffer);
+        Av().avio_context_free(&io_);
     }
     streamIndex_ = -1;
     ended_ = false;

@@ -13,13 +13,7 @@
 #include "platform/posix/decode_audio.h"
 #include "platform/posix/decode_mixer.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/imgutils.h>
-#include <libavutil/log.h>
-#include <libswscale/swscale.h>
-}
+#include "platform/posix/media_library.h"
 
 namespace {
 struct GeneratedClip {
@@ -71,11 +65,11 @@ int64_t GeneratedTime(const PlatVideo& v, int index) { return int64_t(index) * v
 
 bool GenerateFrame(PlatVideo& v) {
     if (v.decoded >= v.clip.frames) return false;
-    av_frame_unref(v.next);
+    Av().av_frame_unref(v.next);
     v.next->format = AV_PIX_FMT_RGB24;
     v.next->width = v.clip.width;
     v.next->height = v.clip.height;
-    if (av_frame_get_buffer(v.next, 0) < 0) return false;
+    if (Av().av_frame_get_buffer(v.next, 0) < 0) return false;
     uint8_t r, g, b;
     VideoGeneratedColour(v.decoded + 1, &r, &g, &b);
     for (int y = 0; y < v.clip.height; ++y) {
@@ -95,35 +89,35 @@ int64_t FrameTime(const PlatVideo& v, const AVFrame* frame) {
     int64_t ts = frame->best_effort_timestamp;
     if (ts == AV_NOPTS_VALUE) {
         AVRational rate = s->avg_frame_rate.num > 0 ? s->avg_frame_rate : AVRational{25, 1};
-        return av_rescale(v.decoded, int64_t(1000) * rate.den, rate.num);
+        return Av().av_rescale(v.decoded, int64_t(1000) * rate.den, rate.num);
     }
     if (s->start_time != AV_NOPTS_VALUE) ts -= s->start_time;
-    return std::max<int64_t>(0, av_rescale_q(ts, s->time_base, AVRational{1, 1000}));
+    return std::max<int64_t>(0, Av().av_rescale_q(ts, s->time_base, AVRational{1, 1000}));
 }
 
 bool DecodeFrame(PlatVideo& v) {
     for (;;) {
-        int rc = avcodec_receive_frame(v.codec, v.next);
+        int rc = Av().avcodec_receive_frame(v.codec, v.next);
         if (rc == 0) {
             v.nextMs = FrameTime(v, v.next);
             return true;
         }
         if (rc != AVERROR(EAGAIN) || v.draining) return false;
-        rc = av_read_frame(v.format, v.packet);
+        rc = Av().av_read_frame(v.format, v.packet);
         if (rc < 0) {
             // The end (or a broken tail): let the decoder give what it holds.
             v.draining = true;
-            avcodec_send_packet(v.codec, nullptr);
+            Av().avcodec_send_packet(v.codec, nullptr);
             continue;
         }
         if (v.packet->stream_index == v.streamIndex) {
-            rc = avcodec_send_packet(v.codec, v.packet);
+            rc = Av().avcodec_send_packet(v.codec, v.packet);
             if (rc < 0 && rc != AVERROR(EAGAIN) && rc != AVERROR_INVALIDDATA) {
-                av_packet_unref(v.packet);
+                Av().av_packet_unref(v.packet);
                 return false;
             }
         }
-        av_packet_unref(v.packet);
+        Av().av_packet_unref(v.packet);
     }
 }
 
@@ -134,19 +128,19 @@ void FetchNext(PlatVideo& v) {
 }
 
 bool OpenFile(PlatVideo& v, const char* gamePath) {
-    av_log_set_level(AV_LOG_QUIET);
+    Av().av_log_set_level(AV_LOG_QUIET);
     std::string host = PlatResolvePath(gamePath);
     int rc = OpenMediaInput(&v.format, host.c_str(), nullptr);
     if (rc < 0) return MixerSetLastError(std::string(gamePath) + ": cannot open the video"), false;
-    if (avformat_find_stream_info(v.format, nullptr) < 0) return MixerSetLastError("bad video file"), false;
+    if (Av().avformat_find_stream_info(v.format, nullptr) < 0) return MixerSetLastError("bad video file"), false;
     const AVCodec* codec = nullptr;
-    v.streamIndex = av_find_best_stream(v.format, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+    v.streamIndex = Av().av_find_best_stream(v.format, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
     if (v.streamIndex < 0 || !codec) return MixerSetLastError("no picture in the video"), false;
-    v.codec = avcodec_alloc_context3(codec);
-    v.packet = av_packet_alloc();
+    v.codec = Av().avcodec_alloc_context3(codec);
+    v.packet = Av().av_packet_alloc();
     if (!v.codec || !v.packet) return MixerSetLastError("out of memory"), false;
-    if (avcodec_parameters_to_context(v.codec, v.format->streams[v.streamIndex]->codecpar) < 0 ||
-        avcodec_open2(v.codec, codec, nullptr) < 0) {
+    if (Av().avcodec_parameters_to_context(v.codec, v.format->streams[v.streamIndex]->codecpar) < 0 ||
+        Av().avcodec_open2(v.codec, codec, nullptr) < 0) {
         return MixerSetLastError("cannot decode the video"), false;
     }
     v.knownCount = static_cast<int>(std::max<int64_t>(0, v.format->streams[v.streamIndex]->nb_frames));
@@ -155,11 +149,11 @@ bool OpenFile(PlatVideo& v, const char* gamePath) {
 
 void FreeVideo(PlatVideo* v) {
     if (v->sound != kPlatNoStream) PlatStreamClose(v->sound);
-    if (v->scaler) sws_freeContext(v->scaler);
-    if (v->next) av_frame_free(&v->next);
-    if (v->packet) av_packet_free(&v->packet);
-    if (v->codec) avcodec_free_context(&v->codec);
-    if (v->format) avformat_close_input(&v->format);
+    if (v->scaler) Av().sws_freeContext(v->scaler);
+    if (v->next) Av().av_frame_free(&v->next);
+    if (v->packet) Av().av_packet_free(&v->packet);
+    if (v->codec) Av().avcodec_free_context(&v->codec);
+    if (v->format) Av().avformat_close_input(&v->format);
     delete v;
 }
 
@@ -167,7 +161,7 @@ void FreeVideo(PlatVideo* v) {
 // (or without a device) plays silent.
 void StartSound(PlatVideo& v, const char* gamePath, int volume) {
     if (v.generated || !PlatAudioIsOpen()) return;
-    bool hasSound = av_find_best_stream(v.format, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) >= 0;
+    bool hasSound = Av().av_find_best_stream(v.format, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) >= 0;
     if (!hasSound) return;
     v.sound = PlatStreamOpen(gamePath);
     if (v.sound == kPlatNoStream) return;
@@ -208,13 +202,13 @@ bool DrawFrame(PlatVideo& v, uint16_t* pixels, int pitchBytes, int width, int he
     if (f->width <= 0 || f->height <= 0 || width <= 0 || height <= 0) return false;
     int w, h;
     FitSize(f->width, f->height, width, height, &w, &h);
-    v.scaler = sws_getCachedContext(v.scaler, f->width, f->height, static_cast<AVPixelFormat>(f->format), w, h,
+    v.scaler = Av().sws_getCachedContext(v.scaler, f->width, f->height, static_cast<AVPixelFormat>(f->format), w, h,
                                     AV_PIX_FMT_RGB24, SWS_BILINEAR, nullptr, nullptr, nullptr);
     if (!v.scaler) return false;
     v.rgb.resize(static_cast<size_t>(w) * h * 3);
     uint8_t* dst[4] = {v.rgb.data(), nullptr, nullptr, nullptr};
     int dstStride[4] = {w * 3, 0, 0, 0};
-    if (sws_scale(v.scaler, f->data, f->linesize, 0, f->height, dst, dstStride) <= 0) return false;
+    if (Av().sws_scale(v.scaler, f->data, f->linesize, 0, f->height, dst, dstStride) <= 0) return false;
     uint8_t* base = reinterpret_cast<uint8_t*>(pixels);
     for (int y = 0; y < h; ++y) {
         uint16_t* row = reinterpret_cast<uint16_t*>(base + static_cast<ptrdiff_t>(y) * pitchBytes);
@@ -254,7 +248,12 @@ PlatVideo* PlatVideoOpen(const char* gamePath, int volume) {
         v->generated = true;
         v->clip = *clip;
     }
-    v->next = av_frame_alloc();
+    if (!LoadMediaLibrary()) {
+        MixerSetLastError(std::string(gamePath) + ": " + MediaLibraryError());
+        FreeVideo(v);
+        return nullptr;
+    }
+    v->next = Av().av_frame_alloc();
     bool opened = v->next && (v->generated ? v->clip.width > 0 && v->clip.height > 0 : OpenFile(*v, gamePath));
     if (opened) FetchNext(*v);
     if (!opened || !v->haveNext) {

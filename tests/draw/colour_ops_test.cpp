@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "draw/colour_ops.h"
@@ -126,6 +127,41 @@ TEST(WideColourRules, AlphaMapBlendMatchesTheOnePixelRule) {
             EXPECT_TRUE(std::equal(sixteen.begin() + kRun, sixteen.end(), d.begin() + kRun));
         }
 #endif
+    }
+    ResetDrawKernel();
+}
+
+// The eight-pixel forms of the whole-screen tint and the level blend against
+// their one-pixel rules: every level, tints past a whole field, runs that are
+// not a multiple of eight, in the four screen layouts.
+TEST(WideColourRules, TintAndLevelBlendMatchTheOnePixelRules) {
+    constexpr int kPixels = 43;
+    uint32_t seed = 777;
+    auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) >> 8; };
+    for (int layout : {kFormat555, kFormat556, kFormat565, kFormat655}) {
+        SCOPED_TRACE(layout);
+        ResetDrawKernel();
+        InitDrawKernel(nullptr, layout);
+        std::vector<uint16_t> s(kPixels), d(kPixels);
+        for (int i = 0; i < kPixels; ++i) {
+            s[i] = static_cast<uint16_t>(next());
+            d[i] = static_cast<uint16_t>(next());
+        }
+        for (const auto& tint : std::vector<std::array<int, 3>>{{3, -2, 0}, {-31, 31, 5}, {40, -40, 1}, {0, 0, -1}}) {
+            std::vector<uint16_t> run = d, expected = d;
+            AddRgbToPixels(run.data(), kPixels, tint[0], tint[1], tint[2]);
+            for (uint16_t& p : expected) AddRgbToPixels(&p, 1, tint[0], tint[1], tint[2]);
+            EXPECT_EQ(run, expected) << tint[0] << " " << tint[1] << " " << tint[2];
+        }
+        const LevelMasks m = LoadLevelMasks();
+        for (int level = 1; level <= 14; ++level) {
+            const WideLevel wide = MakeWideLevel(level);
+            for (int i = 0; i + kWideCount <= kPixels; i += kWideCount) {
+                const Wide out = LevelBlendWide(LoadWide(&s[i]), LoadWide(&d[i]), wide);
+                for (int k = 0; k < kWideCount; ++k)
+                    EXPECT_EQ(out[k], LevelBlend(s[i + k], d[i + k], level, m)) << "level " << level;
+            }
+        }
     }
     ResetDrawKernel();
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <tuple>
 #include <vector>
 
 #include "draw/line_tool.h"
@@ -77,6 +78,32 @@ TEST(LineTool, StepLineFollowsItsClosedFormAndPassesTheEnd) {
             ASSERT_EQ(w.x, x0 + x) << "step " << k;
             ASSERT_EQ(w.y, y0 + y) << "step " << k;
             ASSERT_EQ(reached, k == length && length > 0 ? 1 : 0) << "step " << k;
+        }
+    }
+}
+
+// Many steps at once are the same points and error terms as one at a time:
+// every direction, lengths whose error leaves 32 bits, counts of 0 and less.
+TEST(LineTool, StepLinesEqualsRepeatedSteps) {
+    std::vector<std::pair<int64_t, int64_t>> ends;
+    for (int dx = -7; dx <= 7; ++dx)
+        for (int dy = -7; dy <= 7; ++dy) ends.push_back({dx, dy});
+    ends.push_back({300, 7});
+    ends.push_back({-5, 1234});
+    ends.push_back({int64_t{INT32_MAX}, -3});
+    ends.push_back({INT32_MIN + 1, int64_t{INT32_MAX} - 5});
+    for (const auto& [dx, dy] : ends) {
+        SCOPED_TRACE(testing::Message() << "to " << dx << "," << dy);
+        const int32_t x0 = dx > 1000 ? INT32_MIN : (dx < -1000 ? INT32_MAX : 11);
+        const int32_t y0 = dy > 1000 ? -6 : 4;
+        LineWalker one{x0, y0, int32_t(x0 + dx), int32_t(y0 + dy), x0, y0, 0, 0};
+        LineWalker many = one;
+        for (int32_t n : {0, -4, 1, 2, 5, 17, 3}) {
+            for (int32_t k = 0; k < n; ++k) StepLine(&one);
+            StepLines(&many, n);
+            ASSERT_EQ(std::make_tuple(many.x, many.y, many.steepError, many.flatError),
+                      std::make_tuple(one.x, one.y, one.steepError, one.flatError))
+                << n;
         }
     }
 }

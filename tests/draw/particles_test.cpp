@@ -123,19 +123,23 @@ uint16_t AddLight(uint16_t s, uint16_t d) {
 }
 
 // What is left of the picture and the live particle, mirrored and added as
-// light as the flags say, cut at the view's edges.
+// light as the flags say, cut at the view's edges; pictures narrower and
+// wider than the eight pixels the picture's rows are drawn by.
 TEST_F(Particles, PictureAndParticlesFollowMirrorAndLightAtTheViewEdges) {
     const struct {
         uint16_t flags;
         int x, y;
-    } cases[] = {{0, 3, 2}, {kEffectMirror, -2, 3}, {0x02, kW - 3, 1}, {0x10 | kEffectMirror, kW - 4, kH - 3}, {0x04, -3, -1}};
+    } cases[] = {{0, 3, 2}, {kEffectMirror, -2, 3}, {0x02, kW - 3, 1}, {0x10 | kEffectMirror, kW - 4, kH - 3}, {0x04, -3, -1},
+                 {0x02 | kEffectMirror, 1, 0}};
+    for (const int pw : {5, 19})
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "flags " << c.flags << " at " << c.x << "," << c.y);
-        std::vector<uint16_t> px(5 * 4);
-        for (int i = 0; i < 20; ++i) px[i] = static_cast<uint16_t>((i * 2117 + 99) & 0x7FFF);
+        SCOPED_TRACE(testing::Message() << "width " << pw << " flags " << c.flags << " at " << c.x << "," << c.y);
+        std::vector<uint16_t> px(size_t(pw) * 4);
+        for (int i = 0; i < pw * 4; ++i) px[i] = static_cast<uint16_t>((i * 2117 + 99) & 0x7FFF);
         px[7] = kEffectKey;
         px[12] = kEffectShadow;
-        ParticleEmitter e = Emitter(px, 5, 4, c.x, c.y);
+        if (pw > 5) px[25] = px[30] = kEffectKey;
+        ParticleEmitter e = Emitter(px, pw, 4, c.x, c.y);
         e.flags = c.flags;
         e.targetLeft = 100;
         e.targetWidth = 1;
@@ -155,8 +159,8 @@ TEST_F(Particles, PictureAndParticlesFollowMirrorAndLightAtTheViewEdges) {
             At(want, x, y) = (c.flags & 0x16) ? AddLight(p, At(want, x, y)) : p;
         };
         for (int row = 0; row < 3; ++row)
-            for (int col = 0; col < 5; ++col)
-                put((c.flags & kEffectMirror) ? c.x + 4 - col : c.x + col, c.y + row, px[row * 5 + col]);
+            for (int col = 0; col < pw; ++col)
+                put((c.flags & kEffectMirror) ? c.x + pw - 1 - col : c.x + col, c.y + row, px[row * pw + col]);
         const Particle& p = e.particles[0];
         for (int k = 0; k < 4; ++k) put(p.walk.x + (k & 1), p.walk.y + (k >> 1), p.block[k]);
         EXPECT_EQ(screen, want);

@@ -100,6 +100,42 @@ TEST_F(FurnitureTest, FrameOnlyWindowLeavesTheInsideAlone) {
     EXPECT_EQ(gClip.width, Target::kWidth); // the clip is the whole screen afterwards
 }
 
+// Every piece in its band, and picture 9034's side ornament right of the
+// window at mid-height: the whole target is compared, so a missing side,
+// corner or ornament shows.
+TEST_F(FurnitureTest, EveryPieceAndTheOrnamentHaveTheirPlace) {
+    std::vector<TswFrameData> pieces = WindowPieces(0x7FFF);
+    pieces.push_back(Solid(0x1009, 8, 8));  // frame 9, the ornament
+    Put("all_sys.tsw", BuildTswPack({{34, 16, {}, pieces}}));
+    MakePackPath(Folder().c_str());
+    OpenTswPacks();
+    const int left = 8, top = 10, right = 28, bottom = 26;
+    {
+        Target t(kLayout);
+        DrawFrameWindow(9034, left, top, right, bottom, 0, 4);
+        auto fill = [&t](int x0, int y0, int x1, int y1, uint16_t colour) {
+            for (int y = y0; y < y1; ++y)
+                for (int x = x0; x < x1; ++x) t.Expect(x, y) = colour;
+        };
+        fill(left + 24, 6, left + 32, 14, 0x1009);  // x = right + 8 - 4, y = (10 + 26) / 2 - 12
+        fill(left, top, right, bottom, 0x7FFF);
+        fill(left - 4, top - 4, left, top, 0x1000);
+        fill(left, top - 4, right, top, 0x1001);
+        fill(right, top - 4, right + 4, top, 0x1002);
+        fill(left - 4, top, left, bottom, 0x1003);
+        fill(right, top, right + 4, bottom, 0x1005);
+        fill(left - 4, bottom, left, bottom + 4, 0x1006);
+        fill(left, bottom, right, bottom + 4, 0x1007);
+        fill(right, bottom, right + 4, bottom + 4, 0x1008);
+        EXPECT_TRUE(t.Matches());
+    }
+    // Without its fill the ornament is not drawn either.
+    Target bare(kLayout);
+    DrawFrameWindow(9034, left, top, right, bottom, 0, kFrameNoFill | 4);
+    EXPECT_EQ(bare.At(left + 28, 8), bare.Expect(left + 28, 8));
+    EXPECT_EQ(bare.At(left + 10, top + 5), bare.Expect(left + 10, top + 5));
+}
+
 TEST_F(FurnitureTest, PiecesWithoutWidthOrHeightAreLeftOut) {
     // Every piece but the corners is 0 wide or 0 high: nothing may loop on them.
     std::vector<TswFrameData> pieces = WindowPieces(0x7FFF);

@@ -95,7 +95,7 @@ TEST_P(ZoomRender, EverySlotFollowsTheSourceMappingInsideGuards) {
         {0, 0, 1024, 1024, 0},     {8, 6, 2048, 2048, 0},  {8, 12, 512, 512, 0},   {3, 2, 1536, 700, 0},
         {17, 13, 1024, 1024, 900}, {8, 13, 1024, 512, -256}, {5, 9, 3000, 1100, 1500}, {-4, 20, 800, 1300, 300},
     };
-    const Effect kEffects[] = {{128}, {132, -3}, {144, 5}, {144, -6}, {148, 0, 9}, {148, 0, 15},
+    const Effect kEffects[] = {{128}, {132, -3}, {144, 5}, {144, -6}, {148, 0, 9}, {148, 0, 14}, {148, 0, 15},
                                {164}, {168}, {172, 2}};
     const struct {
         int x, y;
@@ -172,7 +172,8 @@ TEST(ZoomRenderCases, FactorsBelowOneAreHeldAtOneAndLargeOnesAtTheLimit) {
     EXPECT_EQ(gZoomShear, -kZoomShearMax);
     ResetZoom();
     EXPECT_EQ(gZoomX, 1024);
-    EXPECT_EQ(gZoomColumnTable[1000], 1000);
+    EXPECT_EQ(gZoomY, 1024);
+    EXPECT_EQ(gZoomShear, 0);
 }
 
 // The faults of the zoom slots, each a case that wrote outside the buffer or

@@ -19,6 +19,7 @@
 #include "shell/window.h"
 #include "world/requests.h"
 #include "world/script/talk_media.h"
+#include "world/spirit/spirit.h"
 #include "world/story_flags.h"
 #include "world/walk/key_state.h"
 
@@ -170,6 +171,26 @@ TEST_F(FrameTest, TheSpiritStepsEveryNineHundredMapFramesWhileOneIsCarried) {
     gMenuRequest = 0x80000009u;
     Frame();
     EXPECT_EQ(gSpiritTick, 0u);
+}
+
+// The slow step the frame calls is the world's spirit step, not a stand-in.
+TEST_F(FrameTest, TheSlowStepMovesTheCarriedSpirit) {
+    const ShellHooks recorded = gShellHooks;
+    ResetShellHooks();
+    const auto worldStep = gShellHooks.spiritSlowStep;
+    gShellHooks = recorded;
+    gShellHooks.spiritSlowStep = worldStep;
+    InitSpirit(0);
+    gSpirit.Field(kSpiritStageField) = 23;
+    gSpirit.Field(kSpiritFullnessField) = 50;
+    gSpiritCarried = 1;
+    for (int i = 0; i < 899; ++i) Frame();
+    EXPECT_EQ(gSpirit.Field(kSpiritStageField), 23);
+    Frame();
+    EXPECT_EQ(gSpirit.Field(kSpiritStageField), 0);
+    EXPECT_GE(gSpirit.Field(kSpiritFullnessField), 43);
+    EXPECT_LE(gSpirit.Field(kSpiritFullnessField), 47);
+    ResetSpirit();
 }
 
 TEST_F(FrameTest, AWonFightMakesTheFontsAgainAndResumesTheMusicOfBefore) {

@@ -23,7 +23,10 @@
 #include "shell/game_frame.h"
 #include "shell/game_start.h"
 #include "tools/sample_story.h"
+#include "world/map/floater.h"
 #include "world/map/map.h"
+#include "world/map/map_archive.h"
+#include "world/release_game.h"
 #include "world/map/map_render.h"
 #include "world/new_game.h"
 #include "world/role/role_def.h"
@@ -201,6 +204,34 @@ TEST_F(NewGameSampleTest, TheReleaseFreesTheShopStockAndTheSlotPreviews) {
     EXPECT_EQ(gShopStockIds, nullptr);
     EXPECT_TRUE(gSaveScreen.previews[0].thumbnail.empty());
     EXPECT_EQ(gSaveScreen.previews[0].state, kPreviewNone);
+}
+
+// Releasing the game lets go of the floating companion, the map's pictures,
+// both caches and every sound effect, not only of the lists.
+TEST_F(NewGameSampleTest, ReleasingTheGameEmptiesTheCachesAndStopsTheEffects) {
+    StartNewGame();
+    FinishOpening();
+    Frames(3);
+    CreateFloater(91, 1, 100.0f, 100.0f, 2.0f, 4.0f);
+    ASSERT_NE(gFloater, nullptr);
+    gMapPictures.push_back(MapPicture{});
+    gMapPictures.back().picture = static_cast<uint8_t*>(AllocZero(64));
+    for (int id = 1; id < kSoundCount && gSoundBank.BusyCount() == 0; ++id) PlaySfx(id, 11);
+    ASSERT_GT(gSoundBank.BusyCount(), 0) << "the sample's sounds play";
+    auto cachedPictures = [] {
+        int n = 0;
+        for (uint16_t number = 9000; number < 9200; ++number)
+            for (uint16_t frame = 0; frame < 100; ++frame) n += PeekTswPicture(number, frame) != nullptr;
+        return n;
+    };
+    ASSERT_GT(GetActCacheCount(), 0);
+    ASSERT_GT(cachedPictures(), 0);
+    EXPECT_EQ(ReleaseGame(), 1);
+    EXPECT_EQ(gFloater, nullptr);
+    EXPECT_TRUE(gMapPictures.empty());
+    EXPECT_EQ(GetActCacheCount(), 0);
+    EXPECT_EQ(cachedPictures(), 0);
+    EXPECT_EQ(gSoundBank.BusyCount(), 0);
 }
 
 TEST_F(NewGameSampleTest, TheDirectionKeysWalkThePlayerCellByCell) {

@@ -21,11 +21,9 @@
 #include "tests/support/temp_folder.h"
 
 // The source tree's root (with its final slash), from this header's own path.
-inline std::string SourceRoot() {
-    std::string file = __FILE__;
-    size_t at = file.rfind("/tests/shell/");
-    return at == std::string::npos ? std::string() : file.substr(0, at + 1);
-}
+// The source tree's root, ending in '/' (given by the build: __FILE__ may be
+// a relative path when a compiler cache rewrites it).
+inline std::string SourceRoot() { return std::string(KYV_SOURCE_DIR) + "/"; }
 
 // A program or command of the build tree, beside the tests' folder.
 inline std::string BuildTreeProgram(const std::string& name) {

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstring>
+#include <set>
 
 #include "base/bytes.h"
+#include "base/random.h"
 #include "tests/world/world_fixture.h"
 
 namespace {
@@ -128,6 +131,41 @@ TEST_F(SpiritTest, StoredFieldsSitAtTheirBytes) {
     SpiritRecord back{};
     ASSERT_TRUE(ReadSpiritRecord(in, &back));
     EXPECT_EQ(std::memcmp(&s, &back, sizeof s), 0);
+}
+
+// Every 900 frames a carried spirit moves on in its stage cycle and grows
+// hungrier: the stage position wraps at the end of the last stage, the
+// fullness falls by 3 to 7 and stops at 0.
+TEST_F(SpiritTest, TheSlowStepCyclesTheStageAndLowersTheFullness) {
+    struct Case {
+        int32_t stage, length, stageAfter;
+    } cases[] = {
+        {0, 24, 1}, {22, 24, 23}, {23, 24, 0}, {30, 24, 0}, {-5, 24, 0}, {0, 0, 0}, {0, -3, 0}, {INT32_MAX, INT32_MAX, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stage);
+        InitSpirit(0);
+        gSpirit.Field(kSpiritStageField) = c.stage;
+        gSpirit.Field(kSpiritStageEndField) = c.length;
+        SpiritSlowStep();
+        EXPECT_EQ(gSpirit.Field(kSpiritStageField), c.stageAfter);
+    }
+    // The fall is 3 + Random(5): each of 3..7 turns up, nothing else.
+    ResetRandom();
+    InitRandom(7);
+    std::set<int32_t> falls;
+    for (int i = 0; i < 200; ++i) {
+        gSpirit.Field(kSpiritFullnessField) = 100;
+        SpiritSlowStep();
+        falls.insert(100 - gSpirit.Field(kSpiritFullnessField));
+    }
+    EXPECT_EQ(falls, (std::set<int32_t>{3, 4, 5, 6, 7}));
+    for (int32_t start : {2, 0, -40, INT32_MIN}) {
+        gSpirit.Field(kSpiritFullnessField) = start;
+        SpiritSlowStep();
+        EXPECT_EQ(gSpirit.Field(kSpiritFullnessField), 0) << start;
+    }
+    ResetRandom();
 }
 
 } // namespace

@@ -152,7 +152,7 @@ void AddEntry() {
         // A magic list keeps its order: the new magic goes to the end, the
         // first magic stays first.
         const int member = MemberOf(gCheat.tab);
-        if (id > 0 && AddMagic(member, uint32_t(id))) {
+        if (id > 0 && id != kMagicNone && AddMagic(member, uint32_t(id))) {
             for (node = gMagicLists[member]; node && node->next;) node = node->next;
             if (node) node->count = int16_t(std::clamp(count, 0, int32_t(kItemCountMax)));
         }

@@ -5,6 +5,7 @@
 #include "draw/draw_kernel.h"
 #include "draw/pixel_format.h"
 #include "draw/text_font.h"
+#include "draw/widgets.h"
 #include "world/dialog/text_record.h"
 
 #include <algorithm>
@@ -13,14 +14,6 @@
 namespace {
 constexpr int kCell = 11;
 constexpr int kRow = 22;
-
-// The cursor cell, tinted and kept inside the clip.
-void TintCell(int32_t x, int32_t y, uint32_t colour) {
-    if (!gBackPixels) return;
-    const int32_t x0 = std::max(x, gClip.left), x1 = std::min(x + kCell, gClip.left + gClip.width);
-    const int32_t y0 = std::max(y, gClip.top), y1 = std::min(y + kRow, gClip.top + gClip.height);
-    for (int32_t row = y0; row < y1 && x0 < x1; ++row) BlendColourQuarter(BackPixel(x0, row), colour, x1 - x0);
-}
 } // namespace
 
 void DrawTextEntryBox(const cTextRecord* record, int active, int frame) {
@@ -39,6 +32,7 @@ void DrawTextEntryBox(const cTextRecord* record, int active, int frame) {
     if (gBackPixels)
         gFontLarge.DrawTextStr(gBackPixels, x, y, shown, static_cast<uint16_t>(MakeColour(21, 15, 8)),
                                kTextBoldShadowed);
-    const uint32_t colour = active ? MakeColour(20, 13, 0) : MakeColour(10, 3, 0);
-    TintCell(x + kCell * int32_t(record->GetCursor()), y, colour);
+    // The cursor cell in the menus' glowing fill, brighter on the focused field.
+    const int r = active ? 20 : 10, g = active ? 13 : 3;
+    FillMenuRect(x + kCell * int32_t(record->GetCursor()), y, kCell, kRow, r, g, 0, kFillGradient);
 }

@@ -35,6 +35,7 @@
 std::vector<FightArea> gFightAreas;
 MapMusic gMapMusic;
 uint32_t gMusicResume[3];
+uint32_t gMusicState = 0;
 uint32_t gBattleGroup = 0;
 uint32_t gMapOptions = 0;
 uint32_t gEscapeAllowed = 1;
@@ -187,6 +188,7 @@ void PlayMapMusic(uint32_t map) {
     if (!found) {
         // No record: the music of the previous map goes on.
         gMapMusic.trackA = gMapMusic.trackB = 0;
+        gMusicState &= ~kMusicStateMapBits;
         return;
     }
     const uint32_t mode = rec[3];
@@ -206,6 +208,10 @@ void PlayMapMusic(uint32_t map) {
         std::snprintf(path, sizeof path, "%smusic\\%s", gInstallPath, name);
         gMusic.QueueTrack(path, track, channel, 1);
     }
+    gMusicState = 0;
+    // Story music (mode 2) plays on over the new map's tracks unless the
+    // story asked for the map's music to come back.
+    if (gMusic.currentMode == 2 && gMusicResume[0] != 1) return;
     gMusic.PlayMusic(1, mode & 3, 15);
     std::memset(gMusicResume, 0, sizeof gMusicResume);
 }
@@ -450,6 +456,7 @@ void ResetMapLoad() {
     gFightAreas.clear();
     gMapMusic = {};
     std::memset(gMusicResume, 0, sizeof gMusicResume);
+    gMusicState = 0;
     gBattleGroup = 0;
     gMapOptions = 0;
     gEscapeAllowed = 1;

@@ -53,6 +53,10 @@ struct MapMusic {
 };
 extern MapMusic gMapMusic;
 extern uint32_t gMusicResume[3];
+// The music-state word: a map without a music record clears its bits 18-19,
+// a map with a new track pair sets it to 0.
+extern uint32_t gMusicState;
+constexpr uint32_t kMusicStateMapBits = 0xC0000;
 extern uint32_t gBattleGroup;
 extern uint32_t gMapOptions;
 extern uint32_t gEscapeAllowed;

@@ -10,12 +10,16 @@
 #include "base/settings.h"
 #include "draw/act_pack.h"
 #include "draw/colour_ops.h"
+#include "draw/dialog_text.h"
 #include "draw/display.h"
 #include "draw/pic_number.h"
 #include "draw/draw_kernel.h"
+#include "draw/text_font.h"
 #include "draw/tsw_pack.h"
+#include "draw/zoom_render.h"
 #include "media/music.h"
 #include "media/sound_bank.h"
+#include "world/dialog/story_timer.h"
 #include "world/map/debug_overlay.h"
 #include "world/map/draw_order.h"
 #include "world/map/floater.h"
@@ -54,6 +58,12 @@ constexpr uint32_t kZoomMode = 128;
 constexpr uint32_t kShadowMode = 0x90;
 constexpr uint32_t kTintMode = 16;
 constexpr uint32_t kKeyedRawMode = 4;
+// A shadow leans a quarter pixel per row (in the zoom's 1/1024 units): to
+// one side for odd shadow modes, to the other for even ones.
+constexpr int32_t kShadowShear = 256;
+constexpr int kRoleTextUnit = 11;  // pixels of a text byte
+constexpr int kRoleTextRow = 22;
+constexpr int32_t kStoryTimerX = 400, kStoryTimerY = 8;
 
 RoleRecord* Player() { return gPlayerRole < kMaxRoles ? &gRole[gPlayerRole] : nullptr; }
 
@@ -205,7 +215,7 @@ void DrawZoomedFrame(const PicFrame* pic, int32_t x, int32_t y, uint32_t flags, 
                      int32_t anchorY, uint32_t roleFlags) {
     const int mode = int(gShadowMode);
     const int32_t zoomY = mode < 5 ? scale / 2 : scale / 4;
-    SetZoom(anchorX, anchorY, scale, std::max(1, zoomY));
+    SetZoomFactor(anchorX, anchorY, scale, std::max(1, zoomY), (mode & 1) ? kShadowShear : -kShadowShear);
     const int dark = kShadowDark[(roleFlags >> 20) & 15];
     gTintRed = gTintGreen = gTintBlue = dark;
     uint32_t f = kShadowMode | (flags & 3);
@@ -213,6 +223,19 @@ void DrawZoomedFrame(const PicFrame* pic, int32_t x, int32_t y, uint32_t flags, 
     DrawFrame(pic, x, y, f);
     gTintRed = gTintGreen = gTintBlue = 0;
 }
+
+namespace {
+bool TalkRunsOnMap() { return gMapSeams.talkRuns && gMapSeams.talkRuns(); }
+
+// A role's text (set by its path script) centred over the frame drawn at
+// (x, y), one text row above its top, in the colour of its text kind.
+void DrawRoleText(const RoleRecord& role, int32_t x, int32_t y, int32_t width) {
+    if (!role.text || !role.text[0] || !gBackPixels || TalkRunsOnMap()) return;
+    const int32_t length = int32_t(std::strlen(role.text));
+    DrawColourText(gBackPixels, x + width / 2 - length * kRoleTextUnit / 2, y - kRoleTextRow, role.textKind,
+                   role.textKind, role.text, kTextBoldShadowed);
+}
+} // namespace
 
 int DrawMapObject(RoleRecord* role) {
     if (!(role->flags & kRoleActive) || (role->flags & kRoleHidden)) return 1;
@@ -263,6 +286,7 @@ int DrawMapObject(RoleRecord* role) {
     if (zoomed) SetZoom(0, 0, 1024, 1024);
     gAlphaLevel = 0;
     if ((role->flags & kRoleChimney) && !IsFlag(72)) SpawnNearEffect(role->x, role->y, role->guid);
+    DrawRoleText(*role, x, y, int32_t(pic->width));
     return 1;
 }
 
@@ -333,7 +357,7 @@ void ClearBack() {
 } // namespace
 
 bool DrawMoneyNumber() {
-    const bool talk = gMapSeams.talkRuns && gMapSeams.talkRuns();
+    const bool talk = TalkRunsOnMap();
     const int window = gMapSeams.talkWindow ? gMapSeams.talkWindow() : 0;
     if ((talk && window >= 8) || IsFlag(81)) return false;
     DrawPicNumber(636, 460, int32_t(std::min<uint32_t>(gTalkVar[0], INT32_MAX)));
@@ -466,6 +490,7 @@ void Render() {
     UnlockBackBuffer(gBackBuffer, gBackPixels);
     if (gBackPixels) {
         RenderScene();
+        DrawStoryTimer(kStoryTimerX, kStoryTimerY, 0);
         if (gFloater && p) {
             SteerFloater(float(p->x + 16), float(p->y - 64));
             DrawFloater();

@@ -177,8 +177,9 @@ int AddMagic(int member, uint32_t id) {
         MaintenanceErrorBox(kMagicZeroText, 0, "org", 1388);
         return 0;
     }
-    // Id 32768 stands for "no magic": nothing is added, so nothing is reported added.
-    if (id == kMagicNone || id > 0xFFFF || HoldsMagic(gMagicLists[member], uint16_t(id))) return 0;
+    if (id > 0xFFFF || HoldsMagic(gMagicLists[member], uint16_t(id))) return 0;
+    // Id 32768 stands for "no magic": nothing is added, and the result is 1.
+    if (id == kMagicNone) return 1;
     return AppendMagic(member, uint16_t(id)) ? 1 : 0;
 }
 

@@ -43,7 +43,8 @@ int ReadLevelStats(int member, int level, uint32_t* nextExperience);
 // Member 1..4: the level's stats into `stats`, and its magic into the
 // member's list (learned set to 1 when one was added).
 int ApplyLevelUp(MemberStats* stats, int member, int level, int* learned);
-// Member 0..3: 1 when the magic was added.
+// Member 0..3: 1 when the magic was added, and for 32768 ("no magic"),
+// which adds nothing; 0 when the list holds it already or it cannot be read.
 int AddMagic(int member, uint32_t id);
 void CloseObjFiles();
 

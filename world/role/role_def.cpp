@@ -210,8 +210,12 @@ int PlaceRole(uint32_t index) {
     // A role that joins in the middle of a walk stands on a cell first, and
     // its own walk ends: from now on it follows the player.
     SnapRoleToCell(&r);
-    ClearPathSlot(FindPathSlot(index));
-    SetRoleDef(r.guid, -1, -1, -1, -1, -1, -1, -1, kCompanionDefFlag, 0xFFFF, -1, 32896);
+    // Only a role whose own walk was cut short has its definition marked a
+    // companion here; the others are marked when the map is left.
+    if (PathSlot* walk = FindPathSlot(index)) {
+        ClearPathSlot(walk);
+        SetRoleDef(r.guid, -1, -1, -1, -1, -1, -1, -1, kCompanionDefFlag, 0xFFFF, -1, 32896);
+    }
     ClearPathSlot(&gCompanyPaths[gPartyCount]);
     gPartyLine[gPartyCount++] = index;
     r.talkNumber = 0;

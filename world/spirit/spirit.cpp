@@ -1,10 +1,12 @@
 #include "world/spirit/spirit.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
 #include "base/bytes.h"
 #include "base/file.h"
+#include "base/random.h"
 #include "base/settings.h"
 #include "platform/plat_clock.h"
 
@@ -150,5 +152,14 @@ int32_t GetSpiritWord(const SpiritRecord& spirit, int i) {
 
 void SetSpiritWord(int i, int32_t value) { SetSpiritWord(&gSpirit, i, value); }
 int32_t GetSpiritWord(int i) { return GetSpiritWord(gSpirit, i); }
+
+void SpiritSlowStep() {
+    int32_t& stage = gSpirit.Field(kSpiritStageField);
+    const int32_t length = gSpirit.Field(kSpiritStageEndField);
+    // Values come from the companion file: any number keeps the sums in range.
+    stage = (stage >= 0 && int64_t(stage) + 1 < length) ? stage + 1 : 0;
+    int32_t& fullness = gSpirit.Field(kSpiritFullnessField);
+    fullness = int32_t(std::max<int64_t>(0, int64_t(fullness) - (3 + Random(5))));
+}
 
 void ResetSpirit() { gSpirit = StartRecord(4); }

@@ -17,6 +17,9 @@ constexpr int kSpiritFirstField = 4;   // fields d4..d81 follow the 16-byte name
 constexpr int kSpiritLastField = 81;
 constexpr int kSpiritElementField = 34;
 constexpr int kSpiritFeedField = 70;   // feeding words d70..d74
+constexpr int kSpiritStageEndField = 49;   // end of the last stage: the stage cycle's length
+constexpr int kSpiritStageField = 50;      // where the spirit is in its stage cycle
+constexpr int kSpiritFullnessField = 68;
 
 struct SpiritRecord {
     char name[16];
@@ -54,5 +57,11 @@ void WriteSpiritRecord(const SpiritRecord& spirit, std::vector<uint8_t>& out);
 bool ReadSpiritRecord(ByteReader& in, SpiritRecord* spirit);
 // A slot's record from a whole file's bytes, with the checks LoadSpirit makes.
 bool SpiritSlotInFile(const uint8_t* file, size_t size, int n, SpiritRecord* spirit);
+
+// The slow step of a carried spirit (the game frame calls it every 900 map
+// frames): the stage position (d50) moves on by one and starts again at 0
+// when it reaches the end of the last stage (d49; an end of 0 or less keeps
+// it at 0), and the fullness (d68) falls by 3 + Random(5), not below 0.
+void SpiritSlowStep();
 
 void ResetSpirit();  // the start-up record (the earth spirit)

@@ -24,14 +24,18 @@ enum : uint8_t { kListNone = 0, kListOpen = 1, kListClosed = 2 };
 const char kRouteCaption[] = "\xB8\xF4\xAE|\xADp\xBA\xE2"; // route calculation
 const char kRouteTooLong[] = "!!! \xA6M\xC0I \xA8" "B\xBC\xC6\xB6W\xB9L%d !!!";
 
+struct CellEntry {
+    uint32_t stamp;
+    int32_t node;
+};
+
 struct AStarState {
     std::vector<AStarNode> nodes;   // the pool; only grows
     std::vector<int32_t> freeList;  // free node indices, last freed on top
     uint32_t highest = 0;
     // Cell index of the current search: the node of a cell is valid while
-    // its stamp is the search's.
-    std::vector<uint32_t> cellStamp;
-    std::vector<int32_t> cellNode;
+    // its stamp is the search's (both in one entry: one read finds a node).
+    std::vector<CellEntry> cells;
     uint32_t stamp = 0;
     std::vector<int32_t> taken;     // nodes taken for this search
     std::vector<int32_t> stack;     // propagation
@@ -52,6 +56,10 @@ double Distance(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
     return std::sqrt(dx * dx + dy * dy);
 }
 
+// The distance of one step in direction d, as Distance gives it (the square
+// root is exact to the last bit, so the constant is the same number).
+const double kStepCost[8] = {std::sqrt(512.0), 16.0, std::sqrt(512.0), 16.0, std::sqrt(512.0), 16.0, std::sqrt(512.0), 16.0};
+
 void ReportMemoryOnce() {
     if (gAStar.reportedMemory) return;
     gAStar.reportedMemory = true;
@@ -59,10 +67,11 @@ void ReportMemoryOnce() {
 }
 
 // Makes a per-cell stamp array fit the current map and gives the next stamp.
-bool NextStampOf(std::vector<uint32_t>* stamps, uint32_t* mark, size_t cells) {
+template <class Entry>
+bool NextStampOf(std::vector<Entry>* stamps, uint32_t* mark, size_t cells, const Entry& blank) {
     if (stamps->size() != cells) {
         try {
-            stamps->assign(cells, 0);
+            stamps->assign(cells, blank);
         } catch (const std::bad_alloc&) {
             stamps->clear();
             ReportMemoryOnce();
@@ -71,7 +80,7 @@ bool NextStampOf(std::vector<uint32_t>* stamps, uint32_t* mark, size_t cells) {
         *mark = 0;
     }
     if (++*mark == 0) {
-        std::fill(stamps->begin(), stamps->end(), 0u);
+        std::fill(stamps->begin(), stamps->end(), blank);
         *mark = 1;
     }
     return true;
@@ -80,17 +89,15 @@ bool NextStampOf(std::vector<uint32_t>* stamps, uint32_t* mark, size_t cells) {
 // Starts a search's cell index and its reverse flood.
 bool NextStamp() {
     const size_t cells = size_t(gMap.width) * gMap.height;
-    if (gAStar.cellNode.size() != cells) {
-        try {
-            gAStar.cellNode.assign(cells, -1);
-        } catch (const std::bad_alloc&) {
-            gAStar.cellNode.clear();
-            ReportMemoryOnce();
-            return false;
-        }
-    }
-    return NextStampOf(&gAStar.cellStamp, &gAStar.stamp, cells) &&
-           NextStampOf(&gAStar.floodStamp, &gAStar.floodMark, cells);
+    return NextStampOf(&gAStar.cells, &gAStar.stamp, cells, CellEntry{0, -1}) &&
+           NextStampOf(&gAStar.floodStamp, &gAStar.floodMark, cells, 0u);
+}
+
+// The ring of the footprint at pixel (x, y) blocks direction d. A single
+// cell's ring in a direction is the one neighbouring cell.
+inline bool DirectionBlocked(const AStarFinder* f, int32_t x, int32_t y, int d) {
+    if (f->width == 1 && f->height == 1) return (CellAt(x / 16 + kDirX[d] / 16, y / 16 + kDirY[d] / 16) & f->mask) != 0;
+    return RingBlocked(x / 16, y / 16, int(f->width), int(f->height), f->mask, d);
 }
 
 // The footprint placed at pixel (x, y) lies inside the map.
@@ -98,6 +105,16 @@ bool FootprintInMap(const AStarFinder* f, int32_t x, int32_t y) {
     if (x < 0 || y < 0) return false;
     return uint64_t(x / 16) + f->width <= gMap.width && uint64_t(y / 16) + f->height <= gMap.height;
 }
+
+// The same test as two comparisons per axis, for the search's inner loops:
+// for x >= 0, x / 16 + width <= map width holds exactly when x is below
+// (map width - width + 1) x 16.
+struct FootprintLimits {
+    int64_t x, y;
+    explicit FootprintLimits(const AStarFinder* f)
+        : x((int64_t{gMap.width} - f->width + 1) * 16), y((int64_t{gMap.height} - f->height + 1) * 16) {}
+    bool Inside(int32_t px, int32_t py) const { return px >= 0 && py >= 0 && px < x && py < y; }
+};
 
 // Cells the reverse flood takes for every node the search expands. The
 // flood walks the same moves backwards from the start; when it runs dry
@@ -122,18 +139,23 @@ void FloodBegin(AStarFinder* f, int32_t startX, int32_t startY, int32_t goalX, i
 
 int FloodSteps(AStarFinder* f, uint32_t goalKey, int cells) {
     std::vector<int32_t>& queue = gAStar.queue;
+    // A single cell moves in every direction onto the one cell it enters:
+    // every move onto a blocked cell is refused at once.
+    const bool single = f->width == 1 && f->height == 1;
+    const FootprintLimits limits(f);
     try {
         for (; cells > 0; --cells) {
             if (gAStar.queueHead >= queue.size()) return kFloodDry;
             const int32_t x = queue[gAStar.queueHead], y = queue[gAStar.queueHead + 1];
             gAStar.queueHead += 2;
             if (BlockIndex(x, y) == goalKey) return kFloodMetGoal;
+            if (single && (CellAt(x / 16, y / 16) & f->mask)) continue;
             for (int d = 0; d < 8; ++d) {
                 // A node one step against direction d that may move along d.
                 const int32_t px = x - kDirX[d], py = y - kDirY[d];
-                if (!FootprintInMap(f, px, py)) continue;
+                if (!limits.Inside(px, py)) continue;
                 const uint32_t key = BlockIndex(px, py);
-                if (gAStar.floodStamp[key] == gAStar.floodMark || AStarDirectionBlocked(f, px, py, d)) continue;
+                if (gAStar.floodStamp[key] == gAStar.floodMark || (!single && DirectionBlocked(f, px, py, d))) continue;
                 gAStar.floodStamp[key] = gAStar.floodMark;
                 queue.push_back(px);
                 queue.push_back(py);
@@ -147,42 +169,131 @@ int FloodSteps(AStarFinder* f, uint32_t goalKey, int cells) {
     return kFloodOpen;
 }
 
-void AddChild(int32_t parent, int32_t child) {
-    AStarNode& p = gAStar.nodes[size_t(parent)];
-    for (int32_t& slot : p.children) {
-        if (slot == child) return;
-        if (slot < 0) {
-            slot = child;
-            return;
-        }
+// Children are the neighbours a node visited when it was expanded, in the
+// order it visited them: the order of the directions. A bit per direction
+// holds them; the child itself is the node of that neighbour's cell.
+void AddChild(int32_t parent, uint32_t direction) { gAStar.nodes[size_t(parent)].children |= uint8_t(1u << direction); }
+
+// ---- The open list -----------------------------------------------------------------
+// The list's order is what the design's sorted linked list gives: a new node
+// goes before the first node whose f is not smaller (so among equal f the
+// newest comes first), the best node is the first, and a node whose f drops
+// keeps its place. The nodes form a binary tree in that order (a treap, its
+// shape from a hash of the node index), each knowing the largest f of its
+// subtree: the first node whose f is not smaller lies down one branch.
+
+AStarNode& At(int32_t index) { return gAStar.nodes[size_t(index)]; }
+
+double MaxFOf(int32_t index) { return index < 0 ? -HUGE_VAL : At(index).maxF; }
+
+void PullMaxF(AStarNode& n) { n.maxF = std::max(n.f, std::max(MaxFOf(n.left), MaxFOf(n.right))); }
+
+// Balancing weight of a node: a mix of its index, so the tree's shape is the
+// same every run and no choice of the search depends on it.
+uint32_t TreeWeight(int32_t index) {
+    uint32_t v = uint32_t(index) * 0x9E3779B1u;
+    v ^= v >> 15;
+    v *= 0x85EBCA77u;
+    v ^= v >> 13;
+    return v;
+}
+
+// The link that holds a node: its parent's child slot, or the root.
+int32_t* LinkTo(AStarFinder* f, int32_t index) {
+    const int32_t up = At(index).up;
+    if (up < 0) return &f->openRoot;
+    AStarNode& u = At(up);
+    return u.left == index ? &u.left : &u.right;
+}
+
+// Lifts a node above its parent, keeping the order.
+void RotateUp(AStarFinder* f, int32_t index) {
+    AStarNode& n = At(index);
+    const int32_t parent = n.up;
+    AStarNode& p = At(parent);
+    *LinkTo(f, parent) = index;
+    n.up = p.up;
+    p.up = index;
+    if (p.left == index) {
+        p.left = n.right;
+        if (n.right >= 0) At(n.right).up = parent;
+        n.right = parent;
+    } else {
+        p.right = n.left;
+        if (n.left >= 0) At(n.left).up = parent;
+        n.left = parent;
+    }
+    PullMaxF(p);
+    PullMaxF(n);
+}
+
+// Works the largest f out again from a node up to the root, stopping where
+// it no longer changes.
+void PullUp(int32_t index) {
+    for (; index >= 0; index = At(index).up) {
+        AStarNode& n = At(index);
+        const double before = n.maxF;
+        PullMaxF(n);
+        if (n.maxF == before) return;
     }
 }
 
-// Inserts before the first node whose f is not smaller, so among equal f
-// the newest comes first.
 void AStarInsertOpen(AStarFinder* f, int32_t index) {
-    AStarNode& node = gAStar.nodes[size_t(index)];
+    AStarNode& node = At(index);
     node.list = kListOpen;
-    int32_t* link = &f->openHead;
-    while (*link >= 0 && gAStar.nodes[size_t(*link)].f < node.f) link = &gAStar.nodes[size_t(*link)].next;
-    node.next = *link;
-    *link = index;
+    node.left = node.right = node.up = -1;
+    node.maxF = node.f;
+    // The first node whose f is not smaller, or none.
+    int32_t at = -1;
+    for (int32_t t = f->openRoot; t >= 0;) {
+        const AStarNode& n = At(t);
+        if (MaxFOf(n.left) >= node.f) {
+            t = n.left;
+        } else if (n.f >= node.f) {
+            at = t;
+            break;
+        } else {
+            t = n.right;
+        }
+    }
+    // Hang it as a leaf just before that node (or after the last one).
+    int32_t parent = -1;
+    bool asLeft = false;
+    if (at >= 0 && At(at).left < 0) {
+        parent = at;
+        asLeft = true;
+    } else {
+        parent = at >= 0 ? At(at).left : f->openRoot;
+        if (parent >= 0)
+            while (At(parent).right >= 0) parent = At(parent).right;
+    }
+    node.up = parent;
+    if (parent < 0) f->openRoot = index;
+    else (asLeft ? At(parent).left : At(parent).right) = index;
+    for (int32_t u = parent; u >= 0 && At(u).maxF < node.f; u = At(u).up) At(u).maxF = node.f;
+    const uint32_t weight = TreeWeight(index);
+    while (node.up >= 0 && TreeWeight(node.up) < weight) RotateUp(f, index);
 }
 
+// A node in the open list whose f dropped: it keeps its place.
+void AStarLowerOpen(int32_t index) { PullUp(index); }
+
 int32_t AStarPopBest(AStarFinder* f) {
-    const int32_t index = f->openHead;
+    int32_t index = f->openRoot;
     if (index < 0) return -1;
-    AStarNode& node = gAStar.nodes[size_t(index)];
-    f->openHead = node.next;
-    node.next = f->closedHead;
+    while (At(index).left >= 0) index = At(index).left;
+    AStarNode& node = At(index);
+    *LinkTo(f, index) = node.right;
+    if (node.right >= 0) At(node.right).up = node.up;
+    PullUp(node.up);
+    node.left = node.right = node.up = -1;
     node.list = kListClosed;
-    f->closedHead = index;
     return index;
 }
 
 int32_t FindKnownNode(uint32_t key) {
-    if (key >= gAStar.cellStamp.size() || gAStar.cellStamp[key] != gAStar.stamp) return -1;
-    return gAStar.cellNode[key];
+    if (key >= gAStar.cells.size() || gAStar.cells[key].stamp != gAStar.stamp) return -1;
+    return gAStar.cells[key].node;
 }
 
 // Takes a node for this search and indexes it by its cell; -1 at the cap
@@ -203,8 +314,7 @@ int32_t TakeNode(AStarFinder* f, int32_t x, int32_t y) {
     node.x = x;
     node.y = y;
     node.key = BlockIndex(x, y);
-    gAStar.cellStamp[node.key] = gAStar.stamp;
-    gAStar.cellNode[node.key] = index;
+    gAStar.cells[node.key] = {gAStar.stamp, index};
     return index;
 }
 
@@ -216,16 +326,17 @@ void AStarPropagate(int32_t from) {
     while (!gAStar.stack.empty()) {
         const int32_t index = gAStar.stack.back();
         gAStar.stack.pop_back();
-        for (int i = 0; i < 8; ++i) {
+        for (uint32_t d = 0; d < 8; ++d) {
             const AStarNode& node = gAStar.nodes[size_t(index)];
-            const int32_t c = node.children[i];
-            if (c < 0) break;
+            if (!(node.children & (1u << d))) continue;
+            const int32_t c = FindKnownNode(BlockIndex(node.x + kDirX[d], node.y + kDirY[d]));
             AStarNode& child = gAStar.nodes[size_t(c)];
-            const double g = node.g + Distance(node.x, node.y, child.x, child.y);
+            const double g = node.g + kStepCost[d];
             if (g < child.g) {
                 child.g = g;
                 child.parent = index;
                 child.f = g + child.h;
+                if (child.list == kListOpen) AStarLowerOpen(c);
                 gAStar.stack.push_back(c);
             }
         }
@@ -235,17 +346,17 @@ void AStarPropagate(int32_t from) {
 // False when the search must stop (no node could be taken).
 bool AStarVisit(AStarFinder* f, int32_t index, int32_t x, int32_t y, uint32_t direction, int32_t startX,
                 int32_t startY) {
-    const AStarNode& from = gAStar.nodes[size_t(index)];
-    const double cost = from.g + Distance(from.x, from.y, x, y);
+    const double cost = gAStar.nodes[size_t(index)].g + kStepCost[direction];
     const int32_t known = FindKnownNode(BlockIndex(x, y));
     if (known >= 0) {
-        AddChild(index, known);
+        AddChild(index, direction);
         AStarNode& n = gAStar.nodes[size_t(known)];
         if (n.h < gAStar.nodes[size_t(f->nearest)].h) f->nearest = known;
         if (cost < n.g) {
             n.g = cost;
             n.parent = index;
             n.f = cost + n.h;
+            if (n.list == kListOpen) AStarLowerOpen(known);
             if (n.list == kListClosed) AStarPropagate(known);
         }
         return true;
@@ -255,11 +366,11 @@ bool AStarVisit(AStarFinder* f, int32_t index, int32_t x, int32_t y, uint32_t di
     AStarNode& n = gAStar.nodes[size_t(fresh)];
     n.g = cost;
     n.parent = index;
-    n.direction = direction;
+    n.direction = uint8_t(direction);
     n.h = Distance(x, y, startX, startY);
     n.f = n.g + n.h;
     AStarInsertOpen(f, fresh);
-    AddChild(index, fresh);
+    AddChild(index, direction);
     if (n.h < gAStar.nodes[size_t(f->nearest)].h) f->nearest = fresh;
     return true;
 }
@@ -269,10 +380,11 @@ bool AStarExpand(AStarFinder* f, int32_t index, int32_t startX, int32_t startY) 
     const int32_t y = gAStar.nodes[size_t(index)].y;
     ++f->nodesExpanded;
     AStarMarkBlocked(f, x, y);
+    const FootprintLimits limits(f);
     for (uint32_t d = 0; d < 8; ++d) {
         if (f->blocked[d]) continue;
         const int32_t nx = x + kDirX[d], ny = y + kDirY[d];
-        if (!FootprintInMap(f, nx, ny)) continue;
+        if (!limits.Inside(nx, ny)) continue;
         if (!AStarVisit(f, index, nx, ny, d, startX, startY)) return false;
     }
     return true;
@@ -367,8 +479,7 @@ void AStarRelease() {
     gAStar.taken = {};
     gAStar.stack = {};
     gAStar.queue = {};
-    gAStar.cellStamp = {};
-    gAStar.cellNode = {};
+    gAStar.cells = {};
     gAStar.floodStamp = {};
     gAStar.stamp = gAStar.floodMark = 0;
     gAStar.highest = 0;
@@ -422,17 +533,26 @@ bool IsBlockPassable(const AStarFinder* finder, int32_t x, int32_t y) {
 }
 
 bool AStarDirectionBlocked(const AStarFinder* f, int32_t x, int32_t y, int direction) {
-    return RingBlocked(x / 16, y / 16, int(f->width), int(f->height), f->mask, direction);
+    return DirectionBlocked(f, x, y, direction);
 }
 
 void AStarMarkBlocked(AStarFinder* f, int32_t x, int32_t y) {
-    for (int d = 0; d < 8; ++d) f->blocked[d] = AStarDirectionBlocked(f, x, y, d);
+    const int32_t c = x / 16, r = y / 16;
+    if (f->width == 1 && f->height == 1 && x >= 16 && y >= 16 && uint32_t(c) + 1 < gMap.width && uint32_t(r) + 1 < gMap.height) {
+        // A single cell away from the map's edges: its eight neighbours.
+        const uint32_t* cell = &gMap.cells[size_t(r) * gMap.width + size_t(c)];
+        const ptrdiff_t w = ptrdiff_t(gMap.width);
+        const ptrdiff_t offsets[8] = {-w - 1, -w, -w + 1, 1, w + 1, w, w - 1, -1};
+        for (int d = 0; d < 8; ++d) f->blocked[d] = (cell[offsets[d]] & f->mask) != 0;
+        return;
+    }
+    for (int d = 0; d < 8; ++d) f->blocked[d] = DirectionBlocked(f, x, y, d);
 }
 
 void AStarClearLists(AStarFinder* finder) {
     for (int32_t n : gAStar.taken) AStarFreeNode(n);
     gAStar.taken.clear();
-    finder->openHead = finder->closedHead = -1;
+    finder->openRoot = -1;
     finder->found = finder->nearest = -1;
 }
 

@@ -8,7 +8,9 @@
 //
 // Nodes come from one pool that only grows and is freed at release; within a
 // search they are found by cell through a per-search stamp, so a lookup costs
-// nothing however large the lists grow. Beside the search a breadth-first
+// nothing however large the lists grow, and the open list's order is kept
+// in a tree, so taking the best node and placing a new one cost a walk down
+// one branch. Beside the search a breadth-first
 // flood walks backwards from the start, a few cells per expanded node: when
 // it runs dry the start is cut off and the search fails at once.
 #pragma once
@@ -26,22 +28,28 @@ constexpr size_t kRouteBytes = 512;                // the route buffer of a path
 constexpr uint32_t kAStarNodeCap = 1u << 17;       // nodes one search may take
 constexpr uint32_t kAStarInitialNodes = 8;
 
-// One search node. Links are indices into the pool (-1 = none).
-struct AStarNode {
+// One search node, one cache line. Links are indices into the pool (-1 =
+// none). The open list is kept in its design order (sorted at insertion,
+// newest first among equal f, a node whose g improves keeps its place) as a
+// tree over that order: each node knows the largest f below it, so the place
+// of a new node (before the first whose f is not smaller) is found in a walk
+// down one branch instead of along the whole list.
+struct alignas(64) AStarNode {
     int32_t x = 0, y = 0;      // pixels, a multiple of 16 away from the goal
     uint32_t key = 0;          // cell index (y / 16) * width + x / 16
-    uint32_t direction = 0;    // neighbour direction by which it was first reached
+    uint8_t direction = 0;     // neighbour direction by which it was first reached
+    uint8_t list = 0;          // 0 none, 1 open, 2 closed
+    uint8_t children = 0;      // bit d: the neighbour in direction d is a child
     double f = 0, h = 0, g = 0;
     int32_t parent = -1;       // the neighbour nearer to the goal
-    int32_t next = -1;         // next node in the open or closed list
-    int32_t children[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
-    uint8_t list = 0;          // 0 none, 1 open, 2 closed
+    int32_t left = -1, right = -1, up = -1;  // the open tree
+    double maxF = 0;           // the largest f in its open subtree
 };
+static_assert(sizeof(AStarNode) == 64);
 
 // One per caller, made on the stack.
 struct AStarFinder {
-    int32_t openHead = -1;
-    int32_t closedHead = -1;
+    int32_t openRoot = -1;              // the open tree
     int32_t found = -1;
     int32_t nearest = -1;
     uint32_t done = 0;

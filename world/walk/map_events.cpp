@@ -53,8 +53,12 @@ void StartRandomFight(uint32_t number) {
     gInBattle = 1;
     gPlayerStep = PlayerStep{};
     CloseMapView();
-    for (uint32_t i = 1; i < TotalRole && i < kMaxRoles; ++i) gRole[i].flags &= ~kRoleBattleClear;
+    ClearRoleFightMarks();
     gFightRequest = 0;
+}
+
+void ClearRoleFightMarks() {
+    for (uint32_t i = 1; i < TotalRole && i < kMaxRoles; ++i) gRole[i].flags &= ~kRoleBattleClear;
 }
 
 KeyColeHooks DefaultKeyColeHooks() {

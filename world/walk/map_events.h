@@ -20,6 +20,8 @@ void StartMapEventTalk(int event, int32_t x, int32_t y);
 // act and picture caches and the map view are let go, the move requests are
 // cleared, the battle scene is loaded and every role but 0 loses 0x1000000.
 void StartRandomFight(uint32_t number);
+// Clears the battle mark of every role but the player's (a fight starts).
+void ClearRoleFightMarks();
 
 // The defaults above as a KeyColeHooks.
 struct KeyColeHooks DefaultKeyColeHooks();

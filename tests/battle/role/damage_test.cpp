@@ -170,12 +170,12 @@ TEST_F(DamageTest, PendingTickDamageIsShownAndApplied) {
     EXPECT_EQ(e.ApplyPendingDamage(), 0u);
     EXPECT_EQ(e.MonLife(), 70u);
     EXPECT_EQ(e.pendingDamage, 0);
-    EXPECT_EQ(e.shownSprite[0], 9097);
+    EXPECT_EQ(e.shown[0].sprite, 9097);
     EXPECT_TRUE(e.IsHurtMarked());
     e.pendingDamage = -20;
     e.ApplyPendingDamage();
     EXPECT_EQ(e.MonLife(), 90u);
-    EXPECT_EQ(e.shownSprite[1], 9085);
+    EXPECT_EQ(e.shown[1].sprite, 9085);
     e.pendingDamage = 90;
     EXPECT_EQ(e.ApplyPendingDamage(), 1u);
 }

@@ -93,6 +93,29 @@ TEST_F(FeedTest, LimitsAndBounds) {
     EXPECT_LE(F(76), 100);
 }
 
+// The fourth type number (byte 256) is held within 0..100 like the others.
+TEST_F(FeedTest, TheFourthTypeNumberStaysWithinItsBounds) {
+    const struct {
+        int start, type, after;
+    } cases[] = {{98, 7, 100}, {95, 7, 100}, {94, 7, 99}, {2, 3, 0}, {1, 2, 0}, {100, 8, 100}, {3, 3, 0}};
+    for (const auto& c : cases) {
+        gSpirit = SpiritRecord{};
+        F(64) = c.start;
+        ASSERT_TRUE(ApplyFeedGrowth(0, c.type));
+        EXPECT_EQ(F(64), c.after) << c.start << " type " << c.type;
+    }
+}
+
+// Each of the five spirits refuses the skills of one element.
+TEST_F(FeedTest, EachSpiritForbidsItsOwnElement) {
+    const int forbidden[] = {-1, 3, 0, 4, 2, 1, -1};
+    for (uint32_t slot = 0; slot <= 6; ++slot) {
+        gSpiritSlot = slot;
+        EXPECT_EQ(ForbiddenFeedElement(), forbidden[slot]) << slot;
+    }
+    gSpiritSlot = 1;
+}
+
 TEST_F(FeedTest, ChoicesOfACreature) {
     Give(kImp, 1);
     Give(kElder, 1);

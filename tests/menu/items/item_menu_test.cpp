@@ -167,6 +167,35 @@ TEST_F(ItemMenuTest, UsesOnOneMember) {
     }
 }
 
+// Bit 1 or bit 2 of the use mode makes an item usable from the use tab; a
+// mode of 2 or more uses it on one member.
+TEST_F(ItemMenuTest, UseModesThatReachAMember) {
+    constexpr uint16_t kSalve = 5;
+    const struct {
+        uint16_t mode;
+        bool used;
+    } cases[] = {{4, true}, {6, true}, {2, true}, {1, false}, {8, false}, {0, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        ResetItemMenu();
+        FreeItemLists();
+        WriteObjects({{kSalve, ObjectRecordBytes("Salve", 0, {{8, 30}, {11, c.mode}, {13, 1}})}});
+        gMemberStats[0].gauge[0] = 10;
+        Put(kSalve, 3);
+        OpenPage();
+        gItems.filter = 1;
+        ReturnShownItems();
+        RebuildItemMenuList();
+        ASSERT_TRUE(Select(kSalve));
+        Frame(kMenuKeySpace);
+        EXPECT_EQ(gMenu.depth == kItemDepthMember, c.used);
+        if (gMenu.depth == kItemDepthMember) Frame(kMenuKeySpace);
+        EXPECT_EQ(Total(kSalve), c.used ? 2 : 3);
+        EXPECT_EQ(gMemberStats[0].gauge[0], c.used ? 40 : 10);
+        for (int i = 0; i < 4 && gMenu.depth > kDepthRoot; ++i) Frame(kMenuKeyEsc);
+    }
+}
+
 TEST_F(ItemMenuTest, AWholePartyItemReachesEveryMemberPresent) {
     SetParty(3);
     Put(kPartyHerb, 2);

@@ -33,6 +33,7 @@ enum : uint16_t {
     kBeastHigh = 121,
     kBeastTame = 122,  // not capturable
     kBeastNone = 123,  // no-result byte 1
+    kBeastTwin = 124,  // as kBeast, a later id: loses the tie
     kBeastLate = 3005, // type 3, level 7 (stored at 505)
     kPotion = 150,     // the recipe's result
     kAsh = 298,        // nothing better
@@ -69,6 +70,7 @@ protected:
             {kBeastHigh, obj("BeastHigh", 0x800, 3, 9)},
             {kBeastTame, obj("BeastTame", 0, 3, 6)},
             {kBeastNone, obj("BeastNone", 0x800, 3, 6, {{161, 1}})},
+            {kBeastTwin, obj("BeastTwin", 0x800, 3, 6)},
             {505, obj("BeastLate", 0, 3, 7)},
             {kPotion, obj("Potion", 0x1, 13, 3)},
             {kAsh, obj("Ash", 0x1, 19, 1)},

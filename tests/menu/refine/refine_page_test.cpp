@@ -52,7 +52,8 @@ TEST_F(RefineTest, TheResultOfTwoInputs) {
     } cases[] = {
         {"a recipe", {kOreA, 9, 2}, {kBlade, 11, 3}, kPotion},
         {"a recipe in the other order", {kBlade, 11, 3}, {kOreA, 9, 2}, kPotion},
-        {"downward: the nearest level at or below", {kOreA, 9, 2}, {kOreB, 9, 4}, kBeast},
+        {"downward: the nearest level at or below; of two as near, the first id", {kOreA, 9, 2}, {kOreB, 9, 4},
+         kBeast},
         {"upward: the nearest level at or above", {kStone, 9, 1}, {kBlade, 11, 3}, kBeast},
         {"ids from 3001 are candidates", {kOreB, 9, 4}, {kOreB, 9, 4}, kBeastLate},
         {"type 21 counts as 15", {kOdd, 21, 3}, {kOdd, 21, 3}, kBeast},
@@ -167,6 +168,9 @@ TEST_F(RefineTest, PageCases) {
         {"two of it may", {{kOreB, 2}}, kOreB, kOreB, 10, kRefinePreview, false, {{kOreB, 0}, {kBeastLate, 1}}},
         {"a result too far above member 0", {{kOreB, 2}}, kOreB, kOreB, 0, kRefinePreview, true,
          {{kOreB, 2}, {kBeastLate, 0}}},
+        // The result (level 7) exactly six above member 0 is still allowed.
+        {"a result six above member 0", {{kOreB, 2}}, kOreB, kOreB, 1, kRefinePreview, false,
+         {{kOreB, 0}, {kBeastLate, 1}}},
         {"a result \"mon.dat\" does not hold", {{kStone, 1}, {kOdd, 1}}, kStone, kOdd, 10, kRefineMessage, false,
          {{kStone, 1}, {kOdd, 1}}},
     };

@@ -130,7 +130,9 @@ TEST_F(SaveScreenTest, AConfirmInTheFirstTenFramesIsCarriedOutAfterThem) {
     EXPECT_EQ(gSaveScreen.question, kQuestionAccepted);
     Frames(8);
     EXPECT_TRUE(SlotIsEmpty(6)); // not yet: frame 9
-    Frames(2);
+    Frames(1);
+    EXPECT_TRUE(SlotIsEmpty(6)); // nor on frame 10
+    Frames(1);
     EXPECT_FALSE(SlotIsEmpty(6)); // frame 11, without a second confirm
 }
 

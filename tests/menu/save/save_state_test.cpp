@@ -177,6 +177,31 @@ TEST_F(SaveGameTest, ALoadPutsAwayThePresentationAndShowsBlackFirst) {
     gMusic.Reset();
 }
 
+// The weather and view flags a save holds survive the map load that the
+// load runs (which sets them from the map's record), and flag 10 is cleared
+// whatever the file or the map left in it.
+TEST_F(SaveGameTest, TheMapFlagsOfTheSaveOutliveItsMapLoad) {
+    PlayAWhile();
+    static bool mapSets;  // what the map load does to every flag below
+    static const int kFlags[] = {5, 6, 7, 8, 19, 22, 10};
+    gLoadSavedMap = [](uint32_t, uint32_t, uint32_t, uint16_t, uint16_t, uint16_t) {
+        for (int n : kFlags) mapSets ? SetFlag(n) : ClearFlag(n);
+    };
+    const struct {
+        bool saved, mapSets;
+    } cases[] = {{true, false}, {false, true}, {true, true}, {false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.saved << c.mapSets);
+        for (int n : kFlags) c.saved ? SetFlag(n) : ClearFlag(n);
+        const std::vector<uint8_t> bytes = SavedBytes();
+        for (int n : kFlags) c.saved ? ClearFlag(n) : SetFlag(n);  // the running game differs
+        mapSets = c.mapSets;
+        ASSERT_TRUE(LoadSaveBytes(bytes.data(), bytes.size()).ok);
+        for (int n : {5, 6, 7, 8, 19, 22}) EXPECT_EQ(IsFlag(n), c.saved) << "flag " << n;
+        EXPECT_FALSE(IsFlag(10));
+    }
+}
+
 TEST_F(SaveGameTest, MissingMapsDatDuringALoadKeepsTheRunningImage) {
     PlayAWhile();
     const std::vector<uint8_t> bytes = SavedBytes();

@@ -192,6 +192,42 @@ TEST_F(ShopTest, RaisingPastTheMoneyRefusesAndKeepsTheQuantity) {
     EXPECT_EQ(Held(kHerb), 2);
 }
 
+// A total exactly equal to the money is affordable, when it is raised and
+// when the purchase is made; one coin less is not.
+TEST_F(ShopTest, ATotalEqualToTheMoneyIsAffordable) {
+    const struct {
+        uint32_t money;
+        int held;        // herbs (10 each) after three raises and the deal
+        uint32_t left;
+    } cases[] = {{30, 3, 0}, {29, 2, 9}, {31, 3, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.money);
+        gTalkVar[0] = c.money;
+        OpenShop({kHerb});
+        Choose(kShopBuy);
+        More(kHerb, 3);
+        EXPECT_EQ(Row(kHerb)->count, c.held);
+        if (gShop.state == kShopNoMoney) ShopConfirm();
+        Deal();
+        EXPECT_EQ(Held(kHerb), c.held);
+        EXPECT_EQ(gTalkVar[0], c.left);
+        ResetShop();
+        FreeItemList(&gInventory);
+    }
+    // At the purchase itself: money set to the total after the question.
+    gTalkVar[0] = 1000;
+    OpenShop({kHerb});
+    Choose(kShopBuy);
+    More(kHerb, 3);
+    ShopConfirm();
+    ASSERT_EQ(gShop.state, kShopAsking);
+    gTalkVar[0] = 30;
+    ShopKeyLess();
+    ShopConfirm();
+    EXPECT_EQ(Held(kHerb), 3);
+    EXPECT_EQ(gTalkVar[0], 0u);
+}
+
 TEST_F(ShopTest, APurchaseChecksTheMoneyAgainWhenItIsMade) {
     OpenShop({kHerb});
     Choose(kShopBuy);

@@ -6,8 +6,10 @@
 #include "base/game_state.h"
 #include "base/input.h"
 #include "base/nick_names.h"
+#include "draw/dialog_node.h"
 #include "menu/frame/menu_options.h"
 #include "menu/frame/menu_texts.h"
+#include "menu/save/save_screen.h"
 
 namespace {
 
@@ -210,6 +212,7 @@ TEST_F(TitleTest, TransitionPagesReturnToTheTitle) {
         MenuFrame();
         ASSERT_EQ(gTitle.state, kTitleTransition) << kind;
         gSaveLoadKind = 2;
+        gDialogCount = 3;  // dialogs the story left waiting
         int frames = 0;
         while (gMenuRequest != 0x80000003u && frames < 200) {
             StepTitleScreen();
@@ -217,9 +220,25 @@ TEST_F(TitleTest, TransitionPagesReturnToTheTitle) {
         }
         EXPECT_EQ(frames, 120) << kind;
         EXPECT_EQ(gSaveLoadKind, 0u);
+        EXPECT_EQ(gDialogCount, 0u);
         EXPECT_TRUE(gTitle.screenCopy.empty());
         EXPECT_EQ(gMenu.fade, 0);
     }
+}
+
+// Leaving the load screen that the title opened enters the title again:
+// its first page fades in with the first entry chosen.
+TEST_F(TitleTest, LeavingTheTitlesLoadScreenEntersTheTitle) {
+    gTitle.entry = kEntryLoad;
+    TitleScreenConfirm();
+    for (int i = 0; i < 5; ++i) StepTitleScreen();
+    ASSERT_EQ(gSaveLoadKind, 3u);
+    ASSERT_EQ(gTitle.state, kTitleActing);
+    EXPECT_EQ(LeaveSaveScreen(), 1);
+    EXPECT_EQ(gTitle.state, kTitleFadingIn);
+    EXPECT_EQ(gTitle.entry, kEntryNewGame);
+    EXPECT_LT(gTitle.fade, 0);
+    EXPECT_EQ(gMenuRequest, 0x80000003u);
 }
 
 TEST_F(TitleTest, QuitFadesOutThenAsksTheFrameToClose) {

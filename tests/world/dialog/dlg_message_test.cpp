@@ -320,6 +320,23 @@ TEST_F(DlgMessageTest, TimedPageTurnsByItself) {
     EXPECT_EQ(Page(n), "CD%Q");
 }
 
+// The page turns once the time since it completed, in tenths, is past its
+// time: at exactly five tenths it still stands.
+TEST_F(DlgMessageTest, ATimedPageStandsAtExactlyItsTime) {
+    DialogNode* n = Open("AB%PCD%Q", 10, 2, kDlgAutoAdvance);
+    n->autoTime = 5;
+    Frames(6);
+    ASSERT_TRUE(n->flags & kDlgPageComplete);
+    for (uint32_t since : {500u, 599u}) {
+        n->pageStartMs = gNow - since;
+        Frame();
+        EXPECT_EQ(Page(n), "AB%PCD%Q") << since;
+    }
+    n->pageStartMs = gNow - 600;
+    Frame();
+    EXPECT_EQ(Page(n), "CD%Q");
+}
+
 TEST_F(DlgMessageTest, BoxLargerThanTheCanvasIsHeldToIt) {
     std::vector<uint16_t> screen(640 * 480, 0);
     gBackPixels = screen.data();

@@ -5,12 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "base/game_state.h"
 #include "base/nick_names.h"
 #include "draw/draw_kernel.h"
+#include "draw/surface.h"
 #include "platform/headless/headless.h"
 #include "world/map/map_effects.h"
 #include "world/story_flags.h"
@@ -143,10 +145,18 @@ TEST_F(NameEntryTest, EveryWayOutClosesTheEntryAndOnlyTheOkOnesKeepTheNames) {
 }
 
 TEST_F(NameEntryTest, TheOverlayDrawsTheFieldsWithTheFocusedCursorLit) {
-    std::vector<uint16_t> screen(640 * 480, 0);
     ResetDrawKernel();
-    gBackPixels = screen.data();
-    auto cursor = [&](int i) { return screen[size_t(kNameFieldPlace[i].y) * 640 + size_t(kNameFieldPlace[i].x) + 1]; };
+    Surface* surface = CreateSurface(640, 480);
+    InitDrawKernel(surface, 0);
+    gBackBuffer = surface;
+    gBackPixels = LockBackBuffer(surface);
+    std::vector<uint16_t> screen(640 * 480, 0);  // the back buffer's pixels, read after drawing
+    auto cursor = [&](int i) {
+        std::copy_n(gBackPixels, screen.size(), screen.begin());
+        // The cursor cell glows most in its middle rows.
+        return screen[size_t(kNameFieldPlace[i].y + 11) * 640 + size_t(kNameFieldPlace[i].x) + 1];
+    };
+    std::fill_n(gBackPixels, screen.size(), uint16_t(0));
     DrawInputOverlay();  // the entry is not open: nothing is drawn
     EXPECT_EQ(cursor(0), 0);
     ASSERT_TRUE(OpenNameEntry(0));
@@ -154,9 +164,14 @@ TEST_F(NameEntryTest, TheOverlayDrawsTheFieldsWithTheFocusedCursorLit) {
     for (int i = 0; i < kNameFields; ++i) EXPECT_NE(cursor(i), 0) << i;
     EXPECT_GT(cursor(0), cursor(1));
     EXPECT_EQ(cursor(1), cursor(2));
-    std::fill(screen.begin(), screen.end(), 0);
+    std::fill_n(gBackPixels, screen.size(), uint16_t(0));
     ClickFrame(330, 290);
     EXPECT_GT(cursor(2), cursor(0));
+    UnlockBackBuffer(surface, gBackPixels);
+    gBackPixels = nullptr;
+    gBackBuffer = nullptr;
+    FreeSurface(surface);
+    ResetDrawKernel();
 }
 
 } // namespace

@@ -1,10 +1,13 @@
 // The story countdown, the cell-flag overlay and the name-entry box.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "base/game_state.h"
 #include "draw/draw_kernel.h"
+#include "draw/surface.h"
+#include "menu/frame/menu_widgets.h"
 #include "platform/headless/headless.h"
 #include "world/dialog/cell_flags.h"
 #include "world/dialog/story_timer.h"
@@ -94,18 +97,44 @@ TEST(CellFlags, OnlyCellsOfTheMapAreRead) {
     gBackPixels = nullptr;
 }
 
-TEST(TextEntryBox, CursorCellIsTintedAtItsColumn) {
-    std::vector<uint16_t> screen(640 * 480, 0);
+// The cursor is the menus' glowing fill (mode 5) of the cell at its column,
+// 11 x 22 pixels: (20, 13, 0) on the focused field, (10, 3, 0) on the others.
+TEST(TextEntryBox, CursorCellIsTheMenuFillAtItsColumn) {
     ResetDrawKernel();
-    gBackPixels = screen.data();
+    Surface* screen = CreateSurface(640, 480);
+    Surface* expected = CreateSurface(640, 480);
     cTextRecord field;
     field.Create("ab", 8, 100, 50);
     field.EditFieldMessage(kEditMsgKeyDown, kEditVkEnd, 0);
-    DrawTextEntryBox(&field, 1, 0);
-    EXPECT_NE(screen[50 * 640 + 100 + 22], 0);  // column 2
-    EXPECT_EQ(screen[50 * 640 + 100 + 33], 0);  // column 3 is not the cursor's
+    for (int active : {1, 0}) {
+        SCOPED_TRACE(active);
+        // What FillMenuRect alone paints on a blank screen.
+        InitDrawKernel(expected, 0);
+        gBackBuffer = expected;
+        gBackPixels = LockBackBuffer(expected);
+        std::fill_n(gBackPixels, 640 * 480, uint16_t(0));
+        FillMenuRect(100 + 22, 50, 11, 22, active ? 20 : 10, active ? 13 : 3, 0, 5);
+        std::vector<uint16_t> want(gBackPixels, gBackPixels + 640 * 480);
+        UnlockBackBuffer(expected, gBackPixels);
+
+        InitDrawKernel(screen, 0);
+        gBackBuffer = screen;
+        gBackPixels = LockBackBuffer(screen);
+        std::fill_n(gBackPixels, 640 * 480, uint16_t(0));
+        DrawTextEntryBox(&field, active, 0);
+        // The cursor's cell (column 2) and a guard of one pixel around it.
+        for (int y = 49; y <= 72; ++y)
+            for (int x = 121; x <= 133; ++x)
+                EXPECT_EQ(gBackPixels[y * 640 + x], want[size_t(y) * 640 + size_t(x)]) << x << "," << y;
+        EXPECT_NE(gBackPixels[60 * 640 + 127], 0);  // the middle rows glow
+        UnlockBackBuffer(screen, gBackPixels);
+    }
     DrawTextEntryBox(nullptr, 1, 1);
     gBackPixels = nullptr;
+    gBackBuffer = nullptr;
+    FreeSurface(screen);
+    FreeSurface(expected);
+    ResetDrawKernel();
 }
 
 } // namespace

@@ -110,6 +110,41 @@ TEST_F(MapCacheTest, AnOldEntryIsEvictedBeforeASmallerOne) {
     EXPECT_EQ(after[4].code, 104u);
 }
 
+// An entry exactly MB / 4 lookups old is not old yet: the smallest goes;
+// of equal sizes, the first.
+TEST_F(MapCacheTest, EvictionAtTheAgeLimitAndBetweenEqualSizes) {
+    gMapCacheMB = 60;  // entries older than 15 lookups go first
+    PutMaps({2});
+    const struct {
+        const char* name;
+        uint32_t age3;        // entry 3's age before the lookup ages it by one
+        bool equalSizes;
+        uint32_t slot0After, slot3After;
+    } cases[] = {
+        {"one lookup past the limit", 15, false, 100, 10},
+        {"at the limit", 14, false, 10, 103},
+        {"equal sizes, none old", 1, true, 10, 103},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ResetMapCacheState();
+        std::vector<MapCacheEntry> d;
+        for (int i = 0; i < 24; ++i) d.push_back({kCacheFreeCode, 0, 0, uint32_t(i)});
+        for (int i = 0; i < 6; ++i) {
+            const uint32_t extra = c.equalSizes || i == 0 ? 0 : 1000;
+            d[size_t(i)] = {uint32_t(100 + i), (10u << 20) + extra, 1, uint32_t(i)};
+        }
+        d[3].age = c.age3;
+        PutDirectory(d);
+        ASSERT_NE(Get(0), nullptr);
+        auto after = Directory();
+        EXPECT_EQ(after[0].code, c.slot0After);
+        EXPECT_EQ(after[3].code, c.slot3After);
+        for (uint32_t i : {1u, 2u, 4u, 5u}) EXPECT_EQ(after[i].code, 100 + i) << i;
+        ReleasePixelMapping();
+    }
+}
+
 TEST_F(MapCacheTest, WithoutAnOldEntryTheSmallestGoes) {
     gMapCacheMB = 1;
     PutMaps({1200, 900, 800});  // 600 KB, 450 KB, 400 KB

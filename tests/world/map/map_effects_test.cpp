@@ -131,6 +131,26 @@ TEST_F(MapEffectsTest, WipeColourOutsideTheTableDrawsBlack) {
     EXPECT_EQ(gParticleLists.size(), 1u);
 }
 
+// The floater's alpha, steered frame by steered frame: half a level a frame
+// in over 32 frames, 32 frames at 16, half a level a frame out.
+TEST_F(MapEffectsTest, FloaterAlphaStepByStep) {
+    const struct {
+        int frames, alpha;
+    } cases[] = {{0, 0}, {1, 0}, {2, 1}, {3, 1}, {30, 15}, {31, 15}, {32, 16}, {63, 16}, {64, 16},
+                 {65, 15}, {66, 15}, {67, 14}, {94, 1}, {95, 0}, {96, 0}, {200, 0}};
+    CreateFloater(91, 1, 100.0f, 100.0f, 2.0f, 4.0f);
+    ASSERT_NE(gFloater, nullptr);
+    int steered = 0;
+    for (const auto& c : cases) {
+        while (steered < c.frames) {
+            SteerFloater(100.0f, 100.0f);
+            ++steered;
+        }
+        EXPECT_EQ(FloaterAlpha(gFloater->fade), c.alpha) << c.frames << " frames";
+    }
+    FreeFloater();
+}
+
 TEST_F(MapEffectsTest, FloaterFadesAndMovesOnePixelAFrame) {
     CreateFloater(91, 1, 100.0f, 100.0f, 2.0f, 4.0f);
     ASSERT_NE(gFloater, nullptr);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "base/random.h"
 #include "media/music.h"
 #include "tests/world/map/map_fixture.h"
@@ -9,6 +11,7 @@
 #include "world/map/map_effects.h"
 #include "world/map/map_load.h"
 #include "world/map/map_render.h"
+#include "world/maps_image.h"
 #include "world/walk/player_walk.h"
 
 namespace {
@@ -125,6 +128,43 @@ TEST_F(LoadCityTest, MusicIsKeptWithoutARecordAndChangedForAnother) {
     EXPECT_EQ(gMapMusic.trackA, 0u);
 }
 
+// A new map's tracks are queued whatever plays; while the story's music
+// (mode 2) plays they wait for the story to ask for the map's music again.
+TEST_F(LoadCityTest, StoryMusicPlaysOnOverANewMapsTracks) {
+    struct Case {
+        uint32_t playing, resume;
+        uint32_t requested;    // the request after the load (0: untouched)
+        uint32_t resumeAfter;
+    } cases[] = {
+        {2, 0, 0, 0},
+        {2, 2, 0, 2},
+        {2, 1, 1, 0},
+        {1, 0, 1, 0},
+        {3, 2, 1, 0},
+        {0, 0, 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.playing << "/" << c.resume);
+        ResetMusic();
+        gMapMusic = {};
+        gMusic.currentMode = c.playing;
+        gMusic.requestedMode = 0;
+        gMusicResume[0] = c.resume;
+        gMusicState = 0xFFFFFFFF;
+        LoadCity(1, 1, 1, 0, 0, 0, 0);
+        EXPECT_EQ(gMusic.slots[0][0].id, 1u);  // queued in every case
+        EXPECT_EQ(gMusic.slots[0][1].id, 2u);
+        EXPECT_EQ(gMapMusic.trackA, 1u);
+        EXPECT_EQ(gMusic.requestedMode, c.requested);
+        EXPECT_EQ(gMusicResume[0], c.resumeAfter);
+        EXPECT_EQ(gMusicState, 0u);
+    }
+    // A map without a record clears only bits 18 and 19 of the state word.
+    gMusicState = 0xFFFFFFFF;
+    LoadCity(2, 1, 1, 0, 0, 0, 0);
+    EXPECT_EQ(gMusicState, 0xFFF3FFFFu);
+}
+
 TEST_F(LoadCityTest, FatalPathsQuitAndEmptyTheMap) {
     LoadCity(9, 1, 1, 0, 0, 0, 0);  // no record
     EXPECT_NE(gGameMode & kModeQuit, 0u);
@@ -163,6 +203,36 @@ TEST_F(LoadCityTest, RandomFights) {
     EXPECT_EQ(ChooseRandomFight(15, 1), 0u);
     gRole[gPlayerRole].x = 30 * 16;  // no area
     EXPECT_EQ(ChooseRandomFight(15, 1), 0u);
+}
+
+// Steps equal to the sum of the spans are past the last pair; a pair's
+// percent equal to the roll gives no fight, one above it a fight.
+TEST_F(LoadCityTest, RandomFightBoundaries) {
+    LoadCity(1, 2, 2, 0, 0, 0, 0);
+    for (int i = 0; i < 50; ++i) {
+        EXPECT_EQ(ChooseRandomFight(20, 0), 0u);  // spans 10 + 10
+        EXPECT_NE(ChooseRandomFight(19, 0), 0u);  // the second pair: 100 percent
+    }
+    uint32_t table = 0;
+    ASSERT_TRUE(MapsTable(CurrentMapsImage(), kTableBattleSteps, &table));
+    uint16_t span = 0, percent = 0;
+    ASSERT_TRUE(MapsU16(CurrentMapsImage(), table, &span));
+    ASSERT_TRUE(MapsU16(CurrentMapsImage(), table + 2, &percent));
+    ASSERT_EQ(span, 10);
+    ASSERT_EQ(percent, 50);
+    for (int i = 0; i < 30; ++i) {
+        uint32_t saved[kRandomTableSize];
+        std::copy(gRandomTable, gRandomTable + kRandomTableSize, saved);
+        const int savedIndex = gRandomIndex;
+        const int roll = Random(100);
+        for (int above : {0, 1}) {
+            std::copy(saved, saved + kRandomTableSize, gRandomTable);
+            gRandomIndex = savedIndex;
+            gMapsImage[table + 2] = uint8_t(roll + above);
+            gMapsImage[table + 3] = 0;
+            EXPECT_EQ(ChooseRandomFight(5, 0) != 0, above == 1) << "roll " << roll << " percent " << roll + above;
+        }
+    }
 }
 
 TEST_F(LoadCityTest, AnEmptyProbabilityTableGivesNoFights) {

@@ -2,13 +2,22 @@
 
 #include <cstring>
 
+#include "draw/act_pack.h"
 #include "draw/draw_kernel.h"
+#include "draw/game_fonts.h"
+#include "draw/text_colours.h"
+#include "draw/text_font.h"
+#include "draw/zoom_render.h"
 #include "draw/surface.h"
 #include "media/music.h"
 #include "media/sound_bank.h"
 #include "platform/headless/headless_media.h"
 #include "tests/world/map/map_fixture.h"
+#include "tools/act_writer.h"
+#include "tools/sample_art.h"
 #include "tools/snd_writer.h"
+#include "tools/tsw_writer.h"
+#include "world/dialog/story_timer.h"
 #include "world/map/draw_order.h"
 #include "world/map/map_effects.h"
 #include "world/map/map_render.h"
@@ -273,6 +282,141 @@ TEST_F(MapRenderTest, ShakeTables) {
     }
     StopShake();
     EXPECT_FALSE(ShakeRuns());
+}
+
+// The camera puts the player 304 pixels from the left and 240 from the top;
+// a rectangle asked for by a talk puts its point 320 from the left.
+TEST_F(MapRenderTest, CenterViewOffsets) {
+    PutArchive({SimpleMap(1, 100, 100)});
+    ASSERT_EQ(LoadMap3(1, &gMap), 1);
+    gPlayerRole = 1;
+    TotalRole = 2;
+    struct Case {
+        int32_t x, y, left, top;
+    } cases[] = {
+        {1000, 800, 696, 560}, {304, 240, 0, 0}, {305, 241, 1, 1}, {303, 239, 0, 0}, {1600, 1600, 960, 1120},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x << "," << c.y);
+        gRole[1].x = c.x;
+        gRole[1].y = c.y;
+        CenterView();
+        EXPECT_EQ(gCamera.left, c.left);
+        EXPECT_EQ(gCamera.top, c.top);
+        EXPECT_EQ(gCamera.right, c.left + kViewWidth);
+        EXPECT_EQ(gCamera.bottom, c.top + kViewHeight);
+    }
+    Camera r;
+    ViewRectAt(1000, 800, &r);
+    EXPECT_EQ(r.left, 680);
+    EXPECT_EQ(r.top, 560);
+}
+
+// A map with one object: an 8 x 8 picture whose top-left is at (100, 100).
+class MapObjectTest : public MapRenderTest {
+protected:
+    void SetUp() override {
+        MapRenderTest::SetUp();
+        LmfMap m = SimpleMap(1, 40, 30, 1);
+        m.pictures = {{1, SolidFrame(8, 8, 0x7C00)}};
+        m.objects = {{1, 100, 100, 100, 1}};
+        PutArchive({m});
+        ASSERT_EQ(LoadMap3(1, &gMap), 1);
+        ASSERT_EQ(TotalRole, 2u);
+        SetCamera(0, 0);
+    }
+    void TearDown() override {
+        std::free(gRole[1].text);
+        gRole[1].text = nullptr;
+        ResetTextFonts();
+        ResetColourTables();
+        gShadowMode = 0;
+        MapRenderTest::TearDown();
+    }
+    RoleRecord& Object() { return gRole[1]; }
+    // Pixels of the rectangle that are not the tile's colour.
+    int Changed(int x0, int y0, int x1, int y1) {
+        int n = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x) n += At(x, y) != ToScreenPixel(0x0421);
+        return n;
+    }
+};
+
+// A role's shadow leans one way for odd shadow modes and the other way for
+// even ones, a quarter pixel per row.
+TEST_F(MapObjectTest, ShadowsLeanByTheirMode) {
+    Object().flags |= kRoleLit;
+    const struct {
+        uint32_t mode;
+        int32_t shear;
+    } cases[] = {{1, 256}, {2, -256}, {3, 256}, {4, -256}, {5, 256}, {6, -256}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        gShadowMode = c.mode;
+        gZoomShear = 0;
+        DrawMapObject(&Object());
+        EXPECT_EQ(gZoomShear, c.shear);
+    }
+}
+
+// A role's text is drawn centred over it, one text row above its top, while
+// no talk runs.
+TEST_F(MapObjectTest, ARolesTextStandsOverItWhileNoTalkRuns) {
+    BuildColourTables();
+    MakeFont(gFontLarge, kViewWidth, kViewHeight, 20);
+    Object().text = static_cast<char*>(std::malloc(3));
+    std::memcpy(Object().text, "AB", 3);
+    Object().textKind = 2;
+    static bool talk;
+    talk = false;
+    gMapSeams.talkRuns = [] { return talk; };
+    RenderScene();
+    // "AB" is 22 pixels wide, centred on x 104: from x 93 to 115 (its shadow
+    // two pixels further), rows 78..99.
+    EXPECT_GT(Changed(93, 78, 115, 100), 20);
+    EXPECT_EQ(Changed(60, 60, 93, 100), 0);
+    EXPECT_EQ(Changed(118, 60, 150, 100), 0);
+    EXPECT_EQ(Changed(60, 60, 150, 76), 0);
+    Fill(kGuard);
+    talk = true;
+    RenderScene();
+    EXPECT_EQ(Changed(60, 60, 150, 100), 0);
+}
+
+// The talk countdown of the story is shown at (400, 8) on the map frame.
+TEST_F(MapObjectTest, TheStoryCountdownIsShownOnTheMapFrame) {
+    ASSERT_TRUE(WriteBytesToFile((temp_ / "all_sys.tsw").c_str(), BuildTswPack(SystemPictures())));
+    ASSERT_TRUE(WriteBytesToFile((temp_ / "all_sys.act").c_str(), BuildActPack(SystemActs())));
+    ASSERT_NE(MakePackPath(temp_.Path().c_str()), nullptr);
+    OpenTswPacks();
+    ResetActPacks();
+    ResetStoryTimer();
+    gBackBuffer = surface_;
+    SetFlag(81);  // no silver, no cursor
+    auto frame = [this] {
+        Render();
+        std::vector<uint16_t> top;
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < kViewWidth; ++x) top.push_back(At(x, y));
+        return top;
+    };
+    const std::vector<uint16_t> without = frame();
+    StartStoryTimer(2, 5, 77, 0);
+    const std::vector<uint16_t> with = frame();
+    int left = 0, right = 0;
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < kViewWidth; ++x) {
+            if (with[size_t(y) * kViewWidth + size_t(x)] == without[size_t(y) * kViewWidth + size_t(x)]) continue;
+            (x < 400 || y < 8 ? left : right) += 1;
+        }
+    EXPECT_EQ(left, 0);
+    EXPECT_GT(right, 0);
+    gBackBuffer = nullptr;
+    CloseTswPacks();
+    ResetTswPacks();
+    ResetActPacks();
+    ResetStoryTimer();
 }
 
 } // namespace

@@ -113,6 +113,48 @@ TEST_F(CountListTest, FameBlockRoundTrip) {
     EXPECT_EQ(FindCount(&gFameList3, 31)->level, 2);
 }
 
+// The stored block byte by byte: {1, 0, raw length, packed length}, then the
+// packed raw form, whose sections are {length 10 + 14 n, n, four zero bytes}
+// and n entries of the node's seven words; an empty section is 10 zero bytes.
+TEST_F(CountListTest, FameBlockStoredBytes) {
+    auto unpack = [](const std::vector<uint8_t>& block) {
+        EXPECT_GE(block.size(), 10u);
+        EXPECT_EQ(block[0], 1);
+        EXPECT_EQ(block[1], 0);
+        const uint32_t raw = uint32_t(block[2] | block[3] << 8 | block[4] << 16 | uint32_t(block[5]) << 24);
+        const uint32_t packed = uint32_t(block[6] | block[7] << 8 | block[8] << 16 | uint32_t(block[9]) << 24);
+        EXPECT_EQ(packed, block.size() - 10);
+        std::vector<uint8_t> out(raw + 64);
+        uint32_t length = uint32_t(out.size());
+        EXPECT_EQ(DecompressBuffer(block.data() + 10, out.data(), packed, &length), kLzoOk);
+        EXPECT_EQ(length, raw);
+        out.resize(length);
+        return out;
+    };
+    std::vector<uint8_t> block;
+    ASSERT_EQ(SaveFameBlock(block), 1);
+    EXPECT_EQ(unpack(block), std::vector<uint8_t>(30, 0));  // three empty sections of 10 zero bytes
+
+    AddCount(&gFameList2, 0x0102, 3);
+    AddCount(&gFameList2, 0x0304, 4);
+    SetCountPercent(&gFameList3, 0x0506, 10, 7);
+    CountNode* n = FindCount(&gFameList3, 0x0506);
+    n->complete = 1;
+    n->pointsToNext = 0x0A0B;
+    n->level = 2;
+    n->spare = 0x0C0D;
+    ASSERT_EQ(SaveFameBlock(block), 1);
+    const std::vector<uint8_t> want = {
+        0, 0, 0, 0, 0, 0, 0, 0, 0, 0,                                 // gFameList1: empty, all zero
+        38, 0, 0, 0, 2, 0, 0, 0, 0, 0,                                // gFameList2: two entries
+        0x02, 0x01, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+        0x04, 0x03, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+        24, 0, 0, 0, 1, 0, 0, 0, 0, 0,                                // gFameList3: one
+        0x06, 0x05, 7, 0, 70, 0, 1, 0, 0x0B, 0x0A, 2, 0, 0x0D, 0x0C,
+    };
+    EXPECT_EQ(unpack(block), want);
+}
+
 // A raw form packed into a block as the saver stores it.
 std::vector<uint8_t> Block(const std::vector<uint8_t>& raw, uint32_t claimedRaw) {
     uint32_t packedLength = 0;

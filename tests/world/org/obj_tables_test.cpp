@@ -208,7 +208,8 @@ TEST_F(LevelTest, AddMagicResults) {
     WriteLevels();
     EXPECT_EQ(AddMagic(0, 40), 1);
     EXPECT_EQ(AddMagic(0, 40), 0);          // already held
-    EXPECT_EQ(AddMagic(0, 32768), 0);       // "no magic": nothing added, not reported added
+    EXPECT_EQ(AddMagic(0, 32768), 1);       // "no magic": done, nothing added
+    EXPECT_EQ(GetItemByIndex(gMagicLists[0], 1), nullptr);
     EXPECT_EQ(AddMagic(4, 40), 0);
     EXPECT_EQ(AddMagic(-1, 40), 0);
     size_t boxes = BoxCount();

@@ -101,7 +101,25 @@ TEST_F(RoleDefTest, AJoiningRoleBetweenCellsIsSnapped) {
     EXPECT_EQ(r.x, 16);
     EXPECT_EQ(r.y, 32);
     EXPECT_TRUE(r.flags & kRoleCompanion);
-    EXPECT_TRUE(GetRoleDefAt(2).flags & 0x80);
+}
+
+// The definition is marked a companion when the role's own walk is cut
+// short by joining; a role that was not walking keeps its definition until
+// the map is left.
+TEST_F(RoleDefTest, OnlyAJoiningRoleWithAWalkMarksItsDefinition) {
+    Role(0, 1, 0, 0);
+    Role(1, 12, 32, 32);
+    Role(2, 13, 48, 32);
+    PathSlot* walk = FreePathSlot();
+    ASSERT_NE(walk, nullptr);
+    walk->role = 2;
+    ASSERT_EQ(PlaceRole(1), 1);
+    EXPECT_FALSE(GetRoleDefAt(2).flags & 0x80);
+    ASSERT_EQ(PlaceRole(2), 1);
+    EXPECT_TRUE(GetRoleDefAt(3).flags & 0x80);
+    EXPECT_EQ(FindPathSlot(2), nullptr);
+    EXPECT_TRUE(gRole[1].flags & kRoleCompanion);
+    EXPECT_TRUE(gRole[2].flags & kRoleCompanion);
 }
 
 TEST_F(RoleDefTest, RemoveCompanion) {

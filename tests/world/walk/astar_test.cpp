@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,27 @@ INSTANTIATE_TEST_SUITE_P(
         RouteCase{"StartOutsideTheMapFails", {"...", "..."}, 5, 0, 0, 0, 1, 1, false, {}},
         RouteCase{"FootprintWiderThanTheMapFails", {"...", "..."}, 0, 0, 2, 1, 4, 1, false, {}}),
     [](const ::testing::TestParamInfo<RouteCase>& info) { return std::string(info.param.name); });
+
+// On an open grid many routes are as short: among nodes of equal cost the
+// newest is expanded first, which fixes the one route the search returns.
+TEST_F(AStarTest, TiesOnAnOpenGridGiveOneExactRoute) {
+    LoadGrid({"........", "........", "........", "........", "........", "........"});
+    const struct {
+        int sc, sr, gc, gr;
+        std::vector<int> codes;
+    } cases[] = {
+        {0, 0, 5, 2, {kStepSE, kStepE, kStepE, kStepSE, kStepE}},
+        {6, 5, 1, 1, {kStepW, kStepNW, kStepNW, kStepNW, kStepNW}},
+        {0, 5, 7, 0, {kStepNE, kStepE, kStepNE, kStepNE, kStepNE, kStepE, kStepNE}},
+        {3, 0, 3, 5, {kStepS, kStepS, kStepS, kStepS, kStepS}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.sc << "," << c.sr << " -> " << c.gc << "," << c.gr);
+        ASSERT_TRUE(Find(c.sc, c.sr, c.gc, c.gr));
+        EXPECT_EQ(codes, c.codes);
+        EXPECT_EQ(Follow(c.sc, c.sr), std::make_pair(c.gc, c.gr));
+    }
+}
 
 TEST_F(AStarTest, DiagonalsAreBlockedByTheCellsTheyNewlyCover) {
     LoadGrid({".##",
@@ -239,6 +261,81 @@ TEST_F(AStarTest, ThePoolGrowsAndKeepsItsNodes) {
     EXPECT_LE(AStarPoolNodes(), grown + 64);
     AStarRelease();
     EXPECT_EQ(AStarPoolNodes(), 0u);
+}
+
+
+// Exact routes on an open grid: among the routes of one length the tie
+// rules (among equal f the newest open node first, neighbours visited NW,
+// N, NE, E, SE, S, SW, W) choose one; a change of the open list's order
+// shows here.
+TEST_F(AStarTest, OpenGridRoutesAreExact) {
+    LoadOpenGrid(24, 16);
+    ASSERT_TRUE(Find(2, 13, 21, 3));
+    EXPECT_EQ(codes, std::vector<int>({
+        kStepNE, kStepE, kStepE, kStepNE, kStepE, kStepNE, kStepE, kStepNE, kStepE, kStepNE, kStepE, kStepE,
+        kStepNE, kStepE, kStepNE, kStepNE, kStepNE, kStepE, kStepNE}));
+    ASSERT_TRUE(Find(21, 3, 2, 13));
+    EXPECT_EQ(codes, std::vector<int>({
+        kStepSW, kStepW, kStepW, kStepSW, kStepW, kStepSW, kStepW, kStepSW, kStepW, kStepSW, kStepW, kStepW,
+        kStepSW, kStepW, kStepSW, kStepSW, kStepSW, kStepW, kStepSW}));
+    ASSERT_TRUE(Find(3, 8, 19, 6));
+    EXPECT_EQ(codes, std::vector<int>({
+        kStepNE, kStepE, kStepE, kStepNE, kStepE, kStepE, kStepE, kStepE, kStepE, kStepE, kStepE, kStepE, kStepE,
+        kStepE, kStepE, kStepE}));
+    ASSERT_TRUE(Find(1, 1, 20, 14, 2, 2));
+    EXPECT_EQ(codes, std::vector<int>({
+        kStepSE, kStepE, kStepE, kStepSE, kStepE, kStepSE, kStepE, kStepSE, kStepE, kStepSE, kStepE, kStepSE,
+        kStepSE, kStepSE, kStepSE, kStepSE, kStepSE, kStepSE, kStepSE}));
+}
+
+// Routes and search sizes on generated maps (scattered walls, a wall with a
+// gap, a serpentine), pinned as one digest: any change of the order in which
+// the search takes its nodes (and so of a route among equal ones, or of the
+// nodes it expands) changes the digest. The maps come from a fixed seed.
+TEST_F(AStarTest, RoutesOnGeneratedMapsKeepTheirDigest) {
+    std::mt19937 random(33);
+    uint64_t digest = 14695981039346656037ull;
+    auto mix = [&digest](uint64_t v) {
+        for (int i = 0; i < 8; ++i) {
+            digest ^= (v >> (8 * i)) & 0xFF;
+            digest *= 1099511628211ull;
+        }
+    };
+    int found = 0;
+    for (int map = 0; map < 400; ++map) {
+        const int width = 8 + int(random() % 40), height = 8 + int(random() % 40);
+        const uint32_t density = random() % 40;
+        std::vector<std::string> grid(size_t(height), std::string(size_t(width), '.'));
+        for (std::string& row : grid)
+            for (char& c : row)
+                if (random() % 100 < density) c = '#';
+        LoadGrid(grid);
+        const uint32_t size = 1 + random() % 2;
+        const int sc = int(random() % uint32_t(width)), sr = int(random() % uint32_t(height));
+        const int gc = int(random() % uint32_t(width - 1)), gr = int(random() % uint32_t(height - 1));
+        const bool ok = Find(sc, sr, gc, gr, size, size);
+        found += ok;
+        mix(uint64_t(ok) << 32 | finder.nodesExpanded);
+        mix(codes.size());
+        for (int code : codes) mix(uint64_t(code));
+    }
+    // Long open lists: a wall across a 64 x 64 map with a gap at its far
+    // end, and walls every fourth row open at alternate ends.
+    for (int shape = 0; shape < 2; ++shape) {
+        std::vector<std::string> grid(64, std::string(64, '.'));
+        if (shape == 0) grid[32] = std::string(61, '#') + "...";
+        for (int r = 3; shape == 1 && r + 3 < 64; r += 4)
+            grid[size_t(r)] = (r / 4) % 2 == 0 ? std::string(61, '#') + "..." : "..." + std::string(61, '#');
+        LoadGrid(grid);
+        for (uint32_t size : {1u, 2u}) {
+            // The serpentine's route is longer than a route buffer holds:
+            // the search still runs to the end and is counted.
+            mix(uint64_t(Find(1, 1, 60, 60, size, size)) << 32 | finder.nodesExpanded);
+            for (int code : codes) mix(uint64_t(code));
+        }
+    }
+    EXPECT_GT(found, 100);
+    EXPECT_EQ(digest, 0x0c68a7a0df435689ull);
 }
 
 } // namespace
