@@ -370,10 +370,7 @@ uint32_t BattleFrame() {
     CheckBattleOver();
     if (canDraw) DrawBattleCursor();
 
-    if (gTintFadeBack == 1 && gBattleTint.framesLeft <= 0) {
-        StartBattleTint(gBattleTint.target[0], gBattleTint.target[1], gBattleTint.target[2], 0, 0, 0, 8);
-        gTintFadeBack = 0;
-    }
+    FadeBackBattleTint();
     if (canDraw) StepBattleTint(1);
     if (canDraw && gFlashRequest == 1) {
         // The hit that damage transfer turns away: one white frame.

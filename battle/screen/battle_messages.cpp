@@ -8,11 +8,11 @@
 #include "base/memory.h"
 #include "battle/hud/hud_draw.h"
 #include "draw/act_pack.h"
-#include "draw/colour_ops.h"
 #include "draw/draw_kernel.h"
 #include "draw/frame_window.h"
 #include "draw/pixel_format.h"
 #include "draw/text_font.h"
+#include "draw/widgets.h"
 
 BattleMessage* gBattleMsgs;
 int32_t gMsgStackCount;
@@ -105,17 +105,8 @@ void DrawMessageText(const BattleMessage& m, int x, int y) {
     });
 }
 
-// The rectangle with (r, g, b) added to every pixel, saturating, inside the
-// drawing clip.
-void AddToRect(int x, int y, int width, int height, int r, int g, int b) {
-    if (!gBackPixels) return;
-    const int x0 = std::max(x, gClip.left), x1 = std::min(x + width, gClip.left + gClip.width);
-    const int y0 = std::max(y, gClip.top), y1 = std::min(y + height, gClip.top + gClip.height);
-    for (int row = y0; row < y1 && x0 < x1; ++row) AddRgbToPixels(BackPixel(x0, row), x1 - x0, r, g, b);
-}
-
 void DrawBanner() {
-    AddToRect(10, 10, 620, 32, -8, -8, 10);
+    FillMenuRect(10, 10, 620, 32, -8, -8, 10, kFillAdd);
     gBannerFrame.act = kMsgBannerAct;
     if (TakeActData(&gBannerFrame)) {
         DrawFrameWindow(gBannerFrame.picNumber, 14, 14, 626, 38, 0, kFrameNoFill | 8);

@@ -70,13 +70,11 @@ void StepBattleTint(int countDown) {
     ApplyTint(t);
 }
 
-void StepBattleTintFrame() {
-    if (gTintFadeBack == 1 && gBattleTint.framesLeft <= 0) {
-        const BattleTint& t = gBattleTint;
-        StartBattleTint(t.target[0], t.target[1], t.target[2], 0, 0, 0, kTintFadeBackFrames);
-        gTintFadeBack = 0;
-    }
-    StepBattleTint(1);
+void FadeBackBattleTint() {
+    if (gTintFadeBack != 1 || gBattleTint.framesLeft > 0) return;
+    const BattleTint& t = gBattleTint;
+    StartBattleTint(t.target[0], t.target[1], t.target[2], 0, 0, 0, kTintFadeBackFrames);
+    gTintFadeBack = 0;
 }
 
 void StartViewFollow(uint16_t side) {

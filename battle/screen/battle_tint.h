@@ -45,9 +45,10 @@ void StartBattleTint(float r0, float g0, float b0, float r1, float g1, float b1,
 // ramp has run out the tint holds at the value reached while the target is
 // not zero; after a ramp to zero nothing is applied any more.
 void StepBattleTint(int countDown);
-// The battle frame's late step: a finished ramp asked to fade back starts
-// the fade from its target to zero over 8 frames, then the ramp steps.
-void StepBattleTintFrame();
+// The battle frame's return to no tint, before its step: when a fade-back is
+// asked and the ramp has run out, starts a ramp from its target to zero over
+// 8 frames and clears the request.
+void FadeBackBattleTint();
 
 void StartViewFollow(uint16_t side);
 void StartViewRecentre(uint16_t side);

@@ -1,5 +1,5 @@
-// A 640 x 480 back buffer in the 5-5-5 layout, locked for drawing, and the
-// battle's state reset around each test.
+// A 640 x 480 back buffer (gBackBuffer) in the 5-5-5 layout, locked for
+// drawing (gBackPixels), and the battle's state reset around each test.
 #pragma once
 #include <gtest/gtest.h>
 
@@ -25,6 +25,7 @@ protected:
         ResetBattleServices();
         surface_ = CreateSurface(640, 480);
         ASSERT_NE(surface_, nullptr);
+        gBackBuffer = surface_;
         ASSERT_EQ(InitDrawKernel(surface_, kFormat555), 1);
         gBackPixels = LockBackBuffer(surface_);
         ASSERT_NE(gBackPixels, nullptr);
@@ -33,6 +34,7 @@ protected:
         ResetBattleServices();
         UnlockBackBuffer(surface_, gBackPixels);
         gBackPixels = nullptr;
+        gBackBuffer = nullptr;
         FreeSurface(surface_);
         ResetDrawKernel();
         ResetTextFonts();

@@ -55,7 +55,8 @@ TEST_F(BattleScreenPictureTest, MessagesOverATintedField) {
     for (int frame = 0; frame < 8; ++frame) {
         DrawField();
         DrawBattleMessages();
-        StepBattleTintFrame();
+        FadeBackBattleTint();
+        StepBattleTint(1);
     }
     if (const char* dump = std::getenv("KYV_BATTLE_SCREEN_DUMP")) SaveScreenShot(gBackPixels, 640, 480, dump);
     for (const auto& box : HeadlessMessageBoxes()) ADD_FAILURE() << box.caption << ": " << box.text;

@@ -28,7 +28,8 @@ protected:
     };
     static std::optional<Applied> Frame() {
         Fill(Grey());
-        StepBattleTintFrame();
+        FadeBackBattleTint();
+        StepBattleTint(1);
         EXPECT_EQ(At(0, 384), Grey());
         EXPECT_EQ(At(639, 479), Grey());
         const uint16_t p = At(0, 0);
