@@ -20,13 +20,6 @@
 #include "shell/winmain.h"
 #include "tests/support/temp_folder.h"
 
-// The source tree's root (with its final slash), from this header's own path.
-inline std::string SourceRoot() {
-    std::string file = __FILE__;
-    size_t at = file.rfind("/tests/shell/");
-    return at == std::string::npos ? std::string() : file.substr(0, at + 1);
-}
-
 // A program or command of the build tree, beside the tests' folder.
 inline std::string BuildTreeProgram(const std::string& name) {
     char self[PATH_MAX] = {};
@@ -36,6 +29,16 @@ inline std::string BuildTreeProgram(const std::string& name) {
     path = path.substr(0, path.rfind('/')); // .../tests
     path = path.substr(0, path.rfind('/')); // the build folder
     return path + "/" + name;
+}
+
+// The source tree's root (with its final slash), from this header's own
+// path. A compiler cache may make that path relative to the build folder,
+// where the compiler ran.
+inline std::string SourceRoot() {
+    std::string file = __FILE__;
+    if (!file.empty() && file[0] != '/') file = BuildTreeProgram(file);
+    size_t at = file.rfind("/tests/shell/");
+    return at == std::string::npos ? std::string() : file.substr(0, at + 1);
 }
 
 class InstallFolder : public TempFolder {
