@@ -207,7 +207,11 @@ bool WriteNames(const fs::path& folder) { return Put(folder / "namex.dat", Build
 bool WriteMaps(const fs::path& folder) {
     std::error_code ec;
     fs::create_directories(folder / "Video", ec);
+    // The game's videos fill the screen: they are shown from its top left
+    // corner at their own size.
     VideoClipSpec clip;
+    clip.width = 640;
+    clip.height = 480;
     clip.frames = 20;
     return Put(folder / "HUGE.lmf", BuildLmf(StoryLmfMaps(gStory))) &&
            Put(folder / "Video" / "1.seq", BuildFrameSequence(SampleSequence())) &&
