@@ -242,12 +242,12 @@ TEST_F(NewGameSampleTest, PeopleBlockThePlayersWay) {
     }
     // The stone (it stands still) north-east of the start: walk east to its
     // column, then north into it.
-    const RoleDef* stoneDef = nullptr;
+    uint16_t stoneGuid = 0;
     for (const RoleDef& def : StartRoles())
-        if (def.path == 0 && def.cellY < startY_ && def.cellX > startX_ && def.cellX < startX_ + 8) stoneDef = &def;
-    ASSERT_NE(stoneDef, nullptr);
+        if (def.path == 0 && def.cellY < startY_ && def.cellX > startX_ && def.cellX < startX_ + 8) stoneGuid = def.guid;
+    ASSERT_NE(stoneGuid, 0);
     uint32_t stone = 0;
-    ASSERT_TRUE(FindRole(stoneDef->guid, &stone));
+    ASSERT_TRUE(FindRole(stoneGuid, &stone));
     Key(kKeyRight, true);
     for (int i = 0; i < 200 && Player().x < gRole[stone].x; ++i) Frames(1);
     Key(kKeyRight, false);
