@@ -6,11 +6,15 @@ uint8_t gNickNames[kNickRows][kNickRowBytes];
 
 namespace {
 
-// Two Big5 characters each: an elder, a younger and a familiar form of
-// address per member.
+// Up to five bytes each (two Big5 characters), per member: the family name
+// (or a form of address), the given name, and a familiar form. The menus
+// show a member by the first two together.
 const char* const kDefaultNickNames[kNickRows][kNickSlots] = {
     {"\xA4\x6A\xAD\xF4", "\xA4\x70\xA7\xCC", "\xAA\xFC\xAD\xF4"}, // "big brother", "little brother", "brother"
-    {"\xA4\x6A\xA9\x6A", "\xA4\x70\xA9\x66", "\xAA\xFC\xA9\x6A"}, // "big sister", "little sister", "sister"
+    // The second member is the sample story's companion: no family name,
+    // her given name as the map shows it (the role's name text), so that the
+    // menus name her alike, and a familiar form.
+    {"", "Mei", "A-Mei"},
     {"\xA6\xD1\xA5\x53", "\xA4\x70\xA4\x6C", "\xAA\xFC\xA7\xCC"}, // "old fellow", "lad", "younger one"
     {"\xA9\x68\xAE\x51", "\xA4\x70\xA9\x6A", "\xAA\xFC\xA9\x66"}, // "maiden", "miss", "little one"
 };

@@ -257,7 +257,11 @@ void OpenTswPacks() {
     for (int p = 0; p < kPackCount; ++p) {
         char path[kPackFolderSize + 32];
         std::snprintf(path, sizeof path, "%s%s", gTsw.packFolder, kTswPackNames[p]);
-        OpenPack(gTswPacks[p], path, records);
+        // A pack that does not open yields no pictures and play goes on; one
+        // line says why its pictures (the characters, for the first) are not
+        // drawn, instead of a game with nothing to see and nothing said.
+        if (!OpenPack(gTswPacks[p], path, records))
+            TraceHook("%s: the picture pack is missing or unreadable; its pictures are not drawn", path);
         for (int k = 0; k < kPackRecordCount; ++k) gTswOffsets[p][k] = records[k].offset;
     }
     gTswOffsetsLoaded = true;

@@ -31,7 +31,14 @@ void PlatDisplayToggleFullscreen();
 // Minimises the window (true) or brings it back (false).
 void PlatDisplayMinimise(bool minimise);
 bool PlatDisplayIsFullscreen();
+// false: the game draws its own pointer, and while the window has the focus
+// it holds the mouse (movement keeps coming at the screen's edges).
 void PlatShowCursor(bool show);
+// Whether the game reads the mouse now (true, the start): a game that does
+// not (paused, a video playing) lets the mouse go and shows the system
+// pointer, so the player may take it out of the window. A window without the
+// focus never holds the mouse, whatever is asked.
+void PlatHoldMouse(bool hold);
 
 enum PlatEventKind : int {
     kPlatEventNone = 0,

@@ -51,9 +51,16 @@ uint32_t IdleWait() {
     return elapsed < gFrameInterval ? gFrameInterval - elapsed : 0;
 }
 
+// The window holds the mouse only while the game reads it: paused, playing a
+// video or minimised it lets go, so the player can leave the window.
+void UpdateMouseHold() {
+    PlatHoldMouse(gGameRunning == 1 && !(gGameMode & kModeVideo) && gMinimized == 0);
+}
+
 } // namespace
 
 void IdlePass() {
+    UpdateMouseHold();
     if (gGameRunning == 1) {
         if (gGameMode & kModeVideo) {
             ServiceVideo();

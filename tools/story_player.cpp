@@ -444,8 +444,10 @@ private:
         const uint32_t cell = CellAt(x, y);
         return cell != kCellOutside && !(cell & (kCellWall | kCellRole | kCellEvent));
     }
-    // The first step of a shortest walk from (x, y) to a cell beside (tx, ty);
-    // -1 when there is none. Directions: 0 up, 1 down, 2 left, 3 right.
+    // The first step of a shortest walk from (x, y) to a cell beside (tx, ty)
+    // whose last step goes toward (tx, ty), so that the walk ends facing it:
+    // roles block the way, and a step toward one only to turn would slide
+    // round it. -1 when there is none. Directions: 0 up, 1 down, 2 left, 3 right.
     static int FirstStep(int x, int y, int tx, int ty) {
         static constexpr int kDx[4] = {0, 0, -1, 1}, kDy[4] = {-1, 1, 0, 0};
         const int w = int(gMap.width), h = int(gMap.height);
@@ -457,13 +459,14 @@ private:
             const auto [cx, cy] = open.front();
             open.pop_front();
             const int via = first[size_t(cy) * size_t(w) + size_t(cx)];
-            if (std::abs(cx - tx) + std::abs(cy - ty) == 1) return via;
             for (int d = 0; d < 4; ++d) {
                 const int nx = cx + kDx[d], ny = cy + kDy[d];
                 if (nx < 0 || ny < 0 || nx >= w || ny >= h || !Free(nx, ny)) continue;
+                const int step = via == -1 ? d : via;
+                if (nx + kDx[d] == tx && ny + kDy[d] == ty) return step;
                 int& seen = first[size_t(ny) * size_t(w) + size_t(nx)];
                 if (seen != -2) continue;
-                seen = via == -1 ? d : via;
+                seen = step;
                 open.push_back({nx, ny});
             }
         }
@@ -493,13 +496,9 @@ private:
             }
             const int px = p.x / kCellPixels, py = p.y / kCellPixels, rx = r.x / kCellPixels, ry = r.y / kCellPixels;
             const int dx = rx - px, dy = ry - py;
-            if (std::abs(dx) + std::abs(dy) == 1) {
+            const int toward = dy < 0 ? 0 : dy > 0 ? 1 : dx < 0 ? 2 : 3;
+            if (std::abs(dx) + std::abs(dy) == 1 && p.act.dir == kFacing[toward]) {
                 Hold(-1);
-                const int d = dy < 0 ? 0 : dy > 0 ? 1 : dx < 0 ? 2 : 3;
-                if (p.act.dir != kFacing[d]) {
-                    Tap(kKeyOf[d]);
-                    continue;
-                }
                 step_ = "talking to role " + std::to_string(guid);
                 Tap(kKeyConfirm);
                 WaitFor("talk", [] { return !TalkIdle(); }, 40);

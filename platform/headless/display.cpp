@@ -24,6 +24,7 @@ struct HeadlessDisplay {
     int height = 480;
     bool fullscreen = false;
     bool cursorShown = true;
+    bool holdWanted = true;
     PlatPixelLayout layout = static_cast<PlatPixelLayout>(KYV_HEADLESS_LAYOUT & 3);
     uint32_t presents = 0;
     uint64_t lastHash = 0;
@@ -87,6 +88,7 @@ void PlatDisplayToggleFullscreen() { gHeadlessDisplay.fullscreen = !gHeadlessDis
 bool PlatDisplayIsFullscreen() { return gHeadlessDisplay.fullscreen; }
 void PlatDisplayMinimise(bool minimise) { gHeadlessDisplay.minimised = minimise; }
 void PlatShowCursor(bool show) { gHeadlessDisplay.cursorShown = show; }
+void PlatHoldMouse(bool hold) { gHeadlessDisplay.holdWanted = hold; }
 
 uint64_t HeadlessHashPixels(const uint16_t* pixels, int pitchBytes, int width, int height) {
     uint64_t hash = kFnvOffset;
@@ -124,6 +126,7 @@ uint16_t HeadlessPixel(int x, int y) {
 }
 
 bool HeadlessCursorShown() { return gHeadlessDisplay.cursorShown; }
+bool HeadlessMouseHeld() { return !gHeadlessDisplay.cursorShown && gHeadlessDisplay.holdWanted; }
 
 void HeadlessResetDisplay() {
     // Keep the buffer's memory between tests; only its contents go.

@@ -81,6 +81,9 @@ int HeadlessFrameWidth();
 int HeadlessFrameHeight();
 uint16_t HeadlessPixel(int x, int y);
 bool HeadlessCursorShown();
+// The window would hold the mouse now: the game's own pointer is up and the
+// game reads the mouse (PlatHoldMouse).
+bool HeadlessMouseHeld();
 // Called after every present that was taken, with the new present count and
 // before the game goes on: recorded runs look at the game and queue input
 // for the next frames from here. nullptr: none (the reset clears it).

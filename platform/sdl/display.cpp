@@ -18,16 +18,26 @@ struct SdlDisplay {
     bool fullscreen = false;
 };
 SdlDisplay gSdlDisplay;
-// What the game last asked of the pointer; kept while no window is open and
-// applied when one opens.
+// What the game last asked of the pointer and the mouse; kept while no
+// window is open and applied when one opens.
 bool gCursorShown = true;
+bool gHoldWanted = true;
+// The window has the keyboard focus (as far as its events have said).
+bool gFocused = true;
 
 // Hiding the game's pointer also holds the mouse in relative mode, so its
 // movement keeps coming at the screen's edges, as the game's absolute mouse
-// expects. Only called while the window (and so SDL's video) is up.
+// expects; but only while the game reads the mouse and the window has the
+// focus. Otherwise the mouse is free and the system pointer shows. Only
+// called while the window (and so SDL's video) is up.
 void ApplyCursor() {
-    SDL_bool hold = gCursorShown ? SDL_FALSE : SDL_TRUE;
-    if (SDL_SetRelativeMouseMode(hold) != 0) SDL_ShowCursor(gCursorShown ? SDL_ENABLE : SDL_DISABLE);
+    const bool hold = !gCursorShown && gHoldWanted && gFocused;
+    // What the mouse did while it was free is not the game's movement.
+    if (hold && SDL_GetRelativeMouseMode() != SDL_TRUE) SDL_GetRelativeMouseState(nullptr, nullptr);
+    // Relative mode hides the system pointer itself; where the driver
+    // refuses it the pointer is still hidden over the window.
+    if (SDL_SetRelativeMouseMode(hold ? SDL_TRUE : SDL_FALSE) != 0 || !hold)
+        SDL_ShowCursor(hold ? SDL_DISABLE : SDL_ENABLE);
 }
 
 void DestroyDisplay() {
@@ -83,6 +93,7 @@ bool PlatDisplayOpen(const char* title, int width, int height, bool fullscreen) 
     d.fullscreen = fullscreen;
     SDL_SetRenderDrawColor(d.renderer, 0, 0, 0, 255);
     SdlInputAttach();
+    gFocused = true;
     if (!gCursorShown) ApplyCursor();
     return true;
 }
@@ -133,5 +144,17 @@ void PlatDisplayMinimise(bool minimise) {
 // window.
 void PlatShowCursor(bool show) {
     gCursorShown = show;
+    if (gSdlDisplay.window != nullptr) ApplyCursor();
+}
+
+void PlatHoldMouse(bool hold) {
+    if (hold == gHoldWanted) return;
+    gHoldWanted = hold;
+    if (gSdlDisplay.window != nullptr) ApplyCursor();
+}
+
+void SdlWindowFocus(bool focused) {
+    if (focused == gFocused) return;
+    gFocused = focused;
     if (gSdlDisplay.window != nullptr) ApplyCursor();
 }

@@ -18,9 +18,13 @@ void Push(PlatEventKind kind, int value, int alt) { gPendingEvents.push_back({ki
 
 void TranslateWindowEvent(const SDL_WindowEvent& w) {
     switch (w.event) {
-    case SDL_WINDOWEVENT_FOCUS_GAINED: Push(kPlatEventActivate, 1, 0); break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+        SdlWindowFocus(true);
+        Push(kPlatEventActivate, 1, 0);
+        break;
     case SDL_WINDOWEVENT_FOCUS_LOST:
         PlatClearKeyboard(); // keys released elsewhere would stay held
+        SdlWindowFocus(false); // the mouse goes with the focus
         Push(kPlatEventActivate, 0, 0);
         break;
     case SDL_WINDOWEVENT_MINIMIZED: Push(kPlatEventMinimise, 1, 0); break;

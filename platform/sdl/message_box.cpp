@@ -5,6 +5,7 @@
 #include "platform/posix/posix.h"
 #include "platform/sdl/sdl_window.h"
 
+#include <csignal>
 #include <cstdio>
 #include <string>
 
@@ -48,6 +49,43 @@ private:
     int cursor_ = SDL_ENABLE;
 };
 
+// While a box is up the program takes no window events, so the quit that
+// SDL makes of SIGTERM or Ctrl+C would wait for the box to be answered (and
+// a box shown again at once would keep it waiting for ever). For as long as
+// the box shows, either signal ends the program at once, as it would without
+// a handler; a signal the program was started to ignore stays ignored. What
+// the player owns is safe: saves and settings are written whole or not at all.
+class EndOnSignalWhileShown {
+public:
+    EndOnSignalWhileShown() {
+        Take(SIGINT, &oldInt_, &tookInt_);
+        Take(SIGTERM, &oldTerm_, &tookTerm_);
+    }
+    ~EndOnSignalWhileShown() {
+        if (tookInt_) sigaction(SIGINT, &oldInt_, nullptr);
+        if (tookTerm_) sigaction(SIGTERM, &oldTerm_, nullptr);
+    }
+    EndOnSignalWhileShown(const EndOnSignalWhileShown&) = delete;
+    EndOnSignalWhileShown& operator=(const EndOnSignalWhileShown&) = delete;
+
+private:
+    static void EndNow(int signal) {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+    }
+    static void Take(int signal, struct sigaction* old, bool* took) {
+        if (sigaction(signal, nullptr, old) != 0 || old->sa_handler == SIG_IGN) return;
+        struct sigaction now {};
+        now.sa_handler = EndNow;
+        sigemptyset(&now.sa_mask);
+        *took = sigaction(signal, &now, nullptr) == 0;
+    }
+    struct sigaction oldInt_ {};
+    struct sigaction oldTerm_ {};
+    bool tookInt_ = false;
+    bool tookTerm_ = false;
+};
+
 } // namespace
 
 int (*gSdlShowMessageBox)(const SDL_MessageBoxData* box, int* pressed) = SDL_ShowMessageBox;
@@ -78,6 +116,7 @@ int PlatMessageBox(const char* text, const char* caption, uint32_t style) {
     int shown = 0;
     {
         MouseHoldPause pause;
+        EndOnSignalWhileShown signals;
         shown = gSdlShowMessageBox(&box, &pressed);
     }
     if (shown != 0) {

@@ -9,6 +9,10 @@ SDL_Window* SdlGameWindow();
 // still screen, such as the pause banner, only once.
 void SdlRepaint();
 
+// The window gained (true) or lost the keyboard focus: a window without it
+// lets go of the mouse.
+void SdlWindowFocus(bool focused);
+
 // The input side's watch on the event queue (mouse presses between two
 // reads), set while the window's events run.
 void SdlInputAttach();

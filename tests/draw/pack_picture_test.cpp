@@ -11,6 +11,7 @@
 #include "draw/rle.h"
 #include "draw/tsw_pack.h"
 #include "pack_fixture.h"
+#include "platform/headless/headless.h"
 #include "tools/tsw_writer.h"
 
 namespace {
@@ -127,6 +128,20 @@ TEST_F(PackPictureTest, NumbersSelectTheirPackAndEntry) {
         EXPECT_EQ(GetTswPictureDirect(&out, n, 0), nullptr) << n;
     }
     EXPECT_EQ(gPackReadCount, reads);
+}
+
+// A pack that does not open yields no pictures, and one line names it: a
+// missing character pack otherwise gives a game of invisible people and no
+// word why.
+TEST_F(PackPictureTest, AMissingPackIsNamedInOneLine) {
+    PutPack(3, std::vector<TswEntryData>{Entry16(45, {Raw16(4, 2, 0x1234)})});
+    OpenTswPacks();
+    EXPECT_NE(GetTswPicture(9045, 0), nullptr);
+    EXPECT_EQ(GetTswPicture(1, 0), nullptr);
+    const std::vector<std::string>& traces = HeadlessTraces();
+    ASSERT_EQ(traces.size(), 5u);
+    EXPECT_NE(traces[0].find("all_char.tsw: the picture pack is missing"), std::string::npos) << traces[0];
+    for (const std::string& t : traces) EXPECT_EQ(t.find("all_sys.tsw"), std::string::npos) << t;
 }
 
 TEST_F(PackPictureTest, CacheHitsReadNothing) {
@@ -283,6 +298,8 @@ TEST_F(PackPictureTest, ARefusedRunLengthFrameIsTracedOncePerEntry) {
     broken[8] = 0xF0;
     PutPack(3, std::vector<TswEntryData>{Entry16(1, {{broken, 4, 2}, {broken, 4, 2}}),
                                          Entry16(2, {Raw16(3, 3, 0)}), Entry16(3, {{broken, 4, 2}})});
+    // The other packs are there, so that only the frames are traced.
+    for (int p : {0, 1, 2, 4, 5}) PutPack(p, std::vector<TswEntryData>{Entry16(1, {Raw16(1, 1, 0)})});
     OpenTswPacks();
     // Every frame asks again, as a drawing loop does.
     for (int pass = 0; pass < 3; ++pass) {

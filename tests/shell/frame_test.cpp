@@ -448,6 +448,33 @@ TEST_F(WindowTest, F8PausesOnReleaseAndResumes) {
     EXPECT_EQ(gGameRunning, 1u);
 }
 
+// The window holds the mouse only while the game reads it: a pause, a video
+// and a minimised window let it go, so the player can leave the window.
+TEST_F(WindowTest, TheMouseIsHeldOnlyWhileTheGameReadsIt) {
+    PlatShowCursor(false); // the game draws its own pointer, as a started game does
+    SetFlag(kFlagGameInPlay);
+    IdlePass();
+    EXPECT_TRUE(HeadlessMouseHeld());
+    SendMessage(kWmKeyUp, kVkF8, 0);
+    IdlePass();
+    EXPECT_FALSE(HeadlessMouseHeld()) << "paused";
+    SendMessage(kWmKeyUp, kVkF8, 0);
+    IdlePass();
+    EXPECT_TRUE(HeadlessMouseHeld()) << "running again";
+    gGameMode |= kModeVideo; // no video open: the loop only waits on it
+    IdlePass();
+    EXPECT_FALSE(HeadlessMouseHeld()) << "a video playing";
+    gGameMode &= ~kModeVideo;
+    IdlePass();
+    EXPECT_TRUE(HeadlessMouseHeld());
+    SendMessage(kWmSysKeyDown, kVkReturn, 0);
+    IdlePass();
+    EXPECT_FALSE(HeadlessMouseHeld()) << "minimised";
+    SendMessage(kWmSysKeyDown, kVkReturn, 0);
+    IdlePass();
+    EXPECT_TRUE(HeadlessMouseHeld());
+}
+
 TEST_F(WindowTest, OnlyTheExactSystemCommandsAreSwallowed) {
     const struct {
         uint32_t command;

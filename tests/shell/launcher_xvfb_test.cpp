@@ -99,10 +99,14 @@ TEST(LauncherLeakReport, OnlyLeaksThroughTheProgramCount) {
 // game (184..295, 360..399). The button is held long enough for a frame to
 // see it. A leak report ends the program with 66, any other sanitizer error
 // as usual. *report gets the program's standard error.
+// With jobControl the program runs as a job of its own, as from a terminal,
+// so that it does not start with Ctrl+C ignored (a background command of a
+// script does).
 XvfbResult RunNewGameOnXvfb(InstallFolder& folder, const std::string& program, const std::string& tail,
-                            std::string* report) {
+                            std::string* report, bool jobControl = false) {
     const std::string& dir = folder.Path();
     std::string script =
+        std::string(jobControl ? "set -m\n" : "") +
         "cd '" + dir + "' || fail 10 'enter the install folder'\n"
         "export XDG_RUNTIME_DIR='" + dir + "' SDL_AUDIODRIVER=dummy\n"
         "export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:exitcode=66 UBSAN_OPTIONS=print_stacktrace=1\n"
@@ -182,6 +186,33 @@ TEST(LauncherXvfb, NewGameOnTheSampleInstallGetsPastTheDatabases) {
     std::string report;
     XvfbResult r = RunNewGameOnXvfb(folder, program, tail, &report);
     ExpectCleanEnd(r, report, program);
+}
+
+// SIGTERM (the desktop's quit) and Ctrl+C end the program while an error
+// box waits for an answer, instead of waiting behind the box.
+TEST(LauncherXvfb, TerminationSignalsEndTheProgramWhileABoxIsOpen) {
+    std::string missing = MissingTools({"xvfb-run", "xdotool", "xwininfo", "flock"});
+    if (!missing.empty()) GTEST_SKIP() << "missing tool: " << missing << " (scripts/setup installs it)";
+    std::string program = BuildTreeProgram("KYV102e_Simp");
+    ASSERT_EQ(access(program.c_str(), X_OK), 0) << "no program at " << program;
+    for (const char* signal : {"TERM", "INT"}) {
+        SCOPED_TRACE(signal);
+        InstallFolder folder;
+        // New game on an empty folder stops at the database box.
+        std::string tail = std::string("step 'the database box appears'\nbox=\n") +
+                           "for i in $(seq 300); do box=$(" + kFindBox + "); [ -n \"$box\" ] && break; sleep 0.1; done\n"
+                           "[ -n \"$box\" ] || { kill -KILL $game; fail 13 'the database box appears after new game'; }\n"
+                           "sleep 0.5\n"
+                           "step 'SIG" + signal + " while the box is open'\n"
+                           "kill -" + signal + " $game\n"
+                           "for i in $(seq 50); do kill -0 $game 2>/dev/null || break; sleep 0.1; done\n"
+                           "kill -0 $game 2>/dev/null && { kill -KILL $game; fail 16 'the signal ends the program'; }\n"
+                           "wait $game; echo \"the program ended with $?\"\n"
+                           "step 'done'\nexit 0\n";
+        std::string report;
+        XvfbResult r = RunNewGameOnXvfb(folder, program, tail, &report, true);
+        EXPECT_EQ(r.code, 0) << Explain(r) << "the program's standard error:\n" << report;
+    }
 }
 
 } // namespace

@@ -45,6 +45,7 @@ namespace {
 constexpr uint32_t kWall = 0x40000000;
 constexpr uint32_t kRoleHere = 0x10000000;
 constexpr uint32_t kPlayerMark = 0x100;
+constexpr uint32_t kRoleBlocks = 0x20000000; // the mark of a role that blocks the way
 
 class NewGameSampleTest : public ShellTest {
 protected:
@@ -269,6 +270,52 @@ TEST_F(NewGameSampleTest, TheDirectionKeysWalkThePlayerCellByCell) {
     EXPECT_EQ(gFollowTrailX[0], Player().x);
     EXPECT_EQ(gFollowTrailY[0], Player().y);
     EXPECT_TRUE(HeadlessMessageBoxes().empty()) << HeadlessMessageBoxes().front().text;
+}
+
+// The story's people and objects block the way, as walls do: the player
+// walking into one stops beside it or slides round it, never onto its cell,
+// so two figures and their name labels never stand on one cell.
+TEST_F(NewGameSampleTest, PeopleBlockThePlayersWay) {
+    StartNewGame();
+    FinishOpening();
+    Frames(2);
+    for (const RoleDef& def : StartRoles()) {
+        SCOPED_TRACE("role " + std::to_string(def.guid));
+        uint32_t role = 0;
+        ASSERT_TRUE(FindRole(def.guid, &role));
+        const int32_t cell = gRole[role].cellIndex; // where its marks stand
+        ASSERT_GE(cell, 0);
+        EXPECT_NE(CellAt(uint32_t(cell) % width_, uint32_t(cell) / width_) & kRoleBlocks, 0u) << "the role's cell blocks";
+    }
+    // The stone (it stands still) north-east of the start: walk east to its
+    // column, then north into it.
+    uint16_t stoneGuid = 0;
+    for (const RoleDef& def : StartRoles())
+        if (def.path == 0 && def.cellY < startY_ && def.cellX > startX_ && def.cellX < startX_ + 8) stoneGuid = def.guid;
+    ASSERT_NE(stoneGuid, 0);
+    uint32_t stone = 0;
+    ASSERT_TRUE(FindRole(stoneGuid, &stone));
+    Key(kKeyRight, true);
+    for (int i = 0; i < 200 && Player().x < gRole[stone].x; ++i) Frames(1);
+    Key(kKeyRight, false);
+    Frames(8);
+    ASSERT_EQ(Player().x, gRole[stone].x);
+    const int32_t startY = Player().y;
+    Key(kKeyUp, true);
+    for (int i = 0; i < 60; ++i) {
+        Frames(1);
+        // Between cells the player may pass the stone's corner (it slides
+        // round it); on a cell it is never the stone's.
+        if (Player().x % 16 != 0 || Player().y % 16 != 0) continue;
+        ASSERT_FALSE(Player().x == gRole[stone].x && Player().y == gRole[stone].y)
+            << "frame " << i << ": the player stands on the stone at (" << gRole[stone].x << ", " << gRole[stone].y
+            << ")";
+    }
+    Key(kKeyUp, false);
+    Frames(8);
+    EXPECT_LT(Player().y, gRole[stone].y) << "the player slid round the stone and walked on";
+    EXPECT_LT(Player().y, startY);
+    EXPECT_TRUE(HeadlessMessageBoxes().empty());
 }
 
 } // namespace

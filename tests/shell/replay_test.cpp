@@ -23,6 +23,7 @@
 #include "menu/menu_services.h"
 #include "menu/refine/refine_page.h"
 #include "menu/save/save_codec.h"
+#include "world/walk/key_state.h"
 #include "tools/replay_file.h"
 #include "tools/replay_run.h"
 #include "tools/sample_story.h"
@@ -451,6 +452,8 @@ TEST_F(ReplayTest, TheSampleStoryPlaysToASaveAndBackThroughContinue) {
     EXPECT_EQ(loaded->cellX, saved->cellX);
     EXPECT_EQ(loaded->cellY, saved->cellY);
     std::vector<int> differ;
+    // The idle flag is no state of the story: every frame sets it afresh from
+    // how long the mouse has rested (450 frames and more).
     for (int n = 0; n < kStoryFlagCount; ++n)
         if (n != kFlagIdle && Flag(*loaded, n) != Flag(*saved, n)) differ.push_back(n);  // idle: the input's
     EXPECT_EQ(differ, std::vector<int>{}) << "story flags that differ after the load";

@@ -20,11 +20,6 @@
 #include "shell/winmain.h"
 #include "tests/support/temp_folder.h"
 
-// The source tree's root (with its final slash), from this header's own path.
-// The source tree's root, ending in '/' (given by the build: __FILE__ may be
-// a relative path when a compiler cache rewrites it).
-inline std::string SourceRoot() { return std::string(KYV_SOURCE_DIR) + "/"; }
-
 // A program or command of the build tree, beside the tests' folder.
 inline std::string BuildTreeProgram(const std::string& name) {
     char self[PATH_MAX] = {};
@@ -35,6 +30,10 @@ inline std::string BuildTreeProgram(const std::string& name) {
     path = path.substr(0, path.rfind('/')); // the build folder
     return path + "/" + name;
 }
+
+// The source tree's root, ending in '/' (given by the build: __FILE__ may be
+// a relative path when a compiler cache rewrites it).
+inline std::string SourceRoot() { return std::string(KYV_SOURCE_DIR) + "/"; }
 
 class InstallFolder : public TempFolder {
 public:

@@ -1,15 +1,21 @@
 // Checks the SDL window's own rules that the headless back-end cannot show:
-// a message box lets go of a held mouse and takes it again, a click between
+// a message box lets go of a held mouse and takes it again, the mouse is let
+// go when the window loses the focus or the game stops reading it, a click between
 // two mouse reads is reported, and every display call is safe once the
 // window is closed. Prints what failed; exit code 0 when all held, 2 when no
 // window could be opened at all.
 //
 //   SDL_VIDEODRIVER=dummy display_check_sdl     (or under Xvfb)
+//   display_check_sdl sound     opens the audio device twice and prints
+//                               whether it opened; on a machine without one
+//                               the only complaint is the program's one line
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "base/edition.h"
+#include "platform/plat_audio.h"
 #include "platform/plat_display.h"
 #include "platform/plat_input.h"
 #include "platform/plat_system.h"
@@ -72,6 +78,46 @@ void CheckBoxLetsGoOfTheMouse() {
     SDL_SetWindowGrab(SdlGameWindow(), SDL_FALSE);
 }
 
+// The mouse is held: relative mode, or (a driver without it) the system
+// pointer hidden over the window.
+bool MouseHeld() { return SDL_GetRelativeMouseMode() == SDL_TRUE || SDL_ShowCursor(SDL_QUERY) == SDL_DISABLE; }
+bool MouseFree() { return SDL_GetRelativeMouseMode() == SDL_FALSE && SDL_ShowCursor(SDL_QUERY) == SDL_ENABLE; }
+
+// Hands the window one focus event, after whatever the window system had
+// already queued (the first focus of a new window), and takes it.
+void PassWindowEvent(Uint8 event) {
+    PlatEvent p;
+    SDL_PumpEvents();
+    while (PlatPollEvent(&p)) {
+    }
+    SDL_Event e{};
+    e.type = SDL_WINDOWEVENT;
+    e.window.type = SDL_WINDOWEVENT;
+    e.window.event = event;
+    e.window.windowID = SDL_GetWindowID(SdlGameWindow());
+    SDL_PushEvent(&e);
+    PlatPollEvent(&p);
+}
+
+void CheckTheMouseGoesWithTheFocusAndTheGamesWish() {
+    PlatShowCursor(false);
+    Check(MouseHeld(), "the game's own pointer holds the mouse");
+    PassWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    Check(MouseFree(), "a window without the focus lets go of the mouse");
+    PassWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    Check(MouseHeld(), "the focus back holds the mouse again");
+    PlatHoldMouse(false);
+    Check(MouseFree(), "a game that does not read the mouse lets it go");
+    PassWindowEvent(SDL_WINDOWEVENT_FOCUS_LOST);
+    PassWindowEvent(SDL_WINDOWEVENT_FOCUS_GAINED);
+    Check(MouseFree(), "the focus back does not hold a mouse the game does not read");
+    PlatHoldMouse(true);
+    Check(MouseHeld(), "the game reading the mouse again holds it");
+    PlatShowCursor(true);
+    Check(MouseFree(), "the system pointer shown lets go of the mouse");
+    PlatShowCursor(false);
+}
+
 void PushButton(Uint32 type, Uint8 button) {
     SDL_Event e{};
     e.type = type;
@@ -131,13 +177,22 @@ void CheckCallsAfterClose() {
 
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "sound") == 0) {
+        const bool first = PlatAudioOpen(22050, 16, 2);
+        PlatAudioClose();
+        const bool second = PlatAudioOpen(22050, 16, 2);
+        PlatAudioClose();
+        std::printf("sound: %s, %s\n", first ? "opened" : "none", second ? "opened" : "none");
+        return 0;
+    }
     gSdlShowMessageBox = FakeBox;
     if (!PlatDisplayOpen("check", 64, 48, false)) {
         std::printf("no window: %s\n", SDL_GetError());
         return 2;
     }
     CheckBoxLetsGoOfTheMouse();
+    CheckTheMouseGoesWithTheFocusAndTheGamesWish();
     CheckClickBetweenReadsIsKept();
     CheckCallsAfterClose();
     std::printf("%s\n", gFailures ? "display check failed" : "display check passed");

@@ -8,13 +8,16 @@
 // a short video; "Talk1.dat" and "path.dat" assembled from the story's
 // scripts; "namex.dat"; the role database "maps.dat" (the story's maps,
 // roles, start and bag; a party of four with magic and equipment), the
-// object database "mon.dat", the level table "level.dat" and one ready
-// saved game "save\\0.sav". Files whose
+// object database "mon.dat" and the level table "level.dat". Files whose
 // bytes are already right are left alone, so a second run changes nothing.
+// What the game itself writes into its install folder (saved games, the
+// settings, the fame file, the spirit's file, screenshots) is the player's:
+// no save slot is written, and "Fame.dat" (the book's start) only when the
+// folder has none, so running the command again over a played install
+// loses nothing.
 //
 //   make_sample <folder> [<story sources>]   (default: the repository's sample/)
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -75,6 +78,17 @@ bool Put(const fs::path& path, const std::vector<uint8_t>& bytes) {
     }
     ++gWritten;
     return true;
+}
+
+// A file the game rewrites as it is played: written into a fresh install,
+// never over the player's copy.
+bool PutUnlessThere(const fs::path& path, const std::vector<uint8_t>& bytes) {
+    std::error_code ec;
+    if (fs::exists(path, ec)) {
+        ++gKept;
+        return true;
+    }
+    return Put(path, bytes);
 }
 
 // The story read from its sources, once.
@@ -198,7 +212,11 @@ bool WriteNames(const fs::path& folder) { return Put(folder / "namex.dat", Build
 bool WriteMaps(const fs::path& folder) {
     std::error_code ec;
     fs::create_directories(folder / "Video", ec);
+    // The game's videos fill the screen: they are shown from its top left
+    // corner at their own size.
     VideoClipSpec clip;
+    clip.width = 640;
+    clip.height = 480;
     clip.frames = 20;
     return Put(folder / "HUGE.lmf", BuildLmf(StoryLmfMaps(gStory))) &&
            Put(folder / "Video" / "1.seq", BuildFrameSequence(SampleSequence())) &&
@@ -208,9 +226,10 @@ bool WriteMaps(const fs::path& folder) {
 }
 
 bool WriteObjects(const fs::path& folder) {
-    // "Fame.dat" holds the creatures the party knows at the start (the book).
+    // "Fame.dat" holds the creatures the party knows at the start (the book);
+    // every save rewrites it, so it is the player's once it exists.
     return Put(folder / "mon.dat", BuildMonDat(gStory.objects, gStory.actions)) &&
-           (gStory.known.empty() || Put(folder / "Fame.dat", BuildFameFile(gStory.known)));
+           (gStory.known.empty() || PutUnlessThere(folder / "Fame.dat", BuildFameFile(gStory.known)));
 }
 
 bool WriteLevels(const fs::path& folder) {
@@ -250,49 +269,6 @@ bool WriteRoleDataBase(const fs::path& folder) {
     return Put(folder / "maps.dat", BuildStoryMapsDat(gStory, spec));
 }
 
-// One ready slot, "save\0.sav", so that continue can be tried: the start of
-// the sample game with the party's first purchases made.
-bool WriteSaveSlot(const fs::path& folder) {
-    SaveFixture f;
-    f.stamp = "202612101200";
-    f.mapName = "Village";
-    f.thumbnail.assign(160 * 120 * 2, 0);
-    for (size_t i = 0; i < f.thumbnail.size(); i += 2) f.thumbnail[i + 1] = uint8_t(0x20 + (i / 2 / 160) / 8); // blue rows
-    f.storyFlags.assign(1024, 0);
-    for (int n : {1, 3, 4, 30, 31, 32, 33, 70}) f.storyFlags[size_t(n) >> 3] |= uint8_t(1 << (n & 7));
-    const uint16_t defs[1][12] = {{1, 1, 2, 0, 1, 12, 12, 0, 0, 0, 0x8000, 0}};
-    for (const auto& def : defs)
-        for (uint16_t w : def) f.roleDefs.insert(f.roleDefs.end(), {uint8_t(w), uint8_t(w >> 8)});
-    f.position = {1, 1, 12, 12, 2, 0, 1};
-    f.talkVar[0] = 250;
-    for (int m = 0; m < 4; ++m) {
-        auto& b = f.memberStats[size_t(m)];
-        for (int g = 0; g < 3; ++g) {
-            const int v = 100 + 10 * m - 5 * g;
-            b[size_t(4 + 2 * g)] = b[size_t(10 + 2 * g)] = uint8_t(v);
-        }
-        for (int st = 0; st < 8; ++st) b[size_t(16 + 2 * st)] = uint8_t(7 + m + st);
-        b[32] = 100;
-        b[44] = 2; // level
-        b[size_t(45 + m)] = 60;
-        b[50] = uint8_t(m);
-    }
-    f.equip.fill(65500);
-    f.equip[0] = 101;
-    f.equip[2] = 102;
-    f.equip[16 + 2] = 102;
-    f.magic = {std::vector<uint16_t>{201}, {201, 202}, {202}, {}};
-    f.bag = {{1, 3}, {2, 2}, {101, 1}};
-    const char* names[4] = {"\xA4\x6A\xAD\xF4", "\xA4\x70\xA9\x66", "\xA6\xD1\xA5\x53", "\xA9\x68\xAE\x51"};
-    for (int m = 0; m < 4; ++m) std::memcpy(f.names.data() + 32 * m, names[m], 4);
-    f.playTime = 12 * 60 + 34;
-    f.fame = EmptyFameBlock();
-    f.shakeTable.fill(0xCF);
-    std::error_code ec;
-    fs::create_directories(folder / "save", ec);
-    return Put(folder / "save" / "0.sav", BuildSaveFile(f).bytes);
-}
-
 // The story's talk files, "Talk1.dat" on.
 bool WriteScriptDataBases(const fs::path& folder) {
     std::map<uint32_t, std::vector<uint8_t>> files;
@@ -330,8 +306,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     bool ok = WritePacks(folder) && WriteSounds(folder) && WriteNames(folder) && WritePaths(folder) &&
-              WriteMusic(folder) && WriteMaps(folder) && WriteReadme(folder) && WriteDataBases(folder) &&
-              WriteSaveSlot(folder);
+              WriteMusic(folder) && WriteMaps(folder) && WriteReadme(folder) && WriteDataBases(folder);
     std::printf("make_sample: %d files written, %d already up to date in %s\n", gWritten, gKept, folder.c_str());
     return ok ? 0 : 1;
 }

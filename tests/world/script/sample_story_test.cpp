@@ -10,9 +10,11 @@
 #include <iterator>
 #include <map>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "base/nick_names.h"
 #include "tests/support/talk_walk.h"
 #include "tests/support/temp_folder.h"
 #include "tools/path_asm.h"
@@ -262,6 +264,37 @@ TEST(StoryTables, AMissingSourceIsNamed) {
     std::string error;
     EXPECT_FALSE(LoadSampleStory("/nonexistent-sample-folder", &story, &error));
     EXPECT_EQ(error, "maps.txt: cannot be read");
+}
+
+// A role that joins the party is named in the menus (its member's family
+// and given name of the party name table) as the map names it (its name
+// text): the sample's companion is one person, not two.
+TEST_F(SampleStoryTest, AJoiningRoleIsNamedInTheMenusAsOnTheMap) {
+    InitNickNames();
+    std::istringstream in(story_.talkSource);
+    std::string line;
+    uint32_t talk = 0;
+    int joins = 0;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        std::string word;
+        words >> word;
+        uint32_t n = 0;
+        if (word == "talk" && words >> n) talk = n;
+        if (word != "join" || !(words >> n)) continue;
+        ASSERT_TRUE(n >= 1 && n <= 4) << line;
+        ++joins;
+        // The role whose talk this is joins as member n.
+        for (const RoleDef& def : story_.roleDefs) {
+            if (def.talk != talk) continue;
+            const std::string menus = std::string(NickName(int(n) - 1, 0)) + NickName(int(n) - 1, 1);
+            EXPECT_EQ(story_.names[def.guid], menus)
+                << "talk " << talk << ": role " << def.guid << " joins as member " << n
+                << "; its name text (sample/roles.txt) and the member's default name (base/nick_names.cpp) differ";
+        }
+    }
+    EXPECT_GT(joins, 0);
+    ResetNickNames();
 }
 
 } // namespace
