@@ -1,5 +1,5 @@
-// scripts/test runs its three stages (the normal build, the sanitizer build,
-// the fuzz smoke) one after the other whatever happened in the one before,
+// scripts/test runs its stages (the normal build, the sanitizer build, the
+// soak, the fuzz smoke) one after the other whatever happened in the one before,
 // reports each, and fails at the end when any failed. Run here on a copy of
 // the scripts with stand-ins for the build tools, so a case takes a moment.
 #include "shell_fixture.h"
@@ -32,6 +32,7 @@ TestCommandRun RunTestCommand(const std::string& failing, int fuzzRc) {
     fs::copy_file(SourceRoot() + "scripts/test", repo / "scripts/test");
     fs::copy_file(SourceRoot() + "scripts/check-skips", repo / "scripts/check-skips");
     WriteScript(repo, "scripts/setup", "#!/bin/sh\nexit 0\n");
+    WriteScript(repo, "scripts/soak", "#!/bin/sh\necho 'soak stand-in ran'\nexit 0\n");
     WriteScript(repo, "scripts/fuzz", "#!/bin/sh\necho 'fuzz stand-in ran'\nexit " + std::to_string(fuzzRc) + "\n");
     WriteScript(repo, "bin/cmake",
                 "#!/bin/sh\ncase \"$*\" in *'" + (failing.empty() ? std::string("no such folder") : failing) +
@@ -58,7 +59,8 @@ TEST(TestCommand, EveryStageRunsAndReportsThenAnyFailureFailsTheRun) {
     };
     const Case cases[] = {
         {"", 0, 0,
-         {"stage 'normal' passed", "stage 'sanitizer' passed", "stage 'fuzz smoke' passed", "every stage passed"}},
+         {"stage 'normal' passed", "stage 'sanitizer' passed", "stage 'soak' passed", "stage 'fuzz smoke' passed",
+          "every stage passed"}},
         // The normal build fails: the sanitizer build and the fuzz smoke still run.
         {"build/normal", 0, 1,
          {"stage 'normal' FAILED", "stage 'sanitizer' passed", "fuzz stand-in ran", "stage 'fuzz smoke' passed",
