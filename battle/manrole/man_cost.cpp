@@ -74,6 +74,9 @@ int ManRole::CheckActionCost(uint32_t category, int n) {
     const ObjCost c = DecodeCostWord(e->obj.w[kObjCostWord]);
     pendingCost[0] = c.spirit;
     pendingCost[1] = c.stamina;
+    // The role's own last choice is let go first: asked again, the check
+    // must not find the bag short by the use it kept itself.
+    DropSelection();
     if (c.itemId != 0) {
         // The magic uses up one item of the bag: that item is chosen (and one
         // of it reserved) when the bag has one to spare.
@@ -85,7 +88,6 @@ int ManRole::CheckActionCost(uint32_t category, int n) {
         Refuse(kNoItemText);
         return 0;
     }
-    DropSelection();
     const MemberStats* m = baseStats;
     if (c.spirit == 0 && c.stamina == 0) return 1;  // a free magic
     if (m == nullptr) return 0;
