@@ -241,6 +241,22 @@ TEST_F(CostTest, ReservedUsesAreNotOfferedTwice) {
     EXPECT_EQ(c.SelectItem(1, 1, &act, &target), 1);
 }
 
+TEST_F(CostTest, AChoiceDoesNotOutliveItsBattle) {
+    Bag(kHerb, 3);
+    ManRole& a = Party(0, 0);
+    uint16_t act = 0;
+    int target = 0;
+    ASSERT_EQ(a.SelectItem(1, 1, &act, &target), 1);
+    CountItemUse(kHerb);
+    a.ResetRoleForBattle();
+    ResetManBattle();  // the battle's end
+    EXPECT_EQ(a.GetSelectedItemId(), 0);
+    EXPECT_EQ(ItemReserved(kHerb), 0);
+    EXPECT_EQ(GetItemUseCount(kHerb), 0);
+    a.ClearManAction();  // nothing left to give back
+    EXPECT_EQ(ItemReserved(kHerb), 0);
+}
+
 TEST_F(CostTest, UsingUpTheLastUnitFreesItsNodeAndOtherChoicesFindItGone) {
     Bag(kHerb, 2);
     ManRole& a = Party(0, 0);
