@@ -1,5 +1,6 @@
 #include "base/text_convert.h"
 
+#include <cstring>
 #include <new>
 
 uint16_t* gBig5ToGb = nullptr;
@@ -49,3 +50,16 @@ uint16_t GbToBig5(uint16_t code) {
 }
 
 void ResetTextConvert() { FreeBig5ToGbTable(); }
+
+void CopyBig5Bounded(char* to, size_t size, const char* from) {
+    if (size == 0) return;
+    size_t n = 0;
+    while (from[n] != 0) {
+        const bool wide = uint8_t(from[n]) >= 0x81 && from[n + 1] != 0;
+        const size_t step = wide ? 2 : 1;
+        if (n + step > size - 1) break;
+        n += step;
+    }
+    std::memcpy(to, from, n);
+    to[n] = 0;
+}

@@ -5,6 +5,7 @@
 // Big5 before it stores them. Codes are a character's two text bytes read as
 // a little-endian u16 (first byte low).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 // One pair of the conversion. Each field holds the code with its lead byte
@@ -40,6 +41,10 @@ uint16_t GbToBig5(uint16_t code);
 // The same lookup, saying whether a pair matched: typed text uses it to
 // refuse a character that has no Big5 counterpart rather than store it as is.
 bool FindBig5OfGb(uint16_t code, uint16_t* big5);
+
+// At most size - 1 bytes of a Big5 text and a zero; a double-byte character
+// is never cut in half.
+void CopyBig5Bounded(char* to, size_t size, const char* from);
 
 // Frees the table (between tests).
 void ResetTextConvert();

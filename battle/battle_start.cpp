@@ -17,6 +17,7 @@
 #include "battle/battle_state.h"
 #include "battle/effects/effect_layers.h"
 #include "battle/hud/accumulator.h"
+#include "battle/manrole/man_battle.h"
 #include "battle/role/roles.h"
 #include "battle/screen/battle_messages.h"
 #include "battle/screen/battle_tint.h"
@@ -229,6 +230,7 @@ void LoadBattleScene(uint32_t number) {
     gSceneNo = uint16_t(number);
     gBattle.battleDebug = IsFlag(kFlagDebug) ? 1 : 0;
     ClearBattleMessages();
+    ResetManBattle();
     SetBattleWaitTime(gBattleWait);
     gBattleColourKey = gColourKey;
     // Dialogs in battle stand on the screen: the battle has no camera.
@@ -308,8 +310,8 @@ void LoadBattleScene(uint32_t number) {
         const uint32_t m = gSlotMember[s];
         ManRole& r = gManRoles[s];
         r.ApplyEquipment(gMemberEquip[m]);
-        r.SetManMagicList(gMagicLists[m]);
-        r.SetManItemList(gInventory);
+        r.SetManMagicList(&gMagicLists[m]);
+        r.SetManItemList(&gInventory);
         r.SetRoleName(b.names[m]);
     }
 
@@ -515,6 +517,7 @@ int ReleaseBattle() {
     FreeOpeningPictures();
     ResetBattleCounters();
     ResetAccumulator();
+    ResetManBattle();
     gBattleScene = BattleSceneRecord{};
     // Options and mirroring belong to one fight; the next starts plain.
     ResetBattleFlow();

@@ -67,9 +67,40 @@ std::vector<uint8_t> ObjectRecordBytes(const std::string& name, uint32_t typeBit
 }
 
 std::vector<uint8_t> ActionRecordBytes(uint32_t value, uint16_t element, uint16_t ailment) {
+    ActionSpec spec;
+    spec.value = value;
+    spec.element = element;
+    spec.ailment = ailment;
+    return ActionRecordBytes(spec);
+}
+
+std::vector<uint8_t> ActionRecordBytes(const ActionSpec& a) {
+    // Flag bits written by a tag without payload.
+    static constexpr struct {
+        uint32_t bit;
+        uint16_t tag;
+    } kFlagTags[] = {{0x1, 3},     {0x2, 9},      {0x4, 11},     {0x10, 15},    {0x20, 16},    {0x40, 17},
+                     {0x100, 18},  {0x200, 19},   {0x400, 20},   {0x800, 21},   {0x2000, 24},  {0x4000, 25},
+                     {0x8000, 27}, {0x10000, 28}, {0x40000, 29}, {0x80000, 30}};
     TagStream s;
-    s.Tag(0).U32(value).U16(element).U16(0);
-    if (ailment) s.Word(7, ailment);
+    s.Tag(0).U32(a.value).U16(a.element).U16(a.followUp);
+    for (const auto& f : kFlagTags)
+        if (a.flags & f.bit) s.Tag(f.tag);
+    const uint32_t mask = a.mask | (a.flags & 0x20000);
+    if (mask) s.Tag(12).U32(mask);
+    if (a.kind) s.Word(8, a.kind);
+    if (a.second) s.Word(4, a.second);
+    if (a.rate) s.Word(26, a.rate);
+    if (a.flags & 0x80) s.Word(6, a.ailment);
+    else if (a.ailment) s.Word(7, a.ailment);
+    if (a.flags & 0x8) s.Word(14, a.resistElement);
+    if (a.effectId) s.Word(13, a.effectId);
+    if (a.preset) s.Word(10, a.preset);
+    if (a.flags & 0x1000) s.Tag(22).U16(a.summonWord).U16(a.duration);
+    else if (a.duration) s.Word(2, a.duration);
+    if (a.flags & 0x100000) s.Word(31, a.stealChance);
+    if (a.hasPoint) s.Tag(23).U16(uint16_t(a.pointX)).U16(uint16_t(a.pointY));
+    if (a.defeatEffect) s.Word(32, a.defeatEffect);
     return s.End();
 }
 

@@ -41,6 +41,30 @@ std::vector<uint8_t> ObjectRecordBytes(const std::string& name, uint32_t typeBit
 // An action record with its element value and ailment word.
 std::vector<uint8_t> ActionRecordBytes(uint32_t value, uint16_t element, uint16_t ailment);
 
+// Every field of an action record (docs/world-records.md). `flags` holds the
+// flag bits; a bit that a payload tag carries (0x8 resistance element, 0x80
+// ailment, 0x1000 summon word, 0x100000 steal chance, 0x20000 with the mask)
+// writes that tag with its field, the others their payload-free tag.
+struct ActionSpec {
+    uint32_t value = 0;
+    uint16_t element = 0, followUp = 0;
+    uint32_t flags = 0, mask = 0;
+    uint16_t kind = 0;            // word 20; its low byte the target byte
+    uint16_t second = 0;          // word 22
+    uint16_t rate = 0;            // word 24
+    uint16_t ailment = 0;         // word 26
+    uint16_t resistElement = 0;   // word 28 (flag 0x8)
+    uint16_t effectId = 0;        // word 30
+    uint16_t preset = 0;          // word 32, stored with bit 15 when non-zero
+    uint16_t summonWord = 0;      // word 34 (flag 0x1000)
+    uint16_t stealChance = 0;     // word 36 (flag 0x100000)
+    int16_t pointX = 0, pointY = 0;  // words 38, 40
+    bool hasPoint = false;
+    uint8_t duration = 0;         // byte 42
+    uint8_t defeatEffect = 0;     // byte 43
+};
+std::vector<uint8_t> ActionRecordBytes(const ActionSpec& spec);
+
 // Object records keyed by table index (ids 3000..3400 and 6001 on are
 // mapped before the lookup: give the mapped index), actions by id.
 std::vector<uint8_t> BuildMonDat(const std::map<uint32_t, std::vector<uint8_t>>& objects,

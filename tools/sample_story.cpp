@@ -280,12 +280,48 @@ bool BlockObjectRecord(Fields& f, SampleStory* story) {
     return true;
 }
 
+// One named field of an action record ("rate=120"); false for an unknown
+// name or a value out of its range.
+bool ActionField(const std::string& token, ActionSpec* a) {
+    const size_t eq = token.find('=');
+    if (eq == std::string::npos) return false;
+    const std::string key = token.substr(0, eq), text = token.substr(eq + 1);
+    long long v = 0;
+    auto u16 = [&](uint16_t* to) { return ParseAsmNumber(text, 0, 0xFFFF, &v) && ((*to = uint16_t(v)), true); };
+    auto i16 = [&](int16_t* to) { return ParseAsmNumber(text, -32768, 32767, &v) && ((*to = int16_t(v)), true); };
+    auto u8 = [&](uint8_t* to) { return ParseAsmNumber(text, 0, 0xFF, &v) && ((*to = uint8_t(v)), true); };
+    if (key == "flags") return ParseAsmNumber(text, 0, 0xFFFFFFFFll, &v) && ((a->flags = uint32_t(v)), true);
+    if (key == "mask") return ParseAsmNumber(text, 0, 0xFFFFFFFFll, &v) && ((a->mask = uint32_t(v)), true);
+    if (key == "followup") return u16(&a->followUp);
+    if (key == "kind") return u16(&a->kind);
+    if (key == "second") return u16(&a->second);
+    if (key == "rate") return u16(&a->rate);
+    if (key == "resist") return u16(&a->resistElement);
+    if (key == "effect") return u16(&a->effectId);
+    if (key == "preset") return u16(&a->preset);
+    if (key == "summon") return u16(&a->summonWord);
+    if (key == "steal") return u16(&a->stealChance);
+    if (key == "pointx") return (a->hasPoint = true) && i16(&a->pointX);
+    if (key == "pointy") return (a->hasPoint = true) && i16(&a->pointY);
+    if (key == "duration") return u8(&a->duration);
+    if (key == "defeat") return u8(&a->defeatEffect);
+    return false;
+}
+
 bool ActionRecord(Fields& f, SampleStory* story) {
-    uint16_t id = 0, element = 0, ailment = 0;
+    uint16_t id = 0;
     long long value = 0;
-    if (!f.Count(4) || !f.U16(&id) || !f.Number(0, 0xFFFFFFFFll, &value) || !f.U16(&element) || !f.U16(&ailment))
+    ActionSpec spec;
+    if (!f.Count(4, true) || !f.U16(&id) || !f.Number(0, 0xFFFFFFFFll, &value) || !f.U16(&spec.element) ||
+        !f.U16(&spec.ailment))
         return false;
-    story->actions[id] = ActionRecordBytes(uint32_t(value), element, ailment);
+    spec.value = uint32_t(value);
+    while (f.More()) {
+        std::string token;
+        f.Word(&token);
+        if (!ActionField(token, &spec)) return f.Fail("\"" + token + "\" is not an action field (name=value)");
+    }
+    story->actions[id] = ActionRecordBytes(spec);
     return true;
 }
 

@@ -1,24 +1,32 @@
 // The party side of a battle: members, summoned guards and the talisman
 // spirit. A ManRole is a Role (battle/role/role.h) with the party's own data.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "battle/role/role.h"
 #include "world/party/member_stats.h"
 
 struct ItemRecord;
+struct CountNode;
 
 constexpr int kCaptureBlocks = 5;
+// Frames a plain attack may take, waits included (about ten seconds).
+constexpr int kAttackFrameCap = 300;
 
 class ManRole : public Role {
 public:
     ObjRecord scratchObj;            // read for the spirit's and a guard's choices
     ActBlock captureActs[kCaptureBlocks];
-    ItemRecord* magicCursor;
-    ItemRecord* magicHead;
-    ItemRecord* itemCursor;
-    ItemRecord* itemHead;
-    uint16_t selectedItemId;         // the item reserved for the prepared action (by id)
+    // The lists are read live through their heads (the member's magic list,
+    // the party's bag gInventory): a role never keeps a copy of a list or a
+    // pointer to a node. A cursor is the position of the entry found last.
+    ItemRecord** magicList;
+    ItemRecord** itemList;
+    int32_t magicCursor;
+    int32_t itemCursor;
+    uint16_t selectedItemId;         // the item chosen for the prepared action (by id); 0 none
+    uint8_t selectionReserved;       // 1 when the choice holds one reserved use of it
     uint32_t captureFlight[kCaptureBlocks];
     uint32_t actToggle;
     uint16_t pendingCost[2];         // spirit, stamina
@@ -36,6 +44,14 @@ public:
     uint16_t captureCounter;
     uint16_t lureMark;
     uint8_t strongAttack;
+    uint8_t extraStrike;             // skill 21: the attack strikes once more
+    uint32_t runPrepared;            // the action was prepared before its turn (stored command)
+    uint32_t healAll;                // the action heals life, spirit and stamina
+    // The plain attack's frame bookkeeping.
+    uint16_t attackFrames;           // frames of this attack so far (capped)
+    uint8_t attackStarted;           // act block [1] holds the attack act
+    uint8_t attackHitPhase;          // the follow-up act plays on the target
+    uint8_t attackAppeared;          // the run-up's appearing half was played
     uint32_t spiritSelfAction;
     uint32_t revertAct;
     uint32_t battleAffinity;         // the spirit's obedience in percent (battle side only)
@@ -54,11 +70,92 @@ public:
     // ---- Set-up and equipment (man_setup.cpp) ----
     void SetupManRole(MemberStats* member, MemberBattleRecord* record, const BattleSlot* slotRecord);
     int SetupGuardRole(const BattleSlot* slotRecord);
+    void AddRecordStats(uint16_t id);
     void SetupGhostRole(const BattleSlot* slotRecord, SpiritRecord* spiritRec);
     void ApplyEquipment(ItemRecord* const slots[16]);
-    void SetManItemList(ItemRecord* head) { itemHead = itemCursor = head; }
-    void SetManMagicList(ItemRecord* head) { magicHead = magicCursor = head; }
+    void ApplyEquipSpecial(const ObjRecord& record);
+    void ApplyEquipRegen();
+    void StartWeaponSkill(uint16_t skill);
+    // The list heads the role reads (&gInventory, &gMagicLists[m]); the
+    // cursor goes back to the head.
+    void SetManItemList(ItemRecord** head) {
+        itemList = head;
+        itemCursor = 0;
+    }
+    void SetManMagicList(ItemRecord** head) {
+        magicList = head;
+        magicCursor = 0;
+    }
     uint16_t GetGhostOrder() const { return spiritOrder; }
+
+    // ---- Treasure growth (man_treasure.cpp) ----
+    uint32_t AddTreasureGrowth(CountList* list, uint16_t amount);
+    uint32_t GrowElementTreasure(CountList* list, const ActionRecord* a);
+    uint32_t GrowTreasureLevel(CountList* list, uint16_t type, uint16_t amount);
+    uint16_t GetTreasureLevel(CountList* list) const;
+    uint16_t MarkTreasureComplete(CountList* list);
+
+    // ---- Command lists (man_lists.cpp) ----
+    // Names are copied with their size (at most size - 1 bytes, never half a
+    // character); a null name is not written.
+    void RewindMagicCursor() { magicCursor = 0; }
+    void RewindItemCursor() { itemCursor = 0; }
+    // Cost out: the spirit cost, or the stamina cost - 32768 (as a u16: the
+    // stamina cost with bit 15 set), 1000 for an item cost, 1 for an
+    // all-target entry; 65535 and result 65535 when there is no n-th entry.
+    // Result: the action's element.
+    uint16_t GetNthMagic(uint32_t category, int kind, int n, char* name, size_t nameSize, uint16_t* cost);
+    void CountUsableMagic(uint32_t category, int kind, int* count);
+    int GetNthItem(uint32_t category, int n, char* name, size_t nameSize, uint16_t* flags, int* count);
+    void CountItemsOfKind(uint32_t category, int* count);
+    int GetNthThrowItem(int n, char* name, size_t nameSize, int* count);
+    int GetNthRefineItem(int mode, int n, char* name, size_t nameSize, int* count);
+    void CountRefineItems(int* count);
+
+    // ---- Choices and costs (man_cost.cpp) ----
+    int CheckActionCost(uint32_t category, int n);
+    uint16_t SelectMagic(uint32_t category, int kind, int n, uint16_t* id);
+    // *act: the action's follow-up act; 65535 when there is no such entry
+    // (a refusal for the cost leaves it below 65535).
+    int SelectItem(uint32_t category, int n, uint16_t* act, int* targetFlag);
+    void SetActionFromObject(uint16_t id, uint16_t* value);
+    void PayActionCost();
+    void PayStaminaCost();
+    uint16_t ConsumeSelectedItem(uint32_t category, int n);
+    void ClearManAction();
+    uint16_t GetSelectedItemId() const { return selectedItemId; }
+    int UseStoredCommand();
+
+    // ---- The turn's command and the plain attack (man_attack.cpp) ----
+    int PrepareManCommand();
+    void CheckStrongAttack();
+    // One frame of the plain attack on the target; act block [6 + slot]
+    // (slot 0..7) shows its follow-up on the target. 1 when finished: the
+    // act played out, a failed start (one box), no target, or the frame cap.
+    int ManRoleAttack(Role* targetRole, int slotIndex);
+    void EndAttackActs(int slotIndex);
+    int FinishAttack(int slotIndex);
+    // The hit of a party-side attack (a stand-in until the special actions
+    // are built: block test, resolution, the weapon's use bonus, the shown
+    // number and the hurt mark).
+    void ApplyHit(Role* targetRole, int tryBlock);
+    // The resolution of the prepared action on one target (a stand-in until
+    // the action resolution is built): the signed amount (positive damage,
+    // negative healing, -1 no number) and the spirit and stamina amounts.
+    int16_t ResolveManRoleAction(Role* targetRole, uint16_t* spiritOut, uint16_t* staminaOut);
+
+    // The lists as they are now, and their n-th entries (from 1) of a
+    // category; the cursor is left on the entry found.
+    ItemRecord* MagicHead() const;
+    ItemRecord** Bag() const;
+    ItemRecord* FindNthMagic(uint32_t category, int kind, int n);
+    ItemRecord* FindNthItem(uint32_t category, int n);
+
+    // Selection of one bag entry by id: the last choice's reserved use goes
+    // back first, and a reserved use is held when `reserve` is true.
+    void SelectBagEntry(uint16_t id, bool reserve);
+    void DropSelection();
+    void TakeRegenOf(const ObjRecord& object);
 
     // ---- The talisman spirit (battle/manrole/ghost_*.cpp) ----
     int SpiritAffinity() const { return static_cast<int>(battleAffinity); }

@@ -17,6 +17,7 @@ constexpr size_t kWisdom = 96;      // u16
 constexpr size_t kAttackAction = 98;  // u16: the action record of the plain attack
 constexpr size_t kAilmentThreshold = 102;  // u16: a higher threshold lets more ailments hold
 constexpr size_t kLife = 104;       // u32
+constexpr size_t kBlockChance = 146;  // u8: a guard's (and an enemy's) block chance
 constexpr size_t kElements = 156;   // five i8: metal, wood, water, fire, earth
 }  // namespace mon
 
@@ -30,3 +31,5 @@ inline int8_t MonElementOf(const ObjRecord& r, int e) {
 inline void SetMonElementOf(ObjRecord* r, int e, int8_t v) {
     SetObjByteAt(r, mon::kElements + static_cast<size_t>(e), static_cast<uint8_t>(v));
 }
+inline uint16_t MonAttackActionOf(const ObjRecord& r) { return ObjWordAt(r, mon::kAttackAction); }
+inline uint8_t MonBlockChanceOf(const ObjRecord& r) { return ObjByteAt(r, mon::kBlockChance); }

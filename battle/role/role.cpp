@@ -106,6 +106,16 @@ void ManRole::ClearManRole() {
     spareWord = 0;
     actCounter = 0;
     member = 0;
+    // A choice left from another battle holds nothing: the reserved uses
+    // are cleared with the battle's tables.
+    selectedItemId = 0;
+    selectionReserved = 0;
+    extraStrike = 0;
+    runPrepared = 0;
+    healAll = 0;
+    strongAttack = 0;
+    attackFrames = 0;
+    attackStarted = attackHitPhase = attackAppeared = 0;
     for (ActBlock& b : captureActs) b.Clear();
     acts[kActBegin].Clear();
     acts[kActBeginPartner].Clear();

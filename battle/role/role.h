@@ -146,6 +146,8 @@ struct ShownNumber {
     uint16_t delay;
     int16_t age;        // 0..48
     int16_t pop[4];     // 0..9
+    // The number the digits show (its magnitude: the sprite tells a heal).
+    int32_t Amount() const { return 1000 * digit[0] + 100 * digit[1] + 10 * digit[2] + digit[3]; }
 };
 
 // The after-images of a moving role: its last positions, drawn fading.

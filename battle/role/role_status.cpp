@@ -42,6 +42,14 @@ void Role::ResetRoleForBattle() {
     std::memset(actionName, 0, sizeof(actionName));
     if (side == 1 || member || guard || spirit) {
         ManRole* self = static_cast<ManRole*>(this);
+        // A choice and an attack cut short by the battle's end hold nothing
+        // into the next one (the reserved uses are cleared with the battle).
+        self->selectedItemId = 0;
+        self->selectionReserved = 0;
+        self->attackFrames = 0;
+        self->attackStarted = self->attackHitPhase = self->attackAppeared = 0;
+        self->extraStrike = 0;
+        self->strongAttack = 0;
         if (objRecord == &self->guardRecord) {
             FreeRecordText(&self->guardRecord);
             std::memset(static_cast<void*>(&self->guardRecord), 0, sizeof(self->guardRecord));

@@ -77,19 +77,6 @@ void PageUp(ListState* s) { ListPageUp(s, kBookWindow); }
 bool In(int32_t v, int32_t lo, int32_t hi) { return v >= lo && v <= hi; }
 } // namespace
 
-void CopyBig5Bounded(char* to, size_t size, const char* from) {
-    if (size == 0) return;
-    size_t n = 0;
-    while (from[n] != 0) {
-        const bool wide = uint8_t(from[n]) >= 0x81 && from[n + 1] != 0;
-        const size_t step = wide ? 2 : 1;
-        if (n + step > size - 1) break;
-        n += step;
-    }
-    std::memcpy(to, from, n);
-    to[n] = 0;
-}
-
 void BookContractValues(const ObjRecord& object, uint16_t out[2]) {
     static constexpr struct {
         size_t at;

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "base/text_convert.h"
 #include "draw/act_pack.h"
 #include "menu/frame/menu_lists.h"
 #include "world/party/item_list.h"
@@ -83,8 +84,5 @@ void FormatEstimate(char* text, size_t size, const char* label, int knowledge, i
 // The two contract values of an object: (spirit, stamina); same rule as
 // ComputeContractValues of the refining page (menu/refine).
 void BookContractValues(const ObjRecord& object, uint16_t out[2]);
-// At most size - 1 bytes of a Big5 text and a zero; a double-byte character
-// is never cut in half.
-void CopyBig5Bounded(char* to, size_t size, const char* from);
 
 void ResetBook();

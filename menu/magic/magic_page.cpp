@@ -262,8 +262,8 @@ void ClickInBox(int x, int y, int left, int top, int width, int entries, int* cu
 bool (*gMagicMapAllowsTravel)() = EveryMapAllowsTravel;
 
 MagicCost CostOf(uint16_t w) {
-    const int amount = w & kCostAmount;
-    return {(w & kCostSpirit) ? amount : 0, (w & kCostStamina) ? amount : 0};
+    const ObjCost c = DecodeCostWord(w);
+    return {c.spirit, c.stamina};
 }
 
 bool CanPayCost(const MemberStats& m, uint16_t w) {

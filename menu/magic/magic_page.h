@@ -20,6 +20,7 @@
 
 #include "menu/frame/menu_lists.h"
 #include "menu/frame/menu_pages.h"
+#include "world/org/cost_word.h"
 #include "world/org/obj_record.h"
 #include "world/party/item_list.h"
 #include "world/party/member_stats.h"
@@ -50,8 +51,7 @@ constexpr uint16_t kMagicTypeOne = 17, kMagicTypeAll = 20;  // the magic types l
 constexpr uint32_t kMagicHeaderBits = 0x80;                 // kind bits of a group header and above
 constexpr uint16_t kFillerId = 65529;
 
-// The cost word.
-constexpr uint16_t kCostSpirit = 0x8000, kCostStamina = 0x4000, kCostAmount = 0x3FFF;
+// The cost word, read by the one decoder the battle shares.
 struct MagicCost {
     int spirit, stamina;
 };

@@ -177,6 +177,7 @@ bool ActionTag(ByteReader& in, uint16_t tag, ActionRecord* r) {
         r->word40 = in.u16();
         break;
     case 2: r->duration = uint8_t(in.u16()); break;
+    case 32: r->defeatEffect = uint8_t(in.u16()); break;
     default: break;  // no payload
     }
     return in.ok();

@@ -44,15 +44,35 @@ static_assert(offsetof(ObjRecord, dword156) == 156);
 static_assert(offsetof(ObjRecord, byte160) == 160);
 static_assert(offsetof(ObjRecord, byte162) == 162);
 
-// Named words of the object record that the world reads.
+// Named words of the object record (docs/world-records.md has the table).
 enum ObjWord : int {
-    kObjStatBonus0 = 0, kObjStatBonus1 = 1,  // first and second bonus word
-    kObjGauge0 = 8, kObjGauge1 = 9, kObjGauge2 = 10,
-    kObjEffectMode = 12,   // 0, 256 or 512
+    kObjStatBonus0 = 0, kObjStatBonus1 = 1,  // attack and defence bonus
+    kObjStrength = 2, kObjEndurance = 3, kObjAgility = 4, kObjWisdom = 5,
+    kObjEquipWord = 6,     // the stat word after agility (MemberStats byte 24)
+    kObjBlock = 7,         // block chance bonus
+    kObjGauge0 = 8, kObjGauge1 = 9, kObjGauge2 = 10,  // also the regeneration percentages
+    kObjUseWord = 11,      // menus: bits 15..12 wearers, 3..0 use mode; bits 7..4 battle use
+    kObjEffectMode = 12,   // 0, 256 or 512; the battle's regeneration switch
     kObjActionId = 13,
-    kObjGrowthScale = 15,  // a treasure weapon's growth scale
-    kObjGrowthMax = 16,    // and its maximum
+    kObjCostWord = 14,     // decoded by DecodeCostWord (world/org/cost_word.h)
+    kObjGrowthScale = 15,  // the bonus ceiling of a weapon's use, a treasure's growth scale
+    kObjGrowthMax = 16,    // growth maximum of a treasure, use maximum of a weapon
+    kObjAltWord = 17,      // weapon: strong-attack act; treasure: its type; item: second
+                           // action; magic: the act parameter
+    kObjCaptureClass = 18, kObjCaptureChance = 19,
+    kObjIdWord = 20,       // the sprite set of a monster or guard; a treasure's key
 };
+constexpr int kObjRegenWord = kObjGauge0;       // life, spirit, stamina percentages
+constexpr int kObjBonusCeiling = kObjGrowthScale;
+
+// Regeneration switch (w12) bits read by the battle.
+constexpr uint16_t kRegenHealAll = 0x200;   // the action heals all three (the mode 512)
+constexpr uint16_t kRegenMultiUse = 0x400;  // uses left in the low 8 bits
+
+// The battle-use flags: bits 7..4 of the use word; usable in battle when
+// flag 0x1 or 0x4 is set.
+inline uint16_t ObjBattleUseFlags(const ObjRecord& r) { return uint16_t((r.w[kObjUseWord] >> 4) & 0xF); }
+inline bool ObjUsableInBattle(const ObjRecord& r) { return (ObjBattleUseFlags(r) & 0x5) != 0; }
 
 // The byte offsets of the fixed block (84..163) as the battle and the menus
 // name them; values are little-endian. An offset outside 84..163 reads 0.
@@ -90,7 +110,7 @@ struct ActionRecord {
     uint16_t ailment;    // 26
     uint16_t word28, word30, word32, word34, word36, word38, word40;
     uint8_t duration;    // 42
-    uint8_t pad43;
+    uint8_t defeatEffect;  // 43: the defeat display a downing hit asks for
 };
 static_assert(sizeof(ActionRecord) == 44);
 static_assert(offsetof(ActionRecord, element) == 16);
@@ -98,6 +118,19 @@ static_assert(offsetof(ActionRecord, word20) == 20);
 static_assert(offsetof(ActionRecord, ailment) == 26);
 static_assert(offsetof(ActionRecord, word40) == 40);
 static_assert(offsetof(ActionRecord, duration) == 42);
+static_assert(offsetof(ActionRecord, defeatEffect) == 43);
+
+// The action record's named fields, as the battle reads them.
+// The value is stored as a u32; the battle works with a u16 and takes it
+// saturated.
+inline uint16_t ActionValue(const ActionRecord& a) { return a.value > 0xFFFF ? 0xFFFF : uint16_t(a.value); }
+inline uint16_t ActionKind(const ActionRecord& a) { return a.word20; }  // 0x1 point, 0x2 magic, 0x10 approach...
+inline uint8_t ActionTargetByte(const ActionRecord& a) { return uint8_t(a.word20); }
+inline uint16_t ActionSecondWord(const ActionRecord& a) { return a.word22; }
+inline uint16_t ActionRate(const ActionRecord& a) { return a.word24; }
+inline uint16_t ActionResistElement(const ActionRecord& a) { return a.word28; }  // with flag 0x8
+inline uint16_t ActionEffectId(const ActionRecord& a) { return a.word30; }
+inline uint16_t ActionStealChance(const ActionRecord& a) { return a.word36; }    // with flag 0x100000
 
 // Parsers of one record's bytes (the block from the record's start, at most
 // 1024 bytes). Both stop at tag 5; a walk that leaves the block refuses.

@@ -20,6 +20,7 @@
 #include "tools/path_asm.h"
 #include "tools/talk_asm.h"
 #include "world/script/path_data.h"
+#include "world/org/obj_record.h"
 #include "world/script/talk_ops.h"
 
 namespace {
@@ -152,6 +153,56 @@ TEST_F(SampleStoryTest, EventCellsCarryTheirPoints) {
     }
 }
 
+// Every weapon of the sample names its strong-attack act, and that act is
+// the sample act the magic pack holds (6001).
+TEST_F(SampleStoryTest, EveryWeaponNamesItsStrongAttackAct) {
+    int weapons = 0;
+    for (const auto& [id, bytes] : story_.objects) {
+        ObjRecord o{};
+        ASSERT_TRUE(ParseObjRecord(bytes.data(), bytes.size(), &o)) << id;
+        if (o.typeBits & 0x100) {
+            ++weapons;
+            EXPECT_EQ(o.w[kObjAltWord], 6001) << o.name;
+        }
+        FreeRecordText(&o);
+    }
+    EXPECT_GE(weapons, 3);
+}
+
+// The action writer writes every field the battle reads, and the reader
+// finds each where the record table puts it.
+TEST(StoryTables, ActionFieldsReadBackWhereTheTablePutsThem) {
+    SampleStory story;
+    std::string error;
+    ASSERT_TRUE(ParseStoryObjects("action 7 70000 3 0x40 flags=0x100089 mask=0x10 followup=9 kind=0x31 second=5 "
+                                  "rate=120 resist=4 effect=6001 preset=12 steal=6 pointx=-20 pointy=300 "
+                                  "duration=3 defeat=2\n",
+                                  &story, &error))
+        << error;
+    const std::vector<uint8_t>& bytes = story.actions.at(7);
+    ActionRecord a{};
+    ASSERT_TRUE(ParseActionRecord(bytes.data(), bytes.size(), &a));
+    EXPECT_EQ(a.value, 70000u);
+    EXPECT_EQ(ActionValue(a), 0xFFFF);  // read saturated
+    EXPECT_EQ(a.element, 3);
+    EXPECT_EQ(a.followUp, 9);
+    EXPECT_EQ(a.flags, 0x100089u);
+    EXPECT_EQ(a.mask, 0x10u);
+    EXPECT_EQ(ActionKind(a), 0x31);
+    EXPECT_EQ(ActionTargetByte(a), 0x31);
+    EXPECT_EQ(ActionSecondWord(a), 5);
+    EXPECT_EQ(ActionRate(a), 120);
+    EXPECT_EQ(a.ailment, 0x40);
+    EXPECT_EQ(ActionResistElement(a), 4);
+    EXPECT_EQ(ActionEffectId(a), 6001);
+    EXPECT_EQ(a.word32, 0x800C);  // the preset word keeps bit 15
+    EXPECT_EQ(ActionStealChance(a), 6);
+    EXPECT_EQ(int16_t(a.word38), -20);
+    EXPECT_EQ(a.word40, 300);
+    EXPECT_EQ(a.duration, 3);
+    EXPECT_EQ(a.defeatEffect, 2);
+}
+
 TEST(StoryGrid, CellsTakeTheirTilesAndMarkersTheTileWestOfThem) {
     StoryGrid g;
     std::string error;
@@ -209,7 +260,9 @@ TEST(StoryTables, BrokenRecordsGiveTheirLine) {
         {ParseStoryObjects, "object 1 \"Herb\" 0 w21=5 \"x\"\n", "line 1: \"w21=5\" is not wN=value (N 0..20)"},
         {ParseStoryObjects, "object 1 \"Herb\" 0 w8=50\n", "line 1: an object ends with its description"},
         {ParseStoryObjects, "object 1 \"Herb\" 0 price=70000 \"x\"\n", "line 1: \"price=70000\" is not price=0..65535"},
-        {ParseStoryObjects, "action 1 50 1\n", "line 1: \"action\" takes 4 fields, not 3"},
+        {ParseStoryObjects, "action 1 50 1\n", "line 1: \"action\" takes 4 or more fields, not 3"},
+        {ParseStoryObjects, "action 1 50 1 0 speed=3\n", "line 1: \"speed=3\" is not an action field (name=value)"},
+        {ParseStoryObjects, "action 1 50 1 0 duration=300\n", "line 1: \"duration=300\" is not an action field (name=value)"},
         {ParseStoryObjects, "monster 301 \"Slime\" 3 20 8 6 120 \"soft\n",
          "line 1: text without its closing quote"},
     };
