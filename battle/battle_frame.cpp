@@ -17,6 +17,7 @@
 #include "battle/results/battle_results.h"
 #include "battle/role/roles.h"
 #include "battle/screen/battle_messages.h"
+#include "battle/role/mon_battle.h"
 #include "battle/screen/battle_tint.h"
 #include "battle/turn/bookkeeping.h"
 #include "battle/turn/turn_steps.h"
@@ -327,7 +328,7 @@ uint32_t BattleFrame() {
     // The game frame services the sound after every battle frame.
     if (BattleDebugKeys() == 0) return 0;
 
-    if (gAttackOrder[0].id != -1 && GetCom == 0 && gBattleLive == 1 && fMenu == 0) {
+    if (gAttackOrder[0].id != -1 && GetCom == 0 && gBattleLive == 1 && fMenu == 0 && gMonBattle.triggerHold == 0) {
         PopAttackOrder(&gCurRole);
         if (gCurRole.id != -1) {
             GetCom = 1;

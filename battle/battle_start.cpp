@@ -18,6 +18,7 @@
 #include "battle/effects/effect_layers.h"
 #include "battle/hud/accumulator.h"
 #include "battle/manrole/man_battle.h"
+#include "battle/role/mon_battle.h"
 #include "battle/role/roles.h"
 #include "battle/screen/battle_messages.h"
 #include "battle/screen/battle_tint.h"
@@ -231,6 +232,7 @@ void LoadBattleScene(uint32_t number) {
     gBattle.battleDebug = IsFlag(kFlagDebug) ? 1 : 0;
     ClearBattleMessages();
     ResetManBattle();
+    ResetMonBattle();
     SetBattleWaitTime(gBattleWait);
     gBattleColourKey = gColourKey;
     // Dialogs in battle stand on the screen: the battle has no camera.
@@ -518,6 +520,7 @@ int ReleaseBattle() {
     ResetBattleCounters();
     ResetAccumulator();
     ResetManBattle();
+    ResetMonBattle();
     gBattleScene = BattleSceneRecord{};
     // Options and mirroring belong to one fight; the next starts plain.
     ResetBattleFlow();

@@ -103,6 +103,7 @@ struct BattleState {
     uint32_t spoilCount;         // gSpoilCount
     uint32_t sureCapture;        // gSureCapture
     uint32_t strongAttack;       // gStrongAttack
+    uint32_t revertRunning;      // gRevertRunning: a revert act (special 58) plays
     uint32_t scriptVictory;      // gScriptVictory
     uint32_t magicLearnt;        // gMagicLearnt
     uint16_t battleEventWord;    // gBattleEventWord
@@ -170,6 +171,7 @@ inline uint16_t (&gSpoilIds)[kMaxSpoils] = gBattle.spoilIds;
 inline uint32_t& gSpoilCount = gBattle.spoilCount;
 inline uint32_t& gSureCapture = gBattle.sureCapture;
 inline uint32_t& gStrongAttack = gBattle.strongAttack;
+inline uint32_t& gRevertRunning = gBattle.revertRunning;
 inline uint32_t& gScriptVictory = gBattle.scriptVictory;
 inline uint32_t& gMagicLearnt = gBattle.magicLearnt;
 inline uint16_t& gBattleEventWord = gBattle.battleEventWord;

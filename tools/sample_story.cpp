@@ -7,6 +7,7 @@
 
 #include "base/bytes.h"
 #include "tools/asm_text.h"
+#include "tools/mon_writer.h"
 #include "tools/obj_db_writer.h"
 #include "tools/refine_writer.h"
 
@@ -229,28 +230,70 @@ bool ObjectRecord(Fields& f, SampleStory* story) {
 }
 
 // A monster carries its battle block (tag 1): 79 bytes laid over record
-// bytes 84..162, of which the level, attack, defence, agility and life are
-// set.
+// bytes 84..162 (tools/mon_writer.h). The level, attack, defence, agility
+// and life come in order, then any other field as name=value (exp, silver,
+// wisdom, action, threshold, class, sprite, type, drop, dropchance, steal,
+// stealchance, trigger, reaction, block, escape, switch, spellchance,
+// specialchance, leave, tint, e0..e4, slot0..slot6=id:count).
+bool MonsterField(const std::string& token, MonsterSpec* m) {
+    const size_t eq = token.find('=');
+    if (eq == std::string::npos) return false;
+    const std::string key = token.substr(0, eq), text = token.substr(eq + 1);
+    long long v = 0;
+    auto u16 = [&](uint16_t* to) { return ParseAsmNumber(text, 0, 0xFFFF, &v) && ((*to = uint16_t(v)), true); };
+    auto u8 = [&](uint8_t* to) { return ParseAsmNumber(text, 0, 0xFF, &v) && ((*to = uint8_t(v)), true); };
+    if (key == "type") return ParseAsmNumber(text, 0, 0xFFFFFFFFll, &v) && ((m->typeBits = uint32_t(v)), true);
+    if (key == "sprite") return u16(&m->spriteSet);
+    if (key == "class") return u16(&m->monClass);
+    if (key == "wisdom") return u16(&m->wisdom);
+    if (key == "action") return u16(&m->attackAction);
+    if (key == "threshold") return u16(&m->ailmentThreshold);
+    if (key == "exp") return u16(&m->experience);
+    if (key == "silver") return u16(&m->silver);
+    if (key == "drop") return u16(&m->dropObject);
+    if (key == "dropchance") return u8(&m->dropChance);
+    if (key == "steal") return u16(&m->stealObject);
+    if (key == "stealchance") return u8(&m->stealChance);
+    if (key == "trigger") return u16(&m->trigger);
+    if (key == "reaction") return u16(&m->reaction);
+    if (key == "block") return u8(&m->blockChance);
+    if (key == "escape") return u8(&m->escapeChance);
+    if (key == "switch") return u8(&m->specialSwitch);
+    if (key == "spellchance") return u8(&m->spellChance);
+    if (key == "specialchance") return u8(&m->specialChance);
+    if (key == "leave") return u8(&m->leaveMark);
+    if (key == "tint") return u8(&m->tint);
+    if (key.size() == 2 && key[0] == 'e' && key[1] >= '0' && key[1] <= '4')
+        return ParseAsmNumber(text, -128, 127, &v) && ((m->element[key[1] - '0'] = int8_t(v)), true);
+    if (key.size() == 5 && key.compare(0, 4, "slot") == 0 && key[4] >= '0' && key[4] <= '6') {
+        const size_t colon = text.find(':');
+        long long id = 0, count = 0;
+        if (colon == std::string::npos || !ParseAsmNumber(text.substr(0, colon), 0, 0xFFFF, &id) ||
+            !ParseAsmNumber(text.substr(colon + 1), 0, 0xFFFF, &count))
+            return false;
+        m->slotId[key[4] - '0'] = uint16_t(id);
+        m->slotCount[key[4] - '0'] = uint16_t(count);
+        return true;
+    }
+    return false;
+}
+
 bool MonsterRecord(Fields& f, SampleStory* story) {
-    uint16_t id = 0, level = 0, attack = 0, defence = 0, agility = 0, life = 0;
+    uint16_t id = 0;
+    long long life = 0;
+    MonsterSpec m;
     std::string name, description;
-    if (!f.Count(8) || !f.U16(&id) || !f.Text(&name) || !f.U16(&level) || !f.U16(&attack) || !f.U16(&defence) ||
-        !f.U16(&agility) || !f.U16(&life) || !f.Text(&description))
+    if (!f.Count(8, true) || !f.U16(&id) || !f.Text(&name) || !f.U16(&m.level) || !f.U16(&m.attack) ||
+        !f.U16(&m.defence) || !f.U16(&m.agility) || !f.Number(0, 0xFFFFFFFFll, &life))
         return false;
-    std::vector<uint8_t> block(79, 0);
-    auto put16 = [&](size_t at, uint16_t v) {
-        block[at - 84] = uint8_t(v);
-        block[at - 83] = uint8_t(v >> 8);
-    };
-    put16(86, 1);
-    put16(88, level);
-    put16(90, attack);
-    put16(92, defence);
-    put16(94, agility);
-    put16(104, life);
-    TagStream monster;
-    monster.Tag(1000).Text(name).Tag(25).U16(0).U32(0x800).Tag(1).Raw(block).Tag(30).Text(description);
-    story->objects[id] = monster.End();
+    m.life = uint32_t(life);
+    while (f.More() && !f.Peek().quoted) {
+        std::string token;
+        f.Word(&token);
+        if (!MonsterField(token, &m)) return f.Fail("\"" + token + "\" is not a monster field (name=value)");
+    }
+    if (!f.Text(&description) || f.More()) return f.Fail("a monster ends with its description");
+    story->objects[id] = MonsterRecordBytes(name, m, description);
     return true;
 }
 

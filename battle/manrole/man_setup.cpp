@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/errorbox.h"
+#include "base/random.h"
 #include "battle/battle_services.h"
 #include "battle/manrole/man_texts.h"
 #include "battle/role/mon_record.h"
@@ -134,22 +135,61 @@ void ManRole::AddRecordStats(uint16_t id) {
 }
 
 void ManRole::SetupGhostRole(const BattleSlot* slotRecord, SpiritRecord* spiritRec) {
+    // The slot may have held another combatant: nothing of it carries over.
+    ClearManRole();
     member = 0;
+    CopyWithoutText(&weapon, ObjRecord{});
+    CopyWithoutText(&treasure[0], ObjRecord{});
+    CopyWithoutText(&treasure[1], ObjRecord{});
+    treasureId[0] = treasureId[1] = 0;
+    statusDword = 0;
+    skillValue = 0;
+    skillAmount = 0;
+    spiritSelfAction = 0;
+    spiritChoice = 0;
+    revertAct = 0;
+    revertFrames = 0;
+    lureMark = 0;
+
     slot = savedSlot = *slotRecord;
     spiritRecord = spiritRec;
     side = 1;
+    // The sprite set is the battle's (90 + the spirit's slot, in the slot
+    // record): the spirit file has no field for it.
     spriteSet = slotRecord->spriteSet;
     if (spriteSet == 0) MaintenanceErrorBox(kSpiritNoSpriteText, 0, "manrole", 482);
+    Random(5);  // drawn and not used: the sequence of draws is the design's
+
+    auto field = [spiritRec](int k, int32_t hi) { return std::clamp<int32_t>(spiritRec->Field(k), 0, hi); };
     std::memset(&statsCopy, 0, sizeof statsCopy);
-    const int32_t maxSpirit = std::clamp<int32_t>(spiritRec->Field(60), 0, kGaugeCap);
-    statsCopy.gaugeMax[1] = statsCopy.gauge[1] = static_cast<int16_t>(maxSpirit);
-    statsCopy.gaugeMax[0] = statsCopy.gauge[0] = static_cast<int16_t>(std::max<int32_t>(maxSpirit, 1));
-    statsCopy.bonus[0] = static_cast<uint16_t>(std::clamp<int32_t>(spiritRec->Field(61), 0, 0xFFFF));
-    statsCopy.stat[2] = static_cast<uint16_t>(std::clamp<int32_t>(spiritRec->Field(63), 0, 0xFFFF));
-    statsCopy.stat[3] = static_cast<uint16_t>(std::clamp<int32_t>(spiritRec->Field(64), 0, 0xFFFF));
-    battleAffinity = static_cast<uint32_t>(std::clamp<int32_t>(spiritRec->Field(4), 0, 100));
+    int32_t attack = field(61, 0xFFFF), wisdom = field(63, 0xFFFF), agility = field(64, 0xFFFF);
+    const int32_t kind = spiritRec->Field(kSpiritStageField);
+    if (kind >= 0 && kind <= 6) {
+        agility /= 2;
+        attack -= attack * 30 / 100;
+    } else if (kind >= 7 && kind <= 10) {
+        agility -= agility * 30 / 100;
+        attack /= 2;
+        wisdom += wisdom * 30 / 100;
+    } else if (kind >= 11 && kind <= 24) {
+        agility += agility * 30 / 100;
+        attack += attack * 30 / 100;
+    }
+    statsCopy.bonus[0] = uint16_t(std::min<int32_t>(attack, 0xFFFF));
+    statsCopy.stat[2] = uint16_t(std::min<int32_t>(wisdom, 0xFFFF));
+    statsCopy.stat[3] = uint16_t(std::min<int32_t>(agility, 0xFFFF));
+    // The spirit's spirit is full at the start. It has no life of its own in
+    // its record: its life is its spirit maximum (at least 1, so it stands).
+    const int16_t maxSpirit = int16_t(field(60, kGaugeCap));
+    statsCopy.gaugeMax[1] = statsCopy.gauge[1] = maxSpirit;
+    statsCopy.gaugeMax[0] = statsCopy.gauge[0] = std::max<int16_t>(maxSpirit, 1);
+    // Battle-side only: the obedience and the plain attack by element.
+    battleAffinity = uint32_t(field(4, 100));
+    const int32_t element = spiritRec->Field(kSpiritElementField);
+    weapon.w[kObjActionId] = element >= 0 && element < 5 ? kSpiritWeaponAction[element] : kSpiritWeaponAction[0];
     spirit = 1;
-    if (spiritOrder == 0 || spiritOrder == 8) spiritOrder = 1;
+    if (spiritOrder == 0 || spiritOrder == 8 || spiritOrder > 8) spiritOrder = 1;
+    if (spiritOrder == 4) spiritEvents |= 0x2;
     stats = baseStats = &statsCopy;
 }
 

@@ -55,6 +55,7 @@ public:
     uint32_t spiritSelfAction;
     uint32_t revertAct;
     uint32_t battleAffinity;         // the spirit's obedience in percent (battle side only)
+    uint16_t revertFrames;           // frames the revert act has run (capped)
     // The role's own storage: the stats copy that `stats` points at, and the
     // object record a summoned guard is given (`objRecord` points at it).
     MemberStats statsCopy;
@@ -160,4 +161,51 @@ public:
     // ---- The talisman spirit (battle/manrole/ghost_*.cpp) ----
     int SpiritAffinity() const { return static_cast<int>(battleAffinity); }
     void DecideGhostAction();
+    // Orders 1..8; another value leaves the order as it is.
+    void SetGhostOrder(uint16_t order);
+    uint32_t IsGhostOrder5() const { return spiritOrder == 5 ? 1 : 0; }
+    uint32_t IsGhostOrder6() const { return spiritOrder == 6 ? 1 : 0; }
+    uint32_t RollHalf();
+    uint32_t PrepareGhostObjectUse();
+    uint32_t PrepareGhostAction(int kind);
+    uint32_t GhostRestoreSpirit();
+    uint32_t TakeGhostEvent4();
+    uint32_t TakeGhostEvent8();
+    uint32_t TakeGhostEvent16();
+    uint32_t TakeGhostEvent32();
+    uint32_t RollGhostObedience();
+    void SetGhostSelfAction(uint32_t v) { spiritSelfAction = v; }
+    uint32_t TargetHasActionEffect(const Role* role) const;
+    // *act: the object's act word; *flag 1 for an object that helps allies.
+    uint32_t TakeGhostAction(uint16_t* act, uint32_t* flag);
+    void SetGhostAttack();
+    // Spends the spirit's own spirit for a heal of the life `have` of `max`
+    // up to `percent` of it; 1 when the heal is paid (the turn is spent).
+    uint32_t SpendSpiritForHeal(int32_t have, int32_t max, int32_t percent);
+    // The spirit's own objects 0..3 (the fourth is its healing object); 0
+    // for an id outside the object ids or without a spirit record.
+    uint16_t GhostObject(int index) const;
+
+    // ---- Party-side tests and small actions (battle/manrole/man_support.cpp) ----
+    uint32_t IsLifeBelow(int kind) const;
+    uint32_t IsLifeAtMostPart(int n) const;
+    uint32_t IsSpiritLow() const;
+    uint32_t IsStaminaLow() const;
+    uint32_t RollLevelGapChance(uint16_t level);
+    void SetRoleElement(uint16_t element);
+    void SetLureMark(uint16_t v) { lureMark = v; }
+    uint16_t GetLureMark() const { return lureMark; }
+    uint32_t StartRevertAct();
+    // One frame of the revert act; 1 on the frame it ends (also at the cap).
+    uint32_t RunRevertAct();
+    void SetFusedFlag() { state |= kStateFused; }
+    uint32_t IsFused() const { return (state & kStateFused) ? 1 : 0; }
+    uint32_t CheckGuardLevel(uint16_t id, uint16_t skill);
+    // An enemy takes one unit of a stealable bag entry (target kind 11..14)
+    // from the party; its id, or 0 when there is nothing to take.
+    uint16_t StealPartyItem();
 };
+
+// The plain-attack action of the spirit by its element (0..4: metal, wood,
+// water, fire, earth); the spirit record has no field for it.
+constexpr uint16_t kSpiritWeaponAction[5] = {171, 172, 173, 174, 175};

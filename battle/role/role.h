@@ -16,6 +16,7 @@
 // role_effect_draw.cpp (their icons and overlays), role_damage.cpp (damage
 // and elements), role_skill.cpp (weapon skills).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 #include "draw/act_pack.h"
@@ -102,12 +103,16 @@ enum RoleStateBit : uint32_t {
     kStateTransferProtected = 0x8000000u,
     kStateBlocking = 0x4000000u,
     kStateElementNeutral = 0x800000u,
+    kStateTriggerActDone = 0x400000u,  // the trigger act has played
     kStateTriggerFired = 0x200000u,
     kStateTransferAct = 0x100000u,
     kStateBit19 = 0x80000u,
     kStateTurnOnly = 0x40000u,       // cleared at the end of every turn
     kStateFused = 0x20000u,
+    kStateSelfDestruct = 0x10000u,   // the enemy's attacks strike and destroy it
+    kStateFleeOnce = 0x4000u,        // an enemy that took something flees once
     kStatePendingHurt = 0x2000u,
+    kStateHunting = 0x1000u,         // a unique enemy hunts a weak member
 };
 
 // Effect bits (EffectBits): one per effect kind in force.
@@ -180,6 +185,28 @@ struct ActPlayerState {
     uint32_t running;         // a run is under way
     int32_t holdCount;
     AfterimageRing trail;
+};
+
+// The trigger counters of an enemy (Role::triggerCounter).
+enum RoleTriggerCounter : int {
+    kTrigAttacks = 0,    // plain attacks chosen
+    kTrigHits = 1,       // hits taken; kTrigMarked once a forced hit marked it
+    kTrigMagicHits = 2,  // magic hits taken; kTrigMarked for magic cast as an item
+    kTrigItems = 3,      // items used
+};
+constexpr uint16_t kTrigMarked = 0xFFFF;
+
+// The turn choice's counters and modes (Role::choiceCounter, choiceMode).
+enum RoleChoiceCounter : int {
+    kChoiceSinceLast = 0,  // turns since the last spell or special
+    kChoiceSpells = 1,
+    kChoiceSpecials = 2,
+    kChoiceToggle = 3,     // alternates spells and specials in mode 0
+};
+enum RoleChoiceMode : int {
+    kModeByte = 0,         // 0 alternate, 1 specials, 2 spells (the battle script)
+    kModePendingItem = 1,  // 1 or 2: the special action ChooseMonSpecial picked
+    kModeSpellUsed = 2,
 };
 
 struct EffectNode;
@@ -278,10 +305,11 @@ public:
     ActRecord ailmentAct;        // the act that ailments 0x40 and 0x100 play over the role
     cRipple* transferRipple;     // the screen ripple of a running damage-transfer act
     uint16_t transferFrames;     // frames the damage-transfer act has run
-    uint16_t triggerCounter[8];
+    uint16_t triggerFrames;      // frames the trigger act has run (capped)
+    uint16_t triggerCounter[8];  // by RoleTriggerCounter
     uint8_t triggerPhase;
-    uint8_t choiceCounter[4];
-    uint8_t choiceMode[4];
+    uint8_t choiceCounter[4];    // by RoleChoiceCounter
+    uint8_t choiceMode[4];       // by RoleChoiceMode
     uint8_t blockChance;
     uint8_t blockCounter;
     uint8_t defeatEffect;
@@ -417,9 +445,22 @@ public:
     // A message about this role ("$1name$0" and the text) with the effect sound.
     void SendRoleMessage(const char* text, uint32_t flags);
 
-    // ---- Enemy triggers (battle/role/mon_trigger.cpp) ----
+    // ---- Enemy triggers and the enemy's turn choice (battle/role/mon_trigger.cpp,
+    // mon_choice.cpp); a guard chooses its turn as an enemy does ----
+    void CountMonTriggerEvent(uint16_t event);
     uint32_t CheckMonTrigger(uint16_t event, uint16_t element);
+    uint32_t FireMonTrigger();
+    uint32_t PlayMonTriggerAct();
     void StartTransferAct();
+    uint32_t ChooseMonAction(uint32_t* objectId);
+    // The record's trigger and reaction codes (0 without a record).
+    uint16_t MonTriggerCode() const;
+    uint16_t MonReactionCode() const;
+
+    // ---- Action resolution (battle/role/role_resolve.cpp) ----
+    // The hit of an enemy's (or a guard's) action on one target: the signed
+    // amount shown (positive damage, negative healing, -1 no number).
+    int16_t ResolveMonRoleAction(Role* targetRole);
 
     // ---- Status accessors and the per-battle reset (role_status.cpp) ----
     void ResetRoleForBattle();
@@ -548,6 +589,49 @@ public:
 
     int StepMonGauge(int boost);
 
-    // ---- Enemy set-up (mon_role.cpp) ----
+    uint8_t stealCheck[2];       // the two steal-check bytes (IsMonEmptyHanded)
+    // The performers' frame bookkeeping (mon_attack.cpp).
+    uint16_t performFrames;      // frames of this performance so far (capped)
+    uint16_t riseFrames;         // frames of a self-destructing strike's rise
+    uint8_t performStarted;      // act block [1] holds the performer's act
+    uint8_t performHitPhase;     // the follow-up act plays on the target
+    uint8_t performAppeared;     // the run-up's teleport was made
+    uint8_t performEffect;       // the act started a screen effect (event 0x8)
+
+    // ---- Enemy set-up, choices, queries and script setters (mon_role.cpp) ----
     void SetupMonRole(const BattleSlot* slotRecord, uint16_t id);
+    void ReloadMonRecord(uint16_t id);
+    uint32_t HasMonSpecial() const;
+    uint32_t IsMonLifeLow() const;
+    uint32_t ChooseMonSpecial();
+    void PrepareMonMagic(uint16_t id, uint16_t* out);
+    uint16_t PrepareMonDefault();
+    uint32_t PrepareMonAttack(uint16_t kind, uint16_t* out);
+    // 1 escaped, 0 failed with a message, -1 no escape.
+    int MonTryEscape(uint16_t level);
+    uint32_t IsMonEmptyHanded() const;
+    uint32_t GetMonAttackPlusLife() const;
+    void GetActionValues(uint16_t* value, uint8_t* duration) const;
+    void ClearMonTurn();
+    uint32_t IsCapturable() const;
+    uint32_t IsMonUnique() const;
+    uint8_t GetMonClass() const;
+    uint16_t GetMonElement() const;
+    // Slot 0..2: carried object 1..3; its name (at most size - 1 bytes,
+    // never half a character) and id. 0 for an empty or unknown slot.
+    uint32_t GetCarriedObject(int slotIndex, char* nameOut, size_t nameSize, uint16_t* id);
+    // Slot 0..1: attack object 1..2.
+    uint32_t GetMonSkillName(int slotIndex, char* nameOut, size_t nameSize);
+    // Experience (+30 % once the trigger fired) and silver.
+    void GetMonRewards(uint32_t* experience, uint32_t* silver) const;
+    uint16_t RollMonDrop();
+    void SetMonElements(const uint16_t values[5]);
+    void SetMonCarried(uint16_t a, uint16_t b, uint16_t c, uint16_t d, uint16_t e, uint16_t f);
+    void SetMonAttackItems(uint16_t a, uint16_t b, uint16_t c, uint16_t d);
+
+    // ---- Performers (mon_attack.cpp): one frame a call, 1 when finished ----
+    int MonRoleAttack(Role* targetRole);
+    int MonSpecialAct(Role* targetRole);
+    int MonLeaveAct();
+    void EndMonPerform();
 };

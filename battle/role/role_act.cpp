@@ -7,6 +7,7 @@
 
 #include "base/errorbox.h"
 #include "base/settings.h"
+#include "battle/role/role_act.h"
 #include "battle/role/roles.h"
 #include "draw/draw_kernel.h"
 #include "draw/tsw_pack.h"
@@ -350,4 +351,23 @@ void Role::DrawAfterimageTrail(AfterimageRing* ring, uint16_t pic, uint16_t fram
             DrawFrame(f, e.x + dx, e.y, 20 | (e.flags & kFlagMirror), std::min<int>(16, e.level));
         }
     }
+}
+
+bool StartBlockAct(ActBlock* block, uint16_t spriteSet, int32_t act) {
+    block->Clear();
+    block->rec.act = spriteSet;
+    block->rec.qq = act;
+    ActRecord probe = block->rec;
+    if (spriteSet != 0 && TakeActData(&probe) != 0) return true;
+    block->Clear();
+    return false;
+}
+
+bool StepBlockAct(ActBlock* block) {
+    if (block->Empty()) return true;
+    if (TakeActData(&block->rec) == 0 || block->rec.done) {
+        block->Clear();
+        return true;
+    }
+    return false;
 }

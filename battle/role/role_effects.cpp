@@ -715,7 +715,8 @@ uint32_t Role::ApplyAssistEffect(const ActionRecord* action_) {
         return 1;
     }
 
-    const uint16_t element = resist && a.element >= 1 && a.element <= 5 ? a.element : 0;
+    const uint16_t resistElement = ActionResistElement(a);
+    const uint16_t element = resist && resistElement >= 1 && resistElement <= 5 ? resistElement : 0;
     EffectNode* n = nullptr;
     if (mask != kAssistDispel) {
         n = FindAssistNode(*this, mask, element);

@@ -38,3 +38,19 @@ void RaiseEventOnLiveEnemies(uint16_t event) {
     for (uint32_t i = 0; i < gBattleMonCount; ++i)
         if (!gMonRoles[i].IsOut()) gMonRoles[i].CheckMonTrigger(event, 0);
 }
+
+namespace {
+bool StandingMember(const ManRole& m) { return m.member == 1 && !m.IsOut(); }
+}  // namespace
+
+int FindAllyWithStatus(uint32_t mask) {
+    for (uint32_t s = 0; s < gBattleManCount && s < uint32_t(kMaxManRoles); ++s)
+        if (StandingMember(gManRoles[s]) && !gManRoles[s].HasRoleEffect(mask)) return 0;
+    return 1;
+}
+
+int FindAllyWithoutStatus() {
+    for (uint32_t s = 0; s < gBattleManCount && s < uint32_t(kMaxManRoles); ++s)
+        if (StandingMember(gManRoles[s]) && gManRoles[s].HasAssistEffect()) return 1;
+    return 0;
+}

@@ -10,3 +10,8 @@ int CheckBattleEndByStatus();
 void ClearWaitSlots();
 // Trigger event `event` on every enemy that is not out.
 void RaiseEventOnLiveEnemies(uint16_t event);
+// 0 when some standing party member proper carries no effect of `mask`; 1
+// otherwise, also with no member standing.
+int FindAllyWithStatus(uint32_t mask);
+// 1 when some standing party member proper carries an assist effect.
+int FindAllyWithoutStatus();

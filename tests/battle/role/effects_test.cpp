@@ -41,7 +41,7 @@ ActionRecord Assist(uint32_t mask, uint8_t duration = 5) {
 ActionRecord Resist(uint16_t element, uint8_t duration = 5) {
     ActionRecord a{};
     a.flags = 0x8;
-    a.element = element;
+    a.word28 = element;  // the resistance element (tag 14)
     a.duration = duration;
     return a;
 }
