@@ -20,6 +20,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "sample_slot.h"
 #include "tools/sample_art.h"
 
 namespace {
@@ -34,6 +35,28 @@ std::string Hex(uint16_t c) {
 
 // The display's 16-bit pixels come back a few steps off the art's colours.
 constexpr int kTolerance = 8;
+
+// The shell functions every story script starts with, in the install
+// folder `dir`, with `colours` the xwd_colours program.
+std::string StoryHelpers(const std::string& dir, const std::string& colours) {
+    return
+        "cd '" + dir + "' || fail 10 'enter the install folder'\n"
+        "export XDG_RUNTIME_DIR='" + dir + "' SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0\n"
+        // The window's picture in shot.xwd; near X Y W H COLOUR TOLERANCE counts in it.
+        "window() { xdotool search --name '^KYV3$' 2>/dev/null | tail -1; }\n"
+        "shot() { w=$(window); [ -n \"$w\" ] && xwd -id \"$w\" -silent >shot.xwd 2>/dev/null; }\n"
+        "near() { '" + colours + "' --near \"$@\" <shot.xwd || echo 0; }\n"
+        // An error box is a window of its own, named by its caption.
+        "boxes() { for w in $(xdotool search --name . 2>/dev/null); do n=$(xdotool getwindowname $w 2>/dev/null);\n"
+        "  [ -n \"$n\" ] && [ \"$n\" != KYV3 ] && echo \"$n\"; done; }\n"
+        "nobox() { b=$(boxes); [ -z \"$b\" ] || fail 30 \"an error box during '$1': $b\"; }\n"
+        "snap() { cp shot.xwd \"$1.xwd\"; }\n"
+        // until SECONDS TEST: grabs the window until the test holds on a grab.
+        "until_shown() { end=$((SECONDS + $1)); shift\n"
+        "  while [ $SECONDS -lt $end ]; do shot && \"$@\" && return 0; sleep 0.1; done; return 1; }\n"
+        "press() { xdotool keydown $1; sleep 0.15; xdotool keyup $1; sleep 0.1; }\n"
+        "alive() { kill -0 $game 2>/dev/null || fail 19 \"the program ended during: $1\"; }\n";
+}
 
 TEST(StoryXvfb, FirstMinuteShowsTheDialogTheMapAndTheMenu) {
     std::string missing = MissingTools({"xvfb-run", "xdotool", "xwd", "flock"});
@@ -52,23 +75,7 @@ TEST(StoryXvfb, FirstMinuteShowsTheDialogTheMapAndTheMenu) {
     const std::string grass = Hex(StoryTileColour(kTileGrass)) + tol, path = Hex(StoryTileColour(kTilePath)) + tol;
     const std::string wall = Hex(StoryTileColour(kTileWall)) + tol;
     const std::string panel = Hex(ArtRgb(8, 6, 14)) + tol;
-    std::string script =
-        "cd '" + dir + "' || fail 10 'enter the install folder'\n"
-        "export XDG_RUNTIME_DIR='" + dir + "' SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0\n"
-        // The window's picture in shot.xwd; near X Y W H COLOUR TOLERANCE counts in it.
-        "window() { xdotool search --name '^KYV3$' 2>/dev/null | tail -1; }\n"
-        "shot() { w=$(window); [ -n \"$w\" ] && xwd -id \"$w\" -silent >shot.xwd 2>/dev/null; }\n"
-        "near() { '" + colours + "' --near \"$@\" <shot.xwd || echo 0; }\n"
-        // An error box is a window of its own, named by its caption.
-        "boxes() { for w in $(xdotool search --name . 2>/dev/null); do n=$(xdotool getwindowname $w 2>/dev/null);\n"
-        "  [ -n \"$n\" ] && [ \"$n\" != KYV3 ] && echo \"$n\"; done; }\n"
-        "nobox() { b=$(boxes); [ -z \"$b\" ] || fail 30 \"an error box during '$1': $b\"; }\n"
-        "snap() { cp shot.xwd \"$1.xwd\"; }\n"
-        // until SECONDS TEST: grabs the window until the test holds on a grab.
-        "until_shown() { end=$((SECONDS + $1)); shift\n"
-        "  while [ $SECONDS -lt $end ]; do shot && \"$@\" && return 0; sleep 0.1; done; return 1; }\n"
-        "press() { xdotool keydown $1; sleep 0.15; xdotool keyup $1; sleep 0.1; }\n"
-        "alive() { kill -0 $game 2>/dev/null || fail 19 \"the program ended during: $1\"; }\n"
+    std::string script = StoryHelpers(dir, colours) +
         // What must be on the screen at each point.
         "title() { n=$(near 0 0 640 480 " + page + "); [ $n -ge 250000 ]; }\n"
         "naming() { n=$(near 0 0 640 480 " + token + "); [ $n -ge 100 ]; }\n"
@@ -144,6 +151,109 @@ TEST(StoryXvfb, FirstMinuteShowsTheDialogTheMapAndTheMenu) {
         "nobox 'the map'\n"
         "step 'the program ends'\n"
         "kill -TERM $game; wait $game || fail 17 'the program ends cleanly'\n"
+        "step 'done'\n";
+    XvfbResult r = RunOnVirtualDisplay(folder, script, 200);
+    std::vector<uint8_t> err = folder.Read("stderr.txt");
+    EXPECT_EQ(r.code, 0) << Explain(r) << "the program's standard error:\n" << std::string(err.begin(), err.end());
+}
+
+// From a saved game in the woods: continue on the launcher, the rain over
+// the woods, a walk north onto the shrine's cell, its video, its mini-game
+// climbed and given up, and the talk to its end, with no error box at any
+// step.
+TEST(StoryXvfb, TheWoodsInTheRainAndTheShrineFromASavedGame) {
+    std::string missing = MissingTools({"xvfb-run", "xdotool", "xwd", "flock"});
+    if (!missing.empty()) GTEST_SKIP() << "missing tool: " << missing << " (scripts/setup installs it)";
+    const std::string program = BuildTreeProgram("KYV102e_Simp");
+    const std::string tool = BuildTreeProgram("make_sample");
+    const std::string colours = BuildTreeProgram("xwd_colours");
+    for (const std::string& p : {program, tool, colours}) ASSERT_EQ(access(p.c_str(), X_OK), 0) << "no program at " << p;
+    InstallFolder folder;
+    const std::string& dir = folder.Path();
+    ASSERT_EQ(std::system(("'" + tool + "' '" + dir + "' >/dev/null").c_str()), 0);
+    // Two cells south of the shrine's cell, on the grass beside the path.
+    folder.MakeFolder("save");
+    folder.Write("save/0.sav", SampleReadySlot({2, "Woods", 30, 10, 1, {8}}));
+
+    const std::string tol = " " + std::to_string(kTolerance);
+    const std::string edge = Hex(kArtWindowEdge) + tol;
+    const std::string grass = Hex(StoryTileColour(kTileGrass)) + tol, floor = Hex(StoryTileColour(kTileFloor)) + tol;
+    // The water moves between its two tiles.
+    const std::string water = Hex(StoryTileColour(kTileWater)) + tol, waterB = Hex(StoryTileColour(kTileWaterB)) + tol;
+    // The mini-game's drifting ground and the climber.
+    const std::string ground = Hex(ArtRgb(6, 10, 22)) + tol, climber = Hex(ArtRgb(6, 14, 28)) + tol;
+    // A frame of the video is one colour over the whole screen (the sample's
+    // clip), where the map, the talk and the mini-game show dozens.
+    const std::string video = "video() { c=$('" + colours + "' <shot.xwd); [ \"$c\" -le 4 ] && "
+                              "[ $(near 0 0 640 480 000000 8) -lt 100000 ]; }\n";
+    std::string script = StoryHelpers(dir, colours) + video +
+        "anybox() { b=$(near 0 0 640 480 " + edge + "); [ $b -ge 100 ]; }\n"
+        "loadscreen() { l=$(near 0 0 640 480 " + Hex(kArtMenuPage) + tol + "); [ $l -ge 100000 ]; }\n"
+        "woods() { g=$(near 0 0 640 480 " + grass + "); w=$(( $(near 0 0 640 480 " + water + ") + $(near 0 0 640 480 " + waterB + ") ));\n"
+        "  f=$(near 0 0 640 480 " + floor + "); k=$(near 0 0 640 480 000000 0);\n"
+        "  [ $g -ge 150000 ] && [ $w -ge 8000 ] && [ $f -ge 4000 ] && [ $k -le 3072 ]; }\n"
+        // The woods show about two dozen colours; a streak brightens the
+        // ground it crosses step by step, each step a colour of its own.
+        "rain() { r=$('" + colours + "' <shot.xwd); [ \"$r\" -ge 50 ]; }\n"
+        "minigame() { d=$(near 0 0 640 480 " + ground + "); o=$(near 0 0 640 480 " + climber + ");\n"
+        "  [ $d -ge 40000 ] && [ $o -ge 400 ]; }\n"
+
+        "step 'start the program'\n"
+        "'" + program + "' 2>'" + dir + "stderr.txt' & game=$!\n"
+        "step 'the launcher window appears'\n"
+        "until_shown 30 true || fail 11 'the launcher window appears'\n"
+        "xdotool windowfocus --sync \"$(window)\"\n"
+        // From the centre of the picture (320, 240) onto continue.
+        "step 'click continue'\n"
+        "sleep 0.5\n"
+        "for i in 1 2 3 4 5 6 7 8; do xdotool mousemove_relative -- -10 12; sleep 0.05; done\n"
+        "sleep 0.5; xdotool mousedown 1; sleep 0.3; xdotool mouseup 1\n"
+        "step 'the load screen loads the saved game in the woods'\n"
+        "sleep 2; xdotool windowfocus --sync \"$(window)\"\n"
+        // The load screen opens on the newest slot: one confirm loads it.
+        "until_shown 20 loadscreen || fail 21 \"the load screen shows the saved slot ($l)\"\n"
+        "press Return\n"
+        "until_shown 30 woods\n"
+        "woods || fail 12 \"the woods fill the screen (grass $g, water $w, floor $f, black $k)\"\n"
+        "snap woods; nobox 'the woods'\n"
+        "step 'the rain over the woods'\n"
+        "until_shown 20 rain || fail 13 \"rain streaks over the woods ($r colours)\"\n"
+        "echo \"rain: $r colours\"; snap rain\n"
+        "step 'north onto the shrine'\n"
+        "xdotool keydown Up\n"
+        "until_shown 15 anybox; shown=$?; xdotool keyup Up\n"
+        "[ $shown = 0 ] || fail 14 \"the shrine's talk opens its box ($b)\"\n"
+        "snap shrine; nobox 'the shrine'\n"
+        // Confirm through the talk; the video shows on the way, then the
+        // mini-game.
+        "step 'the shrine video, then the mini-game'\n"
+        "seen=0; end=$((SECONDS + 40)); while [ $SECONDS -lt $end ]; do\n"
+        "  shot || { sleep 0.05; continue; }\n"
+        "  if video; then seen=$((seen + 1)); snap video; continue; fi\n"
+        "  minigame && break\n"
+        "  anybox && press space\n"
+        "  alive 'the shrine'; nobox 'the shrine talk'\n"
+        "done\n"
+        "[ $seen -ge 1 ] || fail 15 'the shrine video fills the screen'\n"
+        "echo \"video: $seen grabs\"\n"
+        "minigame || fail 16 \"the mini-game shows its ground and climber (ground $d, climber $o)\"\n"
+        "snap minigame\n"
+        "step 'climb, then give up'\n"
+        "for i in 1 2 3 4 5 6; do press Up; done; shot; nobox 'the climb'\n"
+        "minigame || fail 17 \"the mini-game goes on while climbing (ground $d, climber $o)\"\n"
+        "press Escape\n"
+        "step 'the talk ends on the woods'\n"
+        "quiet=0; end=$((SECONDS + 40))\n"
+        "while [ $quiet -lt 5 ] && [ $SECONDS -lt $end ]; do\n"
+        "  shot || { sleep 0.1; continue; }\n"
+        "  if anybox; then quiet=0; press space; sleep 0.2; continue; fi\n"
+        "  if woods; then quiet=$((quiet + 1)); else quiet=0; fi\n"
+        "  sleep 0.2\n"
+        "done\n"
+        "[ $quiet -ge 5 ] || { alive 'the end of the talk'; woods; fail 18 \"the woods after the shrine (grass $g, water $w, floor $f, black $k)\"; }\n"
+        "nobox 'the woods after the shrine'\n"
+        "step 'the program ends'\n"
+        "kill -TERM $game; wait $game || fail 20 'the program ends cleanly'\n"
         "step 'done'\n";
     XvfbResult r = RunOnVirtualDisplay(folder, script, 200);
     std::vector<uint8_t> err = folder.Read("stderr.txt");

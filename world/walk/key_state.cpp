@@ -29,9 +29,11 @@ uint32_t KeyEdge(KeyState* key, bool down) {
         }
         key->released = false;
         key->releaseTime = 0;
+        if (key->heldOver && key->framesHeld == 0) key->framesHeld = 1;
         return ++key->framesHeld;
     }
     key->framesHeld = 0;
+    key->heldOver = false;
     if (!key->released) {
         key->released = true;
         key->releaseTime = now;
@@ -66,6 +68,10 @@ void KeyUpdate() {
 
 void ClearKeyStates() {
     for (KeyState& k : gKeyState) k = KeyState{};
+    // A key still held when the states are cleared (the key that confirmed a
+    // load or opened a page) reads as held, not as a new press, until it is
+    // released: its next update counts its second frame.
+    for (int k : kMappedKeys) gKeyState[k].heldOver = gInput.IsKeyDown(int(gKeyMap.k[k])) != 0;
 }
 
 void ResetKeyStates() {

@@ -11,6 +11,7 @@ struct KeyState {
     uint32_t quickCount = 0;   // 0..3
     uint32_t framesHeld = 0;   // 1 on the first frame down, counting up; 0 when up
     bool released = false;     // a release time is stored (a release at clock 0 counts too)
+    bool heldOver = false;     // down through a clear of the states: no new press until released
 };
 
 constexpr int kGameKeys = 32;
@@ -45,6 +46,7 @@ extern KeyInput gKeyInput;
 void KeyUpdate();
 // One key's edge at the update's time; returns its frames held.
 uint32_t KeyEdge(KeyState* key, bool down);
-// Zeroes every record (the mini-game and tests).
+// Zeroes every record (the mini-game, a load, a page opening, tests); a
+// key held through it reads as held, not pressed again, until released.
 void ClearKeyStates();
 void ResetKeyStates();

@@ -112,4 +112,35 @@ TEST_F(KeyStateTest, MouseSuppressionClearsTheLeftButtonForItsFrames) {
     EXPECT_EQ(gKeyInput.mouseSuppress, 0u);
 }
 
+// The key that confirms a load or opens a page clears the states while it
+// is still down: it must not act again as a new press on the next frame
+// (Enter on the load screen would open the map's menu, then its first page).
+TEST_F(KeyStateTest, AKeyHeldThroughAClearIsNoNewPressUntilReleased) {
+    gKeyMap.k[kKeyConfirm] = kScanEnter;
+    gKeyMap.k[kKeyMenu] = kScanEsc;
+    gNow = 1000;
+    gInput.PressKey(kScanEnter);
+    KeyUpdate();
+    ASSERT_EQ(gKeyState[kKeyConfirm].framesHeld, 1u);
+    ClearKeyStates();
+    for (int frame = 0; frame < 3; ++frame) {
+        gNow += 35;
+        KeyUpdate();
+        EXPECT_GT(gKeyState[kKeyConfirm].framesHeld, 1u) << "frame " << frame;
+    }
+    // A key that was up at the clear still presses at once.
+    gInput.PressKey(kScanEsc);
+    gNow += 35;
+    KeyUpdate();
+    EXPECT_EQ(gKeyState[kKeyMenu].framesHeld, 1u);
+    gInput.ReadKeyboard(); // every key up
+    gNow += 35;
+    KeyUpdate();
+    gInput.PressKey(kScanEnter);
+    gNow += 200;
+    KeyUpdate();
+    EXPECT_EQ(gKeyState[kKeyConfirm].framesHeld, 1u);
+    EXPECT_EQ(gKeyState[kKeyConfirm].state, 1u);
+}
+
 } // namespace
