@@ -584,7 +584,7 @@ void RunEnemyStep(int id) {
     }
 
     if (gManActing == 0 && !(gRetreatState & kRetreatUnderWay) && gCurRole.id == id && gMonActing == 0 &&
-        (gMonTimerRunning[id] == 1 || e.HasActed() == 0 || !standing))
+        (e.HasActed() == 0 || !standing))
         ChooseEnemyTurn(id, e);
 
     if (standing && gMonTimerRunning[id] == 1 && gCurRole.id == -1 && fMenu == 0 && gBattleLive == 1 &&
