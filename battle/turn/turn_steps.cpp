@@ -107,6 +107,79 @@ int SpiritOrderTarget(const ManRole& g, int fallback) {
     return pick;
 }
 
+// A party role the spirit may aim a helping action at.
+bool SpiritMayHelp(int s) {
+    if (!IsStandingMember(s)) return false;
+    const ManRole& m = gManRoles[s];
+    return m.guard == 0 && m.spirit == 0 && !m.HasRoleEffect(kEffectStone);
+}
+
+int32_t LifeBar(const ManRole& m) {
+    int32_t life = 0, max = 0;
+    m.GetRoleLife(&life, &max);
+    return max > 0 ? int32_t(int64_t(life) * 100 / max) : 0;
+}
+
+constexpr int32_t kPartyTarget = int32_t(0x80000000u);
+constexpr uint16_t kSpiritHealAct = 6071;
+
+// The spirit's events may replace the target it was given.
+void SpiritEventTarget(int slot, ManRole& g) {
+    if (g.TakeGhostEvent4() == 1) {
+        for (int s = 0; s < ManCount(); ++s) {
+            if (!SpiritMayHelp(s)) continue;
+            int32_t life = 0, max = 0;
+            gManRoles[s].GetRoleLife(&life, &max);
+            if (int64_t(life) * 2 >= max) continue;
+            gAutoTarget = (s + 1) | kPartyTarget;
+            break;
+        }
+    }
+    if (g.TakeGhostEvent8() == 1) {
+        for (int i = 0; i < MonCount(); ++i) {
+            if (!IsStandingEnemy(i) || g.TargetHasActionEffect(&gMonRoles[i])) continue;
+            gAutoTarget = i + 1;
+            break;
+        }
+    }
+    if (g.TakeGhostEvent16() == 1) {
+        for (int s = 0; s < ManCount(); ++s) {
+            if (!SpiritMayHelp(s) || g.TargetHasActionEffect(&gManRoles[s])) continue;
+            gAutoTarget = (s + 1) | kPartyTarget;
+            break;
+        }
+    }
+    if (g.TakeGhostEvent32() == 0) return;
+    // The weakest member below a third of its life, measured against the
+    // first standing one.
+    int first = -1, pick = -1;
+    for (int s = 0; s < ManCount(); ++s) {
+        if (!SpiritMayHelp(s)) continue;
+        if (first < 0) first = s;
+        int32_t life = 0, max = 0;
+        gManRoles[s].GetRoleLife(&life, &max);
+        if (int64_t(life) * 3 < max && LifeBar(gManRoles[s]) < LifeBar(gManRoles[first])) pick = s;
+    }
+    if (pick >= 0) {
+        gAutoTarget = (pick + 1) | kPartyTarget;
+        if (g.PrepareGhostAction(1) == 0) {
+            int32_t life = 0, max = 0;
+            gManRoles[pick].GetRoleLife(&life, &max);
+            if (g.SpendSpiritForHeal(life, max, 70) == 1) {
+                g.action.followUp = kSpiritHealAct;
+                gManCommands[slot].commandSet = 1;
+            } else {
+                gAutoTarget = 0;
+            }
+        }
+        return;
+    }
+    int top = FindTopEnemyScore() - 1;
+    if (!IsStandingEnemy(top)) top = DrawRandomEnemyTarget();
+    gAutoTarget = top + 1;
+    if (Random(100) > 50 && g.PrepareGhostAction(3) == 1) g.SetGhostSelfAction(1);
+}
+
 int AverageEnemyLevel() {
     int sum = 0, n = 0;
     for (int i = 0; i < MonCount(); ++i) {
@@ -131,9 +204,18 @@ void ChooseAutomatically(int slot, ManRole& r) {
     gAutoTarget = target + 1;
     if (r.spirit == 1) {
         gAutoTarget = SpiritOrderTarget(r, target) + 1;
+        SpiritEventTarget(slot, r);
+        if (gAutoTarget == 0) {
+            // The heal it meant to give cannot be paid: the turn passes.
+            r.SetCommandChosen(0);
+            r.EndRoleTurn();
+            return;
+        }
         uint16_t act = 0;
         uint32_t onParty = 0;
-        if (r.TakeGhostAction(&act, &onParty) == 1) {
+        if (gManCommands[slot].commandSet == 1) {
+            // The heal is paid for: its command is set.
+        } else if (r.TakeGhostAction(&act, &onParty) == 1) {
             RecordSideFlags(slot, r);
             if (onParty == 1 && gManCommands[slot].wholeSide == 0) {
                 int pool[kMaxManRoles];

@@ -291,4 +291,31 @@ TEST_F(TurnStepsTest, TurnsKeepFlowingWithoutAStall) {
     EXPECT_LT(longest, 1000);
 }
 
+TEST_F(TurnStepsTest, TheSpiritChoosesByItselfAndItsOrderPicksTheEnemy) {
+    Member(0, 0);
+    ManRole& g = Member(1, 1);
+    g.member = 0;
+    g.spirit = 1;
+    gBattleStart.spiritFlags = 1 | (1u << 16);
+    Enemy(0, 300);
+    Enemy(1, 100);
+    Enemy(2, 200);
+    Arrange();
+    struct Case {
+        uint16_t order;
+        int target;
+    };
+    for (const Case c : {Case{5, 2}, Case{6, 0}}) {
+        g.EndRoleTurn();
+        g.SetGhostOrder(c.order);
+        gLastPlayerTarget = 2;
+        Stop = mStop = 0;
+        Full(g);
+        RunPartyMemberStep(1);
+        EXPECT_EQ(SEL, 0) << c.order;  // no menu for the spirit
+        EXPECT_EQ(g.HasActed(), 1u) << c.order;
+        EXPECT_EQ(g.GetActionTarget(), c.target) << c.order;
+    }
+}
+
 }  // namespace
