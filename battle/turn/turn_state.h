@@ -53,6 +53,7 @@ struct TurnState {
     uint32_t noSilver;            // silver switched off for this battle
     uint16_t reinforcement;       // the monster id an enemy called in; 0 none
     int32_t lureDamage;           // the damage a lured enemy's turn passes on
+    uint16_t monCommandWord[20];  // gMonCommandWord: 0x8000 controlled, 0x4000 magic, 0x2000 capture; low byte its target
     uint32_t scenePolarity;       // set: the strike on all enemies heals class 1, else class 0
 };
 extern TurnState gTurn;
@@ -63,6 +64,7 @@ extern uint8_t gSceneVisits[kSceneRepeatSlots];
 
 // The enemies' dying marks: the id while its defeat is pending, else -1.
 inline int32_t (&gDyingMark)[kEnemySlots] = gBattle.pendingDefeat;
+inline uint16_t (&gMonCommandWord)[20] = gTurn.monCommandWord;
 inline int32_t& gMonTargetChosen = gTurn.monTargetChosen;
 inline int32_t& gMonTarget = gTurn.monTarget;
 inline int32_t& gMonLastTarget = gTurn.monLastTarget;

@@ -536,12 +536,40 @@ void ChooseEnemyTurn(int id, MonRole& e) {
         gMonTarget = target;
     }
     gMonCommands[id].wholeSide = 0;
-    const int escape = e.MonTryEscape(gManRoles[0].stats != nullptr ? gManRoles[0].stats->level : 0);
+    const uint16_t word = gMonCommandWord[id];
+    if (word & 0xFF00) {
+        // A controlled enemy acts on the enemy its controller chose.
+        const int forced = word & 0xFF;
+        if (forced < MonCount()) {
+            target = forced;
+            onEnemies = true;
+        }
+    }
+    const int escape = (word & 0xE000) ? -1 : e.MonTryEscape(gManRoles[0].stats != nullptr ? gManRoles[0].stats->level : 0);
     if (escape == 1) {
         e.SetCommand(17);
     } else if (escape == 0) {
         e.SetCommand(300);
+    } else if (word & 0x4000) {
+        e.SetCommand(2);
+    } else if (word & 0x2000) {
+        e.SetCommand(6);
     } else {
+        if (!(word & 0x8000) && e.IsRoleEffectBit5() == 0 && e.HasMonSpecial() == 1 &&
+            gMonCommands[id].commandSet == 0) {
+            // A special ability helps the enemy whose life is low (a unique
+            // enemy only itself).
+            int weak = -1;
+            for (int i = 0; i < MonCount() && weak < 0; ++i) {
+                if (!IsStandingEnemy(i) || gMonRoles[i].IsMonLifeLow() == 0) continue;
+                if (e.IsMonUnique() && i != id) continue;
+                weak = i;
+            }
+            if (weak >= 0 && e.ChooseMonSpecial() == 1) {
+                target = weak;
+                onEnemies = true;
+            }
+        }
         uint32_t object = 0;
         if (e.ChooseMonAction(&object) == 0 && e.GetCommand() == 0 && e.GetSubCommand() == 0) e.SetCommand(1);
         gMonCommands[id].sideFlag = e.IsActionFlag1() ? 1 : 0;
@@ -561,7 +589,45 @@ void ChooseEnemyTurn(int id, MonRole& e) {
     GiveTurnBack();
 }
 
+int SpiritSlot() { return SpiritFights() ? int(gBattleStart.spiritFlags >> 16) : -1; }
+
+// The spirit strikes back at an enemy that aimed a one-target action at the
+// first member.
+void SpiritStrikesBack(int id, const MonRole& e) {
+    const int sp = SpiritSlot();
+    if (sp <= 0 || sp >= ManCount() || e.GetActionTarget() != 0 || gCurRole.wholeSide == 1) return;
+    if (gAllyQueued[sp] == 1 || !IsStandingEnemy(id)) return;
+    ManRole& g = gManRoles[sp];
+    if (g.IsOut() || g.defeated == 1) return;
+    int32_t life = 0, max = 0;
+    g.GetRoleLife(&life, &max);
+    if (int64_t(life) * 2 < max || g.RollGhostObedience() == 0) return;
+    g.SetGhostAttack();
+    g.BeginRoleAction(int16_t(id));
+    gManCommands[sp].commandSet = 1;
+    InsertAttackOrder(1, kFirstManId + sp, 0);
+    gAllyQueued[sp] = 1;
+}
+
+// A lured enemy's turn passes the lure damage to a random standing enemy.
+void PassLureDamage(const MonRole& e) {
+    if (!e.HasRoleEffect(kEffectTransfer) || gTurn.lureDamage <= 0) return;
+    const int j = DrawRandomEnemyTarget();
+    if (j < 0) return;
+    MonRole& t = gMonRoles[j];
+    const int32_t amount = std::min<int32_t>(gTurn.lureDamage, 9999);
+    t.PushShownNumber(9097);
+    t.SetDamageDigits(int16_t(amount));
+    t.CommitShownNumber(1);
+    if (t.DamageRole(amount, 0, 0) == 1) {
+        gDyingMark[j] = j;
+        gLastDowned = int16_t(j);
+    }
+}
+
 void CloseEnemyTurn(int id, MonRole& e) {
+    SpiritStrikesBack(id, e);
+    PassLureDamage(e);
     // A member held by an ailment loses the item it was about to use.
     for (int s = 0; s < ManCount(); ++s) {
         ManRole& m = gManRoles[s];
@@ -581,6 +647,8 @@ void CloseEnemyTurn(int id, MonRole& e) {
     gMonTargetChosen = 0;
     ALk1 = 0;
     e.SetCommand(0);
+    // Its command word is spent: a controlled enemy acts once for the party.
+    gMonCommandWord[id] = 0;
     gMonCommands[id].wholeSide = 0;
     gCurRole = EmptyOrderEntry();
     LowerFightWord();

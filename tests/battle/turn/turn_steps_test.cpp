@@ -318,4 +318,20 @@ TEST_F(TurnStepsTest, TheSpiritChoosesByItselfAndItsOrderPicksTheEnemy) {
     }
 }
 
+TEST_F(TurnStepsTest, AControlledEnemyAimsAtTheChosenEnemyOnceThenIsFree) {
+    Member(0, 0);
+    MonRole& e = Enemy(1);
+    Enemy(2);
+    Arrange();
+    gMonCommandWord[1] = 0x8000 | 2;
+    AddToAttackOrder(2, 1);
+    Frame();  // its choosing turn
+    EXPECT_EQ(e.GetActionTarget(), 2);
+    gScriptActionDone = 0;
+    for (int frames = 0; frames < 400 && gScriptActionDone == 0; ++frames) Frame();
+    EXPECT_EQ(gScriptActionDone, 1u);
+    EXPECT_EQ(gMonCommandWord[1], 0);  // the control is spent
+    EXPECT_EQ(mStop, 0);
+}
+
 }  // namespace
