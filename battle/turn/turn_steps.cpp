@@ -24,6 +24,7 @@
 #include "battle/role/mon_record.h"
 #include "battle/role/roles.h"
 #include "battle/screen/battle_messages.h"
+#include "battle/screen/battle_tint.h"
 #include "battle/turn/bookkeeping.h"
 #include "battle/turn/targeting.h"
 #include "battle/turn/turn_needs.h"
@@ -76,6 +77,13 @@ void ReleaseFacingLocks() {
     for (int i = 0; i < MonCount(); ++i)
         if (IsStandingEnemy(i)) gMonRoles[i].SetRoleFacingLock(0);
     gBattleOptions &= ~kOptionFacingLock;
+}
+
+// The view follows nobody once a party turn is over.
+void ResetFollowRequests() {
+    gPanMode = kPanOff;
+    gPanSide = 0;
+    gPanRoleId = 0;
 }
 
 void LowerFightWord() {
@@ -384,6 +392,7 @@ void CloseManTurn(int slot, ManRole& r, int target) {
     r.EndRoleTurn();
     gCurRole = EmptyOrderEntry();
     gAllyQueued[slot] = 0;
+    ResetFollowRequests();
     if (r.spirit == 1) gTurn.spiritHealPending = 0;
     LowerFightWord();
     gScriptActionDone = 1;
@@ -753,6 +762,8 @@ void RunEnemyStep(int id) {
     }
 
     DrawRoleWait(e, e.GetRepeatCount() != 0 ? 1 : 0);
+    // A fired trigger's act plays here; its end lets the queue pop again.
+    e.PlayMonTriggerAct();
     if (BookDefeat(id, 0) == 1) {
         gDyingMark[id] = -1;
         gLastDowned = -1;
