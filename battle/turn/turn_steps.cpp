@@ -38,7 +38,6 @@ namespace {
 constexpr int kSoundReady = 44;
 constexpr int kSoundRefused = 140;
 constexpr uint32_t kOptionFacingLock = 0x80;
-constexpr uint32_t kActionNameFlags = kMsgDrop;
 
 int ManCount() { return gBattleManCount < uint32_t(kMaxManRoles) ? int(gBattleManCount) : kMaxManRoles; }
 int MonCount() { return gBattleMonCount < uint32_t(kMaxMonRoles) ? int(gBattleMonCount) : kMaxMonRoles; }
@@ -64,12 +63,12 @@ bool AnyEnemyTargetable() {
     return false;
 }
 
-void ShowActionName(const Role& r) {
+void ShowActionName(const Role& r, uint32_t flags) {
     if (r.actionName[0] == '\0') return;
     char text[kActionNameBytes + 1];
     std::memcpy(text, r.actionName, kActionNameBytes);
     text[kActionNameBytes] = '\0';
-    AddBattleMessage(280, 0, 35, text, kActionNameFlags);
+    AddBattleMessage(280, 0, 35, text, flags);
 }
 
 void ReleaseFacingLocks() {
@@ -297,6 +296,7 @@ void StartChosenAction(int slot, ManRole& r) {
         gOrder.sideMarked = 1;
         r.MarkTurnStarted();
         r.BeginRoleAction(int16_t(last));
+        r.StartActionTimer();
         return;
     }
     if (r.HasActed()) return;
@@ -418,7 +418,7 @@ void PerformManTurn(int slot, ManRole& r) {
             }
             r.BeginRoleAction(int16_t(next));
         }
-        ShowActionName(r);
+        ShowActionName(r, 0);
         r.PayActionCost();
         return;
     }
@@ -754,7 +754,7 @@ void RunEnemyStep(int id) {
     }
 
     if (gCurRole.id == id && e.HasActed() == 1 && gMonTimerRunning[id] == 0 && gManActing == 0) {
-        if (gMonActing == 0) ShowActionName(e);
+        if (gMonActing == 0) ShowActionName(e, kMsgDrop);
         gMonActing = 1;
         Stop = 1;
         e.SetActionTimerFlag();
