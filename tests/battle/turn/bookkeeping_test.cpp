@@ -266,4 +266,28 @@ TEST_F(BookkeepingTest, PendingDamageThatDownsAMemberMarksItsOwnSlot) {
     EXPECT_FALSE(IsInAttackOrder(20));
 }
 
+TEST_F(BookkeepingTest, TheSpiritComesToTheRescueOfTheFirstMember) {
+    ManRole& a = Party(0, 0, 400);
+    ManRole& g = Party(1, 1, 300, 500);
+    g.member = 0;
+    g.spirit = 1;
+    g.battleAffinity = 100;
+    g.SetGhostOrder(4);  // it obeys
+    gBattleStart.spiritFlags = 1 | (1u << 16);
+    a.baseStats->gauge[0] = 100;  // below half
+    gArrangeOrder[0] = 20;
+    gArrangeOrder[1] = 21;
+    for (int i = 2; i < kCombatantIds; ++i) gArrangeOrder[i] = -1;
+    gPendingDown = 1;
+    UpdateBattleRoles();
+    EXPECT_EQ(gAttackOrder[0].id, 21);  // at the front
+    EXPECT_EQ(g.GetActionTarget(), 0);
+    EXPECT_EQ(Stop, 1);
+    EXPECT_EQ(gTurn.spiritHealPending, 1u);
+    // Pending: not twice.
+    gPendingDown = 1;
+    UpdateBattleRoles();
+    EXPECT_EQ(gAttackOrder[1].id, -1);
+}
+
 }  // namespace

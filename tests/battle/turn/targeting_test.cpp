@@ -152,4 +152,32 @@ TEST_F(TargetingTest, ControlMarksOfAnEnemyAreClearedWithTheirEffect) {
     EXPECT_EQ(gControlMark[1], 6);
 }
 
+TEST_F(TargetingTest, AlliesAimedAtTheDownedEnemyMoveToTheNextOne) {
+    Member(0, 0);
+    ManRole& b = Member(1, 1);
+    Enemy(0).SetOut(1);
+    Enemy(1);
+    b.BeginRoleAction(0);
+    gLastDowned = 0;
+    RetargetAllies(0, 0);
+    EXPECT_EQ(b.GetActionTarget(), 1);
+    EXPECT_EQ(gTurnOpened, 0);  // its own opening is still to come
+}
+
+TEST_F(TargetingTest, WithNoEnemyLeftTheWaitingTurnsAreEmptied) {
+    Member(0, 0);
+    ManRole& b = Member(1, 1);
+    Enemy(0).SetOut(1);
+    b.BeginRoleAction(0);
+    AddToAttackOrder(1, 21);
+    gWaitOrder[0] = 21;
+    gLastDowned = 0;
+    MsDCount = 0;
+    RetargetAllies(0, 0);
+    EXPECT_EQ(b.HasActed(), 0u);
+    EXPECT_EQ(gAttackOrder[0].id, -1);
+    EXPECT_EQ(gWaitOrder[0], 0);
+    EXPECT_EQ(gCurRole.id, -1);
+}
+
 }  // namespace
