@@ -290,4 +290,19 @@ TEST_F(BookkeepingTest, TheSpiritComesToTheRescueOfTheFirstMember) {
     EXPECT_EQ(gAttackOrder[1].id, -1);
 }
 
+TEST_F(BookkeepingTest, ReinforcementsCollapseOnlyOnceEveryDefeatDisplayIsOver) {
+    Foe(0, 1, 1);
+    Foe(1, 1, 1);
+    Foe(2, 1, 1);
+    gTurn.reinforcement = 77;
+    Down(gMonRoles[1]);
+    Down(gMonRoles[2]);
+    BookDefeat(1, 0);
+    EXPECT_EQ(gBattleMonCount, 3u);  // enemy 2 is still in its display
+    BookDefeat(2, 0);
+    EXPECT_EQ(gBattleMonCount, 1u);
+    EXPECT_EQ(MsDCount, 0);
+    EXPECT_EQ(gTurn.reinforcement, 0);
+}
+
 }  // namespace
