@@ -519,16 +519,12 @@ void ChooseEnemyTurn(int id, MonRole& e) {
         return;
     }
     int target = gMonTarget;
-    bool onEnemies = false;
     if (gMonTargetChosen == 0) {
         gMonTargetChosen = 1;
         target = -1;
         if (e.IsRoleEffectBit5() == 1 && StandingEnemyCount() > 1) {
             target = DrawOtherEnemy(id);
-            if (target >= 0) {
-                e.SetRoleStateBit28();
-                onEnemies = true;
-            }
+            if (target >= 0) e.SetRoleStateBit28();
         } else if (gMonCommands[id].commandSet == 0 && e.IsRoleEffectBit5() == 0) {
             const int t = ChooseEnemyTarget(e.GetMonTriggerPhase());
             target = t > 0 ? t - 1 : -1;
@@ -549,12 +545,10 @@ void ChooseEnemyTurn(int id, MonRole& e) {
     if (word & 0xFF00) {
         // A controlled enemy acts on the enemy its controller chose.
         const int forced = word & 0xFF;
-        if (forced < MonCount()) {
-            target = forced;
-            onEnemies = true;
-        }
+        if (forced < MonCount()) target = forced;
     }
-    const int escape = (word & 0xE000) ? -1 : e.MonTryEscape(gManRoles[0].stats != nullptr ? gManRoles[0].stats->level : 0);
+    const uint16_t firstLevel = gManRoles[0].stats != nullptr ? gManRoles[0].stats->level : 0;
+    const int escape = (word & 0xE000) ? -1 : e.MonTryEscape(firstLevel);
     if (escape == 1) {
         e.SetCommand(17);
     } else if (escape == 0) {
@@ -574,24 +568,17 @@ void ChooseEnemyTurn(int id, MonRole& e) {
                 if (e.IsMonUnique() && i != id) continue;
                 weak = i;
             }
-            if (weak >= 0 && e.ChooseMonSpecial() == 1) {
-                target = weak;
-                onEnemies = true;
-            }
+            if (weak >= 0 && e.ChooseMonSpecial() == 1) target = weak;
         }
         uint32_t object = 0;
         if (e.ChooseMonAction(&object) == 0 && e.GetCommand() == 0 && e.GetSubCommand() == 0) e.SetCommand(1);
         gMonCommands[id].sideFlag = e.IsActionFlag1() ? 1 : 0;
-        if (e.IsActionSupportive() == 1) {
-            target = id;
-            onEnemies = true;
-        }
+        if (e.IsActionSupportive() == 1) target = id;
         if (e.IsActionFlag0() == 1) {
             gMonCommands[id].wholeSide = 1;
             ALk1 = 0;
         }
     }
-    (void)onEnemies;
     e.BeginRoleAction(int16_t(target));
     e.StartActionTimer();
     gMonTimerRunning[id] = 1;
