@@ -6,7 +6,12 @@
 void UpdateBattleRoles();
 // 1 when the standing roles' ailments decided the battle.
 int CheckBattleEndByStatus();
-// At the battle's end: the guards' items back to the inventory.
+// Books the defeat of enemy `index` (side 0) or party slot `index` (side 1)
+// once its defeat display has ended: rewards, stolen items, the queue, the
+// counts, victory and defeat. 1 on the one frame the defeat is booked.
+int BookDefeat(int index, int side);
+// At the battle's end: the guards' items and the spent objects back to the
+// inventory (once).
 void ClearWaitSlots();
 // Trigger event `event` on every enemy that is not out.
 void RaiseEventOnLiveEnemies(uint16_t event);

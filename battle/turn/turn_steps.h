@@ -5,3 +5,7 @@
 int RunPartyMemberStep(int slot);
 // One frame of enemy `id` (0..19).
 void RunEnemyStep(int id);
+// The retreat an escape action of party slot `slot` asks for.
+void TryRetreat(int slot);
+// Time runs again when nobody holds or waits for a turn and no menu is open.
+void ReleaseIdleTime();

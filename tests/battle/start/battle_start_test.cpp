@@ -114,8 +114,14 @@ TEST_F(BattleStartTest, EveryPartyStandsOnTheField) {
     PartyHomePositions(0x7, x, y, pick);
     EXPECT_EQ(x[1], 541);
     EXPECT_EQ(y[1], 184);
-    EXPECT_EQ(pick[0], 3u);
-    EXPECT_EQ(pick[1], 1u);
+    // Three members: the slots from the top, the unused fourth slot last.
+    EXPECT_EQ(pick[0], 1u);
+    EXPECT_EQ(pick[1], 0u);
+    EXPECT_EQ(pick[2], 2u);
+    EXPECT_EQ(pick[3], 3u);
+    PartyHomePositions(0xB, x, y, pick);
+    EXPECT_EQ(pick[0], 2u);
+    EXPECT_EQ(pick[3], 3u);
     EXPECT_FALSE(PartyHomePositions(0, x, y, pick));
 }
 

@@ -1,0 +1,105 @@
+// Stand-ins for the modules the turn steps hand a ready role to (see
+// turn_needs.h). Each keeps to the simplest body that lets a turn finish.
+#include "battle/turn/turn_needs.h"
+
+#include "base/random.h"
+#include "battle/battle_state.h"
+#include "battle/role/roles.h"
+#include "world/party/item_list.h"
+#include "world/party/member_stats.h"
+
+namespace {
+
+Role* EnemyAt(int target) {
+    if (target < 0 || uint32_t(target) >= gBattleMonCount) return nullptr;
+    return &gMonRoles[target];
+}
+
+Role* PartyAt(int target) {
+    if (target < 0 || uint32_t(target) >= gBattleManCount) return nullptr;
+    return &gManRoles[target];
+}
+
+}  // namespace
+
+int ApplyBattleCommand(int slot, int target) {
+    if (slot < 0 || slot >= kMaxManRoles) return 1;
+    ManRole& r = gManRoles[slot];
+    const uint16_t c = r.GetCommand();
+    if (c != 1 && c != 200) return 1;
+    Role* t = EnemyAt(target);
+    if (t == nullptr) return 1;
+    return r.ManRoleAttack(t, 0);
+}
+
+int ApplyEnemyCommand(int id, int target) {
+    if (id < 0 || id >= kMaxMonRoles) return 1;
+    Role* t = PartyAt(target);
+    if (t == nullptr) return 1;
+    return gMonRoles[id].MonRoleAttack(t);
+}
+
+void OpenCommandMenus(int slot) {
+    if (slot < 0 || slot >= 4) return;
+    int first = -1;
+    for (uint32_t i = 0; i < gBattleMonCount && first < 0; ++i)
+        if (!gMonRoles[i].IsOut()) first = int(i);
+    gChosenCommand[slot] = 1;
+    MS = first + 1;
+    gManRoles[slot].SetCommandChosen(1);
+    SEL = 0;
+    fMenu = 0;
+    Stop = mStop = 0;
+}
+
+void ClearStatusPanelMark(int) {}
+
+void DrawRoleWait(Role&, int) {}
+
+int RunDefeatEffect(Role& r) {
+    if (r.defeated != 1 || r.spirit == 1) return 0;
+    if (r.out != 1) r.SetOut(1);
+    return 1;
+}
+
+int StepActionTimer(Role& r) {
+    if (r.commandChosen == 1) return 0;
+    if ((r.defeated == 1 || r.IsOut()) && r.spirit != 1) {
+        r.actionTimer = 0;
+        r.actionTimerRunning = 0;
+        return 0;
+    }
+    const uint16_t rate = ActionRate(r.action);
+    if (rate == 0) return 1;
+    if (r.status & (kStatusHeld | kStatusHeld2)) return 0;
+    r.actionTimerRunning = 1;
+    if (r.actionTimer > rate) {
+        r.actionTimer = uint16_t(r.actionTimer - rate);
+        return 0;
+    }
+    r.actionTimer = 0;
+    r.actionTimerRunning = 0;
+    return 1;
+}
+
+int RunOpeningPose(ManRole&) { return 1; }
+
+int RunRetreatAct(ManRole&, int) { return 1; }
+
+int RollLevelChance(const ManRole& r, int level) {
+    if (level <= 0) return 0;
+    const int own = r.stats != nullptr ? int(r.stats->level) : 0;
+    if (own >= level) {
+        const int d = own - level;
+        if (d >= 13) return 1;
+        return Random(100) < (d < 8 ? 71 : 91) ? 1 : 0;
+    }
+    return Random(100) < 36 ? 1 : 0;
+}
+
+int RunStrikeAllAct(ManRole&) { return 1; }
+
+void AddLootItem(uint16_t id, int kind) {
+    if (id == 0) return;
+    AddItem(&gInventory, id, 1, kind == 1 ? kAddNew : kAddCount);
+}

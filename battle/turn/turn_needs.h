@@ -1,0 +1,45 @@
+// What the turn steps hand to other parts of the battle that are still
+// being built: the command application and its performers, the command
+// menus, the role's drawing, its defeat display and action timer, and the
+// party's retreat and opening acts.
+//
+// Each is a named stand-in with the simplest body that keeps turns flowing;
+// the real module replaces it (and this file shrinks) when it lands.
+#pragma once
+#include <cstdint>
+
+class Role;
+class ManRole;
+
+// One frame of party slot `slot`'s command on `target`; 1 when done.
+// Stand-in: a plain attack (command 1 or 200) is performed by the plain
+// attack performer; any other command finishes at once.
+int ApplyBattleCommand(int slot, int target);
+// One frame of enemy `id`'s command on party slot `target`; 1 when done.
+// Stand-in: the enemy's attack performer, or done at once.
+int ApplyEnemyCommand(int id, int target);
+// Opens the command menus of party slot `slot` (SEL is set).
+// Stand-in: the member takes a plain attack on the first standing enemy.
+void OpenCommandMenus(int slot);
+// Clears the member's mark on the status panel. Stand-in: nothing.
+void ClearStatusPanelMark(int slot);
+// The per-frame drawing of a role in its wait act. Stand-in: nothing.
+void DrawRoleWait(Role& r, int mode);
+// One frame of the role's defeat display; 1 when it has left the field.
+// Stand-in: a defeated role leaves at once (out).
+int RunDefeatEffect(Role& r);
+// The action timer; 1 on the frame it runs out.
+int StepActionTimer(Role& r);
+// The opening pose of the member chosen for it; 1 when done. Stand-in: done.
+int RunOpeningPose(ManRole& r);
+// The retreat act (mode 0 the turn away, 1 the run off); 1 when done.
+// Stand-in: done.
+int RunRetreatAct(ManRole& r, int mode);
+// Whether a retreat from enemies of `level` succeeds for this member.
+int RollLevelChance(const ManRole& r, int level);
+// One frame of the strike on all enemies; 1 when its act is over.
+// Stand-in: over.
+int RunStrikeAllAct(ManRole& r);
+// Gives one unit of item `id` to the party's bag (kind 1 a new count).
+// Stand-in: the bag's own add.
+void AddLootItem(uint16_t id, int kind);

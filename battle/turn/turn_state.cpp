@@ -1,0 +1,13 @@
+#include "battle/turn/turn_state.h"
+
+#include <cstring>
+
+TurnState gTurn;
+uint8_t gSceneVisits[kSceneRepeatSlots];
+
+void ResetTurnState() {
+    gTurn = TurnState{};
+    for (int32_t& m : gTurn.manDyingMark) m = -1;
+    gTurn.lastDownedMan = -1;
+    gTurn.monLastTarget = -1;
+}
