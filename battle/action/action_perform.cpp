@@ -253,9 +253,8 @@ void PlayPanned(uint16_t sound) {
     if (sound != 0) PlaySfx(sound, int(gSfxVolume));
 }
 
-// The hit of one frame (event 0x1, or 0x10 without the hurt mark): the
-// resolution, its shown numbers and the target's gathered amounts.
-void ResolveTargetHit(Role* target, Role* attacker, int slot, bool hurt) {
+// The hit of one frame: the resolution, its shown numbers and the gathered amounts.
+void ResolveTargetHitImpl(Role* target, Role* attacker, int slot, bool hurt) {
     if (hurt) target->SetHurtMark();
     if (attacker->IsActionFlag14()) fMenu = 0;
     int32_t damage;
@@ -319,9 +318,9 @@ void HandleHitEvents(Role* target, Role* attacker, int slot, uint16_t ev, int x,
     }
     if (ev & 0x4) target->SetHurtMark();
     if (ev & 0x1)
-        ResolveTargetHit(target, attacker, slot, true);
+        ResolveTargetHitImpl(target, attacker, slot, true);
     else if (ev & 0x10)
-        ResolveTargetHit(target, attacker, slot, false);
+        ResolveTargetHitImpl(target, attacker, slot, false);
 }
 
 // One frame of the ripple variant; true once the slot's act has ended.
@@ -359,6 +358,11 @@ bool StepRippleHit(Role* target, Role* attacker, int slot, uint16_t* ev) {
 }
 
 }  // namespace
+
+void ResolveTargetHit(Role* target, Role* attacker, int slot, int hurt) {
+    if (target == nullptr || attacker == nullptr || slot < 0 || slot >= kHitTargets) return;
+    ResolveTargetHitImpl(target, attacker, slot, hurt != 0);
+}
 
 void ClearActionTargets() {
     for (int i = 0; i < kHitTargets; ++i) {
@@ -557,7 +561,7 @@ int PlaySideHitAct(Role* target, Role* attacker, int act, int slot, int wholeSid
             if (!enemies && (r->GetRoleFlagE() == 1 || r->IsSpiritRole() == 1 || r->HasOutStatus())) continue;
             if (ev & 0x4) r->SetHurtMark();
             if (ev & (0x1 | 0x10)) {
-                ResolveTargetHit(r, attacker, i, (ev & 0x1) != 0);
+                ResolveTargetHitImpl(r, attacker, i, (ev & 0x1) != 0);
                 if (!enemyActor && !enemies && attacker->side == 1) {
                     // A party actor on its own side applies at the hit.
                     ApplyAmounts(r, gHitLife[i], gHitSpirit[i], gHitStamina[i]);

@@ -15,6 +15,11 @@ int PlaySideHitAct(Role* target, Role* attacker, int act, int slot, int wholeSid
 // An act in a role's hit-act slot at its hit point; 1 when ended (or when it
 // cannot be stepped: the slot is then cleared).
 int PlayRoleSlotAct(Role* role, int act, int slot);
+// The hit of one frame of a hit act (event 0x1, or 0x10 without the hurt
+// mark): the resolution capped at 9999 (-1 no number, gathered as 0), its
+// shown numbers, and the amounts gathered in the target's slot (life,
+// spirit and stamina of several hits add up).
+void ResolveTargetHit(Role* target, Role* attacker, int slot, int hurt);
 // One frame of a follow-up fading on a target; 1 when done.
 int DrawHitFollowUp(Role* target, int act, int param, int slot);
 // The drains of an action from its target (giver) to its actor (taker), by
