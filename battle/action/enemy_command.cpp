@@ -47,7 +47,14 @@ struct Ctx {
 void Say(const char* text, uint16_t colour, uint32_t flags) { AddBattleMessage(kMsgX, kMsgY, colour, text, flags); }
 void Sound(uint16_t id) { PlaySfx(id, int(gSfxVolume)); }
 
+MonRole* gActor = nullptr;  // the enemy whose command is applied this call
+
+// The command is over: nothing of it is left to run again on a later frame.
 int Finish() {
+    if (gActor != nullptr) {
+        gActor->command = 0;
+        gActor->subCommand = 0;
+    }
     EndCommand();
     return 1;
 }
@@ -285,6 +292,7 @@ int RowLeave(Ctx& c) {
 int ApplyEnemyCommand(int id, int target) {
     if (id < 0 || id >= kMaxMonRoles) return 1;
     MonRole& e = gMonRoles[id];
+    gActor = &e;
     const bool newCommand = gAction.commandActor != id;
     if (CommandFramesOut(id)) {
         e.command = 0;

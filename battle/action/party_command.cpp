@@ -62,7 +62,10 @@ int16_t Sat(int32_t v) { return int16_t(std::clamp<int32_t>(v, INT16_MIN, INT16_
 void Say(const char* text, uint16_t colour, uint32_t flags) { AddBattleMessage(kMsgX, kMsgY, colour, text, flags); }
 void Sound(uint16_t id) { PlaySfx(id, int(gSfxVolume)); }
 
-int Finish(Ctx&) {
+// The command is over: nothing of it is left to run again on a later frame.
+int Finish(Ctx& c) {
+    c.m->command = 0;
+    c.m->subCommand = 0;
     EndCommand();
     return 1;
 }
