@@ -400,6 +400,7 @@ void ResetActionState() {
     gAction.autoTarget = -1;
     gAction.lastManHit = gAction.lastMonHit = gAction.lastManDowned = -1;
     gAction.commandActor = -1;
+    gAction.summonSlot = -1;
     gStaggerDelay = kDefaultStaggerDelay;
 }
 

@@ -99,6 +99,9 @@ struct ActionState {
     uint32_t pendingFollowUp;              // a follow-up hit is pending on the enemy's target
     int32_t followUpDamage;                // its amount
     uint32_t silverOff;                    // silver is switched off for the battle
+    int32_t summonSlot;                    // the party slot the summoned guard takes; -1 none
+    uint32_t chainStriking;                // the chained attack strikes
+    uint16_t frozenAdded[kHitTargets];     // by battle id: the status bits code 404 added
 };
 
 extern ActionState gAction;

@@ -302,37 +302,57 @@ int RowRefine(Ctx& c) {
     return Finish(c);
 }
 
+// The party slot a new guard takes: a downed guard's slot is taken over,
+// else the next free slot; -1 when two guards stand or no slot is free.
+int GuardSlot() {
+    const int count = int(std::min<uint32_t>(gBattleManCount, kMaxManRoles));
+    int standing = 0, replaced = -1;
+    for (int s = 0; s < count; ++s) {
+        const ManRole& g = gManRoles[s];
+        if (!g.IsGuardRole()) continue;
+        if (!g.IsOut())
+            ++standing;
+        else if (replaced < 0)
+            replaced = s;
+    }
+    if (standing >= 2) return -1;
+    if (replaced >= 0) return replaced;
+    if (count >= kMaxManRoles) return -1;
+    ++gBattleManCount;
+    return count;
+}
+
 int RowSummon(Ctx& c) {
-    static int guardSlot = -1;
     if (c.first) {
-        guardSlot = -1;
+        gAction.summonSlot = -1;
         if (!(gBattleOptions & kOptionGuardReturned)) {
-            int guards = 0;
-            for (uint32_t s = 0; s < std::min<uint32_t>(gBattleManCount, kMaxManRoles); ++s)
-                if (gManRoles[s].IsGuardRole() && !gManRoles[s].IsOut()) ++guards;
-            if (guards < 2 && gBattleManCount < uint32_t(kMaxManRoles)) {
-                guardSlot = int(gBattleManCount);
-                ++gBattleManCount;
-                ManRole& g = gManRoles[guardSlot];
+            const int s = GuardSlot();
+            if (s >= 0) {
+                ManRole& g = gManRoles[s];
+                BattleSlot record = g.slot;
+                record.spriteSet = c.m->GetSelectedItemId();
+                record.side = 1;
                 g.ResetRoleForBattle();
                 g.SetGuardFlag(1);
+                g.SetupGuardRole(&record);
+                g.SetGuardFlag(1);
                 if (gBattleMirrored != 1) g.SetRoleFacing(0);
-                g.SetupGuardRole(&g.slot);
+                gAction.summonSlot = s;
             }
         }
-        gStaggerTick = 1;
-        if (guardSlot < 0) return Finish(c);
+        if (gAction.summonSlot < 0) return Finish(c);
         return 0;
     }
     CameraDark();
-    ManRole* g = guardSlot >= 0 ? &gManRoles[guardSlot] : nullptr;
-    if (g == nullptr) return Finish(c);
-    if (!gPerformers.summon(g, nullptr, 0)) return 0;
-    RemoveFromAttackOrder(kFirstManId + guardSlot);
+    if (gAction.summonSlot < 0) return Finish(c);
+    ManRole& g = gManRoles[gAction.summonSlot];
+    if (!gPerformers.summon(&g, nullptr, 0)) return 0;
+    RemoveFromAttackOrder(kFirstManId + gAction.summonSlot);
     gBattleOptions &= ~uint32_t(kOptionGuardReturned);
-    gAllyQueued[guardSlot] = 0;
+    gAllyQueued[gAction.summonSlot] = 0;
+    c.m->DropSelection();
     RebuildOrder();
-    guardSlot = -1;
+    gAction.summonSlot = -1;
     return Finish(c);
 }
 
@@ -488,9 +508,9 @@ int RowControl(Ctx& c) {
 }
 
 int RowChain(Ctx& c) {
-    static bool striking = false;
+    uint32_t& striking = gAction.chainStriking;
     if (c.first) {
-        striking = false;
+        striking = 0;
         c.m->SetRoleStatusBits(kChainBit);
         needs::StartChainPrompt(320, 200);
     }
@@ -498,7 +518,7 @@ int RowChain(Ctx& c) {
         const int p = needs::StepChainPrompt();
         if (p == 1) {
             Sound(44);
-            striking = true;
+            striking = 1;
         } else if (p < 0) {
             c.m->ClearRoleStatusBits(kChainBit);
             return WalkBackNext(c);
@@ -506,7 +526,7 @@ int RowChain(Ctx& c) {
     }
     if (striking) {
         if (!gPerformers.attack(c.m, c.t, 0)) return 0;
-        striking = false;
+        striking = 0;
         if (BookHit(c.m, c.t, false)) {
             c.m->SetAilmentHold(1);
             c.m->ClearRoleStatusBits(kChainBit);
@@ -692,7 +712,7 @@ Row RowOf(uint16_t code) {
 
 // The special techniques 400..409 and 500; 404 freezes the others first.
 int RowSpecial(Ctx& c) {
-    static uint16_t added[kCombatantIds];
+    uint16_t (&added)[kHitTargets] = gAction.frozenAdded;
     if (c.code == 404 && c.first) {
         for (int id = 0; id < kCombatantIds; ++id) {
             added[id] = 0;

@@ -2,6 +2,7 @@
 // finish after a set number of frames.
 #include <string>
 
+#include "base/settings.h"
 #include "battle/action/action_texts.h"
 #include "tests/battle/action/action_fixture.h"
 #include "world/story_flags.h"
@@ -301,6 +302,131 @@ TEST_F(PartyCommandTest, TheApproachEndsEvenWhenThePerformerLeavesTheCommand) {
     EXPECT_EQ(PartyFrame(0, 0), 0);
     EXPECT_EQ(PartyFrame(0, 0), 0);
     EXPECT_EQ(m.GetCommand(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PartyCommandTest, ASummonTakesOverADownedGuardsSlot) {
+    ManRole& m = Party(0, 0);
+    Party(1, 1);
+    Enemy(0);
+    ManRole& gone = gManRoles[2];
+    gone.side = 1;
+    gone.SetGuardFlag(1);
+    gone.SetOut(1);
+    gBattleManCount = 3;
+    Bag(300, 1);
+    m.SelectBagEntry(300, false);
+    Turn(20);
+    m.SetCommand(15);
+    EXPECT_EQ(Run(0, 0), 2);
+    EXPECT_EQ(gBattleManCount, 3u);  // no new slot: the downed guard's is reused
+    EXPECT_EQ(gManRoles[2].IsGuardRole(), 1u);
+    EXPECT_EQ(gManRoles[2].IsOut(), 0u);
+    EXPECT_EQ(gManRoles[2].slot.spriteSet, 300);
+    EXPECT_EQ(m.GetSelectedItemId(), 0);
+}
+
+TEST_F(PartyCommandTest, NoThirdGuardIsSummoned) {
+    ManRole& m = Party(0, 0);
+    Enemy(0);
+    for (int s = 1; s <= 2; ++s) {
+        gManRoles[s].side = 1;
+        gManRoles[s].SetGuardFlag(1);
+    }
+    gBattleManCount = 3;
+    Turn(20);
+    m.SetCommand(15);
+    EXPECT_EQ(PartyFrame(0, 0), 1);
+    EXPECT_EQ(gBattleManCount, 3u);
+    EXPECT_EQ(gFakes[kFakeSummon].calls, 0);
+}
+
+TEST_F(PartyCommandTest, RefiningMarksStopAtTheEighth) {
+    ManRole& m = Party(0, 0);
+    for (int i = 0; i < 10; ++i) Enemy(i);
+    Turn(20);
+    for (int i = 0; i < 10; ++i) {
+        m.SetCommand(13);
+        EXPECT_EQ(Run(0, i), 1) << i;
+    }
+    for (int k = 0; k < kRefineMarks; ++k) EXPECT_EQ(gAction.refineMarks[0][k], k + 1) << k;
+}
+
+TEST_F(PartyCommandTest, MagicThatDownsEveryEnemySwitchesSilverOff) {
+    ManRole& m = Party(0, 0);
+    MonRole& a = Enemy(0);
+    MonRole& b = Enemy(1);
+    Turn(20, 0, 1, 0, 2);
+    m.action.flags = 1u << 15;
+    m.SetCommand(2);
+    gPerformers.targetHit = [](Role*, Role*, int, int) { return 1; };
+    EXPECT_GT(Run(0, 0), 0);
+    EXPECT_EQ(a.IsOut(), 1u);
+    EXPECT_EQ(b.IsOut(), 1u);
+    EXPECT_EQ(gAction.silverOff, 1u);
+}
+
+TEST_F(PartyCommandTest, MusicIsDuckedWhileATechniqueRunsAndRestoredAfter) {
+    ManRole& m = Party(0, 0);
+    Enemy(0);
+    Turn(20);
+    m.BeginRoleAction(0);
+    m.SetCommand(4);
+    gFakes[kFakeTechnique].frames = 10;
+    const uint32_t volume = gMusicVolume;
+    gMusicVolume = 11;
+    for (int i = 0; i < 9; ++i) EXPECT_EQ(PartyFrame(0, 0), 0);
+    EXPECT_EQ(gMusicLevel, 5);  // down one a frame, never below 5
+    EXPECT_EQ(PartyFrame(0, 0), 1);
+    EXPECT_EQ(gMusicLevel, -1);
+    gMusicVolume = volume;
+}
+
+class AutoAttackTest : public ActionTest {};
+
+TEST_F(AutoAttackTest, WithoutATargetTheMenuAsksForOne) {
+    Party(0, 0);
+    Enemy(0);
+    gAutoAttack = 1;
+    SEL = 20;
+    gAutoTarget = -1;
+    RunAutoAttack();
+    EXPECT_EQ(fMenu, 3);
+    EXPECT_EQ(SEL, 20);
+}
+
+TEST_F(AutoAttackTest, AnOutTargetMovesToTheFirstStandingEnemy) {
+    ManRole& m = Party(0, 0);
+    Enemy(0).SetOut(1);
+    Enemy(1).SetOut(1);
+    Enemy(2);
+    gAutoAttack = 1;
+    SEL = 20;
+    fMenu = 1;
+    gAutoTarget = 2;  // enemy 1, which is out
+    RunAutoAttack();
+    EXPECT_EQ(SEL, 0);
+    EXPECT_EQ(fMenu, 0);
+    EXPECT_EQ(gAutoTarget, 3);
+    EXPECT_EQ(m.GetActionTarget(), 2);
+    EXPECT_EQ(m.commandChosen, 1u);
+}
+
+TEST_F(AutoAttackTest, WithEveryEnemyOutTheAttackIsWithdrawnAndSwitchedOff) {
+    ManRole& m = Party(0, 0);
+    Enemy(0).SetOut(1);
+    gAutoAttack = 1;
+    SEL = 20;
+    fMenu = 1;
+    gAutoTarget = 1;
+    m.SetCommandChosen(1);
+    RunAutoAttack();
+    EXPECT_EQ(gAutoAttack, 0);
+    EXPECT_EQ(gAutoTarget, -1);
+    EXPECT_EQ(m.commandChosen, 0u);
 }
 
 }  // namespace

@@ -279,3 +279,32 @@ TEST_F(PerformTest, SpiritDrainTakesNoMoreThanTheGiverHasAndNothingFromEnemies) 
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(PerformTest, ARippleActionWithoutARippleObjectPlaysItsPlainActOnce) {
+    ManRole& m = Member(0, 0);
+    MonRole& e = Enemy(0);
+    gRippleMode = 1;
+    const size_t traces = Traces();
+    // Act 0 cannot be stepped: the slot ends at once.
+    EXPECT_EQ(PlayTargetHitAct(&e, &m, 0, 0), 1);
+    EXPECT_EQ(Traces(), traces + 1);
+    EXPECT_EQ(gRippleMode, 0u);
+}
+
+TEST_F(PerformTest, ALaterHitKeepsTheSpiritAndStaminaOfEarlierOnes) {
+    ManRole& attacker = Member(0, 0);
+    MonRole& target = Enemy(0, 5000);
+    // An earlier hit gathered spirit and stamina; a later one without any
+    // adds nothing and takes nothing away.
+    gHitSpirit[0] = -20;
+    gHitStamina[0] = -5;
+    ResolveTargetHit(&target, &attacker, 0, 1);
+    EXPECT_EQ(gHitSpirit[0], -20);
+    EXPECT_EQ(gHitStamina[0], -5);
+    EXPECT_EQ(gActionSpirit, -20);
+    EXPECT_EQ(gActionStamina, -5);
+}
+
+}  // namespace
