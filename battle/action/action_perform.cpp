@@ -180,8 +180,8 @@ int RunSequence(Role* actor, bool enemyActor, bool onEnemies, int act) {
         if (start) {
             gStaggerTick = 0;
             ++gRetreatCount;
-            // A party actor passes over a target that is already out.
-            while (!enemyActor && gRetreatCount < count && SideRole(onEnemies, gRetreatCount - 1)->IsOut())
+            // A party actor passes over an enemy that is already out.
+            while (!enemyActor && onEnemies && gRetreatCount < count && SideRole(onEnemies, gRetreatCount - 1)->IsOut())
                 ++gRetreatCount;
         }
     }
@@ -256,7 +256,10 @@ void PlayPanned(uint16_t sound) {
 // The hit of one frame: the resolution, its shown numbers and the gathered amounts.
 void ResolveTargetHitImpl(Role* target, Role* attacker, int slot, bool hurt) {
     if (hurt) target->SetHurtMark();
-    if (attacker->IsActionFlag14()) fMenu = 0;
+    if (attacker->IsActionFlag14()) {
+        needs::RaiseHudResultsFlag();
+        fMenu = 0;
+    }
     int32_t damage;
     int16_t spirit = 0, stamina = 0;
     if (attacker->side == 1) {

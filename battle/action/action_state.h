@@ -99,6 +99,7 @@ struct ActionState {
     uint32_t pendingFollowUp;              // a follow-up hit is pending on the enemy's target
     int32_t followUpDamage;                // its amount
     uint32_t silverOff;                    // silver is switched off for the battle
+    uint16_t monCommandWord[20];           // per enemy: 0x8000 controlled, 0x4000 magic, 0x2000 capture; low byte its target
     int32_t summonSlot;                    // the party slot the summoned guard takes; -1 none
     uint32_t chainStriking;                // the chained attack strikes
     uint16_t frozenAdded[kHitTargets];     // by battle id: the status bits code 404 added
@@ -134,6 +135,7 @@ inline int16_t& gController = gAction.controller;
 inline int32_t& gMusicLevel = gAction.musicLevel;
 inline uint16_t (&gStolenItems)[20][kStolenSlots] = gAction.stolenItems;
 inline uint8_t (&gCaptured)[20] = gAction.captured;
+inline uint16_t (&gMonCommandWord)[20] = gAction.monCommandWord;
 inline int32_t& gAutoTarget = gAction.autoTarget;
 inline uint32_t& gPendingSteal = gAction.pendingSteal;
 inline uint32_t& gPendingFollowUp = gAction.pendingFollowUp;

@@ -20,6 +20,7 @@
 #include "battle/battle_services.h"
 #include "battle/battle_state.h"
 #include "battle/effects/effect_layers.h"
+#include "battle/hud/battle_hud.h"
 #include "battle/manrole/man_texts.h"
 #include "battle/role/mon_record.h"
 #include "battle/role/roles.h"
@@ -502,7 +503,7 @@ int RowControl(Ctx& c) {
         uint16_t out = 0;
         ce.PrepareMonAttack(1, &out);
     }
-    gMonScriptTarget[gControlledEnemy] = uint16_t(word | uint16_t(c.target & 0xFF));
+    gMonCommandWord[gControlledEnemy] = uint16_t(word | uint16_t(c.target & 0xFF));
     if (!IsInAttackOrder(gControlledEnemy)) AddToAttackOrder(2, gControlledEnemy);
     return FinishUm(c);
 }
@@ -528,9 +529,7 @@ int RowChain(Ctx& c) {
         if (!gPerformers.attack(c.m, c.t, 0)) return 0;
         striking = 0;
         if (BookHit(c.m, c.t, false)) {
-            c.m->SetAilmentHold(1);
             c.m->ClearRoleStatusBits(kChainBit);
-            c.m->SetAilmentHold(0);
             return WalkBackNext(c);
         }
     }
@@ -585,6 +584,7 @@ int RowSkill(Ctx& c) {
         if (dmg == -1) dmg = 0;
         gActionLife = std::clamp(dmg, -kShownAmountCap, kShownAmountCap);
         BookHit(c.m, c.t, false);
+        ResetBattleCounters();
     }
     return Finish(c);
 }

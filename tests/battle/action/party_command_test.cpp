@@ -261,6 +261,7 @@ TEST_F(PartyCommandTest, ASecondControlQueuesTheControlledEnemyWithoutARoll) {
     EXPECT_EQ(Messages(), messages);  // no second roll, no message
     EXPECT_TRUE(IsInAttackOrder(1));
     EXPECT_EQ(MS, 1);
+    EXPECT_EQ(gMonCommandWord[1], 0x8000);
     // The release hands it back.
     m.SetCommand(99);
     EXPECT_EQ(Run(0, 0), 1);
