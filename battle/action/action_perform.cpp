@@ -585,23 +585,27 @@ int PlaySideHitAct(Role* target, Role* attacker, int act, int slot, int wholeSid
 }
 
 int PlayRoleSlotAct(Role* role, int act, int slot) {
-    if (role == nullptr || slot < 0 || slot >= kHitTargets) return 1;
-    ActRecord& rec = gHitActs[slot];
-    if (rec.act == 0) {
-        rec = ActRecord{};
-        rec.act = act;
+    // The role's own hit-act blocks (5..13): nothing shared with the action.
+    constexpr int kSlots = kActMultiLast - kActMultiFirst + 1;
+    if (role == nullptr || slot < 0 || slot >= kSlots) return 1;
+    ActBlock& b = role->acts[kActMultiFirst + slot];
+    if (b.Empty()) {
+        b.Clear();
+        b.rec.act = act;
+        b.work = 0;
     }
-    if (act == 0 || TakeActData(&rec) == 0 || ++gAction.hitFrames[slot] > kHitActFrameCap) {
-        ClearHitSlot(slot);
+    if (act == 0 || TakeActData(&b.rec) == 0 || ++b.work > uint32_t(kHitActFrameCap)) {
+        b.Clear();
         return 1;
     }
     int16_t x = 0, y = 0;
     role->GetHitPoint(&x, &y);
-    DrawPictureFrame(rec.picNumber, rec.picFrame, x - int(rec.hotX), y - int(rec.hotY), rec.drawFlags, rec.alpha);
-    PlayPanned(rec.soundId);
-    rec.soundId = 0;
-    if (rec.done) {
-        ClearHitSlot(slot);
+    DrawPictureFrame(b.rec.picNumber, b.rec.picFrame, x - int(b.rec.hotX), y - int(b.rec.hotY), b.rec.drawFlags,
+                     b.rec.alpha);
+    PlayPanned(b.rec.soundId);
+    b.rec.soundId = 0;
+    if (b.rec.done) {
+        b.Clear();
         return 1;
     }
     return 0;

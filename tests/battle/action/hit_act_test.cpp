@@ -104,4 +104,19 @@ TEST_F(HitActTest, AnActThatCannotBeSteppedEndsAtOnce) {
     EXPECT_EQ(e.MonLife(), 300u);
 }
 
+TEST_F(HitActTest, ARoleSlotActPlaysInTheRolesOwnBlockUntilItEnds) {
+    MonRole& e = Enemy(0);
+    int frames = 0;
+    while (PlayRoleSlotAct(&e, kHitSet, 2) == 0 && frames < 50) ++frames;
+    EXPECT_LT(frames, 5);
+    EXPECT_TRUE(e.acts[kActMultiFirst + 2].Empty());
+    // A looping act gives the slot back at its bound; no act and a bad slot at once.
+    frames = 1;
+    while (PlayRoleSlotAct(&e, kLoopSet, 0) == 0 && frames < 1000) ++frames;
+    EXPECT_EQ(frames, kHitActFrameCap + 1);
+    EXPECT_EQ(PlayRoleSlotAct(&e, 0, 0), 1);
+    EXPECT_EQ(PlayRoleSlotAct(&e, kHitSet, 9), 1);
+    EXPECT_EQ(PlayRoleSlotAct(nullptr, kHitSet, 0), 1);
+}
+
 }  // namespace
