@@ -14,7 +14,11 @@ class EnemyCommandTest : public ActionTest {
 protected:
     void SetUp() override {
         ActionTest::SetUp();
-        Table({{kMonster, ObjectRecordBytes("beast", 0, {})}, {300, ObjectRecordBytes("herb", 0, {})}});
+        ObjFixedFields stealable;
+        stealable.kind = 12;
+        Table({{kMonster, ObjectRecordBytes("beast", 0, {})},
+               {300, ObjectRecordBytes("herb", 0, {})},
+               {310, ObjectRecordBytes("coin", 0, {}, stealable)}});
     }
     // The control effect (kind 0x400) on a role, as an ailment node.
     static void Control(Role& r) {
@@ -68,6 +72,24 @@ TEST_F(EnemyCommandTest, AStealWithEveryStolenSlotUsedFailsSafely) {
     EXPECT_EQ(FindBagItem(300)->count, 5);
     EXPECT_EQ(LastMessage(), std::string(kEnemyStealFailText));
     EXPECT_EQ(gPendingSteal, 0u);
+}
+
+TEST_F(EnemyCommandTest, AStealTakesOneItemIntoTheFirstFreeSlot) {
+    Party(0, 0);
+    Bag(310, 2);
+    MonRole& e = Enemy(0);
+    gStolenItems[0][0] = 300;
+    Turn(0);
+    e.SetCommand(1);
+    gPendingSteal = 1;
+    EXPECT_GT(Run(0, 0), 0);
+    EXPECT_EQ(FindBagItem(310)->count, 1);
+    EXPECT_EQ(gStolenItems[0][1], 310);
+    const std::string said = LastMessage();
+    EXPECT_NE(said.find("coin"), std::string::npos);
+    // When it goes down or leaves, both come back once.
+    EXPECT_EQ(ReturnStolenItems(0), 2);
+    EXPECT_EQ(FindBagItem(310)->count + FindBagItem(310)->newCount, 2);
 }
 
 TEST_F(EnemyCommandTest, CodesWithoutRowsAndTheEndlessFadeEndAtOnce) {
