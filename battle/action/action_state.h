@@ -101,6 +101,7 @@ struct ActionState {
     uint32_t silverOff;                    // silver is switched off for the battle
     uint16_t monCommandWord[20];           // per enemy: 0x8000 controlled, 0x4000 magic, 0x2000 capture; low byte its target
     int32_t summonSlot;                    // the party slot the summoned guard takes; -1 none
+    uint32_t performerDone;                // the command's performer has finished
     uint32_t chainStriking;                // the chained attack strikes
     uint16_t frozenAdded[kHitTargets];     // by battle id: the status bits code 404 added
 };

@@ -92,6 +92,7 @@ void EndCommand() {
     gAction.groupStage = 0;
     gAction.timedSkillRunning = 0;
     gAction.fleeRunning = 0;
+    gAction.performerDone = 0;
     RestoreMusic();
 }
 
@@ -102,6 +103,21 @@ void ClearActionWord() {
     gActionSpirit = 0;
     gActionStamina = 0;
 }
+
+bool PerformerDone(int (*performer)(Role*, Role*, int), Role* actor, Role* target, int param) {
+    if (!gAction.performerDone) {
+        if (performer == nullptr || performer(actor, target, param) == 0) return false;
+        gAction.performerDone = 1;
+    }
+    if (gActionFlags & kActionRunning) {
+        if (!(gActionFlags & kActionOver)) return false;
+        // The action applied its own amounts: nothing is left to book twice.
+        ClearActionWord();
+    }
+    return true;
+}
+
+void RearmPerformer() { gAction.performerDone = 0; }
 
 void CreateActionRipple() {
     FreeActionRipple();

@@ -30,6 +30,12 @@ bool CommandFramesOut(int id);
 void EndCommand();
 // The running action's bits cleared and its tables emptied.
 void ClearActionWord();
+// The command's performer, latched: true once it has finished and the action
+// its act started (the running bit) has ended too; the action's word is then
+// cleared. The performer is not called again after it finished.
+bool PerformerDone(int (*performer)(Role*, Role*, int), Role* actor, Role* target, int param);
+// The next stage of the command needs its performer again.
+void RearmPerformer();
 // Creates the ripple of an action with flag 13 (ripple mode on).
 void CreateActionRipple();
 // The action ended: the ripple freed unless the battle keeps it.

@@ -103,11 +103,11 @@ void StealOnAttack(Ctx& c) {
 int RowAttack(Ctx& c) {
     if (c.t == nullptr) return FinishUm();
     if (c.ownSide) {
-        if (!gPerformers.monAttack(c.e, c.t, 0)) return 0;
+        if (!PerformerDone(gPerformers.monAttack, c.e, c.t, 0)) return 0;
         if (BookHit(nullptr, c.t, false)) gPendingDefeat[c.target] = c.target;
         return FinishUm();
     }
-    if (!gPerformers.monAttack(c.e, c.t, 0)) return 0;
+    if (!PerformerDone(gPerformers.monAttack, c.e, c.t, 0)) return 0;
     // A member under the control effect gets this enemy as its mark.
     if (c.t->HasRoleEffect(kEffectControl) && c.target >= 0 && c.target < kControlMarks &&
         gControlMark[c.target] == 0)
@@ -121,6 +121,7 @@ int RowAttack(Ctx& c) {
     gActionSpirit = gActionStamina = 0;
     UM = -1;
     c.t->CloseCancelWindow();
+    RearmPerformer();
     c.e->SetCommand(300);
     if (gPendingFollowUp) {
         gPendingFollowUp = 0;
@@ -186,7 +187,8 @@ int RowMagic(Ctx& c) {
 }
 
 int RowSpecial(Ctx& c) {
-    if (!gPerformers.monSpecial(c.e, c.t, 0)) return 0;
+    if (!PerformerDone(gPerformers.monSpecial, c.e, c.t, 0)) return 0;
+    RearmPerformer();
     c.e->SetCommand(300);
     return 0;
 }

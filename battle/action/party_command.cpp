@@ -78,6 +78,7 @@ int FinishUm(Ctx& c) {
 
 // The walk back follows (result 0 until it reports done).
 int WalkBackNext(Ctx& c) {
+    RearmPerformer();
     c.m->SetCommand(300);
     return 0;
 }
@@ -174,7 +175,7 @@ int RowCast(Ctx& c) {
 
 int RowAttack(Ctx& c) {
     if (c.t == nullptr) return Finish(c);
-    if (!gPerformers.attack(c.m, c.t, 0)) return 0;
+    if (!PerformerDone(gPerformers.attack, c.m, c.t, 0)) return 0;
     const int32_t damage = gActionLife;
     const uint16_t kind = c.m->GetActionTargetKind();
     if (kind == 8 && damage > 0 && !c.onParty) {
@@ -202,7 +203,7 @@ int RowAttack(Ctx& c) {
 
 int RowTechnique(Ctx& c) {
     DuckMusic();
-    if (!gPerformers.technique(c.m, c.t, c.code)) return 0;
+    if (!PerformerDone(gPerformers.technique, c.m, c.t, c.code)) return 0;
     BookHit(c.m, c.t, true);
     RestoreMusic();
     return Finish(c);
@@ -537,14 +538,14 @@ int RowChain(Ctx& c) {
 }
 
 int RowThrow(Ctx& c) {
-    if (!gPerformers.skill(c.m, c.t, c.code)) return 0;
+    if (!PerformerDone(gPerformers.skill, c.m, c.t, c.code)) return 0;
     c.m->ConsumeSelectedItem(4, 0);
     BookHit(c.m, c.t, false);
     return Finish(c);
 }
 
 int RowAssistSkill(Ctx& c) {
-    if (!gPerformers.skill(c.m, c.t, c.code)) return 0;
+    if (!PerformerDone(gPerformers.skill, c.m, c.t, c.code)) return 0;
     switch (c.code) {
     case 28: GiveAssist(c, 0x10000000u, 28); break;
     case 29: GiveAssist(c, 0x8000000u, 29); break;
@@ -556,7 +557,7 @@ int RowAssistSkill(Ctx& c) {
 
 int RowDrainSkill(Ctx& c) {
     if (c.t == nullptr) return Finish(c);
-    if (!gPerformers.skill(c.m, c.t, c.code)) return 0;
+    if (!PerformerDone(gPerformers.skill, c.m, c.t, c.code)) return 0;
     uint16_t s = 0, t = 0;
     int32_t life = c.m->ResolveManRoleAction(c.t, &s, &t);
     if (life == -1) life = 0;
@@ -577,7 +578,7 @@ int RowDrainSkill(Ctx& c) {
 }
 
 int RowSkill(Ctx& c) {
-    if (!gPerformers.skill(c.m, c.t, c.code)) return 0;
+    if (!PerformerDone(gPerformers.skill, c.m, c.t, c.code)) return 0;
     if (c.code == 40 && c.t != nullptr) {
         uint16_t s = 0, t = 0;
         int32_t dmg = c.m->ResolveManRoleAction(c.t, &s, &t);
@@ -620,7 +621,7 @@ int RowTimedSkill(Ctx& c) {
 
 int RowSuddenDeath(Ctx& c) {
     MonRole* e = EnemyTarget(c);
-    if (!gPerformers.skill(c.m, c.t, c.code)) return 0;
+    if (!PerformerDone(gPerformers.skill, c.m, c.t, c.code)) return 0;
     if (e != nullptr && !e->IsOut() && !(e->objRecord != nullptr && (e->objRecord->typeBits & kTypeUnique)) &&
         needs::RollSkillChance(c.m->SelectRoleWeaponSkill(33))) {
         e->SetDefeatEffect(7);
@@ -726,7 +727,7 @@ int RowSpecial(Ctx& c) {
         }
     }
     DuckMusic();
-    if (!gPerformers.technique(c.m, c.t, c.code)) return 0;
+    if (!PerformerDone(gPerformers.technique, c.m, c.t, c.code)) return 0;
     BookHit(c.m, c.t, true);
     RestoreMusic();
     if (c.code == 409 && c.m->battleRecord != nullptr) c.m->battleRecord->charge = 0;

@@ -48,6 +48,34 @@ TEST_F(EnemyCommandTest, AnAttackOnThePartyBooksItsAmountThenWalksBack) {
     EXPECT_EQ(e.GetCommand(), 0);
 }
 
+// An attack whose act starts the action performance (a screen tint) on its
+// second frame; the performance's hit gathers 40.
+int AttackStartingTheAction(Role*, Role*, int) {
+    if (++gFakes[kFakeMonAttack].calls < 2) return 0;
+    gActionFlags |= kActionRunning;
+    return 1;
+}
+int HitOf40(Role*, Role*, int, int slot) {
+    if (++gFakes[kFakeSkill].calls < 3) return 0;
+    gHitLife[slot] += 40;
+    gActionLife = gHitLife[slot];
+    return 1;
+}
+
+TEST_F(EnemyCommandTest, AnAttackWaitsForTheActionItStartedAndBooksNothingTwice) {
+    ManRole& m = Party(0, 0, 500);
+    MonRole& e = Enemy(0);
+    Turn(0);
+    e.BeginRoleAction(0);
+    e.SetCommand(1);
+    gPerformers.monAttack = AttackStartingTheAction;
+    gPerformers.targetHit = HitOf40;
+    EXPECT_GT(Run(0, 0), 0);
+    EXPECT_EQ(gFakes[kFakeMonAttack].calls, 2);  // never started again while it waited
+    EXPECT_EQ(Life(m), 460);
+    EXPECT_EQ(gActionFlags & (kActionRunning | kActionOver), 0u);
+}
+
 TEST_F(EnemyCommandTest, AnAttackOnItsOwnSideBooksTheDownAsPendingDefeat) {
     MonRole& e = Enemy(0);
     MonRole& other = Enemy(1, 50);
