@@ -75,9 +75,10 @@ void RestoreMusic() {
 
 bool CommandFramesOut(int id) {
     if (gAction.commandActor != id) {
+        // A new command: nothing of one before it (a cancelled one too) is left.
+        EndCommand();
+        ClearActionWord();
         gAction.commandActor = id;
-        gAction.commandFrames = 0;
-        gAction.firstFrameDone = 0;
     }
     if (++gAction.commandFrames <= uint32_t(kCommandFrameCap)) return false;
     TraceHook("command: the command of combatant %d did not end within %d frames", id, kCommandFrameCap);
@@ -93,6 +94,8 @@ void EndCommand() {
     gAction.timedSkillRunning = 0;
     gAction.fleeRunning = 0;
     gAction.performerDone = 0;
+    gAction.chainStriking = 0;
+    gAction.summonSlot = -1;
     RestoreMusic();
 }
 

@@ -141,6 +141,25 @@ TEST_F(PartyCommandTest, AParkedItemRunsTheItemRowAndConsumesTheItem) {
     EXPECT_TRUE(AllTargetsOpen());
 }
 
+TEST_F(PartyCommandTest, MagicAfterACancelledActionIsPerformed) {
+    ManRole& m = Party(0, 0);
+    MonRole& e = Enemy(0, 300);
+    Party(1, 1);
+    // Another combatant's action was cancelled: its over bit was left set.
+    gActionFlags = kActionRunning | kActionOver;
+    gAction.commandActor = 21;
+    Turn(20);
+    m.BeginRoleAction(0);
+    m.SetCommand(2);
+    gPerformers.targetHit = [](Role*, Role*, int, int slot) {
+        gHitLife[slot] += 100;
+        gActionLife = gHitLife[slot];
+        return 1;
+    };
+    EXPECT_GT(Run(0, 0), 1);
+    EXPECT_EQ(e.MonLife(), 200u);
+}
+
 TEST_F(PartyCommandTest, ASecondCommandOfZeroFinishesAtOnce) {
     ManRole& m = Party(0, 0);
     Enemy(0);
