@@ -24,7 +24,7 @@ ActionState gAction;
 
 namespace {
 
-constexpr uint16_t kDigitsDamage = 9097, kDigitsHeal = 9085, kDigitsSpirit = 9086, kDigitsStamina = 9087;
+constexpr uint16_t kDigitsHeal = 9085, kDigitsSpirit = 9086, kDigitsStamina = 9087;
 constexpr uint16_t kRippleSound = 322;
 constexpr int kRippleQuietEnd = 100;    // frames of a ripple without a target point
 constexpr uint32_t kRippleArrived = 300, kRippleEnd = 339;
