@@ -741,6 +741,17 @@ int RowSpecial(Ctx& c) {
     return WalkBackNext(c);
 }
 
+// Codes that aim at no target of their own (the walks, the side-wide
+// technique, the summon, the flee, the release, the talisman refining).
+bool NeedsTarget(uint16_t code) {
+    switch (code) {
+    case 0: case 5: case 14: case 15: case 17: case 22: case 99: case 100: case 200: case 300:
+        return false;
+    default:
+        return true;
+    }
+}
+
 bool IsSpecialTechnique(uint16_t code) {
     return code == 400 || code == 402 || code == 404 || code == 405 || code == 406 || code == 409 || code == 500;
 }
@@ -767,9 +778,10 @@ int ApplyBattleCommand(int slot, int target) {
     const int sideCount = c.onParty ? int(gBattleManCount) : int(gBattleMonCount);
     if (target >= 0 && target < sideCount && target < (c.onParty ? kMaxManRoles : kMaxMonRoles))
         c.t = c.onParty ? static_cast<Role*>(&gManRoles[target]) : static_cast<Role*>(&gMonRoles[target]);
-    if (c.t == nullptr && gCurRole.wholeSide == 0 && c.code != 300 && c.code != 200 && c.code != 99 &&
-        c.code != 5 && c.code != 100 && c.code != 15 && c.code != 17) {
+    if (c.t == nullptr && gCurRole.wholeSide == 0 && NeedsTarget(c.code == 0 ? m.GetSubCommand() : c.code)) {
         // A one-target action without a valid target ends at once.
+        m.command = 0;
+        m.subCommand = 0;
         EndCommand();
         return 1;
     }

@@ -235,6 +235,18 @@ TEST_F(PartyCommandTest, TheGroupTechniqueWithoutAPromptHandsOverAndEnds) {
     EXPECT_EQ(UM, -1);
 }
 
+TEST_F(PartyCommandTest, CommandsWithoutATargetOfTheirOwnRunWithoutOne) {
+    ManRole& m = Party(0, 0);
+    Enemy(0);
+    Turn(20);
+    m.SetCommand(22);
+    EXPECT_EQ(PartyFrame(0, -1), 0);  // the group technique starts
+    EXPECT_GT(FramesUntilDone([] { return PartyFrame(0, -1); }), 0);
+    m.SetCommand(1);
+    EXPECT_EQ(PartyFrame(0, -1), 1);  // an attack without a target ends at once
+    EXPECT_EQ(gFakes[kFakeAttack].calls, 0);
+}
+
 TEST_F(PartyCommandTest, FrozenTimeTakesBackOnlyTheBitsItAdded) {
     ManRole& m = Party(0, 0);
     ManRole& other = Party(1, 1);
