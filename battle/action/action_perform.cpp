@@ -16,6 +16,7 @@
 #include "battle/battle_state.h"
 #include "battle/role/roles.h"
 #include "battle/screen/battle_tint.h"
+#include "draw/draw_kernel.h"
 #include "draw/ripple.h"
 #include "media/sound_bank.h"
 #include "world/org/count_list.h"
@@ -28,6 +29,7 @@ constexpr uint16_t kDigitsHeal = 9085, kDigitsSpirit = 9086, kDigitsStamina = 90
 constexpr uint16_t kRippleSound = 322;
 constexpr int kRippleQuietEnd = 100;    // frames of a ripple without a target point
 constexpr uint32_t kRippleArrived = 300, kRippleEnd = 339;
+constexpr int kRippleHalf = 100;  // half the ripple's 200 x 200 cells
 
 int16_t Sat16(int64_t v) { return int16_t(std::clamp<int64_t>(v, INT16_MIN, INT16_MAX)); }
 
@@ -326,6 +328,17 @@ void HandleHitEvents(Role* target, Role* attacker, int slot, uint16_t ev, int x,
         ResolveTargetHitImpl(target, attacker, slot, false);
 }
 
+// The screen area at (x, y) through the ripple: copied, put in place and
+// drawn back displaced, then stepped.
+void DrawRippleAt(cRipple* ripple, int x, int y) {
+    if (gBackPixels != nullptr && gScreenWidth >= 640 && gScreenHeight >= 480) {
+        ripple->CopyRipple(gBackPixels, gScreenPitch);
+        ripple->ClampRipple(x - kRippleHalf, y - kRippleHalf);
+        ripple->DrawRipple(gBackPixels, gScreenPitch);
+    }
+    ripple->StepRipple();
+}
+
 // One frame of the ripple variant; true once the slot's act has ended.
 bool StepRippleHit(Role* target, Role* attacker, int slot, uint16_t* ev) {
     cRipple* ripple = gAction.ripple;
@@ -335,8 +348,9 @@ bool StepRippleHit(Role* target, Role* attacker, int slot, uint16_t* ev) {
     const bool point = attacker->GetActionTargetPoint(&px, &py) == 1;
     if (!point) {
         if (gRippleTimer == 0) PlayPanned(kRippleSound);
-        if (gRippleTimer % 9 == 0 && gRippleTimer <= 27) ripple->DropRipple(hx, hy, 8, 200);
-        ripple->StepRipple();
+        // Disturbed at a random place near the target on frames 0, 9, 18 and 27.
+        if (gRippleTimer % 9 == 0 && gRippleTimer <= 27) ripple->DropRipple(-1, -1, 8, 200);
+        DrawRippleAt(ripple, hx, hy);
         if (++gRippleTimer >= kRippleQuietEnd) {
             *ev |= 0x1;
             return true;
@@ -355,8 +369,8 @@ bool StepRippleHit(Role* target, Role* attacker, int slot, uint16_t* ev) {
         }
         return false;
     }
-    if (gRippleTimer == kRippleArrived) ripple->DropRipple(px, py, 8, 200);
-    ripple->StepRipple();
+    if (gRippleTimer == kRippleArrived) ripple->DropRipple(kRippleHalf, kRippleHalf, 8, 200);
+    DrawRippleAt(ripple, px, py);
     return ++gRippleTimer > kRippleEnd;
 }
 

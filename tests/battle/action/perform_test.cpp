@@ -3,6 +3,7 @@
 #include <map>
 #include <vector>
 
+#include "battle/action/command_common.h"
 #include "tests/battle/action/action_fixture.h"
 
 namespace {
@@ -305,6 +306,25 @@ TEST_F(PerformTest, ALaterHitKeepsTheSpiritAndStaminaOfEarlierOnes) {
     EXPECT_EQ(gHitStamina[0], -5);
     EXPECT_EQ(gActionSpirit, -20);
     EXPECT_EQ(gActionStamina, -5);
+}
+
+TEST_F(PerformTest, TheRippleVariantHitsOnceAfterItsHundredFrames) {
+    ManRole& m = Member(0, 0);
+    MonRole& e = Enemy(0, 300);
+    Turn(20);
+    m.BeginRoleAction(0);
+    gManHitAct[0] = 6000;
+    gPerformers.targetHit = PlayTargetHitAct;
+    command::CreateActionRipple();
+    ASSERT_EQ(gRippleMode, 1u);
+    EXPECT_EQ(RunToEnd(), 100);
+    EXPECT_LT(e.MonLife(), 300u);
+    EXPECT_GT(e.MonLife(), 0u);
+    const uint32_t life = e.MonLife();
+    command::ReleaseActionRipple();
+    EXPECT_EQ(gRippleMode, 0u);
+    EXPECT_EQ(gAction.ripple, nullptr);
+    EXPECT_EQ(e.MonLife(), life);
 }
 
 }  // namespace
