@@ -1,6 +1,7 @@
 #include "battle/battle_state.h"
 
 #include "battle/turn/turn_state.h"
+#include "battle/action/action_state.h"
 
 BattleState gBattle;
 
@@ -19,6 +20,7 @@ void ResetBattleFlow() {
     for (int32_t& a : gBattle.arrangeOrder) a = 0;
     ResetAttackOrder();
     ResetTurnState();
+    ResetActionState();
 }
 
 void ResetBattleState() {

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "base/settings.h"
+#include "battle/action/action_perform.h"
 #include "battle/battle_frame.h"
 #include "battle/battle_start.h"
 #include "battle/battle_state.h"

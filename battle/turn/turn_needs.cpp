@@ -22,23 +22,6 @@ Role* PartyAt(int target) {
 
 }  // namespace
 
-int ApplyBattleCommand(int slot, int target) {
-    if (slot < 0 || slot >= kMaxManRoles) return 1;
-    ManRole& r = gManRoles[slot];
-    const uint16_t c = r.GetCommand();
-    if (c != 1 && c != 200) return 1;
-    Role* t = EnemyAt(target);
-    if (t == nullptr) return 1;
-    return r.ManRoleAttack(t, 0);
-}
-
-int ApplyEnemyCommand(int id, int target) {
-    if (id < 0 || id >= kMaxMonRoles) return 1;
-    Role* t = PartyAt(target);
-    if (t == nullptr) return 1;
-    return gMonRoles[id].MonRoleAttack(t);
-}
-
 void OpenCommandMenus(int slot) {
     if (slot < 0 || slot >= 4) return;
     int first = -1;
@@ -99,7 +82,3 @@ int RollLevelChance(const ManRole& r, int level) {
 
 int RunStrikeAllAct(ManRole&) { return 1; }
 
-void AddLootItem(uint16_t id, int kind) {
-    if (id == 0) return;
-    AddItem(&gInventory, id, 1, kind == 1 ? kAddNew : kAddCount);
-}

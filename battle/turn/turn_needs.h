@@ -11,13 +11,6 @@
 class Role;
 class ManRole;
 
-// One frame of party slot `slot`'s command on `target`; 1 when done.
-// Stand-in: a plain attack (command 1 or 200) is performed by the plain
-// attack performer; any other command finishes at once.
-int ApplyBattleCommand(int slot, int target);
-// One frame of enemy `id`'s command on party slot `target`; 1 when done.
-// Stand-in: the enemy's attack performer, or done at once.
-int ApplyEnemyCommand(int id, int target);
 // Opens the command menus of party slot `slot` (SEL is set).
 // Stand-in: the member takes a plain attack on the first standing enemy.
 void OpenCommandMenus(int slot);
@@ -40,6 +33,3 @@ int RollLevelChance(const ManRole& r, int level);
 // One frame of the strike on all enemies; 1 when its act is over.
 // Stand-in: over.
 int RunStrikeAllAct(ManRole& r);
-// Gives one unit of item `id` to the party's bag (kind 1 a new count).
-// Stand-in: the bag's own add.
-void AddLootItem(uint16_t id, int kind);

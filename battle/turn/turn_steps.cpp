@@ -19,6 +19,8 @@
 
 #include "base/random.h"
 #include "base/settings.h"
+#include "battle/action/enemy_command.h"
+#include "battle/action/party_command.h"
 #include "battle/battle_start.h"
 #include "battle/battle_state.h"
 #include "battle/role/mon_record.h"

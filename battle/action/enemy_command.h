@@ -1,0 +1,7 @@
+// The enemies' command application.
+#pragma once
+
+// One frame of the command of enemy `id` (0..19) on `target` (a party slot,
+// or an enemy index when the turn aims at the enemies' own side); 1 when
+// the command is finished, 0 while it runs.
+int ApplyEnemyCommand(int id, int target);

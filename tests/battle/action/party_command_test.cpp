@@ -1,0 +1,464 @@
+// The party's command application, code by code, with fake performers that
+// finish after a set number of frames.
+#include <string>
+
+#include "base/settings.h"
+#include "battle/action/action_texts.h"
+#include "tests/battle/action/action_fixture.h"
+#include "world/story_flags.h"
+
+namespace {
+
+constexpr uint16_t kMonster = 1000;
+
+class PartyCommandTest : public ActionTest {
+protected:
+    void SetUp() override {
+        ActionTest::SetUp();
+        Table({{kMonster, ObjectRecordBytes("beast", 0, {})}, {300, ObjectRecordBytes("herb", 0, {})}});
+    }
+    int Run(int slot, int target, int limit = 100) {
+        return FramesUntilDone([&] { return PartyFrame(slot, target); }, limit);
+    }
+};
+
+// A table of plain codes: what the command returns on its frames, and what
+// the command word is afterwards.
+struct CodeCase {
+    uint16_t code;
+    int performerFrames;
+    int expectFrames;       // frames until the command reports 1 (walk back included)
+    uint32_t expectLife;    // the enemy's life afterwards
+    int expectTraces;
+};
+
+class PartyCodeTable : public PartyCommandTest, public ::testing::WithParamInterface<CodeCase> {};
+
+TEST_P(PartyCodeTable, CodeGivesItsResults) {
+    const CodeCase& k = GetParam();
+    ManRole& m = Party(0, 0);
+    MonRole& e = Enemy(0, 300);
+    Turn(20);
+    m.BeginRoleAction(0);
+    m.SetCommand(k.code);
+    for (FakeKind& f : gFakes) {
+        f.frames = k.performerFrames;
+        f.amount = 120;
+    }
+    gFakes[kFakeWalkBack].frames = 2;
+    gFakes[kFakeWalkBack].amount = 0;
+    const size_t traces = Traces();
+    EXPECT_EQ(Run(0, 0), k.expectFrames);
+    EXPECT_EQ(e.MonLife(), k.expectLife);
+    EXPECT_EQ(int(Traces() - traces), k.expectTraces);
+    EXPECT_EQ(m.GetCommand(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, PartyCodeTable,
+    ::testing::Values(
+        // attack: 3 frames, then the walk back of 2 (the first of them the frame the hit is booked)
+        CodeCase{1, 3, 5, 180, 0},
+        // technique: booked and finished on the performer's last frame
+        CodeCase{4, 2, 2, 180, 0},
+        CodeCase{405, 2, 4, 180, 0},
+        // nothing to do
+        CodeCase{5, 1, 1, 300, 0}, CodeCase{100, 1, 1, 300, 0},
+        // codes without a row end at once with one trace
+        CodeCase{7, 1, 1, 300, 1}, CodeCase{42, 1, 1, 300, 1}, CodeCase{250, 1, 1, 300, 1},
+        CodeCase{401, 1, 1, 300, 1}));
+
+TEST_F(PartyCommandTest, TechniqueAddsTechniquePointsAndMoreOnADown) {
+    ManRole& m = Party(0, 0);
+    Enemy(0, 300);
+    Enemy(1, 100);
+    Turn(20);
+    m.BeginRoleAction(0);
+    m.SetCommand(4);
+    gFakes[kFakeTechnique].amount = 50;
+    EXPECT_EQ(Run(0, 0), 1);
+    EXPECT_EQ(m.battleRecord->techniquePoints, 2u);
+    m.SetCommand(4);
+    gFakes[kFakeTechnique] = FakeKind{1, 100};
+    EXPECT_EQ(Run(0, 1), 1);
+    EXPECT_EQ(m.battleRecord->techniquePoints, 9u);
+}
+
+TEST_F(PartyCommandTest, ADownedTargetIsMarkedAndTheBookedAmountIsNotLeftOver) {
+    ManRole& m = Party(0, 0);
+    MonRole& e = Enemy(0, 100);
+    Turn(20);
+    m.BeginRoleAction(0);
+    m.SetCommand(1);
+    gFakes[kFakeAttack].amount = 150;
+    EXPECT_EQ(Run(0, 0), 2);
+    EXPECT_EQ(e.defeated, 1u);
+    EXPECT_EQ(gLastDowned, 0);
+    EXPECT_EQ(gSomeoneDowned, 1u);
+    // No -1 or other amount is left to heal or hurt the next target.
+    EXPECT_EQ(gActionLife, 0);
+}
+
+TEST_F(PartyCommandTest, InvincibleNeverDownsThroughTheBooking) {
+    ManRole& m = Party(0, 0);
+    MonRole& e = Enemy(0, 100);
+    Turn(20);
+    m.BeginRoleAction(0);
+    m.SetCommand(1);
+    gFakes[kFakeAttack].amount = 150;
+    gInvincible = 1;
+    Run(0, 0);
+    EXPECT_EQ(e.defeated, 0u);
+    EXPECT_EQ(e.MonLife(), 100u);
+}
+
+TEST_F(PartyCommandTest, AnInvalidEnemyTargetEndsTheCommandAtOnce) {
+    ManRole& m = Party(0, 0);
+    Enemy(0);
+    Turn(20);
+    m.SetCommand(1);
+    EXPECT_EQ(PartyFrame(0, -1), 1);
+    EXPECT_EQ(PartyFrame(0, 5), 1);
+    EXPECT_EQ(gFakes[kFakeAttack].calls, 0);
+}
+
+TEST_F(PartyCommandTest, AParkedItemRunsTheItemRowAndConsumesTheItem) {
+    ManRole& m = Party(0, 0);
+    Enemy(0);
+    Bag(300, 3);
+    Turn(20, 1);  // aimed at the party
+    m.BeginRoleAction(0);
+    m.SelectBagEntry(300, true);
+    m.SetCommand(3);
+    ASSERT_EQ(m.GetCommand(), 0);
+    ASSERT_EQ(m.GetSubCommand(), 3);
+    gHitActs[0] = ActRecord{};
+    gPerformers.targetHit = [](Role*, Role*, int, int) { return 1; };
+    // The action runs one frame, then the walk back (2 frames) ends the turn.
+    EXPECT_EQ(Run(0, 0), 3);
+    EXPECT_EQ(FindBagItem(300)->count, 2);
+    EXPECT_EQ(gActionFlags & (kActionRunning | kActionOver), 0u);
+    EXPECT_TRUE(AllTargetsOpen());
+}
+
+TEST_F(PartyCommandTest, MagicAfterACancelledActionIsPerformed) {
+    ManRole& m = Party(0, 0);
+    MonRole& e = Enemy(0, 300);
+    Party(1, 1);
+    // Another combatant's action was cancelled: its over bit was left set.
+    gActionFlags = kActionRunning | kActionOver;
+    gAction.commandActor = 21;
+    Turn(20);
+    m.BeginRoleAction(0);
+    m.SetCommand(2);
+    gPerformers.targetHit = [](Role*, Role*, int, int slot) {
+        gHitLife[slot] += 100;
+        gActionLife = gHitLife[slot];
+        return 1;
+    };
+    EXPECT_GT(Run(0, 0), 1);
+    EXPECT_EQ(e.MonLife(), 200u);
+}
+
+TEST_F(PartyCommandTest, ASecondCommandOfZeroFinishesAtOnce) {
+    ManRole& m = Party(0, 0);
+    Enemy(0);
+    Turn(20);
+    m.command = 0;
+    m.subCommand = 0;
+    EXPECT_EQ(PartyFrame(0, 0), 1);
+}
+
+TEST_F(PartyCommandTest, ACaptureOfAMonsterTakenTwentyTimesSucceedsAndPaysNothing) {
+    ManRole& m = Party(0, 0);
+    MonRole& e = Enemy(0);
+    e.spriteSet = kMonster;
+    AddCount(&gFameList2, kMonster, 20);
+    gStolenItems[0][3] = 300;
+    Turn(20);
+    m.BeginRoleAction(0);
+    m.SetCommand(6);
+    const int frames = Run(0, 0, 200);
+    EXPECT_GT(frames, 0);
+    EXPECT_EQ(e.IsOut(), 1u);
+    EXPECT_EQ(gCaptured[0], 1);
+    // The monster is in the bag as new, and what it stole came back once.
+    ASSERT_NE(FindBagItem(kMonster), nullptr);
+    EXPECT_EQ(FindBagItem(kMonster)->newCount, 1);
+    ASSERT_NE(FindBagItem(300), nullptr);
+    EXPECT_EQ(FindBagItem(300)->newCount, 1);
+    EXPECT_EQ(gStolenItems[0][3], 0);
+    // The kill is not counted in fame.
+    EXPECT_EQ(GetCount(&gFameList2, kMonster), 20);
+    EXPECT_EQ(LastMessage(), std::string(kCaptureOkText));
+}
+
+TEST_F(PartyCommandTest, AFailedCaptureShowsItsMessage) {
+    ManRole& m = Party(0, 0);
+    MonRole& e = Enemy(0);
+    e.spriteSet = kMonster;
+    Turn(20);
+    m.BeginRoleAction(0);
+    m.SetCommand(6);
+    EXPECT_GT(Run(0, 0, 200), 0);
+    EXPECT_EQ(e.IsOut(), 0u);
+    EXPECT_EQ(FindBagItem(kMonster), nullptr);
+    EXPECT_EQ(LastMessage(), std::string(kCaptureFailText));
+}
+
+TEST_F(PartyCommandTest, TheTimedSkillEndsWhenItsCountdownSetsTheFlag) {
+    ManRole& m = Party(0, 0);
+    Enemy(0);
+    Turn(20);
+    m.BeginRoleAction(0);
+    m.SetCommand(31);
+    EXPECT_EQ(PartyFrame(0, 0), 0);
+    EXPECT_EQ(PartyFrame(0, 0), 0);
+    SetFlag(75);
+    EXPECT_EQ(PartyFrame(0, 0), 1);
+    EXPECT_EQ(IsFlag(75), 0);
+}
+
+TEST_F(PartyCommandTest, TheGroupTechniqueWithoutAPromptHandsOverAndEnds) {
+    ManRole& m = Party(0, 0);
+    MonRole& e = Enemy(0);
+    Turn(20);
+    m.BeginRoleAction(0);
+    m.SetCommand(22);
+    EXPECT_EQ(PartyFrame(0, 0), 0);
+    EXPECT_EQ(e.state & kStateBit19, kStateBit19);
+    // The stage moves on without a prompt: the strike on all runs.
+    int frames = 1;
+    while (PartyFrame(0, 0) == 0 && frames < 20) ++frames;
+    EXPECT_LT(frames, 20);
+    EXPECT_EQ(e.state & kStateBit19, 0u);
+    EXPECT_EQ(UM, -1);
+}
+
+TEST_F(PartyCommandTest, CommandsWithoutATargetOfTheirOwnRunWithoutOne) {
+    ManRole& m = Party(0, 0);
+    Enemy(0);
+    Turn(20);
+    m.SetCommand(22);
+    EXPECT_EQ(PartyFrame(0, -1), 0);  // the group technique starts
+    EXPECT_GT(FramesUntilDone([] { return PartyFrame(0, -1); }), 0);
+    m.SetCommand(1);
+    EXPECT_EQ(PartyFrame(0, -1), 1);  // an attack without a target ends at once
+    EXPECT_EQ(gFakes[kFakeAttack].calls, 0);
+}
+
+TEST_F(PartyCommandTest, FrozenTimeTakesBackOnlyTheBitsItAdded) {
+    ManRole& m = Party(0, 0);
+    ManRole& other = Party(1, 1);
+    MonRole& held = Enemy(0);
+    MonRole& free = Enemy(1);
+    held.SetRoleStatusBits(kStatusHeld);  // a real ailment's hold
+    Turn(20);
+    m.BeginRoleAction(1);
+    m.SetCommand(404);
+    gFakes[kFakeTechnique].frames = 3;
+    EXPECT_EQ(PartyFrame(0, 1), 0);
+    EXPECT_EQ(other.status & 0x44, 0x44);
+    EXPECT_EQ(free.status & 0x44, 0x44);
+    EXPECT_GT(Run(0, 1), 0);
+    EXPECT_EQ(other.status & 0x44, 0);
+    EXPECT_EQ(free.status & 0x44, 0);
+    EXPECT_EQ(held.status & kStatusHeld, kStatusHeld);
+}
+
+TEST_F(PartyCommandTest, AFailedFleeShowsItsMessageAndFinishes) {
+    ManRole& m = Party(0, 0);
+    Enemy(0);
+    Turn(20);
+    m.SetCommand(17);
+    EXPECT_EQ(Run(0, 0), 1);
+    EXPECT_EQ(LastMessage(), std::string(kFleeFailText));
+    EXPECT_EQ(m.IsOut(), 0u);
+}
+
+TEST_F(PartyCommandTest, ASecondControlQueuesTheControlledEnemyWithoutARoll) {
+    ManRole& m = Party(0, 0);
+    Enemy(0);
+    Enemy(1);
+    Turn(20);
+    m.SetCommand(25);
+    EXPECT_EQ(Run(0, 1), 1);
+    EXPECT_EQ(gControlledEnemy, 1);
+    EXPECT_EQ(gController, 0);
+    EXPECT_EQ(LastMessage(), std::string(kControlOkText));
+    const int messages = Messages();
+    m.SetCommand(25);
+    EXPECT_EQ(Run(0, 0), 1);
+    EXPECT_EQ(Messages(), messages);  // no second roll, no message
+    EXPECT_TRUE(IsInAttackOrder(1));
+    EXPECT_EQ(MS, 1);
+    EXPECT_EQ(gMonCommandWord[1], 0x8000);
+    // The release hands it back.
+    m.SetCommand(99);
+    EXPECT_EQ(Run(0, 0), 1);
+    EXPECT_EQ(gControlledEnemy, -1);
+    EXPECT_FALSE(IsInAttackOrder(1));
+}
+
+TEST_F(PartyCommandTest, AFailedStealShowsTheFailureAndWalksBack) {
+    ManRole& m = Party(0, 0);
+    Enemy(0);
+    Turn(20);
+    m.BeginRoleAction(0);
+    m.SetCommand(23);
+    EXPECT_EQ(Run(0, 0), 2);  // the steal, then the walk back
+    EXPECT_EQ(LastMessage(), std::string(kStealFailText));
+}
+
+TEST_F(PartyCommandTest, ACommandThatNeverEndsIsEndedAtTheFrameBound) {
+    ManRole& m = Party(0, 0);
+    Enemy(0);
+    Turn(20);
+    m.BeginRoleAction(0);
+    m.SetCommand(1);
+    gFakes[kFakeAttack].frames = 1 << 30;
+    const size_t traces = Traces();
+    EXPECT_EQ(Run(0, 0, kCommandFrameCap + 5), kCommandFrameCap + 1);
+    EXPECT_EQ(Traces(), traces + 1);
+    EXPECT_EQ(m.GetCommand(), 0);
+}
+
+TEST_F(PartyCommandTest, TheApproachEndsEvenWhenThePerformerLeavesTheCommand) {
+    ManRole& m = Party(0, 0);
+    Enemy(0);
+    Turn(20);
+    m.BeginRoleAction(0);
+    m.subCommand = 1;
+    m.command = 200;
+    gFakes[kFakeApproach].frames = 2;
+    EXPECT_EQ(PartyFrame(0, 0), 0);
+    EXPECT_EQ(PartyFrame(0, 0), 0);
+    EXPECT_EQ(m.GetCommand(), 1);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(PartyCommandTest, ASummonTakesOverADownedGuardsSlot) {
+    ManRole& m = Party(0, 0);
+    Party(1, 1);
+    Enemy(0);
+    ManRole& gone = gManRoles[2];
+    gone.side = 1;
+    gone.SetGuardFlag(1);
+    gone.SetOut(1);
+    gBattleManCount = 3;
+    Bag(300, 1);
+    m.SelectBagEntry(300, false);
+    Turn(20);
+    m.SetCommand(15);
+    EXPECT_EQ(Run(0, 0), 2);
+    EXPECT_EQ(gBattleManCount, 3u);  // no new slot: the downed guard's is reused
+    EXPECT_EQ(gManRoles[2].IsGuardRole(), 1u);
+    EXPECT_EQ(gManRoles[2].IsOut(), 0u);
+    EXPECT_EQ(gManRoles[2].slot.spriteSet, 300);
+    EXPECT_EQ(m.GetSelectedItemId(), 0);
+}
+
+TEST_F(PartyCommandTest, NoThirdGuardIsSummoned) {
+    ManRole& m = Party(0, 0);
+    Enemy(0);
+    for (int s = 1; s <= 2; ++s) {
+        gManRoles[s].side = 1;
+        gManRoles[s].SetGuardFlag(1);
+    }
+    gBattleManCount = 3;
+    Turn(20);
+    m.SetCommand(15);
+    EXPECT_EQ(PartyFrame(0, 0), 1);
+    EXPECT_EQ(gBattleManCount, 3u);
+    EXPECT_EQ(gFakes[kFakeSummon].calls, 0);
+}
+
+TEST_F(PartyCommandTest, RefiningMarksStopAtTheEighth) {
+    ManRole& m = Party(0, 0);
+    for (int i = 0; i < 10; ++i) Enemy(i);
+    Turn(20);
+    for (int i = 0; i < 10; ++i) {
+        m.SetCommand(13);
+        EXPECT_EQ(Run(0, i), 1) << i;
+    }
+    for (int k = 0; k < kRefineMarks; ++k) EXPECT_EQ(gAction.refineMarks[0][k], k + 1) << k;
+}
+
+TEST_F(PartyCommandTest, MagicThatDownsEveryEnemySwitchesSilverOff) {
+    ManRole& m = Party(0, 0);
+    MonRole& a = Enemy(0);
+    MonRole& b = Enemy(1);
+    Turn(20, 0, 1, 0, 2);
+    m.action.flags = 1u << 15;
+    m.SetCommand(2);
+    gPerformers.targetHit = [](Role*, Role*, int, int) { return 1; };
+    EXPECT_GT(Run(0, 0), 0);
+    EXPECT_EQ(a.IsOut(), 1u);
+    EXPECT_EQ(b.IsOut(), 1u);
+    EXPECT_EQ(gAction.silverOff, 1u);
+}
+
+TEST_F(PartyCommandTest, MusicIsDuckedWhileATechniqueRunsAndRestoredAfter) {
+    ManRole& m = Party(0, 0);
+    Enemy(0);
+    Turn(20);
+    m.BeginRoleAction(0);
+    m.SetCommand(4);
+    gFakes[kFakeTechnique].frames = 10;
+    const uint32_t volume = gMusicVolume;
+    gMusicVolume = 11;
+    for (int i = 0; i < 9; ++i) EXPECT_EQ(PartyFrame(0, 0), 0);
+    EXPECT_EQ(gMusicLevel, 5);  // down one a frame, never below 5
+    EXPECT_EQ(PartyFrame(0, 0), 1);
+    EXPECT_EQ(gMusicLevel, -1);
+    gMusicVolume = volume;
+}
+
+class AutoAttackTest : public ActionTest {};
+
+TEST_F(AutoAttackTest, WithoutATargetTheMenuAsksForOne) {
+    Party(0, 0);
+    Enemy(0);
+    gAutoAttack = 1;
+    SEL = 20;
+    gAutoAttackTarget = -1;
+    RunAutoAttack();
+    EXPECT_EQ(fMenu, 3);
+    EXPECT_EQ(SEL, 20);
+}
+
+TEST_F(AutoAttackTest, AnOutTargetMovesToTheFirstStandingEnemy) {
+    ManRole& m = Party(0, 0);
+    Enemy(0).SetOut(1);
+    Enemy(1).SetOut(1);
+    Enemy(2);
+    gAutoAttack = 1;
+    SEL = 20;
+    fMenu = 1;
+    gAutoAttackTarget = 2;  // enemy 1, which is out
+    RunAutoAttack();
+    EXPECT_EQ(SEL, 0);
+    EXPECT_EQ(fMenu, 0);
+    EXPECT_EQ(gAutoAttackTarget, 3);
+    EXPECT_EQ(m.GetActionTarget(), 2);
+    EXPECT_EQ(m.commandChosen, 1u);
+}
+
+TEST_F(AutoAttackTest, WithEveryEnemyOutTheAttackIsWithdrawnAndSwitchedOff) {
+    ManRole& m = Party(0, 0);
+    Enemy(0).SetOut(1);
+    gAutoAttack = 1;
+    SEL = 20;
+    fMenu = 1;
+    gAutoAttackTarget = 1;
+    m.SetCommandChosen(1);
+    RunAutoAttack();
+    EXPECT_EQ(gAutoAttack, 0);
+    EXPECT_EQ(gAutoAttackTarget, -1);
+    EXPECT_EQ(m.commandChosen, 0u);
+}
+
+}  // namespace
