@@ -42,6 +42,11 @@ constexpr uint16_t kNewColour = 0xF000;
 constexpr uint16_t kKindTechnique = 20;
 constexpr int kSfxStatStep = 293, kSfxLevelUp = 299, kSfxVictory = 300, kSfxNew = 352, kSfxNext = 44;
 constexpr int kRollStart = 29;
+// The stat page turns itself at the latest after this many frames, however
+// large the rolls (one step a frame).
+constexpr int kStatPageCap = 600;
+// Frames the pages wait for queued battle messages at the most.
+constexpr int kMessageWaitCap = 600;
 
 ActRecord gWindowFrame;
 bool gWindowTold = false;
@@ -287,7 +292,14 @@ void ResetBattleResults() {
 
 void BattleResults() {
     if (fMenu < 96 || fMenu > 113) return;
-    if (gDialogList != nullptr || gBattleMsgs != nullptr) return;
+    if (gDialogList != nullptr) return;
+    if (gBattleMsgs != nullptr && gResults.messageWait < kMessageWaitCap) {
+        // Messages age only while the battle draws; the pages wait for them,
+        // but not for ever.
+        ++gResults.messageWait;
+        return;
+    }
+    if (gBattleMsgs == nullptr) gResults.messageWait = 0;
     switch (fMenu) {
     case 96:
         mStop = 0;
@@ -432,6 +444,8 @@ void ShowVictory() {
         gResults.booked = 1;
         ResetBattleCounters();
         gMusic.PlayMusic(4, 1, 0);
+        // A defeat display may have left the music quiet: the jingle is heard.
+        gMusic.SetMusicVolume(int(gMusicVolume) * 127 / 11);
         StopAllSfx();
         PlaySfx(kSfxVictory, int(gSfxVolume));
         if (!gResults.spoilsOff) {
@@ -598,7 +612,7 @@ void ShowStatGains() {
         Text(344, 120 + 20 * k, kNewColour, line);
     }
     // The page turns itself once every roll is done and it has been read.
-    if (RollsDone() && gResultTimer >= kResultAutoConfirm) ConfirmResultPage();
+    if ((RollsDone() && gResultTimer >= kResultAutoConfirm) || gResultTimer >= kStatPageCap) ConfirmResultPage();
 }
 
 void ShowNewArts() {

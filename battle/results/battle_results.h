@@ -36,6 +36,7 @@ struct ResultState {
     uint32_t busy;                 // the page's lower box is still growing
     uint32_t ready;                // the page's text has been drawn
     uint32_t levelTraced;          // bit per member: a level-table failure was traced
+    int32_t messageWait;           // frames waited for queued battle messages
     char learnedName[kObjNameBytes];  // the new technique or the grown treasure
     char secondName[kObjNameBytes];   // the treasure it turned into ("" none)
 };

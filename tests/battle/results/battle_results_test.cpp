@@ -360,6 +360,18 @@ TEST_F(ResultsTest, DefeatAndRetreatPagesLeaveTheBattle) {
     EXPECT_EQ(gLeaveBattle, 1u);
 }
 
+TEST_F(ResultsTest, AQueuedMessageHoldsThePagesOnlySoLong) {
+    // Nothing draws the messages here, so they never age: the pages wait a
+    // while, then go on.
+    AddBattleMessage(280, 10, 60, "Hello", 0);
+    ASSERT_NE(gBattleMsgs, nullptr);
+    fMenu = 103;
+    for (int i = 0; i < 100; ++i) BattleResults();
+    EXPECT_EQ(gResultTimer, 0);
+    Pages();
+    EXPECT_EQ(gLeaveBattle, 1u);
+}
+
 TEST_F(ResultsTest, AnEnemyStillStandingSendsTheVictoryBackToTheFight) {
     Hero();
     Enemy(0);
