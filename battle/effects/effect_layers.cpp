@@ -35,6 +35,10 @@ struct StallReport {
     int32_t act = -1, qq = -1;
 };
 StallReport gStallReport;
+// A bad act number is shown in a box once a battle; the list being full is
+// traced once each time it fills.
+bool gActNumberTold = false;
+bool gFullTold = false;
 
 int CountNodes() {
     int n = 0;
@@ -80,13 +84,16 @@ void ResetSecondLayerMark() { gSecondLayerMark = 0; }
 int AddSecondLayerMagic(int act, uint32_t param, uint16_t x, uint16_t y, uint32_t mirror) {
     if (act < 1) {
         // A node without an act could never be stepped: it is not added.
-        ErrorBox(kSecondLayerCaption, "%s", kSecondLayerActText);
+        if (!gActNumberTold) ErrorBox(kSecondLayerCaption, "%s", kSecondLayerActText);
+        gActNumberTold = true;
         return 0;
     }
     if (CountNodes() >= kSecondLayerMax) {
-        TraceHook("second-layer act %d refused: %d acts are running", act, kSecondLayerMax);
+        if (!gFullTold) TraceHook("second-layer act %d refused: %d acts are running", act, kSecondLayerMax);
+        gFullTold = true;
         return 0;
     }
+    gFullTold = false;
     auto* node = static_cast<MagicLayerNode*>(AllocZero(int(sizeof(MagicLayerNode))));
     if (node == nullptr) return 0;
     node->rec.act = act;
@@ -154,6 +161,7 @@ void FreeSecondLayerMagic() {
     }
     gSecondLayerMark = 0;
     gStallReport = StallReport{};
+    gActNumberTold = gFullTold = false;
 }
 
 // ---- After-images ------------------------------------------------------------

@@ -92,8 +92,11 @@ TEST_F(EffectLayersTest, ActZeroIsReportedOnceAndNotAdded) {
     EXPECT_EQ(AddSecondLayerMagic(0, 0, 100, 100, 0), 0);
     EXPECT_EQ(AddSecondLayerMagic(-3, 0, 100, 100, 0), 0);
     EXPECT_EQ(IsSecondLayerMagicEmpty(), 1);
-    ASSERT_EQ(Boxes(), 2u);  // one for each refused call, none per frame
+    ASSERT_EQ(Boxes(), 1u);  // one box a battle, none per frame
     DrawSecondLayerMagic();
+    EXPECT_EQ(Boxes(), 1u);
+    ResetEffectLayers();  // the next battle reports it again
+    AddSecondLayerMagic(0, 0, 100, 100, 0);
     EXPECT_EQ(Boxes(), 2u);
 }
 
@@ -113,6 +116,7 @@ TEST_F(EffectLayersTest, AnActThatCannotStepIsRemovedOnceReportedAndTheOthersGoO
 
 TEST_F(EffectLayersTest, TheListIsBoundedAndFreedByTheReset) {
     for (int i = 0; i < kSecondLayerMax; ++i) ASSERT_EQ(AddSecondLayerMagic(kLoopAct, 0, 10, 10, 0), 1);
+    EXPECT_EQ(AddSecondLayerMagic(kLoopAct, 0, 10, 10, 0), 0);
     EXPECT_EQ(AddSecondLayerMagic(kLoopAct, 0, 10, 10, 0), 0);
     EXPECT_EQ(Traces(), 1u);
     DrawSecondLayerMagic();
