@@ -89,8 +89,9 @@ bool RaiseOneLevel(MemberStats* s, int member, int level, uint32_t* experienceGa
     uint32_t e0 = 0, e1 = 0;
     if (!ExperienceToReach(member, level + 1, &e0) || !ExperienceToReach(member, level + 2, &e1)) return false;
     MemberStats a{}, b{};
+    // Only the magic of the level reached is new (level L's own is known).
     int learned = 0;
-    if (!ApplyLevelUp(&a, member, level, &learned) || !ApplyLevelUp(&b, member, level + 1, &learned)) return false;
+    if (!ApplyLevelUp(&a, member, level, nullptr) || !ApplyLevelUp(&b, member, level + 1, &learned)) return false;
     if (learned) gNewThing = 1;
     for (int g = 0; g < 3; ++g) {
         s->gaugeMax[g] = AddI16(s->gaugeMax[g], b.gaugeMax[g] - a.gaugeMax[g]);
@@ -188,7 +189,9 @@ void State99() {
             if (!gMonRoles[i].IsOut() && !gMonRoles[i].IsRoleDefeated()) allOut = false;
         }
         if (!allOut) {
-            // Not decided after all (an enemy came back): the fight goes on.
+            // Not decided (the talisman page, or an enemy came back): the
+            // fight goes on, with time running again.
+            Stop = mStop = 0;
             fMenu = 0;
             return;
         }

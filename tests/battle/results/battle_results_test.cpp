@@ -372,12 +372,16 @@ TEST_F(ResultsTest, AQueuedMessageHoldsThePagesOnlySoLong) {
     EXPECT_EQ(gLeaveBattle, 1u);
 }
 
-TEST_F(ResultsTest, AnEnemyStillStandingSendsTheVictoryBackToTheFight) {
+TEST_F(ResultsTest, TheTalismanPageGoesBackToTheFightWithTimeRunning) {
     Hero();
-    Enemy(0);
-    fMenu = 99;
-    BattleResults();
+    Enemy(0);  // still standing
+    gTalismanMade = 1;
+    fMenu = 98;
+    const std::vector<int> pages = Pages(400);
+    EXPECT_EQ(pages, (std::vector<int>{98, 99, 0}));
     EXPECT_EQ(fMenu, 0);
+    EXPECT_EQ(Stop, 0);
+    EXPECT_EQ(gLeaveBattle, 0u);
 }
 
 }  // namespace
