@@ -59,9 +59,9 @@ bool IsMemberProper(const ManRole& r) {
 
 // The member (0..3) whose record the role stands for, or -1.
 int MemberOf(const ManRole& r) {
-    if (r.baseStats == nullptr) return -1;
-    const std::ptrdiff_t m = r.baseStats - gMemberStats;
-    return m >= 0 && m < kPartyMembers ? int(m) : -1;
+    for (int m = 0; m < kPartyMembers; ++m)
+        if (r.baseStats == &gMemberStats[m]) return m;
+    return -1;
 }
 
 // Party slots in use (the party side's count, at most 10).
