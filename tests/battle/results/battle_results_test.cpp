@@ -154,10 +154,15 @@ TEST_F(ResultsTest, MembersAtTheCapStoneOrOutGainNoExperience) {
     ManRole& down = Member(2, 2);
     down.out = 1;
     ManRole& fine = Member(3, 3);
+    // The stone member wears a treasure: it still grows.
+    stone.treasureId[0] = kTreasure;
+    ASSERT_EQ(ReadObjRecord(&stone.treasure[0], kTreasure), 1);
     gRewardExp = 50;
+    gRewardTreasure = 3;
     Book();
     EXPECT_EQ(capped.baseStats->experience, 10u);
     EXPECT_EQ(stone.baseStats->experience, 0u);
+    EXPECT_EQ(GetCount(&gFameList3, kTreasure), 3);
     EXPECT_EQ(down.baseStats->experience, 0u);
     EXPECT_EQ(fine.baseStats->experience, 50u);
 }
@@ -199,6 +204,12 @@ TEST_F(ResultsTest, OnlyBeatenEnemiesDropAndEqualDropsShareALine) {
     EXPECT_EQ(gSpoilCounts[1], 1);
     EXPECT_EQ(BagCount(kHerb), 2);
     EXPECT_EQ(BagCount(kRoot), 1);
+    EXPECT_STREQ(gResults.spoilNames[0], "Herb");
+    // Past the treasures, the spoils page, then the battle is left.
+    fMenu = 113;
+    gResultPick = kNoPick;
+    EXPECT_EQ(Pages(), (std::vector<int>{113, 102}));
+    EXPECT_EQ(gLeaveBattle, 1u);
 }
 
 TEST_F(ResultsTest, SpoilsPastTenKindsGoToTheBagWithoutALine) {
@@ -298,6 +309,20 @@ TEST_F(ResultsTest, LevelUpsToALevelStopAtTheTableAndAddTheExperience) {
     EXPECT_EQ(r.baseStats->level, 4);
     ApplyLevelUpsTo(12, 5);  // no such slot
     EXPECT_EQ(Traces(), 2u);
+}
+
+TEST_F(ResultsTest, LevelUpsStopAtTheCap) {
+    ManRole& r = Hero(1, 999999);
+    gLevelCap = 3;
+    ApplyLevelUpsTo(0, 99);
+    EXPECT_EQ(r.baseStats->level, 3);
+    ApplyLevelUps();
+    EXPECT_EQ(gResultPick, kNoPick);
+    EXPECT_EQ(Traces(), 0u);
+    const uint32_t before = r.baseStats->experience;
+    gRewardExp = 10;
+    Book();  // a member at the cap gains nothing
+    EXPECT_EQ(r.baseStats->experience, before);
 }
 
 // ---- Techniques and treasures ------------------------------------------------------------
