@@ -7,6 +7,7 @@
 #include "battle/battle_start.h"
 #include "battle/battle_state.h"
 #include "battle/effects/effect_layers.h"
+#include "battle/results/battle_results.h"
 #include "battle/hud/accumulator.h"
 #include "battle/role/roles.h"
 #include "battle/screen/battle_messages.h"
@@ -34,6 +35,7 @@ void ResetBattleServices() {
     ResetBattleTint();
     ResetBattleMessages();
     ResetEffectLayers();
+    ResetBattleResults();
     ResetBattleFrame();
     ResetBattleDebug();
     ResetActPlayers();

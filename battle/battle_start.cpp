@@ -16,6 +16,7 @@
 #include "battle/battle_services.h"
 #include "battle/battle_state.h"
 #include "battle/effects/effect_layers.h"
+#include "battle/results/battle_results.h"
 #include "battle/hud/accumulator.h"
 #include "battle/manrole/man_battle.h"
 #include "battle/role/mon_battle.h"
@@ -526,6 +527,7 @@ int ReleaseBattle() {
     ResetBattleFlow();
     ResetBattleTint();
     ResetEffectLayers();
+    ResetBattleResults();
     ClearBattleMessages();
     b.fadeLevel = 0;
     b.scrollCounter = b.scrollAmount = 0;

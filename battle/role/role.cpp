@@ -149,12 +149,14 @@ void FreeBattleRoles() {
     // the roles allocate.
     for (ManRole& r : gManRoles) {
         r.quietFlag = 1;
+        FreeActorEffects(&r.afterImages);
         r.FreeRoleEffects();
         r.FreeTransferRipple();
         r.ManRoleDtor();
     }
     for (MonRole& r : gMonRoles) {
         r.quietFlag = 1;
+        FreeActorEffects(&r.afterImages);
         r.FreeRoleEffects();
         r.FreeTransferRipple();
         r.MonRoleDtor();

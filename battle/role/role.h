@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "battle/effects/actor_effects.h"
 #include "draw/act_pack.h"
 #include "draw/line_tool.h"
 #include "world/org/obj_record.h"
@@ -350,6 +351,7 @@ public:
     uint32_t actFlags[4];        // working flags of the act players
     ActPlayerState player;
     uint32_t noAct38;
+    ActorEffectList afterImages; // fading copies of its frames (AddActorEffect)
 
     // ---- Life cycle (role.cpp) ----
     void RoleCtor();
