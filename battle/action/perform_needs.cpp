@@ -1,7 +1,10 @@
 // Stand-ins for what other battle modules will build (see perform_needs.h).
 #include "battle/action/perform_needs.h"
 
+#include <algorithm>
+
 #include "battle/action/action_state.h"
+#include "battle/effects/effect_layers.h"
 #include "battle/manrole/manrole.h"
 #include "battle/role/roles.h"
 #include "battle/turn/targeting.h"
@@ -44,10 +47,12 @@ void MarkMemberDying(int slot) {
     if (slot >= 0 && slot < 10) gManDyingMark[slot] = slot;
 }
 
-void AddSecondLayerMagic(int, uint32_t, int, int, uint32_t) {}
-void DrawSecondLayerMagic() {}
-int16_t GetSecondLayerMark() { return 0; }
-int SecondLayerEmpty() { return 1; }
+void AddSecondLayerMagic(int act, uint32_t param, int x, int y, uint32_t mirror) {
+    ::AddSecondLayerMagic(act, param, uint16_t(x), uint16_t(y), mirror);
+}
+void DrawSecondLayerMagic() { ::DrawSecondLayerMagic(); }
+int16_t GetSecondLayerMark() { return ::GetSecondLayerMark(); }
+int SecondLayerEmpty() { return ::IsSecondLayerMagicEmpty(); }
 
 int StartGroupPrompt() { return 0; }
 int StartChainPrompt(int, int) { return 0; }
@@ -57,7 +62,7 @@ int StepRollingCounter(int, int) { return 1; }
 }  // namespace needs
 
 namespace needs {
-int BattleTreasureReward() { return 0; }
+int BattleTreasureReward() { return int(std::min<uint32_t>(gRewardTreasure, INT32_MAX)); }
 void RaiseHudResultsFlag() {}
 }  // namespace needs
 

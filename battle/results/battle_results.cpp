@@ -459,7 +459,7 @@ void ShowVictory() {
                 if (e.defeated != 1 || e.MonLife() != 0) continue;
                 const uint16_t id = e.RollMonDrop();
                 if (id == 0) continue;
-                ItemRecord* rec = AddLootItem(id, 1);
+                const ObjRecord* rec = AddLootItem(id, 1);
                 uint32_t k = 0;
                 while (k < gSpoilCount && gSpoilIds[k] != id) ++k;
                 if (k < gSpoilCount) {
@@ -468,7 +468,7 @@ void ShowVictory() {
                     // Further kinds beyond ten are in the bag without a line.
                     gSpoilIds[k] = id;
                     gSpoilCounts[k] = 1;
-                    if (rec != nullptr) CopyName(gResults.spoilNames[k], rec->obj.name);
+                    if (rec != nullptr) CopyName(gResults.spoilNames[k], rec->name);
                     else ObjectName(id, gResults.spoilNames[k]);
                     ++gSpoilCount;
                 }
@@ -720,8 +720,8 @@ void CollectTreasureGrowth() {
                 break;
             }
             r.treasureId[t] = 0;
-            ItemRecord* got = AddLootItem(successor, 1);
-            if (got != nullptr) CopyName(gResults.secondName, got->obj.name);
+            const ObjRecord* got = AddLootItem(successor, 1);
+            if (got != nullptr) CopyName(gResults.secondName, got->name);
             else ObjectName(successor, gResults.secondName);
         }
         gNewThing = 1;
