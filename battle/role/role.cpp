@@ -19,6 +19,7 @@ void Role::RoleCtor() {
     target = -1;
     fadeCounter = 15;
     fadeInLevel = 1;
+    appearCounter = 1;
     actNumberSlot = 4;
     pulse[0] = 0;
     pulse[1] = 2;
@@ -151,12 +152,14 @@ void FreeBattleRoles() {
         r.quietFlag = 1;
         r.FreeRoleEffects();
         r.FreeTransferRipple();
+        r.FreeRoleParticles();
         r.ManRoleDtor();
     }
     for (MonRole& r : gMonRoles) {
         r.quietFlag = 1;
         r.FreeRoleEffects();
         r.FreeTransferRipple();
+        r.FreeRoleParticles();
         r.MonRoleDtor();
     }
     InitBattleRoles();
