@@ -3,6 +3,7 @@
 // and second acts, the run-up to a target and the strike back home, and the
 // after-image trail.
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "base/errorbox.h"
@@ -250,7 +251,15 @@ int Role::StepRoleApproach(Role* target) {
         acts[kActFade].rec.act = spriteSet;
         acts[kActFade].rec.qq = specialMark == 1 ? 48 : specialMark == 2 ? 49 : 40;
     }
-    const int step = (spirit == 1 ? kRunStepSpirit : kRunStep) * player.runCount;
+    int step = (spirit == 1 ? kRunStepSpirit : kRunStep) * player.runCount;
+    if (action.word20 & 0x20) {
+        // An approach that moves on its act's beat: a sixteenth of the way on
+        // each frame with event 0x8, at least a point (within 16 pixels a
+        // sixteenth was 0 and the run never arrived).
+        const int64_t dx = std::llabs(int64_t(player.run.endX) - player.run.x);
+        const int64_t dy = std::llabs(int64_t(player.run.endY) - player.run.y);
+        step = (acts[kActSecond].rec.events & 0x8) ? int(std::max<int64_t>(1, std::max(dx, dy) / 16)) : 0;
+    }
     bool arrived = player.run.x == player.run.endX && player.run.y == player.run.endY;
     for (int i = 0; i < step && !arrived; ++i) arrived = StepLine(&player.run) == 1;
     ++player.runCount;
