@@ -42,6 +42,7 @@ constexpr uint32_t kStartedBit = 0x1;
 constexpr uint32_t kMusicLoweredBit = 0x2;
 constexpr uint32_t kSwingFallingBit = 0x4;
 constexpr uint32_t kUnpackReportedBit = 0x8;
+constexpr uint32_t kTremblingBit = 0x10;
 constexpr uint32_t kModeTint = 16;
 // 圖形還原失敗
 constexpr char kUnpackFailed[] = "\xB9\xCF\xA7\xCE\xC1\xD9\xAD\xEC\xA5\xA2\xB1\xD1";
@@ -260,7 +261,7 @@ uint32_t Role::RunDefeatEffect() {
     case 2:
     case 8:
     case kUniqueState: {
-        if (s == kUniqueState && defeatCounter2 != 0) {
+        if (s == kUniqueState && (defeatStarted & kTremblingBit)) {
             // The tremble: the second counter swings up to 24 and back to -7.
             Draw(f, 0, 0, kModeTint, defeatCounter2);
             if (!held) {
@@ -276,6 +277,7 @@ uint32_t Role::RunDefeatEffect() {
                     if (++defeatCounter >= kSwings) {
                         PlaySfx(kSoundDefeat, int(gSfxVolume));
                         defeatEffect = kUniqueLast;
+                        defeatStarted &= ~kTremblingBit;
                         defeatCounter = defeatCounter2 = 0;
                     }
                 }
@@ -285,6 +287,7 @@ uint32_t Role::RunDefeatEffect() {
         if (c == 100) {
             // The particles are spent.
             if (s == kUniqueState) {
+                defeatStarted |= kTremblingBit;
                 defeatCounter = 0;
                 defeatCounter2 = 1;
                 break;
