@@ -592,7 +592,9 @@ public:
     // The common recipe: steps act block `block` and draws it at (x, y) with
     // its shadow and sound; 1 when the act has ended (an act that cannot be
     // played ends at once, reported once).
-    int DrawActBlock(int block, int32_t x, int32_t y, bool shadow);
+    // With onceSound the act's sound plays on the first frame that has one
+    // and never again in the run (player.soundPlayed).
+    int DrawActBlock(int block, int32_t x, int32_t y, bool shadow, bool onceSound = false);
     int BeginRoleAct(Role* target, int block);
     int PlayActRecordAt(Role* target, int block, int32_t dx, int32_t dy);
     int PlayActRecordOnTarget(int block, Role* target);

@@ -90,7 +90,7 @@ void Role::ActTargetPoint(const Role* target, int32_t* x, int32_t* y) const {
     *y = py;
 }
 
-int Role::DrawActBlock(int block, int32_t x, int32_t y, bool shadow) {
+int Role::DrawActBlock(int block, int32_t x, int32_t y, bool shadow, bool onceSound) {
     if (block < 0 || block >= kRoleActBlocks) return 1;
     ActBlock& b = acts[block];
     if (b.Empty()) return 1;
@@ -111,6 +111,8 @@ int Role::DrawActBlock(int block, int32_t x, int32_t y, bool shadow) {
     const int32_t hotY = static_cast<int16_t>(b.rec.hotY);
     const int32_t left = mirrored ? x - (FrameWidth(frame) - hotX) : x - hotX;
     const int32_t top = y - hotY;
+    if (onceSound && player.soundPlayed) b.rec.soundId = 0;
+    if (onceSound && b.rec.soundId != 0) player.soundPlayed = 1;
     PlayActSound(b.rec, left);
     if ((b.rec.events & 0x108) == 0x108) {
         player.trail.length = 14;
@@ -243,6 +245,7 @@ int Role::StepRoleApproach(Role* target) {
         player.runCount = 1;
         player.runFrames = 0;
         player.running = 1;
+        player.soundPlayed = 0;
         acts[kActSecond].Clear();
         acts[kActSecond].rec.act = spriteSet;
         acts[kActSecond].rec.qq = side == 0 ? 36 : ((state & 0x2000000) ? 57 : 46);
@@ -265,7 +268,7 @@ int Role::StepRoleApproach(Role* target) {
     ++player.runCount;
     player.drawX = player.run.x;
     player.drawY = player.run.y;
-    DrawActBlock(kActSecond, player.drawX, player.drawY, true);
+    DrawActBlock(kActSecond, player.drawX, player.drawY, true, true);
     if (arrived || ++player.runFrames > kRunFrameCap) {
         hitCounter = 0;
         acts[kActSecond].Clear();
@@ -296,6 +299,8 @@ int Role::StepRoleStrike(Role* target, int32_t sprite, int32_t act) {
         player.run = LineWalker{fromX, fromY, hx, hy, fromX, fromY, 0, 0};
         player.runCount = 1;
         player.runFrames = 0;
+        player.holdCount = 0;
+        player.soundPlayed = 0;
         player.running = 1;
         acts[kActSecond].Clear();
         acts[kActSecond].rec.act = sprite != -1 ? sprite : spriteSet;
@@ -305,13 +310,17 @@ int Role::StepRoleStrike(Role* target, int32_t sprite, int32_t act) {
     const int step = (spirit == 1 ? kStrikeStepSpirit : kStrikeStep) * player.runCount;
     bool home = player.run.x == player.run.endX && player.run.y == player.run.endY;
     for (int i = 0; i < step && !home; ++i) home = StepLine(&player.run) == 1;
-    if (acts[kActSecond].rec.events & 0x8) ++player.runCount;
+    // The run speeds up a step a frame from the first frame of the act that
+    // carries event 0x8 on.
+    if (acts[kActSecond].rec.events & 0x8) player.holdCount = 1;
+    if (player.holdCount) ++player.runCount;
     player.drawX = player.run.x;
     player.drawY = player.run.y;
-    DrawActBlock(kActSecond, player.drawX, player.drawY, true);
+    DrawActBlock(kActSecond, player.drawX, player.drawY, true, true);
     if (home || ++player.runFrames > kRunFrameCap) {
         player.running = 0;
         player.runCount = 0;
+        player.holdCount = 0;
         player.targetX = player.targetY = 0;
         acts[kActSecond].Clear();
         acts[kActFade].Clear();
