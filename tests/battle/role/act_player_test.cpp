@@ -115,6 +115,39 @@ TEST_F(ActPlayerTest, TheStrikeSpeedsUpFromItsBeat) {
               (std::vector<int32_t>{176, 204, 260, 344, 456, 500}));
 }
 
+// An approach on its act's beat (approach bit 0x20) moves a sixteenth of the
+// way left on frames with event 0x8, and at least a point: within 16 pixels
+// the sixteenth was 0 and the run never arrived.
+TEST_F(ActPlayerTest, AnApproachOnItsBeatArrivesFromClose) {
+    Acts({{36, "SD 0 XY 4 40 RF 1 PA 0 ED OV"}, {46, "SD 0 XY 4 40 RF 1 PA 0 AT 8 ED OV"}});
+    ManRole& m = PlacedMember(0, 500, 300);
+    MonRole& e = PlacedEnemy(0, 462, 300);  // the run's end: 462 + 48 = 510
+    m.action.word20 = 0x20;
+    const std::vector<int32_t> xs = Xs(m, [&] { return m.StepRoleApproach(&e); });
+    // The first frame has not shown the beat yet; then a point a frame.
+    ASSERT_EQ(xs.size(), 11u);
+    EXPECT_EQ(xs[0], 500);
+    EXPECT_EQ(xs[1], 501);
+    EXPECT_EQ(xs.back(), 510);
+}
+
+// The after-image trail keeps at most its length of entries in the ring;
+// each fades and is emptied below level 1.
+TEST_F(ActPlayerTest, TheAfterimageTrailStaysInsideItsRing) {
+    MonRole& e = PlacedEnemy(0, 200, 300);
+    AfterimageRing ring{};
+    for (AfterimageEntry& a : ring.entry) a.frame = 65535;
+    ring.length = 14;
+    ring.fade = 1;
+    for (int k = 0; k < 40; ++k) e.DrawAfterimageTrail(&ring, 1, 0, 0, 100 + k, 200);
+    EXPECT_LE(ring.count, 14);
+    for (int k = 14; k < kAfterimageRing; ++k) EXPECT_EQ(ring.entry[k].frame, 65535) << k;
+    for (int k = 0; k < 60; ++k) e.DrawAfterimageTrail(&ring, 1, 0, 0, 100, 200);
+    ring.delay = 200;  // no new entries: the old ones fade out
+    for (int k = 0; k < 30; ++k) e.DrawAfterimageTrail(&ring, 1, 0, 0, 100, 200);
+    for (int k = 0; k < ring.count; ++k) EXPECT_EQ(ring.entry[k].frame, 65535) << k;
+}
+
 // Roles that have nothing to strike end at once.
 TEST_F(ActPlayerTest, NothingToStrikeEndsAtOnce) {
     ManRole& m = PlacedMember(0, 500, 300);
