@@ -265,7 +265,8 @@ void Role::DrawRoleWait(int mode) {
         }
     }
     HalfSound(&wait.rec.soundId, p.x);
-    DrawRoleEffectOverlays(px, py);
+    // The hit reaction draws the overlays where it moved the role.
+    if (!(state & kStateHurt)) DrawRoleEffectOverlays(px, py);
     DrawFollowUpAct();
     DrawSecondAct();
     if (state & kStateHurt) PlayIdleAct();

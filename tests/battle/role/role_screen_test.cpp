@@ -1,7 +1,9 @@
 // A waiting role on screen: the shown numbers as drawn, the wait act it
 // chooses, the block banner, the action timer, the fades and the teleport
 // halves, asserted through the draw and sound recorders.
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "battle/battle_state.h"
 #include "battle/hud/accumulator.h"
@@ -155,6 +157,52 @@ TEST_F(RoleScreen, AMissingWaitActIsReportedOnce) {
     for (int frame = 0; frame < 20; ++frame) e.DrawRoleWait(0);
     ASSERT_EQ(Boxes(), 1u);
     EXPECT_EQ(HeadlessMessageBoxes()[0].caption, "Wait Act");
+}
+
+// ---- Hit reactions ----
+
+std::vector<int32_t> PlainXs(const DrawRecorder& d) {
+    std::vector<int32_t> xs;
+    for (const DrawCallInfo& c : d.Of(1))
+        if ((c.flags & 0x3C) == 0) xs.push_back(c.x);
+    return xs;
+}
+
+// A hit recoils the role by the dodge table (an enemy to the left) until its
+// act ends; the hurt mark is then cleared.
+TEST_F(RoleScreen, AHitRecoilsByTheDodgeTable) {
+    MonRole& e = PlacedEnemy(0, 200, 300);
+    e.state |= kStateHurt;
+    DrawRecorder drawn;
+    for (int frame = 0; frame < 5; ++frame) e.DrawRoleWait(0);
+    EXPECT_EQ(PlainXs(drawn), (std::vector<int32_t>{200 - 20 - kHotX, 200 - 35 - kHotX, 200 - 42 - kHotX,
+                                                    200 - kHotX, 200 - kHotX}));
+    EXPECT_EQ(e.IsHurtMarked(), 0u);
+    EXPECT_TRUE(e.acts[kActSecond].Empty());
+}
+
+// A blocked hit slides the party role back 8 pixels a step for six steps
+// with sound 5 panned to its side, and ends once the banner has gone.
+TEST_F(RoleScreen, ABlockedHitSlidesBackAndEndsAfterTheBanner) {
+    ManRole& m = PlacedMember(0, 500, 300);
+    m.state |= kStateBlocking;
+    m.status |= kStatusBanner;
+    SoundRecorder heard;
+    DrawRecorder drawn;
+    int frames = 0;
+    while ((m.state & kStateBlocking) && frames < 200) {
+        m.DrawRoleWait(0);
+        ++frames;
+    }
+    EXPECT_GE(frames, 16);  // not before the banner's 16 frames
+    EXPECT_LE(frames, 90);
+    ASSERT_EQ(heard.Count(5), 1);
+    EXPECT_EQ(heard.Last(5)->pan, 48);
+    const std::vector<int32_t> xs = PlainXs(drawn);
+    ASSERT_GE(xs.size(), 7u);
+    for (int k = 0; k < 7; ++k) EXPECT_EQ(xs[size_t(k)], 500 + 8 * std::min(k + 1, 6) - (kFrameW - kHotX)) << k;
+    EXPECT_EQ(m.acting, 0u);
+    EXPECT_EQ(m.status & kStatusBanner, 0);
 }
 
 // ---- The block banner ----
