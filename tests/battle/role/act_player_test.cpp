@@ -148,6 +148,32 @@ TEST_F(ActPlayerTest, TheAfterimageTrailStaysInsideItsRing) {
     for (int k = 0; k < ring.count; ++k) EXPECT_EQ(ring.entry[k].frame, 65535) << k;
 }
 
+// A frame whose event flags hold 0x1000 sets the hold timer once; a party
+// role facing left draws every frame mirrored and pans its sound by the
+// mirrored x.
+TEST_F(ActPlayerTest, TheHoldEventSetsTheTimerOnce) {
+    Acts({{36, "SD 0 XY 4 40 RF 1 PA 0 ED OV"}, {40, "SD 0 XY 4 40 RF 1 PA 0 WV 78 AT 0x1000 ED PA 1 ED PA 1 O2"}});
+    ManRole& m = PlacedMember(0, 330, 300);
+    m.acts[kActBegin].rec.act = kRoleSprite;
+    m.acts[kActBegin].rec.qq = 40;
+    SoundRecorder heard;
+    DrawRecorder drawn;
+    EXPECT_EQ(m.BeginRoleAct(nullptr, kActBegin), 0);
+    EXPECT_EQ(m.holdTimer[0], 40);
+    m.holdTimer[0] = 0;
+    EXPECT_EQ(m.BeginRoleAct(nullptr, kActBegin), 0);
+    EXPECT_EQ(m.BeginRoleAct(nullptr, kActBegin), 1);
+    EXPECT_EQ(m.holdTimer[0], 0);  // not set again
+    ASSERT_EQ(drawn.Count(1), 3u);
+    for (const DrawCallInfo& c : drawn.Of(1)) {
+        EXPECT_EQ(c.flags & kFlagMirror, kFlagMirror);
+        EXPECT_EQ(c.x, 330 - (kFrameW - kHotX));
+    }
+    // Drawn from x 314: the left half of the screen, panned left.
+    ASSERT_EQ(heard.Count(78), 1);
+    EXPECT_EQ(heard.Last(78)->pan, -48);
+}
+
 // Roles that have nothing to strike end at once.
 TEST_F(ActPlayerTest, NothingToStrikeEndsAtOnce) {
     ManRole& m = PlacedMember(0, 500, 300);
