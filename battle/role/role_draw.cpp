@@ -295,7 +295,6 @@ uint32_t Role::PlayIdleAct() {
         idleStep = 0;
         hurtCounter = 0;
         ClearHurtMark();
-        turnOver = 0;
         return 1u;
     };
     if (IsRoleTargeted()) return finish();
