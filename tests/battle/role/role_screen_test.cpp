@@ -7,6 +7,7 @@
 
 #include "battle/battle_state.h"
 #include "battle/hud/accumulator.h"
+#include "battle/role/mon_battle.h"
 #include "draw/screenshot.h"
 #include "tests/battle/role/role_screen_fixture.h"
 
@@ -309,6 +310,63 @@ TEST_F(RoleScreen, TheVanishingHalfPlaysItsSoundOnceAndEnds) {
     EXPECT_EQ(heard.Last(667)->volume, int(gSfxVolume));
     EXPECT_EQ(drawn.Count(1), 15u);
     EXPECT_EQ(m.RoleVanish(), 1u);
+}
+
+// ---- Tints and the aura ----
+
+// The pulse rises a step a frame from 2 to 24, falls back to 0 and starts
+// again; it lights two channels. The status tint is the same pulse on red
+// only, for a role whose trigger fired, and not while the trigger shows.
+TEST_F(RoleScreen, ThePulseAndTheStatusTintRiseAndFall) {
+    MonRole& e = PlacedEnemy(0, 200, 300);
+    e.DrawRoleWait(0);
+    DrawRecorder drawn;
+    std::vector<int32_t> reds;
+    for (int k = 0; k < 50; ++k) {
+        drawn.Clear();
+        ASSERT_EQ(e.StepPulse(), 1u);
+        ASSERT_EQ(drawn.calls.size(), 1u);
+        EXPECT_EQ(drawn.calls[0].tintGreen, drawn.calls[0].tintRed);
+        EXPECT_EQ(drawn.calls[0].tintBlue, 0);
+        reds.push_back(drawn.calls[0].tintRed);
+    }
+    EXPECT_EQ(reds[0], 2);
+    EXPECT_EQ(reds[21], 23);
+    EXPECT_EQ(reds[22], 24);
+    EXPECT_EQ(reds[46], 0);
+    EXPECT_EQ(reds[47], 2);  // the step starts again at 2
+    EXPECT_EQ(reds[48], 3);
+
+    EXPECT_EQ(e.StepStatusTint(), 0u);  // the trigger has not fired
+    e.state |= kStateTriggerFired;
+    gMonBattle.triggerDisplay = 1;
+    EXPECT_EQ(e.StepStatusTint(), 0u);
+    gMonBattle.triggerDisplay = 0;
+    drawn.Clear();
+    EXPECT_EQ(e.StepStatusTint(), 1u);
+    ASSERT_EQ(drawn.calls.size(), 1u);
+    EXPECT_EQ(drawn.calls[0].tintGreen, 0);
+    EXPECT_EQ(drawn.calls[0].tintBlue, 0);
+    e.effectBits = kEffectStone;
+    EXPECT_EQ(e.StepStatusTint(), 0u);
+}
+
+// The aura of a role turning invisible: 24 frames of a fading copy, then
+// the effect bit, the status bits cleared and 0.
+TEST_F(RoleScreen, TheAuraEndsInInvisibility) {
+    MonRole& e = PlacedEnemy(0, 200, 300);
+    e.DrawRoleWait(0);
+    e.status |= kStatusInvisible;
+    DrawRecorder drawn;
+    int frames = 0;
+    while (e.DrawRoleAura(0) == 1 && frames < 100) ++frames;
+    EXPECT_EQ(frames, 24);
+    EXPECT_TRUE(e.effectBits & kEffectInvisible);
+    EXPECT_EQ(e.status & kStatusInvisible, 0);
+    // Each frame: the scaled copy (-1), then the frame at 15 - n / 2.
+    ASSERT_EQ(drawn.Count(1), 48u);
+    EXPECT_EQ(drawn.calls[1].tintRed, 15);
+    EXPECT_EQ(drawn.calls[47].tintRed, 15 - 23 / 2);
 }
 
 // ---- A look at the screen ----
