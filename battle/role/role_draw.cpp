@@ -50,7 +50,6 @@ constexpr uint32_t kModeAlpha = 20;
 constexpr uint32_t kModeShadow = 12;
 constexpr uint32_t kModeInvisible = 48;
 constexpr uint32_t kStateWaitForced = 0x40000000u;
-constexpr uint32_t kStateArrived = 0x2000000u;
 constexpr uint16_t kStatusFadeOut = 0x1000;
 constexpr uint16_t kStatusAura = kStatusInvisible | kStatusRevealed;
 constexpr uint16_t kSoundBlocked = 5;
