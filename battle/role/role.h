@@ -592,9 +592,11 @@ public:
     // The common recipe: steps act block `block` and draws it at (x, y) with
     // its shadow and sound; 1 when the act has ended (an act that cannot be
     // played ends at once, reported once).
-    // With onceSound the act's sound plays on the first frame that has one
-    // and never again in the run (player.soundPlayed).
-    int DrawActBlock(int block, int32_t x, int32_t y, bool shadow, bool onceSound = false);
+    // run: the role's own run (the run-up, the strike): the act's sound plays
+    // on the first frame that has one and never again in the run
+    // (player.soundPlayed), and an invisible role (effect 0x80000000) is
+    // drawn in mode 48 without its shadow.
+    int DrawActBlock(int block, int32_t x, int32_t y, bool shadow, bool run = false);
     int BeginRoleAct(Role* target, int block);
     int PlayActRecordAt(Role* target, int block, int32_t dx, int32_t dy);
     int PlayActRecordOnTarget(int block, Role* target);

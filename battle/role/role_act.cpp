@@ -18,6 +18,7 @@ namespace {
 
 constexpr int kPanLeft = -48, kPanRight = 48;
 constexpr int kShadowMode = 12;
+constexpr uint32_t kInvisibleMode = 48;
 constexpr int kRunStep = 24, kRunStepSpirit = 16;
 constexpr int kStrikeStep = 28, kStrikeStepSpirit = 24;
 // A run that has not arrived after this many frames arrives.
@@ -90,7 +91,7 @@ void Role::ActTargetPoint(const Role* target, int32_t* x, int32_t* y) const {
     *y = py;
 }
 
-int Role::DrawActBlock(int block, int32_t x, int32_t y, bool shadow, bool onceSound) {
+int Role::DrawActBlock(int block, int32_t x, int32_t y, bool shadow, bool run) {
     if (block < 0 || block >= kRoleActBlocks) return 1;
     ActBlock& b = acts[block];
     if (b.Empty()) return 1;
@@ -111,8 +112,10 @@ int Role::DrawActBlock(int block, int32_t x, int32_t y, bool shadow, bool onceSo
     const int32_t hotY = static_cast<int16_t>(b.rec.hotY);
     const int32_t left = mirrored ? x - (FrameWidth(frame) - hotX) : x - hotX;
     const int32_t top = y - hotY;
-    if (onceSound && player.soundPlayed) b.rec.soundId = 0;
-    if (onceSound && b.rec.soundId != 0) player.soundPlayed = 1;
+    if (run && player.soundPlayed) b.rec.soundId = 0;
+    if (run && b.rec.soundId != 0) player.soundPlayed = 1;
+    const bool unseen = run && (effectBits & kEffectInvisible);
+    if (unseen) shadow = false;
     PlayActSound(b.rec, left);
     if ((b.rec.events & 0x108) == 0x108) {
         player.trail.length = 14;
@@ -129,7 +132,8 @@ int Role::DrawActBlock(int block, int32_t x, int32_t y, bool shadow, bool onceSo
             gTintRed = gTintGreen = gTintBlue = 0;
         }
         if (state & kStateTurnOnly) DrawAfterimageTrail(&player.trail, b.rec.picNumber, b.rec.picFrame, flip, left, top);
-        DrawFrame(frame, left, top, (b.rec.drawFlags & ~(kFlagMirror | kFlagRle)) | flip, b.rec.alpha);
+        const uint32_t flags = unseen ? kInvisibleMode : b.rec.drawFlags & ~(kFlagMirror | kFlagRle);
+        DrawFrame(frame, left, top, flags | flip, b.rec.alpha);
     }
     return b.rec.done ? 1 : 0;
 }

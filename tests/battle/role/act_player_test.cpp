@@ -174,6 +174,17 @@ TEST_F(ActPlayerTest, TheHoldEventSetsTheTimerOnce) {
     EXPECT_EQ(heard.Last(78)->pan, -48);
 }
 
+// An invisible role runs unseen: its frames in mode 48 and no shadow.
+TEST_F(ActPlayerTest, AnInvisibleRoleRunsWithoutItsShadow) {
+    ManRole& m = PlacedMember(0, 500, 300);
+    MonRole& e = PlacedEnemy(0, 100, 300);
+    m.effectBits |= kEffectInvisible;
+    DrawRecorder drawn;
+    EXPECT_EQ(Run([&] { return m.StepRoleApproach(&e); }, 100), 5);
+    ASSERT_EQ(drawn.Count(1), 5u);
+    for (const DrawCallInfo& c : drawn.Of(1)) EXPECT_EQ(c.flags & 0x3C, 48u);
+}
+
 // Roles that have nothing to strike end at once.
 TEST_F(ActPlayerTest, NothingToStrikeEndsAtOnce) {
     ManRole& m = PlacedMember(0, 500, 300);
