@@ -382,12 +382,15 @@ void ReportMissingStream(const ActRecord* r) {
 // run-length bit comes from the picture, not from the caller's flags: a
 // record keeps that bit across acts, and raw rows read as runs would send
 // the renderer past the frame.
-void DrawPictureFrame(uint16_t number, uint16_t frame, int x, int y, uint32_t flags, int alpha) {
-    DrawFrame(GetTswPicture(number, frame), x, y, flags, alpha);
-}
+DrawCallWatcher gDrawCallWatcher = nullptr;
 
-void DrawFrame(const PicFrame* pic, int x, int y, uint32_t flags, int alpha) {
+static void DrawFrameNamed(const PicFrame* pic, uint16_t number, uint16_t frame, bool named, int x, int y,
+                           uint32_t flags, int alpha) {
     if (!pic || !pic->data) return;
+    if (gDrawCallWatcher) {
+        if (!named && !FindTswFrameNumber(pic, &number, &frame)) number = frame = 0;
+        gDrawCallWatcher({number, frame, x, y, flags, alpha, gTintRed, gTintGreen, gTintBlue});
+    }
     const bool runs = !pic->palette && IsRleFrame(pic->data, pic->size);
     flags = runs ? (flags | kFlagRle) : (flags & ~kFlagRle);
     const uint16_t* table = gColourTable;
@@ -396,6 +399,14 @@ void DrawFrame(const PicFrame* pic, int x, int y, uint32_t flags, int alpha) {
     gAlphaLevel = alpha;
     DrawPic(x, y, pic->width, pic->height, flags);
     gColourTable = table;
+}
+
+void DrawPictureFrame(uint16_t number, uint16_t frame, int x, int y, uint32_t flags, int alpha) {
+    DrawFrameNamed(GetTswPicture(number, frame), number, frame, true, x, y, flags, alpha);
+}
+
+void DrawFrame(const PicFrame* pic, int x, int y, uint32_t flags, int alpha) {
+    DrawFrameNamed(pic, 0, 0, false, x, y, flags, alpha);
 }
 
 // Steps the record and draws its frame with (draw flags & keep) | add.
@@ -502,6 +513,7 @@ void ResetActPacks() {
     gActCacheOn = false;
     gActPacks.zoomAll = false;
     gActZoomSource = SetZoomSource;
+    gDrawCallWatcher = nullptr;
     gActPacks.reportedCount = 0;
     gActPacks.reportedNext = 0;
 }

@@ -98,6 +98,21 @@ void DrawFrame(const PicFrame* pic, int x, int y, uint32_t flags, int alpha);
 // One picture frame at (x, y), flags 0, without a record.
 void DrawActFrame(uint16_t number, uint16_t frame, int x, int y);
 
+// A watcher of the picture draws, so tests can tell what was drawn without
+// comparing frames. DrawPictureFrame and DrawFrame call it before each draw
+// of a picture they have, with its number and frame (a frame that is not in
+// the picture cache: 0 and 0), the point, the flags, the alpha level and the
+// tints in force. Null (the start state): no watcher.
+struct DrawCallInfo {
+    uint16_t number, frame;
+    int32_t x, y;
+    uint32_t flags;
+    int32_t alpha;
+    int32_t tintRed, tintGreen, tintBlue;
+};
+using DrawCallWatcher = void (*)(const DrawCallInfo& call);
+extern DrawCallWatcher gDrawCallWatcher;
+
 // A stream of an entry: its words and how many of them lie inside the entry.
 struct ActStream {
     const uint8_t* words;

@@ -42,7 +42,10 @@ struct AngleWalker {
     int32_t steepError, flatError;
 };
 
-// A picture drawn scaled, its last row at the bottom.
+// A picture drawn scaled, its last row at the bottom, and turned by the
+// angle (tint[3], degrees counter-clockwise on screen, taken modulo 360)
+// about the centre of its scaled box, nearest neighbour. Without a tint, or
+// at angle 0, it is not turned.
 struct RotatedImage {
     const uint16_t* pixels;  // raw 16-bit pixels, row after row
     uint16_t width, height;

@@ -294,6 +294,22 @@ PicFrame* PeekTswPicture(uint16_t number, uint16_t frame) {
     return hit ? &hit->pic : nullptr;
 }
 
+bool FindTswFrameNumber(const PicFrame* pic, uint16_t* number, uint16_t* frame) {
+    auto search = [&](const TswCacheEntry* e) {
+        for (; e; e = e->next)
+            if (&e->pic == pic) {
+                *number = e->number;
+                *frame = e->frame;
+                return true;
+            }
+        return false;
+    };
+    if (!pic) return false;
+    for (const TswCacheEntry* head : gTswCache.buckets)
+        if (search(head)) return true;
+    return search(gTswCache.retired);
+}
+
 PicFrame* GetTswPictureDirect(PicFrame* out, uint16_t number, uint16_t frame) {
     if (!out) return nullptr;
     return ReadPicture(number, frame, &gTsw.direct, out) ? out : nullptr;

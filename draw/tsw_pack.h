@@ -62,6 +62,10 @@ void CloseTswPacks();
 PicFrame* GetTswPicture(uint16_t number, uint16_t frame);
 // The cached frame (now the most recently used), or null; never reads.
 PicFrame* PeekTswPicture(uint16_t number, uint16_t frame);
+// The number and frame under which `pic` is held in the cache (this frame's
+// retired pictures included); false for a picture the cache does not hold.
+// Walks the whole cache: for watchers of the draws (tests), not for play.
+bool FindTswFrameNumber(const PicFrame* pic, uint16_t* number, uint16_t* frame);
 // Reads past the cache into out and returns out; the caller frees out->data
 // (one block, palette included) with FreeMem. Null, with out cleared, when
 // the picture cannot be read.

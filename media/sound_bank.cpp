@@ -280,7 +280,12 @@ int LevelVolume(int64_t full, int level) {
 }
 } // namespace
 
-void PlaySfx(int id, int level) { gSoundBank.PlayBankSound(nullptr, id, LevelVolume(128, level), 0, 1, 0); }
+SfxWatcher gSfxWatcher = nullptr;
+
+void PlaySfx(int id, int level) {
+    if (gSfxWatcher) gSfxWatcher(id, level, 0, kSfxPlayed);
+    gSoundBank.PlayBankSound(nullptr, id, LevelVolume(128, level), 0, 1, 0);
+}
 
 bool PositionalMix(int dx, int dy, int level, int* volume, int* pan) {
     double squared = double(dx) * dx + double(dy) * dy;
@@ -304,14 +309,19 @@ void PlaySfxAt(int id, int x, int y) {
     if (!PositionalMix(int(dx), int(dy), static_cast<int>(gSfxVolume), &volume, &pan)) return;
     // Started at its level and place at once, so a play the pool refused
     // never changes a voice that is already sounding.
+    if (gSfxWatcher) gSfxWatcher(id, volume, pan, kSfxPlacedPlay);
     gSoundBank.PlayBankSound(nullptr, id, volume, pan, 1, 0);
 }
 
 void StopSfx(int id) { gSoundBank.StopSound(id); }
 void StopAllSfx() { gSoundBank.StopAllSounds(); }
-void SetSfxPan(int id, int pan) { gSoundBank.SetSoundPan(id, pan); }
+void SetSfxPan(int id, int pan) {
+    if (gSfxWatcher) gSfxWatcher(id, 0, pan, kSfxPanned);
+    gSoundBank.SetSoundPan(id, pan);
+}
 
 void ResetSoundBank() {
     gSoundBank.CloseSound();
     gSfxListener = nullptr;
+    gSfxWatcher = nullptr;
 }

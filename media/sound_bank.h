@@ -111,6 +111,14 @@ void StopSfx(int id);
 void StopAllSfx();
 void SetSfxPan(int id, int pan);
 
+// A watcher of the sound effects, so tests can tell what was heard: PlaySfx
+// reports (id, its level 0..11, pan 0, kSfxPlayed), SetSfxPan (id, 0, pan,
+// kSfxPanned), PlaySfxAt (id, its volume 0..127, its pan, kSfxPlacedPlay).
+// Called whether or not a sound pack is open. Null (the start state): none.
+enum SfxEvent : int { kSfxPlayed = 0, kSfxPanned = 1, kSfxPlacedPlay = 2 };
+using SfxWatcher = void (*)(int id, int volume, int pan, SfxEvent event);
+extern SfxWatcher gSfxWatcher;
+
 // Where the player's role stands, for positional sounds. The world sets it;
 // without it (or when it returns false) positional sounds play nothing.
 using SfxListenerFn = bool (*)(int* x, int* y);

@@ -30,11 +30,11 @@ int RunFusionAct(ManRole*, ManRole*) { return 1; }
 uint32_t RollSkillChance(uint16_t) { return 0; }
 uint32_t ApplySkillDamageScale(ManRole*, int32_t*) { return 0; }
 
-int RunDefeatEffect(Role*) { return 1; }
-int RoleAppear(Role*) { return 1; }
-int RoleVanish(Role*) { return 1; }
-int FadeOutRole(Role*) { return 1; }
-int FadeInRole(Role*) { return 1; }
+int RunDefeatEffect(Role* role) { return role ? int(role->RunDefeatEffect()) : 1; }
+int RoleAppear(Role* role) { return role ? int(role->RoleAppear(nullptr)) : 1; }
+int RoleVanish(Role* role) { return role ? int(role->RoleVanish()) : 1; }
+int FadeOutRole(Role* role) { return role ? int(role->FadeOutRoleFrame(0)) : 1; }
+int FadeInRole(Role* role) { return role ? int(role->FadeInRoleFrame()) : 1; }
 int RunSwallowEffect(MonRole*, Role*) { return 1; }
 
 void TryRetreat(int slot) { ::TryRetreat(slot); }

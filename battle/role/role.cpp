@@ -19,6 +19,7 @@ void Role::RoleCtor() {
     target = -1;
     fadeCounter = 15;
     fadeInLevel = 1;
+    appearCounter = 1;
     actNumberSlot = 4;
     pulse[0] = 0;
     pulse[1] = 2;
@@ -152,6 +153,7 @@ void FreeBattleRoles() {
         FreeActorEffects(&r.afterImages);
         r.FreeRoleEffects();
         r.FreeTransferRipple();
+        r.FreeRoleParticles();
         r.ManRoleDtor();
     }
     for (MonRole& r : gMonRoles) {
@@ -159,6 +161,7 @@ void FreeBattleRoles() {
         FreeActorEffects(&r.afterImages);
         r.FreeRoleEffects();
         r.FreeTransferRipple();
+        r.FreeRoleParticles();
         r.MonRoleDtor();
     }
     InitBattleRoles();

@@ -22,6 +22,7 @@
 #include "battle/effects/actor_effects.h"
 #include "draw/act_pack.h"
 #include "draw/line_tool.h"
+#include "draw/particles.h"
 #include "world/org/obj_record.h"
 
 class cRipple;
@@ -37,6 +38,7 @@ constexpr int kRoleActBlocks = 20;
 constexpr int kShownNumbers = 35;
 constexpr int kRoleMessageBytes = 64;
 constexpr int kActionNameBytes = 16;
+constexpr int kScreenEffectSlots = 4;  // particle slots of the screen effects
 
 // Act blocks of a role, by index.
 enum RoleActBlock : int {
@@ -352,6 +354,31 @@ public:
     ActPlayerState player;
     uint32_t noAct38;
     ActorEffectList afterImages; // fading copies of its frames (AddActorEffect)
+    // Drawing state (role_draw.cpp).
+    int16_t bannerAge;           // the block banner's rise, 0..24
+    int16_t bannerPop[4];        // its four frames' pop counters, 0..9
+    uint16_t appearCounter;      // the appearing half of a teleport; 1 after a reset
+    uint16_t idleStep;           // steps of the hit reaction (dodge and weak-pose tables)
+    uint16_t actionTimerDone;    // the action timer has run out
+    int32_t reportedWaitQq;      // the wait act last reported missing (-1 none)
+    // The defeat display (role_defeat.cpp).
+    int16_t defeatCounter;
+    int16_t defeatCounter2;      // state 14's hold and the unique enemy's swing
+    int32_t defeatCycles;        // the unique enemy's swings
+    uint32_t defeatStarted;      // sound 49 played, the frame taken
+    uint32_t defeatParticlesOn;  // the particles of states 2, 8 and 100 run
+    uint32_t particleFlag;       // a screen effect's particles are ending
+    ActBlock deathAct;           // the death act request
+    ParticleEmitter defeatParticles;
+    LineWalker defeatLine;       // state 16's flight
+    // The screen effects' particle slots (role_act_play.cpp).
+    ParticleEmitter screenParticles[kScreenEffectSlots];
+    // The shared fly of PlayActRecord, by slot: speed and the point reached.
+    int32_t flySpeed[kScreenEffectSlots];
+    LineWalker flyLine[kScreenEffectSlots];
+    int32_t flyDelay[kScreenEffectSlots];
+    uint32_t flyStarted[kScreenEffectSlots];
+    int32_t blendLevel;          // PlayActRecordBlend's fade level
 
     // ---- Life cycle (role.cpp) ----
     void RoleCtor();
@@ -567,7 +594,11 @@ public:
     // The common recipe: steps act block `block` and draws it at (x, y) with
     // its shadow and sound; 1 when the act has ended (an act that cannot be
     // played ends at once, reported once).
-    int DrawActBlock(int block, int32_t x, int32_t y, bool shadow);
+    // run: the role's own run (the run-up, the strike): the act's sound plays
+    // on the first frame that has one and never again in the run
+    // (player.soundPlayed), and an invisible role (effect 0x80000000) is
+    // drawn in mode 48 without its shadow.
+    int DrawActBlock(int block, int32_t x, int32_t y, bool shadow, bool run = false);
     int BeginRoleAct(Role* target, int block);
     int PlayActRecordAt(Role* target, int block, int32_t dx, int32_t dy);
     int PlayActRecordOnTarget(int block, Role* target);
@@ -578,6 +609,41 @@ public:
     int StepRoleStrike(Role* target, int32_t sprite, int32_t act);
     void DrawAfterimageTrail(AfterimageRing* ring, uint16_t pic, uint16_t frame, uint32_t flags, int32_t x, int32_t y);
     void ApplyActEdgeTarget(int32_t* x, int32_t* y) const;
+
+    // ---- More act players and the screen effects (role_act_play.cpp) ----
+    // Flies act block `block` (sprite set `sprite`, or the role's when -1)
+    // from (x, y) to the target's point (back when reverse is 1; y 0 keeps
+    // the act on its row) after `delay` frames; slot 0..3 keeps the speed.
+    int PlayActRecord(Role* targetRole, int block, int slot, int32_t sprite, int32_t x, int32_t y,
+                      int32_t multiplier, int32_t delay, int32_t reverse);
+    int PlayActRecordBlend(int block, int32_t level);
+    int PlayActRecordScaled(int block);
+    uint32_t StartRoleScreenEffect(int slot, Role* targetRole);
+    uint32_t EndRoleScreenEffect(int slot);
+
+    // ---- Drawing a waiting role (role_draw.cpp) ----
+    void DrawRoleWait(int mode);
+    // The wait act the rules choose now (no side effects): its sprite set and
+    // act; act 0 when nothing is drawn.
+    void ChooseWaitAct(uint16_t* sprite, int32_t* act) const;
+    uint32_t PlayIdleAct();
+    uint32_t PlayHurtAct();
+    uint32_t RoleVanish();
+    uint32_t RoleAppear(Role* targetRole);
+    uint32_t FadeOutRoleFrame(int a);
+    uint32_t FadeInRoleFrame();
+    uint32_t DrawRoleAura(int mode);
+    uint32_t StepPulse();
+    uint32_t StepStatusTint();
+    uint32_t DrawRoleTinted();
+    uint32_t DrawStatusBanner();
+    uint32_t StepActionTimer();
+
+    // ---- The defeat display (role_defeat.cpp) ----
+    // One frame of the display; 1 when the role has left the battle.
+    uint32_t RunDefeatEffect();
+    // The particle images of the defeat display and the screen effects.
+    void FreeRoleParticles();
 };
 
 class MonRole : public Role {

@@ -3,6 +3,7 @@
 // and second acts, the run-up to a target and the strike back home, and the
 // after-image trail.
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 #include "base/errorbox.h"
@@ -17,6 +18,7 @@ namespace {
 
 constexpr int kPanLeft = -48, kPanRight = 48;
 constexpr int kShadowMode = 12;
+constexpr uint32_t kInvisibleMode = 48;
 constexpr int kRunStep = 24, kRunStepSpirit = 16;
 constexpr int kStrikeStep = 28, kStrikeStepSpirit = 24;
 // A run that has not arrived after this many frames arrives.
@@ -89,7 +91,7 @@ void Role::ActTargetPoint(const Role* target, int32_t* x, int32_t* y) const {
     *y = py;
 }
 
-int Role::DrawActBlock(int block, int32_t x, int32_t y, bool shadow) {
+int Role::DrawActBlock(int block, int32_t x, int32_t y, bool shadow, bool run) {
     if (block < 0 || block >= kRoleActBlocks) return 1;
     ActBlock& b = acts[block];
     if (b.Empty()) return 1;
@@ -110,6 +112,10 @@ int Role::DrawActBlock(int block, int32_t x, int32_t y, bool shadow) {
     const int32_t hotY = static_cast<int16_t>(b.rec.hotY);
     const int32_t left = mirrored ? x - (FrameWidth(frame) - hotX) : x - hotX;
     const int32_t top = y - hotY;
+    if (run && player.soundPlayed) b.rec.soundId = 0;
+    if (run && b.rec.soundId != 0) player.soundPlayed = 1;
+    const bool unseen = run && (effectBits & kEffectInvisible);
+    if (unseen) shadow = false;
     PlayActSound(b.rec, left);
     if ((b.rec.events & 0x108) == 0x108) {
         player.trail.length = 14;
@@ -126,7 +132,8 @@ int Role::DrawActBlock(int block, int32_t x, int32_t y, bool shadow) {
             gTintRed = gTintGreen = gTintBlue = 0;
         }
         if (state & kStateTurnOnly) DrawAfterimageTrail(&player.trail, b.rec.picNumber, b.rec.picFrame, flip, left, top);
-        DrawFrame(frame, left, top, (b.rec.drawFlags & ~(kFlagMirror | kFlagRle)) | flip, b.rec.alpha);
+        const uint32_t flags = unseen ? kInvisibleMode : b.rec.drawFlags & ~(kFlagMirror | kFlagRle);
+        DrawFrame(frame, left, top, flags | flip, b.rec.alpha);
     }
     return b.rec.done ? 1 : 0;
 }
@@ -242,6 +249,7 @@ int Role::StepRoleApproach(Role* target) {
         player.runCount = 1;
         player.runFrames = 0;
         player.running = 1;
+        player.soundPlayed = 0;
         acts[kActSecond].Clear();
         acts[kActSecond].rec.act = spriteSet;
         acts[kActSecond].rec.qq = side == 0 ? 36 : ((state & 0x2000000) ? 57 : 46);
@@ -250,13 +258,21 @@ int Role::StepRoleApproach(Role* target) {
         acts[kActFade].rec.act = spriteSet;
         acts[kActFade].rec.qq = specialMark == 1 ? 48 : specialMark == 2 ? 49 : 40;
     }
-    const int step = (spirit == 1 ? kRunStepSpirit : kRunStep) * player.runCount;
+    int step = (spirit == 1 ? kRunStepSpirit : kRunStep) * player.runCount;
+    if (action.word20 & 0x20) {
+        // An approach that moves on its act's beat: a sixteenth of the way on
+        // each frame with event 0x8, at least a point (within 16 pixels a
+        // sixteenth was 0 and the run never arrived).
+        const int64_t dx = std::llabs(int64_t(player.run.endX) - player.run.x);
+        const int64_t dy = std::llabs(int64_t(player.run.endY) - player.run.y);
+        step = (acts[kActSecond].rec.events & 0x8) ? int(std::max<int64_t>(1, std::max(dx, dy) / 16)) : 0;
+    }
     bool arrived = player.run.x == player.run.endX && player.run.y == player.run.endY;
     for (int i = 0; i < step && !arrived; ++i) arrived = StepLine(&player.run) == 1;
     ++player.runCount;
     player.drawX = player.run.x;
     player.drawY = player.run.y;
-    DrawActBlock(kActSecond, player.drawX, player.drawY, true);
+    DrawActBlock(kActSecond, player.drawX, player.drawY, true, true);
     if (arrived || ++player.runFrames > kRunFrameCap) {
         hitCounter = 0;
         acts[kActSecond].Clear();
@@ -287,6 +303,8 @@ int Role::StepRoleStrike(Role* target, int32_t sprite, int32_t act) {
         player.run = LineWalker{fromX, fromY, hx, hy, fromX, fromY, 0, 0};
         player.runCount = 1;
         player.runFrames = 0;
+        player.holdCount = 0;
+        player.soundPlayed = 0;
         player.running = 1;
         acts[kActSecond].Clear();
         acts[kActSecond].rec.act = sprite != -1 ? sprite : spriteSet;
@@ -296,13 +314,17 @@ int Role::StepRoleStrike(Role* target, int32_t sprite, int32_t act) {
     const int step = (spirit == 1 ? kStrikeStepSpirit : kStrikeStep) * player.runCount;
     bool home = player.run.x == player.run.endX && player.run.y == player.run.endY;
     for (int i = 0; i < step && !home; ++i) home = StepLine(&player.run) == 1;
-    if (acts[kActSecond].rec.events & 0x8) ++player.runCount;
+    // The run speeds up a step a frame from the first frame of the act that
+    // carries event 0x8 on.
+    if (acts[kActSecond].rec.events & 0x8) player.holdCount = 1;
+    if (player.holdCount) ++player.runCount;
     player.drawX = player.run.x;
     player.drawY = player.run.y;
-    DrawActBlock(kActSecond, player.drawX, player.drawY, true);
+    DrawActBlock(kActSecond, player.drawX, player.drawY, true, true);
     if (home || ++player.runFrames > kRunFrameCap) {
         player.running = 0;
         player.runCount = 0;
+        player.holdCount = 0;
         player.targetX = player.targetY = 0;
         acts[kActSecond].Clear();
         acts[kActFade].Clear();

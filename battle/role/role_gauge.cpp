@@ -279,6 +279,7 @@ void Role::EndRoleTurn() {
     skillAmount = 0;
     fadeCounter = 15;
     fadeInLevel = 1;
+    appearCounter = 1;
     pulse[1] = 2;
     pulse[2] = 24;
     for (int16_t& b : blend) b = 0;

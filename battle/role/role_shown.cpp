@@ -86,8 +86,9 @@ void Role::CommitShownNumber(uint32_t n) {
         numberCancelled = 0;
         if (numberWindow != -1) numberWindow = 2;
     }
-    // The 36th number of one action is written over the 35th.
-    if (shownCursor < kShownNumbers - 1) ++shownCursor;
+    // Up to 35 entries are committed; the 36th number of one action is
+    // written over the 35th (a push at 35 prepares the last entry again).
+    if (shownCursor < kShownNumbers) ++shownCursor;
     numberPending = 1;
 }
 

@@ -25,6 +25,7 @@ void Role::ResetRoleForBattle() {
     quietFlag = 1;
     ExpireRoleEffects(1);
     FreeTransferRipple();
+    FreeRoleParticles();
     transferFrames = 0;
     ailmentAct = ActRecord{};
     for (int i = kActWait; i <= kActMultiFirst; ++i) acts[i].Clear();
@@ -108,6 +109,18 @@ void Role::ResetRoleForBattle() {
     specialMark = 0;
     cancelWord = 0;
     hurtCounter = 0;
+    appearCounter = 1;
+    idleStep = 0;
+    bannerAge = 0;
+    for (int16_t& c : bannerPop) c = 0;
+    actionTimerDone = 0;
+    reportedWaitQq = 0;
+    deathAct.Clear();
+    defeatCounter = defeatCounter2 = 0;
+    defeatCycles = 0;
+    defeatLine = LineWalker{};
+    blendLevel = 0;
+    for (uint32_t& f : flyStarted) f = 0;
 }
 
 uint32_t Role::SetHighlight(uint32_t flag) {

@@ -109,7 +109,7 @@ int BookEnemyDefeat(int index) {
     uint8_t& booked = gTurn.downBooked[index];
     if (e.defeated != 1) return 0;
     if (booked) return 0;
-    if (RunDefeatEffect(e) == 0) return 0;
+    if (e.RunDefeatEffect() == 0) return 0;
     booked = 1;
     gTurn.enemyGoingOut = 0;
     gMonTimerRunning[index] = 0;
@@ -161,7 +161,7 @@ int BookManDefeat(int slot) {
     }
     if (booked) return 0;
     if (r.guard == 1) {
-        if (RunDefeatEffect(r) == 0) return 0;
+        if (r.RunDefeatEffect() == 0) return 0;
     } else if (r.out != 1) {
         r.SetOut(1);
     }

@@ -37,33 +37,6 @@ void OpenCommandMenus(int slot) {
 
 void ClearStatusPanelMark(int) {}
 
-void DrawRoleWait(Role&, int) {}
-
-int RunDefeatEffect(Role& r) {
-    if (r.defeated != 1 || r.spirit == 1) return 0;
-    if (r.out != 1) r.SetOut(1);
-    return 1;
-}
-
-int StepActionTimer(Role& r) {
-    if (r.commandChosen == 1) return 0;
-    if ((r.defeated == 1 || r.IsOut()) && r.spirit != 1) {
-        r.actionTimer = 0;
-        r.actionTimerRunning = 0;
-        return 0;
-    }
-    const uint16_t rate = ActionRate(r.action);
-    if (rate == 0) return 1;
-    if (r.status & (kStatusHeld | kStatusHeld2)) return 0;
-    r.actionTimerRunning = 1;
-    if (r.actionTimer > rate) {
-        r.actionTimer = uint16_t(r.actionTimer - rate);
-        return 0;
-    }
-    r.actionTimer = 0;
-    r.actionTimerRunning = 0;
-    return 1;
-}
 
 int RunOpeningPose(ManRole&) { return 1; }
 

@@ -16,13 +16,6 @@ class ManRole;
 void OpenCommandMenus(int slot);
 // Clears the member's mark on the status panel. Stand-in: nothing.
 void ClearStatusPanelMark(int slot);
-// The per-frame drawing of a role in its wait act. Stand-in: nothing.
-void DrawRoleWait(Role& r, int mode);
-// One frame of the role's defeat display; 1 when it has left the field.
-// Stand-in: a defeated role leaves at once (out).
-int RunDefeatEffect(Role& r);
-// The action timer; 1 on the frame it runs out.
-int StepActionTimer(Role& r);
 // The opening pose of the member chosen for it; 1 when done. Stand-in: done.
 int RunOpeningPose(ManRole& r);
 // The retreat act (mode 0 the turn away, 1 the run off); 1 when done.

@@ -342,7 +342,7 @@ void QueueWhenReady(int slot, ManRole& r) {
     if (r.IsRoleHeldByAilment() || !r.HasActed() || gCurRole.id != -1 || fMenu != 0 || SEL != 0 ||
         gBattleLive != 1)
         return;
-    if (StepActionTimer(r) != 1) return;
+    if (r.StepActionTimer() != 1) return;
     if (gTurn.enemyGoingOut && StandingEnemyCount() <= 1 && gCurRole.sideFlag == 0 &&
         !IsStandingEnemy(r.GetActionTarget())) {
         r.EndRoleTurn();
@@ -690,7 +690,7 @@ int RunPartyMemberStep(int slot) {
         return 1;
     }
 
-    DrawRoleWait(r, r.GetRepeatCount() != 0 ? 1 : 0);
+    r.DrawRoleWait(r.GetRepeatCount() != 0 ? 1 : 0);
 
     const bool standing = !r.IsOut() && r.defeated == 0;
     if (standing && gBattleLive == 1 && gCurRole.id == -1 && Stop == 0 && mStop == 0) {
@@ -736,7 +736,7 @@ void RunEnemyStep(int id) {
         ChooseEnemyTurn(id, e);
 
     if (standing && gMonTimerRunning[id] == 1 && gCurRole.id == -1 && fMenu == 0 && gBattleLive == 1 &&
-        StepActionTimer(e) == 1) {
+        e.StepActionTimer() == 1) {
         Stop = mStop = 1;
         gMonTimerRunning[id] = 0;
         AddToAttackOrder(2, id);
@@ -750,7 +750,7 @@ void RunEnemyStep(int id) {
         if (!standing || ApplyEnemyCommand(id, e.GetActionTarget()) == 1) CloseEnemyTurn(id, e);
     }
 
-    DrawRoleWait(e, e.GetRepeatCount() != 0 ? 1 : 0);
+    e.DrawRoleWait(e.GetRepeatCount() != 0 ? 1 : 0);
     // A fired trigger's act plays here; its end lets the queue pop again.
     e.PlayMonTriggerAct();
     if (BookDefeat(id, 0) == 1) {

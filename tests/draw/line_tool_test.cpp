@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <tuple>
 #include <vector>
 
@@ -289,6 +290,79 @@ TEST(LineTool, RotatedOneToOnePutsTheLastRowAtYPlusHeight) {
     tool.DrawRotated(v.pixels(), &im);
     EXPECT_EQ(v.pixels()[6 * kViewW + 4], 0x1111);  // first row at y + 1
     EXPECT_EQ(v.pixels()[8 * kViewW + 5], 0x6666);  // last row at y + height
+}
+
+// The angle turns the box about its centre. A 5 x 3 picture of distinct
+// colours (no key) at 1:1: each quarter turn puts source pixel (c, r), at
+// offset (dx, dy) from the centre, where the turn on screen carries it:
+// 90 (counter-clockwise) to (dy, -dx), 180 to (-dx, -dy), 270 to (-dy, dx).
+// Nothing outside the turned box changes.
+TEST(LineTool, QuarterTurnsCarryEveryPixelAroundTheCentre) {
+    cLineTool tool;
+    tool.ResizeLineTool(kViewW, kViewH);
+    constexpr int w = 5, h = 3, x = 6, y = 4;  // box columns 6..10, rows 5..7, centre (8, 6)
+    std::vector<uint16_t> px;
+    for (int i = 0; i < w * h; ++i) px.push_back(static_cast<uint16_t>(0x0400 + i * 3));
+    const struct {
+        int angle;
+        int a, b, c, d;  // (dx, dy) -> (a*dx + b*dy, c*dx + d*dy)
+    } turns[] = {{90, 0, 1, -1, 0}, {180, -1, 0, 0, -1}, {270, 0, -1, 1, 0}, {-90, 0, -1, 1, 0}, {450, 0, 1, -1, 0}};
+    for (const auto& t : turns) {
+        SCOPED_TRACE(t.angle);
+        View v(kFormat555);
+        for (int r = 0; r < h; ++r)
+            for (int c = 0; c < w; ++c) {
+                const int dx = c - 2, dy = r - 1;
+                v.Expect(8 + t.a * dx + t.b * dy, 6 + t.c * dx + t.d * dy) = px[size_t(r * w + c)];
+            }
+        const int32_t tint[4] = {0, 0, 0, t.angle};
+        const RotatedImage im{px.data(), w, h, x, y, 1024, 1024, 0, tint};
+        tool.DrawRotated(v.pixels(), &im);
+        EXPECT_EQ(v.buffer, v.expected);
+    }
+}
+
+// Angle 0 through the tint draws as the unturned draw; 360 is angle 0.
+TEST(LineTool, AZeroTurnDrawsAsTheUnturnedDraw) {
+    cLineTool tool;
+    tool.ResizeLineTool(kViewW, kViewH);
+    const Picture pic = MakePicture(kFormat555, 9, 7);
+    for (int angle : {0, 360, -720}) {
+        View plain(kFormat555), turned(kFormat555);
+        const int32_t tint[4] = {0, 0, 0, angle};
+        const RotatedImage a{pic.px.data(), 9, 7, 3, 2, 1500, 700, kEffectMirror, nullptr};
+        const RotatedImage b{pic.px.data(), 9, 7, 3, 2, 1500, 700, kEffectMirror, tint};
+        tool.DrawRotated(plain.pixels(), &a);
+        tool.DrawRotated(turned.pixels(), &b);
+        EXPECT_EQ(plain.buffer, turned.buffer) << angle;
+    }
+}
+
+// Any angle: every pixel drawn lies within the box's half diagonal of its
+// centre, keyed pixels stay undrawn, the guard rows are untouched, and a
+// picture turned partly off the view draws only inside it.
+TEST(LineTool, AnyTurnStaysInsideItsCircleAndTheView) {
+    cLineTool tool;
+    tool.ResizeLineTool(kViewW, kViewH);
+    const Picture pic = MakePicture(kFormat555, 9, 7);
+    for (int angle = 0; angle < 360; angle += 15) {
+        for (const auto& [x, y] : {std::pair{7, 5}, {-5, -4}, {18, 13}}) {
+            View v(kFormat555);
+            const View before(kFormat555);
+            const int32_t tint[4] = {0, 0, 0, angle};
+            const RotatedImage im{pic.px.data(), 9, 7, x, y, 1024, 1024, 0, tint};
+            tool.DrawRotated(v.pixels(), &im);
+            const double cx = x + 4.5, cy = y + 1 + 3.5, reach = std::sqrt(81.0 + 49.0) / 2 + 1;
+            for (int gy = -kGuardRows; gy < kViewH + kGuardRows; ++gy)
+                for (int gx = 0; gx < kViewW; ++gx) {
+                    const size_t i = size_t((gy + kGuardRows) * kViewW + gx);
+                    if (v.buffer[i] == before.buffer[i]) continue;
+                    ASSERT_TRUE(gy >= 0 && gy < kViewH) << angle << " drew on a guard row";
+                    EXPECT_LE(std::hypot(gx + 0.5 - cx, gy + 0.5 - cy), reach) << angle;
+                    EXPECT_FALSE(IsEffectKeyed(v.buffer[i]));
+                }
+        }
+    }
 }
 
 // Steps of 0 divided by zero; negative steps have no size either.

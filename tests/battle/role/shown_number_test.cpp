@@ -30,7 +30,9 @@ TEST_F(ShownNumberTest, DigitsOfTheAmount) {
 TEST_F(ShownNumberTest, TheThirtySixthNumberIsWrittenOverTheThirtyFifth) {
     MonRole& e = Enemy(0);
     for (int i = 0; i < 36; ++i) Show(e, 9097, int16_t(i));
-    EXPECT_EQ(e.shownCursor, kShownNumbers - 1);
+    // All 35 entries are committed (the 35th is shown too); the 36th went
+    // into the 35th's slot.
+    EXPECT_EQ(e.shownCursor, kShownNumbers);
     EXPECT_EQ(e.shown[34].digit[3], 5);  // 35 written over 34's slot
     // A take-back never goes below the first entry.
     for (int i = 0; i < 50; ++i) e.CommitShownNumber(0);

@@ -1,0 +1,269 @@
+// The act players that move a role: the run-up to a target and the strike
+// back home (positions per frame, arrival frames, mirrored frames and the
+// act's sound), an act flown to a target, a faded act, and the screen
+// effects' particle slots.
+#include <vector>
+
+#include "tests/battle/role/role_screen_fixture.h"
+
+namespace {
+
+class ActPlayerTest : public RoleScreenTest {
+protected:
+    // The x of each frame's run until the player reports its end.
+    template <typename F>
+    static std::vector<int32_t> Xs(Role& r, F step, int limit = 200) {
+        std::vector<int32_t> xs;
+        for (int call = 0; call < limit; ++call) {
+            const int done = step();
+            xs.push_back(r.player.drawX);
+            if (done == 1) break;
+        }
+        return xs;
+    }
+    // The frames drawn of picture 1 that are not shadows.
+    static std::vector<DrawCallInfo> Frames(const DrawRecorder& d) {
+        std::vector<DrawCallInfo> out;
+        for (const DrawCallInfo& c : d.Of(1))
+            if ((c.flags & 0x3C) != 12) out.push_back(c);
+        return out;
+    }
+};
+
+// The run-up moves count x 24 points a frame (the spirit 16), the count
+// growing by one a frame, and stops beside the target (48 pixels short, on
+// the runner's side).
+TEST_F(ActPlayerTest, TheRunUpSpeedsUpAndStopsBesideItsTarget) {
+    const struct {
+        const char* name;
+        bool spirit;
+        bool enemy;
+        std::vector<int32_t> xs;
+    } cases[] = {
+        {"party", false, false, {476, 428, 356, 260, 148}},
+        {"spirit", true, false, {484, 452, 404, 340, 260, 164, 148}},
+        {"enemy", false, true, {124, 172, 244, 340, 452}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ManRole& m = PlacedMember(0, 500, 300);
+        MonRole& e = PlacedEnemy(0, 100, 300);
+        m.spirit = c.spirit ? 1 : 0;
+        Role& runner = c.enemy ? static_cast<Role&>(e) : m;
+        Role& target = c.enemy ? static_cast<Role&>(m) : e;
+        runner.player = ActPlayerState{};
+        DrawRecorder drawn;
+        EXPECT_EQ(Xs(runner, [&] { return runner.StepRoleApproach(&target); }), c.xs);
+        // Each frame drawn at its run point less the hot spot: mirrored (from
+        // the right edge) on the party side.
+        const auto frames = Frames(drawn);
+        ASSERT_EQ(frames.size(), c.xs.size());
+        for (size_t k = 0; k < frames.size(); ++k) {
+            if (c.enemy) {
+                EXPECT_EQ(frames[k].x, c.xs[k] - kHotX);
+                EXPECT_EQ(frames[k].flags & kFlagMirror, 0u);
+            } else {
+                EXPECT_EQ(frames[k].x, c.xs[k] - (kFrameW - kHotX));
+                EXPECT_EQ(frames[k].flags & kFlagMirror, kFlagMirror);
+            }
+            EXPECT_EQ(frames[k].y, 300 - kHotY);
+        }
+        EXPECT_TRUE(runner.acts[kActSecond].Empty());
+    }
+}
+
+// The run-up's act sound plays once, panned by the screen half it is drawn in.
+TEST_F(ActPlayerTest, TheRunUpSoundPansByTheScreenHalf) {
+    ManRole& m = PlacedMember(0, 500, 300);
+    MonRole& e = PlacedEnemy(0, 100, 300);
+    SoundRecorder heard;
+    while (m.StepRoleApproach(&e) == 0) {}
+    ASSERT_EQ(heard.Count(77), 1);
+    EXPECT_EQ(heard.Last(77)->pan, 48);
+    EXPECT_EQ(heard.Last(77)->volume, int(gSfxVolume));
+}
+
+// The strike runs back home at count x 28 points a frame (the spirit 24);
+// the count stays while the act carries no event 0x8.
+TEST_F(ActPlayerTest, TheStrikeRunsHomeAtItsStep) {
+    for (bool spirit : {false, true}) {
+        SCOPED_TRACE(spirit);
+        ManRole& m = PlacedMember(0, 500, 300);
+        MonRole& e = PlacedEnemy(0, 100, 300);
+        m.spirit = spirit ? 1 : 0;
+        m.skillBits = 0x4;
+        m.player = ActPlayerState{};
+        const std::vector<int32_t> xs = Xs(m, [&] { return m.StepRoleStrike(&e, -1, 0); });
+        const int step = spirit ? 24 : 28;
+        ASSERT_EQ(xs.size(), size_t((352 + step - 1) / step));
+        for (size_t k = 0; k + 1 < xs.size(); ++k) EXPECT_EQ(xs[k], 148 + step * int(k + 1));
+        EXPECT_EQ(xs.back(), 500);
+        EXPECT_EQ(m.player.running, 0u);
+    }
+}
+
+// Once a frame of the strike's act carries event 0x8, the count rises a
+// frame from then on.
+TEST_F(ActPlayerTest, TheStrikeSpeedsUpFromItsBeat) {
+    Acts({{36, "SD 0 XY 4 40 RF 1 PA 0 ED OV"}, {47, "SD 0 XY 4 40 RF 1 PA 1 AT 8 ED PA 1 ED OV"}});
+    ManRole& m = PlacedMember(0, 500, 300);
+    MonRole& e = PlacedEnemy(0, 100, 300);
+    m.skillBits = 0x4;
+    // Frame 1 moves 28 and shows the beat; frame 2 moves 28 and the count
+    // rises from then on: 56, 84, 112, then the arrival.
+    EXPECT_EQ(Xs(m, [&] { return m.StepRoleStrike(&e, -1, 0); }),
+              (std::vector<int32_t>{176, 204, 260, 344, 456, 500}));
+}
+
+// An approach on its act's beat (approach bit 0x20) moves a sixteenth of the
+// way left on frames with event 0x8, and at least a point: within 16 pixels
+// the sixteenth was 0 and the run never arrived.
+TEST_F(ActPlayerTest, AnApproachOnItsBeatArrivesFromClose) {
+    Acts({{36, "SD 0 XY 4 40 RF 1 PA 0 ED OV"}, {46, "SD 0 XY 4 40 RF 1 PA 0 AT 8 ED OV"}});
+    ManRole& m = PlacedMember(0, 500, 300);
+    MonRole& e = PlacedEnemy(0, 462, 300);  // the run's end: 462 + 48 = 510
+    m.action.word20 = 0x20;
+    const std::vector<int32_t> xs = Xs(m, [&] { return m.StepRoleApproach(&e); });
+    // The first frame has not shown the beat yet; then a point a frame.
+    ASSERT_EQ(xs.size(), 11u);
+    EXPECT_EQ(xs[0], 500);
+    EXPECT_EQ(xs[1], 501);
+    EXPECT_EQ(xs.back(), 510);
+}
+
+// The after-image trail keeps at most its length of entries in the ring;
+// each fades and is emptied below level 1.
+TEST_F(ActPlayerTest, TheAfterimageTrailStaysInsideItsRing) {
+    MonRole& e = PlacedEnemy(0, 200, 300);
+    AfterimageRing ring{};
+    for (AfterimageEntry& a : ring.entry) a.frame = 65535;
+    ring.length = 14;
+    ring.fade = 1;
+    for (int k = 0; k < 40; ++k) e.DrawAfterimageTrail(&ring, 1, 0, 0, 100 + k, 200);
+    EXPECT_LE(ring.count, 14);
+    for (int k = 14; k < kAfterimageRing; ++k) EXPECT_EQ(ring.entry[k].frame, 65535) << k;
+    for (int k = 0; k < 60; ++k) e.DrawAfterimageTrail(&ring, 1, 0, 0, 100, 200);
+    ring.delay = 200;  // no new entries: the old ones fade out
+    for (int k = 0; k < 30; ++k) e.DrawAfterimageTrail(&ring, 1, 0, 0, 100, 200);
+    for (int k = 0; k < ring.count; ++k) EXPECT_EQ(ring.entry[k].frame, 65535) << k;
+}
+
+// A frame whose event flags hold 0x1000 sets the hold timer once; a party
+// role facing left draws every frame mirrored and pans its sound by the
+// mirrored x.
+TEST_F(ActPlayerTest, TheHoldEventSetsTheTimerOnce) {
+    Acts({{36, "SD 0 XY 4 40 RF 1 PA 0 ED OV"}, {40, "SD 0 XY 4 40 RF 1 PA 0 WV 78 AT 0x1000 ED PA 1 ED PA 1 O2"}});
+    ManRole& m = PlacedMember(0, 330, 300);
+    m.acts[kActBegin].rec.act = kRoleSprite;
+    m.acts[kActBegin].rec.qq = 40;
+    SoundRecorder heard;
+    DrawRecorder drawn;
+    EXPECT_EQ(m.BeginRoleAct(nullptr, kActBegin), 0);
+    EXPECT_EQ(m.holdTimer[0], 40);
+    m.holdTimer[0] = 0;
+    EXPECT_EQ(m.BeginRoleAct(nullptr, kActBegin), 0);
+    EXPECT_EQ(m.BeginRoleAct(nullptr, kActBegin), 1);
+    EXPECT_EQ(m.holdTimer[0], 0);  // not set again
+    ASSERT_EQ(drawn.Count(1), 3u);
+    for (const DrawCallInfo& c : drawn.Of(1)) {
+        EXPECT_EQ(c.flags & kFlagMirror, kFlagMirror);
+        EXPECT_EQ(c.x, 330 - (kFrameW - kHotX));
+    }
+    // Drawn from x 314: the left half of the screen, panned left.
+    ASSERT_EQ(heard.Count(78), 1);
+    EXPECT_EQ(heard.Last(78)->pan, -48);
+}
+
+// An invisible role runs unseen: its frames in mode 48 and no shadow.
+TEST_F(ActPlayerTest, AnInvisibleRoleRunsWithoutItsShadow) {
+    ManRole& m = PlacedMember(0, 500, 300);
+    MonRole& e = PlacedEnemy(0, 100, 300);
+    m.effectBits |= kEffectInvisible;
+    DrawRecorder drawn;
+    EXPECT_EQ(Run([&] { return m.StepRoleApproach(&e); }, 100), 5);
+    ASSERT_EQ(drawn.Count(1), 5u);
+    for (const DrawCallInfo& c : drawn.Of(1)) EXPECT_EQ(c.flags & 0x3C, 48u);
+}
+
+// Roles that have nothing to strike end at once.
+TEST_F(ActPlayerTest, NothingToStrikeEndsAtOnce) {
+    ManRole& m = PlacedMember(0, 500, 300);
+    MonRole& e = PlacedEnemy(0, 100, 300);
+    EXPECT_EQ(m.StepRoleStrike(&e, -1, 0), 1);  // no weapon skill, no approach kind
+    EXPECT_EQ(e.StepRoleStrike(&m, -1, 0), 1);  // an enemy without approach bit 0x10
+}
+
+// A run-up whose act cannot be played is reported once and still arrives.
+TEST_F(ActPlayerTest, ARunUpWithoutItsActArrivesWithOneReport) {
+    ManRole& m = PlacedMember(0, 500, 300);
+    MonRole& e = PlacedEnemy(0, 100, 300);
+    m.spriteSet = 9;  // no such sprite set
+    EXPECT_EQ(Run([&] { return m.StepRoleApproach(&e); }, 200), 5);
+    EXPECT_EQ(Boxes(), 1u);
+}
+
+// An act flown to the target: after its delay it speeds up, doubling below
+// 33 points and then growing by 48; a multiplier of 0 or less counts as 1.
+TEST_F(ActPlayerTest, AFlownActArrivesWhateverItsMultiplier) {
+    const struct {
+        int32_t multiplier;
+        int frames;
+    } cases[] = {{1, 12}, {0, 12}, {-5, 12}, {3, 10}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.multiplier);
+        ManRole& m = PlacedMember(0, 500, 300);
+        MonRole& e = PlacedEnemy(0, 100, 300);
+        m.acts[kActPerform].Clear();
+        m.acts[kActPerform].rec.act = kRoleSprite;
+        m.acts[kActPerform].rec.qq = 40;
+        EXPECT_EQ(Run([&] { return m.PlayActRecord(&e, kActPerform, 0, -1, 500, 300, c.multiplier, 2, 0); }, 300),
+                  c.frames);
+        EXPECT_TRUE(m.acts[kActPerform].Empty());
+    }
+    ManRole& m = PlacedMember(0, 500, 300);
+    EXPECT_EQ(m.PlayActRecord(nullptr, kActPerform, kScreenEffectSlots, -1, 0, 0, 1, 0, 0), 1);
+}
+
+TEST_F(ActPlayerTest, AFadedActEndsWhenItsLevelIsSpent) {
+    MonRole& e = PlacedEnemy(0, 200, 300);
+    e.acts[kActPerform].rec.act = kRoleSprite;
+    e.acts[kActPerform].rec.qq = 40;
+    DrawRecorder drawn;
+    EXPECT_EQ(Run([&] { return e.PlayActRecordBlend(kActPerform, 16); }, 100), 8);
+    const auto frames = drawn.Of(1);
+    ASSERT_EQ(frames.size(), 8u);
+    EXPECT_EQ(frames[0].alpha, 16);
+    EXPECT_EQ(frames[7].alpha, 2);
+    EXPECT_EQ(frames[0].flags & 0x3C, 20u);
+}
+
+// The screen effects: a slot outside 0..3 is refused; a frame that cannot
+// be unpacked gives no particles (the end finds nothing); a frame that can
+// dissolves and the slot is emptied at the end.
+TEST_F(ActPlayerTest, ScreenEffectsRefuseBadSlotsAndEnd) {
+    ManRole& m = PlacedMember(0, 500, 300);
+    MonRole& e = PlacedEnemy(0, 150, 300);
+    e.DrawRoleWait(0);
+    for (int slot : {-1, kScreenEffectSlots, 1000}) {
+        EXPECT_EQ(m.StartRoleScreenEffect(slot, &e), 0u);
+        EXPECT_EQ(m.EndRoleScreenEffect(slot), 1u);
+    }
+    ASSERT_EQ(m.StartRoleScreenEffect(2, &e), 1u);
+    EXPECT_TRUE(m.actionFlags & 0x8);
+    EXPECT_NE(m.screenParticles[2].pixels, nullptr);
+    const int frames = Run([&] { return m.EndRoleScreenEffect(2); }, 3000);
+    EXPECT_GT(frames, 1);
+    EXPECT_EQ(m.screenParticles[2].pixels, nullptr);
+    EXPECT_EQ(m.screenParticles[2].particles, nullptr);
+
+    MonRole& raw = PlacedEnemy(1, 300, 300);
+    raw.spriteSet = kRawSprite;
+    raw.DrawRoleWait(0);
+    ASSERT_NE(raw.picture, nullptr);
+    EXPECT_EQ(m.StartRoleScreenEffect(1, &raw), 0u);
+    EXPECT_EQ(m.screenParticles[1].pixels, nullptr);
+    EXPECT_EQ(m.EndRoleScreenEffect(1), 1u);
+    EXPECT_EQ(Boxes(), 0u);
+}
+
+}  // namespace
