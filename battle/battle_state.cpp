@@ -1,5 +1,7 @@
 #include "battle/battle_state.h"
 
+#include "battle/input/input_state.h"
+
 BattleState gBattle;
 
 void ResetBattleFlow() {
@@ -16,6 +18,7 @@ void ResetBattleFlow() {
     for (int32_t& p : gBattle.pendingDefeat) p = -1;
     for (int32_t& a : gBattle.arrangeOrder) a = 0;
     ResetAttackOrder();
+    ResetBattleInput();
 }
 
 void ResetBattleState() {
