@@ -5,6 +5,7 @@
 // or ring with nothing to offer leaves the cursor where it stands.
 #include <algorithm>
 
+#include "base/input.h"
 #include "battle/battle_frame.h"
 #include "battle/battle_start.h"
 #include "battle/battle_state.h"
@@ -162,6 +163,10 @@ void StepEnemyTarget(int d) {
             gEnemyPick = pick;
             MarkEnemyTarget(index);
             Moved();
+            // The spirit's target: the pointer follows to the enemy's centre.
+            int32_t rect[4];
+            if (fMenu == kMenuSpiritTarget && gMonRoles[index].LoadWaitFrame(rect))
+                gInput.SetMousePos(rect[0] + rect[2] / 2, rect[1] + rect[3] / 2);
             return;
         }
     }
