@@ -238,6 +238,8 @@ int HitTargets(int x, int y) {
 
 int HitIconMenu(int x, int y) {
     const int ox = gMenuPosX, oy = gMenuPosY;
+    // A member stays hovered only while the pointer is on its strip.
+    gHoverAlly = kNoHover;
     if (gOrderMenuOpen) {
         const int r = x >= 345 && x < 432 ? RowAt(y, 114, 24, 8) : 0;
         if (r == 0) return 0;
@@ -509,7 +511,11 @@ void BattleKeyInput() {
         gBattleOptions &= ~0x20u;
         ConfirmCommand();
     }
-    // 12.
+    // 12. A keyboard step hands the cursor back to the keyboard: the mouse
+    // resting on a row does not take it back until it moves.
+    if (BattleKeyFires(kKeyUp) || BattleKeyFires(kKeyDown) || BattleKeyFires(kKeyLeft) ||
+        BattleKeyFires(kKeyRight) || BattlePageKeyFires(kKeyPageUp) || BattlePageKeyFires(kKeyPageDown))
+        mMove = 0;
     if (BattleKeyFires(kKeyUp) && !DialogOpen()) {
         BattlePrevEntry();
         SelectNextMember();

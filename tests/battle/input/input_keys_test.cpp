@@ -287,3 +287,29 @@ TEST_F(BattleInputTest, RetreatRefusedWithTheMessage) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BattleInputTest, AKeyboardStepIsNotUndoneByAMouseAtRest) {
+    fMenu = kMenuMagic;
+    gMagicCount = 10;
+    ASSERT_EQ(MouseAt(300, 215), 1);
+    ASSERT_EQ(gMagicCursor, 3);
+    Press(4);  // Up
+    EXPECT_EQ(gMagicCursor, 2);
+    EXPECT_EQ(BattleMouseHitTest(), 0);  // the pointer has not moved
+    EXPECT_EQ(gMagicCursor, 2);
+}
+
+TEST_F(BattleInputTest, TheIconGridDropsAStaleHover) {
+    gWaitOrder[0] = 21;
+    MouseAt(100, 400);  // member 1's strip
+    ASSERT_EQ(gHoverAlly, 21);
+    MouseAt(240 + 10 + 5, 140 + 45);  // on entry 1
+    EXPECT_EQ(gHoverAlly, kNoHover);
+    Press(kKeyMouseLeft);
+    EXPECT_EQ(SEL, 20);  // a click on the grid chooses, it does not switch members
+    EXPECT_EQ(fMenu, kMenuTarget);
+}
+
+}  // namespace
