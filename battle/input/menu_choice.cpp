@@ -695,8 +695,6 @@ void OpenIconMenu() {
     if (role == nullptr || role->IsRoleHeldByAilment()) return;
     MenuSound(kSfxMenuOpen);
     Seld = 1;
-    int16_t x, y;
-    role->GetHomePos(&x, &y);
     const int slot = CommandingSlot();
     if (gController == slot && gControlledEnemy >= 0 && uint32_t(gControlledEnemy) < gBattleMonCount) {
         MonRole& e = gMonRoles[gControlledEnemy];

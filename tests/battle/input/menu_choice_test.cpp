@@ -367,3 +367,58 @@ TEST_F(MenuChoiceTest, WholeSideActionsTakeNoTargetStep) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(MenuChoiceTest, ControlledEnemyPanel) {
+    gController = 0;
+    gControlledEnemy = 1;
+    fMenu = kMenuNone;
+    OpenIconMenu();
+    ASSERT_EQ(fMenu, kMenuControl);
+    EXPECT_EQ(gControlRows, 2);  // attack and release: the enemy carries nothing
+    // Attack: the target cursor on the first enemy standing; back returns here.
+    gControlCursor = 1;
+    DoMenuChoice();
+    EXPECT_EQ(fMenu, kMenuTarget);
+    EXPECT_EQ(si, 25);
+    EXPECT_EQ(MS, 1);
+    BattleKeyBack();
+    EXPECT_EQ(fMenu, kMenuControl);
+    // Release: 99 into the last command only.
+    gChosenCommand[0] = 1;
+    gControlCursor = 2;
+    DoMenuChoice();
+    EXPECT_EQ(gLastCommand, 99);
+    EXPECT_EQ(gChosenCommand[0], 1);
+    EXPECT_EQ(SEL, 0);
+    EXPECT_EQ(MS, 1);
+}
+
+TEST_F(MenuChoiceTest, SpiritOrders) {
+    ManRole& spirit = Member(2, 2);
+    spirit.member = 0;
+    spirit.spirit = 1;
+    spirit.spiritOrder = 1;
+    gOrderMenuOpen = 1;
+    gOrderCursor = 3;
+    Choose(7);
+    EXPECT_EQ(spirit.GetGhostOrder(), 3);
+    EXPECT_EQ(gOrderMenuOpen, 0);
+    EXPECT_EQ(si, 7);
+    // Order 8 asks for its target on the enemies first.
+    gOrderMenuOpen = 1;
+    gOrderCursor = 8;
+    Choose(7);
+    ASSERT_EQ(fMenu, kMenuSpiritTarget);
+    EXPECT_EQ(MS, 1);
+    BattleNextEntry();
+    EXPECT_EQ(MS, 2);
+    DoMenuChoice();
+    EXPECT_EQ(fMenu, kMenuIcons);
+    EXPECT_EQ(spirit.GetGhostOrder(), 8);
+    EXPECT_EQ(spirit.target, 1);
+    EXPECT_EQ(gMonRoles[1].highlight, 0u);
+}
+
+}  // namespace
