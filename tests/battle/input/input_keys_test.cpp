@@ -313,3 +313,73 @@ TEST_F(BattleInputTest, TheIconGridDropsAStaleHover) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(BattleInputTest, ConfirmWaitsTable) {
+    struct Case {
+        const char* what;
+        void (*set)();
+    };
+    const Case cases[] = {
+        {"retreat", [] { gRetreatState = 0x4000; }},
+        {"action wait", [] { gInputLinks.actionWait = 1; }},
+        {"leaving", [] { gLeaveBattle = 1; }},
+        {"paused", [] { gInputLinks.actionPause = 0x80000000u; }},
+        {"last enemy going out", [] {
+             gMonRoles[1].SetOut(1);
+             gLastDowned = 1;
+         }},
+    };
+    for (const Case& c : cases) {
+        SetUp();
+        c.set();
+        si = 5;
+        Seld = 1;
+        ConfirmCommand();
+        EXPECT_EQ(SEL, 20) << c.what;
+        EXPECT_EQ(gChosenCommand[0], 0) << c.what;
+        TearDown();
+    }
+    // Without them the same confirm defends.
+    SetUp();
+    si = 5;
+    Seld = 1;
+    ConfirmCommand();
+    EXPECT_EQ(gChosenCommand[0], 5);
+}
+
+TEST_F(BattleInputTest, TheLastEnemyGoingOutClosesTheMenu) {
+    gMonRoles[1].SetOut(1);
+    gLastDowned = 1;
+    ConfirmCommand();
+    EXPECT_EQ(fMenu, kMenuNone);
+    fMenu = 99;
+    ConfirmCommand();
+    EXPECT_EQ(fMenu, 99);
+}
+
+TEST_F(BattleInputTest, AFreshSpacePressAnswersTheActionsWait) {
+    gInputLinks.actionWait = 1;
+    Frame(kKeyConfirm, 2);
+    EXPECT_EQ(gInputLinks.actionWaitWord, 0u);
+    Press(kKeyConfirm);
+    EXPECT_EQ(gInputLinks.actionWaitWord, 1u);
+}
+
+TEST_F(BattleInputTest, AScrollBarClickPagesAndChoosesNothing) {
+    fMenu = kMenuItems;
+    gListCount = 20;
+    ASSERT_EQ(MouseAt(420, 290), 1);  // the track below the thumb
+    Press(kKeyMouseLeft);
+    EXPECT_EQ(gListTop, 7);
+    EXPECT_EQ(gListCursor, 1);
+    EXPECT_EQ(gScrollStep, 4);
+    EXPECT_EQ(fMenu, kMenuItems);
+    ASSERT_EQ(MouseAt(420, 165), 1);  // the up arrow
+    Press(kKeyMouseLeft);
+    EXPECT_EQ(gListTop, 6);
+    EXPECT_EQ(fMenu, kMenuItems);
+}
+
+}  // namespace
