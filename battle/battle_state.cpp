@@ -2,6 +2,7 @@
 
 #include "battle/turn/turn_state.h"
 #include "battle/action/action_state.h"
+#include "battle/input/input_state.h"
 
 BattleState gBattle;
 
@@ -21,6 +22,7 @@ void ResetBattleFlow() {
     ResetAttackOrder();
     ResetTurnState();
     ResetActionState();
+    ResetBattleInput();
 }
 
 void ResetBattleState() {
