@@ -151,12 +151,14 @@ void FreeBattleRoles() {
         r.quietFlag = 1;
         r.FreeRoleEffects();
         r.FreeTransferRipple();
+        r.FreeActEffectList();
         r.ManRoleDtor();
     }
     for (MonRole& r : gMonRoles) {
         r.quietFlag = 1;
         r.FreeRoleEffects();
         r.FreeTransferRipple();
+        r.FreeActEffectList();
         r.MonRoleDtor();
     }
     InitBattleRoles();
