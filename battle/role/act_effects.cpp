@@ -117,11 +117,13 @@ uint32_t Role::PlayActEffectList(Role* target, int32_t act) {
     for (ActEffectNode* n = actEffects; n != nullptr; n = n->next) {
         if (n->done) continue;
         if (act != 0) n->flying.qq = act;
-        if (++n->frames > kActEffectFrameCap) {
+        // A node that has not ended by the cap (an endless impact, a walk
+        // that cannot move) ends there and still lands its hit.
+        const bool overCap = ++n->frames > kActEffectFrameCap;
+        if (overCap) {
             TraceHook("role: an effect sprite of set %d did not end within %d frames", int(n->flying.act),
                       int(kActEffectFrameCap));
-            n->done = 1;
-            continue;
+            n->flags |= kActEffectArrived;
         }
         if (!(n->flags & kActEffectArrived)) {
             if (TakeActData(&n->flying) == 0) {
@@ -145,7 +147,7 @@ uint32_t Role::PlayActEffectList(Role* target, int32_t act) {
             if (!(n->flags & kActEffectArrived)) continue;
         }
         // The impact at the end point; a missing or ended impact ends the node.
-        bool impactOver = n->impact.act == 0 || TakeActData(&n->impact) == 0;
+        bool impactOver = overCap || n->impact.act == 0 || TakeActData(&n->impact) == 0;
         if (!impactOver) {
             PlayNodeSound(n->impact, n->endX);
             const PicFrame* f = NodeFrame(n->impact);
