@@ -1,0 +1,211 @@
+// The performers of the party's special actions on acts generated for the
+// test: the frames each takes and the hits it releases.
+#include <functional>
+
+#include "battle/battle_state.h"
+#include "battle/effects/effect_layers.h"
+#include "tests/battle/enemy/enemy_fixture.h"
+#include "tests/battle/role/scripted_random.h"
+
+namespace {
+
+enum : uint16_t {
+    kActorSet = 1,    // member 0: every performer's act, four frames, the hit on the second
+    kLoopSet = 2,     // every act loops for ever
+    kEffectSet = 20,  // act 0: three frames
+    kCode4Act = 70,   // of kActorSet: code 4, the hit on the second frame
+    kCode500Act = 71, // the effect raised on the second frame
+    kPlainAct = 72,   // no event at all
+};
+constexpr uint16_t kImpactIndex = 7322 - 6000;
+constexpr uint16_t kFusionIndex = 7320 - 6000;
+constexpr const char* kFourFrames = "SD 0 PA 0 ED PA 1 AT 1 ED PA 2 ED PA 3 O2";
+constexpr const char* kThreeFrames = "SD 0 PA 0 ED PA 1 ED PA 2 O2";
+constexpr const char* kEndless = "SD 0 PA 0 ED PA 1 OV";
+
+class PerformTest : public EnemyTest {
+protected:
+    void SetUp() override {
+        EnemyTest::SetUp();
+        std::map<int, const char*> actor, loop;
+        for (int act : {36, 42, 46, 47, 50, 52, 54, 60}) {
+            actor[act] = kFourFrames;
+            loop[act] = kEndless;
+        }
+        actor[kCode4Act] = kFourFrames;
+        actor[kCode500Act] = "SD 0 PA 0 ED PA 1 AT 8 ED PA 2 O2";
+        actor[kPlainAct] = kThreeFrames;
+        Pack("all_char.act", {{kActorSet, Entry(actor)}, {kLoopSet, Entry(loop)}, {kEffectSet, Entry({{0, kThreeFrames}})}});
+        Pack("all_magic.act", {{kImpactIndex, Entry({{0, kThreeFrames}})}, {kFusionIndex, Entry({{0, kThreeFrames}})}});
+    }
+    ManRole& Actor(uint16_t set = kActorSet) {
+        ManRole& m = Member(0, 0);
+        m.spriteSet = set;
+        m.name = "Hero";
+        m.command = 1;
+        m.skillAmount = 100;
+        m.performPhase = 0;
+        return m;
+    }
+    // Calls until the performer reports its end; the calls it took (0: not
+    // within the limit).
+    static int Run(const std::function<int()>& step, int limit = 2000) {
+        for (int call = 1; call <= limit; ++call)
+            if (step() == 1) return call;
+        return 0;
+    }
+};
+
+TEST_F(PerformTest, EachPerformerTakesItsFramesAndReleasesItsHits) {
+    const struct {
+        const char* what;
+        std::function<int(ManRole&, MonRole&)> step;
+        int frames;
+        int shown;   // numbers shown on the target
+    } cases[] = {
+        {"skill act with an effect", [](ManRole& m, MonRole& e) { return m.RunSkillAct(&e, kEffectSet); }, 4, 0},
+        {"skill act without one", [](ManRole& m, MonRole& e) { return m.RunSkillAct(&e, 0); }, 4, 0},
+        // The effect starts on the hit frame (2) and plays three frames.
+        {"strike on all with an effect", [](ManRole& m, MonRole&) { return m.RunStrikeAllAct(kEffectSet); }, 4, 0},
+        {"strike on all without one", [](ManRole& m, MonRole&) { return m.RunStrikeAllAct(0); }, 2, 0},
+        {"throw", [](ManRole& m, MonRole& e) { return m.RunThrowAct(&e); }, 4, 1},
+        {"theft", [](ManRole& m, MonRole& e) { return m.RunStealAct(&e); }, 4, 0},
+        {"weapon skill 24", [](ManRole& m, MonRole& e) { return m.RunSkill24Act(&e); }, 4, 0},
+        {"pose", [](ManRole& m, MonRole&) { return m.RunQueuedPoseAct(); }, 4, 0},
+        {"code 4", [](ManRole& m, MonRole& e) {
+             m.actParam = kCode4Act;
+             return m.RunCode4Act(&e);
+         }, 4, 1},
+        {"code 500 without an effect", [](ManRole& m, MonRole& e) {
+             m.actParam = kPlainAct;
+             return m.RunCode500Act(&e);
+         }, 3, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        HeadlessReset();
+        ManRole& m = Actor();
+        MonRole& e = Enemy(1, 5000, 0);
+        e.shownCursor = 0;
+        ScriptRandom({});
+        EXPECT_EQ(Run([&] { return c.step(m, e); }), c.frames);
+        EXPECT_EQ(e.shownCursor, c.shown);
+        EXPECT_EQ(m.performPhase, 0);
+        EXPECT_TRUE(m.acts[kActPerform].Empty());
+        EXPECT_TRUE(m.acts[6].Empty());
+        EXPECT_EQ(Traces(), 0u);
+    }
+}
+
+TEST_F(PerformTest, TheThrowShowsItsHitOnTheHitFrame) {
+    ManRole& m = Actor();
+    MonRole& e = Enemy(1, 5000, 0);
+    ScriptRandom({});
+    EXPECT_EQ(m.RunThrowAct(&e), 0);
+    EXPECT_EQ(e.shownCursor, 0);
+    EXPECT_EQ(m.RunThrowAct(&e), 0);  // frame 2: the hit
+    EXPECT_EQ(e.shownCursor, 1);
+    EXPECT_EQ(e.shown[0].Amount(), 101);
+    EXPECT_EQ(m.performHits, 1);
+    EXPECT_FALSE(m.acts[6].Empty());  // the impact plays at the target
+}
+
+TEST_F(PerformTest, AMissingActEndsThePerformerAtOnceWithOneTrace) {
+    const std::function<int(ManRole&, MonRole&)> steps[] = {
+        [](ManRole& m, MonRole& e) { return m.RunSkillAct(&e, 0); },
+        [](ManRole& m, MonRole&) { return m.RunStrikeAllAct(0); },
+        [](ManRole& m, MonRole& e) { return m.RunThrowAct(&e); },
+        [](ManRole& m, MonRole& e) { return m.RunStealAct(&e); },
+        [](ManRole& m, MonRole& e) { return m.RunSkill24Act(&e); },
+        [](ManRole& m, MonRole&) { return m.RunQueuedPoseAct(); },
+        [](ManRole& m, MonRole& e) { return m.RunCode4Act(&e); },
+        [](ManRole& m, MonRole& e) { return m.RunCode500Act(&e); },
+    };
+    for (const auto& step : steps) {
+        HeadlessReset();
+        ManRole& m = Actor(kEffectSet);  // a sprite set with act 0 only
+        m.actParam = 9;
+        MonRole& e = Enemy(1);
+        EXPECT_EQ(step(m, e), 1);
+        EXPECT_EQ(Traces(), 1u);
+        EXPECT_EQ(m.performPhase, 0);
+    }
+}
+
+TEST_F(PerformTest, ALoopingActEndsAtTheCapWithOneTrace) {
+    ManRole& m = Actor(kLoopSet);
+    MonRole& e = Enemy(1);
+    EXPECT_EQ(Run([&] { return m.RunSkillAct(&e, 0); }), 301);
+    EXPECT_EQ(Traces(), 1u);
+    EXPECT_EQ(Run([&] { return m.RunThrowAct(&e); }), 301);
+    EXPECT_EQ(Traces(), 2u);
+}
+
+TEST_F(PerformTest, TheFusionZoomsForFiftyTwoFramesThenPlaysItsAct) {
+    ManRole& guardRole = Actor();
+    ManRole& member = Member(1, 1);
+    int calls = 0;
+    for (; calls < 51; ++calls) ASSERT_EQ(guardRole.RunFusionAct(&member, kActorSet), 0) << calls;
+    EXPECT_EQ(gEffects.backgroundOn, 1u);
+    for (int32_t c : gEffects.colourTarget) EXPECT_EQ(c, -12);
+    EXPECT_EQ(Run([&] { return guardRole.RunFusionAct(&member, kActorSet); }), 1 + 3);
+    EXPECT_EQ(guardRole.performCounter, 0);
+    EXPECT_EQ(guardRole.performPhase, 0);
+    EXPECT_EQ(Traces(), 0u);
+}
+
+TEST_F(PerformTest, TheRetreatFadesToItsLevel) {
+    const struct {
+        int mode;
+        uint32_t guard;
+        int frames;
+        int moved;
+        uint32_t out;
+    } cases[] = {
+        {0, 0, 13, 0, 0},
+        {1, 0, 9, 9 * 30, 0},
+        {1, 1, 9, 9 * 30, 1},  // a guard that retreats is out
+    };
+    for (const auto& c : cases) {
+        ManRole& m = Actor();
+        m.guard = c.guard;
+        m.out = 0;
+        m.defeated = 0;
+        m.status = 0;
+        m.facing = 0;
+        m.slot.homeX = 300;
+        m.SetRolePos(300, 200);
+        int16_t x0, y0, x1, y1;
+        m.GetRolePos(&x0, &y0);
+        EXPECT_EQ(Run([&] { return m.RunRetreatAct(c.mode); }), c.frames) << c.mode;
+        m.GetRolePos(&x1, &y1);
+        EXPECT_EQ(x1 - x0, c.moved) << c.mode;
+        EXPECT_EQ(m.out, c.out);
+        EXPECT_EQ(m.fadeCounter, 15);
+    }
+    ManRole& m = Actor();
+    m.out = 1;
+    EXPECT_EQ(m.RunRetreatAct(0), 1);  // an out role has nothing to retreat with
+}
+
+TEST_F(PerformTest, TheSummonTintRisesAndFallsInSixtyFourFrames) {
+    ManRole& m = Actor();
+    m.itemAct = kEffectSet;
+    EXPECT_EQ(Run([&] { return m.RunSummonAct(200, 200); }), 64);
+    for (int16_t b : m.blend) EXPECT_EQ(b, 0);
+    EXPECT_EQ(m.captureCounter, 0);
+}
+
+TEST_F(PerformTest, MultiPartMagicWaitsForTheBattleToEndItsEffect) {
+    ManRole& m = Actor();
+    MonRole& e = Enemy(1);
+    m.actParam = kCode500Act;
+    gActionFlags = 0;
+    for (int i = 0; i < 10; ++i) ASSERT_EQ(m.RunCode500Act(&e), 0) << i;
+    EXPECT_NE(gActionFlags & kActionRunning, 0u);
+    gActionFlags |= kActionOver;
+    EXPECT_EQ(m.RunCode500Act(&e), 1);
+    EXPECT_TRUE(m.acts[kActBegin].Empty());
+}
+
+}  // namespace
