@@ -12,6 +12,7 @@
 #include "battle/battle_state.h"
 #include "battle/effects/effect_layers.h"
 #include "battle/hud/accumulator.h"
+#include "battle/manrole/perform_steps.h"
 #include "battle/role/role_act.h"
 #include "battle/role/role_resolve.h"
 #include "battle/screen/battle_tint.h"
@@ -20,44 +21,7 @@
 #include "draw/zoom_render.h"
 #include "media/sound_bank.h"
 
-namespace {
-
-// performPhase bits shared by the performers.
-enum PerformBit : uint16_t {
-    kStarted = 0x1,        // the performer's first act is set up
-    kEffectStarted = 0x2,  // the effect or impact act was started
-    kMainEnded = 0x4,      // the main act has played out
-    kEffectRaised = 0x8,   // the act raised the battle's effect (bit 15)
-    kSecondPhase = 0x10,
-};
-
-constexpr int kPerformFrameCap = 300;    // about ten seconds
-constexpr int kEffectWaitCap = 1200;     // a magic's effect layers may run long
-constexpr uint16_t kHitEvents = 0x1 | 0x8;
-constexpr uint16_t kHandledEvents = 0x1 | 0x2 | 0x4 | 0x8 | 0x400;
-
-constexpr int32_t kSkillAct = 52;
-constexpr int32_t kThrowAct = 42;
-constexpr int32_t kStealAct = 50;
-constexpr int32_t kSkill24Act = 60;
-constexpr int32_t kPoseAct = 54;
-constexpr int32_t kGuardAct = 36;
-constexpr uint16_t kThrowImpactSet = 7322;
-constexpr uint16_t kFusionSet = 7320;
-constexpr int32_t kFusionStep = 40;
-constexpr int32_t kFusionEnd = 2048;
-constexpr int32_t kFusionScale = 3096;
-constexpr int32_t kFusionTint = -12;
-constexpr int kSfxSummonEnd = 106;
-constexpr int kSfxRetreat = 47;
-constexpr int kRetreatStep = 30;
-constexpr int kFirstHitBlock = 6;
-constexpr int kSecondHitBlock = 7;
-
-struct ActFrame {
-    bool ended;
-    uint16_t events;
-};
+namespace perform {
 
 void RolePoint(const Role& r, int32_t* x, int32_t* y) {
     int16_t px = 0, py = 0;
@@ -151,7 +115,9 @@ ActFrame DrawMain(ManRole& r) {
     return f;
 }
 
-}  // namespace
+}  // namespace perform
+
+using namespace perform;
 
 int ManRole::RunSkillAct(Role* t, int32_t effect) {
     if (!Begin(*this, kActPerform, spriteSet, kSkillAct, "weapon skill")) return End(*this, {kActPerform});

@@ -61,6 +61,9 @@ public:
     int32_t performCounter;          // the fusion's zoom counter, the summon's tint
     uint16_t performPhase;
     uint16_t performHits;            // hits the running performer released
+    int32_t slideOffset;             // the dash's slide (code 400)
+    LineWalker flight;               // the line of the flying acts (13, 14)
+    uint16_t shotCounter;            // the shots of code 402
     // The role's own storage: the stats copy that `stats` points at, and the
     // object record a summoned guard is given (`objRecord` points at it).
     MemberStats statsCopy;
@@ -179,6 +182,10 @@ public:
     int RunQueuedPoseAct();
     int RunCommand13Act(Role* targetRole);
     int RunCommand14Act(Role* targetRole);
+    int RunSkill33Act(Role* targetRole, int32_t effect);
+    int RunCode400Act(Role* targetRole, int mode);
+    int RunCode402Act(Role* targetRole);
+    int RunCode405Act(Role* targetRole);
 
     // The lists as they are now, and their n-th entries (from 1) of a
     // category; the cursor is left on the entry found.

@@ -4,6 +4,7 @@
 
 #include "battle/battle_state.h"
 #include "battle/effects/effect_layers.h"
+#include "battle/manrole/man_battle.h"
 #include "tests/battle/enemy/enemy_fixture.h"
 #include "tests/battle/role/scripted_random.h"
 
@@ -16,7 +17,11 @@ enum : uint16_t {
     kCode4Act = 70,   // of kActorSet: code 4, the hit on the second frame
     kCode500Act = 71, // the effect raised on the second frame
     kPlainAct = 72,   // no event at all
+    kDashAct = 73,    // code 400: the dash on frame 2, the hit on frame 3; its dash act 113
+    kVolleyAct = 74,  // code 402: the hit on frame 2
+    kHitEffectSet = 21,  // act 0: three frames, the hit on the second
 };
+constexpr uint16_t kRefineIndex = 6251 - 6000;
 constexpr uint16_t kImpactIndex = 7322 - 6000;
 constexpr uint16_t kFusionIndex = 7320 - 6000;
 constexpr const char* kFourFrames = "SD 0 PA 0 ED PA 1 AT 1 ED PA 2 ED PA 3 O2";
@@ -35,8 +40,16 @@ protected:
         actor[kCode4Act] = kFourFrames;
         actor[kCode500Act] = "SD 0 PA 0 ED PA 1 AT 8 ED PA 2 O2";
         actor[kPlainAct] = kThreeFrames;
-        Pack("all_char.act", {{kActorSet, Entry(actor)}, {kLoopSet, Entry(loop)}, {kEffectSet, Entry({{0, kThreeFrames}})}});
-        Pack("all_magic.act", {{kImpactIndex, Entry({{0, kThreeFrames}})}, {kFusionIndex, Entry({{0, kThreeFrames}})}});
+        actor[kDashAct] = "SD 0 PA 0 ED PA 1 AT 0x108 ED PA 2 AT 1 ED PA 3 O2";
+        actor[kDashAct + 40] = "SD 0 PA 0 ED PA 1 AT 8 ED PA 2 O2";
+        actor[kVolleyAct] = kFourFrames;
+        Pack("all_char.act", {{kActorSet, Entry(actor)},
+                              {kLoopSet, Entry(loop)},
+                              {kEffectSet, Entry({{0, kThreeFrames}})},
+                              {kHitEffectSet, Entry({{0, "SD 0 PA 0 ED PA 1 AT 1 ED PA 2 O2"}})}});
+        Pack("all_magic.act", {{kImpactIndex, Entry({{0, kThreeFrames}})},
+                               {kFusionIndex, Entry({{0, kThreeFrames}})},
+                               {kRefineIndex, Entry({{0, kEndless}, {1, kEndless}})}});
     }
     ManRole& Actor(uint16_t set = kActorSet) {
         ManRole& m = Member(0, 0);
@@ -206,6 +219,98 @@ TEST_F(PerformTest, MultiPartMagicWaitsForTheBattleToEndItsEffect) {
     gActionFlags |= kActionOver;
     EXPECT_EQ(m.RunCode500Act(&e), 1);
     EXPECT_TRUE(m.acts[kActBegin].Empty());
+}
+
+TEST_F(PerformTest, TheRefiningActsFlyFasterEveryFrame) {
+    // 400 points at 8, 16, 24, ... a frame: 440 after ten frames.
+    for (bool back : {false, true}) {
+        ManRole& m = Actor();
+        m.SetRolePos(100, 300);
+        MonRole& e = Enemy(1);
+        e.SetRolePos(500, 300);
+        const int frames = Run([&] { return back ? m.RunCommand14Act(&e) : m.RunCommand13Act(&e); });
+        EXPECT_EQ(frames, 10) << back;
+        EXPECT_TRUE(m.acts[kActSecond].Empty());
+        EXPECT_EQ(Traces(), 0u);
+    }
+}
+
+TEST_F(PerformTest, TheDashStrikesThreeTimesAndComesBack) {
+    // Frame 2 starts the dash, 15 frames of 10 points; the main act's hit
+    // and its follow-up, then the dash act's follow-up, then 14 frames back.
+    for (uint32_t facing : {0u, 1u}) {
+        ManRole& m = Actor();
+        m.facing = facing;
+        m.actParam = kDashAct;
+        m.action = ActionRecord{};
+        m.action.followUp = kHitEffectSet;
+        MonRole& e = Enemy(1, 5000, 0);
+        e.shownCursor = 0;
+        gManBattle.plainAttacks = 0;
+        gStrongAttack = 1;
+        ScriptRandom({});
+        EXPECT_EQ(Run([&] { return m.RunCode400Act(&e, 0); }), 33) << facing;
+        EXPECT_EQ(m.performHits, 3);
+        EXPECT_EQ(e.shownCursor, 3);
+        EXPECT_EQ(m.slideOffset, 0);
+        EXPECT_EQ(gManBattle.plainAttacks, 1);
+        EXPECT_EQ(gStrongAttack, 0u);
+        for (int b : {int(kActBegin), int(kActSecond), 6, 7}) EXPECT_TRUE(m.acts[b].Empty()) << b;
+        EXPECT_EQ(Traces(), 0u);
+    }
+}
+
+TEST_F(PerformTest, TheVolleyShootsEightSpritesThatHitOnceEach) {
+    ManRole& m = Actor();
+    m.SetRolePos(100, 300);
+    m.slot.homeX = 100;
+    m.slot.homeY = 300;
+    m.actParam = kVolleyAct;
+    m.action = ActionRecord{};
+    m.action.followUp = kEffectSet;
+    MonRole& e = Enemy(1, 5000, 0);
+    e.SetRolePos(500, 300);
+    ScriptRandom({});
+    const int frames = Run([&] { return m.RunCode402Act(&e); });
+    EXPECT_GT(frames, 2 + 7 * 3);  // a shot every third frame from the hit on
+    EXPECT_LT(frames, 60);
+    EXPECT_EQ(e.shownCursor, 8);
+    EXPECT_EQ(m.actEffects, nullptr);
+    EXPECT_EQ(Traces(), 0u);
+}
+
+TEST_F(PerformTest, TheDrainShowsWhatItTookOnBothRoles) {
+    ManRole& m = Actor();
+    gMemberStats[0].gauge[0] = 100;
+    m.actParam = kVolleyAct;
+    m.action = ActionRecord{};
+    m.action.followUp = kHitEffectSet;
+    MonRole& e = Enemy(1, 5000, 0);
+    ScriptRandom({});
+    // The main act's hit on frame 2 starts the follow-up; its hit on frame 3.
+    EXPECT_EQ(Run([&] { return m.RunCode405Act(&e); }), 4);
+    EXPECT_EQ(m.performHits, 1);
+    EXPECT_EQ(e.shownCursor, 1);
+    EXPECT_EQ(e.shown[0].Amount(), 101);
+    EXPECT_EQ(m.shownCursor, 2);
+    EXPECT_EQ(m.shown[0].sprite, 9085);
+    EXPECT_EQ(m.shown[1].sprite, 9087);
+    EXPECT_EQ(m.shown[1].delay, 8);
+    EXPECT_EQ(gMemberStats[0].gauge[0], 201);
+}
+
+TEST_F(PerformTest, TheSkillOf33FliesOutAndBackWithoutAHit) {
+    ManRole& m = Actor();
+    m.SetRolePos(100, 300);
+    MonRole& e = Enemy(1, 5000, 0);
+    e.SetRolePos(500, 300);
+    const int frames = Run([&] { return m.RunSkill33Act(&e, kEffectSet); });
+    EXPECT_GT(frames, 2 + 400 / 28);
+    EXPECT_LT(frames, 60);
+    EXPECT_EQ(e.IsHurtMarked(), 1u);
+    EXPECT_EQ(e.shownCursor, 0);  // the roll is the application's
+    EXPECT_EQ(m.actEffects, nullptr);
+    EXPECT_EQ(Traces(), 0u);
 }
 
 }  // namespace

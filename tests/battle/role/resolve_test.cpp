@@ -208,7 +208,9 @@ TEST_F(ResolveTest, TheWardKeepsOffTheKindsOfItsLevel) {
         ScriptRandom({});
         e.ResolveMonRoleAction(&m);
         EXPECT_EQ(m.effects != nullptr, c.taken);
-        if (c.ailment == 0x8000) EXPECT_EQ(gMemberStats[1].gauge[0], 500);
+        if (c.ailment == 0x8000) {
+            EXPECT_EQ(gMemberStats[1].gauge[0], 500);
+        }
     }
 }
 
