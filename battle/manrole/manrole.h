@@ -64,6 +64,9 @@ public:
     int32_t slideOffset;             // the dash's slide (code 400)
     LineWalker flight;               // the line of the flying acts (13, 14)
     uint16_t shotCounter;            // the shots of code 402
+    uint16_t actPhase;               // the phase word of codes 406 and 409
+    int32_t effectCounter;           // code 406: the effect's tint counter
+    int32_t fadeTint;                // code 406: the role's tint counter
     // The role's own storage: the stats copy that `stats` points at, and the
     // object record a summoned guard is given (`objRecord` points at it).
     MemberStats statsCopy;
@@ -186,6 +189,8 @@ public:
     int RunCode400Act(Role* targetRole, int mode);
     int RunCode402Act(Role* targetRole);
     int RunCode405Act(Role* targetRole);
+    int RunCode406Act(Role* targetRole);
+    int RunCode409Act(Role* targetRole);
 
     // The lists as they are now, and their n-th entries (from 1) of a
     // category; the cursor is left on the entry found.

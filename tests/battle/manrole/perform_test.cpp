@@ -20,7 +20,10 @@ enum : uint16_t {
     kDashAct = 73,    // code 400: the dash on frame 2, the hit on frame 3; its dash act 113
     kVolleyAct = 74,  // code 402: the hit on frame 2
     kHitEffectSet = 21,  // act 0: three frames, the hit on the second
+    kStagesAct = 80,  // code 409: acts 80 (the effect raised), 81 and 82 (the strike)
 };
+constexpr uint16_t kGatherIndex = 6142 - 6000;
+constexpr uint16_t kAfterIndex = 8072 - 6000;
 constexpr uint16_t kRefineIndex = 6251 - 6000;
 constexpr uint16_t kImpactIndex = 7322 - 6000;
 constexpr uint16_t kFusionIndex = 7320 - 6000;
@@ -43,13 +46,18 @@ protected:
         actor[kDashAct] = "SD 0 PA 0 ED PA 1 AT 0x108 ED PA 2 AT 1 ED PA 3 O2";
         actor[kDashAct + 40] = "SD 0 PA 0 ED PA 1 AT 8 ED PA 2 O2";
         actor[kVolleyAct] = kFourFrames;
+        actor[kStagesAct] = "SD 0 PA 0 ED PA 1 AT 8 ED PA 2 O2";
+        actor[kStagesAct + 1] = kThreeFrames;
+        actor[kStagesAct + 2] = kThreeFrames;
         Pack("all_char.act", {{kActorSet, Entry(actor)},
                               {kLoopSet, Entry(loop)},
                               {kEffectSet, Entry({{0, kThreeFrames}})},
                               {kHitEffectSet, Entry({{0, "SD 0 PA 0 ED PA 1 AT 1 ED PA 2 O2"}})}});
         Pack("all_magic.act", {{kImpactIndex, Entry({{0, kThreeFrames}})},
                                {kFusionIndex, Entry({{0, kThreeFrames}})},
-                               {kRefineIndex, Entry({{0, kEndless}, {1, kEndless}})}});
+                               {kRefineIndex, Entry({{0, kEndless}, {1, kEndless}})},
+                               {kGatherIndex, Entry({{0, kThreeFrames}})},
+                               {kAfterIndex, Entry({{0, kThreeFrames}})}});
     }
     ManRole& Actor(uint16_t set = kActorSet) {
         ManRole& m = Member(0, 0);
@@ -310,6 +318,48 @@ TEST_F(PerformTest, TheSkillOf33FliesOutAndBackWithoutAHit) {
     EXPECT_EQ(e.IsHurtMarked(), 1u);
     EXPECT_EQ(e.shownCursor, 0);  // the roll is the application's
     EXPECT_EQ(m.actEffects, nullptr);
+    EXPECT_EQ(Traces(), 0u);
+}
+
+TEST_F(PerformTest, Code406FadesGathersStrikesOnceAndFadesBack) {
+    ManRole& m = Actor();
+    m.actParam = kCode500Act;  // the effect raised on frame 2
+    MonRole& e = Enemy(1, 5000, 0);
+    ScriptRandom({});
+    // 2 frames to the effect, 32 gathering, one to turn, 3 of the strike, 3
+    // of the after-effect, 16 fading back.
+    EXPECT_EQ(Run([&] { return m.RunCode406Act(&e); }), 2 + 32 + 1 + 3 + 3 + 15);
+    EXPECT_EQ(e.shownCursor, 1);
+    EXPECT_EQ(m.performHits, 1);
+    EXPECT_EQ(m.actPhase, 0);
+    for (int b : {int(kActBegin), int(kActBeginPartner), 6, 7}) EXPECT_TRUE(m.acts[b].Empty()) << b;
+    EXPECT_EQ(Traces(), 0u);
+    // Without its effect the act ends with itself.
+    ManRole& plain = Actor();
+    plain.actParam = kPlainAct;
+    EXPECT_EQ(Run([&] { return plain.RunCode406Act(&e); }), 3);
+    EXPECT_EQ(e.shownCursor, 1);
+}
+
+TEST_F(PerformTest, Code409PlaysItsThreeStagesAndWaitsForTheEffect) {
+    ManRole& m = Actor();
+    m.actParam = kStagesAct;
+    m.action = ActionRecord{};
+    MonRole& e = Enemy(1);
+    gActionFlags = 0;
+    int calls = 0;
+    while (calls < 100 && m.actPhase < 3) {
+        ASSERT_EQ(m.RunCode409Act(&e), 0);
+        ++calls;
+    }
+    EXPECT_EQ(m.actPhase, 3);
+    EXPECT_GE(calls, 3 + 3 + 1);      // two acts of three frames, then the strike home
+    EXPECT_LT(calls, 3 + 3 + 20);
+    EXPECT_NE(m.action.word20 & 0x8, 0);
+    EXPECT_NE(gActionFlags & kActionRunning, 0u);
+    for (int i = 0; i < 20; ++i) ASSERT_EQ(m.RunCode409Act(&e), 0);
+    gActionFlags |= kActionOver;
+    EXPECT_EQ(m.RunCode409Act(&e), 1);
     EXPECT_EQ(Traces(), 0u);
 }
 
