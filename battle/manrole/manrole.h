@@ -9,6 +9,7 @@
 
 struct ItemRecord;
 struct CountNode;
+struct CaptureState;
 
 constexpr int kCaptureBlocks = 5;
 // Frames a plain attack may take, waits included (about ten seconds).
@@ -67,6 +68,7 @@ public:
     uint16_t actPhase;               // the phase word of codes 406 and 409
     int32_t effectCounter;           // code 406: the effect's tint counter
     int32_t fadeTint;                // code 406: the role's tint counter
+    CaptureState* capture;           // the running capture effect (man_capture.cpp); null when none
     // The role's own storage: the stats copy that `stats` points at, and the
     // object record a summoned guard is given (`objRecord` points at it).
     MemberStats statsCopy;
@@ -190,6 +192,12 @@ public:
     int RunCode402Act(Role* targetRole);
     int RunCode405Act(Role* targetRole);
     int RunCode406Act(Role* targetRole);
+    // The capture (commands 6, 80): the target dissolves toward the role
+    // while the capture sprites fly in. 1 when the effect was set up.
+    uint32_t BeginCaptureEffect(Role* targetRole);
+    int StepCaptureEffect();
+    int PlaceCaptureSprite(uint16_t set, int32_t act, int slotIndex, int32_t x, int32_t y, int32_t speed);
+    void FreeCaptureEffect();
     int RunCode409Act(Role* targetRole);
 
     // The lists as they are now, and their n-th entries (from 1) of a

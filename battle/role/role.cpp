@@ -80,6 +80,7 @@ void ManRole::ManRoleCtor() {
 }
 
 void ManRole::FreeManRoleData() {
+    FreeCaptureEffect();
     // The stats copy and the guard's record are the role's own storage: freeing
     // them empties them, so a later battle finds the role ready to set up.
     FreeRecordText(&scratchObj);
