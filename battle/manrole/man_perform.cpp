@@ -347,7 +347,8 @@ int ManRole::RunCode500Act(Role* t) {
             acts[kActFade].Clear();
             acts[kActFade].rec.act = int32_t(rec.followAct);
             acts[kActFade].rec.qq = int32_t(rec.followQq);
-            acts[kActFade].freeze = (ev & 0x200) ? 1 : 0;
+            // 0x200: the act waits while its follow-up plays.
+            if ((ev & 0x200) && !ended) b.freeze = 1;
         }
         if ((ev & 0x8) && (ev & 0x400))
             StartBattleTint(rec.tint[0], rec.tint[1], rec.tint[2], rec.tint[3], rec.tint[4], rec.tint[5], rec.tint[6]);
@@ -358,7 +359,7 @@ int ManRole::RunCode500Act(Role* t) {
     }
     int32_t x, y;
     RolePoint(*this, &x, &y);
-    DrawBlock(*this, kActFade, x, y, false);
+    if (DrawBlock(*this, kActFade, x, y, false).ended) acts[kActBegin].freeze = 0;
     // The battle says when the magic's effect is over; an act that never
     // raised the effect has nothing to wait for once it has played out.
     const bool over = (gActionFlags & kActionOver) != 0 ||

@@ -20,6 +20,7 @@ enum : uint16_t {
     kDashAct = 73,    // code 400: the dash on frame 2, the hit on frame 3; its dash act 113
     kVolleyAct = 74,  // code 402: the hit on frame 2
     kHitEffectSet = 21,  // act 0: three frames, the hit on the second
+    kWaitingAct = 79, // code 500: its follow-up (set 20) on frame 2, the act waiting for it
     kStagesAct = 80,  // code 409: acts 80 (the effect raised), 81 and 82 (the strike)
 };
 constexpr uint16_t kGatherIndex = 6142 - 6000;
@@ -47,6 +48,7 @@ protected:
         actor[kDashAct + 40] = "SD 0 PA 0 ED PA 1 AT 8 ED PA 2 O2";
         actor[kVolleyAct] = kFourFrames;
         actor[kStagesAct] = "SD 0 PA 0 ED PA 1 AT 8 ED PA 2 O2";
+        actor[kWaitingAct] = "SD 0 RF 5 PA 0 ED AE 20 QE 0 AT 0x202 PA 1 ED PA 2 O2";
         actor[kStagesAct + 1] = kThreeFrames;
         actor[kStagesAct + 2] = kThreeFrames;
         Pack("all_char.act", {{kActorSet, Entry(actor)},
@@ -360,6 +362,17 @@ TEST_F(PerformTest, Code409PlaysItsThreeStagesAndWaitsForTheEffect) {
     for (int i = 0; i < 20; ++i) ASSERT_EQ(m.RunCode409Act(&e), 0);
     gActionFlags |= kActionOver;
     EXPECT_EQ(m.RunCode409Act(&e), 1);
+    EXPECT_EQ(Traces(), 0u);
+}
+
+TEST_F(PerformTest, MultiPartMagicWaitsForItsFollowUpWhenTheActSaysSo) {
+    ManRole& m = Actor();
+    MonRole& e = Enemy(1);
+    m.actParam = kWaitingAct;
+    gActionFlags = 0;
+    // Frame 2 starts the three-frame follow-up; the act goes on once it ended.
+    EXPECT_EQ(Run([&] { return m.RunCode500Act(&e); }), 5);
+    EXPECT_TRUE(m.acts[kActFade].Empty());
     EXPECT_EQ(Traces(), 0u);
 }
 
