@@ -1,5 +1,6 @@
 // The performers of the party's special actions on acts generated for the
 // test: the frames each takes and the hits it releases.
+#include <cstdlib>
 #include <functional>
 
 #include "battle/battle_state.h"
@@ -44,7 +45,7 @@ protected:
         actor[kCode4Act] = kFourFrames;
         actor[kCode500Act] = "SD 0 PA 0 ED PA 1 AT 8 ED PA 2 O2";
         actor[kPlainAct] = kThreeFrames;
-        actor[kDashAct] = "SD 0 PA 0 ED PA 1 AT 0x108 ED PA 2 AT 1 ED PA 3 O2";
+        actor[kDashAct] = "SD 0 RF 5 PA 0 ED PA 1 AT 0x108 ED PA 2 AT 1 ED PA 3 O2";
         actor[kDashAct + 40] = "SD 0 PA 0 ED PA 1 AT 8 ED PA 2 O2";
         actor[kVolleyAct] = kFourFrames;
         actor[kStagesAct] = "SD 0 PA 0 ED PA 1 AT 8 ED PA 2 O2";
@@ -259,7 +260,10 @@ TEST_F(PerformTest, TheDashStrikesThreeTimesAndComesBack) {
         gManBattle.plainAttacks = 0;
         gStrongAttack = 1;
         ScriptRandom({});
-        EXPECT_EQ(Run([&] { return m.RunCode400Act(&e, 0); }), 33) << facing;
+        for (int i = 0; i < 10; ++i) ASSERT_EQ(m.RunCode400Act(&e, 0), 0);
+        EXPECT_EQ(m.performHits, 0);  // the act waits while the dash slides out
+        EXPECT_EQ(std::abs(m.slideOffset), 90);
+        EXPECT_EQ(Run([&] { return m.RunCode400Act(&e, 0); }), 33 - 10) << facing;
         EXPECT_EQ(m.performHits, 3);
         EXPECT_EQ(e.shownCursor, 3);
         EXPECT_EQ(m.slideOffset, 0);
