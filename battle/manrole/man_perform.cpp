@@ -299,7 +299,7 @@ int ManRole::RunSummonAct(int32_t x, int32_t y) {
 int ManRole::RunCode4Act(Role* t) {
     if (!Begin(*this, kActBegin, spriteSet, actParam, "act of code 4")) return End(*this, {kActBegin});
     acting = 1;
-    if (OverCap(*this, kPerformFrameCap, "act of code 4")) return End(*this, {kActBegin, kFirstHitBlock});
+    if (OverCap(*this, kPerformFrameCap, "act of code 4")) return End(*this, {kActBegin, kFirstHitBlock, kActFade});
     if (!(performPhase & kMainEnded)) {
         ActBlock& b = acts[kActBegin];
         const bool ended = BeginRoleAct(t, kActBegin) == 1;
@@ -310,6 +310,14 @@ int ManRole::RunCode4Act(Role* t) {
             b.Clear();
             performPhase |= kMainEnded;
         }
+        if ((ev & 0x2) && rec.followAct != 0) {
+            // The act's own follow-up plays over the role, as in the attack.
+            acts[kActFade].Clear();
+            acts[kActFade].rec.act = int32_t(rec.followAct);
+            acts[kActFade].rec.qq = int32_t(rec.followQq);
+        }
+        if (ev & 0x800) StartViewFollow(1);
+        if (ev & 0x40) StartViewRecentre(1);
         if ((ev & 0x8) && (ev & 0x400))
             StartBattleTint(rec.tint[0], rec.tint[1], rec.tint[2], rec.tint[3], rec.tint[4], rec.tint[5], rec.tint[6]);
         if (t != nullptr && (ev & 0x4)) t->SetHurtMark();
@@ -322,8 +330,11 @@ int ManRole::RunCode4Act(Role* t) {
     }
     const bool followDone = acts[kFirstHitBlock].Empty() || PlayActRecordOnTarget(kFirstHitBlock, t) == 1;
     if (followDone) acts[kFirstHitBlock].Clear();
-    if (!(performPhase & kMainEnded) || !followDone) return 0;
-    return End(*this, {kActBegin, kFirstHitBlock});
+    int32_t x, y;
+    RolePoint(*this, &x, &y);
+    const bool ownDone = DrawBlock(*this, kActFade, x, y, false).ended;
+    if (!(performPhase & kMainEnded) || !followDone || !ownDone) return 0;
+    return End(*this, {kActBegin, kFirstHitBlock, kActFade});
 }
 
 int ManRole::RunCode500Act(Role* t) {

@@ -22,7 +22,8 @@ enum : uint16_t {
     kVolleyAct = 74,  // code 402: the hit on frame 2
     kHitEffectSet = 21,  // act 0: three frames, the hit on the second
     kWaitingAct = 79, // code 500: its follow-up (set 20) on frame 2, the act waiting for it
-    kStagesAct = 80,  // code 409: acts 80 (the effect raised), 81 and 82 (the strike)
+    kStagesAct = 80,
+    kCode4FollowAct = 83,  // code 4: its own follow-up (set 20) on frame 1, the hit on frame 2  // code 409: acts 80 (the effect raised), 81 and 82 (the strike)
 };
 constexpr uint16_t kGatherIndex = 6142 - 6000;
 constexpr uint16_t kAfterIndex = 8072 - 6000;
@@ -52,6 +53,7 @@ protected:
         actor[kWaitingAct] = "SD 0 RF 5 PA 0 ED AE 20 QE 0 AT 0x202 PA 1 ED PA 2 O2";
         actor[kStagesAct + 1] = kThreeFrames;
         actor[kStagesAct + 2] = kThreeFrames;
+        actor[kCode4FollowAct] = "SD 0 PA 0 AE 20 QE 0 AT 2 ED PA 1 AT 1 ED O2";
         Pack("all_char.act", {{kActorSet, Entry(actor)},
                               {kLoopSet, Entry(loop)},
                               {kEffectSet, Entry({{0, kThreeFrames}})},
@@ -376,6 +378,18 @@ TEST_F(PerformTest, MultiPartMagicWaitsForItsFollowUpWhenTheActSaysSo) {
     gActionFlags = 0;
     // Frame 2 starts the three-frame follow-up; the act goes on once it ended.
     EXPECT_EQ(Run([&] { return m.RunCode500Act(&e); }), 5);
+    EXPECT_TRUE(m.acts[kActFade].Empty());
+    EXPECT_EQ(Traces(), 0u);
+}
+
+TEST_F(PerformTest, Code4WaitsForItsOwnFollowUp) {
+    ManRole& m = Actor();
+    MonRole& e = Enemy(1, 5000, 0);
+    m.actParam = kCode4FollowAct;
+    ScriptRandom({});
+    // The act's two frames; its follow-up of three frames from the first.
+    EXPECT_EQ(Run([&] { return m.RunCode4Act(&e); }), 3);
+    EXPECT_EQ(e.shownCursor, 1);
     EXPECT_TRUE(m.acts[kActFade].Empty());
     EXPECT_EQ(Traces(), 0u);
 }
