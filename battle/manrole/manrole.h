@@ -172,7 +172,8 @@ public:
     uint32_t IsActionBit4() const { return (actionFlags & 0x10) ? 1 : 0; }
     uint32_t ApplySkillDamageScale(uint16_t* value);
 
-    // ---- The performers of the special actions (man_perform.cpp): one frame a
+    // ---- The performers of the special actions (man_perform*.cpp,
+    // man_capture.cpp): one frame a
     // call, 1 when finished ----
     int RunSkillAct(Role* targetRole, int32_t effect);
     int RunStrikeAllAct(int32_t effect);
