@@ -110,6 +110,11 @@ struct BattleState {
     int16_t repeatDigits[4];     // the digits a role's repeat flag shows once more
     uint32_t inputLock;          // bits of the command input; 0x800 no number may be taken back
     uint32_t fightWord;          // gFightWord: bit 15 a fight instruction runs, low 15 bits turns left
+    // The hit resolution's own words.
+    uint8_t manBlockCounter;     // party block counter
+    uint8_t justBlocked;         // 1 after a block: the next chance-0 test never blocks
+    uint32_t stealSuccess;       // gStealSuccess: an enemy's item theft succeeded
+    int32_t weaponUseBonus;      // gWeaponUseBonus: the last hit's weapon-use bonus
 };
 
 extern BattleState gBattle;
@@ -176,6 +181,8 @@ inline uint32_t& gScriptVictory = gBattle.scriptVictory;
 inline uint32_t& gMagicLearnt = gBattle.magicLearnt;
 inline uint16_t& gBattleEventWord = gBattle.battleEventWord;
 inline uint32_t& gFightWord = gBattle.fightWord;
+inline uint32_t& gStealSuccess = gBattle.stealSuccess;
+inline int32_t& gWeaponUseBonus = gBattle.weaponUseBonus;
 inline uint32_t gFightWordLow() { return gFightWord & 0x7FFF; }
 
 // The gauge-full value before the first battle.

@@ -431,7 +431,7 @@ int RowGroup(Ctx& c) {
 int RowSteal(Ctx& c) {
     if (c.t == nullptr) return Finish(c);
     if (!gPerformers.steal(c.m, c.t, 0)) return 0;
-    const uint16_t id = needs::TryStealItem(c.m, c.t);
+    const uint32_t id = needs::TryStealItem(c.m, c.t);
     if (id == 0 || id >= kStealNothing) {
         Sound(kSoundFail);
         Say(id == 0 ? kStealFailText : kStealNothingText, 30, kMsgFlagsResult);

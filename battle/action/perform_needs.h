@@ -17,7 +17,7 @@ int RunCode4Act(ManRole* actor, Role* target, int code);      // and RunCode400A
 uint32_t RollCaptureChance(ManRole* actor, Role* target);     // 1 success
 void BeginCaptureEffect(ManRole* actor, Role* target);
 int StepCaptureEffect(ManRole* actor);                        // 1 when done
-uint16_t TryStealItem(ManRole* actor, Role* target);          // id, 0 failed, >= 25000 nothing
+uint32_t TryStealItem(ManRole* actor, Role* target);          // id, 0 failed, kStealNothing nothing
 int RunStealAct(ManRole* actor, Role* target);
 uint32_t RollControlChance(ManRole* actor, Role* target);
 int RunRetreatAct(ManRole* actor, int mode);

@@ -12,7 +12,7 @@ void ResetInputLinks() {
     gInputLinks.releaseAlly = -1;
 }
 
-// A member may always try to retreat; whether it gets away is the retreat's
-// own roll.
-uint32_t CanRetreat(ManRole* role) { return role != nullptr && !role->IsOut() ? 1 : 0; }
+// A standing member may retreat unless its status forbids it; whether it
+// gets away is the retreat's own roll.
+uint32_t CanRetreat(ManRole* role) { return role != nullptr && !role->IsOut() ? role->CanRetreat() : 0; }
 

@@ -9,6 +9,7 @@
 
 struct ItemRecord;
 struct CountNode;
+struct CaptureState;
 
 constexpr int kCaptureBlocks = 5;
 // Frames a plain attack may take, waits included (about ten seconds).
@@ -56,6 +57,18 @@ public:
     uint32_t revertAct;
     uint32_t battleAffinity;         // the spirit's obedience in percent (battle side only)
     uint16_t revertFrames;           // frames the revert act has run (capped)
+    // The special performers' working words (man_perform.cpp).
+    uint16_t performFrames;          // frames of the running performer (capped)
+    int32_t performCounter;          // the fusion's zoom counter, the summon's tint
+    uint16_t performPhase;
+    uint16_t performHits;            // hits the running performer released
+    int32_t slideOffset;             // the dash's slide (code 400)
+    LineWalker flight;               // the line of the flying acts (13, 14)
+    uint16_t shotCounter;            // the shots of code 402
+    uint16_t actPhase;               // the phase word of codes 406 and 409
+    int32_t effectCounter;           // code 406: the effect's tint counter
+    int32_t fadeTint;                // code 406: the role's tint counter
+    CaptureState* capture;           // the running capture effect (man_capture.cpp); null when none
     // The role's own storage: the stats copy that `stats` points at, and the
     // object record a summoned guard is given (`objRecord` points at it).
     MemberStats statsCopy;
@@ -136,14 +149,57 @@ public:
     int ManRoleAttack(Role* targetRole, int slotIndex);
     void EndAttackActs(int slotIndex);
     int FinishAttack(int slotIndex);
-    // The hit of a party-side attack (a stand-in until the special actions
-    // are built: block test, resolution, the weapon's use bonus, the shown
-    // number and the hurt mark).
+    // The hit of a party-side action (battle/manrole/man_special.cpp): the
+    // weapon's use, the block test (tryBlock 1, once an action), the
+    // resolution, the shown number and the hurt mark.
     void ApplyHit(Role* targetRole, int tryBlock);
-    // The resolution of the prepared action on one target (a stand-in until
-    // the action resolution is built): the signed amount (positive damage,
-    // negative healing, -1 no number) and the spirit and stamina amounts.
+    // The resolution of the prepared action on one target
+    // (battle/manrole/man_resolve.cpp): the signed amount (positive damage,
+    // negative healing, -1 no number, 0 nothing) and the spirit and stamina
+    // amounts.
     int16_t ResolveManRoleAction(Role* targetRole, uint16_t* spiritOut, uint16_t* staminaOut);
+
+    // ---- The chance rolls of the special actions (man_special.cpp): 1 success ----
+    uint32_t RollLevelChance(uint16_t level);
+    uint32_t RollCaptureChance(Role* targetRole);
+    // The stolen object's id (its carried word cleared), 0 on a failed
+    // roll, kStealNothing when the target carries nothing.
+    uint32_t TryStealItem(Role* targetRole);
+    uint32_t RollControlChance(Role* targetRole);
+    uint32_t RollSkillChance(uint16_t v);
+    uint32_t CanRetreat() const { return (status & kStatusNoRetreat) ? 0 : 1; }
+    uint32_t IsActionBit5() const { return (actionFlags & 0x20) ? 1 : 0; }
+    uint32_t IsActionBit4() const { return (actionFlags & 0x10) ? 1 : 0; }
+    uint32_t ApplySkillDamageScale(uint16_t* value);
+
+    // ---- The performers of the special actions (man_perform*.cpp,
+    // man_capture.cpp): one frame a
+    // call, 1 when finished ----
+    int RunSkillAct(Role* targetRole, int32_t effect);
+    int RunStrikeAllAct(int32_t effect);
+    int RunThrowAct(Role* targetRole);
+    int RunStealAct(Role* targetRole);
+    int RunSkill24Act(Role* targetRole);
+    int RunFusionAct(Role* member, uint16_t spriteSetOfAct);
+    int RunRetreatAct(int mode);
+    int RunSummonAct(int32_t x, int32_t y);
+    int RunCode4Act(Role* targetRole);
+    int RunCode500Act(Role* targetRole);
+    int RunQueuedPoseAct();
+    int RunCommand13Act(Role* targetRole);
+    int RunCommand14Act(Role* targetRole);
+    int RunSkill33Act(Role* targetRole, int32_t effect);
+    int RunCode400Act(Role* targetRole, int mode);
+    int RunCode402Act(Role* targetRole);
+    int RunCode405Act(Role* targetRole);
+    int RunCode406Act(Role* targetRole);
+    // The capture (commands 6, 80): the target dissolves toward the role
+    // while the capture sprites fly in. 1 when the effect was set up.
+    uint32_t BeginCaptureEffect(Role* targetRole);
+    int StepCaptureEffect();
+    int PlaceCaptureSprite(uint16_t set, int32_t act, int slotIndex, int32_t x, int32_t y, int32_t speed);
+    void FreeCaptureEffect();
+    int RunCode409Act(Role* targetRole);
 
     // The lists as they are now, and their n-th entries (from 1) of a
     // category; the cursor is left on the entry found.

@@ -1,3 +1,5 @@
 #include "battle/results/results_needs.h"
 
-int RunSummonAct(ManRole*, int, int) { return 1; }
+#include "battle/manrole/manrole.h"
+
+int RunSummonAct(ManRole* guard, int x, int y) { return guard ? guard->RunSummonAct(x, y) : 1; }

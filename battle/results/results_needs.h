@@ -10,5 +10,5 @@
 
 class ManRole;
 
-// Stand-in: the guard's summon act at (x, y); 1 when done (at once).
+// The guard's summon act at (x, y) (the role's own); 1 when done.
 int RunSummonAct(ManRole* guard, int x, int y);

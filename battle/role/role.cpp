@@ -81,6 +81,7 @@ void ManRole::ManRoleCtor() {
 }
 
 void ManRole::FreeManRoleData() {
+    FreeCaptureEffect();
     // The stats copy and the guard's record are the role's own storage: freeing
     // them empties them, so a later battle finds the role ready to set up.
     FreeRecordText(&scratchObj);
@@ -154,6 +155,7 @@ void FreeBattleRoles() {
         r.FreeRoleEffects();
         r.FreeTransferRipple();
         r.FreeRoleParticles();
+        r.FreeActEffectList();
         r.ManRoleDtor();
     }
     for (MonRole& r : gMonRoles) {
@@ -162,6 +164,7 @@ void FreeBattleRoles() {
         r.FreeRoleEffects();
         r.FreeTransferRipple();
         r.FreeRoleParticles();
+        r.FreeActEffectList();
         r.MonRoleDtor();
     }
     InitBattleRoles();

@@ -213,6 +213,7 @@ enum RoleChoiceMode : int {
 };
 
 struct EffectNode;
+struct ActEffectNode;
 struct CountNode;
 using CountList = CountNode;
 
@@ -379,6 +380,10 @@ public:
     int32_t flyDelay[kScreenEffectSlots];
     uint32_t flyStarted[kScreenEffectSlots];
     int32_t blendLevel;          // PlayActRecordBlend's fade level
+    // The flying effect sprites of the role's action (battle/role/act_effects.cpp).
+    ActEffectNode* actEffects;   // head of the list; null when empty
+    uint16_t actEffectsAdded;    // nodes added since the list was last empty
+    uint16_t actEffectsDone;     // nodes that arrived and were resolved
 
     // ---- Life cycle (role.cpp) ----
     void RoleCtor();
@@ -490,6 +495,21 @@ public:
     // The hit of an enemy's (or a guard's) action on one target: the signed
     // amount shown (positive damage, negative healing, -1 no number).
     int16_t ResolveMonRoleAction(Role* targetRole);
+    // Called on the target of a hit: 1 when it blocks (chance 0: the
+    // counters decide; else Random(10) < chance).
+    uint32_t TryBlockHit(uint16_t chance);
+
+    // ---- The act effect list (battle/role/act_effects.cpp) ----
+    // Steps and draws every flying effect sprite once; an arrived sprite
+    // plays its impact and then resolves the action on the target. 1 only
+    // when the list is empty.
+    uint32_t PlayActEffectList(Role* target, int32_t act);
+    // Appends a node (not arrived, speed 0). flags: kActEffectNoResolve.
+    void AddActEffectNode(uint16_t flyingSprite, int32_t flyingAct, int32_t endX, int32_t endY, int32_t startX,
+                          int32_t startY, int16_t multiplier, uint16_t delay, uint16_t impactSprite, uint8_t flags);
+    // Turns on the after-image trail of the last node (nothing on an empty list).
+    void EndActEffectList(int32_t a, int32_t b, int32_t c);
+    void FreeActEffectList();
 
     // ---- Status accessors and the per-battle reset (role_status.cpp) ----
     void ResetRoleForBattle();

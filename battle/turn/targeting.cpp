@@ -228,7 +228,7 @@ int StrikeAllEnemies(int slot) {
     ManRole& r = gManRoles[slot];
     const int32_t damage = int32_t(r.SelectRoleWeaponSkill(22)) * 2400 / 100 + 100;
     gTurn.lureDamage = damage;
-    if (RunStrikeAllAct(r) == 0) return 0;
+    if (r.RunStrikeAllAct(0) == 0) return 0;
     const int healedClass = gTurn.scenePolarity != 0 ? 1 : 0;
     for (int i = 0; i < MonCount(); ++i) {
         if (!IsStandingEnemy(i)) continue;

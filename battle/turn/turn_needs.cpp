@@ -36,22 +36,3 @@ void OpenCommandMenus(int slot) {
 }
 
 void ClearStatusPanelMark(int) {}
-
-
-int RunOpeningPose(ManRole&) { return 1; }
-
-int RunRetreatAct(ManRole&, int) { return 1; }
-
-int RollLevelChance(const ManRole& r, int level) {
-    if (level <= 0) return 0;
-    const int own = r.stats != nullptr ? int(r.stats->level) : 0;
-    if (own >= level) {
-        const int d = own - level;
-        if (d >= 13) return 1;
-        return Random(100) < (d < 8 ? 71 : 91) ? 1 : 0;
-    }
-    return Random(100) < 36 ? 1 : 0;
-}
-
-int RunStrikeAllAct(ManRole&) { return 1; }
-

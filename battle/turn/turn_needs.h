@@ -16,13 +16,3 @@ class ManRole;
 void OpenCommandMenus(int slot);
 // Clears the member's mark on the status panel. Stand-in: nothing.
 void ClearStatusPanelMark(int slot);
-// The opening pose of the member chosen for it; 1 when done. Stand-in: done.
-int RunOpeningPose(ManRole& r);
-// The retreat act (mode 0 the turn away, 1 the run off); 1 when done.
-// Stand-in: done.
-int RunRetreatAct(ManRole& r, int mode);
-// Whether a retreat from enemies of `level` succeeds for this member.
-int RollLevelChance(const ManRole& r, int level);
-// One frame of the strike on all enemies; 1 when its act is over.
-// Stand-in: over.
-int RunStrikeAllAct(ManRole& r);

@@ -443,7 +443,7 @@ void StepRetreat(int slot, ManRole& r) {
     const uint16_t bit = uint16_t(1u << slot);
     if (gRetreatState & kRetreatAsked) {
         Stop = 1;
-        if ((gRetreatState & bit) || RunRetreatAct(r, 0) == 0) return;
+        if ((gRetreatState & bit) || r.RunRetreatAct(0) == 0) return;
         gRetreatState |= bit;
         ++gRetreatCount;
         if (int(gRetreatCount) < FightingPartySize() - int(gDownedMen)) return;
@@ -454,7 +454,7 @@ void StepRetreat(int slot, ManRole& r) {
             ReleaseIdleTime();
             return;
         }
-        if (RollLevelChance(r, std::max(level, 1)) == 1) {
+        if (r.RollLevelChance(uint16_t(std::max(level, 1))) == 1) {
             for (int s = 0; s < ManCount(); ++s)
                 if (IsStandingMember(s)) gManRoles[s].SetRoleActing(1);
             SEL = 0;
@@ -477,7 +477,7 @@ void StepRetreat(int slot, ManRole& r) {
         SEL = 0;
         gManRoles[0].SetGaugeHold(1);
         gManRoles[0].SetRoleTargetFlag(1);
-        if ((gRetreatState & bit) || RunRetreatAct(r, 1) == 0) return;
+        if ((gRetreatState & bit) || r.RunRetreatAct(1) == 0) return;
         gRetreatState |= bit;
         if (gDownedMen < 255) ++gDownedMen;
         if (int(gDownedMen) < FightingPartySize()) return;
@@ -683,7 +683,7 @@ int RunPartyMemberStep(int slot) {
 
     if (!(gOpeningSlot & 0x80) && gOpeningSlot == slot) {
         Stop = 1;
-        if (RunOpeningPose(r) == 1) {
+        if (r.RunQueuedPoseAct() == 1) {
             Stop = 0;
             gOpeningSlot |= 0x80;
         }

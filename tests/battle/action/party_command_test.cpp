@@ -302,7 +302,10 @@ TEST_F(PartyCommandTest, ASecondControlQueuesTheControlledEnemyWithoutARoll) {
 
 TEST_F(PartyCommandTest, AFailedStealShowsTheFailureAndWalksBack) {
     ManRole& m = Party(0, 0);
-    Enemy(0);
+    MonRole& e = Enemy(0);
+    // It carries something, but its steal chance of 0 lets no theft succeed.
+    SetObjWordAt(e.objRecord, mon::kStealObject, 5);
+    SetObjByteAt(e.objRecord, mon::kStealChance, 0);
     Turn(20);
     m.BeginRoleAction(0);
     m.SetCommand(23);

@@ -3,6 +3,7 @@
 // objects, 36 the leave).
 #include "battle/battle_state.h"
 #include "tests/battle/enemy/enemy_fixture.h"
+#include "tests/battle/role/scripted_random.h"
 
 namespace {
 
@@ -46,12 +47,14 @@ protected:
 
 TEST_F(MonAttackTest, AGeneratedActHitsOnceAndEndsWithIt) {
     MonRole& e = Attacker(kHitSet);
+    e.command = 1;
     ManRole& m = Member(0, 0);
     m.stats->bonus[1] = 10;  // defence
+    ScriptRandom({});        // every roll 0
     const uint16_t before = e.gauge;
     EXPECT_EQ(Run([&] { return e.MonRoleAttack(&m); }), 3);  // frames 0, 1 (the hit), 2 ("O2")
     EXPECT_EQ(m.shownCursor, 1);                               // exactly one hit
-    EXPECT_EQ(m.shown[0].Amount(), 50);
+    EXPECT_EQ(m.shown[0].Amount(), 52);                        // 60 + 1 less defence 10, + 1
     EXPECT_EQ(e.hitCounter, 1);
     EXPECT_EQ(m.IsHurtMarked(), 1u);
     EXPECT_GE(e.gauge, before + 10);

@@ -8,6 +8,7 @@
 #include "battle/manrole/man_texts.h"
 #include "draw/act_pack.h"
 #include "tests/battle/manrole/man_fixture.h"
+#include "tests/battle/role/scripted_random.h"
 #include "tests/support/temp_folder.h"
 #include "tools/act_writer.h"
 #include "tools/file_writer.h"
@@ -65,7 +66,11 @@ protected:
         ManRole& r = Party(0, 0);
         r.spriteSet = spriteSet;
         r.stats->bonus[0] = attack;
+        // A plain attack with its power prepared, every roll 0.
+        r.command = 1;
+        r.skillAmount = attack;
         r.name = "Hero";
+        ScriptRandom({});
         return r;
     }
     TempFolder install{"manattack"};
@@ -76,7 +81,7 @@ TEST_F(AttackTest, AGeneratedActHitsOnceAndEndsWithIt) {
     MonRole& e = Enemy(0, 300, 20);
     EXPECT_EQ(Run(r, &e, 0), 3);  // frames 0, 1 (the hit), 2 ("O2")
     EXPECT_EQ(e.shownCursor, 1);  // exactly one hit
-    EXPECT_EQ(e.shown[0].Amount(), 30);
+    EXPECT_EQ(e.shown[0].Amount(), 31);  // 50 + 1 less defence 20
     EXPECT_EQ(e.IsHurtMarked(), 1u);
     EXPECT_EQ(r.hitCounter, 1);
     EXPECT_TRUE(r.acts[kActPerform].Empty());
@@ -206,7 +211,7 @@ TEST_F(AttackTest, TheWeaponBonusAddsToDamageOnly) {
         int32_t shown;
         int16_t cursor;
     } cases[] = {
-        {0, 0, 30 + 10, 1},  // 50 - 20 and one use of ten: 10 % of a ceiling of 100
+        {0, 0, 31 + 10, 1},  // 50 + 1 - 20 and one use of ten: 10 % of a ceiling of 100
         {0x4000, 0, 0, 0},   // no number: nothing shown, no bonus
         {0, 25, -25, 1},     // a heal is not raised
     };

@@ -229,7 +229,8 @@ TEST_F(TurnStepsTest, ASuccessfulRetreatLeavesTheBattle) {
     SetObjWordAt(e.objRecord, mon::kLevel, 2);
     Arrange();
     gRetreatState = kRetreatAsked;
-    for (int frame = 0; frame < 10 && fMenu != 104; ++frame) Frame();
+    // The retreat acts play out (each ends within its performer's frame cap).
+    for (int frame = 0; frame < 1000 && fMenu != 104; ++frame) Frame();
     EXPECT_EQ(fMenu, 104);
     EXPECT_EQ(gDownedMen, 2);
     EXPECT_EQ(gRetreatState, 0);
@@ -247,7 +248,8 @@ TEST_F(TurnStepsTest, AFailedRetreatLetsTimeRunAgain) {
         gRetreatState = kRetreatAsked;
         gRetreatCount = 0;
         Stop = mStop = 1;
-        RunPartyMemberStep(0);
+        // The turn-away act plays out, then the roll decides.
+        for (int frame = 0; frame < 400 && gRetreatState == kRetreatAsked; ++frame) RunPartyMemberStep(0);
         if (gRetreatState == 0) {
             ++failures;
             EXPECT_EQ(Stop, 0);
