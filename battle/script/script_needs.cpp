@@ -1,0 +1,13 @@
+// Stand-ins for what the battle script needs of the commands, the turns and
+// the results until those modules are built.
+#include "battle/script/script_needs.h"
+
+#include "world/party/item_list.h"
+
+void AddLootItem(uint16_t item, int count) { AddItem(&gInventory, item, count, kAddNew); }
+void ApplyLevelUpsTo(int, int) {}
+void RefreshShownGauges(int) {}
+void RequestRetarget() {}
+void MarkEnemyOnEnemy(int) {}
+void MarkAllyOnAlly(int) {}
+void NoteDownedMember(int) {}
