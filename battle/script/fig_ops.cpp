@@ -32,7 +32,7 @@ const FigOpInfo kFigOps[kFigOpCount] = {
     {21, "playact", "rw", 6, 0},
     {22, "shiftx", "w", 4, 0},
     {23, "use", "wrr", 8, 0},
-    {24, "battle", "w", 4, 0},
+    {24, "tobattle", "w", 4, 0},
     {25, "endfight", "", 2, 0},
     {26, "actnow", "rw", 6, 0},
     {27, "scriptact", "rw", 6, 0},

@@ -2,9 +2,7 @@
 // the results until those modules are built.
 #include "battle/script/script_needs.h"
 
-#include "world/party/item_list.h"
-
-void AddLootItem(uint16_t item, int count) { AddItem(&gInventory, item, count, kAddNew); }
+void AddLootItem(uint16_t, int) {}
 void ApplyLevelUpsTo(int, int) {}
 void RefreshShownGauges(int) {}
 void RequestRetarget() {}
