@@ -183,14 +183,16 @@ int Fault(const char* why) {
     return EndScript();
 }
 
+// Every way on clears the per-instruction state, so no instruction starts
+// with what the one before it left.
 int Advance(uint32_t length) {
     gFig.pc += length;
-    gFig.stay = 0;
+    ClearInstructionState();
     return 1;
 }
 
 int Jump(int32_t target) {
-    gFig.stay = 0;
+    ClearInstructionState();
     if (!LoadFigTalkBlock(target)) return Fault("jump target outside the file");
     return 1;
 }
@@ -973,8 +975,9 @@ int Run(int16_t op, uint32_t length) {
         return Advance(length);
     case 29:
         if (Role* role = ScriptRole(W(0))) {
+            // An enemy held twice still counts once in the victory test.
+            if (W(0) < kFirstManId && role->gaugeHold != 1) ++gHeldEnemies;
             role->SetGaugeHold(1);
-            if (W(0) < kFirstManId) ++gHeldEnemies;
         }
         return Advance(length);
     case 30:

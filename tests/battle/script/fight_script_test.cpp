@@ -270,6 +270,12 @@ TEST_F(FightScriptTest, RoleIdsOutsideTheFightAreSkipped) {
     }
 }
 
+TEST_F(FightScriptTest, AnEnemyHeldTwiceCountsOnce) {
+    Load("battle 1\n  hold 0\n  hold 0\n  hold 1\n  hold 20\n  fight 0\n");
+    for (int i = 0; i < 4; ++i) RunFightScript();
+    EXPECT_EQ(gHeldEnemies, 2);
+}
+
 TEST_F(FightScriptTest, AnEnemysScriptedAttackWaitsForItsTurnOnly) {
     Load("battle 1\n  attack 0 20\n  setflag 9\n  fight 0\n");
     const int calls = CallsWhile(9, 5000);
