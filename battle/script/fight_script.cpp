@@ -284,7 +284,9 @@ int WaitForAction(int r, uint32_t length, bool queued) {
     gBattleLive = 1;
     Frame();
     Role* role = RoleById(r);
-    const bool gone = !role || role->IsOut() || role->IsRoleHeldByAilment() ||
+    // A decided fight (its result pages, or its end) runs no more turns.
+    const bool decided = fMenu >= 96 || gBattleResult != 1;
+    const bool gone = !role || decided || role->IsOut() || role->IsRoleHeldByAilment() ||
                       (queued && !IsInAttackOrder(r) && gCurRole.id != r && gScriptActionDone != 1);
     if (gScriptActionDone == 1 || gone || gFig.stay + 1 >= kFigWaitLimit) {
         if (gScriptActionDone != 1)
@@ -1136,7 +1138,10 @@ int Run(int16_t op, uint32_t length) {
     case 64: {
         Role* role = ScriptRole(W(0));
         Frame();
-        if (!role || role->IsScriptActAtFrame(uint16_t(W(1))) || gFig.stay >= kFigWaitLimit) return Advance(length);
+        // A role that is out or plays no scripted act never reaches the frame.
+        if (!role || role->IsOut() || role->scriptAct == 0 || role->IsScriptActAtFrame(uint16_t(W(1))) ||
+            gFig.stay >= kFigWaitLimit)
+            return Advance(length);
         return Stay();
     }
     case 65: {
@@ -1176,7 +1181,8 @@ int Run(int16_t op, uint32_t length) {
             gBattleLive = 1;
             Frame();
             // The capture was applied, or the member's turn closed without it.
-            if (gSureCapture == 0 || (gCurRole.id != r && !IsInAttackOrder(r)) || gFig.stay >= kFigWaitLimit) {
+            if (gSureCapture == 0 || (gCurRole.id != r && !IsInAttackOrder(r)) || fMenu >= 96 ||
+                gFig.stay >= kFigWaitLimit) {
                 gSureCapture = 0;
                 ClearInstructionState();
                 return Advance(length);

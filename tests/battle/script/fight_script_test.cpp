@@ -270,6 +270,80 @@ TEST_F(FightScriptTest, RoleIdsOutsideTheFightAreSkipped) {
     }
 }
 
+TEST_F(FightScriptTest, SpeakersOutsideTheFightStandAtTheFreePlace) {
+    for (const char* line : {"say 25 \"a\"", "note 19 \"b\"", "bubble 7 \"c\"", "say 999 \"d\""}) {
+        ResetStoryFlags();
+        SetFlag(30);
+        Load(std::string("battle 1\n  ") + line + "\n  setflag 9\n  fight 0\n");
+        for (int i = 0; i < 6 && !IsFlag(9); ++i) {
+            RunFightScript();
+            if (gDialogList) {
+                EXPECT_EQ(gDialogList->x, 490) << line;
+                EXPECT_EQ(gDialogList->y, 180) << line;
+            }
+            FreeDialogList();
+        }
+        EXPECT_TRUE(IsFlag(9)) << line;
+    }
+}
+
+TEST_F(FightScriptTest, EveryWaitOnAnActorEnds) {
+    // Each instruction aimed at enemy 1, which is out or held, or at a
+    // member who is held; the wait ends well before its limit.
+    const struct {
+        const char* line;
+        int actor;  // the role put out or held
+    } cases[] = {{"attack 1 20", 1},   {"frontact 1 2", 1}, {"playact 1 2", 1},      {"actnow 1 2", 1},
+                 {"use 5 1 20", 1},    {"monattack 1 1 20", 1}, {"waitframe 1 3", 1}, {"attack 20 0", 20},
+                 {"frontact 20 1", 20}, {"capture 20 0", 20}, {"attack 1 20", 20},  {"use 5 0 20", 20}};
+    for (const auto& c : cases) {
+        const char* line = c.line;
+        for (int how = 0; how < 2; ++how) {
+            ResetStoryFlags();
+            SetFlag(30);
+            Load(std::string("battle 1\n  ") + line + "\n  setflag 9\n  fight 0\n");
+            Role* role = RoleById(c.actor);
+            if (how == 0) role->SetOut(1);
+            else role->SetRoleStatusBits(kStatusHeld);
+            int calls = 0;
+            while (!IsFlag(9) && calls < int(kFigWaitLimit) + 10) {
+                RunFightScript();
+                ++calls;
+            }
+            EXPECT_TRUE(IsFlag(9)) << line << " " << c.actor << " " << how;
+            EXPECT_LT(calls, 100) << line << " " << c.actor << " " << how;
+        }
+    }
+}
+
+TEST_F(FightScriptTest, AnEnemysQueuedAttackLeavesThePartysCommandsAlone) {
+    Load("battle 1\n  monattack 1 0 20\n  setflag 9\n  fight 0\n");
+    for (StoredCommand& c : gManCommands) c.commandSet = 7;
+    for (int i = 0; i < 3; ++i) RunFightScript();
+    for (const StoredCommand& c : gManCommands) EXPECT_EQ(c.commandSet, 7);
+    EXPECT_TRUE(IsFlag(9));
+}
+
+TEST_F(FightScriptTest, CountsOfZeroNeitherDivideNorStall) {
+    Load("battle 1\n  word 19 -1\n  panx 100 0\n  panx 0 -3\n  center 300\n  setflag 9\n  fight 0\n");
+    int calls = 0;
+    while (!IsFlag(9) && calls < 100) {
+        RunFightScript();
+        ++calls;
+    }
+    EXPECT_TRUE(IsFlag(9));
+    EXPECT_LT(calls, 30);
+    EXPECT_EQ(Boxes(), 0u);
+}
+
+TEST_F(FightScriptTest, ALongMusicNameIsCutIntoItsPath) {
+    Load("battle 1\n  music \"" + std::string(253, 'm') + "\"\n  setflag 9\n  fight 0\n");
+    RunFightScript();
+    RunFightScript();
+    EXPECT_TRUE(IsFlag(9));
+    EXPECT_TRUE(gBattleOptions & kOptionMusicSet);
+}
+
 TEST_F(FightScriptTest, AnEnemyHeldTwiceCountsOnce) {
     Load("battle 1\n  hold 0\n  hold 0\n  hold 1\n  hold 20\n  fight 0\n");
     for (int i = 0; i < 4; ++i) RunFightScript();
