@@ -1346,6 +1346,7 @@ void ResetFigTalkState() {
     gFig.file = file;
     gFig.fileOpen = open;
     gFig.loadPending = 1;
+    gSceneRepeat = 0;  // the repeat limit belongs to the script that set it
     gFightWord &= 0xFFFF0000u;
     gForceEnd = 0;
 }

@@ -127,6 +127,28 @@ protected:
     TempFolder install_{"fightscript"};
 };
 
+TEST(ProjectPoint, TheSegmentRunsFromTheFirstToTheLastWeightedPoint) {
+    const int16_t p[4][2] = {{0, 0}, {6, 60}, {12, 0}, {18, 60}};
+    const struct {
+        int t;
+        int16_t x, y;
+    } cases[] = {{0, 6, 40}, {20, 12, 20}, {10, 9, 30}};
+    for (const auto& c : cases) {
+        int16_t x = 0, y = 0;
+        ProjectPoint(c.t, &x, &y, p[0], p[1], p[2], p[3]);
+        EXPECT_NEAR(x, c.x, 1) << c.t;
+        EXPECT_NEAR(y, c.y, 1) << c.t;
+    }
+}
+
+TEST_F(FightScriptTest, TheRepeatLimitLastsUntilTheScriptEnds) {
+    Load("battle 1\n  repeat 3\n  end\n");
+    RunFightScript();
+    EXPECT_EQ(gSceneRepeat, 3);
+    EXPECT_EQ(RunFightScript(), 0);
+    EXPECT_EQ(gSceneRepeat, 0);
+}
+
 TEST_F(FightScriptTest, AMissingFileRunsTheFightUnstagedAndIsNeverCreated) {
     LoadBattleScene(1);
     EXPECT_FALSE(FigScriptState().staged);
