@@ -105,7 +105,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (ended == 2) break;
             continue;
         }
-        Check(!v.running || !v.staged || v.pc < size + 4096);
+        Check(!v.running || !v.staged || (v.pc >= -int64_t(kFigHeadBytes) && v.pc < int64_t(size) + 4096));
         Check(ended == 0 || r != 1);
     }
     FreeDialogList();

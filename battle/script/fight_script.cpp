@@ -104,7 +104,7 @@ int16_t WordAt(size_t at) {
 }
 // Operand word i (0 = the word after the opcode).
 int16_t W(int i) { return WordAt(gFig.pc + 2 + 2 * size_t(i)); }
-uint32_t Offset() { return uint32_t(gFig.blockBase + int64_t(gFig.pc == kNoPc ? 0 : gFig.pc)); }
+int64_t Offset() { return gFig.blockBase + int64_t(gFig.pc == kNoPc ? 0 : gFig.pc); }
 
 bool ReadBlock(int64_t offset, uint32_t bytes) {
     if (!gFig.file || !gFig.file->IsOpen()) return false;
@@ -179,7 +179,7 @@ int EndFight(int result) {
 }
 
 int Fault(const char* why) {
-    ErrorBox(kCaption, "%s: instruction %d at offset %u", why, int(WordAt(gFig.pc)), Offset());
+    ErrorBox(kCaption, "%s: instruction %d at offset %lld", why, int(WordAt(gFig.pc)), static_cast<long long>(Offset()));
     return EndScript();
 }
 
@@ -213,7 +213,7 @@ bool IsPartyId(int r) { return r >= kFirstManId && r < kFirstManId + int(gBattle
 // combatant of this fight.
 Role* ScriptRole(int r) {
     if (IsEnemyId(r) || IsPartyId(r)) return RoleById(r);
-    TraceHook("battle script: role %d at offset %u is not in the fight", r, Offset());
+    TraceHook("battle script: role %d at offset %lld is not in the fight", r, static_cast<long long>(Offset()));
     return nullptr;
 }
 
@@ -290,7 +290,8 @@ int WaitForAction(int r, uint32_t length, bool queued) {
                       (queued && !IsInAttackOrder(r) && gCurRole.id != r && gScriptActionDone != 1);
     if (gScriptActionDone == 1 || gone || gFig.stay + 1 >= kFigWaitLimit) {
         if (gScriptActionDone != 1)
-            TraceHook("battle script: the action of role %d at offset %u ended without its turn", r, Offset());
+            TraceHook("battle script: the action of role %d at offset %lld ended without its turn", r,
+                      static_cast<long long>(Offset()));
         ClearInstructionState();
         gScriptActionDone = 0;
         Stop = 0;
@@ -888,7 +889,7 @@ int Run(int16_t op, uint32_t length) {
             return Stay();
         }
         if (pending) {
-            TraceHook("battle script: removals at offset %u never ended", Offset());
+            TraceHook("battle script: removals at offset %lld never ended", static_cast<long long>(Offset()));
             for (int32_t& p : gPendingDefeat) p = -1;
         }
         if (gForceEnd != 1) {
@@ -933,7 +934,7 @@ int Run(int16_t op, uint32_t length) {
         gBattleLive = 1;
         const int k = ListTargets(length);
         if (k <= 0) {
-            TraceHook("battle script: random jump without targets at offset %u", Offset());
+            TraceHook("battle script: random jump without targets at offset %lld", static_cast<long long>(Offset()));
             return Advance(length);
         }
         const int pick = k == 1 ? 0 : Random(k);
@@ -1053,7 +1054,7 @@ int Run(int16_t op, uint32_t length) {
     case 86: {
         const int member = W(0) - kFirstManId;
         if (member < 0 || member > 3) {
-            TraceHook("battle script: member %d at offset %u does not exist", member, Offset());
+            TraceHook("battle script: member %d at offset %lld does not exist", member, static_cast<long long>(Offset()));
             return Advance(length);
         }
         if (op == 55) {

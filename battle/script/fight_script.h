@@ -27,7 +27,7 @@ void ProjectPoint(int t, int16_t* outX, int16_t* outY, const int16_t p0[2], cons
 struct FigScriptView {
     bool running;        // a script (or the built-in default) is loaded
     bool staged;         // the script came from "figtalk.dat"
-    uint32_t pc;         // offset of the next instruction from byte 512
+    int64_t pc;          // offset of the next instruction from byte 512 (below 0: in the head)
     int16_t op;          // its opcode (0 when none)
     uint32_t stayFrames; // calls the current instruction has stayed
 };
