@@ -845,7 +845,9 @@ int Run(int16_t op, uint32_t length) {
             if (!role) return Advance(length);
             const uint16_t command = op == 11 ? 17 : op == 21 ? 11 : 12;
             const bool enemy = r < kFirstManId;
-            role->BeginRoleAction(int16_t(op == 21 && enemy ? r : 0));
+            // A party member's act of 21 keeps the target its command has.
+            if (op != 21) role->BeginRoleAction(0);
+            else if (enemy) role->BeginRoleAction(int16_t(r));
             role->SetCommand(command);
             role->SetRoleActNumberSlot(uint16_t(W(1)));
             gFig.step = uint16_t(0x8000 | r);
@@ -871,11 +873,11 @@ int Run(int16_t op, uint32_t length) {
             }
         }
         gBattleLive = 1;
-        const int live = op == 26 ? 0 : op == 21 ? 0 : gBattleLive;
-        const uint32_t before = gFig.stay;
+        const size_t pc = gFig.pc;
         const int result = WaitForAction(r, length, gFig.temp[0] == 1 && op != 26);
-        if (gFig.stay == 0 && before != 0xFFFFFFFFu && gFig.step == 0) {
-            gBattleLive = uint32_t(live);
+        if (gFig.pc != pc) {
+            // Done: 21 and 26 leave the time stopped, 21 after one more frame.
+            if (op != 11) gBattleLive = 0;
             if (op == 21) Frame();
         }
         return result;
