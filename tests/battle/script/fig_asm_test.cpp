@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "battle/script/fig_ops.h"
+#include "tests/shell/shell_fixture.h"
 
 namespace {
 
@@ -192,6 +196,36 @@ TEST(FigAsm, ForeignBytesDisassembleToRawWordsThatAssembleBack) {
     EXPECT_NE(text.find("word 7"), std::string::npos);
     EXPECT_NE(text.find("byte 5"), std::string::npos);
     EXPECT_EQ(Assemble(text), f);
+}
+
+}  // namespace
+
+namespace {
+
+// The command, as a maintainer runs it: assemble, then disassemble.
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+TEST(FigAsmCommand, AssemblesWarnsRefusesAndDisassembles) {
+    const std::string tool = BuildTreeProgram("fig_asm");
+    ASSERT_EQ(access(tool.c_str(), X_OK), 0) << "no command at " << tool;
+    TempFolder dir("figasm");
+    std::ofstream(dir / "good.txt") << "battle 1\ntop:\n  loop 0 top\n  end\n";
+    std::ofstream(dir / "bad.txt") << "battle 1\n  counter 21\n";
+    const std::string q = "'" + tool + "' ";
+    EXPECT_EQ(std::system((q + "asm '" + dir / "good.txt" + "' '" + dir / "f.dat" + "' 2>'" + dir / "err.txt" + "'").c_str()), 0);
+    EXPECT_NE(ReadText(dir / "err.txt").find("warning"), std::string::npos);
+    EXPECT_EQ(std::system((q + "dis '" + dir / "f.dat" + "' >'" + dir / "out.txt" + "'").c_str()), 0);
+    const std::string bytes = ReadText(dir / "f.dat");
+    EXPECT_EQ(ReadText(dir / "out.txt"), DisassembleFigTalk(std::vector<uint8_t>(bytes.begin(), bytes.end())));
+    EXPECT_NE(std::system((q + "asm '" + dir / "bad.txt" + "' '" + dir / "g.dat" + "' 2>'" + dir / "err2.txt" + "'").c_str()), 0);
+    EXPECT_NE(ReadText(dir / "err2.txt").find("line 2"), std::string::npos);
+    EXPECT_NE(std::system((q + "dis 2>/dev/null").c_str()), 0);
 }
 
 }  // namespace
