@@ -6,8 +6,8 @@
 //      record: it stays out), bits 2..3 the script's battle number (1..4)
 // What is checked: every call returns 0, 1 or 2; once the script has ended
 // the battle is released and the next call ends again without running; the
-// pc always names an instruction inside the file's code or the built-in
-// script; no instruction stays longer than its wait limit.
+// pc stays inside the file (its head included: a target may be negative) or
+// the built-in script; no instruction stays longer than its wait limit.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
