@@ -8,6 +8,7 @@
 #include "battle/battle_state.h"
 #include "battle/effects/effect_layers.h"
 #include "battle/hud/accumulator.h"
+#include "battle/hud/hud_pieces.h"
 #include "battle/role/roles.h"
 #include "battle/screen/battle_messages.h"
 #include "battle/screen/battle_tint.h"
@@ -29,6 +30,7 @@ void ResetBattleServices() {
     gBattleColourKey = 0;
     ResetBattleState();
     ResetAccumulator();
+    ResetBattleHud();
     FreeBattleRoles();
     for (MemberBattleRecord& r : gMemberBattle) r = MemberBattleRecord{};
     ResetBattleTint();

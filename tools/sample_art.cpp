@@ -301,8 +301,8 @@ std::vector<TswEntryData> DialogPictures() {
     }
     pictures.push_back(digits);
     pictures.push_back(timer);
-    pictures.push_back({80, 16, {}, {LabelledFrame(16, 12, ArtRgb(8, 20, 8), "V", 1), LabelledFrame(16, 12, ArtRgb(4, 12, 4), "V", 1)}});
-    pictures.push_back({81, 16, {}, {LabelledFrame(16, 12, ArtRgb(20, 8, 8), "E", 1)}});
+    pictures.push_back({kDialogNextPicture - 9000, 16, {}, {LabelledFrame(16, 12, ArtRgb(8, 20, 8), "V", 1), LabelledFrame(16, 12, ArtRgb(4, 12, 4), "V", 1)}});
+    pictures.push_back({kDialogEndPicture - 9000, 16, {}, {LabelledFrame(16, 12, ArtRgb(20, 8, 8), "E", 1)}});
     return pictures;
 }
 
@@ -616,8 +616,8 @@ std::vector<TswEntryData> SystemPictures() {
 std::vector<PackEntryData> SystemActs() {
     std::vector<ActStreamData> sheet(22, ActStreamData{false, {}});
     for (int qq = 0; qq < kCursorCount; ++qq) sheet[size_t(qq)] = Stream(StillStream(9001, kCursorFirstFrame + qq));
-    sheet[20] = Stream("SD 6 RF 9080 PA 0 ED PA 1 OV");
-    sheet[21] = Stream(StillStream(9081, 0));
+    sheet[20] = Stream("SD 6 RF " + Num(kDialogNextPicture) + " PA 0 ED PA 1 OV");
+    sheet[21] = Stream(StillStream(kDialogEndPicture, 0));
     std::vector<ActStreamData> timer;
     for (int d = 0; d <= 10; ++d) timer.push_back(Stream(StillStream(9078, d)));
     std::vector<PackEntryData> acts = {{1, BuildActData(sheet)},

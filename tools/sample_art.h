@@ -34,6 +34,11 @@ constexpr uint16_t kArtMenuPage = ArtRgb(4, 6, 12);
 // The hero's body colour (roles.txt: figure 1), which the title's typist shows.
 constexpr uint16_t kArtHeroColour = ArtRgb(6, 14, 28);
 
+// The message dialog's next-page and end buttons (act 9001 qq 20 and 21).
+// Not 9080 and 9081: those are the battle HUD's life digits.
+constexpr uint16_t kDialogNextPicture = 9160;
+constexpr uint16_t kDialogEndPicture = 9161;
+
 // Map tiles, in the order of the archive's pixel layer; the second frame of
 // water is the last tile of the layer.
 enum StoryTile : int { kTileGrass, kTilePath, kTileWater, kTileWall, kTileFloor, kTileEvent, kStoryTileCount };

@@ -7,8 +7,6 @@
 #include "draw/frame_scroll.h"
 #include "draw/tsw_pack.h"
 
-uint32_t gCoinSpinOn;
-
 namespace {
 
 // Steps a looping act can take while its frames are collected: enough for
@@ -65,13 +63,3 @@ void FreeSceneSprite(SceneSprite* s) {
     std::memset(static_cast<void*>(s), 0, sizeof *s);
 }
 
-void DrawPackFirstFrame(uint16_t picture, int32_t x, int32_t y) { DrawActFrame(picture, 0, x, y); }
-
-void DrawPartyStatus() {}
-void DrawPercentPanel() {}
-int RunCoinSpin() { return 1; }
-
-void ResetBattleCounters() {
-    gAccumTotal = 0;
-    gAccumLast = 0;
-}
