@@ -10,8 +10,9 @@
 // - the system pack: the framed windows and dialog pieces, the number
 //   digits, the dialog buttons, the mouse cursors (act 9001 qq 0..15), the
 //   mini-game's pieces (act 9010 qq 0..11), the menu's sheet (act 9002), the
-//   title entries (act 9003 qq 44..47), the framed box (act 9019) and the
-//   frame of the battle's message banner (act 9110).
+//   title entries (act 9003 qq 44..47), the framed box (act 9019), the
+//   frame of the battle's message banner (act 9110) and the battle HUD's
+//   pictures and acts (bars, digits, icons, markers, gauges, the coin).
 #pragma once
 #include <cstdint>
 #include <string>

@@ -309,7 +309,8 @@ void DrawListScrollBar(uint16_t act, int32_t x, int32_t y, int rows, int top, in
         piece.qq = qq;
         if (!TakeActData(&piece)) return 0;
         DrawPictureFrame(piece.picNumber, piece.picFrame, px, py, piece.drawFlags & 0x80000003u, 0);
-        return int(piece.height);
+        const PicFrame* f = GetTswPicture(piece.picNumber, piece.picFrame);
+        return f ? int(f->height) : 0;
     };
     rows = std::clamp(rows, 0, 64);
     int32_t py = y;
@@ -328,8 +329,14 @@ void DrawListScrollBar(uint16_t act, int32_t x, int32_t y, int rows, int top, in
         thumb = track * 7 / count;
         place = std::clamp(top, 0, count - 7) * (track - thumb) / (count - 7);
     }
-    DrawClipped(x, trackTop + place, x + 32, std::min(trackTop + place + thumb, py), [&] {
-        draw(25, x, trackTop + place);
+    // The thumb's picture is repeated down its length and clipped to it.
+    const int32_t thumbTop = trackTop + place, thumbEnd = std::min(trackTop + place + thumb, py);
+    DrawClipped(x, thumbTop, x + 32, thumbEnd, [&] {
+        for (int32_t ty = thumbTop, n = 0; ty < thumbEnd && n < 64; ++n) {
+            const int h = draw(25, x, ty);
+            if (h <= 0) break;
+            ty += h;
+        }
     });
 }
 

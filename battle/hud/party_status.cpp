@@ -152,6 +152,9 @@ void DrawPartyStatus() {
     gFontSmall.SetTextColour(kNoTextBox);
     for (uint32_t i = 0; i < gBattleManCount && i < uint32_t(kMaxManRoles); ++i) {
         ManRole& r = gManRoles[i];
+        // Roles in use are members and the spirit; guards, roles with flag E
+        // and roles taken as a target have no place in the panel.
+        if (!r.IsPartyMemberRole() && !r.IsSpiritRole()) continue;
         if (r.IsGuardRole() || r.GetRoleFlagE() || r.IsRoleTargeted()) continue;
         if (r.IsSpiritRole()) {
             DrawSpiritCorner(r);

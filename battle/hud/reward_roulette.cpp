@@ -67,7 +67,9 @@ void ResetDigitCounter(int n) {
 void RollCounterDigits() {
     gHud.stopIndex = 0;
     for (int i = 0; i < 4; ++i) {
-        gHud.rolling[i] = i < gHud.digitCount ? Random(10) : 0;
+        // One draw per shown digit, folded into the digit's range: a digit
+        // never shows (or stops on) a value above its maximum.
+        gHud.rolling[i] = i < gHud.digitCount ? Random(10) % (gHud.digitMax[i] + 1) : 0;
         gHud.finals[i] = 0;
         gHud.ticks[i] = 0;
     }
