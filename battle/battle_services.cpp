@@ -9,6 +9,7 @@
 #include "battle/effects/effect_layers.h"
 #include "battle/hud/accumulator.h"
 #include "battle/hud/hud_pieces.h"
+#include "battle/input/command_panels.h"
 #include "battle/role/roles.h"
 #include "battle/screen/battle_messages.h"
 #include "battle/screen/battle_tint.h"
@@ -31,6 +32,7 @@ void ResetBattleServices() {
     ResetBattleState();
     ResetAccumulator();
     ResetBattleHud();
+    ResetCommandPanels();
     FreeBattleRoles();
     for (MemberBattleRecord& r : gMemberBattle) r = MemberBattleRecord{};
     ResetBattleTint();

@@ -592,7 +592,7 @@ namespace {
 // The battle HUD's pictures (docs/battle-screen.md lists them): the base
 // strip (9077), the commanding ally's frame (9119), the life, spirit and
 // stamina bars (9069..9071: frame 0 the trough, 1 the fill), their row icons
-// (9118), the time gauge (9088), the charge bar (9093), the life digits in
+// (9118), the command panels' nine-part frame (9095), the time gauge (9088), the charge bar (9093), the life digits in
 // yellow (9080) and red (9081), the charge gauge (9082), the running-total
 // gauge (9111), the roulette's frame (9136), the list tabs (9108), the arrow
 // sheet (9142, frame 19 the arrow), the member icons (9104), the dimmed
@@ -635,6 +635,8 @@ std::vector<TswEntryData> BattleHudPictures() {
     accumBack.Frame(0, 0, 24, 64, ArtRgb(20, 18, 8));
     p.push_back({111, 16, {}, {accumBack.Rle(), accumFill.Rle()}});
     p.push_back(SheetPicture(136, {{64, 30, "", ArtRgb(8, 6, 14)}, {64, 30, "", ArtRgb(20, 14, 4)}}));
+    // The nine-part frame of the command panels (9095).
+    p.push_back({95, 16, {}, WindowPieces(16, ArtRgb(24, 20, 10), ArtRgb(8, 6, 2), ArtRgb(4, 4, 12))});
     std::vector<SheetItem> tabs;
     for (int t = 0; t < 8; ++t) tabs.push_back({40, 20, "T" + Num(t % 4), t < 4 ? ArtRgb(8, 8, 14) : ArtRgb(24, 18, 6)});
     p.push_back(SheetPicture(108, tabs));
@@ -645,6 +647,9 @@ std::vector<TswEntryData> BattleHudPictures() {
     static const uint16_t kFaceColours[4] = {kArtHeroColour, ArtRgb(26, 10, 14), ArtRgb(10, 22, 10), ArtRgb(24, 20, 6)};
     for (int m = 0; m < 6; ++m) faces.push_back({40, 40, "P" + Num(m + 1), kFaceColours[m % 4]});
     p.push_back(SheetPicture(104, faces));
+    std::vector<SheetItem> portraits;
+    for (int m = 0; m < 6; ++m) portraits.push_back({24, 24, Num(m + 1), kFaceColours[m % 4]});
+    p.push_back(SheetPicture(130, portraits));
     p.push_back(SheetPicture(106, {{50, 5, "", ArtRgb(31, 31, 31)}}));
     p.push_back(SheetPicture(103, {{16, 12, "V", ArtRgb(31, 26, 4)}}));
     p.push_back(SheetPicture(105, {{16, 12, "V", ArtRgb(8, 28, 8)}}));
@@ -654,16 +659,21 @@ std::vector<TswEntryData> BattleHudPictures() {
     return p;
 }
 
-// The HUD's acts: member icons and small portraits (9104 and 9130, qq by
-// member), the dimmed overlay (9106), the markers (9103, 9105, 9107) and
+// The HUD's acts: member icons (9104) and small portraits (9130, of
+// picture 9130), qq by member,, the dimmed overlay (9106), the markers (9103, 9105, 9107) and
 // the coin (9115: qq 0 spinning, 1 win, 2 lose, 3 the zoom away).
 std::vector<PackEntryData> BattleHudActs() {
-    std::vector<ActStreamData> faces, coin;
-    for (int m = 0; m < 6; ++m) faces.push_back(Stream("SD 3 XY 20 20 RF 9104 PA " + Num(m) + " ED PA " + Num(m) + " OV"));
+    std::vector<ActStreamData> faces, portraits, coin;
+    for (int m = 0; m < 6; ++m) {
+        faces.push_back(Stream("SD 3 XY 20 20 RF 9104 PA " + Num(m) + " ED PA " + Num(m) + " OV"));
+        // The small portrait stands above and left of its point (the icon
+        // panel's name row).
+        portraits.push_back(Stream("SD 3 XY 12 24 RF 9130 PA " + Num(m) + " ED PA " + Num(m) + " OV"));
+    }
     coin.push_back(Stream("SD 2 XY 24 24 RF 9115 PA 0 ED PA 3 OV"));
     for (int q = 1; q <= 3; ++q) coin.push_back(Stream("SD 3 XY 24 24 RF 9115 PA " + Num(q) + " ED PA " + Num(q) + " OV"));
     return {{104, BuildActData(faces)},
-            {130, BuildActData(faces)},
+            {130, BuildActData(portraits)},
             {106, BuildActData({Stream(StillStream(9106, 0))})},
             {103, BuildActData({Stream("SD 3 XY 8 12 RF 9103 PA 0 ED PA 0 OV")})},
             {105, BuildActData({Stream("SD 3 XY 8 12 RF 9105 PA 0 ED PA 0 OV")})},
