@@ -592,7 +592,7 @@ namespace {
 // The battle HUD's pictures (docs/battle-screen.md lists them): the base
 // strip (9077), the commanding ally's frame (9119), the life, spirit and
 // stamina bars (9069..9071: frame 0 the trough, 1 the fill), their row icons
-// (9118), the command panels' nine-part frame (9095), the time gauge (9088), the charge bar (9093), the life digits in
+// (9118), the floating numbers over the roles (9085..9087, 9097), the command panels' nine-part frame (9095), the time gauge (9088), the charge bar (9093), the life digits in
 // yellow (9080) and red (9081), the charge gauge (9082), the running-total
 // gauge (9111), the roulette's frame (9136), the list tabs (9108), the arrow
 // sheet (9142, frame 19 the arrow), the member icons (9104), the dimmed
@@ -629,6 +629,15 @@ std::vector<TswEntryData> BattleHudPictures() {
     }
     p.push_back(middle);
     p.push_back(low);
+    // The floating numbers over the roles: healing (9085), spirit (9086),
+    // stamina (9087) and damage (9097), 16 pixels a digit.
+    const std::pair<int, uint16_t> floating[4] = {{85, ArtRgb(6, 22, 8)}, {86, ArtRgb(6, 10, 26)}, {87, ArtRgb(22, 20, 4)},
+                                                  {97, ArtRgb(26, 6, 4)}};
+    for (const auto& [entry, colour] : floating) {
+        TswEntryData digits{entry, 16, {}, {}};
+        for (int d = 0; d < 10; ++d) digits.frames.push_back(LabelledFrame(16, 20, colour, Num(d), 2, true));
+        p.push_back(digits);
+    }
     p.push_back(SheetPicture(82, {{24, 80, "", ArtRgb(4, 4, 8)}, {16, 4, "", ArtRgb(31, 31, 20)}, {16, 96, "", ArtRgb(24, 8, 28)},
                                   {8, 8, "", ArtRgb(20, 20, 31)}}));
     Canvas accumBack(24, 64, ArtRgb(3, 3, 6)), accumFill(24, 64, ArtRgb(28, 12, 2));

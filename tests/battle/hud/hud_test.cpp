@@ -86,6 +86,10 @@ protected:
         bar[26] = still(9118, 0);
         bar[27] = still(9118, 1);
         acts.push_back({150, BuildActData(bar)});
+        // Act 9151: eight frames of the damage digits, round and round for
+        // ever (a background sprite that never ends).
+        acts.push_back({151, BuildActData({ActStreamData{true, ActWords("SD 1 RF 9097 PA 0 ED PA 1 ED PA 2 ED PA 3 ED PA 4 "
+                                                                        "ED PA 5 ED PA 6 ED PA 7 ED OV")}})});
         ASSERT_TRUE(WriteBytesToFile((install_.Path() + "all_sys.act").c_str(), BuildActPack(acts)));
         std::snprintf(gInstallPath, sizeof gInstallPath, "%s", install_.Path().c_str());
         ASSERT_NE(MakePackPath(install_.Path().c_str()), nullptr);
@@ -418,6 +422,35 @@ TEST_F(BattleHudTest, ThePartyPanelMatchesItsGoldenFrame) {
     // running total and the auto-attack box). It changes with the sample's
     // HUD pictures; look at the dump again before taking a new value.
     EXPECT_EQ(Hash(350, 480), 0x8b9886d68c92ad2full) << std::hex << Hash(350, 480);
+}
+
+TEST_F(BattleHudTest, AnEndlessSceneSpriteLoadsSixFramesAndKeepsItsKeyedPictures) {
+    // The act loops for ever: the load stops after a bounded number of steps
+    // with the first six distinct frames; the seventh and eighth have no slot
+    // and are not drawn. The digits have see-through corners (key runs), so
+    // shifting them for the scene's scroll would break their runs: they are
+    // kept as they are.
+    SceneSprite sprite{};
+    LoadSceneSprite(&sprite, 300, 200, 9151, 2);
+    ASSERT_EQ(sprite.frameCount, 6);
+    const PicFrame* cached = GetTswPicture(9097, 0);
+    ASSERT_NE(cached, nullptr);
+    ASSERT_EQ(sprite.frames[0].size, cached->size);
+    EXPECT_EQ(std::memcmp(sprite.frames[0].data, cached->data, cached->size), 0);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(sprite.frameIndex[i], i);
+    int drawn = 0;
+    for (int f = 0; f < 24; ++f) {
+        Fill(kGround);
+        EXPECT_EQ(DrawSceneSprite(&sprite), 0);
+        drawn += Touched(300, 200, 316, 220);
+    }
+    // Six of every eight frames have a picture (the act's first frame
+    // stands one step longer).
+    EXPECT_GE(drawn, 18);
+    EXPECT_LT(drawn, 24) << "the frames without a slot are not drawn";
+    FreeSceneSprite(&sprite);
+    EXPECT_EQ(sprite.frameCount, 0);
+    EXPECT_TRUE(HeadlessMessageBoxes().empty());
 }
 
 }  // namespace
