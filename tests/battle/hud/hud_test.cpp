@@ -30,6 +30,7 @@
 #include "draw/surface.h"
 #include "draw/text_font.h"
 #include "draw/tsw_pack.h"
+#include "draw/widgets.h"
 #include "platform/headless/headless.h"
 #include "platform/plat_font.h"
 #include "tests/support/temp_folder.h"
@@ -422,6 +423,75 @@ TEST_F(BattleHudTest, ThePartyPanelMatchesItsGoldenFrame) {
     // running total and the auto-attack box). It changes with the sample's
     // HUD pictures; look at the dump again before taking a new value.
     EXPECT_EQ(Hash(350, 480), 0x8b9886d68c92ad2full) << std::hex << Hash(350, 480);
+}
+
+TEST_F(BattleHudTest, ShownNumbersAndBarsStopAtTheirTarget) {
+    gGaugeFull = 1000;
+    ManRole& r = Member(0, 0, 300, 60, 40, "Hero");
+    DrawPartyStatus();
+    struct Case {
+        int16_t life;
+        int frames;
+    };
+    // Down by 293 (steps of 30), up by 5 (steps of 1), down by 1.
+    for (const Case& c : {Case{7, 10}, Case{12, 5}, Case{11, 1}}) {
+        gMemberStats[0].gauge[0] = c.life;
+        r.statsCopy.gauge[0] = c.life;
+        for (int f = 0; f < c.frames + 20; ++f) {
+            DrawPartyStatus();
+            if (f + 1 < c.frames) EXPECT_NE(gHud.slots[0].valueShown[0], c.life) << c.life << " frame " << f;
+        }
+        EXPECT_EQ(gHud.slots[0].valueShown[0], c.life);
+        EXPECT_EQ(gHud.slots[0].barShown[0], BarFillWidth(c.life, 300, 48)) << c.life;
+    }
+}
+
+TEST_F(BattleHudTest, WithoutPicturesEveryDrawerDrawsNothingAndEnds) {
+    ResetTswPacks();
+    ResetActPacks();
+    gGaugeFull = 1000;
+    Member(0, 0, 300, 60, 40, "Hero").gauge = 1000;
+    SEL = 20;
+    SetAccumulatorGaugeOn(1);
+    gBattleUiFlags = kUiPercentPanel;
+    for (int f = 0; f < 10; ++f) {
+        DrawPartyStatus();
+        DrawBattleNumber(9079, 1234, 100, 100);
+        DrawDigitsRight(9079, 1234, 100, 100);
+        DrawListScrollBar(9002, 400, 100, 4, 0, 20, 0);
+        DrawChargeGauge(10, 10, 3, 6);
+        DrawTimingBar(10, 40);
+        DrawSelectedItemInfo(100, 100);
+        DrawBattleTextBox(100, 100, 70, 24, 0, 0, "box");
+    }
+    ResetDigitCounter(3);
+    RollCounterDigits();
+    int32_t result = -1;
+    int frames = 0;
+    while (DrawRewardRoulette(320, 200, &result, frames % 5 == 4) == 0 && frames < 100) ++frames;
+    EXPECT_LT(frames, 100);
+    frames = 0;
+    while (RunCoinSpin() == 0 && frames < 1000) ++frames;
+    EXPECT_LT(frames, 1000) << "the coin spin ends without its pictures";
+    gBattleUiFlags = 0;
+    // Only the text (the one-dot face) and the fills reach the screen; no
+    // picture does.
+    EXPECT_FALSE(Touched(0, 250, 640, 384));
+}
+
+TEST_F(BattleHudTest, TheCoinSpinEndsAndCountsAWin) {
+    int frames = 0;
+    while (RunCoinSpin() == 0 && frames < 1000) ++frames;
+    EXPECT_GT(frames, 100);
+    EXPECT_LT(frames, 400);
+    EXPECT_EQ(gHud.coinWins, gHud.coinOutcome == 1 ? 1 : 0);
+    // After a win the outcome is always 0.
+    if (gHud.coinWins == 1) {
+        frames = 0;
+        while (RunCoinSpin() == 0 && frames < 1000) ++frames;
+        EXPECT_EQ(gHud.coinOutcome, 0);
+    }
+    EXPECT_TRUE(HeadlessMessageBoxes().empty());
 }
 
 TEST_F(BattleHudTest, AnEndlessSceneSpriteLoadsSixFramesAndKeepsItsKeyedPictures) {
