@@ -10,6 +10,7 @@
 #include "battle/input/command_menu.h"
 #include "battle/input/panel_standins.h"
 #include "battle/role/roles.h"
+#include "battle/screen/battle_tint.h"
 #include "battle/turn/attack_order.h"
 #include "draw/draw_kernel.h"
 #include "draw/frame_window.h"
@@ -180,6 +181,11 @@ void DrawTargets() {
         MS = next + 1;
     }
     MonRole& target = gMonRoles[gTargetEnemy];
+    // The aim point is where the camera would look (the pan is off today).
+    int16_t ox = 0, oy = 0, hx = 0, hy = 0;
+    target.GetDrawOrigin(&ox, &oy);
+    target.GetHitPoint(&hx, &hy);
+    gPanTargetX = int16_t(ox + hx);
     const bool capture = si == 6 || si == 80;
     gTargetCapturable = target.IsCapturable();
     DrawTargetMarker(target, capture && !gTargetCapturable ? kRefusedMarkerAct : kMarkerAct);

@@ -204,6 +204,50 @@ TEST_F(CommandPanelTest, ATargetBoxShowsLifeOnlyAfterTenDefeats) {
     EXPECT_FALSE(Touched(0, 0, 640, 480));
 }
 
+TEST_F(CommandPanelTest, TheTargetCursorSkipsEnemiesThatAreOut) {
+    Commander(0);
+    for (int i = 0; i < 3; ++i) {
+        MonRole& e = Enemy(i, 300);
+        e.slot.homeX = int16_t(100 + 100 * i);
+        e.slot.homeY = 200;
+    }
+    const uint16_t marker = uint16_t(MakeColour(31, 26, 4)), refused = uint16_t(MakeColour(28, 6, 6));
+    auto markedAt = [&](int x, uint16_t colour) {
+        for (int y = 186; y < 200; ++y)
+            for (int dx = -8; dx < 8; ++dx)
+                if (*BackPixel(x + dx, y) == colour) return true;
+        return false;
+    };
+    fMenu = 3;
+    gTargetEnemy = 0;
+    gMonRoles[0].out = 1;
+    DrawCommandMenu();
+    EXPECT_EQ(gTargetEnemy, 1);
+    EXPECT_EQ(MS, 2);
+    EXPECT_TRUE(markedAt(200, marker));
+    EXPECT_FALSE(markedAt(100, marker));
+    // A capture aimed at an enemy that cannot be captured shows the refusal.
+    Fill();
+    si = 6;
+    DrawCommandMenu();
+    EXPECT_EQ(gTargetCapturable, 0u);
+    EXPECT_TRUE(markedAt(200, refused));
+    // The whole side: every enemy that stands.
+    Fill();
+    si = 1;
+    gWholeSide = 1;
+    DrawCommandMenu();
+    EXPECT_FALSE(markedAt(100, marker));
+    EXPECT_TRUE(markedAt(200, marker));
+    EXPECT_TRUE(markedAt(300, marker));
+    // Nobody left: back to the icon menu.
+    gWholeSide = 0;
+    gMonRoles[1].out = gMonRoles[2].out = 1;
+    DrawCommandMenu();
+    EXPECT_EQ(fMenu, 1);
+    for (const auto& box : HeadlessMessageBoxes()) ADD_FAILURE() << box.caption << ": " << box.text;
+}
+
 TEST_F(CommandPanelTest, TheOpenIconPanelStaysInItsFrameOverTheHud) {
     // The HUD strip, the commanding member's frame and panel, and the open
     // icon menu. Set KYV_BATTLE_MENU_DUMP to a path to keep the frame.
