@@ -58,6 +58,15 @@ int DrawSceneSprite(SceneSprite* s) {
     return s->act.done ? 1 : 0;
 }
 
+void ShadeSceneSprite(SceneSprite* s, int amount) {
+    if (s->number == 0 || amount == 0) return;
+    // Frames that cannot be shifted (key or shadow runs) stay as they are.
+    for (int i = 0; i < s->frameCount; ++i)
+        ConvertRlePic(s->frames[i].data, s->frames[i].size, amount > 0 ? kScrollRight : kScrollLeft,
+                      amount > 0 ? amount : -amount);
+    DrawSceneSprite(s);
+}
+
 void FreeSceneSprite(SceneSprite* s) {
     for (int i = 0; i < s->frameCount; ++i) FreeMem(s->frames[i].data);
     std::memset(static_cast<void*>(s), 0, sizeof *s);

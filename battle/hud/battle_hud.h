@@ -27,6 +27,10 @@ struct SceneSprite {
 void LoadSceneSprite(SceneSprite* sprite, int32_t x, int32_t y, uint16_t act, int divisor);
 // Steps and draws the sprite; its act's ended flag (1 also for an empty one).
 int DrawSceneSprite(SceneSprite* sprite);
+// Shifts every kept frame by |amount| pixels (right for a positive amount,
+// left for a negative one) and draws the sprite; the battle scene's fades
+// and scrolls use it.
+void ShadeSceneSprite(SceneSprite* sprite, int amount);
 void FreeSceneSprite(SceneSprite* sprite);
 
 // The party's status strip below the field: each member's gauge or name,

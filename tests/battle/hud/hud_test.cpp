@@ -25,6 +25,7 @@
 #include "battle/screen/battle_messages.h"
 #include "draw/act_pack.h"
 #include "draw/draw_kernel.h"
+#include "draw/frame_scroll.h"
 #include "draw/pixel_format.h"
 #include "draw/screenshot.h"
 #include "draw/surface.h"
@@ -91,6 +92,8 @@ protected:
         // ever (a background sprite that never ends).
         acts.push_back({151, BuildActData({ActStreamData{true, ActWords("SD 1 RF 9097 PA 0 ED PA 1 ED PA 2 ED PA 3 ED PA 4 "
                                                                         "ED PA 5 ED PA 6 ED PA 7 ED OV")}})});
+        // Act 9152: the HUD's base strip, a frame of plain rows that scrolls.
+        acts.push_back({152, BuildActData({ActStreamData{true, ActWords("SD 3 RF 9077 PA 0 ED PA 0 OV")}})});
         ASSERT_TRUE(WriteBytesToFile((install_.Path() + "all_sys.act").c_str(), BuildActPack(acts)));
         std::snprintf(gInstallPath, sizeof gInstallPath, "%s", install_.Path().c_str());
         ASSERT_NE(MakePackPath(install_.Path().c_str()), nullptr);
@@ -521,6 +524,24 @@ TEST_F(BattleHudTest, AnEndlessSceneSpriteLoadsSixFramesAndKeepsItsKeyedPictures
     FreeSceneSprite(&sprite);
     EXPECT_EQ(sprite.frameCount, 0);
     EXPECT_TRUE(HeadlessMessageBoxes().empty());
+}
+
+TEST_F(BattleHudTest, ShadingASceneSpriteShiftsItsFramesAndBack) {
+    SceneSprite sprite{};
+    LoadSceneSprite(&sprite, 0, 0, 9152, 0);
+    ASSERT_EQ(sprite.frameCount, 1);
+    const PicFrame* cached = GetTswPicture(9077, 0);
+    ASSERT_NE(cached, nullptr);
+    ASSERT_TRUE(IsScrollableRle(sprite.frames[0].data, sprite.frames[0].size));
+    ShadeSceneSprite(&sprite, 10);
+    EXPECT_NE(std::memcmp(sprite.frames[0].data, cached->data, cached->size), 0);
+    ShadeSceneSprite(&sprite, -10);
+    EXPECT_EQ(std::memcmp(sprite.frames[0].data, cached->data, cached->size), 0);
+    ShadeSceneSprite(&sprite, 0);
+    FreeSceneSprite(&sprite);
+    // An empty sprite is left alone.
+    ShadeSceneSprite(&sprite, 5);
+    EXPECT_EQ(sprite.frameCount, 0);
 }
 
 }  // namespace
