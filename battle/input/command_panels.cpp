@@ -18,6 +18,7 @@
 #include "draw/text_font.h"
 #include "draw/tsw_pack.h"
 #include "draw/widgets.h"
+#include "world/item_names.h"
 #include "world/org/count_list.h"
 
 namespace {
@@ -63,8 +64,8 @@ ManRole* Commanding() {
     return &gManRoles[slot];
 }
 
-// The row bar, the description strip with the entry's name, and the choice
-// armed on entry top + row.
+// The row bar, the description strip with the entry's name (the item-name
+// table's, as the menus show it), and the choice armed on entry top + row.
 void SelectRow(int32_t x, int32_t rowY, int width, int entry, const char* name) {
     FillMenuRect(x - 8, rowY - 4, width, 24, 31, 20, 0, kFillGradient);
     FillMenuRect(0, 350, 640, 40, 0, 5, 31, kFillGradient);
@@ -371,7 +372,7 @@ void DrawMagicPanel(int32_t x, int32_t y, int row, int top) {
         const int price = cost & 0x7FFF;
         const bool grey = price > (onStamina ? stamina : spirit);
         if (element >= 1 && element <= 7) DrawPackFrameAt(kElementIcons, uint16_t(element - 1), x, ry);
-        if (i + 1 == chosen) SelectRow(x, ry, 192, top + i + 1, name);
+        if (i + 1 == chosen) SelectRow(x, ry, 192, top + i + 1, ItemName(self->FindNthMagic(uint32_t(gMagicTab), 0, top + i + 1)));
         Text(gFontMedium, x + 16, ry, name, grey ? HudGreyColour() : HudListColour());
         char text[8];
         std::snprintf(text, sizeof text, "%3d", price);
@@ -398,7 +399,7 @@ void DrawItemPanel(int32_t x, int32_t y, int row, int top) {
         const int32_t ry = y + 44 + 20 * i;
         const uint16_t colour = (flags & 0x4000) ? HudGreyColour() : HudListColour();
         if (i + 1 == chosen) {
-            SelectRow(x + 8, ry, 206, top + i + 1, name);
+            SelectRow(x + 8, ry, 206, top + i + 1, ItemName(self->FindNthItem(uint32_t(gItemTab), top + i + 1)));
             if (gItemTab == 3) DrawSelectedItemInfo(164, 126 + 24 * row);
         }
         if (flags & 0x2000) Text(gFontMedium, x + 6, ry, "+", colour);
@@ -449,7 +450,7 @@ void DrawItemColumnsPanel(int32_t x, int32_t y, int row, int top, uint32_t categ
         if (!self->GetNthItem(category, top + i + 1, name, sizeof name, &flags, &have)) break;
         const int32_t ry = y + 44 + 20 * i;
         if (i + 1 == chosen) {
-            SelectRow(x + 8, ry, 192, top + i + 1, name);
+            SelectRow(x + 8, ry, 192, top + i + 1, ItemName(self->FindNthItem(category, top + i + 1)));
             DrawSelectedItemInfo(404, 126 + 24 * row);
         }
         Text(gFontMedium, x + 14, ry, name, (flags & 0x4000) ? HudGreyColour() : HudListColour());
@@ -499,7 +500,7 @@ void DrawSkillPanel(int32_t x, int32_t y, int row) {
         uint16_t cost = 0;
         if (self->GetNthMagic(0, 1, i + 1, name, sizeof name, &cost) == 65535) break;
         const int32_t ry = y + 44 + 22 * i;
-        if (i + 1 == chosen) SelectRow(x + 8, ry, 192, i + 1, name);
+        if (i + 1 == chosen) SelectRow(x + 8, ry, 192, i + 1, ItemName(self->FindNthMagic(0, 1, i + 1)));
         Text(gFontMedium, x + 16, ry, name, HudListColour());
         if (i + 1 == chosen) Selected(gFontMedium, x + 16, ry, name);
     }
