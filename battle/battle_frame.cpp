@@ -43,6 +43,7 @@ namespace {
 constexpr int kFieldHeight = 384;
 constexpr uint16_t kHudBase = 9077;
 constexpr uint16_t kHudAllyFrame = 9119;
+constexpr uint16_t kAllyMarker = 9105;
 constexpr uint8_t kShakeTable[16] = {4, 3, 4, 3, 4, 3, 2, 3, 2, 3, 2, 1, 2, 1, 2, 0};
 constexpr int kAllyFrameX[4] = {239, 79, 399, 399};
 
@@ -354,7 +355,17 @@ uint32_t BattleFrame() {
 
     if (canDraw) {
         DrawPackFirstFrame(kHudBase, 0, kFieldHeight);
-        if (SEL >= kFirstManId && SEL < kFirstManId + 4) DrawActFrame(kHudAllyFrame, 0, kAllyFrameX[SEL - kFirstManId], kFieldHeight);
+        if (SEL >= kFirstManId && SEL < kFirstManId + 4) {
+            DrawHudFrame0(kHudAllyFrame, kAllyFrameX[SEL - kFirstManId], kFieldHeight);
+            // The commanding ally's marker over its frame, unless the field
+            // quakes or the ally is marked hurt.
+            const ManRole& ally = gManRoles[SEL - kFirstManId];
+            if (gEffects.quake == 0 && !ally.IsHurtMarked()) {
+                int16_t x = 0, y = 0;
+                ally.GetDrawOrigin(&x, &y);
+                DrawSelMarker(kAllyMarker, x + (ally.picture ? ally.picture->width / 2 : 0), y);
+            }
+        }
         DrawPartyStatus();
     }
     DrawCommandMenu();

@@ -9,6 +9,8 @@
 #include "battle/effects/effect_layers.h"
 #include "battle/results/battle_results.h"
 #include "battle/hud/accumulator.h"
+#include "battle/hud/hud_pieces.h"
+#include "battle/input/command_panels.h"
 #include "battle/role/roles.h"
 #include "battle/screen/battle_messages.h"
 #include "battle/screen/battle_tint.h"
@@ -30,6 +32,8 @@ void ResetBattleServices() {
     gBattleColourKey = 0;
     ResetBattleState();
     ResetAccumulator();
+    ResetBattleHud();
+    ResetCommandPanels();
     FreeBattleRoles();
     for (MemberBattleRecord& r : gMemberBattle) r = MemberBattleRecord{};
     ResetBattleTint();

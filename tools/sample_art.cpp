@@ -301,8 +301,8 @@ std::vector<TswEntryData> DialogPictures() {
     }
     pictures.push_back(digits);
     pictures.push_back(timer);
-    pictures.push_back({80, 16, {}, {LabelledFrame(16, 12, ArtRgb(8, 20, 8), "V", 1), LabelledFrame(16, 12, ArtRgb(4, 12, 4), "V", 1)}});
-    pictures.push_back({81, 16, {}, {LabelledFrame(16, 12, ArtRgb(20, 8, 8), "E", 1)}});
+    pictures.push_back({kDialogNextPicture - 9000, 16, {}, {LabelledFrame(16, 12, ArtRgb(8, 20, 8), "V", 1), LabelledFrame(16, 12, ArtRgb(4, 12, 4), "V", 1)}});
+    pictures.push_back({kDialogEndPicture - 9000, 16, {}, {LabelledFrame(16, 12, ArtRgb(20, 8, 8), "E", 1)}});
     return pictures;
 }
 
@@ -587,6 +587,111 @@ std::vector<uint8_t> SampleAct(int pack) {
     return BuildActData(std::vector<ActStreamData>(kSampleActStreams, Stream(text)));
 }
 
+namespace {
+
+// The battle HUD's pictures (docs/battle-screen.md lists them): the base
+// strip (9077), the commanding ally's frame (9119), the life, spirit and
+// stamina bars (9069..9071: frame 0 the trough, 1 the fill), their row icons
+// (9118), the floating numbers over the roles (9085..9087, 9097), the command panels' nine-part frame (9095), the time gauge (9088), the charge bar (9093), the life digits in
+// yellow (9080) and red (9081), the charge gauge (9082), the running-total
+// gauge (9111), the roulette's frame (9136), the list tabs (9108), the arrow
+// sheet (9142, frame 19 the arrow), the member icons (9104), the dimmed
+// overlay (9106), the target markers (9103, 9105, 9107) and the coin (9115).
+std::vector<TswEntryData> BattleHudPictures() {
+    std::vector<TswEntryData> p;
+    Canvas base(640, 96, ArtRgb(3, 3, 6));
+    base.Frame(0, 0, 640, 96, ArtRgb(16, 14, 8));
+    base.Rect(0, 1, 640, 2, ArtRgb(24, 20, 10));
+    p.push_back({77, 16, {}, {base.Rle()}});
+    Canvas ally(160, 96, kArtKey);
+    ally.Frame(0, 0, 160, 96, ArtRgb(31, 26, 4));
+    ally.Frame(1, 1, 159, 95, ArtRgb(20, 16, 2));
+    p.push_back({119, 16, {}, {ally.Rle()}});
+    const uint16_t fills[3] = {ArtRgb(28, 4, 4), ArtRgb(6, 10, 30), ArtRgb(6, 26, 8)};
+    for (int i = 0; i < 3; ++i) {
+        Canvas trough(50, 6, ArtRgb(2, 2, 3));
+        trough.Frame(0, 0, 50, 6, ArtRgb(12, 12, 12));
+        Canvas fill(48, 4, fills[i]);
+        fill.Rect(0, 0, 48, 1, Darker(ArtRgb(31, 31, 31), 4));
+        p.push_back({69 + i, 16, {}, {trough.Rle(), fill.Rle()}});
+    }
+    p.push_back(SheetPicture(118, {{14, 14, "L", fills[0]}, {14, 14, "S", fills[1]}, {14, 14, "T", fills[2]}}));
+    Canvas gaugeBack(66, 8, ArtRgb(2, 2, 3)), gaugeFill(66, 6, ArtRgb(28, 24, 6));
+    gaugeBack.Frame(0, 0, 66, 8, ArtRgb(16, 16, 16));
+    p.push_back({88, 16, {}, {gaugeBack.Rle(), gaugeFill.Rle()}});
+    Canvas chargeBack(50, 5, ArtRgb(2, 2, 3)), chargeFill(48, 3, ArtRgb(30, 14, 2));
+    chargeBack.Frame(0, 0, 50, 5, ArtRgb(12, 10, 4));
+    p.push_back({93, 16, {}, {chargeBack.Rle(), chargeFill.Rle()}});
+    TswEntryData middle{80, 16, {}, {}}, low{81, 16, {}, {}};
+    for (int d = 0; d < 10; ++d) {
+        middle.frames.push_back(LabelledFrame(12, 18, ArtRgb(20, 16, 2), Num(d), 2, true));
+        low.frames.push_back(LabelledFrame(12, 18, ArtRgb(22, 4, 4), Num(d), 2, true));
+    }
+    p.push_back(middle);
+    p.push_back(low);
+    // The floating numbers over the roles: healing (9085), spirit (9086),
+    // stamina (9087) and damage (9097), 16 pixels a digit.
+    const std::pair<int, uint16_t> floating[4] = {{85, ArtRgb(6, 22, 8)}, {86, ArtRgb(6, 10, 26)}, {87, ArtRgb(22, 20, 4)},
+                                                  {97, ArtRgb(26, 6, 4)}};
+    for (const auto& [entry, colour] : floating) {
+        TswEntryData digits{entry, 16, {}, {}};
+        for (int d = 0; d < 10; ++d) digits.frames.push_back(LabelledFrame(16, 20, colour, Num(d), 2, true));
+        p.push_back(digits);
+    }
+    p.push_back(SheetPicture(82, {{24, 80, "", ArtRgb(4, 4, 8)}, {16, 4, "", ArtRgb(31, 31, 20)}, {16, 96, "", ArtRgb(24, 8, 28)},
+                                  {8, 8, "", ArtRgb(20, 20, 31)}}));
+    Canvas accumBack(24, 64, ArtRgb(3, 3, 6)), accumFill(24, 64, ArtRgb(28, 12, 2));
+    accumBack.Frame(0, 0, 24, 64, ArtRgb(20, 18, 8));
+    p.push_back({111, 16, {}, {accumBack.Rle(), accumFill.Rle()}});
+    p.push_back(SheetPicture(136, {{64, 30, "", ArtRgb(8, 6, 14)}, {64, 30, "", ArtRgb(20, 14, 4)}}));
+    // The nine-part frame of the command panels (9095).
+    p.push_back({95, 16, {}, WindowPieces(16, ArtRgb(24, 20, 10), ArtRgb(8, 6, 2), ArtRgb(4, 4, 12))});
+    std::vector<SheetItem> tabs;
+    for (int t = 0; t < 8; ++t) tabs.push_back({40, 20, "T" + Num(t % 4), t < 4 ? ArtRgb(8, 8, 14) : ArtRgb(24, 18, 6)});
+    p.push_back(SheetPicture(108, tabs));
+    std::vector<SheetItem> arrows(20, SheetItem{10, 10, "", ArtRgb(10, 10, 10), LabelAt::kNone});
+    arrows[19] = {10, 10, ">", ArtRgb(8, 24, 8)};
+    p.push_back(SheetPicture(142, arrows));
+    std::vector<SheetItem> faces;
+    static const uint16_t kFaceColours[4] = {kArtHeroColour, ArtRgb(26, 10, 14), ArtRgb(10, 22, 10), ArtRgb(24, 20, 6)};
+    for (int m = 0; m < 6; ++m) faces.push_back({40, 40, "P" + Num(m + 1), kFaceColours[m % 4]});
+    p.push_back(SheetPicture(104, faces));
+    std::vector<SheetItem> portraits;
+    for (int m = 0; m < 6; ++m) portraits.push_back({24, 24, Num(m + 1), kFaceColours[m % 4]});
+    p.push_back(SheetPicture(130, portraits));
+    p.push_back(SheetPicture(106, {{50, 5, "", ArtRgb(31, 31, 31)}}));
+    p.push_back(SheetPicture(103, {{16, 12, "V", ArtRgb(31, 26, 4)}}));
+    p.push_back(SheetPicture(105, {{16, 12, "V", ArtRgb(8, 28, 8)}}));
+    p.push_back(SheetPicture(107, {{16, 12, "X", ArtRgb(28, 6, 6)}}));
+    p.push_back(SheetPicture(115, {{48, 48, "", ArtRgb(28, 24, 4)}, {48, 48, "WIN", ArtRgb(8, 24, 8)},
+                                   {48, 48, "LOSE", ArtRgb(24, 8, 8)}, {48, 48, "", ArtRgb(31, 28, 12)}}));
+    return p;
+}
+
+// The HUD's acts: member icons (9104) and small portraits (9130, of
+// picture 9130), qq by member,, the dimmed overlay (9106), the markers (9103, 9105, 9107) and
+// the coin (9115: qq 0 spinning, 1 win, 2 lose, 3 the zoom away).
+std::vector<PackEntryData> BattleHudActs() {
+    std::vector<ActStreamData> faces, portraits, coin;
+    for (int m = 0; m < 6; ++m) {
+        faces.push_back(Stream("SD 3 XY 20 20 RF 9104 PA " + Num(m) + " ED PA " + Num(m) + " OV"));
+        // The small portrait stands above and left of its point (the icon
+        // panel's name row).
+        portraits.push_back(Stream("SD 3 XY 12 24 RF 9130 PA " + Num(m) + " ED PA " + Num(m) + " OV"));
+    }
+    coin.push_back(Stream("SD 2 XY 24 24 RF 9115 PA 0 ED PA 3 OV"));
+    for (int q = 1; q <= 3; ++q) coin.push_back(Stream("SD 3 XY 24 24 RF 9115 PA " + Num(q) + " ED PA " + Num(q) + " OV"));
+    return {{104, BuildActData(faces)},
+            {130, BuildActData(portraits)},
+            {106, BuildActData({Stream(StillStream(9106, 0))})},
+            {103, BuildActData({Stream("SD 3 XY 8 12 RF 9103 PA 0 ED PA 0 OV")})},
+            {105, BuildActData({Stream("SD 3 XY 8 12 RF 9105 PA 0 ED PA 0 OV")})},
+            {107, BuildActData({Stream("SD 3 XY 8 12 RF 9107 PA 0 ED PA 0 OV")})},
+            {115, BuildActData(coin)}};
+}
+
+} // namespace
+
 std::vector<TswEntryData> SystemPictures() {
     std::vector<TswEntryData> pictures = {SystemSamplePicture(), WindowPicture()};
     for (TswEntryData& e : DialogPictures()) pictures.push_back(std::move(e));
@@ -595,6 +700,7 @@ std::vector<TswEntryData> SystemPictures() {
     pictures.push_back(SheetPicture(kTitleEntry, TitleSheet()));
     pictures.push_back(SheetPicture(kSpiritEntry, SpiritSheet()));
     for (TswEntryData& e : NumberedPictures()) pictures.push_back(std::move(e));
+    for (TswEntryData& e : BattleHudPictures()) pictures.push_back(std::move(e));
     // The book's category pictures: 9030 the row of tabs, 9058 the current
     // one, a frame per category 0..10.
     std::vector<SheetItem> tabs, current;
@@ -616,8 +722,8 @@ std::vector<TswEntryData> SystemPictures() {
 std::vector<PackEntryData> SystemActs() {
     std::vector<ActStreamData> sheet(22, ActStreamData{false, {}});
     for (int qq = 0; qq < kCursorCount; ++qq) sheet[size_t(qq)] = Stream(StillStream(9001, kCursorFirstFrame + qq));
-    sheet[20] = Stream("SD 6 RF 9080 PA 0 ED PA 1 OV");
-    sheet[21] = Stream(StillStream(9081, 0));
+    sheet[20] = Stream("SD 6 RF " + Num(kDialogNextPicture) + " PA 0 ED PA 1 OV");
+    sheet[21] = Stream(StillStream(kDialogEndPicture, 0));
     std::vector<ActStreamData> timer;
     for (int d = 0; d <= 10; ++d) timer.push_back(Stream(StillStream(9078, d)));
     std::vector<PackEntryData> acts = {{1, BuildActData(sheet)},
@@ -632,5 +738,6 @@ std::vector<PackEntryData> SystemActs() {
         acts.push_back({40 + i, BuildActData({Stream(StillStream(9039, 0))})});
     }
     acts.push_back({110, BuildActData({Stream(StillStream(9000 + kWindowEntry, 0))})});
+    for (PackEntryData& e : BattleHudActs()) acts.push_back(std::move(e));
     return acts;
 }

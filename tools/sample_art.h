@@ -10,8 +10,9 @@
 // - the system pack: the framed windows and dialog pieces, the number
 //   digits, the dialog buttons, the mouse cursors (act 9001 qq 0..15), the
 //   mini-game's pieces (act 9010 qq 0..11), the menu's sheet (act 9002), the
-//   title entries (act 9003 qq 44..47), the framed box (act 9019) and the
-//   frame of the battle's message banner (act 9110).
+//   title entries (act 9003 qq 44..47), the framed box (act 9019), the
+//   frame of the battle's message banner (act 9110) and the battle HUD's
+//   pictures and acts (bars, digits, icons, markers, gauges, the coin).
 #pragma once
 #include <cstdint>
 #include <string>
@@ -33,6 +34,11 @@ constexpr uint16_t kArtWindowFill = ArtRgb(3, 4, 10);
 constexpr uint16_t kArtMenuPage = ArtRgb(4, 6, 12);
 // The hero's body colour (roles.txt: figure 1), which the title's typist shows.
 constexpr uint16_t kArtHeroColour = ArtRgb(6, 14, 28);
+
+// The message dialog's next-page and end buttons (act 9001 qq 20 and 21).
+// Not 9080 and 9081: those are the battle HUD's life digits.
+constexpr uint16_t kDialogNextPicture = 9160;
+constexpr uint16_t kDialogEndPicture = 9161;
 
 // Map tiles, in the order of the archive's pixel layer; the second frame of
 // water is the last tile of the layer.

@@ -7,8 +7,6 @@
 #include "draw/frame_scroll.h"
 #include "draw/tsw_pack.h"
 
-uint32_t gCoinSpinOn;
-
 namespace {
 
 // Steps a looping act can take while its frames are collected: enough for
@@ -60,18 +58,17 @@ int DrawSceneSprite(SceneSprite* s) {
     return s->act.done ? 1 : 0;
 }
 
+void ShadeSceneSprite(SceneSprite* s, int amount) {
+    if (s->number == 0 || amount == 0) return;
+    // Frames that cannot be shifted (key or shadow runs) stay as they are.
+    for (int i = 0; i < s->frameCount; ++i)
+        ConvertRlePic(s->frames[i].data, s->frames[i].size, amount > 0 ? kScrollRight : kScrollLeft,
+                      amount > 0 ? amount : -amount);
+    DrawSceneSprite(s);
+}
+
 void FreeSceneSprite(SceneSprite* s) {
     for (int i = 0; i < s->frameCount; ++i) FreeMem(s->frames[i].data);
     std::memset(static_cast<void*>(s), 0, sizeof *s);
 }
 
-void DrawPackFirstFrame(uint16_t picture, int32_t x, int32_t y) { DrawActFrame(picture, 0, x, y); }
-
-void DrawPartyStatus() {}
-void DrawPercentPanel() {}
-int RunCoinSpin() { return 1; }
-
-void ResetBattleCounters() {
-    gAccumTotal = 0;
-    gAccumLast = 0;
-}

@@ -1,4 +1,3 @@
-// The command menus. Until they are built no menu is drawn.
+// The command menus. DrawCommandMenu lives with the panels
+// (battle/input/command_panels.cpp).
 #include "battle/input/command_menu.h"
-
-void DrawCommandMenu() {}

@@ -54,6 +54,7 @@ struct BattleInputState {
     int32_t controlChoice;       // state 7: 1 attack, an object id, or 0x8000 | attack-object number
     int32_t keyboardWord;        // 300 after a keyboard confirm on a capture entry; mouse movement clears it
     int32_t eventRect;           // the story-event rectangle under the cursor
+    int32_t panelEntry;          // gPanelEntry: the entry the panel armed (Seld)
 };
 extern BattleInputState gBattleInput;
 
@@ -88,6 +89,9 @@ inline int32_t& gPanelOpenStep = gBattleInput.panelOpenStep;
 inline int32_t& gChargingAlly = gBattleInput.chargingAlly;
 inline int32_t& gMenuPosX = gBattleInput.menuPosX;
 inline int32_t& gMenuPosY = gBattleInput.menuPosY;
+inline int32_t& gPanelEntry = gBattleInput.panelEntry;
+inline int32_t& gTargetCapturable = gBattleInput.targetCapturable;
+inline int32_t& gControlChoice = gBattleInput.controlChoice;
 inline uint8_t (&gIconEnabled)[kIconEntries + 1] = gBattleInput.iconEnabled;
 inline int32_t (&gExtraCodes)[kExtraEntries] = gBattleInput.extraCodes;
 inline char (&gExtraNames)[kExtraEntries][kExtraNameBytes] = gBattleInput.extraNames;

@@ -217,6 +217,9 @@ struct ActEffectNode;
 struct CountNode;
 using CountList = CountNode;
 
+// The charge gauge is full (the strong attack may be used) at this count.
+constexpr uint32_t kChargeFull = 48;
+
 class Role {
 public:
     // ---- Data (plain fields; see docs/battle-roles.md) ----

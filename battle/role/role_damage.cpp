@@ -18,7 +18,6 @@
 namespace {
 
 constexpr uint32_t kBankingBit = 0x100;
-constexpr uint32_t kChargeFull = 48;
 constexpr int kSfxChargeFull = 765;
 constexpr int kDigitsDamage = 9097;
 constexpr int kDigitsHeal = 9085;

@@ -47,6 +47,7 @@ struct TurnState {
     uint16_t guardItems[kGuardItemWords];       // gGuardItems
     uint32_t guardsGone;          // summoned guards that have left
     uint32_t spentObjects;        // object 768 spent in this battle (given back at the end)
+    uint8_t poseStoppedTime;      // the opening pose stopped time (and gives it back)
     uint32_t rewardExp, rewardSilver, rewardTreasure;
     uint32_t victoryBooked;       // the victory has been booked (once)
     uint32_t noExperience;        // the next defeated enemy gives no experience

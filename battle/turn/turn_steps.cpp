@@ -682,9 +682,15 @@ int RunPartyMemberStep(int slot) {
     const int id = kFirstManId + slot;
 
     if (!(gOpeningSlot & 0x80) && gOpeningSlot == slot) {
-        Stop = 1;
+        // Time stands still for the pose; it runs again only if the pose
+        // stopped it (a script's dialogue may hold it too).
+        if (Stop == 0) {
+            Stop = 1;
+            gTurn.poseStoppedTime = 1;
+        }
         if (r.RunQueuedPoseAct() == 1) {
-            Stop = 0;
+            if (gTurn.poseStoppedTime) Stop = 0;
+            gTurn.poseStoppedTime = 0;
             gOpeningSlot |= 0x80;
         }
         return 1;

@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+// ItemName, ItemNameOfId, MapsImageText and ReadQText live with the world
+// (the battle names items too).
+#include "world/item_names.h"
+
 struct ItemRecord;
 
 // A list shown in a window of rows: total count, the first shown row, the
@@ -43,19 +47,6 @@ Node* ListNthNode(Node* node, int n) {
     return n == 0 ? node : nullptr;
 }
 ItemRecord* ListNth(ItemRecord* list, int n);
-
-// The name text of the last ItemName call.
-constexpr size_t kItemNameBytes = 64;
-extern char gItemNameBuf[kItemNameBytes];
-// The record's name from the item-name table (table 19): empty for null,
-// "無" for the placeholder, the bytes up to "%Q" (at most kItemNameBytes - 1)
-// otherwise; an id or offset outside the table gives an empty text.
-const char* ItemName(const ItemRecord* record);
-const char* ItemNameOfId(uint16_t id);
-
-// The text at an offset of the image, up to "%Q" (not included); false when
-// the offset is outside the image or the text has no end.
-bool MapsImageText(uint32_t offset, std::string* text);
 
 // Record text `record` of the menu-text table (table 17).
 bool MenuText(uint16_t record, std::string* text);

@@ -53,7 +53,7 @@ TEST_F(DialogSampleTest, EveryPictureAndActTheDialogNamesIsThere) {
         for (uint16_t f = 0; f < 9; ++f) EXPECT_NE(GetTswPicture(picture, f), nullptr) << picture << " " << f;
     for (uint16_t f = 0; f < 10; ++f) EXPECT_NE(GetTswPicture(9079, f), nullptr) << "digit " << f;
     for (uint16_t f = 0; f <= 10; ++f) EXPECT_NE(GetTswPicture(9078, f), nullptr) << "timer " << f;
-    for (uint16_t picture : {9038, 9045, 9080, 9081}) EXPECT_NE(GetTswPicture(picture, 0), nullptr) << picture;
+    for (uint16_t picture : {9038, 9045, 9160, 9161}) EXPECT_NE(GetTswPicture(picture, 0), nullptr) << picture;
     for (int i = 0; i < 4; ++i) {
         ASSERT_EQ(TakeActData(&gDialogFrames[i]), 1) << i;
         EXPECT_EQ(gDialogFrames[i].picNumber, 9034 + i);
@@ -61,9 +61,9 @@ TEST_F(DialogSampleTest, EveryPictureAndActTheDialogNamesIsThere) {
         EXPECT_EQ(gDialogCaptions[i].picNumber, kDialogCaptionWindow);
     }
     ASSERT_EQ(TakeActData(&gDialogNextButton), 1);
-    EXPECT_EQ(gDialogNextButton.picNumber, 9080);
+    EXPECT_EQ(gDialogNextButton.picNumber, 9160);
     ASSERT_EQ(TakeActData(&gDialogEndButton), 1);
-    EXPECT_EQ(gDialogEndButton.picNumber, 9081);
+    EXPECT_EQ(gDialogEndButton.picNumber, 9161);
     for (int qq = 0; qq <= kTimerSeparator; ++qq) {
         ActRecord r{};
         r.act = kTimerDigitAct;
