@@ -1,8 +1,8 @@
 #include "battle/battle_state.h"
 
-#include "battle/turn/turn_state.h"
 #include "battle/action/action_state.h"
 #include "battle/input/input_state.h"
+#include "battle/turn/turn_state.h"
 
 BattleState gBattle;
 
@@ -17,6 +17,9 @@ void ResetBattleFlow() {
     gBattle.battleResult = 1;
     gBattle.battleLive = 1;
     gBattle.lastDowned = -1;
+    // The menus' cursors start on their first entry (and go back to it after
+    // every action): the first target, 1-based.
+    gBattle.MS = 1;
     for (int32_t& p : gBattle.pendingDefeat) p = -1;
     for (int32_t& a : gBattle.arrangeOrder) a = 0;
     ResetAttackOrder();

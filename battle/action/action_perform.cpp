@@ -414,7 +414,6 @@ void ResetActionState() {
     gControlledEnemy = -1;
     gController = -1;
     gMusicLevel = -1;
-    gAction.autoTarget = -1;
     gAction.lastManHit = gAction.lastMonHit = gAction.lastManDowned = -1;
     gAction.commandActor = -1;
     gAction.summonSlot = -1;
@@ -774,11 +773,13 @@ void RunAutoAttack() {
     if (gAutoAttack != 1 || SEL == 0 || fMenu == 3) return;
     Role* ally = RoleById(SEL);
     if (ally == nullptr || ally->side != 1) return;
-    if (gAction.autoTarget <= 0) {
+    // The target is the menu's own target cursor (the enemy index plus
+    // one; -1 none), so a target the player picks is the one kept.
+    if (MS <= 0) {
         fMenu = 3;
         return;
     }
-    int target = gAction.autoTarget - 1;
+    int target = MS - 1;
     if (target >= int(gBattleMonCount) || gMonRoles[target].IsOut()) {
         target = -1;
         for (int i = 0; i < int(std::min<uint32_t>(gBattleMonCount, kMaxMonRoles)); ++i)
@@ -791,18 +792,18 @@ void RunAutoAttack() {
     if (target < 0) {
         // Every enemy is out: the command is withdrawn and the automatic attack ends.
         ally->SetCommandChosen(0);
-        gAction.autoTarget = -1;
-        gAllyQueued[slot] = 0;
+            gAllyQueued[slot] = 0;
         gAutoAttack = 0;
         return;
     }
-    gAction.autoTarget = target + 1;
-    gAllyQueued[slot] = 1;
-    gManActing = 1;
+    MS = target + 1;
+    // Chosen as a confirmed target is: the turn order begins the attack on
+    // MS - 1 and queues it (beginning it or marking the ally queued here kept
+    // the turn order from ever taking it).
+    if (slot >= 0 && slot < 4) gChosenCommand[slot] = 1;
     gLastSel = SEL;
     SEL = 0;
     ally->SetCommand(1);
     ally->SetCommandChosen(1);
-    ally->BeginRoleAction(int16_t(target));
     fMenu = 0;
 }

@@ -81,7 +81,6 @@ struct ActionState {
     int16_t controlledEnemy;               // gControlledEnemy: -1 none
     int16_t controller;                    // gController: -1 none
     int32_t musicLevel;                    // gMusicLevel: 0..11 while ducked, -1 not ducked
-    int32_t autoTarget;                    // RunAutoAttack's enemy target + 1; -1 none
     uint16_t groupStage;                   // the group technique's stage (0, 1 prompt, 2 performing)
     uint16_t reinforceStage;               // an enemy's call for reinforcements (0x8000 + frames)
     uint16_t reinforceId;                  // the monster id that was called in
@@ -129,9 +128,6 @@ inline uint32_t& gCaptureSure = gAction.captureSure;
 inline int16_t& gControlledEnemy = gAction.controlledEnemy;
 inline int16_t& gController = gAction.controller;
 inline int32_t& gMusicLevel = gAction.musicLevel;
-// The automatic attack's own target (apart from the automatic roles'
-// gAutoTarget of the turns, so neither overwrites the other).
-inline int32_t& gAutoAttackTarget = gAction.autoTarget;
 inline uint32_t& gPendingSteal = gAction.pendingSteal;
 inline uint32_t& gPendingFollowUp = gAction.pendingFollowUp;
 inline uint16_t& gReinforceId = gAction.reinforceId;

@@ -251,7 +251,9 @@ void DrawCommandMenu() {
         SEL = 0;
         return;
     }
-    if (fMenu == 0) fMenu = 1;
+    // Only a commanding member opens the icon menu: under auto-attack with
+    // nobody commanding, state 0 stays so the queue's turns are taken.
+    if (fMenu == 0 && SEL != 0) fMenu = 1;
     gBattleEnding = 1;
     switch (fMenu) {
     case 1:

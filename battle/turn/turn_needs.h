@@ -11,8 +11,5 @@
 class Role;
 class ManRole;
 
-// Opens the command menus of party slot `slot` (SEL is set).
-// Stand-in: the member takes a plain attack on the first standing enemy.
-void OpenCommandMenus(int slot);
 // Clears the member's mark on the status panel. Stand-in: nothing.
 void ClearStatusPanelMark(int slot);

@@ -268,7 +268,8 @@ void OnGaugeFull(int slot, ManRole& r) {
     PlaySfx(kSoundReady, int(gSfxVolume));
     SEL = kFirstManId + slot;
     Stop = mStop = 1;
-    if (gAutoAttack == 0) OpenCommandMenus(slot);
+    // The command menus open on the commanding member (SEL) in the frame's
+    // panels; under auto-attack the automatic attack commands it.
 }
 
 // The action's target: the chosen one, or the first standing enemy when the

@@ -427,7 +427,7 @@ TEST_F(AutoAttackTest, WithoutATargetTheMenuAsksForOne) {
     Enemy(0);
     gAutoAttack = 1;
     SEL = 20;
-    gAutoAttackTarget = -1;
+    MS = -1;
     RunAutoAttack();
     EXPECT_EQ(fMenu, 3);
     EXPECT_EQ(SEL, 20);
@@ -441,12 +441,12 @@ TEST_F(AutoAttackTest, AnOutTargetMovesToTheFirstStandingEnemy) {
     gAutoAttack = 1;
     SEL = 20;
     fMenu = 1;
-    gAutoAttackTarget = 2;  // enemy 1, which is out
+    MS = 2;  // enemy 1, which is out
     RunAutoAttack();
     EXPECT_EQ(SEL, 0);
     EXPECT_EQ(fMenu, 0);
-    EXPECT_EQ(gAutoAttackTarget, 3);
-    EXPECT_EQ(m.GetActionTarget(), 2);
+    EXPECT_EQ(MS, 3);  // the turn order begins the attack on MS - 1
+    EXPECT_EQ(gChosenCommand[0], 1);
     EXPECT_EQ(m.commandChosen, 1u);
 }
 
@@ -456,11 +456,11 @@ TEST_F(AutoAttackTest, WithEveryEnemyOutTheAttackIsWithdrawnAndSwitchedOff) {
     gAutoAttack = 1;
     SEL = 20;
     fMenu = 1;
-    gAutoAttackTarget = 1;
+    MS = 1;
     m.SetCommandChosen(1);
     RunAutoAttack();
     EXPECT_EQ(gAutoAttack, 0);
-    EXPECT_EQ(gAutoAttackTarget, -1);
+    EXPECT_EQ(MS, -1);
     EXPECT_EQ(m.commandChosen, 0u);
 }
 
