@@ -792,7 +792,8 @@ void RunAutoAttack() {
     if (target < 0) {
         // Every enemy is out: the command is withdrawn and the automatic attack ends.
         ally->SetCommandChosen(0);
-            gAllyQueued[slot] = 0;
+        MS = -1;
+        gAllyQueued[slot] = 0;
         gAutoAttack = 0;
         return;
     }

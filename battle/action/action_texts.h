@@ -1,12 +1,13 @@
 // The texts of the command application, as Big5 bytes.
 #pragma once
 
+// The retreat's and the returned items' texts are the turns'.
+#include "battle/turn/turn_texts.h"
+
 // "收化成功"
 inline constexpr char kCaptureOkText[] = "\xA6\xAC\xA4\xC6\xA6\xA8\xA5\x5C";
 // "收化失敗"
 inline constexpr char kCaptureFailText[] = "\xA6\xAC\xA4\xC6\xA5\xA2\xB1\xD1";
-// "撤退失敗!!"
-inline constexpr char kFleeFailText[] = "\xBAM\xB0h\xA5\xA2\xB1\xD1!!";
 // "撤退成功!!"
 inline constexpr char kFleeOkText[] = "\xBAM\xB0h\xA6\xA8\xA5\x5C!!";
 // "敵人身上無任何物品!!"
@@ -23,5 +24,3 @@ inline constexpr char kControlOkText[] = "\xB1\xB1\xA8\xEE\xA6\xA8\xA5\x5C!!";
 inline constexpr char kEnemyStoleText[] = "\xBC\xC4\xA4H\xA6\xA8\xA5\x5C\xB0\xBD\xA8\xAB\xA4" "F[%s]";
 // "偷竊失敗"
 inline constexpr char kEnemyStealFailText[] = "\xB0\xBD\xC5\xD1\xA5\xA2\xB1\xD1";
-// "取回被偷的物品!!"
-inline constexpr char kStolenBackText[] = "\xA8\xFA\xA6^\xB3Q\xB0\xBD\xAA\xBA\xAA\xAB\xAB~!!";

@@ -371,7 +371,7 @@ int RowFlee(Ctx& c) {
     if (!gAction.fleeRunning) {
         if (!gPerformers.retreat(c.m, nullptr, 0)) return 0;
         if (!needs::RollLevelChance(c.m, HighestEnemyLevel())) {
-            Say(kFleeFailText, 30, kMsgFlagsStrip);
+            Say(kRetreatFailedText, 30, kMsgFlagsStrip);
             Sound(kSoundRefused);
             return Finish(c);
         }

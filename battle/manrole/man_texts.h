@@ -1,6 +1,8 @@
 // The party roles' own texts, as Big5 bytes.
 #pragma once
 
+#include "battle/role/act_texts.h"
+
 // "戰鬥角色actNumber為0!!", "護駕actNumber為0!!", "符鬼actNumber為0!!"
 inline constexpr char kMemberNoSpriteText[] = "\xBE\xD4\xB0\xAB\xA8\xA4\xA6\xE2" "actNumber\xAC\xB0" "0!!";
 inline constexpr char kGuardNoSpriteText[] = "\xC5@\xBE\x72" "actNumber\xAC\xB0" "0!!";
@@ -13,6 +15,3 @@ inline constexpr char kTreasureLevelUpText[] = "\xC0s\xA6|\xAAk\xC4_\xA4\xC9\xAF
 inline constexpr char kNoItemText[] = "\xAA\xAB\xAB~\xA4\xA3\xB0\xF7!!";
 inline constexpr char kNoSpiritText[] = "\xC6" "F\xA4O\xAD\xC8\xA4\xA3\xB0\xF7!!";
 inline constexpr char kNoStaminaText[] = "\xC5\xE9\xA4O\xAD\xC8\xA4\xA3\xB0\xF7!!";
-// "[%s]QQ:%d號錯誤!!" under the caption "Attack Act"
-inline constexpr char kAttackActCaption[] = "Attack Act";
-inline constexpr char kActErrorText[] = "[%s]QQ:%d\xB8\xB9\xBF\xF9\xBB~!!";

@@ -131,7 +131,7 @@ int MonRole::MonRoleAttack(Role* t) {
         if (!(state & kStateSelfDestruct)) {
             const int32_t act = attackKind == 1 ? 48 : attackKind == 2 ? 49 : 40;
             if (!StartBlockAct(&acts[kActPerform], spriteSet, act)) {
-                ErrorBox(kMonAttackActCaption, kMonActErrorText, NameOf(this), int(act));
+                ErrorBox(kAttackActCaption, kActErrorText, NameOf(this), int(act));
                 EndMonPerform();
                 performFrames = 0;
                 return 1;
@@ -195,7 +195,7 @@ int MonRole::MonSpecialAct(Role* t) {
         if ((ActionTargetByte(action) & kTeleportBit) && !performAppeared) performAppeared = 1;
         const int32_t act = int32_t(std::min<uint32_t>(specialAct, 0x7FFFFFFF));
         if (!StartBlockAct(&acts[kActPerform], spriteSet, act)) {
-            ErrorBox(kMonSpecialActCaption, kMonActErrorText, NameOf(this), int(act));
+            ErrorBox(kMonSpecialActCaption, kActErrorText, NameOf(this), int(act));
             EndMonPerform();
             performFrames = 0;
             return 1;

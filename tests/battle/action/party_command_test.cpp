@@ -272,7 +272,7 @@ TEST_F(PartyCommandTest, AFailedFleeShowsItsMessageAndFinishes) {
     Turn(20);
     m.SetCommand(17);
     EXPECT_EQ(Run(0, 0), 1);
-    EXPECT_EQ(LastMessage(), std::string(kFleeFailText));
+    EXPECT_EQ(LastMessage(), std::string(kRetreatFailedText));
     EXPECT_EQ(m.IsOut(), 0u);
 }
 

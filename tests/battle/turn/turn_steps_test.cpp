@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "base/memory.h"
+#include "battle/action/action_perform.h"
 #include "battle/battle_start.h"
 #include "battle/role/effect_node.h"
 #include "battle/turn/bookkeeping.h"
@@ -34,6 +35,7 @@ protected:
     }
     // One frame as the battle frame runs the turns.
     static void Frame() {
+        RunAutoAttack();
         if (gAttackOrder[0].id != -1 && GetCom == 0 && gBattleLive == 1 && fMenu == 0) {
             PopAttackOrder(&gCurRole);
             if (gCurRole.id != -1) GetCom = 1;
@@ -272,14 +274,15 @@ TEST_F(TurnStepsTest, TheOpeningPoseStopsTimeUntilItIsDone) {
 }
 
 // Whatever the performers do, turns keep coming: over many frames the queue
-// is popped again and again and time is never stopped for good.
+// is popped again and again and time is never stopped for good (the party
+// fights on auto-attack, as a player who switches it on).
 TEST_F(TurnStepsTest, TurnsKeepFlowingWithoutAStall) {
     Member(0, 0);
     Member(1, 1);
     Enemy(0);
     Enemy(1);
     Arrange();
-    gAutoAttack = 0;
+    gAutoAttack = 1;
     int turns = 0, stoppedFor = 0, longest = 0;
     int last = -1;
     for (int frame = 0; frame < 3000; ++frame) {
