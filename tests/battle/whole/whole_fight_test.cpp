@@ -15,10 +15,6 @@
 #include "battle/battle_state.h"
 #include "battle/role/roles.h"
 #include "battle/script/fight_script.h"
-#include "battle/turn/attack_order.h"
-#include "battle/turn/turn_state.h"
-#include "world/dialog/dlg_message.h"
-#include "battle/action/action_state.h"
 #include "media/music.h"
 #include "tools/fig_asm.h"
 #include "tools/file_writer.h"
@@ -71,8 +67,6 @@ protected:
             }
             Frames(1);
             ++frames;
-            if (getenv("KYV_FIGHT_TRACE") && frames % 10 == 0)
-                fprintf(stderr, "f%d cur=%d SEL=%d fMenu=%d Stop=%d mStop=%d GetCom=%d live=%d q0=%d auto=%d g0=%d g1=%d e0=%d e1=%d cmd0=%d act=%x open=%x pose=%d dlg=%d MS=%d Seld=%d cc=%d acted=%d timer=%d q=%d held=%d\n", frames, int(gCurRole.id), int(SEL), int(fMenu), int(Stop), int(mStop), int(GetCom), int(gBattleLive), int(gAttackOrder[0].id), int(gAutoAttack), int(gManRoles[0].gauge), int(gManRoles[1].gauge), int(gMonRoles[0].gauge), int(gMonRoles[1].gauge), int(gManRoles[0].GetCommand()), unsigned(gActionFlags), unsigned(gOpeningSlot), int(gTurn.poseStoppedTime), gDialogList != nullptr, int(MS), int(Seld), int(gManRoles[0].commandChosen), int(gManRoles[0].HasActed()), int(gManRoles[0].actionTimer), int(gAllyQueued[0]), int(gManRoles[0].IsRoleHeldByAilment()));
             const FigScriptView now = FigScriptState();
             const bool turnClosed = (lastActor != -1 && gCurRole.id == -1) || (gFightWord & 0x7FFF) < (lastFight & 0x7FFF);
             turns += turnClosed ? 1 : 0;
