@@ -1,6 +1,7 @@
 #include "tools/sample_art.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 
 #include "shell/launcher_art.h"
@@ -637,7 +638,17 @@ std::vector<TswEntryData> BattleHudPictures() {
                                                   {97, ArtRgb(26, 6, 4)}};
     for (const auto& [entry, colour] : floating) {
         TswEntryData digits{entry, 16, {}, {}};
-        for (int d = 0; d < 10; ++d) digits.frames.push_back(LabelledFrame(16, 20, colour, Num(d), 2, true));
+        // A digit in the number's colour with a dark edge, on see-through
+        // ground: the number floats over the field (and fades darker).
+        for (int d = 0; d < 10; ++d) {
+            Canvas c(16, 20, kArtKey);
+            const int x = (16 - BitmapTextWidth(Num(d).c_str(), 2)) / 2, y = 3;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    if (dx || dy) c.Text(x + dx, y + dy, Num(d), 2, ArtRgb(2, 2, 2));
+            c.Text(x, y, Num(d), 2, colour);
+            digits.frames.push_back(c.Rle());
+        }
         p.push_back(digits);
     }
     p.push_back(SheetPicture(82, {{24, 80, "", ArtRgb(4, 4, 8)}, {16, 4, "", ArtRgb(31, 31, 20)}, {16, 96, "", ArtRgb(24, 8, 28)},
@@ -717,9 +728,16 @@ std::vector<TswEntryData> SystemPictures() {
     // choice, 9102 in the command panels).
     pictures.push_back(SheetPicture(72, {{18, 16, "BL", ArtRgb(8, 18, 28)}, {12, 16, "O", ArtRgb(8, 18, 28)},
                                          {16, 16, "C", ArtRgb(8, 18, 28)}, {12, 16, "K", ArtRgb(8, 18, 28)}}));
-    pictures.push_back(SheetPicture(100, {{16, 16, "", ArtRgb(31, 31, 31), LabelAt::kNone}}));
-    pictures.push_back(SheetPicture(101, {{16, 16, "", ArtRgb(31, 26, 4), LabelAt::kNone}}));
-    pictures.push_back(SheetPicture(102, {{16, 16, "", ArtRgb(8, 28, 8), LabelAt::kNone}}));
+    const uint16_t pointers[3] = {ArtRgb(31, 31, 31), ArtRgb(31, 26, 4), ArtRgb(8, 28, 8)};
+    for (int n = 0; n < 3; ++n) {
+        // An arrow whose tip is the frame's corner (the mouse's point).
+        Canvas c(16, 16, kArtKey);
+        for (int y = 0; y < 14; ++y) c.Rect(0, y, std::min(y + 1, 10), y + 1, y == 13 ? ArtRgb(2, 2, 2) : pointers[n]);
+        c.Line(0, 0, 0, 13, ArtRgb(2, 2, 2));
+        c.Line(0, 0, 10, 10, ArtRgb(2, 2, 2));
+        c.Line(6, 10, 10, 15, pointers[n], 2);
+        pictures.push_back({100 + n, 16, {}, {c.Rle()}});
+    }
     return pictures;
 }
 
@@ -780,7 +798,7 @@ PoseLook PoseOf(int qq) {
     case 42: return {"THROW", true, true, false};
     case 43: return {"BLOCK", true, false, false};
     case 44: return {"CAST", true, true, false};
-    case 45: return {"CAST2", true, true, false};
+    case 45: return {"CHARGE", true, true, false};
     case 46: return {"RUN", false, false, true};
     case 47: return {"BACK", false, false, true};
     case 48: return {"SPEC1", true, true, false};
@@ -817,7 +835,7 @@ TswFrameData BattlePoseFrame(const BattleFigureSpec& f, int qq, int frame) {
     const PoseLook look = PoseOf(qq);
     const uint16_t outline = Darker(f.colour, 10), skin = ArtRgb(29, 22, 16), white = ArtRgb(31, 31, 31);
     const uint16_t steel = ArtRgb(26, 26, 30), ink = ArtRgb(31, 31, 20);
-    const int dir = f.facesLeft ? -1 : 1;
+    const int dir = 1;  // every battle picture faces right
     const int cx = w / 2, feet = h - 10;
     const int bodyW = w * 5 / 16, bodyH = h * 3 / 8, headR = std::max(5, w / 9);
     for (int x = cx - bodyW / 2 - 3; x < cx + bodyW / 2 + 3; ++x) c.Set(x, feet, kArtShadow), c.Set(x, feet + 1, kArtShadow);
@@ -866,9 +884,13 @@ TswFrameData BattlePoseFrame(const BattleFigureSpec& f, int qq, int frame) {
         if (qq == 38 || qq == 58) c.Frame(bx - 1, top - 1, bx + bodyW + 1, feet - 11, ArtRgb(31, 4, 4));
         if (qq == 37) c.Text(hx - 2, hy - headR - 8, "!", 1, ArtRgb(31, 4, 4));
     }
+    // The labels: the figure's on top, the pose's at the feet (rows that
+    // hold nothing else), mirrored for a figure the battle draws mirrored.
     c.CentredText(0, f.label.substr(0, size_t(w / 6)), 1, white);
-    const std::string name = look.name;
-    c.CentredText(h - 8, name, 1, ink);
+    c.CentredText(h - 8, look.name, 1, ink);
+    if (f.drawnMirrored)
+        for (int y : {0, 1, 2, 3, 4, 5, 6, 7, h - 8, h - 7, h - 6, h - 5, h - 4, h - 3, h - 2, h - 1})
+            std::reverse(c.px.begin() + std::ptrdiff_t(y) * w, c.px.begin() + std::ptrdiff_t(y + 1) * w);
     return c.Rle();
 }
 
@@ -920,7 +942,9 @@ std::vector<BattleFigureSpec> MonsterBattleFigures() {
             {1004, "GUARDIAN", ArtRgb(18, 18, 22), false, 96, 112},
             {1005, "IMP", ArtRgb(26, 10, 4), false},
             {1006, "GUARD", ArtRgb(6, 20, 24), true},
-            {250, "WEAK", ArtRgb(14, 14, 14), false}};
+            {250, "WEAK", ArtRgb(14, 14, 14), false},
+            // The sample's first monster record (301), whose id is its set.
+            {301, "SLIME", ArtRgb(10, 24, 18), false}};
 }
 
 TswEntryData MonsterPicture(const BattleFigureSpec& figure) {

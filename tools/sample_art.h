@@ -97,12 +97,15 @@ constexpr int kBattlePoseFirst = 36, kBattlePoseLast = 58;
 constexpr int kBattleDashFirst = 80, kBattleStreams = 100;
 constexpr int kBattleFigureWidth = 64, kBattleFigureHeight = 80;
 // A battle figure: its sprite set (act and picture number), its label, its
-// body colour, whether it faces left (the party's side) and its size.
+// body colour, whether the battle draws it mirrored (the party's side: its
+// pictures face right like every battle picture and the party faces left,
+// so its labels are written mirrored to read right on the field) and its
+// size.
 struct BattleFigureSpec {
     uint16_t set = 0;
     std::string label;
     uint16_t colour = 0;
-    bool facesLeft = false;
+    bool drawnMirrored = false;
     int width = kBattleFigureWidth, height = kBattleFigureHeight;
 };
 // What a pose is called on its frames ("WAIT", "HURT", "STRIKE", ...).
@@ -113,7 +116,8 @@ void AddBattlePoseFrames(TswEntryData* picture, const BattleFigureSpec& figure);
 // `firstFrame`) over streams 36..58 and 80..99 of `streams`.
 void AddBattlePoseStreams(std::vector<ActStreamData>* streams, const BattleFigureSpec& figure, int firstFrame);
 // The party's four battle figures (members 0..3: the hero, Mei and the two
-// others), the monsters' 1001..1006 and the weakened form (250).
+// others), the monsters' 1001..1006, the weakened form (250) and the
+// sample's slime (301).
 std::vector<BattleFigureSpec> PartyBattleFigures();
 std::vector<BattleFigureSpec> MonsterBattleFigures();
 // A monster's picture and act (the act is 100 streams; only the poses show).

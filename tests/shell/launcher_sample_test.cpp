@@ -429,7 +429,7 @@ TEST_F(SampleInstallTest, EveryNumberTheBattleNamesIsThere) {
     // form's, with every pose the roles play (36..58) and the dashes.
     std::vector<int> poses = range(kBattlePoseFirst, kBattlePoseLast);
     for (int qq = kBattleDashFirst; qq < kBattleStreams; ++qq) poses.push_back(qq);
-    for (int set : {1, 2, 3, 4, 1001, 1002, 1003, 1004, 1005, 1006, 250}) cases.push_back({set, poses, "a sprite set"});
+    for (int set : {1, 2, 3, 4, 1001, 1002, 1003, 1004, 1005, 1006, 250, 301}) cases.push_back({set, poses, "a sprite set"});
     // The title's typist is act 1001 too (qq 0, 10, 74): its streams stay.
     cases.push_back({1001, {0, 10, 74}, "the title's typist"});
     for (const Case& c : cases)
