@@ -590,6 +590,11 @@ std::vector<uint8_t> SampleAct(int pack) {
     return BuildActData(std::vector<ActStreamData>(kSampleActStreams, Stream(text)));
 }
 
+std::vector<uint8_t> SampleHitAct(int pack) {
+    const std::string text = "SD 3 RF " + Num(pack * 3000 + 1) + " PA 0 ED PA 1 ED PA 2 AT 1 ED PA 3 O2";
+    return BuildActData(std::vector<ActStreamData>(kSampleActStreams, Stream(text)));
+}
+
 namespace {
 
 // The battle HUD's pictures (docs/battle-screen.md lists them): the base
@@ -945,6 +950,12 @@ std::vector<BattleFigureSpec> MonsterBattleFigures() {
             {250, "WEAK", ArtRgb(14, 14, 14), false},
             // The sample's first monster record (301), whose id is its set.
             {301, "SLIME", ArtRgb(10, 24, 18), false}};
+}
+
+std::vector<BattleFigureSpec> SpiritBattleFigures() {
+    return {{91, "METAL", ArtRgb(22, 22, 24), true}, {92, "WOOD", ArtRgb(8, 20, 8), true},
+            {93, "WATER", ArtRgb(6, 12, 26), true},  {94, "FIRE", ArtRgb(26, 10, 4), true},
+            {95, "EARTH", ArtRgb(20, 14, 6), true}};
 }
 
 TswEntryData MonsterPicture(const BattleFigureSpec& figure) {

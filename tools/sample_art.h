@@ -80,6 +80,10 @@ constexpr int kSampleActStreams = 80;
 constexpr uint16_t kTitleTypistAct = 1001; // the title's typing figure, in the character pack
 TswEntryData SamplePicture(int pack);
 std::vector<uint8_t> SampleAct(int pack);
+// The same frames played once, the hit on the third: the magic pack's act
+// 6001 is every sample weapon's strong-attack act, which the battle plays
+// on the target and waits for.
+std::vector<uint8_t> SampleHitAct(int pack);
 
 // Everything of the system pack (pack 3): pictures and acts.
 std::vector<TswEntryData> SystemPictures();
@@ -120,6 +124,9 @@ void AddBattlePoseStreams(std::vector<ActStreamData>* streams, const BattleFigur
 // sample's slime (301).
 std::vector<BattleFigureSpec> PartyBattleFigures();
 std::vector<BattleFigureSpec> MonsterBattleFigures();
+// The talisman spirits' sets in battle (90 + the spirit's slot: 91 metal,
+// 92 wood, 93 water, 94 fire, 95 earth), on the party's side.
+std::vector<BattleFigureSpec> SpiritBattleFigures();
 // A monster's picture and act (the act is 100 streams; only the poses show).
 TswEntryData MonsterPicture(const BattleFigureSpec& figure);
 std::vector<uint8_t> MonsterAct(const BattleFigureSpec& figure);

@@ -429,7 +429,7 @@ TEST_F(SampleInstallTest, EveryNumberTheBattleNamesIsThere) {
     // form's, with every pose the roles play (36..58) and the dashes.
     std::vector<int> poses = range(kBattlePoseFirst, kBattlePoseLast);
     for (int qq = kBattleDashFirst; qq < kBattleStreams; ++qq) poses.push_back(qq);
-    for (int set : {1, 2, 3, 4, 1001, 1002, 1003, 1004, 1005, 1006, 250, 301}) cases.push_back({set, poses, "a sprite set"});
+    for (int set : {1, 2, 3, 4, 1001, 1002, 1003, 1004, 1005, 1006, 250, 301, 91, 92, 93, 94, 95}) cases.push_back({set, poses, "a sprite set"});
     // The title's typist is act 1001 too (qq 0, 10, 74): its streams stay.
     cases.push_back({1001, {0, 10, 74}, "the title's typist"});
     for (const Case& c : cases)
@@ -444,17 +444,18 @@ TEST_F(SampleInstallTest, EveryNumberTheBattleNamesIsThere) {
             }
             EXPECT_NE(GetTswPicture(r.picNumber, r.picFrame), nullptr) << "picture " << r.picNumber << " frame " << r.picFrame;
         }
-    // A one-shot pose ends, a hit pose hits and a run-up moves on its beat:
-    // the performers wait for exactly these.
+    // A one-shot pose or effect ends, a hit hits and a run-up moves on its
+    // beat: the performers wait for exactly these.
     struct Beat {
-        int qq;
+        int act, qq;
         uint16_t event;  // 0: none asked
         bool ends;
     };
-    for (const Beat& b : {Beat{40, 0x1, true}, Beat{44, 0x1, true}, Beat{38, 0, true}, Beat{46, 0x8, false}}) {
-        SCOPED_TRACE("qq " + std::to_string(b.qq));
+    for (const Beat& b : {Beat{1, 40, 0x1, true}, Beat{1, 44, 0x1, true}, Beat{1, 38, 0, true}, Beat{1, 46, 0x8, false},
+                          Beat{1001, 40, 0x1, true}, Beat{6001, 0, 0x1, true}, Beat{kSampleFireAct, 0, 0x1, true}}) {
+        SCOPED_TRACE(std::to_string(b.act) + " qq " + std::to_string(b.qq));
         ActRecord r{};
-        r.act = 1;
+        r.act = b.act;
         r.qq = b.qq;
         uint16_t events = 0;
         bool done = false;

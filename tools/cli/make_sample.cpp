@@ -124,7 +124,9 @@ bool WritePacks(const fs::path& folder) {
             // The monsters' sprite sets (1001..1006) and the weakened form's
             // (250). Act 1001 is the title's typing figure as well: its
             // streams outside the battle's poses are the hero's.
-            for (const BattleFigureSpec& m : MonsterBattleFigures()) {
+            std::vector<BattleFigureSpec> sets = MonsterBattleFigures();
+            for (const BattleFigureSpec& s : SpiritBattleFigures()) sets.push_back(s);
+            for (const BattleFigureSpec& m : sets) {
                 pictures.push_back(MonsterPicture(m));
                 if (m.set != kTitleTypistAct) {
                     acts.push_back({m.set, MonsterAct(m)});
@@ -136,7 +138,9 @@ bool WritePacks(const fs::path& folder) {
                 acts.push_back({kTitleTypistAct, BuildActData(typist)});
             }
         } else if (p == 2) {
-            // The battle's effects, the scene sprite and the sliding heads.
+            // Act 6001, every weapon's strong-attack act, plays once; then
+            // the battle's effects, the scene sprite and the sliding heads.
+            acts = {{1, SampleHitAct(p)}};
             for (TswEntryData& e : BattleEffectPictures()) pictures.push_back(std::move(e));
             for (PackEntryData& e : BattleEffectActData()) acts.push_back(std::move(e));
         } else if (p == 3) {

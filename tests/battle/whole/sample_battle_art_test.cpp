@@ -24,6 +24,7 @@
 #include "tools/sample_art.h"
 #include "tools/scene_writer.h"
 #include "world/story_flags.h"
+#include "world/talk_state.h"
 
 namespace {
 
@@ -49,16 +50,19 @@ TEST_F(SampleBattleArtTest, TheMembersAndMonstersFightInTheirOwnPoses) {
     FinishOpening();
     InitRandom(5);
     for (int m = 0; m < 4; ++m) SetFlag(30 + m);  // the whole party fights
+    SetFlag(90);                                   // with the talisman's spirit
+    gSpiritSlot = 5;                               // the earth spirit (set 95)
     gBattleWait = 19;
     gFightRequest = kFightRequested | 1;
     Frames(1);
     ASSERT_EQ(gInBattle, 1u);
-    ASSERT_EQ(gBattleManCount, 4u);
+    ASSERT_EQ(gBattleManCount, 5u);
+    EXPECT_EQ(gManRoles[4].spriteSet, 95u);
     // The slime's record names its own id as its set (301); from here the
     // monsters wear the sample's sets 1001..1004.
     EXPECT_EQ(gMonRoles[0].spriteSet, kSampleSlime);
     for (int i = 0; i < 4; ++i) gMonRoles[i].spriteSet = uint16_t(1001 + i);
-    for (uint32_t s = 0; s < gBattleManCount; ++s) EXPECT_EQ(gManRoles[s].spriteSet, gSlotMember[s] + 1) << s;
+    for (uint32_t s = 0; s < 4; ++s) EXPECT_EQ(gManRoles[s].spriteSet, gSlotMember[s] + 1) << s;
     // Past the opening, into the turns.
     for (int f = 0; f < 240 && gInBattle == 1; ++f) {
         if (gDialogList != nullptr) FreeDialogList();
@@ -74,7 +78,8 @@ TEST_F(SampleBattleArtTest, TheMembersAndMonstersFightInTheirOwnPoses) {
         if (gMonRoles[i].IsOut()) continue;
         EXPECT_EQ(wait.picNumber, 1001 + i) << "monster " << i;
     }
-    for (uint32_t s = 0; s < gBattleManCount; ++s) EXPECT_EQ(gManRoles[s].acts[kActWaitDraw].rec.picNumber, gSlotMember[s] + 1) << s;
+    for (uint32_t s = 0; s < 4; ++s) EXPECT_EQ(gManRoles[s].acts[kActWaitDraw].rec.picNumber, gSlotMember[s] + 1) << s;
+    EXPECT_EQ(gManRoles[4].acts[kActWaitDraw].rec.picNumber, 95u);
 }
 
 }  // namespace
