@@ -1107,8 +1107,10 @@ TswEntryData BattleBackground(int n) {
         for (int x = 0; x < 640; x += 24) c.Rect(x, 110, x + 6, 150, ArtRgb(16, 11, 6));
         c.Rect(0, 118, 640, 122, ArtRgb(16, 11, 6));
     }
-    c.CentredText(8, l.name, 3, ArtRgb(31, 31, 24));
-    c.CentredText(34, "BACKGROUND " + Num(15000 + n), 1, ArtRgb(31, 31, 24));
+    // The label stands at the left: a background variant shifts the picture
+    // right by 640 / variant (2..4) round the edge, and there it never splits.
+    c.Text(8, 8, l.name, 3, ArtRgb(31, 31, 24));
+    c.Text(8, 34, "BACKGROUND " + Num(15000 + n), 1, ArtRgb(31, 31, 24));
     TswEntryData e;
     e.index = n;  // picture 15000 + n: record n of the sixth pack
     e.frames.push_back(c.Rle());
