@@ -933,13 +933,6 @@ void AddBattlePoseStreams(std::vector<ActStreamData>* streams, const BattleFigur
     for (int qq = kBattleDashFirst; qq < kBattleStreams; ++qq) put(qq);
 }
 
-std::vector<BattleFigureSpec> PartyBattleFigures() {
-    return {{1, "HERO", kArtHeroColour, true},
-            {2, "MEI", ArtRgb(28, 8, 18), true},
-            {3, "RYU", ArtRgb(10, 22, 10), true},
-            {4, "SAGE", ArtRgb(24, 20, 6), true}};
-}
-
 std::vector<BattleFigureSpec> MonsterBattleFigures() {
     return {{1001, "DUMMY", ArtRgb(26, 20, 10), false},
             {1002, "BEAST", ArtRgb(8, 20, 8), false},
@@ -1015,7 +1008,7 @@ TswFrameData EffectFrame(const EffectActSpec& e, int f) {
 }
 
 // A talking head of the script's sliding heads (act 6017, qq n = frame n).
-const char* const kHeadLabels[8] = {"HERO", "MEI", "RYU", "SAGE", "DUMMY", "BEAST", "THIEF", "GUARDIAN"};
+const char* const kHeadLabels[8] = {"HERO", "MEI", "PAL", "LASS", "DUMMY", "BEAST", "THIEF", "GUARDIAN"};
 const uint16_t kHeadColours[8] = {kArtHeroColour,     ArtRgb(28, 8, 18),  ArtRgb(10, 22, 10), ArtRgb(24, 20, 6),
                                   ArtRgb(26, 20, 10), ArtRgb(8, 20, 8),   ArtRgb(16, 8, 22),  ArtRgb(18, 18, 22)};
 

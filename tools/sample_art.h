@@ -119,10 +119,9 @@ void AddBattlePoseFrames(TswEntryData* picture, const BattleFigureSpec& figure);
 // Puts the battle streams of picture `picture` (poses from frame
 // `firstFrame`) over streams 36..58 and 80..99 of `streams`.
 void AddBattlePoseStreams(std::vector<ActStreamData>* streams, const BattleFigureSpec& figure, int firstFrame);
-// The party's four battle figures (members 0..3: the hero, Mei and the two
-// others), the monsters' 1001..1006, the weakened form (250) and the
-// sample's slime (301).
-std::vector<BattleFigureSpec> PartyBattleFigures();
+// The party's battle figures are the story's figures 1..4 (roles.txt),
+// drawn mirrored. The monsters' sets 1001..1006, the weakened form (250)
+// and the sample's slime (301):
 std::vector<BattleFigureSpec> MonsterBattleFigures();
 // The talisman spirits' sets in battle (90 + the spirit's slot: 91 metal,
 // 92 wood, 93 water, 94 fire, 95 earth), on the party's side.
