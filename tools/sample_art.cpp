@@ -1,6 +1,7 @@
 #include "tools/sample_art.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdlib>
 
 #include "shell/launcher_art.h"
@@ -166,7 +167,9 @@ TswEntryData FigurePicture(const FigureSpec& figure) {
     return e;
 }
 
-std::vector<uint8_t> FigureAct(uint16_t act) {
+std::vector<uint8_t> FigureAct(uint16_t act) { return BuildActData(FigureStreams(act)); }
+
+std::vector<ActStreamData> FigureStreams(uint16_t act) {
     // The drawing point is the cell's corner: the feet stand on the cell.
     const std::string head = "XY 8 32 WH 1 1 RF " + Num(act);
     std::vector<ActStreamData> streams;
@@ -186,7 +189,7 @@ std::vector<uint8_t> FigureAct(uint16_t act) {
         const std::string text = "SD 8 " + head + " PA " + Num((s % 8) * kFigurePoses) + " OV";
         streams.push_back({true, ActWords(text.c_str())});
     }
-    return BuildActData(streams);
+    return streams;
 }
 
 // ---- the labelled sample pictures ----
@@ -587,6 +590,11 @@ std::vector<uint8_t> SampleAct(int pack) {
     return BuildActData(std::vector<ActStreamData>(kSampleActStreams, Stream(text)));
 }
 
+std::vector<uint8_t> SampleHitAct(int pack) {
+    const std::string text = "SD 3 RF " + Num(pack * 3000 + 1) + " PA 0 ED PA 1 ED PA 2 AT 1 ED PA 3 O2";
+    return BuildActData(std::vector<ActStreamData>(kSampleActStreams, Stream(text)));
+}
+
 namespace {
 
 // The battle HUD's pictures (docs/battle-screen.md lists them): the base
@@ -635,7 +643,17 @@ std::vector<TswEntryData> BattleHudPictures() {
                                                   {97, ArtRgb(26, 6, 4)}};
     for (const auto& [entry, colour] : floating) {
         TswEntryData digits{entry, 16, {}, {}};
-        for (int d = 0; d < 10; ++d) digits.frames.push_back(LabelledFrame(16, 20, colour, Num(d), 2, true));
+        // A digit in the number's colour with a dark edge, on see-through
+        // ground: the number floats over the field (and fades darker).
+        for (int d = 0; d < 10; ++d) {
+            Canvas c(16, 20, kArtKey);
+            const int x = (16 - BitmapTextWidth(Num(d).c_str(), 2)) / 2, y = 3;
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    if (dx || dy) c.Text(x + dx, y + dy, Num(d), 2, ArtRgb(2, 2, 2));
+            c.Text(x, y, Num(d), 2, colour);
+            digits.frames.push_back(c.Rle());
+        }
         p.push_back(digits);
     }
     p.push_back(SheetPicture(82, {{24, 80, "", ArtRgb(4, 4, 8)}, {16, 4, "", ArtRgb(31, 31, 20)}, {16, 96, "", ArtRgb(24, 8, 28)},
@@ -710,6 +728,21 @@ std::vector<TswEntryData> SystemPictures() {
     }
     pictures.push_back(SheetPicture(30, tabs));
     pictures.push_back(SheetPicture(58, current));
+    // The block banner over a role (9072: four pieces that pop in one after
+    // another) and the battle's mouse cursors (9100 pointing, 9101 on a
+    // choice, 9102 in the command panels).
+    pictures.push_back(SheetPicture(72, {{18, 16, "BL", ArtRgb(8, 18, 28)}, {12, 16, "O", ArtRgb(8, 18, 28)},
+                                         {16, 16, "C", ArtRgb(8, 18, 28)}, {12, 16, "K", ArtRgb(8, 18, 28)}}));
+    const uint16_t pointers[3] = {ArtRgb(31, 31, 31), ArtRgb(31, 26, 4), ArtRgb(8, 28, 8)};
+    for (int n = 0; n < 3; ++n) {
+        // An arrow whose tip is the frame's corner (the mouse's point).
+        Canvas c(16, 16, kArtKey);
+        for (int y = 0; y < 14; ++y) c.Rect(0, y, std::min(y + 1, 10), y + 1, y == 13 ? ArtRgb(2, 2, 2) : pointers[n]);
+        c.Line(0, 0, 0, 13, ArtRgb(2, 2, 2));
+        c.Line(0, 0, 10, 10, ArtRgb(2, 2, 2));
+        c.Line(6, 10, 10, 15, pointers[n], 2);
+        pictures.push_back({100 + n, 16, {}, {c.Rle()}});
+    }
     return pictures;
 }
 
@@ -739,5 +772,358 @@ std::vector<PackEntryData> SystemActs() {
     }
     acts.push_back({110, BuildActData({Stream(StillStream(9000 + kWindowEntry, 0))})});
     for (PackEntryData& e : BattleHudActs()) acts.push_back(std::move(e));
+    // The battle's cursors: the picture at the mouse's point.
+    for (int n = 100; n <= 102; ++n) acts.push_back({uint16_t(n), BuildActData({Stream(StillStream(9000 + n, 0))})});
     return acts;
+}
+
+// ---- The battle's art ----
+
+namespace {
+
+// One battle pose: what it is called, whether it plays once (the performers
+// wait for its end) or round and round, and its events: the hit (0x1) on
+// the second frame, or the key frame (0x8) in every group of a run-up,
+// whose approach moves on that beat.
+struct PoseLook {
+    const char* name;
+    bool once;
+    bool hit;
+    bool run;
+};
+
+PoseLook PoseOf(int qq) {
+    switch (qq) {
+    case 36: return {"WAIT", false, false, false};
+    case 37: return {"WEAK", false, false, false};
+    case 38: return {"HURT", true, false, false};
+    case 39: return {"DOWN", false, false, false};
+    case 40: return {"STRIKE", true, true, false};
+    case 41: return {"STRONG", true, true, false};
+    case 42: return {"THROW", true, true, false};
+    case 43: return {"BLOCK", true, false, false};
+    case 44: return {"CAST", true, true, false};
+    case 45: return {"CHARGE", true, true, false};
+    case 46: return {"RUN", false, false, true};
+    case 47: return {"BACK", false, false, true};
+    case 48: return {"SPEC1", true, true, false};
+    case 49: return {"SPEC2", true, true, false};
+    case 50: return {"STEAL", true, true, false};
+    case 51: return {"READY", false, false, false};
+    case 52: return {"SKILL", true, true, false};
+    case 53: return {"SKILL2", true, true, false};
+    case 54: return {"POSE", true, false, false};
+    case 55: return {"GUARD", false, false, false};
+    case 56: return {"AIM", false, false, false};
+    case 57: return {"RUSH", false, false, true};
+    case 58: return {"OUCH", true, false, false};
+    default: return {"DASH", true, true, true};
+    }
+}
+
+// The poses a picture holds, in frame order (two frames each).
+std::vector<int> PoseList() {
+    std::vector<int> qqs;
+    for (int qq = kBattlePoseFirst; qq <= kBattlePoseLast; ++qq) qqs.push_back(qq);
+    qqs.push_back(kBattleDashFirst);  // one look for every dash
+    return qqs;
+}
+
+int PoseSlot(int qq) { return qq >= kBattleDashFirst ? kBattlePoseLast - kBattlePoseFirst + 1 : qq - kBattlePoseFirst; }
+
+// A battle figure in a pose, frame 0 or 1: the label on top, the pose's
+// name at the feet, a body in its colour facing its side, and what the pose
+// does drawn plainly (an arm and blade out, a shield, a spark, lying down).
+TswFrameData BattlePoseFrame(const BattleFigureSpec& f, int qq, int frame) {
+    const int w = f.width, h = f.height;
+    Canvas c(w, h, kArtKey);
+    const PoseLook look = PoseOf(qq);
+    const uint16_t outline = Darker(f.colour, 10), skin = ArtRgb(29, 22, 16), white = ArtRgb(31, 31, 31);
+    const uint16_t steel = ArtRgb(26, 26, 30), ink = ArtRgb(31, 31, 20);
+    const int dir = 1;  // every battle picture faces right
+    const int cx = w / 2, feet = h - 10;
+    const int bodyW = w * 5 / 16, bodyH = h * 3 / 8, headR = std::max(5, w / 9);
+    for (int x = cx - bodyW / 2 - 3; x < cx + bodyW / 2 + 3; ++x) c.Set(x, feet, kArtShadow), c.Set(x, feet + 1, kArtShadow);
+    if (qq == 39) {
+        // Down: the body lies along the ground.
+        c.Rect(cx - bodyH / 2 - 6, feet - bodyW / 2, cx + bodyH / 2 - 6, feet, f.colour);
+        c.Frame(cx - bodyH / 2 - 6, feet - bodyW / 2, cx + bodyH / 2 - 6, feet, outline);
+        c.Disc(cx + bodyH / 2 + headR - 6, feet - headR, headR, skin);
+    } else {
+        const int lean = (look.run ? 3 : 0) * dir + (look.once && look.hit && frame == 1 ? 3 * dir : 0);
+        const int hurt = (qq == 38 || qq == 58) ? -4 * dir * (frame + 1) / 2 : 0;
+        const int top = feet - 12 - bodyH, bx = cx - bodyW / 2 + lean + hurt;
+        const int stride = look.run ? (frame == 0 ? 4 : -4) : 0;
+        c.Rect(cx - bodyW / 2 + 2 + stride, feet - 12, cx - 2 + stride, feet, outline);
+        c.Rect(cx + 2 - stride, feet - 12, cx + bodyW / 2 - 2 - stride, feet, outline);
+        c.Rect(bx, top, bx + bodyW, feet - 12, f.colour);
+        c.Frame(bx, top, bx + bodyW, feet - 12, outline);
+        const int hx = cx + lean + hurt, hy = top - headR;
+        c.Disc(hx, hy, headR, skin);
+        c.Set(hx + dir * headR / 2, hy - 1, outline);
+        const int shoulderX = dir > 0 ? bx + bodyW : bx, shoulderY = top + 4;
+        if (look.hit && qq != 44 && qq != 45 && qq != 50) {
+            // A blade: raised on the first frame, out toward the foe on the second.
+            const int tipX = frame == 0 ? shoulderX + dir * 6 : shoulderX + dir * (w / 2 - 4);
+            const int tipY = frame == 0 ? shoulderY - h / 4 : shoulderY + 2;
+            c.Line(shoulderX, shoulderY, tipX, tipY, steel, 2);
+        } else if (qq == 44 || qq == 45) {
+            // A spell: a hand up and a spark that grows.
+            c.Line(shoulderX, shoulderY, shoulderX + dir * 6, shoulderY - 10, skin, 2);
+            c.Disc(shoulderX + dir * 8, shoulderY - 14, 2 + 2 * frame, ArtRgb(31, 24, 4));
+        } else if (qq == 50) {
+            c.Line(shoulderX, shoulderY, shoulderX + dir * (8 + 8 * frame), shoulderY + 6, skin, 2);
+        } else if (qq == 43 || qq == 55) {
+            // A shield before the body.
+            c.Rect(shoulderX + dir * 2 - 3, top, shoulderX + dir * 2 + 3, feet - 14, steel);
+        } else if (qq == 54) {
+            // The victory pose: both arms up.
+            c.Line(bx, shoulderY, bx - 4, shoulderY - 12 - 2 * frame, skin, 2);
+            c.Line(bx + bodyW, shoulderY, bx + bodyW + 4, shoulderY - 12 - 2 * frame, skin, 2);
+        } else {
+            // The facing: an arrow on the body toward the foes.
+            const int ay = top + bodyH / 2;
+            c.Line(hx - dir * 4, ay, hx + dir * 6, ay, white, 2);
+            c.Disc(hx + dir * 6, ay, 1, white);
+        }
+        if (qq == 38 || qq == 58) c.Frame(bx - 1, top - 1, bx + bodyW + 1, feet - 11, ArtRgb(31, 4, 4));
+        if (qq == 37) c.Text(hx - 2, hy - headR - 8, "!", 1, ArtRgb(31, 4, 4));
+    }
+    // The labels: the figure's on top, the pose's at the feet (rows that
+    // hold nothing else), mirrored for a figure the battle draws mirrored.
+    c.CentredText(0, f.label.substr(0, size_t(w / 6)), 1, white);
+    c.CentredText(h - 8, look.name, 1, ink);
+    if (f.drawnMirrored)
+        for (int y : {0, 1, 2, 3, 4, 5, 6, 7, h - 8, h - 7, h - 6, h - 5, h - 4, h - 3, h - 2, h - 1})
+            std::reverse(c.px.begin() + std::ptrdiff_t(y) * w, c.px.begin() + std::ptrdiff_t(y + 1) * w);
+    return c.Rle();
+}
+
+}  // namespace
+
+const char* BattlePoseName(int qq) { return PoseOf(qq).name; }
+
+void AddBattlePoseFrames(TswEntryData* picture, const BattleFigureSpec& figure) {
+    for (int qq : PoseList())
+        for (int frame = 0; frame < 2; ++frame) picture->frames.push_back(BattlePoseFrame(figure, qq, frame));
+}
+
+void AddBattlePoseStreams(std::vector<ActStreamData>* streams, const BattleFigureSpec& figure, int firstFrame) {
+    if (streams->size() < size_t(kBattleStreams)) streams->resize(size_t(kBattleStreams), ActStreamData{false, {}});
+    // The drawing point is the feet.
+    const std::string head = "XY " + Num(figure.width / 2) + " " + Num(figure.height - 10) + " RF " + Num(figure.set);
+    auto put = [&](int qq) {
+        const PoseLook look = PoseOf(qq);
+        const int a = firstFrame + 2 * PoseSlot(qq), b = a + 1;
+        std::string text;
+        if (look.run) {
+            text = "SD 3 " + head + " PA " + Num(a) + " AT 8 ED PA " + Num(b) + " AT 8 " + (look.once ? "ED PA " + Num(b) + " AT 9 WV " + Num(kSampleStrikeSound) + " O2" : "OV");
+        } else if (look.once && look.hit) {
+            const int sound = (qq == 44 || qq == 45) ? kSampleCastSound : kSampleStrikeSound;
+            text = "SD 5 " + head + " PA " + Num(a) + " ED PA " + Num(b) + " AT 1 WV " + Num(sound) + " ED PA " + Num(b) + " O2";
+        } else if (look.once) {
+            const std::string sound = (qq == 38 || qq == 58) ? " WV " + Num(kSampleHurtSound) : "";
+            text = "SD 5 " + head + " PA " + Num(a) + sound + " ED PA " + Num(b) + " ED PA " + Num(a) + " O2";
+        } else {
+            text = "SD 8 " + head + " PA " + Num(a) + " ED PA " + Num(b) + " OV";
+        }
+        (*streams)[size_t(qq)] = Stream(text);
+    };
+    for (int qq = kBattlePoseFirst; qq <= kBattlePoseLast; ++qq) put(qq);
+    for (int qq = kBattleDashFirst; qq < kBattleStreams; ++qq) put(qq);
+}
+
+std::vector<BattleFigureSpec> MonsterBattleFigures() {
+    return {{1001, "DUMMY", ArtRgb(26, 20, 10), false},
+            {1002, "BEAST", ArtRgb(8, 20, 8), false},
+            {1003, "THIEF", ArtRgb(16, 8, 22), false},
+            {1004, "GUARDIAN", ArtRgb(18, 18, 22), false, 96, 112},
+            {1005, "IMP", ArtRgb(26, 10, 4), false},
+            {1006, "GUARD", ArtRgb(6, 20, 24), true},
+            {250, "WEAK", ArtRgb(14, 14, 14), false},
+            // The sample's first monster record (301), whose id is its set.
+            {301, "SLIME", ArtRgb(10, 24, 18), false}};
+}
+
+std::vector<BattleFigureSpec> SpiritBattleFigures() {
+    return {{91, "METAL", ArtRgb(22, 22, 24), true}, {92, "WOOD", ArtRgb(8, 20, 8), true},
+            {93, "WATER", ArtRgb(6, 12, 26), true},  {94, "FIRE", ArtRgb(26, 10, 4), true},
+            {95, "EARTH", ArtRgb(20, 14, 6), true}};
+}
+
+TswEntryData MonsterPicture(const BattleFigureSpec& figure) {
+    TswEntryData e;
+    e.index = figure.set;
+    AddBattlePoseFrames(&e, figure);
+    return e;
+}
+
+std::vector<uint8_t> MonsterAct(const BattleFigureSpec& figure) {
+    std::vector<ActStreamData> streams;
+    AddBattlePoseStreams(&streams, figure, 0);
+    return BuildActData(streams);
+}
+
+// ---- effects ----
+
+const std::vector<EffectActSpec>& BattleEffectActs() {
+    static const std::vector<EffectActSpec> kActs = {
+        {kSampleSlashAct, "SLASH", ArtRgb(26, 26, 30)}, {kSampleSmashAct, "SMASH", ArtRgb(31, 20, 4)},
+        {kSampleFireAct, "FIRE", ArtRgb(30, 10, 2)},    {kSampleRainAct, "RAIN", ArtRgb(6, 14, 30)},
+        {kSampleHerbAct, "HERB", ArtRgb(8, 26, 8)},     {kSampleVenomAct, "VENOM", ArtRgb(18, 6, 24)},
+        {kSampleNetAct, "NET", ArtRgb(22, 18, 10)},     {kSampleGrabAct, "GRAB", ArtRgb(24, 22, 6)},
+        {kSampleFollowAct, "AFTER", ArtRgb(28, 14, 20)}, {kSampleSummonAct, "SUMMON", ArtRgb(6, 20, 24)},
+        {kSampleClawAct, "CLAW", ArtRgb(26, 6, 6)},     {kSampleHexAct, "HEX", ArtRgb(14, 4, 20)},
+        {kSampleRageAct, "RAGE", ArtRgb(31, 8, 8)},     {kSampleTriggerAct, "TRIGGER", ArtRgb(30, 26, 6)},
+        // The acts the battle plays by their own numbers.
+        {6071, "SPIRIT HEAL", ArtRgb(8, 28, 16)},       {6079, "REVERT", ArtRgb(20, 20, 28)},
+        {6119, "TRANSFER", ArtRgb(28, 20, 26)},         {6142, "GATHER", ArtRgb(16, 20, 30)},
+        {6251, "REFINE FLY", ArtRgb(26, 24, 12)},       {7051, "REVERT", ArtRgb(20, 20, 28)},
+        {7211, "CAPTURE 1", ArtRgb(22, 18, 10)},        {7212, "CAPTURE 2", ArtRgb(22, 18, 10)},
+        {7213, "CAPTURE 3", ArtRgb(22, 18, 10)},        {7303, "SKILL 33", ArtRgb(24, 12, 28)},
+        {7318, "BURN", ArtRgb(30, 12, 2)},              {7319, "POISON", ArtRgb(18, 6, 24)},
+        {7320, "FUSION", ArtRgb(30, 28, 12)},           {7322, "IMPACT", ArtRgb(28, 16, 6)},
+        {8072, "AFTERGLOW", ArtRgb(20, 24, 30)},
+    };
+    return kActs;
+}
+
+namespace {
+
+constexpr int kEffectSize = 64;
+
+// Frame f of an effect: a ring that grows over the four frames in the
+// effect's colour, labelled with its name (two lines when it has a space).
+TswFrameData EffectFrame(const EffectActSpec& e, int f) {
+    Canvas c(kEffectSize, kEffectSize, kArtKey);
+    const int r = 10 + 6 * f;
+    c.Disc(32, 32, std::min(r, 31), e.colour);
+    if (r - 4 > 0) c.Disc(32, 32, std::min(r - 4, 27), Darker(e.colour, 6));
+    std::string label = e.label, second;
+    if (size_t sp = label.find(' '); sp != std::string::npos) second = label.substr(sp + 1), label = label.substr(0, sp);
+    c.CentredText(second.empty() ? 28 : 22, label.substr(0, 10), 1, ArtRgb(31, 31, 31));
+    if (!second.empty()) c.CentredText(32, second, 1, ArtRgb(31, 31, 31));
+    c.Text(2, 56, Num(e.act), 1, ArtRgb(31, 31, 20));
+    return c.Rle();
+}
+
+// A talking head of the script's sliding heads (act 6017, qq n = frame n).
+const char* const kHeadLabels[8] = {"HERO", "MEI", "PAL", "LASS", "DUMMY", "BEAST", "THIEF", "GUARDIAN"};
+const uint16_t kHeadColours[8] = {kArtHeroColour,     ArtRgb(28, 8, 18),  ArtRgb(10, 22, 10), ArtRgb(24, 20, 6),
+                                  ArtRgb(26, 20, 10), ArtRgb(8, 20, 8),   ArtRgb(16, 8, 22),  ArtRgb(18, 18, 22)};
+
+TswFrameData HeadFrame(int n) {
+    Canvas c(96, 96, kHeadColours[n]);
+    c.Frame(0, 0, 96, 96, ArtRgb(31, 31, 24));
+    c.Disc(48, 44, 26, ArtRgb(29, 22, 16));
+    c.Disc(38, 40, 3, ArtRgb(4, 4, 4));
+    c.Disc(58, 40, 3, ArtRgb(4, 4, 4));
+    c.Rect(40, 56, 56, 59, ArtRgb(20, 8, 8));
+    c.CentredText(82, kHeadLabels[n], 1, ArtRgb(31, 31, 31));
+    return c.Rle();
+}
+
+// The scene sprite: a lantern on a post, its flame in two frames.
+TswFrameData LanternFrame(int f) {
+    Canvas c(32, 64, kArtKey);
+    c.Rect(14, 24, 18, 64, ArtRgb(12, 8, 4));
+    c.Rect(8, 8, 24, 26, ArtRgb(24, 6, 4));
+    c.Frame(8, 8, 24, 26, ArtRgb(8, 4, 2));
+    c.Disc(16, 17, 3 + f, ArtRgb(31, 28, 8));
+    c.CentredText(0, "LAMP", 1, ArtRgb(31, 31, 31));
+    return c.Rle();
+}
+
+}  // namespace
+
+std::vector<TswEntryData> BattleEffectPictures() {
+    std::vector<TswEntryData> pictures;
+    for (const EffectActSpec& e : BattleEffectActs()) {
+        TswEntryData p;
+        p.index = e.act % 3000;
+        for (int f = 0; f < 4; ++f) p.frames.push_back(EffectFrame(e, f));
+        pictures.push_back(std::move(p));
+    }
+    TswEntryData lantern{kSampleLanternAct % 3000, 16, {}, {LanternFrame(0), LanternFrame(1)}};
+    TswEntryData heads{kSampleHeadAct % 3000, 16, {}, {}};
+    for (int n = 0; n < 8; ++n) heads.frames.push_back(HeadFrame(n));
+    pictures.push_back(std::move(lantern));
+    pictures.push_back(std::move(heads));
+    return pictures;
+}
+
+std::vector<PackEntryData> BattleEffectActData() {
+    std::vector<PackEntryData> acts;
+    for (const EffectActSpec& e : BattleEffectActs()) {
+        // Drawn centred on its point; the hit on the third frame; once.
+        const std::string text = "SD 3 XY 32 32 RF " + Num(e.act) + " PA 0 ED PA 1 ED PA 2 AT 1 ED PA 3 O2";
+        acts.push_back({e.act % 3000, BuildActData(std::vector<ActStreamData>(kSampleActStreams, Stream(text)))});
+    }
+    // The lantern stands on its point and flickers for ever.
+    acts.push_back({kSampleLanternAct % 3000,
+                    BuildActData({Stream("SD 6 XY 16 64 RF " + Num(kSampleLanternAct) + " PA 0 ED PA 1 OV")})});
+    std::vector<ActStreamData> heads;
+    for (int n = 0; n < 8; ++n) heads.push_back(Stream("SD 8 RF " + Num(kSampleHeadAct) + " PA " + Num(n) + " OV"));
+    acts.push_back({kSampleHeadAct % 3000, BuildActData(heads)});
+    return acts;
+}
+
+// ---- backgrounds ----
+
+TswEntryData BattleBackground(int n) {
+    struct Look {
+        const char* name;
+        uint16_t sky, ground, mark;
+    };
+    static const Look kLooks[kSampleBackgroundCount] = {
+        {"TRAINING YARD", ArtRgb(14, 20, 28), ArtRgb(20, 16, 9), ArtRgb(14, 10, 5)},
+        {"WOODS", ArtRgb(8, 14, 12), ArtRgb(6, 14, 6), ArtRgb(3, 9, 3)},
+        {"SHRINE", ArtRgb(10, 6, 16), ArtRgb(14, 13, 14), ArtRgb(9, 8, 10)},
+    };
+    const Look& l = kLooks[(n - 1) % kSampleBackgroundCount];
+    Canvas c(640, 480, l.sky);
+    // The ground from y 150; lines of depth where the roles stand; the HUD
+    // covers the strip from y 384.
+    c.Rect(0, 150, 640, 480, l.ground);
+    for (int y = 170, step = 12; y < 384; y += step, step += 4) c.Rect(0, y, 640, y + 1, l.mark);
+    for (int x = -320; x < 960; x += 80) c.Line(320 + (x - 320) / 4, 150, x, 384, l.mark);
+    if (n == 2) {
+        for (int x = 20; x < 640; x += 70) {
+            c.Rect(x + 12, 60, x + 20, 150, ArtRgb(10, 7, 3));
+            c.Disc(x + 16, 60, 26, ArtRgb(4, 12, 4));
+        }
+    } else if (n == 3) {
+        c.Rect(250, 40, 390, 150, ArtRgb(20, 6, 6));
+        c.Rect(230, 30, 410, 44, ArtRgb(8, 4, 4));
+        c.Rect(300, 90, 340, 150, ArtRgb(3, 2, 4));
+    } else {
+        for (int x = 0; x < 640; x += 24) c.Rect(x, 110, x + 6, 150, ArtRgb(16, 11, 6));
+        c.Rect(0, 118, 640, 122, ArtRgb(16, 11, 6));
+    }
+    // The label stands at the left: a background variant shifts the picture
+    // right by 640 / variant (2..4) round the edge, and there it never splits.
+    c.Text(8, 8, l.name, 3, ArtRgb(31, 31, 24));
+    c.Text(8, 34, "BACKGROUND " + Num(15000 + n), 1, ArtRgb(31, 31, 24));
+    TswEntryData e;
+    e.index = n;  // picture 15000 + n: record n of the sixth pack
+    e.frames.push_back(c.Rle());
+    return e;
+}
+
+// ---- sounds ----
+
+const std::vector<int>& BattleSoundIds() {
+    // By number in battle/: the blocked hit (5), the turn ready and the next
+    // page (44), the menus' open, step and refusal (45, 46, 140), the
+    // retreat (47), the defeat (49), the volley (62), the guard's end (106),
+    // the item throw (186), the opening (192), the tremble (235), a leaving
+    // enemy (271), the skill's return (276), the theft failed and won (278,
+    // 279), the stat step, level and victory (293, 299, 300), the ripple
+    // (322), the new technique (352), the roulette's stop (407), the burst
+    // and shake (553, 563), the vanish (667), the charge full (765); and the
+    // sample acts' strike, cast and hurt.
+    static const std::vector<int> kIds = {5,   44,  45,  46,  47,  49,  62,  106, 140, 186, 192, 235, 271, 276, 278,
+                                          279, 293, 299, 300, 322, 352, 407, 553, 563, 667, 765,
+                                          kSampleStrikeSound, kSampleCastSound, kSampleHurtSound};
+    return kIds;
 }

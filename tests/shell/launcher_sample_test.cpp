@@ -9,6 +9,7 @@
 // every file the game wrote.
 #include "shell_fixture.h"
 
+#include "base/memory.h"
 #include "draw/act_pack.h"
 #include "draw/tsw_pack.h"
 #include "tools/sample_art.h"
@@ -37,6 +38,10 @@
 #include "base/game_state.h"
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
 #include <set>
 #include <unistd.h>
 
@@ -67,12 +72,14 @@ TEST_F(SampleInstallTest, EveryFileReadsBackAndASecondRunWritesNothing) {
     std::string tool = BuildTreeProgram("make_sample");
     if (access(tool.c_str(), X_OK) != 0) GTEST_SKIP() << "no command at " << tool;
     std::string first = RunCommand("'" + tool + "' '" + install.Path() + "'");
-    EXPECT_NE(first.find("26 files written"), std::string::npos) << first;
+    EXPECT_NE(first.find("27 files written"), std::string::npos) << first;
 
     UseInstallFolder();
     ASSERT_NE(MakePackPath(install.Path().c_str()), nullptr);
     OpenTswPacks();
-    for (int pack = 0; pack < 6; ++pack) {
+    // Packs 0..4 hold a labelled picture 1 (the character pack's is the
+    // hero); the sixth's first pictures are the battle's backgrounds.
+    for (int pack = 0; pack < 5; ++pack) {
         SCOPED_TRACE(pack);
         uint16_t number = uint16_t(pack * 3000 + 1);
         for (uint16_t f = 0; f < 4; ++f) {
@@ -85,6 +92,10 @@ TEST_F(SampleInstallTest, EveryFileReadsBackAndASecondRunWritesNothing) {
         ASSERT_EQ(TakeActData(&r), 1);
         EXPECT_EQ(r.picNumber, number);
     }
+    PicFrame* background = GetTswPicture(15001, 0);
+    ASSERT_NE(background, nullptr);
+    EXPECT_EQ(background->width, 640);
+    EXPECT_EQ(background->height, 480);
     for (uint16_t f = 0; f < 10; ++f) EXPECT_NE(GetTswPicture(9034, f), nullptr) << "window piece " << f;
     EXPECT_EQ(GetTswPicture(9034, 10), nullptr);
 
@@ -348,3 +359,222 @@ TEST_F(SampleInstallTest, ASecondRunOverAPlayedInstallKeepsWhatTheGameWrote) {
 }
 
 } // namespace
+
+// Every picture, act, sound and tune the battle names by number is in the
+// sample install: the table lists them with the code that names them, and
+// a missing one fails with its number.
+TEST_F(SampleInstallTest, EveryNumberTheBattleNamesIsThere) {
+    std::string tool = BuildTreeProgram("make_sample");
+    ASSERT_EQ(access(tool.c_str(), X_OK), 0) << tool;
+    RunCommand("'" + tool + "' '" + install.Path() + "'");
+    UseInstallFolder();
+    ASSERT_NE(MakePackPath(install.Path().c_str()), nullptr);
+    OpenTswPacks();
+    auto range = [](int from, int to) {
+        std::vector<int> v;
+        for (int i = from; i <= to; ++i) v.push_back(i);
+        return v;
+    };
+    // Acts and the streams the battle plays of them.
+    struct Case {
+        int act;
+        std::vector<int> qqs;
+        const char* what;
+    };
+    std::vector<Case> cases = {
+        {9002, range(0, 99), "the list scroll bar (command panels)"},
+        {9100, {0}, "the battle's pointer (battle_frame)"},
+        {9101, {0}, "the pointer on a choice"},
+        {9102, {0}, "the pointer in the command panels"},
+        {9103, {0}, "the target marker (command panels)"},
+        {9104, range(0, 5), "the member icons (HUD)"},
+        {9105, {0}, "the commanding member's marker"},
+        {9106, {0}, "the dimmed overlay"},
+        {9107, {0}, "the refused marker"},
+        {9110, {0}, "the panels', messages' and results' frame"},
+        {9115, range(0, 3), "the roulette's coin"},
+        {9130, range(0, 5), "the small portraits"},
+        // The effects the battle plays by their own numbers.
+        {6071, {0}, "the spirit's heal (turn steps)"},
+        {6079, {0}, "the revert sprite (man_support)"},
+        {6119, {0}, "the transfer (mon_trigger)"},
+        {6142, {0}, "the gathering (man_perform_magic)"},
+        {6251, {0}, "the refining flight (man_perform_multi)"},
+        {7051, {0}, "the revert (role_effects)"},
+        {7211, {0}, "capture 1 (man_capture)"},
+        {7212, {0}, "capture 2"},
+        {7213, {0}, "capture 3"},
+        {7303, {0}, "skill 33's effect"},
+        {7318, {0}, "the burn (role_effect_draw)"},
+        {7319, {0}, "the poison"},
+        {7320, {0}, "the fusion and trigger act"},
+        {7322, {0}, "the throw's impact"},
+        {8072, {0}, "the afterglow (man_perform_magic)"},
+        // The sample fights' own effect, scene and head acts.
+        {kSampleSlashAct, {0}, "the plain attack's hit"},
+        {kSampleSmashAct, {0}, "the strong attack's hit"},
+        {kSampleFireAct, {0}, "a spell on one"},
+        {kSampleRainAct, {0}, "a spell on all"},
+        {kSampleHerbAct, {0}, "an item"},
+        {kSampleVenomAct, {0}, "a poisoning"},
+        {kSampleNetAct, {0}, "a capture"},
+        {kSampleGrabAct, {0}, "a theft"},
+        {kSampleFollowAct, {0}, "a follow-up"},
+        {kSampleSummonAct, {0}, "the guard summoned"},
+        {kSampleClawAct, {0}, "a monster's attack"},
+        {kSampleHexAct, {0}, "enemy magic"},
+        {kSampleRageAct, {0}, "an enemy special"},
+        {kSampleTriggerAct, {0}, "a trigger act"},
+        {kSampleLanternAct, {0}, "the scene sprite"},
+        {kSampleHeadAct, range(0, 7), "the sliding heads"},
+        {6001, {0}, "every weapon's strong-attack act"},
+    };
+    // Sprite sets: the party's (member + 1), the monsters' and the weakened
+    // form's, with every pose the roles play (36..58) and the dashes.
+    std::vector<int> poses = range(kBattlePoseFirst, kBattlePoseLast);
+    for (int qq = kBattleDashFirst; qq < kBattleStreams; ++qq) poses.push_back(qq);
+    for (int set : {1, 2, 3, 4, 1001, 1002, 1003, 1004, 1005, 1006, 250, 301, 91, 92, 93, 94, 95}) cases.push_back({set, poses, "a sprite set"});
+    // The title's typist is act 1001 too (qq 0, 10, 74): its streams stay.
+    cases.push_back({1001, {0, 10, 74}, "the title's typist"});
+    for (const Case& c : cases)
+        for (int qq : c.qqs) {
+            SCOPED_TRACE(std::to_string(c.act) + " qq " + std::to_string(qq) + ": " + c.what);
+            ActRecord r{};
+            r.act = c.act;
+            r.qq = qq;
+            if (TakeActData(&r) != 1) {
+                ADD_FAILURE() << "no act " << c.act << " qq " << qq;
+                continue;
+            }
+            EXPECT_NE(GetTswPicture(r.picNumber, r.picFrame), nullptr) << "picture " << r.picNumber << " frame " << r.picFrame;
+        }
+    // A one-shot pose or effect ends, a hit hits and a run-up moves on its
+    // beat: the performers wait for exactly these.
+    struct Beat {
+        int act, qq;
+        uint16_t event;  // 0: none asked
+        bool ends;
+    };
+    for (const Beat& b : {Beat{1, 40, 0x1, true}, Beat{1, 44, 0x1, true}, Beat{1, 38, 0, true}, Beat{1, 46, 0x8, false},
+                          Beat{1001, 40, 0x1, true}, Beat{6001, 0, 0x1, true}, Beat{kSampleFireAct, 0, 0x1, true}}) {
+        SCOPED_TRACE(std::to_string(b.act) + " qq " + std::to_string(b.qq));
+        ActRecord r{};
+        r.act = b.act;
+        r.qq = b.qq;
+        uint16_t events = 0;
+        bool done = false;
+        for (int step = 0; step < 120 && !done; ++step) {
+            ASSERT_EQ(TakeActData(&r), 1);
+            events |= r.events;
+            done = r.done != 0;
+        }
+        EXPECT_EQ(done, b.ends);
+        if (b.event) EXPECT_TRUE(events & b.event);
+    }
+    // Pictures and their frames.
+    struct Picture {
+        int number;
+        std::vector<int> frames;
+        const char* what;
+    };
+    const std::vector<Picture> pictures = {
+        {9069, {0, 1}, "the life bar"},     {9070, {0, 1}, "the spirit bar"},    {9071, {0, 1}, "the stamina bar"},
+        {9072, range(0, 3), "the block banner"},
+        {9077, {0}, "the HUD's base"},      {9079, range(0, 9), "the HUD's digits"},
+        {9080, range(0, 9), "life digits"}, {9081, range(0, 9), "low life digits"},
+        {9082, range(0, 3), "the charge gauge"},
+        {9085, range(0, 9), "healing"},     {9086, range(0, 9), "spirit"},       {9087, range(0, 9), "stamina"},
+        {9097, range(0, 9), "damage"},      {9088, {0, 1}, "the time gauge"},    {9093, {0, 1}, "the charge bar"},
+        {9095, range(0, 8), "the panels' frame"},
+        {9108, range(0, 7), "the list tabs"},
+        {9111, {0, 1}, "the running total"},
+        {9118, range(0, 2), "the row icons"},
+        {9119, {0}, "the commanding member's frame"},
+        {9132, range(0, 4), "the element icons"},
+        {9136, {0, 1}, "the roulette's frame"},
+        {9142, range(0, 19), "the status icons and the arrow"},
+        {15001, {0}, "the training yard"},  {15002, {0}, "the woods"},           {15003, {0}, "the shrine"},
+    };
+    for (const Picture& p : pictures)
+        for (int f : p.frames)
+            EXPECT_NE(GetTswPicture(uint16_t(p.number), uint16_t(f)), nullptr)
+                << "picture " << p.number << " frame " << f << ": " << p.what;
+    // The backgrounds fill the screen and are run-length frames (a
+    // background variant shifts them).
+    for (int n = 15001; n <= 15003; ++n) {
+        PicFrame f{};
+        ASSERT_NE(GetTswPictureDirect(&f, uint16_t(n), 0), nullptr) << n;
+        EXPECT_EQ(f.width, 640);
+        EXPECT_EQ(f.height, 480);
+        FreeMem(f.data);
+    }
+    // Sounds: every id the battle plays by number.
+    ASSERT_TRUE(gSoundBank.OpenSound(gInstallPath) || gSoundBank.SampleCount() > 0);
+    for (int id : BattleSoundIds()) EXPECT_GT(gSoundBank.LoadSound(id).size(), 44u) << "sound " << id;
+    // The battle's tune.
+    EXPECT_TRUE(install.Exists("Music/Battle01.mp3"));
+}
+
+// The same from the other side: every act or picture number (6001..9199)
+// and every sound id that battle/ writes in its code is in the sample
+// install, so a number the battle starts to name fails here until the
+// sample draws it. Numbers in that range that name no art are listed.
+TEST_F(SampleInstallTest, EveryNumberInTheBattleCodeIsInTheSample) {
+    namespace fs = std::filesystem;
+    std::string tool = BuildTreeProgram("make_sample");
+    ASSERT_EQ(access(tool.c_str(), X_OK), 0) << tool;
+    RunCommand("'" + tool + "' '" + install.Path() + "'");
+    UseInstallFolder();
+    ASSERT_NE(MakePackPath(install.Path().c_str()), nullptr);
+    OpenTswPacks();
+    ASSERT_TRUE(gSoundBank.OpenSound(gInstallPath) || gSoundBank.SampleCount() > 0);
+    // 6000 and 6001 bound a reaction id, 6500 is the debug key's stats, 8004
+    // the scene file's count offset, 8192 a list bound.
+    const std::set<int> noArt = {6000, 6500, 8004, 8192};
+    const std::regex literal(R"((^|[^\w.])(\d{4})(?![\w.]))");
+    const std::regex soundName(R"(\bk\w*(Sfx|Sound)\w*\s*(\[[^\]]*\])?\s*=\s*(\{[^}]*\}|\d+))");
+    const std::regex soundCall(R"(\b(PlaySfx|MenuSound|Sound)\((\d+))");
+    const std::regex number(R"(\d+)");
+    const std::regex text(R"("(\\.|[^"\\])*")");
+    std::map<int, std::string> arts, sounds;
+    size_t files = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(fs::path(KYV_SOURCE_DIR) / "battle")) {
+        const std::string ext = entry.path().extension().string();
+        if (ext != ".cpp" && ext != ".h") continue;
+        ++files;
+        std::ifstream in(entry.path());
+        std::string line;
+        const std::string where = entry.path().filename().string();
+        while (std::getline(in, line)) {
+            // The code of the line: no comment, no text.
+            line = line.substr(0, line.find("//"));
+            if (line.find_first_of("0123456789") == std::string::npos) continue;
+            if (line.find('"') != std::string::npos) line = std::regex_replace(line, text, "\"\"");
+            for (std::sregex_iterator m(line.begin(), line.end(), literal), end; m != end; ++m) {
+                const int v = std::stoi((*m)[2]);
+                if (v >= 6001 && v <= 9199 && !noArt.count(v)) arts[v] = where;
+            }
+            for (std::sregex_iterator m(line.begin(), line.end(), soundName), end; m != end; ++m) {
+                const std::string name = (*m)[0];
+                if (name.find("Pan") != std::string::npos) continue;  // a pan, not an id
+                const std::string values = (*m)[3];
+                for (std::sregex_iterator n(values.begin(), values.end(), number); n != end; ++n)
+                    sounds[std::stoi((*n)[0])] = where;
+            }
+            for (std::sregex_iterator m(line.begin(), line.end(), soundCall), end; m != end; ++m)
+                sounds[std::stoi((*m)[2])] = where;
+        }
+    }
+    ASSERT_GT(files, 100u) << "the battle's sources are not at " << KYV_SOURCE_DIR;
+    EXPECT_GT(arts.size(), 50u);
+    EXPECT_GT(sounds.size(), 20u);
+    for (const auto& [n, where] : arts) {
+        ActRecord r{};
+        r.act = n;
+        const bool act = TakeActData(&r) == 1 && GetTswPicture(r.picNumber, r.picFrame) != nullptr;
+        const bool picture = GetTswPicture(uint16_t(n), 0) != nullptr;
+        EXPECT_TRUE(act || picture) << where << " names " << n << ": neither an act nor a picture of the sample";
+    }
+    for (const auto& [id, where] : sounds)
+        EXPECT_GT(gSoundBank.LoadSound(id).size(), 44u) << where << " plays sound " << id << ", which the sample lacks";
+}

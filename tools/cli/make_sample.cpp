@@ -108,13 +108,48 @@ bool WritePacks(const fs::path& folder) {
             for (const FigureSpec& f : gStory.figures) hero |= f.act == 1;
             if (hero) pictures.clear(), acts.clear();
             for (const FigureSpec& f : gStory.figures) {
-                pictures.push_back(FigurePicture(f));
-                acts.push_back({f.act, FigureAct(f.act)});
+                TswEntryData picture = FigurePicture(f);
+                std::vector<ActStreamData> streams = FigureStreams(f.act);
+                // The members' figures (acts 1..4) are their battle sprite
+                // sets too: the poses follow the map frames.
+                if (f.act >= 1 && f.act <= 4) {
+                    const BattleFigureSpec battle{f.act, f.label, f.colour, true};
+                    const int first = int(picture.frames.size());
+                    AddBattlePoseFrames(&picture, battle);
+                    AddBattlePoseStreams(&streams, battle, first);
+                }
+                pictures.push_back(std::move(picture));
+                acts.push_back({f.act, BuildActData(streams)});
             }
-            acts.push_back({kTitleTypistAct, hero ? FigureAct(1) : SampleAct(p)});
+            // The monsters' sprite sets (1001..1006) and the weakened form's
+            // (250). Act 1001 is the title's typing figure as well: its
+            // streams outside the battle's poses are the hero's.
+            std::vector<BattleFigureSpec> sets = MonsterBattleFigures();
+            for (const BattleFigureSpec& s : SpiritBattleFigures()) sets.push_back(s);
+            for (const BattleFigureSpec& m : sets) {
+                pictures.push_back(MonsterPicture(m));
+                if (m.set != kTitleTypistAct) {
+                    acts.push_back({m.set, MonsterAct(m)});
+                    continue;
+                }
+                std::vector<ActStreamData> typist = FigureStreams(1);
+                if (!hero) typist.assign(kSampleActStreams, ActStreamData{false, {}});
+                AddBattlePoseStreams(&typist, m, 0);
+                acts.push_back({kTitleTypistAct, BuildActData(typist)});
+            }
+        } else if (p == 2) {
+            // Act 6001, every weapon's strong-attack act, plays once; then
+            // the battle's effects, the scene sprite and the sliding heads.
+            acts = {{1, SampleHitAct(p)}};
+            for (TswEntryData& e : BattleEffectPictures()) pictures.push_back(std::move(e));
+            for (PackEntryData& e : BattleEffectActData()) acts.push_back(std::move(e));
         } else if (p == 3) {
             pictures = SystemPictures();
             acts = SystemActs();
+        } else if (p == 5) {
+            // The battle backgrounds are pictures 15001.. of this pack.
+            pictures.clear(), acts.clear();
+            for (int n = 1; n <= kSampleBackgroundCount; ++n) pictures.push_back(BattleBackground(n));
         }
         ok &= Put(folder / (std::string(kPackStems[p]) + ".tsw"), BuildTswPack(pictures));
         ok &= Put(folder / (std::string(kPackStems[p]) + ".act"), BuildActPack(acts));
@@ -129,6 +164,12 @@ bool WriteSounds(const fs::path& folder) {
         // Even ids are stored without their RIFF head, as most of the game's are.
         if (id % 2 == 0) sounds.push_back({id, HeaderlessWave(wave), kSoundKindHeaderless});
         else sounds.push_back({id, wave, kSoundKindWholeFile});
+    }
+    // The battle's sounds: a short tone each, pitched by id.
+    for (int id : BattleSoundIds()) {
+        if (id <= 10) continue;
+        sounds.push_back({id, BuildWaveFile(ToneSamples(200 + (id * 37) % 900, 90, 22050, 1, 8000), 22050, 1),
+                          kSoundKindWholeFile});
     }
     return Put(folder / "all.snd", BuildSoundPack(sounds));
 }
@@ -180,6 +221,15 @@ bool WriteMusic(const fs::path& folder) {
             return WriteMp3File(path, Melody(n), 22050, 2, error);
         });
     }
+    // The battle's own tune, which every fight starts by its name unless its
+    // script chose another ("music\\Battle01.mp3"): a step above the maps'.
+    // Without an mp3 encoder it holds a wave file, which the decoder reads
+    // by its contents.
+    constexpr int kBattleTune = 9;
+    if (!CanWriteMp3()) return ok && Put(music / "Battle01.mp3", BuildWaveFile(Melody(kBattleTune), 22050, 2));
+    ok &= PutEncoded(music / "Battle01.mp3", "music", [](const std::string& path, std::string* error) {
+        return WriteMp3File(path, Melody(kBattleTune), 22050, 2, error);
+    });
     return ok;
 }
 
