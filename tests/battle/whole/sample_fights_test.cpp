@@ -23,7 +23,10 @@
 #include "platform/headless/headless.h"
 #include "tools/fig_asm.h"
 #include "tools/sample_story.h"
+#include "world/map/map.h"
 #include "world/org/obj_record.h"
+#include "world/role/role_record.h"
+#include "world/script/talk_machine.h"
 
 namespace {
 
@@ -305,5 +308,38 @@ INSTANTIATE_TEST_SUITE_P(EachFight, SampleFightsTest, ::testing::ValuesIn(kFight
                          [](const ::testing::TestParamInfo<FightFacts>& info) {
                              return "Fight" + std::to_string(info.param.fight);
                          });
+
+}  // namespace
+
+namespace {
+
+// A lost fight runs talk 99 of the map's script (the shell starts it when
+// the fight's script ends lost): the sample's wakes the party at the
+// village's east gate, with one window to read.
+class SampleLostFightTest : public SampleGameTest {};
+
+TEST_F(SampleLostFightTest, TalkNinetyNineWakesThePartyAtTheEastGate) {
+    StartNewGame();
+    FinishOpening();
+    StartLostFightTalk();
+    Frames(2);
+    EXPECT_FALSE(TalkIdle());
+    int windows = 0;
+    for (int frame = 0; frame < 600 && !TalkIdle(); frame += 2) {
+        if (gDialogList != nullptr) {
+            ++windows;
+            Press(kKeyConfirm);
+        } else {
+            Frames(2);
+        }
+    }
+    ASSERT_TRUE(TalkIdle());
+    EXPECT_GE(windows, 1);
+    Frames(4);
+    EXPECT_EQ(gCurrentMap, 1u);
+    EXPECT_EQ(gRole[gPlayerRole].x / 16, 46);
+    EXPECT_EQ(gRole[gPlayerRole].y / 16, 12);
+    EXPECT_TRUE(HeadlessMessageBoxes().empty()) << HeadlessMessageBoxes().front().text;
+}
 
 }  // namespace
