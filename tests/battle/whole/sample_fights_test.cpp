@@ -27,6 +27,8 @@
 #include "world/org/obj_record.h"
 #include "world/role/role_record.h"
 #include "world/script/talk_machine.h"
+#include "world/story_flags.h"
+#include "world/walk/key_state.h"
 
 namespace {
 
@@ -340,6 +342,50 @@ TEST_F(SampleLostFightTest, TalkNinetyNineWakesThePartyAtTheEastGate) {
     EXPECT_EQ(gRole[gPlayerRole].x / 16, 46);
     EXPECT_EQ(gRole[gPlayerRole].y / 16, 12);
     EXPECT_TRUE(HeadlessMessageBoxes().empty()) << HeadlessMessageBoxes().front().text;
+}
+
+}  // namespace
+
+namespace {
+
+// The woods' random fight: walking in the woods starts no fight until story
+// flag 12 opens the fight area; then walking starts fight 2 with its two
+// enemies.
+class SampleWoodsFightTest : public SampleGameTest {
+protected:
+    // Walks right and left in turns for `frames` frames, or until a fight
+    // has started.
+    static void WalkToAndFro(int frames) {
+        for (int frame = 0; frame < frames && gInBattle == 0 && gFightRequest == 0; ++frame) {
+            const int key = (frame / 24) % 2 == 0 ? kKeyRight : kKeyLeft;
+            if (frame % 24 == 0) Key(key, true);
+            Frames(1);
+            if (frame % 24 == 23) Key(key, false);
+        }
+        Key(kKeyRight, false);
+        Key(kKeyLeft, false);
+    }
+};
+
+TEST_F(SampleWoodsFightTest, TheStoryFlagOpensTheWoodsFight) {
+    StartNewGame();
+    FinishOpening();
+    SetFlag(300);  // the elder has asked: the east gate leads to the woods
+    StartStoryTalk(140, uint16_t(gMapScriptGuid));
+    for (int frame = 0; frame < 300 && !(gCurrentMap == 2 && TalkIdle()); ++frame) Frames(1);
+    ASSERT_EQ(gCurrentMap, 2u);
+    InitRandom(12);
+    WalkToAndFro(600);
+    EXPECT_EQ(gInBattle, 0u) << "no fight before the flag";
+    EXPECT_EQ(gFightRequest, 0u);
+
+    SetFlag(12);
+    WalkToAndFro(3000);
+    for (int frame = 0; frame < 5 && gInBattle == 0; ++frame) Frames(1);
+    ASSERT_EQ(gInBattle, 1u) << "walking in the woods starts a fight";
+    EXPECT_EQ(gSceneNo, 2);
+    EXPECT_EQ(gBattleMonCount, 2u);
+    EXPECT_TRUE(FigScriptState().staged);
 }
 
 }  // namespace
