@@ -243,7 +243,9 @@ bool WriteLevels(const fs::path& folder) {
             for (int g = 0; g < 3; ++g) spec.gaugeMax[g] = int16_t(80 + 20 * level + 10 * member - 5 * g);
             for (int st = 0; st < 8; ++st) spec.stat[st] = uint16_t(5 + 2 * level + member + st);
             spec.nextExperience = uint32_t(100 * level * level);
-            if (level == 3) spec.magic = {uint16_t(member % 2 ? 201 : 202)};
+            // Level 3 teaches a magic: the hero (member 1) the Rain Charm he
+            // does not know yet, which the training fight's experience reaches.
+            if (level == 3) spec.magic = {uint16_t(member == 1 ? 202 : 201)};
             records[{member, level}] = LevelRecordBytes(spec);
         }
     }
