@@ -179,8 +179,9 @@ bool ObjectWord(const std::string& token, std::map<int, uint16_t>* words) {
     return true;
 }
 
-// "kind=value" (the magic type) or "eN=value" (element byte N, signed) of
-// an object record; false when the token is neither.
+// "kind=value" (the magic type), "next=id" (a treasure's successor, word
+// 150) or "eN=value" (element byte N, signed) of an object record; false
+// when the token is none of them.
 bool ObjectFixedField(const std::string& token, ObjFixedFields* fixed, bool* bad) {
     const size_t eq = token.find('=');
     if (eq == std::string::npos) return false;
@@ -189,6 +190,11 @@ bool ObjectFixedField(const std::string& token, ObjFixedFields* fixed, bool* bad
     if (key == "kind") {
         *bad = !ParseAsmNumber(value, 0, 0xFFFF, &v);
         fixed->kind = uint16_t(v);
+        return true;
+    }
+    if (key == "next") {
+        *bad = !ParseAsmNumber(value, 0, 0xFFFF, &v);
+        fixed->successor = uint16_t(v);
         return true;
     }
     if (key.size() == 2 && key[0] == 'e' && key[1] >= '0' && key[1] <= '4') {

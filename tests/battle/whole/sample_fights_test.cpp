@@ -120,6 +120,19 @@ TEST_F(SampleFightSources, EveryRecordAMonsterNamesExists) {
     }
 }
 
+// The treasure that grows in a fight names what it grows into (word 150),
+// and that is an object of its own.
+TEST_F(SampleFightSources, TheGrowingTreasureNamesItsSuccessor) {
+    ObjRecord paper{}, grown{};
+    ASSERT_TRUE(Record(456, &paper));
+    EXPECT_EQ(paper.word150, 458);
+    EXPECT_EQ(paper.kind, 14) << "the fixed fields stay beside it";
+    ASSERT_TRUE(Record(458, &grown));
+    EXPECT_EQ(grown.typeBits, paper.typeBits);
+    FreeRecordText(&paper);
+    FreeRecordText(&grown);
+}
+
 TEST_F(SampleFightSources, TheWoodsHoldTheRandomFight) {
     const StoryMap* woods = nullptr;
     for (const StoryMap& m : story_.maps)
