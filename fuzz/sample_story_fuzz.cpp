@@ -20,6 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ParseStoryMaps(text, &story, &error);
     ParseStoryRoles(text, &story, &error);
     ParseStoryObjects(text, &story, &error);
+    ParseStoryScenes(text, &story, &error);
     StoryNames(story);
     return 0;
 }
@@ -31,6 +32,8 @@ void WriteFuzzSeeds(const std::string& dir) {
         "event 1 1 140 0 1 \"gate\"\nfightarea 2 1 1 38 28 1\n",
         "name 10 \"Elder\"\nfigure 2 \"HERO\" 6 14 28\nrole A 10 3 1 110 0 0x8800\n",
         "object 1 \"Herb\" 0 w8=50 w13=1 \"Heals.\"\nmonster 301 \"Slime\" 3 20 8 6 120 \"Soft.\"\naction 1 50 1 0\n",
+        "map 2 2 \"Woods\" woods.txt 2 rain 4 1\nbattlegroup 40 0 80 6 160 12 32000 20\n",
+        "scene 1 1\nenemy 1001 170 270 1\nsprite 15004 60 150\nscene 1 2\nenemy 1002 150 220\n",
     };
     int n = 0;
     for (const char* s : seeds) {

@@ -50,6 +50,7 @@ std::vector<uint8_t> MonsterBlockBytes(const MonsterSpec& m) {
 std::vector<uint8_t> MonsterRecordBytes(const std::string& name, const MonsterSpec& m, const std::string& description) {
     TagStream s;
     s.Tag(1000).Text(name).Tag(25).U16(0).U32(m.typeBits);
+    if (m.useWord != 0) s.Word(ObjWordTag(11), m.useWord);
     if (m.spriteSet != 0) s.Word(ObjWordTag(20), m.spriteSet);
     s.Tag(1).Raw(MonsterBlockBytes(m));
     if (!description.empty()) s.Tag(30).Text(description);

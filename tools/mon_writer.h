@@ -8,6 +8,7 @@
 struct MonsterSpec {
     uint32_t typeBits = 0x800;   // 0x800 capturable, 0x20 unique
     uint16_t spriteSet = 0;      // w20 (tag 3); 0: the scene's slot names it
+    uint16_t useWord = 0;        // w11 (tag 26): a guard's battle-use bits; 0 not written
     uint16_t monClass = 1, level = 1;
     uint16_t attack = 0, defence = 0, agility = 0, wisdom = 0;
     uint16_t attackAction = 0, ailmentThreshold = 0;

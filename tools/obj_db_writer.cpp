@@ -177,7 +177,7 @@ std::vector<uint8_t> ObjectRecordBytes(const std::string& name, uint32_t typeBit
     s.Tag(2000);
     for (int8_t e : fixed.element) s.U8(uint8_t(e));
     s.U8(fixed.byte161).U8(fixed.byte162).U16(fixed.level).U16(fixed.kind);
-    if (price != 0) s.Tag(24).U16(price).U16(0);
+    if (price != 0 || fixed.successor != 0) s.Tag(24).U16(price).U16(fixed.successor);
     if (!description.empty()) s.Tag(30).Text(description);
     return s.End();
 }

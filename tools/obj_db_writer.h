@@ -95,6 +95,7 @@ struct ObjFixedFields {
     int8_t element[5] = {};
     uint8_t byte161 = 0, byte162 = 0;
     uint16_t level = 0, kind = 0;
+    uint16_t successor = 0;  // word 150 (tag 24's second word): a treasure's successor; 0 none
 };
 // ObjectRecordBytes with the tag-2000 fields after the words.
 std::vector<uint8_t> ObjectRecordBytes(const std::string& name, uint32_t typeBits,

@@ -70,6 +70,7 @@ public:
         return true;
     }
     bool More() const { return at_ < s_.args.size(); }
+    size_t Given() const { return s_.args.size(); }
     const AsmToken& Peek() const { return s_.args[at_]; }
     bool Fail(const std::string& why) {
         *error_ = LineError(s_.line, why);
@@ -114,12 +115,13 @@ bool MapRecord(Fields& f, SampleStory* story) {
     StoryMap m;
     std::string weather;
     long long step = 0;
-    if (!f.Count(7) || !f.U16(&m.number) || !f.U16(&m.code) || !f.Text(&m.name) || !f.Word(&m.gridFile) ||
+    if ((f.Given() != 8 && !f.Count(7)) || !f.U16(&m.number) || !f.U16(&m.code) || !f.Text(&m.name) || !f.Word(&m.gridFile) ||
         !f.U16(&m.track) || !f.Word(&weather))
         return false;
     if (!ParseWeather(weather, &m.weather)) return f.Fail("unknown weather \"" + weather + "\"");
     if (!f.Number(1, 16, &step)) return false;
     m.walkStep = uint8_t(step);
+    if (f.More() && !f.U16(&m.battleGroup)) return false;
     story->maps.push_back(m);
     return true;
 }
@@ -177,8 +179,9 @@ bool ObjectWord(const std::string& token, std::map<int, uint16_t>* words) {
     return true;
 }
 
-// "kind=value" (the magic type) or "eN=value" (element byte N, signed) of
-// an object record; false when the token is neither.
+// "kind=value" (the magic type), "next=id" (a treasure's successor, word
+// 150) or "eN=value" (element byte N, signed) of an object record; false
+// when the token is none of them.
 bool ObjectFixedField(const std::string& token, ObjFixedFields* fixed, bool* bad) {
     const size_t eq = token.find('=');
     if (eq == std::string::npos) return false;
@@ -187,6 +190,11 @@ bool ObjectFixedField(const std::string& token, ObjFixedFields* fixed, bool* bad
     if (key == "kind") {
         *bad = !ParseAsmNumber(value, 0, 0xFFFF, &v);
         fixed->kind = uint16_t(v);
+        return true;
+    }
+    if (key == "next") {
+        *bad = !ParseAsmNumber(value, 0, 0xFFFF, &v);
+        fixed->successor = uint16_t(v);
         return true;
     }
     if (key.size() == 2 && key[0] == 'e' && key[1] >= '0' && key[1] <= '4') {
@@ -244,6 +252,7 @@ bool MonsterField(const std::string& token, MonsterSpec* m) {
     auto u8 = [&](uint8_t* to) { return ParseAsmNumber(text, 0, 0xFF, &v) && ((*to = uint8_t(v)), true); };
     if (key == "type") return ParseAsmNumber(text, 0, 0xFFFFFFFFll, &v) && ((m->typeBits = uint32_t(v)), true);
     if (key == "sprite") return u16(&m->spriteSet);
+    if (key == "use") return u16(&m->useWord);
     if (key == "class") return u16(&m->monClass);
     if (key == "wisdom") return u16(&m->wisdom);
     if (key == "action") return u16(&m->attackAction);
@@ -294,6 +303,8 @@ bool MonsterRecord(Fields& f, SampleStory* story) {
     }
     if (!f.Text(&description) || f.More()) return f.Fail("a monster ends with its description");
     story->objects[id] = MonsterRecordBytes(name, m, description);
+    // A captured creature or a guard in the bag is named as the item.
+    NameObject(story, id, name);
     return true;
 }
 
@@ -548,6 +559,17 @@ bool ParseStoryMaps(const std::string& text, SampleStory* story, std::string* er
         if (head == "map") return MapRecord(f, story);
         if (head == "event") return EventRecord(f, story);
         if (head == "fightarea") return FightAreaRecord_(f, story);
+        if (head == "battlegroup") {
+            // One row of the battle steps: four (steps, percent) pairs.
+            if (!f.Count(8)) return false;
+            for (int i = 0; i < 8; ++i) {
+                uint16_t v = 0;
+                if (!f.U16(&v)) return false;
+                if (v == 0xFFFF) return f.Fail("65535 ends the battle steps; a row cannot hold it");
+                story->battleSteps.push_back(v);
+            }
+            return true;
+        }
         if (head == "track") {
             uint16_t n = 0;
             std::string file;
@@ -637,6 +659,48 @@ bool ParseStoryObjects(const std::string& text, SampleStory* story, std::string*
     });
 }
 
+bool ParseStoryScenes(const std::string& text, SampleStory* story, std::string* error) {
+    BattleSceneRecord* scene = nullptr;
+    return ForEachRecord(text, error, [&](const std::string& head, Fields& f) {
+        if (head == "scene") {
+            long long number = 0, background = 0;
+            if (!f.Count(2) || !f.Number(1, kSceneCount - 1, &number) || !f.Number(0, 0xFFFF, &background))
+                return false;
+            std::vector<BattleSceneRecord>& variants = story->scenes[uint16_t(number)];
+            if (variants.size() >= 127) return f.Fail("a scene has at most 127 variants");
+            variants.push_back(BattleSceneRecord{});
+            scene = &variants.back();
+            scene->background = uint32_t(background);
+            return true;
+        }
+        if (head != "enemy" && head != "sprite") return false;
+        if (scene == nullptr) return f.Fail("\"" + head + "\" comes after a scene");
+        if (head == "enemy") {
+            uint16_t id = 0, x = 0, y = 0, mark = 0;
+            if (!f.Count(3, true) || !f.U16(&id) || !f.U16(&x) || !f.U16(&y) || (f.More() && !f.U16(&mark)))
+                return false;
+            if (f.More()) return f.Fail("an enemy takes 3 or 4 fields");
+            if (id == 0) return f.Fail("an enemy names a monster");
+            if (scene->enemyCount >= kSceneEnemies) return f.Fail("a scene holds at most 20 enemies");
+            const int i = scene->enemyCount++;
+            scene->monsterId[i] = id;
+            scene->homeX[i] = x;
+            scene->homeY[i] = y;
+            scene->targetMark[i] = mark;
+            return true;
+        }
+        uint16_t act = 0;
+        long long x = 0, y = 0;
+        if (!f.Count(3) || !f.U16(&act) || !f.Number(-640, 1280, &x) || !f.Number(-480, 960, &y)) return false;
+        if (scene->spriteCount >= kSceneSprites) return f.Fail("a scene holds at most 8 sprites");
+        const int i = scene->spriteCount++;
+        scene->spriteAct[i] = act;
+        scene->spriteX[i] = int32_t(x);
+        scene->spriteY[i] = int32_t(y);
+        return true;
+    });
+}
+
 bool LoadSampleStory(const std::string& folder, SampleStory* out, std::string* error) {
     *out = SampleStory{};
     const std::string base = folder.empty() || folder.back() == '/' ? folder : folder + "/";
@@ -663,7 +727,7 @@ bool LoadSampleStory(const std::string& folder, SampleStory* out, std::string* e
         if (!ParseStoryGrid(text, &m.grid, error)) return (*error = m.gridFile + ": " + *error), false;
     }
     if (!PlaceOnGrids(out, error)) return (*error = "roles.txt/maps.txt: " + *error), false;
-    return true;
+    return parse("battle.txt", ParseStoryScenes) && read("figtalk.txt", &out->figSource);
 }
 
 std::vector<LmfMap> StoryLmfMaps(const SampleStory& story) {
@@ -764,6 +828,7 @@ MapsTables StoryTables(const SampleStory& story, uint32_t musicAt, uint32_t figh
         r.code = m.code;
         r.weather = m.weather;
         r.walkStep = m.walkStep;
+        r.battleGroup = m.battleGroup;
         r.tilePeriod = 8;
         records.push_back(r);
         music.push_back({m.number, m.track, m.track, 1});
@@ -788,6 +853,7 @@ std::vector<uint8_t> BuildStoryMapsDat(const SampleStory& story, MapsDatSpec spe
     spec.roleDefs = story.roleDefs;
     std::copy(std::begin(story.start), std::end(story.start), spec.start);
     spec.bag = story.bag;
+    if (!story.battleSteps.empty()) spec.battleSteps = story.battleSteps;
     for (int m = 0; m < 4; ++m) spec.magic[m].insert(spec.magic[m].end(), story.learned[m].begin(), story.learned[m].end());
     if (!story.refineTypes.empty() || !story.recipes.empty())
         spec.raw[24] = RefineTableBytes(story.refineTypes, story.recipes);

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "battle/scene/scene_file.h"
 #include "tools/lmf_writer.h"
 #include "tools/map_tables_writer.h"
 #include "tools/maps_writer.h"
@@ -45,6 +46,7 @@ struct StoryMap {
     std::string name, gridFile;
     uint16_t track = 0;
     uint8_t weather = 0, walkStep = 4;
+    uint16_t battleGroup = 0;  // the battle steps' row of random fights; 0 none
     StoryGrid grid;
 };
 
@@ -61,6 +63,7 @@ struct SampleStory {
     std::vector<uint16_t> learned[4];                 // magic each member knows at a new game
     std::vector<StoryEvent> events;
     std::vector<FightAreaRecord> fightAreas;
+    std::vector<uint16_t> battleSteps;                // maps.dat table 18: 8 words a battle group
     std::map<uint16_t, std::string> names;            // namex.dat by number
     std::vector<FigureSpec> figures;
     std::vector<RoleDef> roleDefs;
@@ -81,6 +84,10 @@ struct SampleStory {
     // The refining table (maps.dat table 24): result types and recipes.
     std::map<std::pair<int, int>, uint16_t> refineTypes;
     std::vector<std::array<uint16_t, 3>> recipes;
+    // The fights: "battle.ffd" scenes by number (each with its variants) and
+    // the battle scripts' source ("figtalk.dat", tools/fig_asm syntax).
+    std::map<uint16_t, std::vector<BattleSceneRecord>> scenes;
+    std::string figSource;
 };
 
 // The repository's sample/ folder, as the build knows it.
@@ -90,6 +97,11 @@ std::string SampleSourceFolder();
 bool ParseStoryMaps(const std::string& text, SampleStory* story, std::string* error);
 bool ParseStoryRoles(const std::string& text, SampleStory* story, std::string* error);
 bool ParseStoryObjects(const std::string& text, SampleStory* story, std::string* error);
+// battle.txt: "scene <number> <background>" starts a scene (a second
+// record of the same number adds a variant), then "enemy <monster> <x> <y>
+// [<target mark>]" (at most 20) and "sprite <act> <x> <y>" (at most 8)
+// belong to it.
+bool ParseStoryScenes(const std::string& text, SampleStory* story, std::string* error);
 
 // Reads every source of the folder (ending with a separator or not): the
 // tables, the grids they name, the talk and path sources. Roles and the
@@ -102,6 +114,6 @@ std::vector<LmfMap> StoryLmfMaps(const SampleStory& story);
 std::vector<std::string> StoryNames(const SampleStory& story);
 // "maps.dat": the story's tables (role definitions, start, bag, map names,
 // map list, music, fight areas, role sounds) written over the caller's
-// MapsDatSpec, whose other fields (the party, magic, equipment, battle
-// steps) stay as given.
+// MapsDatSpec, whose other fields (the party, magic, equipment) stay as
+// given; the battle steps are the story's when it has any.
 std::vector<uint8_t> BuildStoryMapsDat(const SampleStory& story, MapsDatSpec spec);

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "base/game_state.h"
+#include "battle/battle_state.h"
+#include "battle/script/fight_script.h"
 #include "draw/display.h"
 #include "draw/screenshot.h"
 #include "base/settings.h"
@@ -47,6 +49,14 @@ constexpr int kZoneHalfWidth = 56, kZoneHalfHeight = 20;
 // Every step gives up after this many frames; the whole run after kRunFrames.
 constexpr int kStepFrames = 3000;
 constexpr uint32_t kRunFrames = 40000;
+// A fight gives up after this many frames.
+constexpr int kFightFrames = 6000;
+// The battle script's opcode of the turns ("fight").
+constexpr int16_t kFigOpFight = 1;
+// The battle's command-menu state of the icons (kMenuIcons of
+// battle/input/menu_choice.h, whose enum shares its name with the menus'
+// state) and the first state of the result pages.
+constexpr int32_t kBattleMenuIcons = 1, kBattleResultPages = 100;
 // Frames a page takes to settle (the status panel's slide) before it is looked at.
 constexpr int kSettleFrames = 16;
 
@@ -194,7 +204,61 @@ public:
         Close();
     }
 
+    // The training fight: the party of the hero, Mei and the talisman's
+    // spirit against the straw dummy.
+    void PlayTrainingFight() {
+        Frame();
+        Launcher(kZoneNewGame);
+        NewGame("Lan");
+        FinishTalk("the opening");
+        TalkTo(RoleNamed("Elder"));
+        Choose(0, kCheckElderChoice);
+        FinishTalk("the elder's talk");
+        TalkTo(RoleNamed("Mei"));
+        FinishTalk("Mei's talk");
+        TalkTo(RoleNamed("Dummy"));
+        Choose(0, kCheckFightChoice);
+        StartFight(kReplayTrainingFight);
+        Check(kCheckFightStart);
+        const bool lost = FightToTheEnd();
+        Check(lost ? kCheckFightLost : kCheckFightWon);
+        if (lost) FinishTalk("talk 99");
+        WaitFor("the map after the fight", [] { return gInBattle == 0 && TalkIdle() && gMenuRequest == 0; });
+        Check(kCheckFightBack);
+        Close();
+    }
+
 private:
+    // ---- Fights -------------------------------------------------------------
+    // Waits for fight `number` and confirms its staging's windows until its
+    // script reaches the turns.
+    void StartFight(uint32_t number) {
+        step_ = "the fight's start";
+        WaitFor("fight " + std::to_string(number), [number] { return gInBattle == 1 && gSceneNo == number; });
+        for (int i = 0; i < kStepFrames; ++i) {
+            if (FigScriptState().op == kFigOpFight) return;
+            if (gInBattle != 1) Fail("the fight ended in its staging");
+            if (gDialogList) Tap(kKeyConfirm);
+            else Frame();
+        }
+        Fail("the staging does not reach the turns");
+    }
+    // Plays the fight until it is over: windows and result pages are
+    // confirmed, and a member's command menu takes its first command on the
+    // first target. True when the fight was lost.
+    bool FightToTheEnd() {
+        step_ = "the fight";
+        uint32_t result = 1;
+        for (int i = 0; i < kFightFrames; ++i) {
+            if (gInBattle != 1) return result == 2;
+            if (gBattleResult != 1) result = gBattleResult;
+            const bool menu = (fMenu == kBattleMenuIcons && SEL != 0) || fMenu >= kBattleResultPages;
+            if (gDialogList != nullptr || menu) Tap(kKeyConfirm);
+            else Frame();
+        }
+        Fail("the fight does not end in " + std::to_string(kFightFrames) + " frames");
+    }
+
     // ---- Turns and inputs ---------------------------------------------------
     void Frame() {
         gStep->PlayerWait();
@@ -210,14 +274,14 @@ private:
     [[noreturn]] void Fail(const std::string& why) { throw StepFailed{step_ + ": " + why}; }
     // Waits until `done` holds on two frames running (a frame presented in
     // the middle of a load is not taken for the load's end).
-    void WaitFor(const char* what, const std::function<bool()>& done, int frames = kStepFrames) {
+    void WaitFor(const std::string& what, const std::function<bool()>& done, int frames = kStepFrames) {
         int held = 0;
         for (int i = 0; i < frames; ++i) {
             held = done() ? held + 1 : 0;
             if (held >= 2) return;
             Frame();
         }
-        Fail(std::string("no ") + what + " after " + std::to_string(frames) + " frames");
+        Fail("no " + what + " after " + std::to_string(frames) + " frames");
     }
     void Record(ReplayItem item) {
         item.frame = gStep->Frame();
@@ -684,7 +748,11 @@ private:
 
 } // namespace
 
-StoryRecording RecordSampleStory(const std::string& folder, const SampleStory& story, const std::string& shots) {
+namespace {
+
+// Runs `play` on the player's thread against the program on `folder`.
+StoryRecording RecordRun(const std::string& folder, const SampleStory& story, const std::string& shots,
+                         void (Player::*play)()) {
     StoryRecording out;
     HeadlessReset();
     Lockstep step;
@@ -693,7 +761,7 @@ StoryRecording RecordSampleStory(const std::string& folder, const SampleStory& s
     std::thread player([&] {
         Player p(story, &out.script, shots);
         try {
-            p.Play();
+            (p.*play)();
             out.ok = true;
         } catch (const StepFailed& f) {
             out.error = f.why;
@@ -716,4 +784,14 @@ StoryRecording RecordSampleStory(const std::string& folder, const SampleStory& s
         out.error = "cannot enter " + folder;
     }
     return out;
+}
+
+}  // namespace
+
+StoryRecording RecordSampleStory(const std::string& folder, const SampleStory& story, const std::string& shots) {
+    return RecordRun(folder, story, shots, &Player::Play);
+}
+
+StoryRecording RecordSampleFight(const std::string& folder, const SampleStory& story, const std::string& shots) {
+    return RecordRun(folder, story, shots, &Player::PlayTrainingFight);
 }

@@ -45,6 +45,17 @@ constexpr const char* kCheckSettings = "settings";
 constexpr const char* kCheckLeaving = "leaving";
 constexpr const char* kCheckLoadScreen = "load-screen";
 constexpr const char* kCheckLoaded = "loaded";
+// The check points of a fight the player plays (RecordSampleFight): the
+// answer that starts it, the staging run (the fight's script has reached
+// its turns), the end (won or lost) and the map again.
+constexpr const char* kCheckFightChoice = "fight-choice";
+constexpr const char* kCheckFightStart = "fight-start";
+constexpr const char* kCheckFightWon = "fight-won";
+constexpr const char* kCheckFightLost = "fight-lost";
+constexpr const char* kCheckFightBack = "fight-back";
+// The fight RecordSampleFight plays: the training fight, started by the
+// straw dummy's talk.
+constexpr uint32_t kReplayTrainingFight = 1;
 // The item the run uses from the bag (a Herb, which the elder gives).
 constexpr uint16_t kReplayUsedItem = 1;
 // The creature the run feeds to the spirit (an Ember Imp of the starting bag).
@@ -69,3 +80,13 @@ struct StoryRecording {
 // With `shots` a folder, the screen at every check point is written there as
 // "<n>-<check>.bmp", to look at.
 StoryRecording RecordSampleStory(const std::string& folder, const SampleStory& story, const std::string& shots = "");
+// Plays the training fight of the sample story on the install in `folder`:
+// a new game, the opening, the elder's question answered yes (the
+// talisman's spirit), Mei joining, then the straw dummy's talk answered
+// yes; the fight's staging is confirmed until its turns begin, the party's
+// command menus are confirmed (the first command on the first target)
+// until the fight ends, then the map (or, lost, talk 99) comes back. The
+// check points are kCheckFightChoice, kCheckFightStart, kCheckFightWon or
+// kCheckFightLost, and kCheckFightBack. A fight that does not end within
+// its bound fails the step "the fight".
+StoryRecording RecordSampleFight(const std::string& folder, const SampleStory& story, const std::string& shots = "");

@@ -10,6 +10,7 @@
 #include "shell_fixture.h"
 
 #include "base/memory.h"
+#include "battle/scene/scene_file.h"
 #include "draw/act_pack.h"
 #include "draw/tsw_pack.h"
 #include "tools/sample_art.h"
@@ -72,7 +73,7 @@ TEST_F(SampleInstallTest, EveryFileReadsBackAndASecondRunWritesNothing) {
     std::string tool = BuildTreeProgram("make_sample");
     if (access(tool.c_str(), X_OK) != 0) GTEST_SKIP() << "no command at " << tool;
     std::string first = RunCommand("'" + tool + "' '" + install.Path() + "'");
-    EXPECT_NE(first.find("27 files written"), std::string::npos) << first;
+    EXPECT_NE(first.find("29 files written"), std::string::npos) << first;
 
     UseInstallFolder();
     ASSERT_NE(MakePackPath(install.Path().c_str()), nullptr);
@@ -107,6 +108,13 @@ TEST_F(SampleInstallTest, EveryFileReadsBackAndASecondRunWritesNothing) {
     }
     EXPECT_TRUE(install.Exists("Readme.txt"));
     EXPECT_TRUE(install.Exists("namex.dat"));
+    // The fights: every scene of the story reads back from "battle.ffd".
+    for (uint16_t fight = 1; fight <= 3; ++fight) {
+        BattleSceneRecord scene{};
+        EXPECT_EQ(gSceneFile.LoadSceneRecord((install.Path() + "battle.ffd").c_str(), &scene, fight, 0), 1) << fight;
+        EXPECT_GT(scene.enemyCount, 0) << fight;
+    }
+    EXPECT_TRUE(install.Exists("figtalk.dat"));
     ASSERT_TRUE(LoadPathDatabase((install.Path() + "path.dat").c_str()));
     for (uint32_t path = 1; path <= 3; ++path) {
         PathInstr in;

@@ -8,7 +8,8 @@
 // a short video; "Talk1.dat" and "path.dat" assembled from the story's
 // scripts; "namex.dat"; the role database "maps.dat" (the story's maps,
 // roles, start and bag; a party of four with magic and equipment), the
-// object database "mon.dat" and the level table "level.dat". Files whose
+// object database "mon.dat", the level table "level.dat", the battle scenes
+// "battle.ffd" and the battle scripts "figtalk.dat". Files whose
 // bytes are already right are left alone, so a second run changes nothing.
 // What the game itself writes into its install folder (saved games, the
 // settings, the fame file, the spirit's file, screenshots) is the player's:
@@ -32,6 +33,7 @@
 #include "tools/map_tables_writer.h"
 #include "tools/maps_writer.h"
 #include "tools/media_writer.h"
+#include "tools/fig_asm.h"
 #include "tools/path_asm.h"
 #include "tools/namex_writer.h"
 #include "tools/obj_db_writer.h"
@@ -39,6 +41,7 @@
 #include "tools/save_writer.h"
 #include "tools/sample_maps.h"
 #include "tools/sample_story.h"
+#include "tools/scene_writer.h"
 #include "tools/snd_writer.h"
 #include "tools/talk_asm.h"
 #include "tools/tsw_writer.h"
@@ -290,7 +293,9 @@ bool WriteLevels(const fs::path& folder) {
             for (int g = 0; g < 3; ++g) spec.gaugeMax[g] = int16_t(80 + 20 * level + 10 * member - 5 * g);
             for (int st = 0; st < 8; ++st) spec.stat[st] = uint16_t(5 + 2 * level + member + st);
             spec.nextExperience = uint32_t(100 * level * level);
-            if (level == 3) spec.magic = {uint16_t(member % 2 ? 201 : 202)};
+            // Level 3 teaches a magic: the hero (member 1) the Rain Charm he
+            // does not know yet, which the training fight's experience reaches.
+            if (level == 3) spec.magic = {uint16_t(member == 1 ? 202 : 201)};
             records[{member, level}] = LevelRecordBytes(spec);
         }
     }
@@ -315,7 +320,6 @@ bool WriteRoleDataBase(const fs::path& folder) {
     spec.equipment[0][0] = 101;
     spec.equipment[0][2] = 102;  // the body slot
     spec.equipment[1][2] = 102;
-    spec.battleSteps = {10, 20, 30, 40, 50, 60, 70, 80};
     return Put(folder / "maps.dat", BuildStoryMapsDat(gStory, spec));
 }
 
@@ -332,8 +336,21 @@ bool WriteScriptDataBases(const fs::path& folder) {
     return ok;
 }
 
+// The fights: the scene file "battle.ffd" and the battle scripts
+// "figtalk.dat" (sample/battle.txt and sample/figtalk.txt).
+bool WriteBattles(const fs::path& folder) {
+    std::vector<uint8_t> scripts;
+    std::string error;
+    if (!AssembleFigTalk(gStory.figSource, &scripts, &error)) {
+        std::fprintf(stderr, "make_sample: figtalk.txt: %s\n", error.c_str());
+        return false;
+    }
+    return Put(folder / "battle.ffd", BuildBattleFfd(gStory.scenes)) && Put(folder / "figtalk.dat", scripts);
+}
+
 bool WriteDataBases(const fs::path& folder) {
-    return WriteObjects(folder) && WriteLevels(folder) && WriteRoleDataBase(folder) && WriteScriptDataBases(folder);
+    return WriteObjects(folder) && WriteLevels(folder) && WriteRoleDataBase(folder) && WriteScriptDataBases(folder) &&
+           WriteBattles(folder);
 }
 
 } // namespace

@@ -99,14 +99,17 @@ TEST_F(StoryMapTest, TheWoodsHaveRainTheirOwnMusicAndTheShrine) {
     EXPECT_EQ(gMapMusic.trackA, story_.maps[1].track);
     ASSERT_NE(FindNodeById(2), nullptr);
     EXPECT_EQ(FindNodeById(2)->values[0], 160u);
-    // The fight area is there, but no walking starts a fight (group 0).
+    // The fight area holds the random fight (fight 2) of battle group 1; a
+    // forced draw where the player stands picks it (walking draws only
+    // while story flag 12 is set, which the shrine's talk sets).
     ASSERT_EQ(gFightAreas.size(), 1u);
     EXPECT_EQ(gFightAreas[0].right, 38u);
     const uint32_t list = gFightAreas[0].list;
     ASSERT_LE(list + 4, gMapsImageSize);
     EXPECT_EQ(gMapsImage[list] | gMapsImage[list + 1] << 8, 1) << "one fight";
-    EXPECT_EQ(gMapsImage[list + 2] | gMapsImage[list + 3] << 8, 1) << "fight 1";
-    EXPECT_EQ(gBattleGroup, 0u);
+    EXPECT_EQ(gMapsImage[list + 2] | gMapsImage[list + 3] << 8, 2) << "fight 2";
+    EXPECT_EQ(gBattleGroup, 1u);
+    EXPECT_EQ(ChooseRandomFight(0, 1), 2u);
     RenderScene();
     EXPECT_EQ(Pixel(0, 0), ToScreenPixel(StoryTileColour(kTileWall)));
     EXPECT_EQ(Pixel(20, 3), ToScreenPixel(StoryTileColour(kTileWater)));

@@ -295,7 +295,7 @@ TEST(StoryTables, SourcesThatDoNotFitTogetherAreRefused) {
         SCOPED_TRACE(c.error);
         TempFolder folder("story");
         for (const char* name : {"maps.txt", "roles.txt", "objects.txt", "talk.txt", "paths.txt", "village.txt",
-                                 "woods.txt"}) {
+                                 "woods.txt", "battle.txt", "figtalk.txt"}) {
             std::ifstream in(source + name, std::ios::binary);
             std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
             if (c.file == std::string(name)) {
