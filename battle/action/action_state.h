@@ -139,3 +139,11 @@ void ResetActionState();
 void ClearActionTargets();
 // Frees the ripple object of the action (if any) and leaves ripple mode.
 void FreeActionRipple();
+
+// A performer's hit adds what it resolved to the action's total, which the
+// hit booking applies to the target (DamageRole) and then clears; a heal is
+// negative. Held far from overflow.
+inline void AddHitToActionLife(int32_t amount) {
+    const int64_t sum = int64_t(gActionLife) + amount;
+    gActionLife = int32_t(sum > 999999 ? 999999 : sum < -999999 ? -999999 : sum);
+}

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/random.h"
+#include "battle/action/action_state.h"
 #include "battle/battle_state.h"
 #include "battle/hud/accumulator.h"
 #include "battle/role/mon_record.h"
@@ -105,6 +106,7 @@ void ManRole::ApplyHit(Role* t, int tryBlock) {
     if (damage != -1) {
         t->SetDamageDigits(int16_t(std::max(damage, -int(resolve::kShownCap))));
         t->CommitShownNumber(1);
+        AddHitToActionLife(damage);
     }
     t->SetHurtMark();
     if (hitCounter < 0xFFFF) ++hitCounter;

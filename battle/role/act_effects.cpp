@@ -6,6 +6,7 @@
 #include "base/errorbox.h"
 #include "base/memory.h"
 #include "base/settings.h"
+#include "battle/action/action_state.h"
 #include "battle/hud/accumulator.h"
 #include "battle/role/act_effect.h"
 #include "battle/role/role_resolve.h"
@@ -170,6 +171,7 @@ uint32_t Role::PlayActEffectList(Role* target, int32_t act) {
         AddToAccumulator(amount);
         target->SetDamageDigits(int16_t(amount));
         target->CommitShownNumber(1);
+        AddHitToActionLife(amount);
     }
     // Done nodes are freed after the walk.
     for (ActEffectNode** p = &actEffects; *p != nullptr;) {

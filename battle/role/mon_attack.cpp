@@ -13,6 +13,7 @@
 #include "base/errorbox.h"
 #include "base/random.h"
 #include "base/settings.h"
+#include "battle/action/action_state.h"
 #include "battle/battle_state.h"
 #include "battle/role/mon_battle.h"
 #include "battle/role/mon_record.h"
@@ -72,6 +73,7 @@ bool StepPerformAct(MonRole* r, Role* t, bool* hit) {
         if (amount != -1) {
             t->SetDamageDigits(amount);
             t->CommitShownNumber(1);
+            AddHitToActionLife(amount);
         }
         t->SetHurtMark();
         if (r->hitCounter < 0xFFFF) ++r->hitCounter;
