@@ -56,7 +56,7 @@ constexpr int16_t kFigOpFight = 1;
 // The battle's command-menu state of the icons (kMenuIcons of
 // battle/input/menu_choice.h, whose enum shares its name with the menus'
 // state) and the first state of the result pages.
-constexpr int32_t kBattleMenuIcons = 1, kBattleResultPages = 100;
+constexpr int32_t kBattleMenuIcons = 1, kBattleMenuTarget = 3, kBattleResultPages = 96;
 // Frames a page takes to settle (the status panel's slide) before it is looked at.
 constexpr int kSettleFrames = 16;
 
@@ -244,15 +244,16 @@ private:
         Fail("the staging does not reach the turns");
     }
     // Plays the fight until it is over: windows and result pages are
-    // confirmed, and a member's command menu takes its first command on the
-    // first target. True when the fight was lost.
+    // confirmed, and a member's command menu takes its first command (the
+    // attack) on the target the cursor shows. True when the fight was lost.
     bool FightToTheEnd() {
         step_ = "the fight";
         uint32_t result = 1;
         for (int i = 0; i < kFightFrames; ++i) {
             if (gInBattle != 1) return result == 2;
             if (gBattleResult != 1) result = gBattleResult;
-            const bool menu = (fMenu == kBattleMenuIcons && SEL != 0) || fMenu >= kBattleResultPages;
+            const bool menu = ((fMenu == kBattleMenuIcons || fMenu == kBattleMenuTarget) && SEL != 0) ||
+                              fMenu >= kBattleResultPages;
             if (gDialogList != nullptr || menu) Tap(kKeyConfirm);
             else Frame();
         }
