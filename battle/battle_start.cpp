@@ -15,6 +15,7 @@
 #include "battle/battle_frame.h"
 #include "battle/battle_services.h"
 #include "battle/battle_state.h"
+#include "battle/turn/turn_state.h"
 #include "battle/effects/effect_layers.h"
 #include "battle/results/battle_results.h"
 #include "battle/hud/accumulator.h"
@@ -56,9 +57,6 @@ constexpr uint16_t kHudBase = 9077;
 constexpr uint32_t kBackgroundFirst = 15000;
 constexpr int kOpeningFrames = 30;
 constexpr int kClosingFrames = 33;
-
-// Scene visits by scene number, for the scene's repeat limit.
-uint8_t gSceneVisits[kSceneCount];
 
 void PresentBack() {
     if (gDisplay.IsOpen() && gBackBuffer) gDisplay.Blt(gBackBuffer);

@@ -81,7 +81,7 @@ void BookEnemyRewards(int index, MonRole& e) {
         gTurn.noExperience = 0;
         exp = 0;
     }
-    const uint32_t repeats = gSceneNo < kSceneRepeatSlots ? gSceneVisits[gSceneNo] : 0;
+    const uint32_t repeats = gSceneNo < kSceneCount ? gSceneVisits[gSceneNo] : 0;
     if (gSceneRepeat > 0 && repeats > gSceneRepeat) {
         exp /= 2;
         silver /= 2;

@@ -3,7 +3,7 @@
 #include <cstring>
 
 TurnState gTurn;
-uint8_t gSceneVisits[kSceneRepeatSlots];
+uint8_t gSceneVisits[kSceneCount];
 
 void ResetTurnState() {
     gTurn = TurnState{};

@@ -9,11 +9,12 @@
 #pragma once
 #include <cstdint>
 
+#include "battle/scene/scene_file.h"
+
 #include "battle/battle_state.h"
 
 constexpr int kStolenPerEnemy = 32;
 constexpr int kGuardItemWords = 2;
-constexpr int kSceneRepeatSlots = 1024;
 // Draws of a random target before the choice takes one of the candidates
 // directly (the draw never loops for ever).
 constexpr int kTargetDrawLimit = 64;
@@ -61,7 +62,7 @@ extern TurnState gTurn;
 
 // The visits of each scene, a byte per scene number (kept across battles);
 // rewards halve once it passes the script's limit (gSceneRepeat).
-extern uint8_t gSceneVisits[kSceneRepeatSlots];
+extern uint8_t gSceneVisits[kSceneCount];
 
 // The enemies' dying marks: the id while its defeat is pending, else -1.
 inline int32_t (&gDyingMark)[kEnemySlots] = gBattle.pendingDefeat;

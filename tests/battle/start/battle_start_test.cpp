@@ -14,6 +14,7 @@
 #include "battle/battle_frame.h"
 #include "battle/battle_services.h"
 #include "battle/battle_start.h"
+#include "battle/turn/turn_state.h"
 #include "battle/battle_state.h"
 #include "battle/role/mon_record.h"
 #include "battle/role/roles.h"
@@ -218,6 +219,26 @@ TEST_F(BattleStartTest, OpeningKindOneHasNoWipe) {
     int frames = 0;
     while (StepBattleOpening() == 0 && frames < 500) ++frames;
     EXPECT_EQ(frames, 30 + 33 - 1);
+}
+
+// The end of the opening counts a visit of the scene, in the one table the
+// rewards' repeat limit reads.
+TEST_F(BattleStartTest, TheOpeningCountsAVisitWhereTheRewardsLook) {
+    WriteScene(1, {{120, 200}});
+    Members({0});
+    gSceneVisits[1] = 0;
+    for (int visit = 1; visit <= 3; ++visit) {
+        LoadBattleScene(1);
+        gSceneRepeat = 2;  // the script's limit (instruction 84)
+        StartBattle(1);
+        for (int frames = 0; StepBattleOpening() == 0 && frames < 500; ++frames) {
+        }
+        // Counted up to one past the limit, where the rewards halve.
+        EXPECT_EQ(gSceneVisits[1], std::min(visit, 3)) << visit;
+        ReleaseBattle();
+    }
+    gSceneVisits[1] = 0;
+    gSceneRepeat = 0;
 }
 
 TEST_F(BattleStartTest, TheDepthOrderKeepsEveryCombatantOnceEvenAtYZero) {
