@@ -266,10 +266,12 @@ TEST(StoryXvfb, TheWoodsInTheRainAndTheShrineFromASavedGame) {
 }
 
 // The training fight's records in the install folder `folder`, until the
-// sample writes its own: the dummy (a monster of sprite set 1001) alone in
-// scene 1 on the training yard, its script (the opening, then turns to the
-// end) and, in "mon.dat", the hero's Fire Charm made castable in battle with
-// the fire effect as its hit act (the object's id word). False with the reason in *error.
+// sample writes its own: the dummy (a monster of sprite set 1001, 40 life)
+// alone in scene 1 on the training yard, its script (the opening, eight
+// turns, then the win forced, so the fight ends however the turns go) and,
+// in "mon.dat", the hero's Fire Charm made castable in battle with the fire
+// effect as its hit act (the object's id word). False with the reason in
+// *error.
 bool WriteTrainingFight(const InstallFolder& folder, std::string* error) {
     if (!folder.Exists("battle.ffd")) {
         SampleStory story;
