@@ -607,8 +607,8 @@ namespace {
 // overlay (9106), the target markers (9103, 9105, 9107) and the coin (9115).
 std::vector<TswEntryData> BattleHudPictures() {
     std::vector<TswEntryData> p;
-    Canvas base(640, 96, ArtRgb(3, 3, 6));
-    base.Frame(0, 0, 640, 96, ArtRgb(16, 14, 8));
+    Canvas base(640, 96, kArtHudStrip);
+    base.Frame(0, 0, 640, 96, kArtHudStripEdge);
     base.Rect(0, 1, 640, 2, ArtRgb(24, 20, 10));
     p.push_back({77, 16, {}, {base.Rle()}});
     Canvas ally(160, 96, kArtKey);
@@ -640,7 +640,7 @@ std::vector<TswEntryData> BattleHudPictures() {
     // The floating numbers over the roles: healing (9085), spirit (9086),
     // stamina (9087) and damage (9097), 16 pixels a digit.
     const std::pair<int, uint16_t> floating[4] = {{85, ArtRgb(6, 22, 8)}, {86, ArtRgb(6, 10, 26)}, {87, ArtRgb(22, 20, 4)},
-                                                  {97, ArtRgb(26, 6, 4)}};
+                                                  {97, kArtDamageDigits}};
     for (const auto& [entry, colour] : floating) {
         TswEntryData digits{entry, 16, {}, {}};
         // A digit in the number's colour with a dark edge, on see-through

@@ -91,6 +91,13 @@ std::vector<PackEntryData> SystemActs();
 
 // ---- The battle's art (docs/sample-story.md, "The battle's art") ----
 //
+// Colours of the battle HUD that a look at the screen tells apart: the base
+// strip along the bottom (picture 9077) and its edge, and the damage digits
+// floating over a hit role (picture 9097).
+constexpr uint16_t kArtHudStrip = ArtRgb(3, 3, 6);
+constexpr uint16_t kArtHudStripEdge = ArtRgb(16, 14, 8);
+constexpr uint16_t kArtDamageDigits = ArtRgb(26, 6, 4);
+//
 // A sprite set is an act of the character pack whose streams 36..58 are the
 // battle's poses (wait, hurt, run-up, strike, block, cast, ...); streams
 // 80..99 (an act parameter + 40, the dashes of multi-hit skills) strike too.

@@ -22,6 +22,7 @@
 #include "battle/screen/battle_messages.h"
 #include "battle/turn/attack_order.h"
 #include "media/music.h"
+#include "world/party/item_list.h"
 #include "world/story_flags.h"
 
 namespace {
@@ -247,6 +248,20 @@ void ChooseIcon() {
 
 // ---- Lists: the action is prepared and the target chosen ----
 
+// The act a spell or item chosen from the magic or item list plays on its
+// target (the action performance's hit act of the slot): the object's id
+// word, as the battle script's use instruction takes it. Any other list
+// leaves it as it is. Without this the hit act of an earlier action (or
+// none) played, and a spell showed nothing on its target.
+void SetListHitAct(ManRole& role, int slot, int entry) {
+    if (slot < 0 || slot >= int(std::size(gManHitAct))) return;
+    const ItemRecord* e = nullptr;
+    if (fMenu == kMenuMagic) e = role.FindNthMagic(uint32_t(gMagicTab), 0, entry);
+    else if (fMenu == kMenuItems) e = role.FindNthItem(uint32_t(gItemTab), entry);
+    else return;
+    gManHitAct[slot] = e != nullptr ? e->obj.w[kObjIdWord] : 0;
+}
+
 void ChooseFromList() {
     ManRole* role = CommandingRole();
     const int slot = CommandingSlot();
@@ -324,6 +339,7 @@ void ChooseFromList() {
         break;
     }
     }
+    SetListHitAct(*role, slot, entry);
     StoredCommand& c = gManCommands[slot];
     c.extra = role->GetActionPresetWord();
     c.sideFlag = role->TestActionFlags(0x2) ? 1 : 0;

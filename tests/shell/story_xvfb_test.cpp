@@ -21,7 +21,12 @@
 #include <unistd.h>
 
 #include "sample_slot.h"
+#include "tools/fig_asm.h"
+#include "tools/obj_db_writer.h"
 #include "tools/sample_art.h"
+#include "tools/sample_story.h"
+#include "tools/scene_writer.h"
+#include "world/org/obj_record.h"
 
 namespace {
 
@@ -256,6 +261,161 @@ TEST(StoryXvfb, TheWoodsInTheRainAndTheShrineFromASavedGame) {
         "kill -TERM $game; wait $game || fail 20 'the program ends cleanly'\n"
         "step 'done'\n";
     XvfbResult r = RunOnVirtualDisplay(folder, script, 200);
+    std::vector<uint8_t> err = folder.Read("stderr.txt");
+    EXPECT_EQ(r.code, 0) << Explain(r) << "the program's standard error:\n" << std::string(err.begin(), err.end());
+}
+
+// The training fight's records in the install folder `folder`, until the
+// sample writes its own: the dummy (a monster of sprite set 1001, 40 life)
+// alone in scene 1 on the training yard, its script (the opening, eight
+// turns, then the win forced, so the fight ends however the turns go) and,
+// in "mon.dat", the hero's Fire Charm made castable in battle with the fire
+// effect as its hit act (the object's id word). False with the reason in
+// *error.
+bool WriteTrainingFight(const InstallFolder& folder, std::string* error) {
+    if (!folder.Exists("battle.ffd")) {
+        SampleStory story;
+        if (!LoadSampleStory(SampleSourceFolder(), &story, error)) return false;
+        const std::string fireAct = std::to_string(kSampleFireAct);
+        const std::string extra =
+            "monster 1001 \"Straw Dummy\" 1 4 2 2 40 exp=5 silver=5 action=170 sprite=1001 \"Straw on a pole.\"\n"
+            "object 201 \"Fire Charm\" 0x10 w11=0x10 w13=3 w14=0x8005 w20=" + fireAct + " kind=17 \"Burns one foe.\"\n";
+        if (!ParseStoryObjects(extra, &story, error)) return false;
+        folder.Write("mon.dat", BuildMonDat(story.objects, story.actions));
+        BattleSceneRecord r{};
+        r.background = 1;
+        r.enemyCount = 1;
+        r.monsterId[0] = 1001;
+        r.homeX[0] = 170;
+        r.homeY[0] = 250;
+        folder.Write("battle.ffd", BuildBattleFfd({{1, {r}}}));
+    }
+    if (!folder.Exists("figtalk.dat") &&
+        !WriteFigTalk(folder.Path(), "battle 1\n  opening 0\n  fight 8\n  forcewin\n  fight 100\n  end\n", error))
+        return false;
+    return true;
+}
+
+// From a game saved beside the village's straw dummy: continue on the
+// launcher, face the dummy, confirm its question and the first answer, and
+// in the training fight command the party with the keys (the digit of an
+// icon, a list row, a target): the hero's spell, then plain attacks to the
+// victory pages and back to the village. The screen shows the battle HUD, a
+// damage number over a hit role and the spell's effect; no error box at any
+// step.
+TEST(StoryXvfb, TheTrainingFightOnScreen) {
+    std::string missing = MissingTools({"xvfb-run", "xdotool", "xwd", "flock"});
+    if (!missing.empty()) GTEST_SKIP() << "missing tool: " << missing << " (scripts/setup installs it)";
+    const std::string program = BuildTreeProgram("KYV102e_Simp");
+    const std::string tool = BuildTreeProgram("make_sample");
+    const std::string colours = BuildTreeProgram("xwd_colours");
+    for (const std::string& p : {program, tool, colours}) ASSERT_EQ(access(p.c_str(), X_OK), 0) << "no program at " << p;
+    InstallFolder folder;
+    const std::string& dir = folder.Path();
+    ASSERT_EQ(std::system(("'" + tool + "' '" + dir + "' >/dev/null").c_str()), 0);
+    std::string error;
+    ASSERT_TRUE(WriteTrainingFight(folder, &error)) << error;
+    // One cell north of the dummy (cell 6, 28 of the village), facing it: a
+    // saved player faces south.
+    folder.MakeFolder("save");
+    folder.Write("save/0.sav", SampleReadySlot({1, "Village", 6, 27, 1, {}}));
+
+    const std::string tol = " " + std::to_string(kTolerance);
+    const std::string edge = Hex(kArtWindowEdge) + tol;
+    const std::string grass = Hex(StoryTileColour(kTileGrass)) + tol, path = Hex(StoryTileColour(kTilePath)) + tol;
+    const std::string wall = Hex(StoryTileColour(kTileWall)) + tol;
+    uint16_t fireColour = 0;
+    for (const EffectActSpec& e : BattleEffectActs())
+        if (e.act == kSampleFireAct) fireColour = e.colour;
+    ASSERT_NE(fireColour, 0);
+    const std::string fire = Hex(fireColour) + tol, damage = Hex(kArtDamageDigits) + tol;
+    const std::string strip = Hex(kArtHudStrip) + tol, stripEdge = Hex(kArtHudStripEdge) + tol;
+    const char* shots = std::getenv("KYV_XVFB_SHOTS");
+    std::string script = StoryHelpers(dir, colours) +
+        // KYV_XVFB_SHOTS names a folder that keeps every snapped grab.
+        "snap() { cp shot.xwd \"$1.xwd\"; [ -z '" + std::string(shots ? shots : "") + "' ] || cp shot.xwd '" +
+        std::string(shots ? shots : "") + "'/\"$1.xwd\"; }\n"
+        "anybox() { b=$(near 0 0 640 480 " + edge + "); [ $b -ge 100 ]; }\n"
+        "loadscreen() { l=$(near 0 0 640 480 " + Hex(kArtMenuPage) + tol + "); [ $l -ge 100000 ]; }\n"
+        "village() { g=$(near 0 0 640 480 " + grass + "); p=$(near 0 0 640 480 " + path + ");\n"
+        "  v=$(near 0 0 640 480 " + wall + "); k=$(near 0 0 640 480 000000 0); b=$(near 0 0 640 480 " + edge + ");\n"
+        "  [ $g -ge 150000 ] && [ $p -ge 8000 ] && [ $v -ge 8000 ] && [ $k -le 3072 ] && [ $b -lt 50 ]; }\n"
+        // The HUD's base strip along the bottom of the screen.
+        "hud() { h=$(near 0 384 640 96 " + strip + "); e=$(near 0 384 640 96 " + stripEdge + ");\n"
+        "  [ $h -ge 20000 ] && [ $e -ge 600 ]; }\n"
+        // Above the HUD: the damage digits over a role, the fire effect's
+        // colour on the field.
+        "damage() { d=$(near 0 0 640 384 " + damage + "); [ $d -ge 40 ]; }\n"
+        "fire() { f=$(near 0 0 640 384 " + fire + "); [ $f -ge 40 ]; }\n"
+        // Looks at grabs for SECONDS, one colour count at a time (the fire
+        // shows for half a second): notes the fire and the damage digits;
+        // true as soon as the village shows.
+        "watch() { until=$((SECONDS + $1)); while [ $SECONDS -lt $until ]; do shot || { sleep 0.05; continue; }\n"
+        "  [ $sawfire = 0 ] && fire && { sawfire=1; snap fire; echo \"fire: $f\"; }\n"
+        "  [ $sawdamage = 0 ] && damage && { sawdamage=1; snap damage; echo \"damage: $d\"; }\n"
+        "  hud || { village && return 0; }; done; return 1; }\n"
+        "step 'start the program'\n"
+        "'" + program + "' 2>'" + dir + "stderr.txt' & game=$!\n"
+        "step 'the launcher window appears'\n"
+        "until_shown 30 true || fail 11 'the launcher window appears'\n"
+        "xdotool windowfocus --sync \"$(window)\"\n"
+        "step 'click continue'\n"
+        "sleep 0.5\n"
+        "for i in 1 2 3 4 5 6 7 8; do xdotool mousemove_relative -- -10 12; sleep 0.05; done\n"
+        "sleep 0.5; xdotool mousedown 1; sleep 0.3; xdotool mouseup 1\n"
+        "step 'the load screen loads the game saved by the dummy'\n"
+        "sleep 2; xdotool windowfocus --sync \"$(window)\"\n"
+        "until_shown 20 loadscreen || fail 21 \"the load screen shows the saved slot ($l)\"\n"
+        "press Return\n"
+        "until_shown 30 village || fail 12 \"the village fills the screen (grass $g, path $p, wall $v, black $k, box $b)\"\n"
+        "snap village; nobox 'the village'\n"
+        "step 'speak to the dummy'\n"
+        "shown=1; for i in 1 2 3 4 5; do press space; until_shown 4 anybox && { shown=0; break; }; snap try$i; done\n"
+        "[ $shown = 0 ] || fail 13 \"the dummy's question opens its box ($b)\"\n"
+        "snap question; nobox 'the question'\n"
+        // The question, then its first answer: the fight starts.
+        "step 'confirm the question and its first answer'\n"
+        "end=$((SECONDS + 40)); while [ $SECONDS -lt $end ]; do\n"
+        "  shot || { sleep 0.1; continue; }; hud && break\n"
+        "  anybox && press space; alive 'the question'; sleep 0.3\n"
+        "done\n"
+        "hud || fail 14 \"the battle HUD along the bottom (strip $h, edge $e)\"\n"
+        "echo \"hud: strip $h, edge $e\"; snap hud; nobox 'the start of the fight'\n"
+        // A member whose gauge is full takes the digit of an icon: 2 the
+        // magic list, whose first row the confirm key takes, then the target
+        // the list chose; a member with no spell leaves the list with the
+        // back key and lets its turn pass (5), so the dummy stands until the
+        // spell.
+        "step 'a member casts the Fire Charm'\n"
+        "sawfire=0; sawdamage=0; end=$((SECONDS + 90))\n"
+        "while [ $sawfire = 0 ] && [ $SECONDS -lt $end ]; do\n"
+        "  press 2; press Return; press Return; watch 1 && fail 22 'the fight ended before the spell'\n"
+        "  [ $sawfire = 1 ] && break\n"
+        "  press Escape; press 5; watch 1 && fail 22 'the fight ended before the spell'\n"
+        "  alive 'the commands'; nobox 'the commands'\n"
+        "done\n"
+        "[ $sawfire = 1 ] || fail 15 \"the Fire Charm's effect over the dummy ($f)\"\n"
+        // Plain attacks while the HUD shows (1, then the target the menu
+        // chose), the confirm key on the victory pages; the menu key opens
+        // the game's menu on the map, which the back key closes.
+        "step 'attack to the end of the fight'\n"
+        "end=$((SECONDS + 120)); quiet=0; n=0\n"
+        "while [ $quiet -lt 5 ] && [ $SECONDS -lt $end ]; do\n"
+        "  shot || { sleep 0.1; continue; }\n"
+        "  if village; then quiet=$((quiet + 1)); sleep 0.2; continue; fi; quiet=0\n"
+        "  if loadscreen; then press Escape\n"
+        "  elif hud; then press 1; press Return; watch 1 >/dev/null\n"
+        "  else press Return; sleep 0.3; fi\n"
+        "  n=$((n + 1)); [ $((n % 8)) = 0 ] && snap b$n\n"
+        "  alive 'the fight'; nobox 'the fight'\n"
+        "done\n"
+        "[ $sawdamage = 1 ] || fail 16 \"a damage number over a hit role ($d)\"\n"
+        "[ $quiet -ge 5 ] || { snap lastfight; fail 17 \"the fight ends on the village (grass $g, path $p, wall $v, black $k, box $b)\"; }\n"
+        "snap after; nobox 'the village after the fight'\n"
+        "step 'the program ends'\n"
+        "kill -TERM $game; wait $game || fail 20 'the program ends cleanly'\n"
+        "step 'done'\n";
+    XvfbResult r = RunOnVirtualDisplay(folder, script, 280);
     std::vector<uint8_t> err = folder.Read("stderr.txt");
     EXPECT_EQ(r.code, 0) << Explain(r) << "the program's standard error:\n" << std::string(err.begin(), err.end());
 }

@@ -6,9 +6,10 @@
 namespace {
 
 constexpr uint16_t kBattleUse = 0x10;
+constexpr uint16_t kFlameAct = 6004;  // the flame's id word: the act its hit plays
 
 enum : uint16_t {
-    kFire = 100, kStorm = 101, kHerb = 200, kTonic = 201, kIdol = 207,
+    kFire = 100, kStorm = 101, kFlame = 102, kHerb = 200, kTonic = 201, kIdol = 207,
     kActionHit = 1, kActionHeal = 2, kActionAll = 3,
 };
 
@@ -23,6 +24,7 @@ protected:
             {
                 {kFire, ObjectRecordBytes("Fire", 0x10, {{11, use}, {13, kActionHit}, {14, 0x8006}}, one)},
                 {kStorm, ObjectRecordBytes("Storm", 0x10, {{11, use}, {13, kActionAll}, {14, 0x8006}}, one)},
+                {kFlame, ObjectRecordBytes("Flame", 0x10, {{11, use}, {13, kActionHit}, {14, 0x8006}, {20, kFlameAct}}, one)},
                 {kHerb, ObjectRecordBytes("Herb", 0x4, {{11, use}, {13, kActionHeal}, {8, 50}})},
                 {kIdol, ObjectRecordBytes("Idol", 0x800, {{11, use}, {13, kActionHit}})},
             },
@@ -67,6 +69,26 @@ TEST_F(MenuListTest, MagicOnOneEnemyThenTheTargetConfirmIssuesIt) {
     EXPECT_EQ(gChosenCommand[0], 2);
     EXPECT_EQ(Stop, 0);  // magic lets time run at once
     EXPECT_GT(gManRoles[0].actionTimer, 0);  // the action timer started
+}
+
+// The act a chosen spell or item plays on its target is the object's id
+// word, as the script's use instruction takes it; an object without one
+// leaves no act of an earlier action behind.
+TEST_F(MenuListTest, AChosenSpellPlaysItsIdWordOnTheTarget) {
+    Learn(0, kFlame);
+    gMagicTab = 0;
+    ChooseFirst(kMenuMagic, 2);
+    ASSERT_EQ(fMenu, kMenuTarget);
+    EXPECT_EQ(gManHitAct[0], kFlameAct);
+}
+
+TEST_F(MenuListTest, AnObjectWithoutAnIdWordLeavesNoEarlierHitAct) {
+    Bag(kHerb, 3);
+    gItemTab = 1;
+    gManHitAct[0] = kFlameAct;  // from an earlier spell
+    ChooseFirst(kMenuItems, 3);
+    ASSERT_EQ(fMenu, kMenuTarget);
+    EXPECT_EQ(gManHitAct[0], 0);
 }
 
 TEST_F(MenuListTest, MagicOnTheWholeSide) {
