@@ -343,7 +343,7 @@ void DrawRippleAt(cRipple* ripple, int x, int y) {
 bool StepRippleHit(Role* target, Role* attacker, int slot, uint16_t* ev) {
     cRipple* ripple = gAction.ripple;
     int16_t hx = 0, hy = 0;
-    target->GetHitPoint(&hx, &hy);
+    HitPointOnScreen(target, &hx, &hy);
     int16_t px = 0, py = 0;
     const bool point = attacker->GetActionTargetPoint(&px, &py) == 1;
     if (!point) {
@@ -360,7 +360,7 @@ bool StepRippleHit(Role* target, Role* attacker, int slot, uint16_t* ev) {
     if (!gHitArrived[slot]) {
         int x = hx, y = hy;
         int16_t ax = 0, ay = 0;
-        attacker->GetHitPoint(&ax, &ay);
+        HitPointOnScreen(attacker, &ax, &ay);
         if (MoveAlongLine(&x, &y, ax, ay, px, py, 0, 0, slot) == 1) {
             gHitArrived[slot] = 1;
             PlayPanned(kRippleSound);
@@ -375,6 +375,22 @@ bool StepRippleHit(Role* target, Role* attacker, int slot, uint16_t* ev) {
 }
 
 }  // namespace
+
+// A role's hit point on the screen: its frame's hit point from the frame's
+// top left corner (the drawing origin); the frame's centre when its act
+// names no hit point. The hit point alone is relative to the frame, so acts
+// placed at it stood in the screen's top left corner.
+void HitPointOnScreen(const Role* role, int16_t* x, int16_t* y) {
+    int16_t hx = 0, hy = 0, ox = 0, oy = 0;
+    role->GetHitPoint(&hx, &hy);
+    role->GetDrawOrigin(&ox, &oy);
+    if (hx == 0 && hy == 0 && role->picture != nullptr) {
+        hx = int16_t(role->picture->width / 2);
+        hy = int16_t(role->picture->height / 2);
+    }
+    *x = int16_t(ox + hx);
+    *y = int16_t(oy + hy);
+}
 
 void ResolveTargetHit(Role* target, Role* attacker, int slot, int hurt) {
     if (target == nullptr || attacker == nullptr || slot < 0 || slot >= kHitTargets) return;
@@ -461,7 +477,7 @@ int PlayTargetHitAct(Role* target, Role* attacker, int act, int slot) {
     ActRecord& rec = gHitActs[slot];
     uint16_t ev = 0;
     int16_t hx = 0, hy = 0;
-    target->GetHitPoint(&hx, &hy);
+    HitPointOnScreen(target, &hx, &hy);
     int x = hx, y = hy;
     if (!gAction.hitEnded[slot]) {
         if (++gAction.hitFrames[slot] > kHitActFrameCap) {
@@ -501,7 +517,7 @@ int PlayTargetHitAct(Role* target, Role* attacker, int act, int slot) {
             int16_t px = 0, py = 0;
             if (attacker->GetActionTargetPoint(&px, &py) == 1 && !gHitArrived[slot]) {
                 int16_t ax = 0, ay = 0;
-                attacker->GetHitPoint(&ax, &ay);
+                HitPointOnScreen(attacker, &ax, &ay);
                 if (MoveAlongLine(&x, &y, ax, ay, px, py, 0, 0, slot) == 1) {
                     gHitArrived[slot] = 1;
                     ev |= 0x1;
@@ -545,7 +561,7 @@ int PlaySideHitAct(Role* target, Role* attacker, int act, int slot, int wholeSid
     ActRecord& rec = gHitActs[0];
     uint16_t ev = 0;
     int16_t hx = 0, hy = 0;
-    target->GetHitPoint(&hx, &hy);
+    HitPointOnScreen(target, &hx, &hy);
     if (!gAction.hitEnded[0]) {
         if (++gAction.hitFrames[0] > kHitActFrameCap) {
             TraceHook("action: the side act %d did not end within %d frames", act, kHitActFrameCap);
@@ -612,7 +628,7 @@ int PlayRoleSlotAct(Role* role, int act, int slot) {
         return 1;
     }
     int16_t x = 0, y = 0;
-    role->GetHitPoint(&x, &y);
+    HitPointOnScreen(role, &x, &y);
     DrawPictureFrame(b.rec.picNumber, b.rec.picFrame, x - int(b.rec.hotX), y - int(b.rec.hotY), b.rec.drawFlags,
                      b.rec.alpha);
     PlayPanned(b.rec.soundId);

@@ -5,6 +5,10 @@
 class Role;
 struct ObjRecord;
 
+// A role's hit point on the screen: its frame's hit point from the drawing
+// origin, or the frame's centre when the act names none. Acts played on a
+// role stand there.
+void HitPointOnScreen(const Role* role, int16_t* x, int16_t* y);
 // One frame of the running action; 1 when it has ended.
 int RunCurrentAction();
 // One frame of the hit act on one target (per-target slot); 1 when over.

@@ -601,7 +601,14 @@ uint32_t Role::StepActionTimer() {
         return 0;
     }
     const int32_t rate = ActionRate(action);
-    if (rate == 0) return 1;
+    if (rate == 0) {
+        // No timer: done at once, and not left running (the member kept its
+        // charging pose for the rest of the turn).
+        actionTimer = 0;
+        actionTimerRunning = 0;
+        actionTimerDone = 1;
+        return 1;
+    }
     if (status & (kStatusHeld | kStatusHeld2)) return 0;
     // Worked out wide: a rate above the timer used to wrap it to a large
     // value that took a whole battle to run out.

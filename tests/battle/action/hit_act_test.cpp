@@ -4,7 +4,9 @@
 #include <cstdio>
 
 #include "base/settings.h"
+#include "battle/action/action_perform.h"
 #include "draw/act_pack.h"
+#include "draw/rle.h"
 #include "tests/battle/action/action_fixture.h"
 #include "tests/support/temp_folder.h"
 #include "tools/act_writer.h"
@@ -117,6 +119,36 @@ TEST_F(HitActTest, ARoleSlotActPlaysInTheRolesOwnBlockUntilItEnds) {
     EXPECT_EQ(PlayRoleSlotAct(&e, 0, 0), 1);
     EXPECT_EQ(PlayRoleSlotAct(&e, kHitSet, 9), 1);
     EXPECT_EQ(PlayRoleSlotAct(nullptr, kHitSet, 0), 1);
+}
+
+// Acts played on a role stand on its hit point on the screen: the frame's hit
+// point from the drawing origin (home less the act's offsets), mirrored for a
+// role facing the other way, or the frame's centre when the act names none.
+TEST_F(HitActTest, AHitActStandsOnTheRolesHitPointOnTheScreen) {
+    MonRole& e = Enemy(0);
+    e.slot.homeX = 200;
+    e.slot.homeY = 300;
+    e.actGeometry[0] = 20;
+    e.actGeometry[1] = 60;
+    PicFrame frame{};
+    frame.width = 40;
+    frame.height = 64;
+    e.picture = &frame;
+    struct Case {
+        int16_t hitX, hitY;
+        uint32_t facing;
+        int16_t x, y;
+    };
+    for (const Case c : {Case{10, 12, 0, 190, 252}, Case{10, 12, 1, 210, 252}, Case{0, 0, 0, 200, 272}}) {
+        e.acts[kActWaitDraw].rec.hitX = c.hitX;
+        e.acts[kActWaitDraw].rec.hitY = c.hitY;
+        e.facing = c.facing;
+        int16_t x = 0, y = 0;
+        HitPointOnScreen(&e, &x, &y);
+        EXPECT_EQ(x, c.x) << c.hitX << "," << c.hitY << " facing " << c.facing;
+        EXPECT_EQ(y, c.y) << c.hitX << "," << c.hitY << " facing " << c.facing;
+    }
+    e.picture = nullptr;
 }
 
 }  // namespace

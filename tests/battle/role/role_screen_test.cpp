@@ -247,7 +247,9 @@ TEST_F(RoleScreen, TheActionTimerRunsOutWithoutWrapping) {
     }
     MonRole& e = PlacedEnemy(0, 200, 300);
     e.action.word24 = 0;
+    e.actionTimerRunning = 1;
     EXPECT_EQ(e.StepActionTimer(), 1u);  // no rate: done at once
+    EXPECT_EQ(e.actionTimerRunning, 0);  // and no longer running (no charging pose left)
     e.action.word24 = 10;
     e.StartActionTimer();
     e.commandChosen = 1;
