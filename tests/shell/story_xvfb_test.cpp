@@ -63,16 +63,26 @@ std::string StoryHelpers(const std::string& dir, const std::string& colours) {
         "alive() { kill -0 $game 2>/dev/null || fail 19 \"the program ended during: $1\"; }\n";
 }
 
-TEST(StoryXvfb, FirstMinuteShowsTheDialogTheMapAndTheMenu) {
-    std::string missing = MissingTools({"xvfb-run", "xdotool", "xwd", "flock"});
-    if (!missing.empty()) GTEST_SKIP() << "missing tool: " << missing << " (scripts/setup installs it)";
+// The game and the colour counter from the build tree, and a sample install
+// in a folder of its own. A missing tool skips, and scripts/test then fails
+// the run.
+class StoryXvfb : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string missing = MissingTools({"xvfb-run", "xdotool", "xwd", "flock"});
+        if (!missing.empty()) GTEST_SKIP() << "missing tool: " << missing << " (scripts/setup installs it)";
+        const std::string tool = BuildTreeProgram("make_sample");
+        for (const std::string& p : {program, tool, colours})
+            ASSERT_EQ(access(p.c_str(), X_OK), 0) << "no program at " << p;
+        ASSERT_EQ(std::system(("'" + tool + "' '" + folder.Path() + "' >/dev/null").c_str()), 0);
+    }
     const std::string program = BuildTreeProgram("KYV102e_Simp");
-    const std::string tool = BuildTreeProgram("make_sample");
     const std::string colours = BuildTreeProgram("xwd_colours");
-    for (const std::string& p : {program, tool, colours}) ASSERT_EQ(access(p.c_str(), X_OK), 0) << "no program at " << p;
     InstallFolder folder;
+};
+
+TEST_F(StoryXvfb, FirstMinuteShowsTheDialogTheMapAndTheMenu) {
     const std::string& dir = folder.Path();
-    ASSERT_EQ(std::system(("'" + tool + "' '" + dir + "' >/dev/null").c_str()), 0);
 
     const std::string tol = " " + std::to_string(kTolerance);
     const std::string page = Hex(kArtMenuPage) + tol, token = Hex(kArtHeroColour) + tol;
@@ -166,16 +176,8 @@ TEST(StoryXvfb, FirstMinuteShowsTheDialogTheMapAndTheMenu) {
 // the woods, a walk north onto the shrine's cell, its video, its mini-game
 // climbed and given up, and the talk to its end, with no error box at any
 // step.
-TEST(StoryXvfb, TheWoodsInTheRainAndTheShrineFromASavedGame) {
-    std::string missing = MissingTools({"xvfb-run", "xdotool", "xwd", "flock"});
-    if (!missing.empty()) GTEST_SKIP() << "missing tool: " << missing << " (scripts/setup installs it)";
-    const std::string program = BuildTreeProgram("KYV102e_Simp");
-    const std::string tool = BuildTreeProgram("make_sample");
-    const std::string colours = BuildTreeProgram("xwd_colours");
-    for (const std::string& p : {program, tool, colours}) ASSERT_EQ(access(p.c_str(), X_OK), 0) << "no program at " << p;
-    InstallFolder folder;
+TEST_F(StoryXvfb, TheWoodsInTheRainAndTheShrineFromASavedGame) {
     const std::string& dir = folder.Path();
-    ASSERT_EQ(std::system(("'" + tool + "' '" + dir + "' >/dev/null").c_str()), 0);
     // Two cells south of the shrine's cell, on the grass beside the path.
     folder.MakeFolder("save");
     folder.Write("save/0.sav", SampleReadySlot({2, "Woods", 30, 10, 1, {8}}));
@@ -303,16 +305,8 @@ bool WriteTrainingFight(const InstallFolder& folder, std::string* error) {
 // victory pages and back to the village. The screen shows the battle HUD, a
 // damage number over a hit role and the spell's effect; no error box at any
 // step.
-TEST(StoryXvfb, TheTrainingFightOnScreen) {
-    std::string missing = MissingTools({"xvfb-run", "xdotool", "xwd", "flock"});
-    if (!missing.empty()) GTEST_SKIP() << "missing tool: " << missing << " (scripts/setup installs it)";
-    const std::string program = BuildTreeProgram("KYV102e_Simp");
-    const std::string tool = BuildTreeProgram("make_sample");
-    const std::string colours = BuildTreeProgram("xwd_colours");
-    for (const std::string& p : {program, tool, colours}) ASSERT_EQ(access(p.c_str(), X_OK), 0) << "no program at " << p;
-    InstallFolder folder;
+TEST_F(StoryXvfb, TheTrainingFightOnScreen) {
     const std::string& dir = folder.Path();
-    ASSERT_EQ(std::system(("'" + tool + "' '" + dir + "' >/dev/null").c_str()), 0);
     std::string error;
     ASSERT_TRUE(WriteTrainingFight(folder, &error)) << error;
     // One cell north of the dummy (cell 6, 28 of the village), facing it: a
