@@ -115,6 +115,34 @@ ActFrame DrawMain(ManRole& r) {
     return f;
 }
 
+// One frame of the main act (act block kActBegin) played on the target, for
+// codes 4 and 500: its events of this frame (taken out of the block, so none
+// is raised twice) and a copy of its record; when it has ended the block is
+// cleared and the main-ended phase set. Its own follow-up (event 0x2) is set
+// up to play over the role in kActFade, as in the attack.
+struct MainActStep {
+    bool ended;
+    uint16_t events;
+    ActRecord rec;
+};
+
+MainActStep StepMainActOnTarget(ManRole& r, Role* t) {
+    ActBlock& b = r.acts[kActBegin];
+    MainActStep step{r.BeginRoleAct(t, kActBegin) == 1, b.rec.events, {}};
+    b.rec.events &= uint16_t(~kHandledEvents);
+    step.rec = b.rec;
+    if (step.ended) {
+        b.Clear();
+        r.performPhase |= kMainEnded;
+    }
+    if ((step.events & 0x2) && step.rec.followAct != 0) {
+        r.acts[kActFade].Clear();
+        r.acts[kActFade].rec.act = int32_t(step.rec.followAct);
+        r.acts[kActFade].rec.qq = int32_t(step.rec.followQq);
+    }
+    return step;
+}
+
 }  // namespace perform
 
 using namespace perform;
@@ -301,21 +329,9 @@ int ManRole::RunCode4Act(Role* t) {
     acting = 1;
     if (OverCap(*this, kPerformFrameCap, "act of code 4")) return End(*this, {kActBegin, kFirstHitBlock, kActFade});
     if (!(performPhase & kMainEnded)) {
-        ActBlock& b = acts[kActBegin];
-        const bool ended = BeginRoleAct(t, kActBegin) == 1;
-        const uint16_t ev = b.rec.events;
-        b.rec.events &= uint16_t(~kHandledEvents);
-        const ActRecord rec = b.rec;
-        if (ended) {
-            b.Clear();
-            performPhase |= kMainEnded;
-        }
-        if ((ev & 0x2) && rec.followAct != 0) {
-            // The act's own follow-up plays over the role, as in the attack.
-            acts[kActFade].Clear();
-            acts[kActFade].rec.act = int32_t(rec.followAct);
-            acts[kActFade].rec.qq = int32_t(rec.followQq);
-        }
+        const MainActStep step = StepMainActOnTarget(*this, t);
+        const uint16_t ev = step.events;
+        const ActRecord& rec = step.rec;
         if (ev & 0x800) StartViewFollow(1);
         if (ev & 0x40) StartViewRecentre(1);
         if ((ev & 0x8) && (ev & 0x400))
@@ -345,22 +361,11 @@ int ManRole::RunCode500Act(Role* t) {
         return End(*this, {kActBegin, kActFade});
     }
     if (!(performPhase & kMainEnded)) {
-        ActBlock& b = acts[kActBegin];
-        const bool ended = BeginRoleAct(t, kActBegin) == 1;
-        const uint16_t ev = b.rec.events;
-        b.rec.events &= uint16_t(~kHandledEvents);
-        const ActRecord rec = b.rec;
-        if (ended) {
-            b.Clear();
-            performPhase |= kMainEnded;
-        }
-        if ((ev & 0x2) && rec.followAct != 0) {
-            acts[kActFade].Clear();
-            acts[kActFade].rec.act = int32_t(rec.followAct);
-            acts[kActFade].rec.qq = int32_t(rec.followQq);
-            // 0x200: the act waits while its follow-up plays.
-            if ((ev & 0x200) && !ended) b.freeze = 1;
-        }
+        const MainActStep step = StepMainActOnTarget(*this, t);
+        const uint16_t ev = step.events;
+        const ActRecord& rec = step.rec;
+        // 0x200: the act waits while its follow-up plays.
+        if ((ev & 0x2) && rec.followAct != 0 && (ev & 0x200) && !step.ended) acts[kActBegin].freeze = 1;
         if ((ev & 0x8) && (ev & 0x400))
             StartBattleTint(rec.tint[0], rec.tint[1], rec.tint[2], rec.tint[3], rec.tint[4], rec.tint[5], rec.tint[6]);
         if (ev & 0x8) {
