@@ -64,7 +64,7 @@ void ManRole::SetupManRole(MemberStats* m, MemberBattleRecord* record, const Bat
     out = ((m->status & kStatusDown) || m->gauge[0] <= 0) ? 1 : 0;
 }
 
-int ManRole::SetupGuardRole(const BattleSlot* slotRecord) {
+void ManRole::ClearForNonMember() {
     // The slot may have held another combatant: nothing of it carries over.
     ClearManRole();
     member = 0;
@@ -74,6 +74,10 @@ int ManRole::SetupGuardRole(const BattleSlot* slotRecord) {
     treasureId[0] = treasureId[1] = 0;
     statusDword = 0;
     skillValue = 0;
+}
+
+int ManRole::SetupGuardRole(const BattleSlot* slotRecord) {
+    ClearForNonMember();
     strongAttack = 0;
     extraStrike = 0;
 
@@ -135,15 +139,7 @@ void ManRole::AddRecordStats(uint16_t id) {
 }
 
 void ManRole::SetupGhostRole(const BattleSlot* slotRecord, SpiritRecord* spiritRec) {
-    // The slot may have held another combatant: nothing of it carries over.
-    ClearManRole();
-    member = 0;
-    CopyWithoutText(&weapon, ObjRecord{});
-    CopyWithoutText(&treasure[0], ObjRecord{});
-    CopyWithoutText(&treasure[1], ObjRecord{});
-    treasureId[0] = treasureId[1] = 0;
-    statusDword = 0;
-    skillValue = 0;
+    ClearForNonMember();
     skillAmount = 0;
     spiritSelfAction = 0;
     spiritChoice = 0;

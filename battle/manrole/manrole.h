@@ -78,6 +78,9 @@ public:
     void ManRoleDtor();
     void FreeManRoleData();
     void ClearManRole();
+    // ClearManRole, then no member, equipment, treasures or weapon skill: the
+    // start of a guard's or the spirit's set-up.
+    void ClearForNonMember();
 
     int StepManGauge(int boost);
 
