@@ -14,7 +14,9 @@
 #include "base/text_convert.h"
 #include "battle/battle_services.h"
 #include "battle/hud/battle_hud.h"
-#include "battle/results/results_needs.h"
+#include "battle/action/action_perform.h"
+#include "battle/manrole/manrole.h"
+#include "battle/turn/turn_state.h"
 #include "battle/results/results_texts.h"
 #include "battle/role/roles.h"
 #include "battle/screen/battle_messages.h"
@@ -313,7 +315,7 @@ void BattleResults() {
         ManRole* guard = slot < kMaxManRoles ? &gManRoles[slot] : nullptr;
         int16_t x = 0, y = 0;
         if (guard != nullptr) guard->GetRolePos(&x, &y);
-        if (guard == nullptr || RunSummonAct(guard, x, y) == 1) gResultPick = 1;
+        if (guard == nullptr || guard->RunSummonAct(x, y) == 1) gResultPick = 1;
         return;
     }
     case 98:

@@ -1,15 +1,7 @@
-// What the turn steps hand to other parts of the battle that are still
-// being built: the command application and its performers, the command
-// menus, the role's drawing, its defeat display and action timer, and the
-// party's retreat and opening acts.
-//
-// Each is a named stand-in with the simplest body that keeps turns flowing;
-// the real module replaces it (and this file shrinks) when it lands.
+// What the turn steps hand to a part of the battle that does not keep it yet:
+// the status panel's mark of a member. A named stand-in with the simplest
+// body; it goes when the HUD keeps the mark.
 #pragma once
-#include <cstdint>
-
-class Role;
-class ManRole;
 
 // Clears the member's mark on the status panel. Stand-in: nothing.
 void ClearStatusPanelMark(int slot);

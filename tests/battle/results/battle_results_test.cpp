@@ -6,7 +6,7 @@
 
 #include "battle/battle_services.h"
 #include "battle/results/battle_results.h"
-#include "battle/results/results_needs.h"
+#include "battle/turn/turn_state.h"
 #include "tests/battle/enemy/enemy_fixture.h"
 #include "tools/obj_db_writer.h"
 #include "world/org/count_list.h"
