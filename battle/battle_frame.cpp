@@ -177,7 +177,7 @@ void SortDrawOrder() {
 }
 
 void BringActorsToFront() {
-    if (gCurRole.id == -1 || gCurRole.wholeSide == 1) return;
+    if (gCurRole.id == -1 || gCurRole.wholeSide == 1 || gFrontHold == 1) return;
     const int a = gCurRole.id;
     Role* actor = RoleById(a);
     if (!actor || !IsPresent(a)) return;

@@ -17,6 +17,7 @@ void ResetBattleFlow() {
     gBattle.battleResult = 1;
     gBattle.battleLive = 1;
     gBattle.lastDowned = -1;
+    gBattle.releaseAlly = -1;
     // The menus' cursors start on their first entry (and go back to it after
     // every action): the first target, 1-based.
     gBattle.MS = 1;

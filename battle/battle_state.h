@@ -115,6 +115,21 @@ struct BattleState {
     uint8_t justBlocked;         // 1 after a block: the next chance-0 test never blocks
     uint32_t stealSuccess;       // gStealSuccess: an enemy's item theft succeeded
     int32_t weaponUseBonus;      // gWeaponUseBonus: the last hit's weapon-use bonus
+    // Words the command input shares with the turns, the command application,
+    // the battle frame and the result pages.
+    uint32_t commandIssued;      // gCommandIssued: the menus issued a command
+    int32_t releaseAlly;         // gReleaseAlly: the member with a release pending; -1 none
+    uint32_t actionWait;         // gActionWait: the command application waits for a Space press while 1
+    uint32_t actionWaitWord;     // gActionWaitWord: bit 0, the press came
+    uint32_t actionStage[2];     // gActionStage: the two action-stage flags
+    uint32_t actionPause;        // gActionPause: bit 31 and bit 30 ask, bit 0 acknowledges
+    uint8_t screenHold;          // gScreenHold: the battle frame and the result pages hold the screen
+    uint32_t enemyHold;          // gEnemyHold: an enemy's command holds the screen
+    uint32_t captureAllowed;     // gCaptureAllowed: the scene allows captures
+    uint32_t refineCounter;      // gRefineCounter: refinings that set action bit 5
+    uint32_t controlWord;        // gControlWord: bit 4, the control skill was chosen
+    uint32_t aimWord;            // gAimWord
+    uint8_t frontHold;           // gFrontHold: 1 suspends BringActorsToFront
 };
 
 extern BattleState gBattle;
@@ -183,6 +198,19 @@ inline uint16_t& gBattleEventWord = gBattle.battleEventWord;
 inline uint32_t& gFightWord = gBattle.fightWord;
 inline uint32_t& gStealSuccess = gBattle.stealSuccess;
 inline int32_t& gWeaponUseBonus = gBattle.weaponUseBonus;
+inline uint32_t& gCommandIssued = gBattle.commandIssued;
+inline int32_t& gReleaseAlly = gBattle.releaseAlly;
+inline uint32_t& gActionWait = gBattle.actionWait;
+inline uint32_t& gActionWaitWord = gBattle.actionWaitWord;
+inline uint32_t (&gActionStage)[2] = gBattle.actionStage;
+inline uint32_t& gActionPause = gBattle.actionPause;
+inline uint8_t& gScreenHold = gBattle.screenHold;
+inline uint32_t& gEnemyHold = gBattle.enemyHold;
+inline uint32_t& gCaptureAllowed = gBattle.captureAllowed;
+inline uint32_t& gRefineCounter = gBattle.refineCounter;
+inline uint32_t& gControlWord = gBattle.controlWord;
+inline uint32_t& gAimWord = gBattle.aimWord;
+inline uint8_t& gFrontHold = gBattle.frontHold;
 inline uint32_t gFightWordLow() { return gFightWord & 0x7FFF; }
 
 // The gauge-full value before the first battle.

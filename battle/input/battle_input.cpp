@@ -9,13 +9,14 @@
 #include "battle/battle_start.h"
 #include "battle/battle_state.h"
 #include "battle/input/input_common.h"
-#include "battle/input/input_links.h"
 #include "battle/input/input_state.h"
 #include "battle/input/input_texts.h"
 #include "battle/input/menu_choice.h"
 #include "battle/role/roles.h"
 #include "battle/screen/battle_messages.h"
+#include "battle/results/battle_results.h"
 #include "battle/turn/attack_order.h"
+#include "battle/turn/turn_state.h"
 #include "draw/dialog_node.h"
 #include "draw/rle.h"
 #include "platform/plat_clock.h"
@@ -93,10 +94,10 @@ void ActOnDigit(int k) {
 // 1 when the retreat key ended the frame's input.
 bool RetreatKey() {
     ManRole* role = CommandingRole();
-    if (gRetreatState != 0 || gInputLinks.actionStage[0] || gInputLinks.actionStage[1] ||
+    if (gRetreatState != 0 || gActionStage[0] || gActionStage[1] ||
         (role != nullptr && role->IsRoleHeldByAilment()) || (StandingEnemyCount() == 1 && gLastDowned != -1))
         return true;
-    if (CanRetreat(role) && !(gBattleOptions & kOptionBit200)) {
+    if (role != nullptr && !role->IsOut() && role->CanRetreat() && !(gBattleOptions & kOptionBit200)) {
         PlatSleep(50);
         gLastSel = SEL;
         MS = SEL - 19;
@@ -208,7 +209,7 @@ bool RoleUnderMouse(Role& r, int x, int y) {
 }
 
 int HitTargets(int x, int y) {
-    if (gWholeSide != 0 || gInputLinks.screenHold == 1 || gInputLinks.enemyHold != 0) return 0;
+    if (gWholeSide != 0 || gScreenHold == 1 || gEnemyHold != 0) return 0;
     const int slot = CommandingSlot();
     if (fMenu == kMenuTarget && slot >= 0 && gManCommands[slot].commandSet == 1) {
         ClearSideHighlights(1);
@@ -388,9 +389,9 @@ int BattleMouseHitTest() {
 }
 
 void ConfirmCommand() {
-    if (gRetreatState != 0 || gInputLinks.actionWait == 1 || gLeaveBattle != 0 || (gInputLinks.actionPause & 0x80000000u))
+    if (gRetreatState != 0 || gActionWait == 1 || gLeaveBattle != 0 || (gActionPause & 0x80000000u))
         return;
-    if (gInputLinks.screenHold == 0 && StandingEnemyCount() <= 1 && gLastDowned != -1) {
+    if (gScreenHold == 0 && StandingEnemyCount() <= 1 && gLastDowned != -1) {
         if (fMenu != 99) fMenu = kMenuNone;
         return;
     }
@@ -434,7 +435,7 @@ void BattleKeyInput() {
     // 3.
     if (menuKeys && down == 0 && BattleKeyFires(kKeyRetreat) && RetreatKey()) return;
     // 4.
-    if (gInputLinks.actionWait == 1 && gKeyState[kKeyConfirm].framesHeld == 1) gInputLinks.actionWaitWord |= 1;
+    if (gActionWait == 1 && gKeyState[kKeyConfirm].framesHeld == 1) gActionWaitWord |= 1;
     // 5.
     if (gKeyState[kKeyBack2].framesHeld != 0) CopyKey(kKeyBack2, kKeyBack);
     // 6.
@@ -491,7 +492,7 @@ void BattleKeyInput() {
     if (gKeyState[kKeyMenu].framesHeld % 3 == 1) CopyKey(kKeyMenu, kKeyConfirm);
     // 11.
     if (BattleConfirmFires()) {
-        if (gInputLinks.actionPause & 0xC0000000u) gInputLinks.actionPause |= 1;
+        if (gActionPause & 0xC0000000u) gActionPause |= 1;
         if (gCurRole.id != -1)
             if (Role* t = CurrentActionTarget()) t->CancelLastShownNumber();
         if (CountEventRects() > 0 && (mMove == 0 || s.eventRect >= 0)) FreeEventRects();

@@ -11,10 +11,10 @@
 #include "battle/battle_state.h"
 #include "battle/input/battle_input.h"
 #include "battle/input/input_common.h"
-#include "battle/input/input_links.h"
 #include "battle/input/input_state.h"
 #include "battle/input/menu_choice.h"
 #include "battle/role/roles.h"
+#include "battle/action/action_state.h"
 #include "battle/turn/attack_order.h"
 #include "world/walk/key_state.h"
 
@@ -423,7 +423,7 @@ void BattleKeyBack() {
             break;
         }
         gWholeSide = 0;
-        gInputLinks.controlWord &= ~0x10u;
+        gControlWord &= ~0x10u;
         ClearStoredTarget(slot);
         break;
     }

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "battle/input/input_links.h"
 
 BattleInputState gBattleInput;
 
@@ -31,5 +30,4 @@ void ResetBattleInput() {
     s.pendingTab = -1;
     s.dragY = -1;
     s.eventRect = -1;
-    ResetInputLinks();
 }

@@ -14,13 +14,15 @@
 #include "battle/battle_state.h"
 #include "battle/input/battle_input.h"
 #include "battle/input/input_common.h"
-#include "battle/input/input_links.h"
 #include "battle/input/input_state.h"
 #include "battle/input/input_texts.h"
 #include "battle/manrole/man_battle.h"
 #include "battle/role/roles.h"
 #include "battle/screen/battle_messages.h"
+#include "battle/action/action_perform.h"
+#include "battle/action/action_state.h"
 #include "battle/turn/attack_order.h"
+#include "battle/turn/targeting.h"
 #include "media/music.h"
 #include "world/party/item_list.h"
 #include "world/story_flags.h"
@@ -142,11 +144,11 @@ void ActOnCode(ManRole& role, int code) {
         return;
     case 25:
         fMenu = kMenuTarget;
-        gInputLinks.controlWord |= 0x10;
+        gControlWord |= 0x10;
         return;
     case 26:
         fMenu = kMenuTarget;
-        gInputLinks.aimWord = 0;
+        gAimWord = 0;
         return;
     case 27: case 41:
         fMenu = code == 27 ? kMenuThrow : kMenuFusionList;
@@ -478,7 +480,7 @@ void ConfirmTarget() {
     if (gChargingAlly == gLastSel) gChargingAlly = -1;
     if (gReleaseAlly == gLastSel && si == 40) gReleaseAlly = -1;
     role->SetCommandChosen(1);
-    gInputLinks.commandIssued = 1;
+    gCommandIssued = 1;
     fMenu = kMenuNone;
     mMove = 0;
     Seld = 0;
@@ -493,7 +495,7 @@ void ConfirmTarget() {
         role->ConsumeSelectedItem(5, 0);
         if (role->actionFlags & kRefineAction) {
             gChosenCommand[slot] = 13;
-            ++gInputLinks.refineCounter;
+            ++gRefineCounter;
         } else {
             AddLootItem(kRefineLeftover, 0);
         }
@@ -531,7 +533,7 @@ void ChooseControlRow() {
         SEL = 0;
         fMenu = kMenuNone;
         Seld = 0;
-        gInputLinks.commandIssued = 1;
+        gCommandIssued = 1;
         ClearExtraEntries();
         return;
     }
@@ -642,7 +644,7 @@ void IssueCommandNow(int code) {
     SEL = 0;
     fMenu = kMenuNone;
     Seld = 0;
-    gInputLinks.commandIssued = 1;
+    gCommandIssued = 1;
     ClearExtraEntries();
 }
 
@@ -683,7 +685,7 @@ void ResetCommandFlags() {
         if (name) std::snprintf(gExtraNames[k], kExtraNameBytes, "%s", name);
         gIconEnabled[6 + k] = enabled ? 1 : 0;
     };
-    if (SEL == kFirstManId && gInputLinks.captureAllowed) {
+    if (SEL == kFirstManId && gCaptureAllowed) {
         addExtra(6, kCaptureLabel, true);
         if (IsFlag(kStoryFlagSpirit)) addExtra(7, kSpiritLabel, true);
     }

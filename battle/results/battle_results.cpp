@@ -14,6 +14,7 @@
 #include "base/text_convert.h"
 #include "battle/battle_services.h"
 #include "battle/hud/battle_hud.h"
+#include "battle/hud/hud_state.h"
 #include "battle/action/action_perform.h"
 #include "battle/manrole/manrole.h"
 #include "battle/turn/turn_state.h"
@@ -477,6 +478,8 @@ void ShowVictory() {
             }
         }
         if (gExpBonus != 0) gRewardExp = SaturatingAdd(gRewardExp, uint64_t(gRewardExp) * gExpBonus / 100);
+        // The roulette's treasure experience grows the treasures with the sum.
+        if (gHud.treasureBonus != 0) gRewardTreasure = SaturatingAdd(gRewardTreasure, gHud.treasureBonus);
         if (gSilverFactor != 0) gRewardSilver = uint32_t(std::min<uint64_t>(uint64_t(gRewardSilver) * gSilverFactor, UINT32_MAX));
         const bool manyEnemies = gBattleMonCount >= 3;
         for (int s = 0; s < PartySlots(); ++s) {
@@ -498,6 +501,7 @@ void ShowVictory() {
         gTalkVar[0] = SaturatingAdd(gTalkVar[0], gRewardSilver);
         gExpBonus = 0;
         gSilverFactor = 0;
+        gHud.treasureBonus = 0;
     }
     const bool open = Page(200, 376, kVictoryTitle, 248, 180, 212, 284, 2);
     if (!open) return;

@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "base/errorbox.h"
+#include "battle/battle_state.h"
+#include "battle/role/roles.h"
 #include "draw/colour_ops.h"
 #include "draw/draw_kernel.h"
 
@@ -87,9 +90,34 @@ void StartViewRecentre(uint16_t side) {
     gPanSide = side;
 }
 
-int PanBattleView(int, int16_t, uint16_t) {
-    // The pan's movement is not part of this game: its switch is never on.
-    return 0;
+int PanBattleView(int roleIndex, int16_t targetX, uint16_t side) {
+    if (gPanEnabled == 0) return 0;
+    int aim = 0;
+    if (gPanMode == kPanFollow) {
+        const int count = side != 0 ? int(std::min<uint32_t>(gBattleManCount, kMaxManRoles))
+                                    : int(std::min<uint32_t>(gBattleMonCount, kMaxMonRoles));
+        if (roleIndex < 0 || roleIndex >= count) {
+            TraceHook("PanBattleView: role %d is not in its side's list (%d); the pan stops", roleIndex, count);
+            gPanMode = kPanOff;
+            gPanStep = 0;
+            return 0;
+        }
+        aim = std::clamp(int(targetX) - kBattleFieldWidth / 2, -kPanRange, kPanRange);
+    } else if (gPanMode != kPanRecentre) {
+        gPanStep = 0;
+        return 0;
+    }
+    const int diff = aim - int(gViewOffsetX);
+    int step = diff / 4;
+    if (step == 0 && diff != 0) step = diff > 0 ? 1 : -1;
+    step = std::clamp(step, -kPanMaxStep, kPanMaxStep);
+    // The view moves right, so the scene and the roles move left.
+    gPanStep = -step;
+    if (step == 0) return 0;
+    gViewOffsetX = int16_t(gViewOffsetX + step);
+    for (uint32_t i = 0; i < gBattleMonCount && i < kMaxMonRoles; ++i) gMonRoles[i].MoveRole(int16_t(-step), 0);
+    for (uint32_t s = 0; s < gBattleManCount && s < kMaxManRoles; ++s) gManRoles[s].MoveRole(int16_t(-step), 0);
+    return 1;
 }
 
 void ResetBattleTint() {

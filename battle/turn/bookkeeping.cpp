@@ -18,7 +18,6 @@
 #include "battle/screen/battle_messages.h"
 #include "battle/script/fight_script.h"
 #include "battle/turn/targeting.h"
-#include "battle/turn/turn_needs.h"
 #include "battle/turn/turn_state.h"
 #include "battle/turn/turn_texts.h"
 #include "media/sound_bank.h"

@@ -9,7 +9,6 @@
 #include "battle/battle_start.h"
 #include "battle/battle_state.h"
 #include "battle/role/roles.h"
-#include "battle/turn/turn_needs.h"
 #include "battle/turn/turn_state.h"
 
 namespace {

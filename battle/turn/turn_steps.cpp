@@ -29,7 +29,6 @@
 #include "battle/screen/battle_tint.h"
 #include "battle/turn/bookkeeping.h"
 #include "battle/turn/targeting.h"
-#include "battle/turn/turn_needs.h"
 #include "battle/turn/turn_state.h"
 #include "battle/turn/turn_texts.h"
 #include "media/sound_bank.h"
@@ -257,7 +256,8 @@ void ChooseAutomatically(int slot, ManRole& r) {
 }
 
 void OnGaugeFull(int slot, ManRole& r) {
-    if (IsMemberProper(r) && r.member == 1) ClearStatusPanelMark(slot);
+    // The member's mark on the party panel (its icon's outline) goes.
+    if (IsMemberProper(r) && r.member == 1) r.highlight = 0;
     r.ApplyEquipRegen();
     // A confused member is not the player's to command: it acts by itself,
     // every turn, until the confusion ends.

@@ -5,11 +5,15 @@
 #include <vector>
 
 #include "base/input.h"
+#include "battle/action/action_perform.h"
+#include "battle/action/action_state.h"
 #include "battle/battle_frame.h"
 #include "battle/input/battle_input.h"
-#include "battle/input/input_links.h"
 #include "battle/input/input_state.h"
 #include "battle/input/menu_choice.h"
+#include "battle/results/battle_results.h"
+#include "battle/turn/targeting.h"
+#include "battle/turn/turn_state.h"
 #include "tests/battle/manrole/man_fixture.h"
 #include "world/walk/key_state.h"
 

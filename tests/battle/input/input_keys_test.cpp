@@ -324,9 +324,9 @@ TEST_F(BattleInputTest, ConfirmWaitsTable) {
     };
     const Case cases[] = {
         {"retreat", [] { gRetreatState = 0x4000; }},
-        {"action wait", [] { gInputLinks.actionWait = 1; }},
+        {"action wait", [] { gActionWait = 1; }},
         {"leaving", [] { gLeaveBattle = 1; }},
-        {"paused", [] { gInputLinks.actionPause = 0x80000000u; }},
+        {"paused", [] { gActionPause = 0x80000000u; }},
         {"last enemy going out", [] {
              gMonRoles[1].SetOut(1);
              gLastDowned = 1;
@@ -361,11 +361,11 @@ TEST_F(BattleInputTest, TheLastEnemyGoingOutClosesTheMenu) {
 }
 
 TEST_F(BattleInputTest, AFreshSpacePressAnswersTheActionsWait) {
-    gInputLinks.actionWait = 1;
+    gActionWait = 1;
     Frame(kKeyConfirm, 2);
-    EXPECT_EQ(gInputLinks.actionWaitWord, 0u);
+    EXPECT_EQ(gActionWaitWord, 0u);
     Press(kKeyConfirm);
-    EXPECT_EQ(gInputLinks.actionWaitWord, 1u);
+    EXPECT_EQ(gActionWaitWord, 1u);
 }
 
 TEST_F(BattleInputTest, AScrollBarClickPagesAndChoosesNothing) {

@@ -136,7 +136,7 @@ TEST_F(MenuChoiceTest, TargetConfirmFirstArmsThenIssues) {
     EXPECT_EQ(fMenu, kMenuNone);
     EXPECT_EQ(gChosenCommand[0], 1);
     EXPECT_EQ(gLastSel, 20);
-    EXPECT_EQ(gInputLinks.commandIssued, 1u);
+    EXPECT_EQ(gCommandIssued, 1u);
     EXPECT_EQ(gManRoles[0].commandChosen, 1u);
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "battle/role/roles.h"
 #include "battle_screen_fixture.h"
 
 namespace {
@@ -147,6 +148,72 @@ TEST_F(BattleTintTest, PanRequestsMoveNothing) {
     ResetBattleServices();
     EXPECT_EQ(gPanMode, kPanOff);
     EXPECT_EQ(gPanStep, 0);
+}
+
+// With its switch on, the pan eases the view toward its aim, a quarter of
+// the way a frame within 1..16 pixels, and carries every role's home along.
+TEST_F(BattleTintTest, ThePanEasesTheViewFrameByFrame) {
+    gBattleManCount = 1;
+    gBattleMonCount = 2;
+    gManRoles[0].MoveRole(500, 0);
+    gMonRoles[1].MoveRole(100, 0);
+    gPanEnabled = 1;
+    const auto run = [](int frames) {
+        std::vector<int> offsets;
+        for (int f = 0; f < frames && PanBattleView(gPanRoleId, gPanTargetX, gPanSide) == 1; ++f)
+            offsets.push_back(gViewOffsetX);
+        return offsets;
+    };
+    struct Case {
+        const char* what;
+        int mode;
+        int16_t targetX;
+        std::vector<int> offsets;
+    };
+    const Case cases[] = {
+        {"follow to x 440", kPanFollow, 440,
+         {16, 32, 48, 64, 78, 88, 96, 102, 106, 109, 111, 113, 114, 115, 116, 117, 118, 119, 120}},
+        {"recentre", kPanRecentre, 440, {104, 88, 72, 56, 42, 32, 24, 18, 14, 11, 9, 7, 6, 5, 4, 3, 2, 1, 0}},
+        {"follow beyond the range", kPanFollow, 10, {-16, -32, -48, -64, -80, -96, -112, -124, -133, -139, -144,
+                                                     -148, -151, -153, -154, -155, -156, -157, -158, -159, -160}},
+    };
+    for (const Case& c : cases) {
+        gPanMode = c.mode;
+        gPanSide = 1;
+        gPanRoleId = 0;
+        gPanTargetX = c.targetX;
+        int16_t before, y, after;
+        gManRoles[0].GetHomePos(&before, &y);
+        const int from = gViewOffsetX;
+        EXPECT_EQ(run(40), c.offsets) << c.what;
+        EXPECT_EQ(gPanStep, 0) << c.what;
+        gManRoles[0].GetHomePos(&after, &y);
+        EXPECT_EQ(after - before, from - gViewOffsetX) << c.what;
+    }
+    int16_t x, y;
+    gMonRoles[1].GetHomePos(&x, &y);
+    EXPECT_EQ(x, 100 + 160);
+}
+
+TEST_F(BattleTintTest, ThePanStopsOnARoleOutsideItsList) {
+    gBattleManCount = 1;
+    gBattleMonCount = 2;
+    gPanEnabled = 1;
+    struct Case {
+        int index;
+        uint16_t side;
+    };
+    for (const Case c : {Case{1, 1}, Case{-1, 1}, Case{2, 0}, Case{30, 0}}) {
+        HeadlessReset();
+        gPanMode = kPanFollow;
+        gViewOffsetX = 5;
+        EXPECT_EQ(PanBattleView(c.index, 600, c.side), 0) << c.index;
+        EXPECT_EQ(gPanMode, kPanOff) << c.index;
+        EXPECT_EQ(gViewOffsetX, 5) << c.index;
+        EXPECT_EQ(HeadlessTraces().size(), 1u) << c.index;
+    }
+    gPanMode = kPanFollow;
+    EXPECT_EQ(PanBattleView(1, 600, 0), 1);
 }
 
 }  // namespace
