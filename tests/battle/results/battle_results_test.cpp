@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "battle/battle_services.h"
+#include "battle/hud/hud_state.h"
 #include "battle/results/battle_results.h"
 #include "battle/turn/turn_state.h"
 #include "tests/battle/enemy/enemy_fixture.h"
@@ -139,6 +140,29 @@ TEST_F(ResultsTest, RewardsAreBookedInFullWithTheirBonusAndFactor) {
         EXPECT_EQ(gTalkVar[0], 7 + c.wantSilver);
         EXPECT_EQ(gExpBonus, 0);
         EXPECT_EQ(gSilverFactor, 0);
+    }
+}
+
+// The roulette's treasure experience joins the treasure sum once, when the
+// rewards are booked, and is then spent.
+TEST_F(ResultsTest, TheRoulettesTreasureExperienceJoinsTheTreasureSumOnce) {
+    struct Case {
+        uint32_t treasure;
+        uint16_t bonus;
+        uint32_t want;
+    };
+    for (const Case c : {Case{3, 0, 3}, Case{3, 20, 23}, Case{0, 30, 30}, Case{UINT32_MAX - 5, 20, UINT32_MAX}}) {
+        SCOPED_TRACE(c.bonus);
+        ResetBattleResults();
+        gLeaveBattle = 0;
+        Hero(1, 5);
+        gRewardExp = 10;
+        gRewardTreasure = c.treasure;
+        gHud.treasureBonus = c.bonus;
+        Book();
+        Book();
+        EXPECT_EQ(gRewardTreasure, c.want);
+        EXPECT_EQ(gHud.treasureBonus, 0);
     }
 }
 

@@ -14,6 +14,7 @@
 #include "battle/battle_frame.h"
 #include "battle/battle_services.h"
 #include "battle/battle_start.h"
+#include "battle/turn/attack_order.h"
 #include "battle/turn/turn_state.h"
 #include "battle/battle_state.h"
 #include "battle/role/mon_record.h"
@@ -251,6 +252,30 @@ TEST_F(BattleStartTest, TheDepthOrderKeepsEveryCombatantOnceEvenAtYZero) {
     SortDrawOrder();
     std::vector<int> order(gArrangeOrder, gArrangeOrder + 5);
     EXPECT_EQ(order, (std::vector<int>{1, 0, 2, 20, -1}));
+}
+
+// The actor is drawn right after its target, unless the command input's
+// byte suspends the bringing to the front.
+TEST_F(BattleStartTest, TheActorComesAfterItsTargetUnlessSuspended) {
+    WriteScene(1, {{120, 200}, {150, 100}, {100, 300}});
+    Members({0});
+    LoadBattleScene(1);
+    gManRoles[0].SetRolePos(500, 250);
+    gManRoles[0].target = 2;
+    gCurRole.id = kFirstManId;
+    gCurRole.wholeSide = 0;
+    gCurRole.sideFlag = 0;
+    struct Case {
+        uint8_t hold;
+        std::vector<int> order;
+    };
+    for (const Case& c : {Case{0, {1, 0, 2, 20}}, Case{1, {1, 0, 20, 2}}}) {
+        gFrontHold = c.hold;
+        CollectActorPositions();
+        SortDrawOrder();
+        BringActorsToFront();
+        EXPECT_EQ(std::vector<int>(gArrangeOrder, gArrangeOrder + 4), c.order) << int(c.hold);
+    }
 }
 
 TEST_F(BattleStartTest, TheFadeTakesSixteenSteps) {

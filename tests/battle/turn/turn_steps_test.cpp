@@ -79,6 +79,22 @@ TEST_F(TurnStepsTest, AReadyMemberStopsTimeAndWaitsForItsCommand) {
     EXPECT_TRUE(Queue().empty());
 }
 
+// A member whose gauge fills loses its mark on the party panel (the outline
+// of its icon that a target cursor left).
+TEST_F(TurnStepsTest, AReadyMemberLosesItsPartyPanelMark) {
+    Member(0, 0);
+    Enemy(0);
+    Arrange();
+    gAutoAttack = 1;
+    gManRoles[0].highlight = 1;
+    RunPartyMemberStep(0);
+    EXPECT_EQ(gManRoles[0].highlight, 1u);  // not ready yet: the mark stays
+    Full(gManRoles[0]);
+    RunPartyMemberStep(0);
+    EXPECT_EQ(SEL, 20);
+    EXPECT_EQ(gManRoles[0].highlight, 0u);
+}
+
 TEST_F(TurnStepsTest, MagicTakesTheTurnAtOnceOrGoesToTheFront) {
     struct Case {
         std::vector<int> queued;
