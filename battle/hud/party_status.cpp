@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "battle/battle_debug.h"
 #include "battle/battle_services.h"
 #include "battle/battle_state.h"
 #include "battle/hud/accumulator.h"
@@ -43,6 +44,9 @@ constexpr int32_t kRowBarY[kHudRows] = {423, 440, 457};
 constexpr int32_t kRowValueY[kHudRows] = {410, 427, 444};
 constexpr uint16_t kNameOut = 0xF000;
 constexpr uint16_t kNameDim = 0xF3F0;
+// The debug overlay's lines: the true values under the eased ones.
+constexpr uint16_t kDebugLine = 0xEEEE;
+constexpr int kDebugGaugeMax = 160;
 
 // Moves shown toward target by `near` when they are less than 11 apart,
 // else by `far`, never past it.
@@ -82,6 +86,24 @@ uint16_t LifePack(int32_t life, int32_t max) {
     if (life < 11) return kHudDigitsLow;
     if (life <= max / 3) return kHudDigitsMiddle;
     return kHudDigits;
+}
+
+// A line of the debug overlay, cut to the screen.
+void DebugLine(int32_t x, int32_t y, int32_t w, uint16_t colour) {
+    if (!gBackPixels || y < 0 || y >= gScreenHeight) return;
+    for (int32_t k = std::max<int32_t>(0, -x); k < w && x + k < gScreenWidth; ++k) *BackPixel(x + k, y) = colour;
+}
+
+// The debug overlay of a member (with the debug tool's overlay switch on):
+// the true time gauge as two lines over the name, the true life, spirit
+// and stamina widths one line above their bars, and the true charge length
+// one line above the charge bar, so the eased bars can be seen catching up.
+void DrawMemberDebug(const ManRole& r, int slot, const int32_t cur[kHudRows], const int32_t max[kHudRows],
+                     int32_t charge) {
+    const int32_t gauge = std::clamp(r.GaugeBarWidth(), 0, kDebugGaugeMax);
+    for (int row = 0; row < 2; ++row) DebugLine(kNameX[slot], 390 + row, gauge, kDebugLine);
+    for (int i = 0; i < kHudRows; ++i) DebugLine(kBarX[slot], kRowBarY[i] - 2, BarFillWidth(cur[i], max[i], kBarPixels), kDebugLine);
+    DebugLine(kIconX[slot], 462, charge, kDebugLine);
 }
 
 void DrawMemberSlot(ManRole& r, int slot) {
@@ -132,6 +154,7 @@ void DrawMemberSlot(ManRole& r, int slot) {
     s.wasFull = full ? 1 : 0;
     if (s.swelling && DrawSpinningIcon(slot, kGaugePack, nameX, 395) == 1) s.swelling = 0;
     if (r.IsChargeGaugeFull() && !out) DrawDimmedAct9106(iconX, 464, slot);
+    if (gBattle.battleDebug == 1 && gDebugOverlay == 1) DrawMemberDebug(r, slot, cur, max, charge);
 }
 
 void DrawSpiritCorner(ManRole& r) {

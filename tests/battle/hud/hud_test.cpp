@@ -15,6 +15,7 @@
 #include "base/errorbox.h"
 #include "base/random.h"
 #include "base/settings.h"
+#include "battle/battle_debug.h"
 #include "battle/battle_services.h"
 #include "battle/battle_state.h"
 #include "battle/hud/accumulator.h"
@@ -426,6 +427,58 @@ TEST_F(BattleHudTest, ThePartyPanelMatchesItsGoldenFrame) {
     // running total and the auto-attack box). It changes with the sample's
     // HUD pictures; look at the dump again before taking a new value.
     EXPECT_EQ(Hash(350, 480), 0x8b9886d68c92ad2full) << std::hex << Hash(350, 480);
+}
+
+// With the debug tool's overlay on, the party panel adds the true gauge,
+// row and charge lengths as lines and changes nothing else; without the
+// battle's debug switch, or with the overlay off, it adds nothing.
+TEST_F(BattleHudTest, ThePartyPanelsDebugOverlayDrawsTheTrueLengths) {
+    gGaugeFull = 1000;
+    ManRole& r = Member(1, 1, 300, 60, 40, "Mage");
+    ASSERT_EQ(Member(0, 0, 100, 10, 10, "Hero").GaugeBarWidth(), 0);
+    r.gauge = 500;
+    gMemberBattle[1].charge = 20;
+    for (int f = 0; f < 30; ++f) DrawPartyStatus();
+    // Slot 1's columns: name x 156, bar x 172, icon x 93.
+    gMemberStats[1].gauge[0] = 150;
+    r.statsCopy.gauge[0] = 150;
+    std::vector<std::pair<int, int>> lines;  // (y, x) of every overlay pixel
+    for (int y : {390, 391})
+        for (int x = 156; x < 156 + r.GaugeBarWidth(); ++x) lines.push_back({y, x});
+    const int widths[3] = {BarFillWidth(150, 300, 48), 48, 48};
+    const int rowY[3] = {421, 438, 455};
+    for (int i = 0; i < 3; ++i)
+        for (int x = 172; x < 172 + widths[i]; ++x) lines.push_back({rowY[i], x});
+    for (int x = 93; x < 93 + 20; ++x) lines.push_back({462, x});
+    // Slot 0 (bar x 332) stands full with an empty gauge and charge.
+    for (int i = 0; i < 3; ++i)
+        for (int x = 332; x < 332 + 48; ++x) lines.push_back({rowY[i], x});
+    struct Case {
+        uint32_t debug, overlay;
+        bool drawn;
+    };
+    for (const Case c : {Case{0, 0, false}, Case{0, 1, false}, Case{1, 0, false}, Case{1, 1, true}}) {
+        SCOPED_TRACE(testing::Message() << c.debug << c.overlay);
+        const HudState kept = gHud;
+        gBattle.battleDebug = 0;
+        gDebugOverlay = 0;
+        Fill(kGround);
+        DrawPartyStatus();
+        const std::vector<uint16_t> plain(gBackPixels, gBackPixels + 640 * 480);
+        gHud = kept;
+        gBattle.battleDebug = c.debug;
+        gDebugOverlay = c.overlay;
+        Fill(kGround);
+        DrawPartyStatus();
+        std::vector<uint16_t> want = plain;
+        if (c.drawn)
+            for (const auto& [y, x] : lines) want[size_t(y) * 640 + size_t(x)] = 0xEEEE;
+        int wrong = 0;
+        for (size_t i = 0; i < want.size(); ++i)
+            if (want[i] != gBackPixels[i] && wrong++ < 3) ADD_FAILURE() << "x " << i % 640 << " y " << i / 640;
+        EXPECT_EQ(wrong, 0);
+        gHud = kept;
+    }
 }
 
 TEST_F(BattleHudTest, ShownNumbersAndBarsStopAtTheirTarget) {
