@@ -7,11 +7,12 @@
 // - the field: a full-screen background picture;
 // - ten roles (four of the party, six enemies), each a 96 x 128 sprite with
 //   its shadow, and each showing a four-digit number that pops and rises;
+// - a spell of the second effect layer: a 256 x 192 sprite drawn in its
+//   blend mode over the middle of the field, its four frames round and round;
 // - a screen tint running all the time;
 // - the HUD: its base strip, the commanding member's frame, the party panel
 //   of four members (bars, numbers, icons, gauges, the running total) and
 //   the open icon menu of the commanding member.
-// The second layer of spells is not in the frame: it is not built yet.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -26,6 +27,7 @@
 #include "base/settings.h"
 #include "battle/battle_services.h"
 #include "battle/battle_state.h"
+#include "battle/effects/effect_layers.h"
 #include "battle/hud/accumulator.h"
 #include "battle/hud/battle_hud.h"
 #include "battle/hud/hud_pieces.h"
@@ -59,6 +61,8 @@ constexpr int kRoleFrames = 4;
 constexpr uint16_t kRoleAct = 1;  // act and picture 1 of the character pack
 constexpr uint16_t kBackground = 2;
 constexpr uint16_t kDamageDigits = 9097;
+constexpr int kSpellW = 256, kSpellH = 192;
+constexpr uint16_t kSpellAct = 3;  // act and picture 3 of the character pack
 
 struct Bench {
     fs::path folder;
@@ -83,6 +87,21 @@ std::vector<uint16_t> Figure(int frame) {
     return px;
 }
 
+// A spell's frame: a ring of light on key pixels, turning with the frame.
+std::vector<uint16_t> Spell(int frame) {
+    std::vector<uint16_t> px(size_t(kSpellW) * kSpellH, kArtKey);
+    for (int y = 0; y < kSpellH; ++y)
+        for (int x = 0; x < kSpellW; ++x) {
+            const int dx = x - kSpellW / 2, dy = (y - kSpellH / 2) * 4 / 3;
+            const int d2 = dx * dx + dy * dy;
+            if (d2 < 40 * 40 || d2 >= 126 * 126) continue;
+            uint16_t v = ArtRgb((x + frame * 5) & 15, (y / 4 + frame) & 31, 20 + ((x ^ y) & 7));
+            if (v == kArtKey || v == kArtShadow) v ^= 1;
+            px[size_t(y) * kSpellW + x] = v;
+        }
+    return px;
+}
+
 void WriteInstall() {
     gBench.folder = fs::temp_directory_path() / ("kyv_battle_bench_" + std::to_string(::getpid()));
     fs::create_directories(gBench.folder);
@@ -96,9 +115,15 @@ void WriteInstall() {
     for (int y = 0; y < kScreenH; ++y)
         for (int x = 0; x < kScreenW; ++x) field[size_t(y) * kScreenW + x] = ArtRgb(8 + y / 40, 12, (x / 24) & 31);
     TswEntryData background{kBackground, 16, {}, {{RawFrameBytes16(field), uint16_t(kScreenW), uint16_t(kScreenH)}}};
-    WriteBytesToFile((f + "all_char.tsw").c_str(), BuildTswPack({figure, background}));
+    TswEntryData spell{kSpellAct, 16, {}, {}};
+    for (int i = 0; i < kRoleFrames; ++i)
+        spell.frames.push_back({RleFromPixels(Spell(i), kSpellW, kSpellH), uint16_t(kSpellW), uint16_t(kSpellH)});
+    WriteBytesToFile((f + "all_char.tsw").c_str(), BuildTswPack({figure, background, spell}));
     const std::vector<ActStreamData> streams(8, ActStreamData{true, ActWords("SD 3 XY 48 120 RF 1 PA 0 ED PA 1 ED PA 2 ED PA 3 OV")});
-    WriteBytesToFile((f + "all_char.act").c_str(), BuildActPack({{kRoleAct, BuildActData(streams)}}));
+    const std::vector<ActStreamData> spellStream(
+        8, ActStreamData{true, ActWords("SD 2 XY 128 96 GS 20 RF 3 PA 0 ED PA 1 ED PA 2 ED PA 3 OV")});
+    WriteBytesToFile((f + "all_char.act").c_str(),
+                     BuildActPack({{kRoleAct, BuildActData(streams)}, {kSpellAct, BuildActData(spellStream)}}));
     std::snprintf(gInstallPath, sizeof gInstallPath, "%s", f.c_str());
     MakePackPath(f.c_str());
     OpenTswPacks();
@@ -196,6 +221,9 @@ void BM_BattleFrame(benchmark::State& state, bool hud) {
         DrawPackFirstFrame(kBackground, 0, 0);
         for (int s = 0; s < 4; ++s) gManRoles[s].DrawActBlock(0, gManRoles[s].slot.homeX, gManRoles[s].slot.homeY, true);
         for (int i = 0; i < 6; ++i) gMonRoles[i].DrawActBlock(0, gMonRoles[i].slot.homeX, gMonRoles[i].slot.homeY, true);
+        // The spell, started again should it ever end.
+        if (IsSecondLayerMagicEmpty() == 1) AddSecondLayerMagic(kSpellAct, 0, 320, 200, 0);
+        DrawSecondLayerMagic();
         for (int s = 0; s < 4; ++s) DrawNumber(gManRoles[s]);
         for (int i = 0; i < 6; ++i) DrawNumber(gMonRoles[i]);
         if (hud) {
@@ -215,6 +243,7 @@ void BM_BattleFrame(benchmark::State& state, bool hud) {
         benchmark::ClobberMemory();
     }
     state.counters["boxes"] = double(HeadlessMessageBoxes().size());
+    state.counters["spell_drawn"] = double(GetTswPicture(kSpellAct, 0) != nullptr);
     Stop();
 }
 
