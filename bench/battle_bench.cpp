@@ -7,8 +7,8 @@
 // - the field: a full-screen background picture;
 // - ten roles (four of the party, six enemies), each a 96 x 128 sprite with
 //   its shadow, and each showing a four-digit number that pops and rises;
-// - a spell of the second effect layer: a 256 x 192 sprite drawn in its
-//   blend mode over the middle of the field, its four frames round and round;
+// - a spell of the second effect layer: a 256 x 192 ring drawn in the act's
+//   alpha blend over the middle of the field, its four frames round and round;
 // - a screen tint running all the time;
 // - the HUD: its base strip, the commanding member's frame, the party panel
 //   of four members (bars, numbers, icons, gauges, the running total) and
