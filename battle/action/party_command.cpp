@@ -18,6 +18,7 @@
 #include "battle/battle_debug.h"
 #include "battle/battle_frame.h"
 #include "battle/battle_services.h"
+#include "battle/battle_start.h"
 #include "battle/battle_state.h"
 #include "battle/effects/effect_layers.h"
 #include "battle/hud/battle_hud.h"
@@ -324,23 +325,41 @@ int GuardSlot() {
     return count;
 }
 
+// The slot a summon sets its guard up in: the one the member chose in the
+// menus (remembered by the role; its battle slot record holds the place the
+// menus gave), while it is still a guard's slot or the next free one; else
+// the rule's own, which a guard just sent back (option bit) leaves without
+// a slot. *placed is 1 when the menus' record is to be used.
+int SummonSlot(ManRole& m, bool* placed) {
+    const int chosen = m.guardSlot;
+    m.guardSlot = -1;
+    *placed = false;
+    const int count = int(std::min<uint32_t>(gBattleManCount, kMaxManRoles));
+    if (chosen >= 0 && chosen < kMaxManRoles && (chosen < count ? gManRoles[chosen].IsGuardRole() == 1 : chosen == count)) {
+        if (chosen == count) ++gBattleManCount;
+        *placed = true;
+        return chosen;
+    }
+    if (gBattleOptions & kOptionGuardReturned) return -1;
+    return GuardSlot();
+}
+
 int RowSummon(Ctx& c) {
     if (c.first) {
         gAction.summonSlot = -1;
-        if (!(gBattleOptions & kOptionGuardReturned)) {
-            const int s = GuardSlot();
-            if (s >= 0) {
-                ManRole& g = gManRoles[s];
-                BattleSlot record = g.slot;
-                record.spriteSet = c.m->GetSelectedItemId();
-                record.side = 1;
-                g.ResetRoleForBattle();
-                g.SetGuardFlag(1);
-                g.SetupGuardRole(&record);
-                g.SetGuardFlag(1);
-                if (gBattleMirrored != 1) g.SetRoleFacing(0);
-                gAction.summonSlot = s;
-            }
+        bool placed = false;
+        const int s = SummonSlot(*c.m, &placed);
+        if (s >= 0) {
+            ManRole& g = gManRoles[s];
+            BattleSlot record = placed ? gBattleStart.partySlots[s] : g.slot;
+            record.spriteSet = c.m->GetSelectedItemId();
+            record.side = 1;
+            g.ResetRoleForBattle();
+            g.SetGuardFlag(1);
+            g.SetupGuardRole(&record);
+            g.SetGuardFlag(1);
+            if (gBattleMirrored != 1) g.SetRoleFacing(0);
+            gAction.summonSlot = s;
         }
         if (gAction.summonSlot < 0) return Finish(c);
         return 0;

@@ -615,6 +615,8 @@ void SummonGuard(int place, bool fromItems) {
     b.homeX = gBattleMirrored ? int16_t(640 - x) : x;
     b.homeY = kGuardPlaceY[place - 1];
     b.side = 1;
+    // The member remembers the slot: its summon sets the guard up there.
+    role->guardSlot = slot;
     IssueCommandNow(15);
     SetAllyWaitMark(place, uint16_t(id));
     CollectActorPositions();

@@ -48,6 +48,7 @@ public:
     uint8_t extraStrike;             // skill 21: the attack strikes once more
     uint32_t runPrepared;            // the action was prepared before its turn (stored command)
     uint32_t healAll;                // the action heals life, spirit and stamina
+    int32_t guardSlot = -1;          // the party slot its summoned guard takes (chosen in the menus); -1 none
     // The plain attack's frame bookkeeping.
     uint16_t attackFrames;           // frames of this attack so far (capped)
     uint8_t attackStarted;           // act block [1] holds the attack act

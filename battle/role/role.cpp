@@ -115,6 +115,7 @@ void ManRole::ClearManRole() {
     extraStrike = 0;
     runPrepared = 0;
     healAll = 0;
+    guardSlot = -1;
     strongAttack = 0;
     attackFrames = 0;
     attackStarted = attackHitPhase = attackAppeared = 0;

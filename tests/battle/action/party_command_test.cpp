@@ -4,6 +4,7 @@
 
 #include "base/settings.h"
 #include "battle/action/action_texts.h"
+#include "battle/battle_start.h"
 #include "tests/battle/action/action_fixture.h"
 #include "world/story_flags.h"
 
@@ -362,6 +363,52 @@ TEST_F(PartyCommandTest, ASummonTakesOverADownedGuardsSlot) {
     EXPECT_EQ(gManRoles[2].IsOut(), 0u);
     EXPECT_EQ(gManRoles[2].slot.spriteSet, 300);
     EXPECT_EQ(m.GetSelectedItemId(), 0);
+}
+
+// The slot the member chose in the menus is the one its summon sets up,
+// at the place the menus wrote into its battle slot record: the next free
+// slot, or a standing guard's that the menus sent back to the bag.
+TEST_F(PartyCommandTest, ASummonSetsItsGuardUpInTheSlotTheMenusChose) {
+    struct Case {
+        const char* what;
+        bool guardStands;
+        uint32_t countAfter;
+    };
+    for (const Case& c : {Case{"next free slot", false, 3}, Case{"a sent-back guard's slot", true, 3}}) {
+        SCOPED_TRACE(c.what);
+        ManRole& m = Party(0, 0);
+        Party(1, 1);
+        Enemy(0);
+        gBattleManCount = 2;
+        if (c.guardStands) {
+            gManRoles[2].side = 1;
+            gManRoles[2].SetGuardFlag(1);
+            gManRoles[2].slot.spriteSet = 301;
+            gBattleManCount = 3;
+            gBattleOptions |= kOptionGuardReturned;
+        }
+        gBattleStart.partySlots[2] = BattleSlot{};
+        gBattleStart.partySlots[2].spriteSet = 300;
+        gBattleStart.partySlots[2].homeX = 400;
+        gBattleStart.partySlots[2].homeY = 350;
+        gBattleStart.partySlots[2].side = 1;
+        Bag(300, 1);
+        m.SelectBagEntry(300, false);
+        m.guardSlot = 2;
+        Turn(20);
+        m.SetCommand(15);
+        EXPECT_EQ(Run(0, 0), 2);
+        EXPECT_EQ(gBattleManCount, c.countAfter);
+        EXPECT_EQ(gManRoles[2].IsGuardRole(), 1u);
+        EXPECT_EQ(gManRoles[2].slot.spriteSet, 300);
+        int16_t x, y;
+        gManRoles[2].GetHomePos(&x, &y);
+        EXPECT_EQ(x, 400);
+        EXPECT_EQ(y, 350);
+        EXPECT_EQ(m.guardSlot, -1);
+        EXPECT_EQ(gBattleOptions & kOptionGuardReturned, 0u);
+        ResetBattleServices();
+    }
 }
 
 TEST_F(PartyCommandTest, NoThirdGuardIsSummoned) {

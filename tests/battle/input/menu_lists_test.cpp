@@ -140,6 +140,7 @@ TEST_F(MenuListTest, GuardSummonByTheGuardsStanding) {
             EXPECT_EQ(gBattleStart.partySlots[2].homeX, 375);
             EXPECT_EQ(gBattleStart.partySlots[2].homeY, 200);
             EXPECT_EQ(GetItemUseCount(kIdol), 1);
+            EXPECT_EQ(gManRoles[0].guardSlot, 2);  // the member remembers it for its summon
         } else {
             EXPECT_EQ(gPlaceChoice, c.place) << c.guards;
         }
