@@ -535,6 +535,23 @@ TEST_F(BattleHudTest, WithoutPicturesEveryDrawerDrawsNothingAndEnds) {
     EXPECT_FALSE(Touched(0, 250, 640, 384));
 }
 
+// An info box whose selected object is missing from the object table (or
+// with no object selected) draws nothing and reports nothing; the guardian's
+// box counts the object as zeros.
+TEST_F(BattleHudTest, InfoBoxesWithoutTheirObjectDrawNothing) {
+    SEL = 20;
+    ManRole& r = Member(0, 0, 300, 60, 40, "Hero");
+    for (uint16_t id : {uint16_t(0), uint16_t(60000), uint16_t(60000)}) {
+        Fill(kGround);
+        r.selectedItemId = id;
+        DrawSelectedItemInfo(100, 100);
+        EXPECT_FALSE(Touched(0, 0, 640, 480)) << id;
+        DrawGuardianInfo(100, 100);
+        EXPECT_EQ(gHud.infoValid, 0) << id;
+    }
+    EXPECT_EQ(HeadlessMessageBoxes().size(), 0u);
+}
+
 TEST_F(BattleHudTest, TheCoinSpinEndsAndCountsAWin) {
     int frames = 0;
     while (RunCoinSpin() == 0 && frames < 1000) ++frames;
