@@ -493,4 +493,44 @@ TEST_F(ActPlayerTest, Code406DrawsTheRoleTints) {
     EXPECT_EQ(tints, expected);
 }
 
+// The capture sprites fly by the performer's step and are drawn by the
+// capturing member's wait draw, while its command is capture (6 or 80, or
+// either parked as its second command), each where it has flown.
+TEST_F(ActPlayerTest, TheCapturingMembersWaitDrawShowsTheFlyingSprites) {
+    std::vector<PackEntryData> sprites;
+    for (uint16_t set : {1211, 1212, 1213}) sprites.push_back({set, Entry({{0, "SD 0 RF 1 PA 1 ED PA 1 OV"}})});
+    ASSERT_TRUE(WriteBytesToFile((install_ / "all_magic.act").c_str(), BuildActPack(sprites)));
+    ResetActPacks();
+    ManRole& m = PlacedMember(0, 500, 300);
+    m.slot.homeX = 500;
+    m.slot.homeY = 300;
+    MonRole& e = PlacedEnemy(0, 150, 300);
+    e.DrawRoleWait(0);
+    ASSERT_EQ(m.BeginCaptureEffect(&e), 1u);
+    DrawRecorder drawn;
+    for (int k = 0; k < 12; ++k) ASSERT_EQ(m.StepCaptureEffect(), 0) << k;
+    // The step flies them and draws none: only frame 1 of picture 1 is a sprite.
+    EXPECT_EQ(drawn.Count(1), 0u);
+    int flying = 0;
+    for (int s = 0; s < kCaptureBlocks; ++s)
+        flying += !m.captureActs[s].Empty() && m.captureFlight[s] != 0 && m.captureFlight[s] != 0xFFFFFFFFu;
+    ASSERT_EQ(flying, 1);  // the first has arrived; the second flies from counter 10
+    const struct {
+        uint16_t command, second;
+        int sprites;
+    } cases[] = {{6, 0, 1}, {80, 0, 1}, {0, 6, 1}, {0, 80, 1}, {1, 0, 0}, {0, 0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.command << "/" << c.second);
+        m.command = c.command;
+        m.subCommand = c.second;
+        drawn.Clear();
+        m.DrawRoleWait(0);
+        int shown = 0;
+        for (const DrawCallInfo& d : drawn.Of(1)) shown += d.frame == 1 && (d.flags & 0x3C) == 0 && d.x != 500 - (kFrameW - kHotX);
+        EXPECT_EQ(shown, c.sprites);
+    }
+    m.command = 0;
+    m.FreeCaptureEffect();
+}
+
 }  // namespace
