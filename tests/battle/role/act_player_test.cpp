@@ -354,6 +354,23 @@ TEST_F(ActPlayerTest, AnArrivalActThatCannotEndStillEnds) {
     }
 }
 
+// A turn that ends during the arrival act takes its state with it: the next
+// run-up starts from home again.
+TEST_F(ActPlayerTest, TheEndOfTheTurnEndsAnArrivalCutShort) {
+    ManRole& m = PlacedMember(0, 500, 300);
+    MonRole& e = PlacedEnemy(0, 100, 300);
+    m.command = 200;
+    m.subCommand = 1;
+    EXPECT_EQ(Run([&] { return m.StepRoleApproach(&e); }), 5);
+    ASSERT_EQ(m.state & kStateArrived, kStateArrived);
+    m.EndRoleTurn();
+    EXPECT_EQ(m.state & kStateArrived, 0u);
+    m.command = 200;
+    m.subCommand = 1;
+    EXPECT_EQ(m.StepRoleApproach(&e), 0);
+    EXPECT_EQ(m.player.drawX, 476);  // the first step of a new run from x 500
+}
+
 // The strike runs home facing away from its target, by its own rule: a role
 // facing 1 and the spirit draw mirrored, whatever the side; the run-up
 // mirrors by the common rule instead (the party facing 0 mirrored).
