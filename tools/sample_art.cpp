@@ -815,7 +815,7 @@ PoseLook PoseOf(int qq) {
     case 54: return {"POSE", true, false, false};
     case 55: return {"GUARD", false, false, false};
     case 56: return {"AIM", false, false, false};
-    case 57: return {"RUSH", false, false, true};
+    case 57: return {"RUSH", true, false, false};  // the first member's arrival: plays once
     case 58: return {"OUCH", true, false, false};
     default: return {"DASH", true, true, true};
     }

@@ -816,7 +816,8 @@ int ApplyBattleCommand(int slot, int target) {
     c.first = newCommand || !gAction.firstFrameDone || gAction.firstFrameDone != firstKey;
     gAction.firstFrameDone = firstKey;
     if (c.code == 200) {
-        if (gPerformers.approach(&m, c.t, 0) && m.command == 200) {
+        // The first member's arrival act keeps the command until it ends.
+        if (gPerformers.approach(&m, c.t, 0) && m.command == 200 && !(m.state & kStateArrived)) {
             m.command = m.subCommand;
             m.subCommand = 0;
         }

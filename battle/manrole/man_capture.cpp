@@ -160,10 +160,8 @@ int ManRole::PlaceCaptureSprite(uint16_t set, int32_t act, int slotIndex, int32_
     const int32_t steps = std::max<int32_t>(speed, 1) * int32_t(captureFlight[slotIndex]);
     bool arrived = w.x == w.endX && w.y == w.endY;
     for (int32_t i = 0; i < steps && !arrived; ++i) arrived = StepLine(&w) == 1;
-    if (gBackPixels != nullptr && b.rec.picNumber != 0) {
-        const PicFrame* f = GetTswPicture(b.rec.picNumber, b.rec.picFrame);
-        if (f != nullptr) DrawFrame(f, w.x, w.y, 0, 0);
-    }
+    // The sprite is drawn where it flew by the role's wait draw
+    // (DrawCaptureSprites), in its place among the role's layers.
     if (!arrived) return 0;
     captureFlight[slotIndex] = kCaptureArrived;
     b.Clear();
@@ -198,4 +196,14 @@ int ManRole::StepCaptureEffect() {
     }
     if (!ended) return 0;
     return finish();
+}
+
+void ManRole::DrawCaptureSprites() const {
+    if (capture == nullptr || gBackPixels == nullptr) return;
+    for (int s = 0; s < kCaptureBlocks; ++s) {
+        const ActBlock& b = captureActs[s];
+        if (b.Empty() || b.rec.picNumber == 0 || captureFlight[s] == 0 || captureFlight[s] == kCaptureArrived) continue;
+        const PicFrame* f = GetTswPicture(b.rec.picNumber, b.rec.picFrame);
+        if (f != nullptr) DrawFrame(f, capture->walk[s].x, capture->walk[s].y, 0, 0);
+    }
 }

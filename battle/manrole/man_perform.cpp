@@ -52,6 +52,68 @@ ActFrame DrawBlock(ManRole& r, int block, int32_t x, int32_t y, bool shadow) {
     return {ended, ev};
 }
 
+namespace {
+
+// Where a frame of `rec` lies when the role draws it from (x, y).
+bool PlaceFrame(const ManRole& r, const ActRecord& rec, int32_t x, int32_t y, const PicFrame** f, int32_t* left,
+                int32_t* top, uint32_t* flip) {
+    *f = rec.picNumber != 0 ? GetTswPicture(rec.picNumber, rec.picFrame) : nullptr;
+    if (*f == nullptr || gBackPixels == nullptr) return false;
+    const bool mirrored = r.DrawsMirrored();
+    const int32_t hotX = static_cast<int16_t>(rec.hotX);
+    *left = mirrored ? x - ((*f)->width - hotX) : x - hotX;
+    *top = y - static_cast<int16_t>(rec.hotY);
+    *flip = mirrored ? kFlagMirror : 0;
+    return true;
+}
+
+}  // namespace
+
+void DrawRoleFrameAgain(ManRole& r, int block, int32_t dx, uint32_t mode, int32_t red, int32_t green, int32_t blue,
+                        int32_t alpha) {
+    if (block < 0 || block >= kRoleActBlocks) return;
+    const ActBlock& b = r.acts[block].Empty() ? r.acts[kActWaitDraw] : r.acts[block];
+    int32_t x, y, left, top;
+    RolePoint(r, &x, &y);
+    const PicFrame* f;
+    uint32_t flip;
+    if (!PlaceFrame(r, b.rec, x + dx, y, &f, &left, &top, &flip)) return;
+    gTintRed = red;
+    gTintGreen = green;
+    gTintBlue = blue;
+    DrawFrame(f, left, top, mode | flip, alpha);
+    gTintRed = gTintGreen = gTintBlue = 0;
+}
+
+bool DrawBlockTinted(ManRole& r, int block, int32_t x, int32_t y, int32_t level) {
+    if (block < 0 || block >= kRoleActBlocks) return true;
+    ActBlock& b = r.acts[block];
+    if (b.Empty()) return true;
+    b.rec.hold = r.holdFlag != 0 || b.freeze != 0;
+    if (TakeActData(&b.rec) == 0) {
+        b.Clear();
+        return true;
+    }
+    int32_t left = x, top = y;
+    const PicFrame* f;
+    uint32_t flip = 0;
+    const bool placed = PlaceFrame(r, b.rec, x, y, &f, &left, &top, &flip);
+    if (b.rec.soundId != 0) {
+        PlaySfx(b.rec.soundId, int(gSfxVolume));
+        SetSfxPan(b.rec.soundId, left < 320 ? -48 : 48);
+        b.rec.soundId = 0;
+    }
+    if (placed) {
+        gTintRed = gTintGreen = gTintBlue = level;
+        DrawFrame(f, left, top, kTintMode | flip, 0);
+        gTintRed = gTintGreen = gTintBlue = 0;
+    }
+    b.rec.events &= uint16_t(~kHandledEvents);
+    const bool ended = b.rec.done != 0;
+    if (ended) b.Clear();
+    return ended;
+}
+
 // Sets up the performer's first act on its first frame; false when it
 // cannot be played (one trace; the performer then ends).
 bool Begin(ManRole& r, int block, uint16_t set, int32_t act, const char* what) {

@@ -25,6 +25,7 @@ enum Phase406 : uint16_t {
 constexpr uint16_t kGatherSet = 6142;
 constexpr uint16_t kAfterSet = 8072;
 constexpr int32_t kTintStart = -31;
+constexpr int32_t kFadeOutLast = -29;  // the darkest tint of the fade-out
 
 }  // namespace
 
@@ -54,15 +55,19 @@ int ManRole::RunCode406Act(Role* t) {
         if (f.ended && actPhase == 0) return End(*this, {kActBegin});
     }
     if (actPhase & kFadeOut) {
-        if (fadeTint >= -29)
+        // The role darkens: its frame drawn again tinted by the counter.
+        if (fadeTint >= kFadeOutLast) {
+            DrawRoleFrameAgain(*this, kActBegin, 0, kTintMode, fadeTint, fadeTint, fadeTint, 0);
             --fadeTint;
-        else
+        } else {
             actPhase &= uint16_t(~kFadeOut);
+        }
     }
     if (actPhase & kGather) {
         if (acts[kActBeginPartner].Empty() && !StartBlockAct(&acts[kActBeginPartner], kGatherSet, 0))
             TraceHook("role: sprite set %u has no act 0", unsigned(kGatherSet));
-        DrawBlock(*this, kActBeginPartner, x, y, false);
+        // The effect gathers at the role, brightening from dark.
+        DrawBlockTinted(*this, kActBeginPartner, x, y, effectCounter);
         if (effectCounter < 1) {
             ++effectCounter;
         } else {
@@ -86,6 +91,8 @@ int ManRole::RunCode406Act(Role* t) {
             actPhase = kFadeIn;
         }
     } else if (actPhase == kFadeIn) {
+        // The role comes back: tinted by the counter as it rises to 0.
+        DrawRoleFrameAgain(*this, kActBegin, 0, kTintMode, fadeTint, fadeTint, fadeTint, 0);
         fadeTint += 2;
         if (fadeTint > 0) {
             actPhase = 0;

@@ -34,6 +34,11 @@ constexpr int32_t kRefineFlyStep = 8;
 constexpr int32_t kDashAct = 40;              // added to the act parameter
 constexpr int32_t kSlideStep = 10;
 constexpr int32_t kSlideEnd = 150;
+constexpr int32_t kDashAlpha = 8;
+constexpr int32_t kDashTint = 10;
+// The second after-image trail, behind the dash act: two entries, fading by
+// 3 a frame, spaced to the left.
+constexpr uint8_t kDashTrailLength = 2, kDashTrailFade = 3, kDashTrailMode = 1;
 constexpr uint16_t kSkill33Effect = 7303;
 constexpr int16_t kSkill33Out = 28, kSkill33Back = 32;
 constexpr int kSfxSkill33Back = 276;
@@ -103,10 +108,19 @@ int RunRefineFlight(ManRole& r, Role* t, int32_t act, bool back) {
 }
 
 // The dash of code 400 and its way back (steps 1 to 3).
-void StepDash(ManRole& r, Role* t) {
+// The dash's double draw of the role's frame where the slide has taken it:
+// at alpha level 8, then tinted with the first blend word at 10 (the other
+// two as they stand).
+void DrawDashFrames(ManRole& r, int main) {
+    DrawRoleFrameAgain(r, main, -r.slideOffset, kAlphaMode, 0, 0, 0, kDashAlpha);
+    DrawRoleFrameAgain(r, main, -r.slideOffset, kTintMode, kDashTint, r.blend[1], r.blend[2], 0);
+}
+
+void StepDash(ManRole& r, Role* t, int main) {
     ActBlock& dash = r.acts[kActSecond];
     const int32_t dir = r.facing == 1 ? -1 : 1;
     if (r.performPhase & kDashOut) {
+        DrawDashFrames(r, main);
         r.slideOffset += dir * kSlideStep;
         // The dash ends once the slide has gone its length, whatever the
         // step: an offset that never meets the length exactly still ends it.
@@ -114,6 +128,12 @@ void StepDash(ManRole& r, Role* t) {
         r.performPhase = uint16_t((r.performPhase & ~kDashOut) | kStrikeStage);
         r.specialAct = 0xFFFF;
         for (int b : {kActBegin, kActBeginPartner, kActSecond}) r.acts[b].freeze = 0;
+        // The second trail follows the dash act.
+        r.dashTrail = AfterimageRing{};
+        for (AfterimageEntry& e : r.dashTrail.entry) e.frame = 65535;
+        r.dashTrail.length = kDashTrailLength;
+        r.dashTrail.fade = kDashTrailFade;
+        r.dashTrail.mode = kDashTrailMode;
         if (!StartBlockAct(&dash, r.spriteSet, int32_t(r.actParam) + kDashAct)) {
             TraceHook("role: sprite set %u has no dash act %d", unsigned(r.spriteSet),
                       int(r.actParam) + kDashAct);
@@ -124,16 +144,31 @@ void StepDash(ManRole& r, Role* t) {
     if (r.performPhase & kStrikeStage) {
         int32_t x, y;
         RolePoint(r, &x, &y);
-        const ActFrame f = DrawBlock(r, kActSecond, x + r.slideOffset, y, false);
-        if (f.events & 0x1) {
+        // The dash act strikes where the slide left the role.
+        const int32_t at = x - r.slideOffset;
+        const bool ended = r.DrawActBlock(kActSecond, at, y, false) == 1;
+        const uint16_t ev = dash.rec.events;
+        dash.rec.events &= uint16_t(~kHandledEvents);
+        if (!dash.Empty() && dash.rec.picNumber != 0) {
+            const PicFrame* f = GetTswPicture(dash.rec.picNumber, dash.rec.picFrame);
+            if (f != nullptr) {
+                const bool mirrored = r.DrawsMirrored();
+                const int32_t hotX = static_cast<int16_t>(dash.rec.hotX);
+                const int32_t left = mirrored ? at - (f->width - hotX) : at - hotX;
+                r.DrawAfterimageTrail(&r.dashTrail, dash.rec.picNumber, dash.rec.picFrame, mirrored ? kFlagMirror : 0,
+                                      left, y - static_cast<int16_t>(dash.rec.hotY));
+            }
+        }
+        if (ended) dash.Clear();
+        if (ev & 0x1) {
             if (t != nullptr) t->SetHurtMark();
         }
-        if ((f.events & 0x8) && r.acts[kSecondHitBlock].Empty()) {
+        if ((ev & 0x8) && r.acts[kSecondHitBlock].Empty()) {
             const uint16_t follow = r.action.followUp;
             if (follow != 0 && !StartBlockAct(&r.acts[kSecondHitBlock], follow, 0))
                 TraceHook("role: follow-up sprite set %u has no act 0", unsigned(follow));
         }
-        if (f.ended) r.performPhase = uint16_t((r.performPhase & ~kStrikeStage) | kWayBack);
+        if (ended) r.performPhase = uint16_t((r.performPhase & ~kStrikeStage) | kWayBack);
     }
     if (!r.acts[kSecondHitBlock].Empty()) {
         int32_t tx, ty;
@@ -145,6 +180,7 @@ void StepDash(ManRole& r, Role* t) {
         }
     }
     if (r.performPhase & kWayBack) {
+        DrawDashFrames(r, main);
         const int32_t next = r.slideOffset - dir * kSlideStep;
         r.slideOffset = (r.slideOffset > 0) != (next > 0) || next == 0 ? 0 : next;
         if (r.slideOffset == 0 && r.acts[kSecondHitBlock].Empty())
@@ -228,6 +264,8 @@ int ManRole::RunCode400Act(Role* t, int mode) {
     acting = 1;
     if (OverCap(*this, kPerformFrameCap, "dash")) {
         slideOffset = 0;
+        dashTrail = AfterimageRing{};
+        for (AfterimageEntry& e : dashTrail.entry) e.frame = 65535;
         return End(*this, {main, kActSecond, kActFade, kFirstHitBlock, kSecondHitBlock});
     }
     ActBlock& m = acts[main];
@@ -259,7 +297,7 @@ int ManRole::RunCode400Act(Role* t, int mode) {
                 TraceHook("role: follow-up sprite set %u has no act 0", unsigned(action.followUp));
         }
     }
-    StepDash(*this, t);
+    StepDash(*this, t, main);
     if (!acts[kFirstHitBlock].Empty()) {
         const bool done = PlayActRecordAt(t, kFirstHitBlock, 0, 0) == 1;
         const uint16_t hitEv = acts[kFirstHitBlock].rec.events;
@@ -274,6 +312,8 @@ int ManRole::RunCode400Act(Role* t, int mode) {
     if (!(performPhase & kMainEnded) || !acts[kFirstHitBlock].Empty() || !strikeOver) return 0;
     player.trail = AfterimageRing{};
     for (AfterimageEntry& e : player.trail.entry) e.frame = 65535;
+    dashTrail = AfterimageRing{};
+    for (AfterimageEntry& e : dashTrail.entry) e.frame = 65535;
     for (int32_t& s : hitSlots) s = -1;
     slideOffset = 0;
     if (gManBattle.plainAttacks < 0xFF) ++gManBattle.plainAttacks;

@@ -64,6 +64,7 @@ public:
     uint16_t performPhase;
     uint16_t performHits;            // hits the running performer released
     int32_t slideOffset;             // the dash's slide (code 400)
+    AfterimageRing dashTrail;        // code 400: the second after-image trail, behind the dash act
     LineWalker flight;               // the line of the flying acts (13, 14)
     uint16_t shotCounter;            // the shots of code 402
     uint16_t actPhase;               // the phase word of codes 406 and 409
@@ -202,6 +203,9 @@ public:
     uint32_t BeginCaptureEffect(Role* targetRole);
     int StepCaptureEffect();
     int PlaceCaptureSprite(uint16_t set, int32_t act, int slotIndex, int32_t x, int32_t y, int32_t speed);
+    // The capture sprites in flight, each at its point (the wait draw of a
+    // role capturing with command 6 or 80).
+    void DrawCaptureSprites() const;
     void FreeCaptureEffect();
     int RunCode409Act(Role* targetRole);
 

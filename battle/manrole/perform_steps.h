@@ -37,6 +37,8 @@ constexpr int32_t kFusionTint = -12;
 constexpr int kSfxSummonEnd = 106;
 constexpr int kSfxRetreat = 47;
 constexpr int kRetreatStep = 30;
+constexpr uint32_t kTintMode = 16;   // the frame tinted by the three blend words
+constexpr uint32_t kAlphaMode = 20;  // the frame at an alpha level
 constexpr int kFirstHitBlock = 6;
 constexpr int kSecondHitBlock = 7;
 
@@ -51,6 +53,15 @@ void TargetPoint(const Role& r, const Role* t, int32_t* x, int32_t* y);
 // events of this frame (cleared in the block, so none is raised twice) and
 // whether it has ended. An empty block has ended.
 ActFrame DrawBlock(ManRole& r, int block, int32_t x, int32_t y, bool shadow);
+// The frame block `block` shows now (not stepped; the wait frame when the
+// block is empty) drawn again at the role's point moved by dx, in blend mode
+// `mode` with the three tints and the alpha level.
+void DrawRoleFrameAgain(ManRole& r, int block, int32_t dx, uint32_t mode, int32_t red, int32_t green, int32_t blue,
+                        int32_t alpha);
+// One frame of act block `block` drawn at (x, y) tinted by `level` on all
+// three channels (mode 16), its sound panned by the screen half; whether it
+// has ended (the block is then emptied).
+bool DrawBlockTinted(ManRole& r, int block, int32_t x, int32_t y, int32_t level);
 // Sets up the performer's first act on its first frame; false when it
 // cannot be played (one trace; the performer then ends).
 bool Begin(ManRole& r, int block, uint16_t set, int32_t act, const char* what);

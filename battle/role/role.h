@@ -84,6 +84,7 @@ struct BattleSlot {
 enum RoleStatusBit : uint16_t {
     kStatusBanner = 0x1,
     kStatusHeld2 = 0x2,
+    kStatusTimeFrozen = 0x4,  // time stands still for the role (code 404)
     kStatusFading = 0x8,
     kStatusWeakened = 0x10,
     kStatusHeld = 0x40,       // held by an ailment: no gauge, no turn
@@ -105,6 +106,7 @@ enum RoleStateBit : uint32_t {
     kStateBit28 = 0x10000000u,
     kStateTransferProtected = 0x8000000u,
     kStateBlocking = 0x4000000u,
+    kStateArrived = 0x2000000u,      // the first member's run-up arrived: its arrival act plays
     kStateElementNeutral = 0x800000u,
     kStateTriggerActDone = 0x400000u,  // the trigger act has played
     kStateTriggerFired = 0x200000u,
@@ -188,6 +190,7 @@ struct ActPlayerState {
     uint32_t running;         // a run is under way
     int32_t holdCount;
     AfterimageRing trail;
+    uint32_t auraShown;       // an invisible role's aura has shown before its run-up
 };
 
 // The trigger counters of an enemy (Role::triggerCounter).
@@ -621,7 +624,8 @@ public:
     // on the first frame that has one and never again in the run
     // (player.soundPlayed), and an invisible role (effect 0x80000000) is
     // drawn in mode 48 without its shadow.
-    int DrawActBlock(int block, int32_t x, int32_t y, bool shadow, bool run = false);
+    // mirror: -1 the recipe's rule (DrawsMirrored), 0 or 1 a player's own rule.
+    int DrawActBlock(int block, int32_t x, int32_t y, bool shadow, bool run = false, int mirror = -1);
     int BeginRoleAct(Role* target, int block);
     int PlayActRecordAt(Role* target, int block, int32_t dx, int32_t dy);
     int PlayActRecordOnTarget(int block, Role* target);
@@ -629,6 +633,9 @@ public:
     int DrawSecondAct();
     void DrawActSprite(uint16_t pic, uint16_t frame, int32_t x, int32_t y);
     int StepRoleApproach(Role* target);
+    // The first member's arrival act (act 57) at the run-up's end, while
+    // state kStateArrived is set; 1 at its end (the command then moves on).
+    int StepRoleArrival();
     int StepRoleStrike(Role* target, int32_t sprite, int32_t act);
     void DrawAfterimageTrail(AfterimageRing* ring, uint16_t pic, uint16_t frame, uint32_t flags, int32_t x, int32_t y);
     void ApplyActEdgeTarget(int32_t* x, int32_t* y) const;

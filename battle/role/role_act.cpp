@@ -25,6 +25,10 @@ constexpr int kStrikeStep = 28, kStrikeStepSpirit = 24;
 constexpr int kRunFrameCap = 120;
 // Where a striker stands beside its target.
 constexpr int kStrikeGap = 48;
+// The run-up's act, and the first member's arrival act with its sprite set.
+constexpr int32_t kRunAct = 46;
+constexpr int32_t kArrivalAct = 57;
+constexpr uint16_t kArrivalSprite = 1;
 
 // The act last reported as missing: a missing act is reported once, not
 // every frame it is asked for.
@@ -91,7 +95,7 @@ void Role::ActTargetPoint(const Role* target, int32_t* x, int32_t* y) const {
     *y = py;
 }
 
-int Role::DrawActBlock(int block, int32_t x, int32_t y, bool shadow, bool run) {
+int Role::DrawActBlock(int block, int32_t x, int32_t y, bool shadow, bool run, int mirror) {
     if (block < 0 || block >= kRoleActBlocks) return 1;
     ActBlock& b = acts[block];
     if (b.Empty()) return 1;
@@ -103,7 +107,7 @@ int Role::DrawActBlock(int block, int32_t x, int32_t y, bool shadow, bool run) {
         return 1;
     }
     const PicFrame* frame = b.rec.picNumber != 0 ? GetTswPicture(b.rec.picNumber, b.rec.picFrame) : nullptr;
-    const bool mirrored = DrawsMirrored();
+    const bool mirrored = mirror < 0 ? DrawsMirrored() : mirror == 1;
     if (b.rec.events & 0x1000) {
         SetRoleHoldTimer(40, 0);
         b.rec.events &= ~0x1000;
@@ -229,13 +233,24 @@ int Role::StepRoleApproach(Role* target) {
         subCommand = 0;
         player.running = 0;
         player.runFrames = 0;
+        player.auraShown = 0;
         return 1;
     };
     if (status & kStatusWeakened) return finish();
     if (guard == 1 && (action.word20 & 0x18)) return finish();
+    // An invisible role shows its aura once before it sets off; the run
+    // waits while the aura draws.
+    if ((effectBits & kEffectInvisible) && !player.running && !(state & kStateArrived) && !player.auraShown) {
+        if (DrawRoleAura(0) == 1) return 0;
+        player.auraShown = 1;
+    }
     // An out role has nowhere to run: its action ends rather than waiting.
-    if (IsOut()) return finish();
+    if (IsOut()) {
+        state &= ~kStateArrived;
+        return finish();
+    }
     acting = 1;
+    if (state & kStateArrived) return StepRoleArrival();
     if (!player.running) {
         int16_t hx, hy;
         GetRolePos(&hx, &hy);
@@ -252,7 +267,7 @@ int Role::StepRoleApproach(Role* target) {
         player.soundPlayed = 0;
         acts[kActSecond].Clear();
         acts[kActSecond].rec.act = spriteSet;
-        acts[kActSecond].rec.qq = side == 0 ? 36 : ((state & 0x2000000) ? 57 : 46);
+        acts[kActSecond].rec.qq = side == 0 ? 36 : kRunAct;
         acts[kActSecond].freeze = holdFlag;
         acts[kActFade].Clear();
         acts[kActFade].rec.act = spriteSet;
@@ -277,7 +292,41 @@ int Role::StepRoleApproach(Role* target) {
         hitCounter = 0;
         acts[kActSecond].Clear();
         acts[kActFade].Clear();
+        if (side == 1 && spriteSet == kArrivalSprite) {
+            // The first member plays its arrival act at the target before
+            // the strike; the command stays until that act has ended.
+            state |= kStateArrived;
+            player.running = 0;
+            player.runFrames = 0;
+            player.soundPlayed = 0;
+            return 1;
+        }
         return finish();
+    }
+    return 0;
+}
+
+int Role::StepRoleArrival() {
+    ActBlock& b = acts[kActSecond];
+    if (b.Empty()) {
+        b.rec.act = spriteSet;
+        b.rec.qq = kArrivalAct;
+        b.freeze = holdFlag;
+    }
+    player.drawX = player.targetX;
+    player.drawY = player.targetY;
+    const int ended = DrawActBlock(kActSecond, player.drawX, player.drawY, true, true);
+    // A looping arrival act ends with the run's own bound.
+    if (ended == 1 || ++player.runFrames > kRunFrameCap) {
+        state &= ~kStateArrived;
+        acts[kActSecond].Clear();
+        acts[kActFade].Clear();
+        command = subCommand;
+        subCommand = 0;
+        player.running = 0;
+        player.runFrames = 0;
+        player.auraShown = 0;
+        return 1;
     }
     return 0;
 }
@@ -320,7 +369,9 @@ int Role::StepRoleStrike(Role* target, int32_t sprite, int32_t act) {
     if (player.holdCount) ++player.runCount;
     player.drawX = player.run.x;
     player.drawY = player.run.y;
-    DrawActBlock(kActSecond, player.drawX, player.drawY, true, true);
+    // The strike runs home facing away from its target: its own rule, not
+    // the recipe's (a role facing right, and the spirit, mirror the frame).
+    DrawActBlock(kActSecond, player.drawX, player.drawY, true, true, (facing == 1 || spirit == 1) ? 1 : 0);
     if (home || ++player.runFrames > kRunFrameCap) {
         player.running = 0;
         player.runCount = 0;

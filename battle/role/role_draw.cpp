@@ -49,6 +49,8 @@ constexpr uint32_t kModeTint = 16;
 constexpr uint32_t kModeAlpha = 20;
 constexpr uint32_t kModeShadow = 12;
 constexpr uint32_t kModeInvisible = 48;
+constexpr uint32_t kModeGrey = 0x28;
+constexpr uint16_t kCommandCapture = 6, kCommandCaptureItem = 80;
 constexpr uint32_t kStateWaitForced = 0x40000000u;
 constexpr uint16_t kStatusFadeOut = 0x1000;
 constexpr uint16_t kStatusAura = kStatusInvisible | kStatusRevealed;
@@ -251,6 +253,8 @@ void Role::DrawRoleWait(int mode) {
                 else if (SEL != 0 && SEL == Id()) StepPulse();
             }
         }
+        // Time stands still for the role: its frame again in grey.
+        if (status & kStatusTimeFrozen) DrawWith(p, kModeGrey, 0, 0, 0);
     }
     if (guard == 1) {
         // The guard's life bar: the frame, then the fill cut to the life left.
@@ -266,6 +270,11 @@ void Role::DrawRoleWait(int mode) {
     HalfSound(&wait.rec.soundId, p.x);
     // The hit reaction draws the overlays where it moved the role.
     if (!(state & kStateHurt)) DrawRoleEffectOverlays(px, py);
+    // A capturing member (the command, or a parked second command): the
+    // capture sprites flying in.
+    const uint16_t running = command != 0 ? command : subCommand;
+    if ((running == kCommandCapture || running == kCommandCaptureItem) && side == 1 && Id() >= kFirstManId)
+        static_cast<const ManRole*>(this)->DrawCaptureSprites();
     DrawFollowUpAct();
     DrawSecondAct();
     if (state & kStateHurt) PlayIdleAct();

@@ -45,9 +45,11 @@ bool CurrentFrame(const Role& r, int x, int y, RoleFrame* out) {
     if (pic == nullptr || pic->data == nullptr || pic->palette != nullptr || pic->width == 0 || pic->height == 0)
         return false;
     const ActRecord& rec = r.acts[kActWaitDraw].rec;
+    // Mirrored as the wait act drew the frame, so the copy lies on it.
+    const bool mirrored = r.DrawsMirrored();
     int hx = static_cast<int16_t>(rec.hotX);
-    if (r.facing == 1) hx = pic->width - hx;
-    *out = {pic, x - hx, y - static_cast<int16_t>(rec.hotY), r.facing == 1 ? kFlagMirror : 0u};
+    if (mirrored) hx = pic->width - hx;
+    *out = {pic, x - hx, y - static_cast<int16_t>(rec.hotY), mirrored ? kFlagMirror : 0u};
     return true;
 }
 

@@ -297,6 +297,9 @@ void Role::EndRoleTurn() {
         fadeInLevel = -32;
     }
     state &= ~kStateTurnOnly;
+    // An arrival act cut short with its turn does not wait for the next one.
+    state &= ~kStateArrived;
+    player.auraShown = 0;
     for (int i = kActPerform; i <= kActSecond; ++i) acts[i].Clear();
     for (int i = kActMultiFirst + 1; i <= kActMultiLast; ++i) acts[i].Clear();
     FreeRecordText(&actionObj);

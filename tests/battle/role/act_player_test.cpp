@@ -52,6 +52,7 @@ TEST_F(ActPlayerTest, TheRunUpSpeedsUpAndStopsBesideItsTarget) {
         Role& runner = c.enemy ? static_cast<Role&>(e) : m;
         Role& target = c.enemy ? static_cast<Role&>(m) : e;
         runner.player = ActPlayerState{};
+        runner.state = 0;  // the case before may have left its arrival state
         DrawRecorder drawn;
         EXPECT_EQ(Xs(runner, [&] { return runner.StepRoleApproach(&target); }), c.xs);
         // Each frame drawn at its run point less the hot spot: mirrored (from
@@ -174,12 +175,26 @@ TEST_F(ActPlayerTest, TheHoldEventSetsTheTimerOnce) {
     EXPECT_EQ(heard.Last(78)->pan, -48);
 }
 
-// An invisible role runs unseen: its frames in mode 48 and no shadow.
-TEST_F(ActPlayerTest, AnInvisibleRoleRunsWithoutItsShadow) {
-    ManRole& m = PlacedMember(0, 500, 300);
+// An invisible role shows its aura first (24 frames of its wait frame
+// fading, each with its scaled shadow at -1), then runs unseen: its frames
+// in mode 48 and no shadow.
+TEST_F(ActPlayerTest, AnInvisibleRoleShowsItsAuraThenRunsWithoutItsShadow) {
+    ManRole& m = PlacedMember(1, 500, 300);
     MonRole& e = PlacedEnemy(0, 100, 300);
+    m.DrawRoleWait(0);
     m.effectBits |= kEffectInvisible;
     DrawRecorder drawn;
+    for (int k = 0; k < 24; ++k) ASSERT_EQ(m.StepRoleApproach(&e), 0) << k;
+    ASSERT_EQ(drawn.Count(1), 48u);
+    const auto aura = drawn.Of(1);
+    for (int k = 0; k < 24; ++k) {
+        EXPECT_EQ(aura[2 * k].flags & 0x3C, 12u) << k;      // the shadow
+        EXPECT_EQ(aura[2 * k].tintRed, -1) << k;
+        EXPECT_EQ(aura[2 * k + 1].flags & 0x3C, 16u) << k;  // the fading frame
+        EXPECT_EQ(aura[2 * k + 1].tintRed, 15 - k / 2) << k;
+    }
+    EXPECT_EQ(m.player.running, 0u);  // the run waited for the aura
+    drawn.Clear();
     EXPECT_EQ(Run([&] { return m.StepRoleApproach(&e); }, 100), 5);
     ASSERT_EQ(drawn.Count(1), 5u);
     for (const DrawCallInfo& c : drawn.Of(1)) EXPECT_EQ(c.flags & 0x3C, 48u);
@@ -264,6 +279,275 @@ TEST_F(ActPlayerTest, ScreenEffectsRefuseBadSlotsAndEnd) {
     EXPECT_EQ(m.screenParticles[1].pixels, nullptr);
     EXPECT_EQ(m.EndRoleScreenEffect(1), 1u);
     EXPECT_EQ(Boxes(), 0u);
+}
+
+// The first member (sprite set 1) reaches its target, then plays its
+// arrival act (57) there until the act ends; only then does its command move
+// on, and the strike runs home from that point. Any other role's command
+// moves on at its arrival.
+TEST_F(ActPlayerTest, TheFirstMemberPlaysItsArrivalActBeforeItsCommandMovesOn) {
+    Acts({{36, "SD 0 XY 4 40 RF 1 PA 0 ED OV"},
+          {46, "SD 0 XY 4 40 RF 1 PA 0 ED PA 1 ED OV"},
+          {47, "SD 0 XY 4 40 RF 1 PA 1 ED OV"},
+          {57, "SD 0 XY 4 40 RF 1 PA 1 WV 79 ED PA 0 ED PA 1 O2"}});
+    ManRole& m = PlacedMember(0, 500, 300);
+    MonRole& e = PlacedEnemy(0, 100, 300);
+    m.command = 200;
+    m.subCommand = 1;
+    EXPECT_EQ(Run([&] { return m.StepRoleApproach(&e); }), 5);
+    EXPECT_EQ(m.state & kStateArrived, kStateArrived);
+    EXPECT_EQ(m.command, 200);  // the arrival act comes first
+    EXPECT_EQ(m.subCommand, 1);
+    SoundRecorder heard;
+    DrawRecorder drawn;
+    EXPECT_EQ(Run([&] { return m.StepRoleApproach(&e); }), 3);
+    EXPECT_EQ(m.state & kStateArrived, 0u);
+    EXPECT_EQ(m.command, 1);
+    EXPECT_EQ(m.subCommand, 0);
+    EXPECT_TRUE(m.acts[kActSecond].Empty());
+    const auto frames = Frames(drawn);
+    ASSERT_EQ(frames.size(), 3u);
+    const uint16_t shown[] = {1, 0, 1};
+    for (size_t k = 0; k < 3; ++k) {
+        EXPECT_EQ(frames[k].frame, shown[k]) << k;
+        EXPECT_EQ(frames[k].x, 148 - (kFrameW - kHotX)) << k;  // at the run's end, mirrored
+    }
+    EXPECT_EQ(heard.Count(79), 1);
+    // The strike then runs home from where the arrival act stood.
+    m.skillBits = 0x4;
+    const std::vector<int32_t> xs = Xs(m, [&] { return m.StepRoleStrike(&e, -1, 0); });
+    ASSERT_FALSE(xs.empty());
+    EXPECT_EQ(xs[0], 148 + 28);
+
+    // Another member: the command moves on at the arrival, no arrival act.
+    ManRole& other = PlacedMember(1, 500, 300);
+    other.spriteSet = kRawSprite;
+    other.command = 200;
+    other.subCommand = 1;
+    EXPECT_EQ(Run([&] { return other.StepRoleApproach(&e); }), 5);
+    EXPECT_EQ(other.state & kStateArrived, 0u);
+    EXPECT_EQ(other.command, 1);
+}
+
+// An arrival act that cannot be played, or that loops, still ends: the
+// command moves on (one report for the missing act).
+TEST_F(ActPlayerTest, AnArrivalActThatCannotEndStillEnds) {
+    for (bool loops : {false, true}) {
+        SCOPED_TRACE(loops);
+        if (loops)
+            Acts({{36, "SD 0 XY 4 40 RF 1 PA 0 ED OV"}, {46, "SD 0 XY 4 40 RF 1 PA 0 ED OV"},
+                  {57, "SD 0 XY 4 40 RF 1 PA 0 ED PA 1 ED OV"}});
+        ManRole& m = PlacedMember(0, 500, 300);
+        MonRole& e = PlacedEnemy(0, 100, 300);
+        m.state = 0;
+        m.player = ActPlayerState{};
+        m.command = 200;
+        m.subCommand = 1;
+        const size_t boxes = Boxes();
+        EXPECT_EQ(Run([&] { return m.StepRoleApproach(&e); }), 5);
+        const int frames = Run([&] { return m.StepRoleApproach(&e); }, 1000);
+        EXPECT_GT(frames, 0);
+        EXPECT_LE(frames, 121);
+        EXPECT_EQ(m.command, 1);
+        EXPECT_EQ(m.state & kStateArrived, 0u);
+        EXPECT_EQ(Boxes(), boxes + (loops ? 0 : 1));
+    }
+}
+
+// A turn that ends during the arrival act takes its state with it: the next
+// run-up starts from home again.
+TEST_F(ActPlayerTest, TheEndOfTheTurnEndsAnArrivalCutShort) {
+    ManRole& m = PlacedMember(0, 500, 300);
+    MonRole& e = PlacedEnemy(0, 100, 300);
+    m.command = 200;
+    m.subCommand = 1;
+    EXPECT_EQ(Run([&] { return m.StepRoleApproach(&e); }), 5);
+    ASSERT_EQ(m.state & kStateArrived, kStateArrived);
+    m.EndRoleTurn();
+    EXPECT_EQ(m.state & kStateArrived, 0u);
+    m.command = 200;
+    m.subCommand = 1;
+    EXPECT_EQ(m.StepRoleApproach(&e), 0);
+    EXPECT_EQ(m.player.drawX, 476);  // the first step of a new run from x 500
+}
+
+// The strike runs home facing away from its target, by its own rule: a role
+// facing 1 and the spirit draw mirrored, whatever the side; the run-up
+// mirrors by the common rule instead (the party facing 0 mirrored).
+TEST_F(ActPlayerTest, TheStrikeMirrorsByItsOwnRule) {
+    const struct {
+        const char* name;
+        bool enemy;
+        bool spirit;
+        uint32_t facing;
+        bool mirrored;
+    } cases[] = {
+        {"party facing 0", false, false, 0, false},
+        {"party facing 1", false, false, 1, true},
+        {"spirit facing 0", false, true, 0, true},
+        {"enemy facing 0", true, false, 0, false},
+        {"enemy facing 1", true, false, 1, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ManRole& m = PlacedMember(1, 500, 300);
+        m.spriteSet = kRoleSprite;
+        MonRole& e = PlacedEnemy(0, 100, 300);
+        m.spirit = c.spirit ? 1 : 0;
+        m.skillBits = 0x4;
+        e.action.word20 = 0x10;
+        Role& runner = c.enemy ? static_cast<Role&>(e) : m;
+        Role& target = c.enemy ? static_cast<Role&>(m) : e;
+        runner.facing = c.facing;
+        runner.player = ActPlayerState{};
+        DrawRecorder drawn;
+        const std::vector<int32_t> xs = Xs(runner, [&] { return runner.StepRoleStrike(&target, -1, 0); });
+        const auto frames = Frames(drawn);
+        ASSERT_EQ(frames.size(), xs.size());
+        for (size_t k = 0; k < frames.size(); ++k) {
+            EXPECT_EQ(frames[k].flags & kFlagMirror, c.mirrored ? kFlagMirror : 0u) << k;
+            EXPECT_EQ(frames[k].x, xs[k] - (c.mirrored ? kFrameW - kHotX : kHotX)) << k;
+        }
+        runner.facing = 0;
+    }
+}
+
+// While status 0x4 holds (time stands still for the role) the wait draw
+// adds the frame again in grey (mode 0x28) where the frame lies.
+TEST_F(ActPlayerTest, ARoleOutOfTimeIsDrawnAgainInGrey) {
+    for (bool frozen : {false, true}) {
+        SCOPED_TRACE(frozen);
+        ManRole& m = PlacedMember(0, 300, 300);
+        m.status = frozen ? 0x4 | kStatusHeld : 0;
+        DrawRecorder drawn;
+        m.DrawRoleWait(0);
+        int grey = 0;
+        for (const DrawCallInfo& c : drawn.Of(1)) {
+            if ((c.flags & 0x3C) != 0x28) continue;
+            ++grey;
+            EXPECT_EQ(c.x, 300 - (kFrameW - kHotX));
+            EXPECT_EQ(c.y, 300 - kHotY);
+            EXPECT_EQ(c.flags & kFlagMirror, kFlagMirror);
+        }
+        EXPECT_EQ(grey, frozen ? 1 : 0);
+    }
+}
+
+// Code 400's dash: while it slides out and back the role's frame is drawn
+// twice a frame where the slide has taken it, at alpha 8 and then tinted
+// with the first blend word at 10 (the other two as they stand); the dash
+// act strikes there with its own after-image trail of two entries.
+TEST_F(ActPlayerTest, TheDashDrawsTheRoleTwiceAndTrailsItsStrike) {
+    Acts({{36, "SD 0 XY 4 40 RF 1 PA 0 ED OV"},
+          {73, "SD 0 XY 4 40 RF 1 PA 0 ED PA 1 AT 0x108 ED PA 0 ED PA 1 O2"},
+          {113, "SD 0 XY 4 40 RF 1 PA 0 ED PA 1 ED PA 0 ED PA 1 ED PA 0 O2"}});
+    ManRole& m = PlacedMember(0, 500, 300);
+    MonRole& e = PlacedEnemy(0, 100, 300);
+    m.actParam = 73;
+    m.action = ActionRecord{};
+    m.performPhase = 0;
+    m.blend[1] = 3;
+    m.blend[2] = -2;
+    m.DrawRoleWait(0);  // the way back draws the wait frame once the act has ended
+    DrawRecorder drawn;
+    EXPECT_GT(Run([&] { return m.RunCode400Act(&e, 0); }, 300), 0);
+    // The double draws: alpha 8 then the tint, each pair at one point.
+    std::vector<int32_t> pairs;
+    const auto calls = drawn.Of(1);
+    for (size_t k = 0; k + 1 < calls.size(); ++k) {
+        if ((calls[k].flags & 0x3C) != 20 || calls[k].alpha != 8) continue;
+        const DrawCallInfo& tint = calls[k + 1];
+        EXPECT_EQ(tint.flags & 0x3C, 16u) << k;
+        EXPECT_EQ(tint.x, calls[k].x) << k;
+        EXPECT_EQ(tint.tintRed, 10) << k;
+        EXPECT_EQ(tint.tintGreen, 3) << k;
+        EXPECT_EQ(tint.tintBlue, -2) << k;
+        pairs.push_back(calls[k].x);
+    }
+    // 15 frames out (slide 0 .. 140) and 15 back (150 .. 10), toward the
+    // enemies: the point less the slide, mirrored from the right edge.
+    ASSERT_EQ(pairs.size(), 30u);
+    for (int k = 0; k < 15; ++k) EXPECT_EQ(pairs[size_t(k)], 500 - 10 * k - (kFrameW - kHotX)) << k;
+    for (int k = 0; k < 15; ++k) EXPECT_EQ(pairs[size_t(15 + k)], 350 + 10 * k - (kFrameW - kHotX)) << k;
+    // The trail: fading alpha copies behind the dash act, never more than
+    // two a frame, left of it (mode 1).
+    int trail = 0;
+    for (const DrawCallInfo& c : calls)
+        if ((c.flags & 0x3C) == 20 && c.alpha != 8) {
+            ++trail;
+            EXPECT_LT(c.alpha, 12);
+            EXPECT_LE(c.x, 350 - (kFrameW - kHotX));
+        }
+    EXPECT_GT(trail, 0);
+    EXPECT_LE(trail, 2 * 5);
+    EXPECT_EQ(m.dashTrail.count, 0);  // emptied at the end
+    EXPECT_EQ(m.slideOffset, 0);
+}
+
+// Code 406 darkens the role by its tint counter (0 down to -29) after the
+// act raises its effect, and brings it back from -31 by 2 a frame at the end.
+TEST_F(ActPlayerTest, Code406DrawsTheRoleTints) {
+    Acts({{36, "SD 0 XY 4 40 RF 1 PA 0 ED OV"}, {71, "SD 0 XY 4 40 RF 1 PA 0 ED PA 1 AT 8 ED PA 0 O2"}});
+    ManRole& m = PlacedMember(0, 300, 300);
+    MonRole& e = PlacedEnemy(0, 100, 300);
+    m.DrawRoleWait(0);
+    m.actParam = 71;
+    m.action = ActionRecord{};
+    m.performPhase = 0;
+    DrawRecorder drawn;
+    EXPECT_GT(Run([&] { return m.RunCode406Act(&e); }, 300), 0);
+    std::vector<int32_t> tints;
+    for (const DrawCallInfo& c : drawn.Of(1))
+        if ((c.flags & 0x3C) == 16) {
+            tints.push_back(c.tintRed);
+            EXPECT_EQ(c.tintGreen, c.tintRed);
+            EXPECT_EQ(c.tintBlue, c.tintRed);
+            EXPECT_EQ(c.x, 300 - (kFrameW - kHotX));
+        }
+    std::vector<int32_t> expected;
+    for (int t = 0; t >= -29; --t) expected.push_back(t);
+    for (int t = -31; t <= 0; t += 2) expected.push_back(t);
+    EXPECT_EQ(tints, expected);
+}
+
+// The capture sprites fly by the performer's step and are drawn by the
+// capturing member's wait draw, while its command is capture (6 or 80, or
+// either parked as its second command), each where it has flown.
+TEST_F(ActPlayerTest, TheCapturingMembersWaitDrawShowsTheFlyingSprites) {
+    std::vector<PackEntryData> sprites;
+    for (uint16_t set : {1211, 1212, 1213}) sprites.push_back({set, Entry({{0, "SD 0 RF 1 PA 1 ED PA 1 OV"}})});
+    ASSERT_TRUE(WriteBytesToFile((install_ / "all_magic.act").c_str(), BuildActPack(sprites)));
+    ResetActPacks();
+    ManRole& m = PlacedMember(0, 500, 300);
+    m.slot.homeX = 500;
+    m.slot.homeY = 300;
+    MonRole& e = PlacedEnemy(0, 150, 300);
+    e.DrawRoleWait(0);
+    ASSERT_EQ(m.BeginCaptureEffect(&e), 1u);
+    DrawRecorder drawn;
+    for (int k = 0; k < 12; ++k) ASSERT_EQ(m.StepCaptureEffect(), 0) << k;
+    // The step flies them and draws none: only frame 1 of picture 1 is a sprite.
+    EXPECT_EQ(drawn.Count(1), 0u);
+    int flying = 0;
+    for (int s = 0; s < kCaptureBlocks; ++s)
+        flying += !m.captureActs[s].Empty() && m.captureFlight[s] != 0 && m.captureFlight[s] != 0xFFFFFFFFu;
+    ASSERT_EQ(flying, 1);  // the first has arrived; the second flies from counter 10
+    const struct {
+        uint16_t command, second;
+        int sprites;
+    } cases[] = {{6, 0, 1}, {80, 0, 1}, {0, 6, 1}, {0, 80, 1}, {1, 0, 0}, {0, 0, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.command << "/" << c.second);
+        m.command = c.command;
+        m.subCommand = c.second;
+        drawn.Clear();
+        m.DrawRoleWait(0);
+        int shown = 0;
+        for (const DrawCallInfo& d : drawn.Of(1)) shown += d.frame == 1 && (d.flags & 0x3C) == 0 && d.x != 500 - (kFrameW - kHotX);
+        EXPECT_EQ(shown, c.sprites);
+    }
+    m.command = 0;
+    m.FreeCaptureEffect();
 }
 
 }  // namespace

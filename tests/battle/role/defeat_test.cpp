@@ -5,6 +5,7 @@
 
 #include "battle/battle_frame.h"
 #include "battle/role/mon_record.h"
+#include "draw/zoom_render.h"
 #include "tests/battle/role/role_screen_fixture.h"
 
 namespace {
@@ -174,6 +175,25 @@ TEST_F(DefeatTest, AHeldDisplayStillEnds) {
     const int frames = Frames(e);
     EXPECT_GT(frames, 32);
     EXPECT_LE(frames, 2001);
+    ExpectLeft(e);
+}
+
+// State 16 flies an enemy's frame off the top left of the screen (toward
+// (-160, -160)), shrinking as it goes; a long flight's zoom never falls
+// below 1 (it went negative).
+TEST_F(DefeatTest, StateSixteenFliesOffAndItsZoomStaysPositive) {
+    MonRole& e = Defeated(16);
+    e.SetRolePos(600, 470);
+    DrawRecorder drawn;
+    int32_t smallest = 1 << 30;
+    const int frames = Run([&] {
+        drawn.Clear();
+        const uint32_t left = e.RunDefeatEffect();
+        if (!drawn.Of(1).empty()) smallest = std::min(smallest, std::min(gZoomX, gZoomY));
+        return left;
+    });
+    EXPECT_GT(frames, 10);
+    EXPECT_GE(smallest, 1);
     ExpectLeft(e);
 }
 

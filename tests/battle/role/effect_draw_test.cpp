@@ -131,15 +131,20 @@ TEST_F(EffectDrawTest, IconsStandInListOrderEachAsWideAsItsFrame) {
     EXPECT_EQ(CountNot(0, 0, 640, 480, kGround), 12);
 }
 
+// The tinted copy lies on the frame as the wait act drew it: a party member
+// facing left draws its frames mirrored, the hot spot (here 0) measured from
+// the right edge, so the 6 x 4 copy of point (100, 50) covers x 94..99.
 TEST_F(EffectDrawTest, TheSpreadingEffectTintsTheFrame) {
     ManRole& r = Member(0, 0);
+    ASSERT_TRUE(r.DrawsMirrored());
     GiveFrame(r, 6, 4);
     r.statsCopy.stat[5] = 10;
     ActionRecord spread = Ailment(0x1000);
     ASSERT_EQ(r.ApplyAilment(&spread), 1u);
     r.DrawRoleEffectOverlays(100, 50);
-    EXPECT_EQ(At(100, 50), Rgb(8, 8, 8));
-    EXPECT_EQ(At(105, 53), Rgb(8, 8, 8));
+    EXPECT_EQ(At(94, 50), Rgb(8, 8, 8));
+    EXPECT_EQ(At(99, 53), Rgb(8, 8, 8));
+    EXPECT_EQ(At(100, 50), kGround);
     EXPECT_EQ(CountNot(0, 0, 640, 480, kGround), 24);
 
     // A carrier is drawn redder: -32, -1, -1.
@@ -147,7 +152,35 @@ TEST_F(EffectDrawTest, TheSpreadingEffectTintsTheFrame) {
     GiveFrame(c, 6, 4);
     ASSERT_EQ(c.CatchSpreadingEffect(10, 0), 1u);
     c.DrawRoleEffectOverlays(200, 50);
-    EXPECT_EQ(At(200, 50), Rgb(0, 19, 19));
+    EXPECT_EQ(At(194, 50), Rgb(0, 19, 19));
+}
+
+// The copies mirror as the frame itself does (DrawsMirrored), whatever the
+// side: the party mirrors while facing left (0), an enemy while facing 1.
+TEST_F(EffectDrawTest, TheTintedCopyMirrorsAsTheFrameDoes) {
+    const struct {
+        bool party;
+        uint32_t facing;
+        int index;
+        int left;  // the copy's left edge for point 100 and a 6-wide frame, hot spot 2
+    } cases[] = {{true, 0, 0, 96}, {true, 1, 1, 98}, {false, 0, 0, 98}, {false, 1, 1, 96}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "party " << c.party << " facing " << c.facing);
+        Fill(kGround);
+        Role* r = c.party ? static_cast<Role*>(&Member(c.index, c.index)) : static_cast<Role*>(&Enemy(c.index));
+        if (c.party) static_cast<ManRole*>(r)->statsCopy.stat[5] = 10;
+        else SetObjWordAt(r->objRecord, mon::kAilmentThreshold, 10);
+        r->facing = c.facing;
+        GiveFrame(*r, 6, 4);
+        r->acts[kActWaitDraw].rec.hotX = 2;
+        ActionRecord spread = Ailment(0x1000);
+        ASSERT_EQ(r->ApplyAilment(&spread), 1u);
+        r->DrawRoleEffectOverlays(100, 50);
+        EXPECT_EQ(At(c.left, 50), Rgb(8, 8, 8));
+        EXPECT_EQ(At(c.left + 5, 53), Rgb(8, 8, 8));
+        EXPECT_EQ(At(c.left - 1, 50), kGround);
+        EXPECT_EQ(At(c.left + 6, 50), kGround);
+    }
 }
 
 TEST_F(EffectDrawTest, StoneRisesFromTheBottomEightRowsAFrame) {

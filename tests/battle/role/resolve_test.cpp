@@ -181,12 +181,14 @@ TEST_F(ResolveTest, TheWardKeepsOffTheKindsOfItsLevel) {
         uint32_t wardBit;     // the special that lets the ward work
         uint16_t ailment;
         bool taken;
+        uint16_t maximum = 100;  // the treasure's growth maximum
     } cases[] = {
         {100, 0x40, 0x1, false},     // level 5 keeps off every kind
         {100, 0x40, 0x8000, false},  // the instant kill too
         {10, 0x40, 0x8, false},      // level 0 (15 after the use) keeps off sleep
         {10, 0x40, 0x1, true},       // but not the stun
         {100, 0, 0x8, true},         // no ward without its special
+        {300, 0x40, 0x1, false, 400},  // level 15, past the table: wards as its last level
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.percent << " " << c.ailment);
@@ -203,8 +205,8 @@ TEST_F(ResolveTest, TheWardKeepsOffTheKindsOfItsLevel) {
         m.statusDword = c.wardBit;
         m.treasureId[0] = 701;
         m.treasure[0].w[17] = 57;
-        m.treasure[0].w[16] = 100;
-        SetCountPercent(&gFameList3, 701, 100, c.percent);
+        m.treasure[0].w[16] = c.maximum;
+        SetCountPercent(&gFameList3, 701, c.maximum, c.percent);
         ScriptRandom({});
         e.ResolveMonRoleAction(&m);
         EXPECT_EQ(m.effects != nullptr, c.taken);

@@ -83,6 +83,58 @@ TEST_F(RoleScreen, ACancelledNumberIsTakenOffTheTotalOnce) {
     EXPECT_EQ(drawn.Digits(9097), "0");
 }
 
+// The edges of the list: the entry being prepared (pushed, not committed)
+// is not drawn; a cancel after the list emptied takes nothing back and reads
+// no entry before the first; the repeat's extra entry with all 35 in use is
+// not written past the list; a resist-all counter of 0 ends at the first
+// resisted hit.
+TEST_F(RoleScreen, TheListsEdgesStayInsideIt) {
+    {
+        SCOPED_TRACE("prepared");
+        MonRole& e = PlacedEnemy(0, 300, 300);
+        Show(e, 9097, 12);
+        e.PushShownNumber(9097);
+        e.SetDamageDigits(777);
+        DrawRecorder drawn;
+        e.StepShownNumbers();
+        EXPECT_EQ(drawn.Digits(9097), "12");
+    }
+    {
+        SCOPED_TRACE("cancel after the list emptied");
+        ManRole& m = PlacedMember(0, 500, 300);
+        m.statusDword = 0x8;
+        SetAccumulatorCap(100000);
+        AddToAccumulator(500);
+        Show(m, 9097, 120);
+        EXPECT_GT(Run([&] { return m.StepShownNumbers(); }, 500), 0);
+        ASSERT_EQ(m.shownCursor, 0);
+        EXPECT_EQ(m.CancelLastShownNumber(), 0u);
+        EXPECT_EQ(gAccumTotal, 500);
+    }
+    {
+        SCOPED_TRACE("repeat with the list full");
+        MonRole& e = PlacedEnemy(1, 300, 300);
+        for (int i = 1; i <= kShownNumbers; ++i) Show(e, 9097, int16_t(i));
+        e.numberRepeat = 1;
+        gBattle.repeatDigits[3] = 7;
+        EXPECT_GT(Run([&] { return e.StepShownNumbers(); }, 2000), 0);
+        EXPECT_EQ(e.shownCursor, 0);
+        EXPECT_EQ(e.numberRepeat, 0u);
+    }
+    {
+        SCOPED_TRACE("resist-all counter 0");
+        ManRole& m = PlacedMember(1, 500, 300);
+        m.effectBits = kEffectResistAll;
+        m.resistAllHits = 0;
+        m.PushShownNumber(9097);
+        m.SetDamageDigits(100);
+        EXPECT_EQ(m.effectBits & kEffectResistAll, 0u);
+        EXPECT_EQ(m.shown[m.shownCursor].digit[1], 0);
+        m.SetDamageDigits(100);  // the next hit shows
+        EXPECT_EQ(m.shown[m.shownCursor].digit[1], 1);
+    }
+}
+
 // ---- The wait act ----
 
 TEST_F(RoleScreen, TheWaitActRulesApplyInOrder) {
@@ -180,6 +232,40 @@ TEST_F(RoleScreen, AHitRecoilsByTheDodgeTable) {
                                                     200 - kHotX, 200 - kHotX}));
     EXPECT_EQ(e.IsHurtMarked(), 0u);
     EXPECT_TRUE(e.acts[kActSecond].Empty());
+}
+
+// A recoil whose act never ends (it loops) still ends after 90 frames, its
+// dodge and weak-pose tables read inside their bounds every frame (the
+// sanitizer run checks), with the weak pose's second copy drawn each frame.
+TEST_F(RoleScreen, ALoopingRecoilEndsAndKeepsToItsTables) {
+    Acts({{36, "SD 0 XY 4 40 RF 1 PA 0 ED OV"}, {58, "SD 0 XY 4 40 RF 1 PA 0 ED PA 1 ED OV"}});
+    MonRole& e = PlacedEnemy(0, 200, 300);
+    e.weakened = 1;
+    e.state |= kStateHurt;
+    DrawRecorder drawn;
+    const int frames = Run([&] {
+        e.DrawRoleWait(0);
+        return e.IsHurtMarked() == 0 ? 1 : 0;
+    }, 500);
+    EXPECT_EQ(frames, 90);
+    size_t weak = 0;
+    for (const DrawCallInfo& c : drawn.Of(1)) weak += (c.flags & 0x3C) == 16 && c.tintRed == 15;
+    EXPECT_EQ(weak, 90u);
+    EXPECT_TRUE(e.acts[kActSecond].Empty());
+}
+
+// The appearing half whose fade act cannot be set shows "Fade Act" once and
+// ends, rather than boxing every frame.
+TEST_F(RoleScreen, AnAppearingHalfWithoutItsActIsReportedOnceAndEnds) {
+    MonRole& e = PlacedEnemy(0, 200, 300);
+    ManRole& m = PlacedMember(0, 500, 300);
+    e.spriteSet = 9;  // no such sprite set
+    e.appearCounter = 1;
+    const size_t boxes = Boxes();
+    EXPECT_EQ(e.RoleAppear(&m), 1u);
+    EXPECT_EQ(Boxes(), boxes + 1);
+    EXPECT_EQ(e.RoleAppear(&m), 1u);
+    EXPECT_EQ(Boxes(), boxes + 1);
 }
 
 // A blocked hit slides the party role back 8 pixels a step for six steps
