@@ -282,6 +282,8 @@ void LoadBattleScene(uint32_t number) {
         }
         e.SetupMonRole(&s, gBattleScene.monsterId[i]);
         if (gBattleScene.targetMark[i] == 1) e.SetRoleTargetFlag(1);
+        // A fight offers captures when one of its enemies can be captured.
+        if (e.IsCapturable()) gCaptureAllowed = 1;
     }
 
     int16_t hx[4] = {}, hy[4] = {};

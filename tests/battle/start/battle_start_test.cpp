@@ -151,6 +151,20 @@ TEST_F(BattleStartTest, TheLoadSetsUpEnemiesAndParty) {
     EXPECT_FALSE(gOpeningSlot & 0x80);
 }
 
+TEST_F(BattleStartTest, AFightOffersCapturesOnlyWhenAnEnemyCanBeCaptured) {
+    WriteScene(1, {{120, 200}});
+    Members({0});
+    LoadBattleScene(1);
+    EXPECT_EQ(gCaptureAllowed, 0u);
+    ReleaseBattle();
+    WriteMonDat(install_.Path(),
+                {{kSlime, BlockObjectBytes("Slime", kObjCapturable, {{90, 30}, {92, 10}, {94, 20}, {104, 150}})}}, {});
+    CloseObjFiles();
+    LoadBattleScene(1);
+    EXPECT_EQ(Boxes(), 0u);
+    EXPECT_EQ(gCaptureAllowed, 1u);
+}
+
 TEST_F(BattleStartTest, AMirroredLoadPlacesBothSidesAtTheOtherEdge) {
     WriteScene(1, {{120, 200}});
     Members({0});
