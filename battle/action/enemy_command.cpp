@@ -19,6 +19,7 @@
 #include "battle/effects/effect_layers.h"
 #include "battle/role/roles.h"
 #include "battle/screen/battle_messages.h"
+#include "battle/turn/attack_order.h"
 #include "media/sound_bank.h"
 #include "world/org/obj_tables.h"
 
@@ -350,4 +351,12 @@ int ApplyEnemyCommand(int id, int target) {
         e.subCommand = 0;
         return FinishUm();
     }
+}
+
+void MarkEnemyOnEnemy(int enemy) {
+    if (enemy < 0 || enemy >= kMaxMonRoles) {
+        TraceHook("command: enemy %d cannot be marked to act on its own side", enemy);
+        return;
+    }
+    gMonCommands[enemy].commandSet = 1;
 }

@@ -13,6 +13,7 @@
 #include "battle/action/action_state.h"
 #include "battle/action/action_texts.h"
 #include "battle/action/command_common.h"
+#include "battle/action/enemy_command.h"
 #include "battle/action/perform_needs.h"
 #include "battle/action/performers.h"
 #include "battle/battle_debug.h"
@@ -25,6 +26,7 @@
 #include "battle/role/mon_record.h"
 #include "battle/role/roles.h"
 #include "battle/screen/battle_messages.h"
+#include "battle/turn/attack_order.h"
 #include "media/sound_bank.h"
 #include "world/org/count_list.h"
 #include "world/org/obj_tables.h"
@@ -415,13 +417,14 @@ int RowGroup(Ctx& c) {
         gAction.groupStage = needs::StartGroupPrompt() ? 1 : 2;
         return 0;
     }
-    if (gAction.groupStage == 1) return 0;
-    if (gAction.groupStage == 2) {
-        gActionFlags |= kActionRunning | kActionStrikeAll;
-        gAction.groupStage = 3;
+    // The strike itself sets the stage to 2 again when it lands, so the
+    // action is handed over once, while it is not running yet, and its end
+    // is read from the over bit alone.
+    if (!(gActionFlags & kActionOver)) {
+        if (gAction.groupStage == 2 && !(gActionFlags & kActionRunning))
+            gActionFlags |= kActionRunning | kActionStrikeAll;
         return 0;
     }
-    if (!(gActionFlags & kActionOver)) return 0;
     RestoreMusic();
     ClearActionWord();
     for (uint32_t i = 0; i < std::min<uint32_t>(gBattleMonCount, kMaxMonRoles); ++i) gMonRoles[i].SetRoleStateBit19(0);
@@ -505,6 +508,7 @@ int RowControl(Ctx& c) {
         ce.PrepareMonAttack(1, &out);
     }
     gMonCommandWord[gControlledEnemy] = uint16_t(word | uint16_t(c.target & 0xFF));
+    MarkEnemyOnEnemy(gControlledEnemy);
     if (!IsInAttackOrder(gControlledEnemy)) AddToAttackOrder(2, gControlledEnemy);
     return FinishUm(c);
 }
@@ -819,4 +823,12 @@ int ApplyBattleCommand(int slot, int target) {
         return 1;
     }
     return row(c);
+}
+
+void MarkAllyOnAlly(int slot) {
+    if (slot < 0 || slot >= kMaxManRoles) {
+        TraceHook("command: party slot %d cannot be marked to act on the party", slot);
+        return;
+    }
+    gManCommands[slot].commandSet = 1;
 }

@@ -172,6 +172,18 @@ void DrawPartyStatus() {
     ++gHud.frameCount;
 }
 
+void RefreshShownGauges(int slot) {
+    if (slot < 0 || slot >= kHudPartySlots || uint32_t(slot) >= gBattleManCount) return;
+    int32_t cur[kHudRows], max[kHudRows];
+    RowValues(gManRoles[slot], cur, max);
+    HudSlot& s = gHud.slots[slot];
+    for (int i = 0; i < 2; ++i) {
+        s.valueShown[i] = std::max(cur[i], 0);
+        s.barShown[i] = BarFillWidth(cur[i], max[i], kBarPixels);
+        s.valueStep[i] = 0;
+    }
+}
+
 int DrawSpinningIcon(int slot, uint16_t pack, int32_t x, int32_t y) {
     if (slot < 0 || slot >= kHudPartySlots) return 1;
     HudSlot& s = gHud.slots[slot];

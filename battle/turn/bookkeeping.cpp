@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "base/errorbox.h"
 #include "base/settings.h"
 #include "battle/action/action_perform.h"
 #include "battle/battle_frame.h"
@@ -251,6 +252,10 @@ void UpdateBattleRoles() {
             }
         }
     }
+    if (gTurn.retargetPending) {
+        gTurn.retargetPending = 0;
+        RetargetAllies(-1, gLastDowned);
+    }
     if (gPendingDown == 1) {
         gPendingDown = 0;
         if (fMenu == 0) SpiritRescue();
@@ -321,4 +326,13 @@ int FindAllyWithoutStatus() {
     for (int s = 0; s < ManCount(); ++s)
         if (IsStandingMember(s) && gManRoles[s].HasAssistEffect()) return 1;
     return 0;
+}
+
+void NoteDownedMember(int slot) {
+    if (slot < 0 || slot >= kMaxManRoles) {
+        TraceHook("turn: party slot %d cannot be noted as downed", slot);
+        return;
+    }
+    gLastDownedMan = int16_t(slot);
+    gManDyingMark[slot] = slot;
 }

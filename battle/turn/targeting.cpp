@@ -6,6 +6,7 @@
 
 #include "base/errorbox.h"
 #include "base/random.h"
+#include "battle/action/action_state.h"
 #include "battle/battle_start.h"
 #include "battle/battle_state.h"
 #include "battle/role/roles.h"
@@ -229,6 +230,8 @@ int StrikeAllEnemies(int slot) {
     const int32_t damage = int32_t(r.SelectRoleWeaponSkill(22)) * 2400 / 100 + 100;
     gTurn.lureDamage = damage;
     if (r.RunStrikeAllAct(0) == 0) return 0;
+    // The group technique's stage moves on: its prompt is over.
+    gAction.groupStage = 2;
     const int healedClass = gTurn.scenePolarity != 0 ? 1 : 0;
     for (int i = 0; i < MonCount(); ++i) {
         if (!IsStandingEnemy(i)) continue;
@@ -257,3 +260,5 @@ int StepShownNumbers(int index, int side) {
     if (index < 0 || index >= kMaxMonRoles) return 1;
     return int(gMonRoles[index].StepShownNumbers());
 }
+
+void RequestRetarget() { gTurn.retargetPending = 1; }

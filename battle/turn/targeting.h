@@ -35,6 +35,10 @@ void SetAllyWaitMark(int i, uint16_t value);
 // Moves the other party roles aimed at the enemy just downed to the next
 // standing enemy, or empties the turn state when none is left.
 void RetargetAllies(int slot, int target);
+// The enemy last downed (gLastDowned) was put out from outside a turn (by
+// the battle script): the allies aimed at it move on in the next frame's
+// bookkeeping (RetargetAllies).
+void RequestRetarget();
 // The spreading effect of every role of a side (0 party, 1 enemies).
 void SpreadContagion(int side);
 // The strike on all enemies of party slot `slot`; 1 when done.

@@ -4,6 +4,7 @@
 
 #include "base/settings.h"
 #include "battle/action/action_texts.h"
+#include "battle/turn/turn_state.h"
 #include "tests/battle/action/action_fixture.h"
 #include "world/story_flags.h"
 
@@ -462,6 +463,34 @@ TEST_F(AutoAttackTest, WithEveryEnemyOutTheAttackIsWithdrawnAndSwitchedOff) {
     EXPECT_EQ(gAutoAttack, 0);
     EXPECT_EQ(MS, -1);
     EXPECT_EQ(m.commandChosen, 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// The group technique hands its strike on all enemies to the action
+// performance once: every standing enemy is struck one time and the command
+// ends with its stage cleared (the strike's own stage word does not start it
+// again).
+TEST_F(PartyCommandTest, GroupTechniqueStrikesEveryEnemyOnceAndEnds) {
+    ManRole& m = Party(0, 0);
+    MonRole& a = Enemy(0, 300);
+    MonRole& b = Enemy(1, 300);
+    Turn(20);
+    m.BeginRoleAction(0);
+    m.SetCommand(22);
+    // A scene whose polarity heals class 1: these class 0 enemies are struck.
+    gTurn.scenePolarity = 1;
+    const int frames = Run(0, 0);
+    EXPECT_GT(frames, 0);
+    EXPECT_LE(frames, 10);
+    // Weapon skill 22 at level 0: 0 x 2400 / 100 + 100.
+    EXPECT_EQ(a.MonLife(), 200u);
+    EXPECT_EQ(b.MonLife(), 200u);
+    EXPECT_EQ(gAction.groupStage, 0);
+    EXPECT_EQ(gActionFlags & (kActionRunning | kActionOver | kActionStrikeAll), 0u);
+    EXPECT_EQ(a.state & (1u << 19), 0u);
 }
 
 }  // namespace
