@@ -252,10 +252,7 @@ void UpdateBattleRoles() {
             }
         }
     }
-    if (gTurn.retargetPending) {
-        gTurn.retargetPending = 0;
-        RetargetAllies(-1, gLastDowned);
-    }
+    if (gTurn.retargetPending) RunRequestedRetarget();
     if (gPendingDown == 1) {
         gPendingDown = 0;
         if (fMenu == 0) SpiritRescue();

@@ -183,8 +183,12 @@ void SetAllyWaitMark(int i, uint16_t value) {
     gGuardItems[i - 1] = value;
 }
 
-void RetargetAllies(int slot, int target) {
-    if (target < 0 || target != gLastDowned || ManCount() == 0) return;
+namespace {
+
+// Every party role but `slot` aimed at enemy `target` moves to the next
+// standing enemy, or the turn state is emptied when none is left.
+void MoveAlliesOff(int slot, int target) {
+    if (target < 0 || target >= MonCount() || ManCount() == 0) return;
     int next = -1;
     for (int i = 0; i < MonCount() && next < 0; ++i)
         if (i != target && IsStandingEnemy(i)) next = i;
@@ -206,6 +210,19 @@ void RetargetAllies(int slot, int target) {
         gCurRole = EmptyOrderEntry();
         for (AttackOrderEntry& e : gAttackOrder) e = EmptyOrderEntry();
     }
+}
+
+}  // namespace
+
+void RetargetAllies(int slot, int target) {
+    if (target < 0 || target != gLastDowned) return;
+    MoveAlliesOff(slot, target);
+}
+
+void RunRequestedRetarget() {
+    const int target = int(gTurn.retargetPending) - 1;
+    gTurn.retargetPending = 0;
+    MoveAlliesOff(-1, target);
 }
 
 void SpreadContagion(int side) {
@@ -261,4 +278,6 @@ int StepShownNumbers(int index, int side) {
     return int(gMonRoles[index].StepShownNumbers());
 }
 
-void RequestRetarget() { gTurn.retargetPending = 1; }
+void RequestRetarget() {
+    if (gLastDowned >= 0 && gLastDowned < kMaxMonRoles) gTurn.retargetPending = uint32_t(gLastDowned) + 1;
+}

@@ -58,7 +58,7 @@ struct TurnState {
     uint32_t scenePolarity;       // set: the strike on all enemies heals class 1, else class 0
     uint8_t repeatMode;           // gRepeatMode: the repeat mode (0 off, 1 or 2)
     uint32_t repeatFollowUp;      // gRepeatFollowUp: a party turn closed under repeat mode 1
-    uint32_t retargetPending;     // the allies aimed at gLastDowned move on (RequestRetarget)
+    uint32_t retargetPending;     // enemy + 1 whose aimed allies move on (RequestRetarget); 0 none
 };
 extern TurnState gTurn;
 

@@ -533,7 +533,7 @@ void ChooseEnemyTurn(int id, MonRole& e) {
     // (a controlled enemy, a script's enemy-on-enemy action) or the enemy is
     // confused; the performing turn is told the same through the stored
     // command.
-    bool onEnemies = gCurRole.monCommandSet != 0;
+    bool onEnemies = gCurRole.monCommandSet != 0 || gMonCommands[id].commandSet != 0;
     if (gMonTargetChosen == 0) {
         gMonTargetChosen = 1;
         target = -1;
@@ -747,6 +747,7 @@ int RunPartyMemberStep(int slot) {
 
 void RunEnemyStep(int id) {
     if (id < 0 || id >= MonCount()) return;
+    if (gTurn.retargetPending) RunRequestedRetarget();
     MonRole& e = gMonRoles[id];
     const bool standing = IsStandingEnemy(id);
 
