@@ -11,7 +11,6 @@
 #include "battle/action/action_state.h"
 #include "battle/action/action_texts.h"
 #include "battle/action/command_common.h"
-#include "battle/action/perform_needs.h"
 #include "battle/action/performers.h"
 #include "battle/battle_debug.h"
 #include "battle/battle_frame.h"

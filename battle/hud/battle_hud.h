@@ -54,6 +54,8 @@ void SetAccumulatorGaugeOn(int on);
 // The charge gauge of n sixths, and the timing bar (1 when its cursor ran out).
 void DrawChargeGauge(int32_t x, int32_t y, int n, int style);
 int DrawTimingBar(int32_t x, int32_t y);
+// The timing bar from its start: cursor at 0, no mark hit or taken.
+void StartTimingBar();
 
 // Moves the result pages' eased height by (target - height - start) /
 // divisor (toward zero); 1 when that step is 0 (it has arrived).

@@ -296,6 +296,12 @@ void DrawChargeGauge(int32_t x, int32_t y, int n, int style) {
     DrawPictureFrame(kChargeGaugePack, 3, x + 14, y + h0 + 29 - (style == 6 ? 0 : 30), 20, 8);
 }
 
+void StartTimingBar() {
+    gHud.timingCounter = 0;
+    gHud.timingHit = 0;
+    for (int32_t& t : gHud.timingTaken) t = 0;
+}
+
 int DrawTimingBar(int32_t x, int32_t y) {
     static constexpr int kMarks[3] = {20, 40, 55};
     DrawPackFrameAt(kGaugePack, 0, x, y);

@@ -333,3 +333,19 @@ void NoteDownedMember(int slot) {
     gLastDownedMan = int16_t(slot);
     gManDyingMark[slot] = slot;
 }
+
+void MarkEnemyDying(int index) {
+    if (index < 0 || index >= kMaxMonRoles) {
+        TraceHook("turn: enemy %d cannot be marked as dying", index);
+        return;
+    }
+    gDyingMark[index] = index;
+}
+
+void MarkMemberDying(int slot) {
+    if (slot < 0 || slot >= kMaxManRoles) {
+        TraceHook("turn: party slot %d cannot be marked as dying", slot);
+        return;
+    }
+    gManDyingMark[slot] = slot;
+}

@@ -494,3 +494,25 @@ TEST_F(PartyCommandTest, GroupTechniqueStrikesEveryEnemyOnceAndEnds) {
 }
 
 }  // namespace
+
+namespace {
+
+// The chained attack's prompt is the timing bar: with no press it runs out
+// (bounded), strikes nothing more and the member walks back with its chain
+// status removed.
+TEST_F(PartyCommandTest, TheChainedAttackPromptRunsOutAndWalksBack) {
+    ManRole& m = Party(0, 0);
+    MonRole& e = Enemy(0, 300);
+    Turn(20);
+    m.BeginRoleAction(0);
+    m.SetCommand(26);
+    const int frames = Run(0, 0, 400);
+    EXPECT_GT(frames, 100);  // the cursor crosses the bar at half a pixel a frame
+    EXPECT_LT(frames, 200);
+    EXPECT_EQ(gFakes[kFakeAttack].calls, 0);
+    EXPECT_EQ(gFakes[kFakeWalkBack].calls, 1);
+    EXPECT_EQ(e.MonLife(), 300u);
+    EXPECT_EQ(m.status & 0x40, 0);
+}
+
+}  // namespace
