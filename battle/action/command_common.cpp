@@ -6,6 +6,7 @@
 #include "base/errorbox.h"
 #include "base/settings.h"
 #include "battle/action/action_state.h"
+#include "battle/action/command_links.h"
 #include "battle/battle_debug.h"
 #include "battle/battle_services.h"
 #include "battle/battle_state.h"
@@ -97,6 +98,8 @@ void EndCommand() {
     gAction.chainStriking = 0;
     gAction.summonSlot = -1;
     RestoreMusic();
+    // A timed prompt never outlives its command.
+    CloseHitWindow();
 }
 
 void ClearActionWord() {

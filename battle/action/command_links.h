@@ -1,9 +1,12 @@
-// What the command application reads of the command input that the input
-// does not keep yet: a named stand-in with the simplest body, which goes
-// when the input keeps it.
+// The hit key of the timed prompts (the chained attack's timing bar, the
+// timed skill's countdown): while a prompt is open the command input's wait
+// flag is raised, and the input marks each fresh confirm press in the word
+// that flag waits on; the command application takes one press at a time.
 #pragma once
 
-// The input's hit signal (the key of a timed prompt: the chained attack's
-// timing bar, the timed skill's countdown); 1 once per press. Stand-in: no
-// press ever comes, so those prompts run out without extra hits.
+// The prompt opens: the input's wait flag on, no press pending.
+void OpenHitWindow();
+// The prompt is over: the wait flag off (the menus take their keys again).
+void CloseHitWindow();
+// 1 when a press came since the last take (the press is used up), else 0.
 int TakeHitSignal();

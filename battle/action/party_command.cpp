@@ -528,6 +528,7 @@ int RowChain(Ctx& c) {
         striking = 0;
         c.m->SetRoleStatusBits(kChainBit);
         StartTimingBar();
+        OpenHitWindow();
     }
     if (!striking) {
         // The timing bar is the prompt: a press while its cursor stands on
@@ -614,6 +615,7 @@ int RowTimedSkill(Ctx& c) {
         ClearFlag(kTimedSkillFlag);
         StartStoryTimer(0, 5, 0, 1);
         gAction.timedSkillRunning = 1;
+        OpenHitWindow();
         return 0;
     }
     if (IsFlag(kTimedSkillFlag)) {

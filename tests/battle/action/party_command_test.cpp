@@ -4,6 +4,7 @@
 
 #include "base/settings.h"
 #include "battle/action/action_texts.h"
+#include "battle/input/input_links.h"
 #include "battle/turn/turn_state.h"
 #include "tests/battle/action/action_fixture.h"
 #include "world/story_flags.h"
@@ -513,6 +514,51 @@ TEST_F(PartyCommandTest, TheChainedAttackPromptRunsOutAndWalksBack) {
     EXPECT_EQ(gFakes[kFakeWalkBack].calls, 1);
     EXPECT_EQ(e.MonLife(), 300u);
     EXPECT_EQ(m.status & 0x40, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// With a press pending on every frame the chained attack strikes once at
+// each of the timing bar's three marks, then walks back.
+TEST_F(PartyCommandTest, TheChainedAttackStrikesOnceAtEachMarkItIsPressedOn) {
+    ManRole& m = Party(0, 0);
+    MonRole& e = Enemy(0, 300);
+    Turn(20);
+    m.BeginRoleAction(0);
+    m.SetCommand(26);
+    gFakes[kFakeAttack].amount = 10;
+    const int frames = FramesUntilDone([&] {
+        gInputLinks.actionWaitWord |= 1;  // a press on every frame
+        return PartyFrame(0, 0);
+    }, 400);
+    EXPECT_GT(frames, 0);
+    EXPECT_EQ(gFakes[kFakeAttack].calls, 3);
+    EXPECT_EQ(e.MonLife(), 270u);
+    EXPECT_EQ(m.status & 0x40, 0);
+}
+
+// The timed skill strikes on each press; a downing hit ends its wait at
+// once (it sets the countdown's flag), and the flag is left clear.
+TEST_F(PartyCommandTest, TheTimedSkillStrikesOnAPressAndADownEndsIt) {
+    ManRole& m = Party(0, 0);
+    MonRole& e = Enemy(0, 1);
+    Turn(20);
+    m.BeginRoleAction(0);
+    m.SetCommand(31);
+    m.skillAmount = 500;  // a strike that always takes the last point
+    EXPECT_EQ(PartyFrame(0, 0), 0);  // the countdown starts
+    EXPECT_EQ(PartyFrame(0, 0), 0);  // no press: nothing happens
+    EXPECT_EQ(e.MonLife(), 1u);
+    EXPECT_EQ(gInputLinks.actionWait, 1u);  // the input waits for the key
+    gInputLinks.actionWaitWord |= 1;        // as a fresh confirm press marks it
+    EXPECT_EQ(PartyFrame(0, 0), 0);         // the press downs the enemy
+    EXPECT_EQ(e.MonLife(), 0u);
+    EXPECT_EQ(PartyFrame(0, 0), 1);  // and the skill ends
+    EXPECT_EQ(IsFlag(75), 0);
+    EXPECT_EQ(IsFlag(74), 0);
+    EXPECT_EQ(gInputLinks.actionWait, 0u);  // the menus take their keys again
 }
 
 }  // namespace
