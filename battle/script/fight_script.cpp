@@ -30,6 +30,7 @@
 #include "battle/action/enemy_command.h"
 #include "battle/action/party_command.h"
 #include "battle/hud/battle_hud.h"
+#include "battle/turn/attack_order.h"
 #include "battle/turn/bookkeeping.h"
 #include "battle/turn/targeting.h"
 #include "battle/results/battle_results.h"
@@ -238,6 +239,9 @@ void MoveEveryHome(int dx) {
 // The target word of a scripted enemy action, as the enemy's script target.
 void ChooseEnemyTarget(int r, int t) {
     gMonScriptTarget[r] = 0;
+    // A mark left by an earlier scripted action that never ran is dropped:
+    // only an enemy target marks the enemy as acting on its own side.
+    if (r >= 0 && r < kEnemySlots) gMonCommands[r].commandSet = 0;
     if (t < kFirstManId) {
         if (t < 0) t = 0;
         while (t + 1 < kEnemySlots && (!IsEnemyId(t) || gMonRoles[t].IsOut())) ++t;
