@@ -278,7 +278,6 @@ void PartyBranch(int r, int t, int command) {
     if (t >= kFirstManId) {
         MS = t - 19;
         MarkAllyOnAlly(slot);
-        gManCommands[slot].commandSet = 1;
     }
     gManRoles[slot].SetCommandChosen(1);
     gLastCommand = command;
