@@ -1111,6 +1111,7 @@ int Run(int16_t op, uint32_t length) {
             const int last = int(gLastActorId);
             if (IsPartyId(last)) {
                 gMonScriptTarget[r] = uint16_t((last - kFirstManId) | 0x8000);
+                gMonCommands[r].commandSet = 0;  // the counter-attack aims at the party
                 gMonRoles[r].ClearMonTurn();
                 InsertAttackOrder(2, r, 0);
             }
