@@ -5,6 +5,7 @@
 #include "base/memory.h"
 #include "battle/action/action_perform.h"
 #include "battle/action/enemy_command.h"
+#include "battle/action/performers.h"
 #include "battle/battle_start.h"
 #include "battle/role/effect_node.h"
 #include "battle/turn/bookkeeping.h"
@@ -375,6 +376,37 @@ TEST_F(TurnStepsTest, AClosedTurnClearsThePresetCommandAndRaisesTheRepeatFollowU
         EXPECT_EQ(m.GetSelectedItemId(), 0) << int(mode);
         EXPECT_EQ(gRepeatFollowUp, mode == 1 ? 1u : 0u) << int(mode);
     }
+}
+
+}  // namespace
+
+namespace {
+
+Role* gStruck = nullptr;
+int32_t gStruckOnEnemies = -1;
+
+// A confused enemy turns on its own side: its performing turn is told so,
+// and its attack lands on the other enemy, not on the party slot of the
+// same number.
+TEST_F(TurnStepsTest, AConfusedEnemyStrikesAnotherEnemy) {
+    Member(0, 0);
+    Member(1, 1);
+    MonRole& e = Enemy(0);
+    MonRole& other = Enemy(1);
+    Arrange();
+    Under(e, kEffectConfuse);
+    gPerformers.monAttack = [](Role*, Role* t, int) {
+        gStruck = t;
+        gStruckOnEnemies = gCurRole.monCommandSet;
+        return 1;
+    };
+    gStruck = nullptr;
+    AddToAttackOrder(2, 0);
+    gScriptActionDone = 0;
+    for (int frames = 0; frames < 400 && gScriptActionDone == 0; ++frames) Frame();
+    UseDefaultPerformers();
+    EXPECT_EQ(gStruck, &other);
+    EXPECT_EQ(gStruckOnEnemies, 1);
 }
 
 }  // namespace
