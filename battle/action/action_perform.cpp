@@ -8,14 +8,18 @@
 #include "base/errorbox.h"
 #include "base/settings.h"
 #include "battle/action/action_state.h"
-#include "battle/action/perform_needs.h"
 #include "battle/action/performers.h"
 #include "battle/battle_debug.h"
 #include "battle/battle_frame.h"
 #include "battle/battle_start.h"
 #include "battle/battle_state.h"
+#include "battle/effects/effect_layers.h"
+#include "battle/hud/battle_hud.h"
+#include "battle/hud/hud_state.h"
 #include "battle/role/roles.h"
 #include "battle/screen/battle_tint.h"
+#include "battle/turn/bookkeeping.h"
+#include "battle/turn/targeting.h"
 #include "draw/draw_kernel.h"
 #include "draw/ripple.h"
 #include "media/sound_bank.h"
@@ -62,10 +66,10 @@ void NoteDowned(Role* target) {
     const int index = IndexOf(target);
     if (target->side == 0) {
         gLastDowned = int16_t(index);
-        needs::MarkEnemyDying(index);
+        MarkEnemyDying(index);
     } else {
         gAction.lastManDowned = int16_t(index);
-        needs::MarkMemberDying(index);
+        MarkMemberDying(index);
     }
     gFlashRequest = 1;
 }
@@ -98,8 +102,9 @@ void AfterEnemyHit(Role* actor, Role* target, int32_t gathered) {
     if (target->side != 1) return;
     ManRole* member = static_cast<ManRole*>(target);
     member->GrowElementTreasure(&gFameList3, &actor->action);
-    int32_t total = gathered;
-    if (needs::ApplySkillDamageScale(member, &total) == 1 && total > 0) {
+    // The scale works on the gathered total held in 0..65535.
+    uint16_t total = uint16_t(std::clamp<int32_t>(gathered, 0, 0xFFFF));
+    if (member->ApplySkillDamageScale(&total) == 1 && total > 0) {
         const int16_t amount = Sat16(total);
         member->PushShownNumber(kDigitsSpirit);
         member->SetDamageDigits(amount);
@@ -259,7 +264,11 @@ void PlayPanned(uint16_t sound) {
 void ResolveTargetHitImpl(Role* target, Role* attacker, int slot, bool hurt) {
     if (hurt) target->SetHurtMark();
     if (attacker->IsActionFlag14()) {
-        needs::RaiseHudResultsFlag();
+        // The HUD's elemental panel shows the target's percentages.
+        int8_t values[5];
+        for (int e = 0; e < 5; ++e) values[e] = target->ElementPercent(e);
+        SetPercentPanelRecord(target->name, values);
+        gBattleUiFlags |= kUiPercentPanel;
         fMenu = 0;
     }
     int32_t damage;
@@ -309,7 +318,7 @@ void HandleHitEvents(Role* target, Role* attacker, int slot, uint16_t ev, int x,
     ActRecord& rec = gHitActs[slot];
     if ((ev & 0x20) && !gHitFollowUp[slot]) {
         const uint16_t follow = attacker->GetActionFollowUpAct();
-        if (follow != 0) needs::AddSecondLayerMagic(follow, 0, x, y, AttackerMirrors(attacker) ? 1 : 0);
+        if (follow != 0) AddSecondLayerMagic(follow, 0, uint16_t(x), uint16_t(y), AttackerMirrors(attacker) ? 1 : 0);
         gHitFollowUp[slot] = 1;
     }
     if (ev & 0x8) {
@@ -459,7 +468,7 @@ int RunCurrentAction() {
     const bool enemyActor = IsEnemyId(gCurRole.id);
     const int slot = enemyActor ? gCurRole.id : gCurRole.id - kFirstManId;
     if (gActionFlags & kActionStrikeAll) {
-        if (enemyActor || needs::StrikeAllEnemies(slot) == 1) {
+        if (enemyActor || StrikeAllEnemies(slot) == 1) {
             EndAction();
             return 1;
         }
@@ -538,12 +547,12 @@ int PlayTargetHitAct(Role* target, Role* attacker, int act, int slot) {
             gFrame.skipBackground = 0;
         }
     }
-    needs::DrawSecondLayerMagic();
-    ev |= uint16_t(needs::GetSecondLayerMark());
+    DrawSecondLayerMagic();
+    ev |= uint16_t(GetSecondLayerMark());
     HandleHitEvents(target, attacker, slot, ev, x, y);
     if (gHitFollowUp[slot] && DrawHitFollowUp(target, attacker->GetActionFollowUpAct(), 0, slot) == 1)
         gHitFollowUp[slot] = 0;
-    if (gAction.hitEnded[slot] && !gHitFollowUp[slot] && needs::SecondLayerEmpty()) {
+    if (gAction.hitEnded[slot] && !gHitFollowUp[slot] && IsSecondLayerMagicEmpty()) {
         ClearHitSlot(slot);
         return 1;
     }
@@ -584,8 +593,8 @@ int PlaySideHitAct(Role* target, Role* attacker, int act, int slot, int wholeSid
             if (rec.done) gAction.hitEnded[0] = 1;
         }
     }
-    needs::DrawSecondLayerMagic();
-    ev |= uint16_t(needs::GetSecondLayerMark());
+    DrawSecondLayerMagic();
+    ev |= uint16_t(GetSecondLayerMark());
     if (ev & (0x1 | 0x4 | 0x10 | 0x1000)) {
         const bool enemies = !onParty;
         for (int i = 0; i < SideCount(enemies); ++i) {
@@ -606,7 +615,7 @@ int PlaySideHitAct(Role* target, Role* attacker, int act, int slot, int wholeSid
         }
         ClearTotals();
     }
-    if (gAction.hitEnded[0] && needs::SecondLayerEmpty()) {
+    if (gAction.hitEnded[0] && IsSecondLayerMagicEmpty()) {
         ClearHitSlot(0);
         return 1;
     }

@@ -6,11 +6,12 @@
 #include "base/errorbox.h"
 #include "base/settings.h"
 #include "battle/action/action_state.h"
-#include "battle/action/perform_needs.h"
+#include "battle/action/command_links.h"
 #include "battle/battle_debug.h"
 #include "battle/battle_services.h"
 #include "battle/battle_state.h"
 #include "battle/role/roles.h"
+#include "battle/turn/bookkeeping.h"
 #include "draw/ripple.h"
 #include "media/music.h"
 
@@ -26,10 +27,10 @@ void NoteDown(Role* target) {
     const int id = target->Id();
     if (target->side == 0) {
         gLastDowned = int16_t(id);
-        needs::MarkEnemyDying(id);
+        MarkEnemyDying(id);
     } else {
         gAction.lastManDowned = int16_t(id - kFirstManId);
-        needs::MarkMemberDying(id - kFirstManId);
+        MarkMemberDying(id - kFirstManId);
     }
     gFlashRequest = 1;
 }
@@ -97,6 +98,8 @@ void EndCommand() {
     gAction.chainStriking = 0;
     gAction.summonSlot = -1;
     RestoreMusic();
+    // A timed prompt never outlives its command.
+    CloseHitWindow();
 }
 
 void ClearActionWord() {

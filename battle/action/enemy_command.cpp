@@ -11,7 +11,6 @@
 #include "battle/action/action_state.h"
 #include "battle/action/action_texts.h"
 #include "battle/action/command_common.h"
-#include "battle/action/perform_needs.h"
 #include "battle/action/performers.h"
 #include "battle/battle_debug.h"
 #include "battle/battle_frame.h"
@@ -19,6 +18,7 @@
 #include "battle/effects/effect_layers.h"
 #include "battle/role/roles.h"
 #include "battle/screen/battle_messages.h"
+#include "battle/turn/attack_order.h"
 #include "media/sound_bank.h"
 #include "world/org/obj_tables.h"
 
@@ -350,4 +350,12 @@ int ApplyEnemyCommand(int id, int target) {
         e.subCommand = 0;
         return FinishUm();
     }
+}
+
+void MarkEnemyOnEnemy(int enemy) {
+    if (enemy < 0 || enemy >= kMaxMonRoles) {
+        TraceHook("command: enemy %d cannot be marked to act on its own side", enemy);
+        return;
+    }
+    gMonCommands[enemy].commandSet = 1;
 }

@@ -13,7 +13,8 @@
 #include "battle/action/action_state.h"
 #include "battle/action/action_texts.h"
 #include "battle/action/command_common.h"
-#include "battle/action/perform_needs.h"
+#include "battle/action/enemy_command.h"
+#include "battle/action/command_links.h"
 #include "battle/action/performers.h"
 #include "battle/battle_debug.h"
 #include "battle/battle_frame.h"
@@ -22,10 +23,16 @@
 #include "battle/battle_state.h"
 #include "battle/effects/effect_layers.h"
 #include "battle/hud/battle_hud.h"
+#include "battle/hud/hud_state.h"
 #include "battle/manrole/man_texts.h"
 #include "battle/role/mon_record.h"
 #include "battle/role/roles.h"
 #include "battle/screen/battle_messages.h"
+#include "battle/turn/attack_order.h"
+#include "battle/turn/bookkeeping.h"
+#include "battle/turn/targeting.h"
+#include "battle/turn/turn_state.h"
+#include "battle/turn/turn_steps.h"
 #include "media/sound_bank.h"
 #include "world/org/count_list.h"
 #include "world/org/obj_tables.h"
@@ -48,6 +55,9 @@ constexpr uint16_t kFrozenBits = 0x4 | 0x40;
 constexpr uint16_t kChainBit = 0x40;
 constexpr uint16_t kTypeUnique = 0x20;
 constexpr int kRollFrames = 15;
+// Where the chained attack's timing bar stands.
+constexpr int32_t kChainPromptX = 320;
+constexpr int32_t kChainPromptY = 200;
 
 struct Ctx {
     ManRole* m;
@@ -140,7 +150,7 @@ void SetUpAction(Ctx& c, bool magic) {
         for (uint32_t i = 0; i < std::min<uint32_t>(gBattleMonCount, kMaxMonRoles); ++i) {
             MonRole& e = gMonRoles[i];
             if (e.IsOut()) continue;
-            needs::MarkEnemyDying(int(i));
+            MarkEnemyDying(int(i));
             e.SetDefeatEffect(16);
             e.SetOut(1);
         }
@@ -168,7 +178,7 @@ int RowCast(Ctx& c) {
     }
     c.m->SetCommand(300);
     c.m->subCommand = 0;
-    needs::TryRetreat(c.slot);
+    TryRetreat(c.slot);
     return 0;
 }
 
@@ -222,8 +232,8 @@ int RowCapture(Ctx& c) {
         } else if (e->objRecord != nullptr && GetCount(&gFameList2, e->GetRoleActNumber()) > kSureCaptureCount) {
             gCaptureSure = 1;
         }
-        if (gCaptureSure || gSureCapture || needs::RollCaptureChance(c.m, e)) {
-            needs::BeginCaptureEffect(c.m, e);
+        if (gCaptureSure || gSureCapture || c.m->RollCaptureChance(e)) {
+            c.m->BeginCaptureEffect(e);
             gCaptureOk = 1;
             c.m->SetRoleActing(1);
             CameraDark();
@@ -239,7 +249,7 @@ int RowCapture(Ctx& c) {
         RemoveFromAttackOrder(c.target);
         gStaggerTick = kCaptureCountdown;
         AddLootItem(e->GetRoleActNumber(), 1);
-        needs::ClearEnemyMarks(c.target);
+        ClearEnemyMarks(c.target);
         return 0;
     }
     if (gStaggerTick > 2) {
@@ -389,7 +399,7 @@ uint16_t HighestEnemyLevel() {
 int RowFlee(Ctx& c) {
     if (!gAction.fleeRunning) {
         if (!gPerformers.retreat(c.m, nullptr, 0)) return 0;
-        if (!needs::RollLevelChance(c.m, HighestEnemyLevel())) {
+        if (!c.m->RollLevelChance(HighestEnemyLevel())) {
             Say(kRetreatFailedText, 30, kMsgFlagsStrip);
             Sound(kSoundRefused);
             return Finish(c);
@@ -430,17 +440,19 @@ int RowGroup(Ctx& c) {
             if (!gMonRoles[i].IsOut()) gMonRoles[i].SetRoleStateBit19(1);
         UM = int16_t(c.m->Id());
         CameraDark();
-        // Without a timed prompt to run, the stage moves on at once.
-        gAction.groupStage = needs::StartGroupPrompt() ? 1 : 2;
+        // The group technique has no timed prompt of its own: the stage
+        // moves on at once.
+        gAction.groupStage = 2;
         return 0;
     }
-    if (gAction.groupStage == 1) return 0;
-    if (gAction.groupStage == 2) {
-        gActionFlags |= kActionRunning | kActionStrikeAll;
-        gAction.groupStage = 3;
+    // The strike itself sets the stage to 2 again when it lands, so the
+    // action is handed over once, while it is not running yet, and its end
+    // is read from the over bit alone.
+    if (!(gActionFlags & kActionOver)) {
+        if (gAction.groupStage == 2 && !(gActionFlags & kActionRunning))
+            gActionFlags |= kActionRunning | kActionStrikeAll;
         return 0;
     }
-    if (!(gActionFlags & kActionOver)) return 0;
     RestoreMusic();
     ClearActionWord();
     for (uint32_t i = 0; i < std::min<uint32_t>(gBattleMonCount, kMaxMonRoles); ++i) gMonRoles[i].SetRoleStateBit19(0);
@@ -450,7 +462,7 @@ int RowGroup(Ctx& c) {
 int RowSteal(Ctx& c) {
     if (c.t == nullptr) return Finish(c);
     if (!gPerformers.steal(c.m, c.t, 0)) return 0;
-    const uint32_t id = needs::TryStealItem(c.m, c.t);
+    const uint32_t id = c.m->TryStealItem(c.t);
     if (id == 0 || id >= kStealNothing) {
         Sound(kSoundFail);
         Say(id == 0 ? kStealFailText : kStealNothingText, 30, kMsgFlagsResult);
@@ -495,7 +507,7 @@ int RowControl(Ctx& c) {
     MonRole* e = EnemyTarget(c);
     if (gControlledEnemy < 0) {
         if (e == nullptr) return FinishUm(c);
-        if (!needs::RollControlChance(c.m, e)) {
+        if (!c.m->RollControlChance(e)) {
             Say(kControlFailText, 50, kMsgFlagsResult);
             return FinishUm(c);
         }
@@ -524,6 +536,7 @@ int RowControl(Ctx& c) {
         ce.PrepareMonAttack(1, &out);
     }
     gMonCommandWord[gControlledEnemy] = uint16_t(word | uint16_t(c.target & 0xFF));
+    MarkEnemyOnEnemy(gControlledEnemy);
     if (!IsInAttackOrder(gControlledEnemy)) AddToAttackOrder(2, gControlledEnemy);
     return FinishUm(c);
 }
@@ -533,14 +546,20 @@ int RowChain(Ctx& c) {
     if (c.first) {
         striking = 0;
         c.m->SetRoleStatusBits(kChainBit);
-        needs::StartChainPrompt(320, 200);
+        StartTimingBar();
+        OpenHitWindow();
     }
     if (!striking) {
-        const int p = needs::StepChainPrompt();
-        if (p == 1) {
+        // The timing bar is the prompt: a press while its cursor stands on
+        // a mark not taken yet strikes again; the prompt ends when the
+        // cursor has run out.
+        const int ended = DrawTimingBar(kChainPromptX, kChainPromptY);
+        if (gHud.timingHit > 0 && gHud.timingHit <= 3 && TakeHitSignal()) {
+            gHud.timingTaken[gHud.timingHit - 1] = 1;
+            gHud.timingHit = 0;
             Sound(44);
             striking = 1;
-        } else if (p < 0) {
+        } else if (ended) {
             c.m->ClearRoleStatusBits(kChainBit);
             return WalkBackNext(c);
         }
@@ -615,13 +634,14 @@ int RowTimedSkill(Ctx& c) {
         ClearFlag(kTimedSkillFlag);
         StartStoryTimer(0, 5, 0, 1);
         gAction.timedSkillRunning = 1;
+        OpenHitWindow();
         return 0;
     }
     if (IsFlag(kTimedSkillFlag)) {
         ClearFlag(kTimedSkillFlag);
         return Finish(c);
     }
-    if (c.t != nullptr && needs::TakeHitSignal()) {
+    if (c.t != nullptr && TakeHitSignal()) {
         Sound(46);
         uint16_t s = 0, t = 0;
         int32_t dmg = c.m->ResolveManRoleAction(c.t, &s, &t);
@@ -642,7 +662,7 @@ int RowSuddenDeath(Ctx& c) {
     MonRole* e = EnemyTarget(c);
     if (!PerformerDone(gPerformers.skill, c.m, c.t, c.code)) return 0;
     if (e != nullptr && !e->IsOut() && !(e->objRecord != nullptr && (e->objRecord->typeBits & kTypeUnique)) &&
-        needs::RollSkillChance(c.m->SelectRoleWeaponSkill(33))) {
+        c.m->RollSkillChance(c.m->SelectRoleWeaponSkill(33))) {
         e->SetDefeatEffect(7);
         e->SetOut(1);
         NoteDown(e);
@@ -659,10 +679,10 @@ int RowTreasureStrike(Ctx& c) {
         return 0;
     }
     if (gStaggerTick <= kRollFrames) {
+        // The counter rolls from the treasure's level for its frames, then
+        // locks.
         ++gStaggerTick;
-        if (gStaggerTick <= kRollFrames &&
-            !needs::StepRollingCounter(c.m->GetTreasureLevel(&gFameList3), kRollFrames))
-            return 0;
+        if (gStaggerTick <= kRollFrames) return 0;
         Sound(186);
         gStaggerTick = kRollFrames + 1;
     }
@@ -670,7 +690,7 @@ int RowTreasureStrike(Ctx& c) {
         c.t->PushShownNumber(kDigitsDamage);
         BookHit(c.m, c.t, false);
     }
-    const int reward = std::max(0, needs::BattleTreasureReward()) + 5;
+    const int reward = int(std::min<uint32_t>(gRewardTreasure, 0xFFFF)) + 5;
     if (c.m->GrowTreasureLevel(&gFameList3, 37, uint16_t(std::min(reward, 0xFFFF))) == 1)
         Say(kTreasureLevelUpText, 40, kMsgFlagsStrip);
     return Finish(c);
@@ -839,4 +859,12 @@ int ApplyBattleCommand(int slot, int target) {
         return 1;
     }
     return row(c);
+}
+
+void MarkAllyOnAlly(int slot) {
+    if (slot < 0 || slot >= kMaxManRoles) {
+        TraceHook("command: party slot %d cannot be marked to act on the party", slot);
+        return;
+    }
+    gManCommands[slot].commandSet = 1;
 }

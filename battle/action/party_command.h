@@ -5,3 +5,6 @@
 // enemy index, or a party slot when the turn aims at the party); 1 when the
 // command is finished, 0 while it runs.
 int ApplyBattleCommand(int slot, int target);
+// Party slot `slot`'s next action aims at the party: its stored command's set
+// word, which the queue hands to the turn (`manCommandSet`).
+void MarkAllyOnAlly(int slot);

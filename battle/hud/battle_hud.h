@@ -38,6 +38,9 @@ void FreeSceneSprite(SceneSprite* sprite);
 // icon, effect icons and charge bar; the spirit's corner; the running-total
 // gauge and the auto-attack box.
 void DrawPartyStatus();
+// The shown full life and shown spirit of party slot `slot` follow the role
+// at once (a script set its gauges): no easing from the old values.
+void RefreshShownGauges(int slot);
 // The swelling gauge bar of slot 0..3 (pack frame 0 zoomed about its centre);
 // 1 when it has swollen out (its counters start again).
 int DrawSpinningIcon(int slot, uint16_t pack, int32_t x, int32_t y);
@@ -51,6 +54,8 @@ void SetAccumulatorGaugeOn(int on);
 // The charge gauge of n sixths, and the timing bar (1 when its cursor ran out).
 void DrawChargeGauge(int32_t x, int32_t y, int n, int style);
 int DrawTimingBar(int32_t x, int32_t y);
+// The timing bar from its start: cursor at 0, no mark hit or taken.
+void StartTimingBar();
 
 // Moves the result pages' eased height by (target - height - start) /
 // divisor (toward zero); 1 when that step is 0 (it has arrived).

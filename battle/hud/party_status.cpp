@@ -195,6 +195,18 @@ void DrawPartyStatus() {
     ++gHud.frameCount;
 }
 
+void RefreshShownGauges(int slot) {
+    if (slot < 0 || slot >= kHudPartySlots || uint32_t(slot) >= gBattleManCount) return;
+    int32_t cur[kHudRows], max[kHudRows];
+    RowValues(gManRoles[slot], cur, max);
+    HudSlot& s = gHud.slots[slot];
+    for (int i = 0; i < 2; ++i) {
+        s.valueShown[i] = std::max(cur[i], 0);
+        s.barShown[i] = BarFillWidth(cur[i], max[i], kBarPixels);
+        s.valueStep[i] = 0;
+    }
+}
+
 int DrawSpinningIcon(int slot, uint16_t pack, int32_t x, int32_t y) {
     if (slot < 0 || slot >= kHudPartySlots) return 1;
     HudSlot& s = gHud.slots[slot];
@@ -305,6 +317,12 @@ void DrawChargeGauge(int32_t x, int32_t y, int n, int style) {
         DrawPictureFrame(kChargeGaugePack, 1, x + 4, bottom - shown, 0, 0);
     }
     DrawPictureFrame(kChargeGaugePack, 3, x + 14, y + h0 + 29 - (style == 6 ? 0 : 30), 20, 8);
+}
+
+void StartTimingBar() {
+    gHud.timingCounter = 0;
+    gHud.timingHit = 0;
+    for (int32_t& t : gHud.timingTaken) t = 0;
 }
 
 int DrawTimingBar(int32_t x, int32_t y) {

@@ -20,6 +20,7 @@ void EndTriggerDisplay() {
     for (int16_t& t : gMonBattle.triggerTint) t = 0;
     gMonBattle.triggerDisplay = 0;
     gMonBattle.triggerHold = 0;
+    gMonBattle.triggerOwner = 0;
     Stop = 0;
 }
 

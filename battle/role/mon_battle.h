@@ -19,6 +19,10 @@ struct MonBattleState {
     int16_t triggerTint[3];    // the wash: -12 on each channel while it shows
     uint32_t selfDestruct;     // an enemy's self-destructing strike landed
     uint32_t summonBlock;      // enemies may not call others (actions with flag 0x1000)
+    // The enemy (id + 1) whose reaction act the display shows; 0 none. One
+    // reaction act plays at a time: a trigger that fires while another
+    // plays, or while its own enemy acts, keeps its act pending until then.
+    int32_t triggerOwner;
 };
 extern MonBattleState gMonBattle;
 

@@ -128,11 +128,34 @@ uint32_t Role::FireMonTrigger() {
     SetObjWordAt(&r, mon::kDefence, defence);
     SetObjWordAt(&r, mon::kAgility, speed);
 
+    StartReactionAct();
+    return 0;
+}
+
+bool Role::StartReactionAct() {
+    const int me = Id() + 1;
+    if (acting == 1) return false;
+    const int owner = gMonBattle.triggerOwner;
+    if (owner != 0 && owner != me) {
+        // Another enemy's reaction shows; a display whose enemy no longer
+        // plays one (reset, or out before it ended) is taken over.
+        const bool stale = owner < 1 || owner > kMaxMonRoles ||
+                           !(gMonRoles[owner - 1].state & kStateTriggerFired) ||
+                           (gMonRoles[owner - 1].state & kStateTriggerActDone);
+        if (!stale) return false;
+    }
+    gMonBattle.triggerOwner = me;
     BeginTriggerDisplay();
     acts[kActTrigger].Clear();
     acts[kActTrigger].rec.act = kTriggerAct;
     triggerFrames = 0;
-    return 0;
+    return true;
+}
+
+void Role::EndReactionDisplay() {
+    if (gMonBattle.triggerOwner != Id() + 1) return;
+    gMonBattle.triggerOwner = 0;
+    EndTriggerDisplay();
 }
 
 uint32_t Role::PlayMonTriggerAct() {
@@ -146,21 +169,26 @@ uint32_t Role::PlayMonTriggerAct() {
             a.duration = kInvisibleTurns;
             ApplyAssistEffect(&a);
         }
-        EndTriggerDisplay();
+        EndReactionDisplay();
         state |= kStateTriggerActDone;
         block.Clear();
         triggerFrames = 0;
     };
+    if (gMonBattle.triggerOwner != Id() + 1 && !IsOut()) {
+        // The pending reaction act starts once its enemy is free and no
+        // other reaction shows.
+        if (!StartReactionAct()) return 0;
+    }
+    if (IsOut()) {
+        EndReactionDisplay();
+        state &= ~kStateTriggerFired;
+        block.Clear();
+        return 1;
+    }
     if (block.Empty()) {
         // Nothing to play (the act was emptied): time must not stay stopped.
         finish(true);
         return 0;
-    }
-    if (IsOut()) {
-        EndTriggerDisplay();
-        state &= ~kStateTriggerFired;
-        block.Clear();
-        return 1;
     }
     if (TakeActData(&block.rec) == 0) {
         TraceHook("role: the trigger act %d of enemy sprite set %u cannot play", int(kTriggerAct),

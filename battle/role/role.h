@@ -490,6 +490,11 @@ public:
     void CountMonTriggerEvent(uint16_t event);
     uint32_t CheckMonTrigger(uint16_t event, uint16_t element);
     uint32_t FireMonTrigger();
+    // The reaction act of a fired trigger: its display and act start when
+    // this enemy does not act and no other enemy's reaction shows (false:
+    // it stays pending); its display ends only if it is this enemy's.
+    bool StartReactionAct();
+    void EndReactionDisplay();
     uint32_t PlayMonTriggerAct();
     void StartTransferAct();
     uint32_t ChooseMonAction(uint32_t* objectId);

@@ -274,10 +274,13 @@ int Role::StepRoleApproach(Role* target) {
         acts[kActFade].rec.qq = specialMark == 1 ? 48 : specialMark == 2 ? 49 : 40;
     }
     int step = (spirit == 1 ? kRunStepSpirit : kRunStep) * player.runCount;
-    if (action.word20 & 0x20) {
+    if ((action.word20 & 0x20) && side != 0) {
         // An approach that moves on its act's beat: a sixteenth of the way on
         // each frame with event 0x8, at least a point (within 16 pixels a
-        // sixteenth was 0 and the run never arrived).
+        // sixteenth was 0 and the run never arrived). An enemy runs up in its
+        // wait pose (36), which raises no beat (a beat in the wait pose would
+        // release its action's hit while it waits): it runs by the count, or
+        // it would stand until the frame cap.
         const int64_t dx = std::llabs(int64_t(player.run.endX) - player.run.x);
         const int64_t dy = std::llabs(int64_t(player.run.endY) - player.run.y);
         step = (acts[kActSecond].rec.events & 0x8) ? int(std::max<int64_t>(1, std::max(dx, dy) / 16)) : 0;

@@ -27,8 +27,13 @@
 #include "battle/screen/battle_tint.h"
 #include "battle/script/fig_ops.h"
 #include "battle/action/action_perform.h"
+#include "battle/action/enemy_command.h"
+#include "battle/action/party_command.h"
+#include "battle/hud/battle_hud.h"
+#include "battle/turn/attack_order.h"
+#include "battle/turn/bookkeeping.h"
+#include "battle/turn/targeting.h"
 #include "battle/results/battle_results.h"
-#include "battle/script/script_needs.h"
 #include "draw/dialog_node.h"
 #include "media/music.h"
 #include "media/sound_bank.h"
@@ -234,6 +239,9 @@ void MoveEveryHome(int dx) {
 // The target word of a scripted enemy action, as the enemy's script target.
 void ChooseEnemyTarget(int r, int t) {
     gMonScriptTarget[r] = 0;
+    // A mark left by an earlier scripted action that never ran is dropped:
+    // only an enemy target marks the enemy as acting on its own side.
+    if (r >= 0 && r < kEnemySlots) gMonCommands[r].commandSet = 0;
     if (t < kFirstManId) {
         if (t < 0) t = 0;
         while (t + 1 < kEnemySlots && (!IsEnemyId(t) || gMonRoles[t].IsOut())) ++t;
@@ -270,7 +278,6 @@ void PartyBranch(int r, int t, int command) {
     if (t >= kFirstManId) {
         MS = t - 19;
         MarkAllyOnAlly(slot);
-        gManCommands[slot].commandSet = 1;
     }
     gManRoles[slot].SetCommandChosen(1);
     gLastCommand = command;
@@ -1104,6 +1111,7 @@ int Run(int16_t op, uint32_t length) {
             const int last = int(gLastActorId);
             if (IsPartyId(last)) {
                 gMonScriptTarget[r] = uint16_t((last - kFirstManId) | 0x8000);
+                gMonCommands[r].commandSet = 0;  // the counter-attack aims at the party
                 gMonRoles[r].ClearMonTurn();
                 InsertAttackOrder(2, r, 0);
             }

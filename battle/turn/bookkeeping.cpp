@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "base/errorbox.h"
 #include "base/settings.h"
 #include "battle/action/action_perform.h"
 #include "battle/battle_frame.h"
@@ -250,6 +251,7 @@ void UpdateBattleRoles() {
             }
         }
     }
+    if (gTurn.retargetPending) RunRequestedRetarget();
     if (gPendingDown == 1) {
         gPendingDown = 0;
         if (fMenu == 0) SpiritRescue();
@@ -320,4 +322,29 @@ int FindAllyWithoutStatus() {
     for (int s = 0; s < ManCount(); ++s)
         if (IsStandingMember(s) && gManRoles[s].HasAssistEffect()) return 1;
     return 0;
+}
+
+void NoteDownedMember(int slot) {
+    if (slot < 0 || slot >= kMaxManRoles) {
+        TraceHook("turn: party slot %d cannot be noted as downed", slot);
+        return;
+    }
+    gLastDownedMan = int16_t(slot);
+    gManDyingMark[slot] = slot;
+}
+
+void MarkEnemyDying(int index) {
+    if (index < 0 || index >= kMaxMonRoles) {
+        TraceHook("turn: enemy %d cannot be marked as dying", index);
+        return;
+    }
+    gDyingMark[index] = index;
+}
+
+void MarkMemberDying(int slot) {
+    if (slot < 0 || slot >= kMaxManRoles) {
+        TraceHook("turn: party slot %d cannot be marked as dying", slot);
+        return;
+    }
+    gManDyingMark[slot] = slot;
 }

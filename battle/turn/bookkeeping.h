@@ -4,6 +4,14 @@
 
 // Per frame, for every combatant in gArrangeOrder.
 void UpdateBattleRoles();
+// Party slot `slot` was put out from outside a turn (by the battle script):
+// it is the downed member whose defeat is pending.
+void NoteDownedMember(int slot);
+// The dying marks, one table per side: enemy `index` (gDyingMark) and party
+// slot `slot` (gManDyingMark) while its defeat is pending. An index outside
+// its table is refused with one trace.
+void MarkEnemyDying(int index);
+void MarkMemberDying(int slot);
 // 1 when the standing roles' ailments decided the battle.
 int CheckBattleEndByStatus();
 // Books the defeat of enemy `index` (side 0) or party slot `index` (side 1)

@@ -6,6 +6,7 @@
 
 #include "base/errorbox.h"
 #include "base/random.h"
+#include "battle/action/action_state.h"
 #include "battle/battle_start.h"
 #include "battle/battle_state.h"
 #include "battle/role/roles.h"
@@ -181,8 +182,12 @@ void SetAllyWaitMark(int i, uint16_t value) {
     gGuardItems[i - 1] = value;
 }
 
-void RetargetAllies(int slot, int target) {
-    if (target < 0 || target != gLastDowned || ManCount() == 0) return;
+namespace {
+
+// Every party role but `slot` aimed at enemy `target` moves to the next
+// standing enemy, or the turn state is emptied when none is left.
+void MoveAlliesOff(int slot, int target) {
+    if (target < 0 || target >= MonCount() || ManCount() == 0) return;
     int next = -1;
     for (int i = 0; i < MonCount() && next < 0; ++i)
         if (i != target && IsStandingEnemy(i)) next = i;
@@ -204,6 +209,19 @@ void RetargetAllies(int slot, int target) {
         gCurRole = EmptyOrderEntry();
         for (AttackOrderEntry& e : gAttackOrder) e = EmptyOrderEntry();
     }
+}
+
+}  // namespace
+
+void RetargetAllies(int slot, int target) {
+    if (target < 0 || target != gLastDowned) return;
+    MoveAlliesOff(slot, target);
+}
+
+void RunRequestedRetarget() {
+    const int target = int(gTurn.retargetPending) - 1;
+    gTurn.retargetPending = 0;
+    MoveAlliesOff(-1, target);
 }
 
 void SpreadContagion(int side) {
@@ -228,6 +246,8 @@ int StrikeAllEnemies(int slot) {
     const int32_t damage = int32_t(r.SelectRoleWeaponSkill(22)) * 2400 / 100 + 100;
     gTurn.lureDamage = damage;
     if (r.RunStrikeAllAct(0) == 0) return 0;
+    // The group technique's stage moves on: its prompt is over.
+    gAction.groupStage = 2;
     const int healedClass = gTurn.scenePolarity != 0 ? 1 : 0;
     for (int i = 0; i < MonCount(); ++i) {
         if (!IsStandingEnemy(i)) continue;
@@ -255,4 +275,8 @@ int StepShownNumbers(int index, int side) {
     }
     if (index < 0 || index >= kMaxMonRoles) return 1;
     return int(gMonRoles[index].StepShownNumbers());
+}
+
+void RequestRetarget() {
+    if (gLastDowned >= 0 && gLastDowned < kMaxMonRoles) gTurn.retargetPending = uint32_t(gLastDowned) + 1;
 }

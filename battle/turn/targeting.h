@@ -35,6 +35,12 @@ void SetAllyWaitMark(int i, uint16_t value);
 // Moves the other party roles aimed at the enemy just downed to the next
 // standing enemy, or empties the turn state when none is left.
 void RetargetAllies(int slot, int target);
+// The enemy last downed (gLastDowned) was put out from outside a turn (by
+// the battle script): the allies aimed at it move on (as RetargetAllies
+// moves them) in the next enemy step, before its defeat is booked.
+void RequestRetarget();
+// Carries out a pending request of RequestRetarget (none: nothing).
+void RunRequestedRetarget();
 // The spreading effect of every role of a side (0 party, 1 enemies).
 void SpreadContagion(int side);
 // The strike on all enemies of party slot `slot`; 1 when done.

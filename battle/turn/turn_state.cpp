@@ -10,4 +10,5 @@ void ResetTurnState() {
     for (int32_t& m : gTurn.manDyingMark) m = -1;
     gTurn.lastDownedMan = -1;
     gTurn.monLastTarget = -1;
+    std::memset(gMonCommandWord, 0, sizeof gMonCommandWord);
 }

@@ -55,8 +55,10 @@ struct TurnState {
     uint32_t noSilver;            // silver switched off for this battle
     uint16_t reinforcement;       // the monster id an enemy called in; 0 none
     int32_t lureDamage;           // the damage a lured enemy's turn passes on
-    uint16_t monCommandWord[20];  // gMonCommandWord: 0x8000 controlled, 0x4000 magic, 0x2000 capture; low byte its target
     uint32_t scenePolarity;       // set: the strike on all enemies heals class 1, else class 0
+    uint8_t repeatMode;           // gRepeatMode: the repeat mode (0 off, 1 or 2)
+    uint32_t repeatFollowUp;      // gRepeatFollowUp: a party turn closed under repeat mode 1
+    uint32_t retargetPending;     // enemy + 1 whose aimed allies move on (RequestRetarget); 0 none
 };
 extern TurnState gTurn;
 
@@ -66,7 +68,11 @@ extern uint8_t gSceneVisits[kSceneCount];
 
 // The enemies' dying marks: the id while its defeat is pending, else -1.
 inline int32_t (&gDyingMark)[kEnemySlots] = gBattle.pendingDefeat;
-inline uint16_t (&gMonCommandWord)[20] = gTurn.monCommandWord;
+// The enemy command word: 0x8000 a plain attack for the party or the script,
+// 0x4000 a prepared magic, 0x2000 a capture; the low byte its target (an
+// enemy index when its stored command aims at its own side, else a party
+// slot). The battle script's target word of an enemy is this same word.
+inline uint16_t (&gMonCommandWord)[kEnemySlots] = gMonScriptTarget;
 inline int32_t& gMonTargetChosen = gTurn.monTargetChosen;
 inline int32_t& gMonTarget = gTurn.monTarget;
 inline int32_t& gMonLastTarget = gTurn.monLastTarget;
@@ -87,6 +93,8 @@ inline uint16_t (&gGuardItems)[kGuardItemWords] = gTurn.guardItems;
 inline uint32_t& gRewardExp = gTurn.rewardExp;
 inline uint32_t& gRewardSilver = gTurn.rewardSilver;
 inline uint32_t& gRewardTreasure = gTurn.rewardTreasure;
+inline uint8_t& gRepeatMode = gTurn.repeatMode;
+inline uint32_t& gRepeatFollowUp = gTurn.repeatFollowUp;
 
 constexpr uint16_t kRetreatAsked = 0x4000;
 constexpr uint16_t kRetreatUnderWay = 0x8000;

@@ -381,6 +381,7 @@ void CloseManTurn(int slot, ManRole& r, int target) {
     if (gTransferOverlay == 0) {
         GetCom = 0;
         Stop = 0;
+        if (gRepeatMode == 1) gRepeatFollowUp = 1;
     }
     mStop = 0;
     gOrder.targetsMarked = 0;
@@ -394,7 +395,12 @@ void CloseManTurn(int slot, ManRole& r, int target) {
     }
     r.EndRoleTurn();
     gCurRole = EmptyOrderEntry();
+    // The slot's per-turn records: nothing prepared for this turn (its
+    // preset command, an item it did not use) carries into the next one; an
+    // unused item's reserved use goes back.
     gAllyQueued[slot] = 0;
+    gManCommands[slot] = StoredCommand{};
+    r.DropSelection();
     ResetFollowRequests();
     if (r.spirit == 1) gTurn.spiritHealPending = 0;
     LowerFightWord();
@@ -522,20 +528,27 @@ void ChooseEnemyTurn(int id, MonRole& e) {
         return;
     }
     int target = gMonTarget;
+    const uint16_t word = gMonCommandWord[id];
+    // The turn aims at the enemies' own side when its stored command said so
+    // (a controlled enemy, a script's enemy-on-enemy action) or the enemy is
+    // confused; the performing turn is told the same through the stored
+    // command.
+    bool onEnemies = gCurRole.monCommandSet != 0 || gMonCommands[id].commandSet != 0;
     if (gMonTargetChosen == 0) {
         gMonTargetChosen = 1;
         target = -1;
         if (e.IsRoleEffectBit5() == 1 && StandingEnemyCount() > 1) {
             target = DrawOtherEnemy(id);
-            if (target >= 0) e.SetRoleStateBit28();
-        } else if (gMonCommands[id].commandSet == 0 && e.IsRoleEffectBit5() == 0) {
+            if (target >= 0) {
+                e.SetRoleStateBit28();
+                onEnemies = true;
+            }
+        } else if (!onEnemies && !(word & 0xFF00) && e.IsRoleEffectBit5() == 0) {
             const int t = ChooseEnemyTarget(e.GetMonTriggerPhase());
             target = t > 0 ? t - 1 : -1;
-        } else if (gMonCommands[id].commandSet != 0 && e.GetActionTarget() >= 0) {
-            target = e.GetActionTarget();
         }
-        if (target < 0) target = DrawRandomPartyTarget(id);
-        if (target < 0) {
+        if (target < 0 && !onEnemies) target = DrawRandomPartyTarget(id);
+        if (target < 0 && !onEnemies) {
             // No party role can be targeted: the turn goes back.
             e.EndRoleTurn();
             GiveTurnBack();
@@ -544,11 +557,17 @@ void ChooseEnemyTurn(int id, MonRole& e) {
         gMonTarget = target;
     }
     gMonCommands[id].wholeSide = 0;
-    const uint16_t word = gMonCommandWord[id];
     if (word & 0xFF00) {
-        // A controlled enemy acts on the enemy its controller chose.
+        // A controlled enemy acts on the enemy its controller chose; a
+        // scripted action on the role the script named.
         const int forced = word & 0xFF;
-        if (forced < MonCount()) target = forced;
+        if (onEnemies ? forced < MonCount() : forced < ManCount()) target = forced;
+    }
+    if (target < 0) {
+        // Nobody to aim at on its own side: the turn goes back.
+        e.EndRoleTurn();
+        GiveTurnBack();
+        return;
     }
     const uint16_t firstLevel = gManRoles[0].stats != nullptr ? gManRoles[0].stats->level : 0;
     const int escape = (word & 0xE000) ? -1 : e.MonTryEscape(firstLevel);
@@ -585,6 +604,7 @@ void ChooseEnemyTurn(int id, MonRole& e) {
     e.BeginRoleAction(int16_t(target));
     e.StartActionTimer();
     gMonTimerRunning[id] = 1;
+    gMonCommands[id].commandSet = onEnemies ? 1 : 0;
     GiveTurnBack();
 }
 
@@ -727,6 +747,7 @@ int RunPartyMemberStep(int slot) {
 
 void RunEnemyStep(int id) {
     if (id < 0 || id >= MonCount()) return;
+    if (gTurn.retargetPending) RunRequestedRetarget();
     MonRole& e = gMonRoles[id];
     const bool standing = IsStandingEnemy(id);
 

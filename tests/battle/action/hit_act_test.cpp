@@ -8,6 +8,7 @@
 #include "draw/act_pack.h"
 #include "draw/rle.h"
 #include "tests/battle/action/action_fixture.h"
+#include "tests/support/sound_recorder.h"
 #include "tests/support/temp_folder.h"
 #include "tools/act_writer.h"
 #include "tools/file_writer.h"
@@ -18,6 +19,8 @@ constexpr uint16_t kHitSet = 600;    // a hit event on its second frame
 constexpr uint16_t kLatchSet = 601;  // a hit event raised on the first frame, three frames more
 constexpr uint16_t kLoopSet = 602;   // never ends
 constexpr uint16_t kTwoHitSet = 603; // two hit events
+constexpr uint16_t kSoundSet = 604;  // a sound on the first frame, three frames more
+constexpr int kHitSound = 77;
 
 class HitActTest : public ActionTest {
 protected:
@@ -31,7 +34,8 @@ protected:
             BuildActPack({{kHitSet, Entry("SD 0 PA 0 ED PA 1 AT 1 ED PA 2 O2")},
                           {kLatchSet, Entry("SD 0 PA 0 AT 1 ED PA 1 ED PA 2 ED PA 3 O2")},
                           {kLoopSet, Entry("SD 0 PA 0 ED PA 1 OV")},
-                          {kTwoHitSet, Entry("SD 0 PA 0 AT 1 ED PA 1 ED PA 2 AT 1 ED PA 3 O2")}})));
+                          {kTwoHitSet, Entry("SD 0 PA 0 AT 1 ED PA 1 ED PA 2 AT 1 ED PA 3 O2")},
+                          {kSoundSet, Entry("SD 0 PA 0 WV 77 ED PA 1 ED PA 2 ED PA 3 O2")}})));
         ResetActPacks();
         gActionFlags = kActionRunning;
     }
@@ -149,6 +153,19 @@ TEST_F(HitActTest, AHitActStandsOnTheRolesHitPointOnTheScreen) {
         EXPECT_EQ(y, c.y) << c.hitX << "," << c.hitY << " facing " << c.facing;
     }
     e.picture = nullptr;
+}
+
+}  // namespace
+
+namespace {
+
+// A frame's sound is played on the frame it is raised, once, however many
+// frames the act runs on.
+TEST_F(HitActTest, AFramesSoundPlaysOnceOverTheWholeAct) {
+    SoundRecorder heard;
+    Single(kSoundSet);
+    EXPECT_GT(RunToEnd(), 3);
+    EXPECT_EQ(heard.Count(kHitSound), 1);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "base/settings.h"
 #include "battle/action/action_texts.h"
 #include "battle/battle_start.h"
+#include "battle/turn/turn_state.h"
 #include "tests/battle/action/action_fixture.h"
 #include "world/story_flags.h"
 
@@ -509,6 +510,101 @@ TEST_F(AutoAttackTest, WithEveryEnemyOutTheAttackIsWithdrawnAndSwitchedOff) {
     EXPECT_EQ(gAutoAttack, 0);
     EXPECT_EQ(MS, -1);
     EXPECT_EQ(m.commandChosen, 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// The group technique hands its strike on all enemies to the action
+// performance once: every standing enemy is struck one time and the command
+// ends with its stage cleared (the strike's own stage word does not start it
+// again).
+TEST_F(PartyCommandTest, GroupTechniqueStrikesEveryEnemyOnceAndEnds) {
+    ManRole& m = Party(0, 0);
+    MonRole& a = Enemy(0, 300);
+    MonRole& b = Enemy(1, 300);
+    Turn(20);
+    m.BeginRoleAction(0);
+    m.SetCommand(22);
+    // A scene whose polarity heals class 1: these class 0 enemies are struck.
+    gTurn.scenePolarity = 1;
+    const int frames = Run(0, 0);
+    EXPECT_GT(frames, 0);
+    EXPECT_LE(frames, 10);
+    // Weapon skill 22 at level 0: 0 x 2400 / 100 + 100.
+    EXPECT_EQ(a.MonLife(), 200u);
+    EXPECT_EQ(b.MonLife(), 200u);
+    EXPECT_EQ(gAction.groupStage, 0);
+    EXPECT_EQ(gActionFlags & (kActionRunning | kActionOver | kActionStrikeAll), 0u);
+    EXPECT_EQ(a.state & (1u << 19), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// The chained attack's prompt is the timing bar: with no press it runs out
+// (bounded), strikes nothing more and the member walks back with its chain
+// status removed.
+TEST_F(PartyCommandTest, TheChainedAttackPromptRunsOutAndWalksBack) {
+    ManRole& m = Party(0, 0);
+    MonRole& e = Enemy(0, 300);
+    Turn(20);
+    m.BeginRoleAction(0);
+    m.SetCommand(26);
+    const int frames = Run(0, 0, 400);
+    EXPECT_GT(frames, 100);  // the cursor crosses the bar at half a pixel a frame
+    EXPECT_LT(frames, 200);
+    EXPECT_EQ(gFakes[kFakeAttack].calls, 0);
+    EXPECT_EQ(gFakes[kFakeWalkBack].calls, 1);
+    EXPECT_EQ(e.MonLife(), 300u);
+    EXPECT_EQ(m.status & 0x40, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// With a press pending on every frame the chained attack strikes once at
+// each of the timing bar's three marks, then walks back.
+TEST_F(PartyCommandTest, TheChainedAttackStrikesOnceAtEachMarkItIsPressedOn) {
+    ManRole& m = Party(0, 0);
+    MonRole& e = Enemy(0, 300);
+    Turn(20);
+    m.BeginRoleAction(0);
+    m.SetCommand(26);
+    gFakes[kFakeAttack].amount = 10;
+    const int frames = FramesUntilDone([&] {
+        gActionWaitWord |= 1;  // a press on every frame
+        return PartyFrame(0, 0);
+    }, 400);
+    EXPECT_GT(frames, 0);
+    EXPECT_EQ(gFakes[kFakeAttack].calls, 3);
+    EXPECT_EQ(e.MonLife(), 270u);
+    EXPECT_EQ(m.status & 0x40, 0);
+}
+
+// The timed skill strikes on each press; a downing hit ends its wait at
+// once (it sets the countdown's flag), and the flag is left clear.
+TEST_F(PartyCommandTest, TheTimedSkillStrikesOnAPressAndADownEndsIt) {
+    ManRole& m = Party(0, 0);
+    MonRole& e = Enemy(0, 1);
+    Turn(20);
+    m.BeginRoleAction(0);
+    m.SetCommand(31);
+    m.skillAmount = 500;  // a strike that always takes the last point
+    EXPECT_EQ(PartyFrame(0, 0), 0);  // the countdown starts
+    EXPECT_EQ(PartyFrame(0, 0), 0);  // no press: nothing happens
+    EXPECT_EQ(e.MonLife(), 1u);
+    EXPECT_EQ(gActionWait, 1u);  // the input waits for the key
+    gActionWaitWord |= 1;        // as a fresh confirm press marks it
+    EXPECT_EQ(PartyFrame(0, 0), 0);         // the press downs the enemy
+    EXPECT_EQ(e.MonLife(), 0u);
+    EXPECT_EQ(PartyFrame(0, 0), 1);  // and the skill ends
+    EXPECT_EQ(IsFlag(75), 0);
+    EXPECT_EQ(IsFlag(74), 0);
+    EXPECT_EQ(gActionWait, 0u);  // the menus take their keys again
 }
 
 }  // namespace

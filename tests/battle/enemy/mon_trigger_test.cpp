@@ -374,3 +374,40 @@ TEST_F(TriggerTest, AUniqueEnemyRefusesAnEffectItCarries) {
 }
 
 }  // namespace
+
+namespace {
+
+// Two reactions that fire together play one after the other under one held
+// display; a reaction whose enemy is acting waits (pending) until it is free.
+TEST_F(TriggerTest, ReactionActsPlayOneAtATimeAndWaitForTheirEnemysAction) {
+    Pack("all_magic.act", {{1320, Entry({{0, "SD 0 PA 0 ED PA 1 ED PA 2 O2"}})}});
+    MonsterSpec m = Ogre();
+    m.trigger = 2;
+    m.reaction = 1001;
+    MonRole& a = Load(m);
+    MonRole& b = SetUpEnemy(1, kOgre);
+    b.acting = 1;
+    a.CheckMonTrigger(2, 0);
+    b.CheckMonTrigger(2, 0);
+    // Both reactions' stats apply at once; only the first act shows.
+    EXPECT_EQ(ObjWordAt(*b.objRecord, mon::kAttack), 170);
+    EXPECT_EQ(gMonBattle.triggerOwner, 1);
+    EXPECT_TRUE(b.acts[kActTrigger].Empty());
+    std::vector<int> owners;
+    for (int frame = 0; frame < 20 && !((a.state & b.state) & kStateTriggerActDone); ++frame) {
+        if (frame == 5) b.acting = 0;  // its own action is over
+        a.PlayMonTriggerAct();
+        b.PlayMonTriggerAct();
+        owners.push_back(gMonBattle.triggerOwner);
+        // The turn pop waits exactly while a reaction shows (the acting
+        // enemy's own turn holds it meanwhile).
+        EXPECT_EQ(gMonBattle.triggerHold, gMonBattle.triggerOwner != 0 ? 1u : 0u) << frame;
+    }
+    // a plays frames 0..2; b waits for its action (on frames 2..4 no act
+    // shows and b's is pending), starts on frame 5 and ends on frame 7.
+    EXPECT_EQ(owners, (std::vector<int>{1, 1, 0, 0, 0, 2, 2, 0}));
+    EXPECT_EQ(gMonBattle.triggerHold, 0u);
+    EXPECT_EQ(Stop, 0);
+}
+
+}  // namespace

@@ -8,7 +8,9 @@
 #include "battle/hud/hud_state.h"
 #include "battle/results/battle_results.h"
 #include "battle/turn/turn_state.h"
+#include "media/music.h"
 #include "tests/battle/enemy/enemy_fixture.h"
+#include "tests/support/sound_recorder.h"
 #include "tools/obj_db_writer.h"
 #include "world/org/count_list.h"
 #include "world/party/item_list.h"
@@ -431,6 +433,27 @@ TEST_F(ResultsTest, TheTalismanPageGoesBackToTheFightWithTimeRunning) {
     EXPECT_EQ(fMenu, 0);
     EXPECT_EQ(Stop, 0);
     EXPECT_EQ(gLeaveBattle, 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// The victory falls silent on the music side (mode 4 arms no track) and its
+// jingle is sound 300, played once, after every other sound was stopped;
+// the level-up swaps it for sound 299.
+TEST_F(ResultsTest, TheVictoryJingleIsSound300OverSilencedMusic) {
+    SoundRecorder heard;
+    Hero(1, 100);
+    gMusic.PlayMusic(3, 1, 0);
+    Book();
+    Book();
+    EXPECT_EQ(gMusic.requestedMode, kMusicStop);
+    EXPECT_EQ(heard.Count(300), 1);
+    ASSERT_FALSE(heard.sounds.empty());
+    EXPECT_EQ(heard.sounds.back().id, 300);
+    ApplyLevelUps();
+    EXPECT_EQ(heard.Count(299), 1);
 }
 
 }  // namespace

@@ -551,3 +551,18 @@ TEST_F(ActPlayerTest, TheCapturingMembersWaitDrawShowsTheFlyingSprites) {
 }
 
 }  // namespace
+
+namespace {
+
+// An enemy's run-up plays its wait pose, which raises no beat: an action
+// that would move on the beat (approach bit 0x20) runs by the count and
+// arrives as a plain run-up does, far from the frame cap.
+TEST_F(ActPlayerTest, AnEnemysBeatApproachRunsByTheCountAndArrives) {
+    Acts({{36, "SD 0 XY 4 40 RF 1 PA 0 ED OV"}, {46, "SD 0 XY 4 40 RF 1 PA 0 AT 8 ED OV"}});
+    ManRole& m = PlacedMember(0, 500, 300);
+    MonRole& e = PlacedEnemy(0, 100, 300);
+    e.action.word20 = 0x20;
+    EXPECT_EQ(Xs(e, [&] { return e.StepRoleApproach(&m); }), (std::vector<int32_t>{124, 172, 244, 340, 452}));
+}
+
+}  // namespace

@@ -14,7 +14,10 @@
 #include "base/random.h"
 #include "base/settings.h"
 #include "battle/battle_services.h"
+#include "battle/action/performers.h"
 #include "battle/battle_state.h"
+#include "battle/hud/hud_state.h"
+#include "battle/turn/bookkeeping.h"
 #include "battle/role/roles.h"
 #include "battle/screen/battle_tint.h"
 #include "battle/script/fig_ops.h"
@@ -569,6 +572,63 @@ TEST_F(FightScriptTest, TheScriptedOpeningThenTurnsToTheEnd) {
     EXPECT_LT(calls, 5000);
     EXPECT_EQ(gBattleMonCount, 0u);
     EXPECT_EQ(Boxes(), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// A scripted enemy action aims where the script said: at an enemy (its own
+// side, told to the performing turn) or at a party role.
+Role* gAttacked = nullptr;
+int32_t gAttackSet = -1;
+
+TEST_F(FightScriptTest, AScriptedEnemyAttackAimsAtTheNamedRole) {
+    struct Case {
+        const char* line;
+        Role* target;
+        int32_t onEnemies;
+    };
+    gPerformers.monAttack = [](Role*, Role* t, int) {
+        gAttacked = t;
+        gAttackSet = gCurRole.monCommandSet;
+        return 1;
+    };
+    for (const Case& c : {Case{"attack 0 1", &gMonRoles[1], 1}, Case{"attack 0 20", &gManRoles[0], 0}}) {
+        Load(std::string("battle 1\n  ") + c.line + "\n  setflag 9\n  fight 0\n");
+        gAttacked = nullptr;
+        gAttackSet = -1;
+        for (int calls = 0; calls < 400 && FigScriptState().running && FigScriptState().op == 9; ++calls)
+            RunFightScript();
+        EXPECT_EQ(gAttacked, c.target) << c.line;
+        EXPECT_EQ(gAttackSet, c.onEnemies) << c.line;
+    }
+    UseDefaultPerformers();
+}
+
+// Setting a member's gauges by script shows the new life and spirit at once.
+TEST_F(FightScriptTest, ScriptedGaugesShowAtOnceInThePanel) {
+    Load("battle 1\n  gauges 20 120 30 40\n  setflag 9\n  fight 0\n");
+    gHud.slots[0].valueShown[0] = 200;
+    gHud.slots[0].valueShown[1] = 0;
+    while (FigScriptState().running && FigScriptState().op != 28) RunFightScript();
+    RunFightScript();
+    int32_t life = 0, max = 0;
+    gManRoles[0].GetRoleLife(&life, &max);
+    int16_t smax = 0, spirit = 0;
+    gManRoles[0].GetRoleSpirit(&smax, &spirit);
+    EXPECT_EQ(gHud.slots[0].valueShown[0], life);
+    EXPECT_EQ(gHud.slots[0].valueShown[1], spirit);
+}
+
+// A script that puts an enemy out moves the members aimed at it on to the
+// next standing enemy.
+TEST_F(FightScriptTest, AnEnemyPutOutByTheScriptMovesTheAimedMembersOn) {
+    Load("battle 1\n  down 0\n  setflag 9\n  fight 0\n");
+    gManRoles[0].BeginRoleAction(0);
+    while (FigScriptState().running && FigScriptState().op == 10) RunFightScript();
+    UpdateBattleRoles();
+    EXPECT_EQ(gManRoles[0].GetActionTarget(), 1);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include "base/memory.h"
 #include "battle/action/action_perform.h"
+#include "battle/action/enemy_command.h"
+#include "battle/action/performers.h"
 #include "battle/battle_start.h"
 #include "battle/role/effect_node.h"
 #include "battle/turn/bookkeeping.h"
@@ -344,7 +346,9 @@ TEST_F(TurnStepsTest, AControlledEnemyAimsAtTheChosenEnemyOnceThenIsFree) {
     MonRole& e = Enemy(1);
     Enemy(2);
     Arrange();
+    // As the control command hands it: aimed at its own side.
     gMonCommandWord[1] = 0x8000 | 2;
+    MarkEnemyOnEnemy(1);
     AddToAttackOrder(2, 1);
     Frame();  // its choosing turn
     EXPECT_EQ(e.GetActionTarget(), 2);
@@ -353,6 +357,72 @@ TEST_F(TurnStepsTest, AControlledEnemyAimsAtTheChosenEnemyOnceThenIsFree) {
     EXPECT_EQ(gScriptActionDone, 1u);
     EXPECT_EQ(gMonCommandWord[1], 0);  // the control is spent
     EXPECT_EQ(mStop, 0);
+}
+
+}  // namespace
+
+namespace {
+
+// When a member's turn closes nothing prepared for it is left over: its
+// stored (preset) command and an item it did not use are cleared, and under
+// repeat mode 1 the follow-up flag is raised (only there).
+TEST_F(TurnStepsTest, AClosedTurnClearsThePresetCommandAndRaisesTheRepeatFollowUp) {
+    for (uint8_t mode : {uint8_t(0), uint8_t(1), uint8_t(2)}) {
+        ResetBattleServices();
+        gOpeningSlot = 0x80;
+        ManRole& m = Member(0, 0);
+        Enemy(0);
+        Arrange();
+        gRepeatMode = mode;
+        gManCommands[0].commandSet = 1;
+        gManCommands[0].extra = 7;
+        m.selectedItemId = 300;
+        // The turn is open and its command (5) finishes on its first frame.
+        gCurRole = EmptyOrderEntry();
+        gCurRole.id = 20;
+        gAllyQueued[0] = 1;
+        gTurnOpened = 1;
+        m.BeginRoleAction(0);
+        m.SetCommand(5);
+        RunPartyMemberStep(0);
+        EXPECT_EQ(gCurRole.id, -1) << int(mode);
+        EXPECT_EQ(gAllyQueued[0], 0) << int(mode);
+        EXPECT_EQ(gManCommands[0].commandSet, 0) << int(mode);
+        EXPECT_EQ(gManCommands[0].extra, 0) << int(mode);
+        EXPECT_EQ(m.GetSelectedItemId(), 0) << int(mode);
+        EXPECT_EQ(gRepeatFollowUp, mode == 1 ? 1u : 0u) << int(mode);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+Role* gStruck = nullptr;
+int32_t gStruckOnEnemies = -1;
+
+// A confused enemy turns on its own side: its performing turn is told so,
+// and its attack lands on the other enemy, not on the party slot of the
+// same number.
+TEST_F(TurnStepsTest, AConfusedEnemyStrikesAnotherEnemy) {
+    Member(0, 0);
+    Member(1, 1);
+    MonRole& e = Enemy(0);
+    MonRole& other = Enemy(1);
+    Arrange();
+    Under(e, kEffectConfuse);
+    gPerformers.monAttack = [](Role*, Role* t, int) {
+        gStruck = t;
+        gStruckOnEnemies = gCurRole.monCommandSet;
+        return 1;
+    };
+    gStruck = nullptr;
+    AddToAttackOrder(2, 0);
+    gScriptActionDone = 0;
+    for (int frames = 0; frames < 400 && gScriptActionDone == 0; ++frames) Frame();
+    UseDefaultPerformers();
+    EXPECT_EQ(gStruck, &other);
+    EXPECT_EQ(gStruckOnEnemies, 1);
 }
 
 }  // namespace
