@@ -14,6 +14,8 @@
 
 #include "base/game_state.h"
 #include "battle/battle_state.h"
+#include "battle/role/roles.h"
+#include "battle/screen/battle_messages.h"
 #include "battle/script/fight_script.h"
 #include "draw/display.h"
 #include "draw/screenshot.h"
@@ -49,8 +51,15 @@ constexpr int kZoneHalfWidth = 56, kZoneHalfHeight = 20;
 // Every step gives up after this many frames; the whole run after kRunFrames.
 constexpr int kStepFrames = 3000;
 constexpr uint32_t kRunFrames = 40000;
-// A fight gives up after this many frames.
+// A fight gives up after this many frames; the run of all fights after
+// kFightsRunFrames; the walk in the woods for a random fight after
+// kWoodsWalkFrames.
 constexpr int kFightFrames = 6000;
+constexpr uint32_t kFightsRunFrames = 90000;
+constexpr int kWoodsWalkFrames = 6000;
+// A fight whose script, acting role, menu and enemies' lives all stay as
+// they are for this many frames has stalled.
+constexpr int kFightStallFrames = 1500;
 // The battle script's opcode of the turns ("fight").
 constexpr int16_t kFigOpFight = 1;
 // The battle's command-menu state of the icons (kMenuIcons of
@@ -129,8 +138,8 @@ bool BeforeLaunch(int launch) { return gStep->StartLaunch(launch); }
 
 class Player {
 public:
-    Player(const SampleStory& story, ReplayScript* script, std::string shots)
-        : story_(story), script_(script), shots_(std::move(shots)) {}
+    Player(const SampleStory& story, StoryRecording* out, std::string shots, CheckHook hook)
+        : story_(story), out_(out), script_(&out->script), shots_(std::move(shots)), hook_(std::move(hook)) {}
 
     void Play() {
         Frame();
@@ -218,18 +227,116 @@ public:
         FinishTalk("Mei's talk");
         TalkTo(RoleNamed("Dummy"));
         Choose(0, kCheckFightChoice);
-        StartFight(kReplayTrainingFight);
-        Check(kCheckFightStart);
-        const bool lost = FightToTheEnd();
-        Check(lost ? kCheckFightLost : kCheckFightWon);
-        if (lost) FinishTalk("talk 99");
-        WaitFor("the map after the fight", [] { return gInBattle == 0 && TalkIdle() && gMenuRequest == 0; });
-        Check(kCheckFightBack);
+        PlayFight(kReplayTrainingFight);
+        Close();
+    }
+
+    // The three fights. The hero and the talisman's spirit go to the shrine
+    // first: its charm stirs the woods (flag 12), and the guardian woken
+    // at the shrine again beats the two (talk 99 wakes them in the
+    // village). Then Mei joins, the training fight is won, and a random
+    // fight in the woods is won.
+    void PlayAllFights() {
+        runFrames_ = kFightsRunFrames;
+        Frame();
+        Launcher(kZoneNewGame);
+        NewGame("Lan");
+        FinishTalk("the opening");
+        TalkTo(RoleNamed("Elder"));
+        Choose(0, kCheckElderChoice);
+        FinishTalk("the elder's talk");
+        ToTheWoods();
+        WalkOnto(EventCell(2), "the shrine");
+        FinishTalkUntil("the shrine's video", [] { return (gGameMode & kModeVideo) != 0; });
+        FinishTalkUntil("the mini-game", [] { return (gGameMode & kModeMiniGame) != 0; });
+        Climb();
+        FinishTalk("the shrine's talk");
+        // Off the shrine's cell and onto it again: its guardian wakes.
+        WalkOnto(EventCell(2), "the shrine");
+        if (gInBattle != 0 || gFightRequest != 0) Fail("a random fight on the way to the shrine");
+        step_ = "the shrine's guardian";
+        for (int i = 0; i < kStepFrames && gInBattle == 0; ++i) {
+            if (gDialogList) Tap(kKeyConfirm);
+            else Frame();
+        }
+        PlayFight(kReplayShrineFight);
+        // Mei, the training fight, the woods' random fight.
+        TalkTo(RoleNamed("Mei"));
+        FinishTalk("Mei's talk");
+        TalkTo(RoleNamed("Dummy"));
+        Choose(0, kCheckFightChoice);
+        PlayFight(kReplayTrainingFight);
+        ToTheWoods();
+        WalkUntilFight();
+        PlayFight(kReplayWoodsFight);
         Close();
     }
 
 private:
     // ---- Fights -------------------------------------------------------------
+    // Fight `number` from its start to the map again (after talk 99 when it
+    // was lost).
+    void PlayFight(uint32_t number) {
+        StartFight(number);
+        Check(kCheckFightStart);
+        const bool lost = FightToTheEnd(number);
+        Check(lost ? kCheckFightLost : kCheckFightWon);
+        if (lost) FinishTalk("talk 99");
+        WaitFor("the map after the fight", [] { return gInBattle == 0 && TalkIdle() && gMenuRequest == 0; });
+        Check(kCheckFightBack);
+    }
+    // Through the village's east gate into the woods.
+    void ToTheWoods() {
+        WalkOnto(EventCell(1), "the east gate");
+        WaitFor("the woods", [this] { return gCurrentMap != story_.start[0] && TalkIdle(); });
+    }
+    // Walks to and fro in the woods until a random fight comes: ahead while
+    // the next cell is free, else back, else any free way.
+    void WalkUntilFight() {
+        static constexpr int kKeyOf[4] = {kKeyUp, kKeyDown, kKeyLeft, kKeyRight};
+        static constexpr int kDx[4] = {0, 0, -1, 1}, kDy[4] = {-1, 1, 0, 0}, kBack[4] = {1, 0, 3, 2};
+        step_ = "walking in the woods";
+        WaitFor("walking", [] { return TalkIdle() && gMenuRequest == 0; });
+        int d = 3;
+        for (int i = 0; i < kWoodsWalkFrames; ++i) {
+            if (gInBattle != 0 || gFightRequest != 0) {
+                Hold(-1);
+                return;
+            }
+            const RoleRecord& p = gRole[gPlayerRole];
+            if (TalkIdle() && p.x % kCellPixels == 0 && p.y % kCellPixels == 0) {
+                const int px = p.x / kCellPixels, py = p.y / kCellPixels;
+                auto open = [&](int dir) { return Free(px + kDx[dir], py + kDy[dir]); };
+                if (!open(d)) {
+                    int next = open(kBack[d]) ? kBack[d] : -1;
+                    for (int k = 0; k < 4 && next < 0; ++k)
+                        if (open(k)) next = k;
+                    if (next < 0) Fail("the player is walled in");
+                    d = next;
+                }
+                Hold(kKeyOf[d]);
+            }
+            Frame();
+        }
+        Hold(-1);
+        Fail("no fight in " + std::to_string(kWoodsWalkFrames) + " frames");
+    }
+    // Notes every fall of an enemy's life and every new battle message.
+    void WatchFight(uint32_t number) {
+        for (uint32_t e = 0; e < gBattleMonCount && e < uint32_t(kEnemySlots); ++e) {
+            const uint32_t life = gMonRoles[e].MonLife();
+            if (seenLife_[e] >= 0 && life < uint32_t(seenLife_[e]))
+                out_->hits.push_back({number, int(e), uint32_t(seenLife_[e]), life});
+            seenLife_[e] = int64_t(life);
+        }
+        std::vector<const BattleMessage*> now;
+        for (const BattleMessage* m = gBattleMsgs; m; m = m->next) {
+            now.push_back(m);
+            if (std::find(seenMessages_.begin(), seenMessages_.end(), m) == seenMessages_.end())
+                out_->messages.push_back({number, m->text});
+        }
+        seenMessages_ = std::move(now);
+    }
     // Waits for fight `number` and confirms its staging's windows until its
     // script reaches the turns.
     void StartFight(uint32_t number) {
@@ -246,12 +353,37 @@ private:
     // Plays the fight until it is over: windows and result pages are
     // confirmed, and a member's command menu takes its first command (the
     // attack) on the target the cursor shows. True when the fight was lost.
-    bool FightToTheEnd() {
-        step_ = "the fight";
+    bool FightToTheEnd(uint32_t number) {
+        step_ = "fight " + std::to_string(number);
         uint32_t result = 1;
+        bool pages = false;
+        std::fill(std::begin(seenLife_), std::end(seenLife_), -1);
+        seenMessages_.clear();
+        // The watchdog's view of the fight: it moves while any of these change.
+        auto progress = [] {
+            std::vector<int64_t> v = {FigScriptState().pc, gCurRole.id, fMenu, SEL, int64_t(gBattleMonCount)};
+            for (uint32_t e = 0; e < gBattleMonCount && e < uint32_t(kEnemySlots); ++e) v.push_back(gMonRoles[e].MonLife());
+            return v;
+        };
+        std::vector<int64_t> last = progress();
+        int quiet = 0;
         for (int i = 0; i < kFightFrames; ++i) {
             if (gInBattle != 1) return result == 2;
+            WatchFight(number);
+            std::vector<int64_t> now = progress();
+            quiet = now == last ? quiet + 1 : 0;
+            if (quiet >= kFightStallFrames)
+                Fail("the fight stalls for " + std::to_string(kFightStallFrames) + " frames at script offset " +
+                     std::to_string(FigScriptState().pc) + ", menu " + std::to_string(fMenu) + ", actor " +
+                     std::to_string(gCurRole.id));
+            last = std::move(now);
             if (gBattleResult != 1) result = gBattleResult;
+            if (fMenu >= kBattleResultPages && !pages) {
+                pages = true;
+                Frames(kSettleFrames);
+                WatchFight(number);
+                Check(kCheckFightPages);
+            }
             const bool menu = ((fMenu == kBattleMenuIcons || fMenu == kBattleMenuTarget) && SEL != 0) ||
                               fMenu >= kBattleResultPages;
             if (gDialogList != nullptr || menu) Tap(kKeyConfirm);
@@ -263,7 +395,7 @@ private:
     // ---- Turns and inputs ---------------------------------------------------
     void Frame() {
         gStep->PlayerWait();
-        if (gStep->Frame() > kRunFrames) Fail("the run takes too long");
+        if (gStep->Frame() > runFrames_) Fail("the run takes too long");
         if (!HeadlessMessageBoxes().empty()) {
             const HeadlessMessageBox& box = HeadlessMessageBoxes().front();
             Fail("an error box: " + box.caption + " / " + box.text);
@@ -332,6 +464,7 @@ private:
         item.text = name;
         Record(item);
         if (!shots_.empty()) Shot(name);
+        if (hook_) hook_(name);
     }
     // The screen as presented last, to look at.
     void Shot(const char* name) {
@@ -478,7 +611,7 @@ private:
         WaitFor("walking", [] { return TalkIdle() && gMenuRequest == 0; });
         const auto [tx, ty] = cell;
         for (int i = 0; i < kStepFrames; ++i) {
-            if (!TalkIdle()) {
+            if (!TalkIdle() || gInBattle != 0 || gFightRequest != 0) {
                 Hold(-1);
                 return;
             }
@@ -738,8 +871,13 @@ private:
     }
 
     const SampleStory& story_;
+    StoryRecording* out_;
     ReplayScript* script_;
     std::string shots_;
+    CheckHook hook_;
+    uint32_t runFrames_ = kRunFrames;
+    int64_t seenLife_[kEnemySlots] = {};
+    std::vector<const BattleMessage*> seenMessages_;
     int shotCount_ = 0;
     std::string step_ = "the start";
     int rawX_ = 0, rawY_ = 0;
@@ -753,14 +891,14 @@ namespace {
 
 // Runs `play` on the player's thread against the program on `folder`.
 StoryRecording RecordRun(const std::string& folder, const SampleStory& story, const std::string& shots,
-                         void (Player::*play)()) {
+                         void (Player::*play)(), const CheckHook& hook = {}) {
     StoryRecording out;
     HeadlessReset();
     Lockstep step;
     gStep = &step;
     gCloseAfterFinish = false;
     std::thread player([&] {
-        Player p(story, &out.script, shots);
+        Player p(story, &out, shots, hook);
         try {
             (p.*play)();
             out.ok = true;
@@ -795,4 +933,9 @@ StoryRecording RecordSampleStory(const std::string& folder, const SampleStory& s
 
 StoryRecording RecordSampleFight(const std::string& folder, const SampleStory& story, const std::string& shots) {
     return RecordRun(folder, story, shots, &Player::PlayTrainingFight);
+}
+
+StoryRecording RecordSampleFights(const std::string& folder, const SampleStory& story, const CheckHook& hook,
+                                  const std::string& shots) {
+    return RecordRun(folder, story, shots, &Player::PlayAllFights, hook);
 }
