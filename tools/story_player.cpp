@@ -16,6 +16,9 @@
 #include "battle/battle_state.h"
 #include "battle/role/roles.h"
 #include "battle/screen/battle_messages.h"
+#include "battle/input/input_common.h"
+#include "battle/input/input_state.h"
+#include "battle/manrole/manrole.h"
 #include "battle/script/fight_script.h"
 #include "draw/display.h"
 #include "draw/screenshot.h"
@@ -66,6 +69,11 @@ constexpr int16_t kFigOpFight = 1;
 // battle/input/menu_choice.h, whose enum shares its name with the menus'
 // state) and the first state of the result pages.
 constexpr int32_t kBattleMenuIcons = 1, kBattleMenuTarget = 3, kBattleResultPages = 96;
+// The battle's item list (kMenuItems), its tabs, and the scan code of the
+// digit 3 (the icon menu's third entry, the items, chosen directly).
+constexpr int32_t kBattleMenuItems = 4;
+constexpr int kBattleItemTabs = 4;
+constexpr uint8_t kScanDigit3 = 0x04;
 // Frames a page takes to settle (the status panel's slide) before it is looked at.
 constexpr int kSettleFrames = 16;
 
@@ -321,6 +329,48 @@ private:
         Hold(-1);
         Fail("no fight in " + std::to_string(kWoodsWalkFrames) + " frames");
     }
+    // The woods fight's own step: on the hero's first command menu the
+    // item list is opened (the digit 3), the Stone Warden is found in its
+    // tabs and chosen, and the guard stands beside the party (check point
+    // kCheckFightGuard). True when the step pressed something this frame.
+    bool SummonStep() {
+        if (summon_ == 0) {
+            if (fMenu != kBattleMenuIcons || SEL != kFirstManId || Seld != 1) return false;
+            ScanTap(kScanDigit3);
+            summon_ = fMenu == kBattleMenuItems ? 1 : 0;
+            if (summon_ == 0) Fail("the item list does not open from the hero's menu");
+            return true;
+        }
+        if (summon_ == 1) {
+            ManRole* role = CommandingRole();
+            if (role == nullptr || fMenu != kBattleMenuItems) Fail("the item list closed before the guard was chosen");
+            int entry = 0;
+            for (int tab = 0; tab < kBattleItemTabs && entry == 0; ++tab) {
+                for (int n = 1; n <= 99 && entry == 0; ++n) {
+                    const ItemRecord* item = role->FindNthItem(uint32_t(gItemTab), n);
+                    if (item == nullptr) break;
+                    if (item->id == kReplayGuardItem) entry = n;
+                }
+                if (entry == 0) Tap(kKeyRight);
+            }
+            if (entry == 0) Fail("no tab of the item list holds the guard " + std::to_string(kReplayGuardItem));
+            for (int i = 0; i < 99 && ListEntry(gListTop, gListCursor) != entry; ++i)
+                Tap(ListEntry(gListTop, gListCursor) < entry ? kKeyDown : kKeyUp);
+            if (ListEntry(gListTop, gListCursor) != entry) Fail("the cursor does not reach the guard");
+            Tap(kKeyConfirm);
+            summon_ = 2;
+            return true;
+        }
+        if (summon_ == 2) {
+            for (uint32_t s = 0; s < gBattleManCount && s < uint32_t(kMaxManRoles); ++s)
+                if (gManRoles[s].guard == 1 && gManRoles[s].spriteSet == kReplayGuardItem) {
+                    summon_ = 3;
+                    Check(kCheckFightGuard);
+                    return false;
+                }
+        }
+        return false;
+    }
     // Notes every fall of an enemy's life and every new battle message.
     void WatchFight(uint32_t number) {
         for (uint32_t e = 0; e < gBattleMonCount && e < uint32_t(kEnemySlots); ++e) {
@@ -378,6 +428,7 @@ private:
                      std::to_string(gCurRole.id));
             last = std::move(now);
             if (gBattleResult != 1) result = gBattleResult;
+            if (number == kReplayWoodsFight && SummonStep()) continue;
             if (fMenu >= kBattleResultPages && !pages) {
                 pages = true;
                 Frames(kSettleFrames);
@@ -428,6 +479,19 @@ private:
         item.code = uint8_t(gKeyMap.k[record] & 0xFF);
         item.down = down;
         Record(item);
+    }
+    // A key by its scan code (a key no record of the key map names, such as
+    // a digit): down for a frame, then up for a frame.
+    void ScanTap(uint8_t code) {
+        ReplayItem item;
+        item.kind = ReplayKind::kKey;
+        item.code = code;
+        item.down = true;
+        Record(item);
+        Frame();
+        item.down = false;
+        Record(item);
+        Frame();
     }
     // One press: down for a frame, then up for a frame.
     void Tap(int record) {
@@ -877,6 +941,7 @@ private:
     CheckHook hook_;
     uint32_t runFrames_ = kRunFrames;
     int64_t seenLife_[kEnemySlots] = {};
+    int summon_ = 0;  // the woods fight's summoning step
     std::vector<const BattleMessage*> seenMessages_;
     int shotCount_ = 0;
     std::string step_ = "the start";

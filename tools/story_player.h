@@ -63,6 +63,11 @@ constexpr uint32_t kReplayWoodsFight = 2;
 constexpr uint32_t kReplayShrineFight = 3;
 // The check point of the first result page of a fight (victory or defeat).
 constexpr const char* kCheckFightPages = "fight-pages";
+// The check point of the woods fight once the summoned guard stands.
+constexpr const char* kCheckFightGuard = "fight-guard";
+// The guard the woods fight summons from the bag (the Stone Warden the
+// shrine gives).
+constexpr uint16_t kReplayGuardItem = 1006;
 // The item the run uses from the bag (a Herb, which the elder gives).
 constexpr uint16_t kReplayUsedItem = 1;
 // The creature the run feeds to the spirit (an Ember Imp of the starting bag).

@@ -332,7 +332,9 @@ int RowSummon(Ctx& c) {
             if (s >= 0) {
                 ManRole& g = gManRoles[s];
                 BattleSlot record = g.slot;
-                record.spriteSet = c.m->GetSelectedItemId();
+                // The summon item word: the bag's selection of the guard was
+                // consumed when it was chosen.
+                record.spriteSet = c.m->GetSelectedItemId() != 0 ? c.m->GetSelectedItemId() : c.m->itemAct;
                 record.side = 1;
                 g.ResetRoleForBattle();
                 g.SetGuardFlag(1);

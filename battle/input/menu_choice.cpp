@@ -599,7 +599,6 @@ void SummonGuard(int place, bool fromItems) {
         MenuSound(kSfxMenuRefused);
         return;
     }
-    const int id = SEL;
     const uint16_t item = role->GetSelectedItemId();
     role->ConsumeSelectedItem(3, 0);
     CountItemUse(item);
@@ -614,7 +613,9 @@ void SummonGuard(int place, bool fromItems) {
     b.homeY = kGuardPlaceY[place - 1];
     b.side = 1;
     IssueCommandNow(15);
-    SetAllyWaitMark(place, uint16_t(id));
+    // The guard item word of the place holds the item the guard came from:
+    // the battle's end gives it back to the bag.
+    SetAllyWaitMark(place, item);
     CollectActorPositions();
 }
 

@@ -142,6 +142,7 @@ struct FightRun {
     const FightState* before = nullptr;  // the check point before the fight starts
     const FightState* start = nullptr;
     const FightState* pages = nullptr;
+    const FightState* guard = nullptr;   // the woods fight's summoned guard
     const FightState* end = nullptr;     // fight-won or fight-lost
     const FightState* back = nullptr;
 };
@@ -154,6 +155,8 @@ std::vector<FightRun> Group(const std::vector<FightState>& states) {
             runs.push_back({});
             runs.back().before = previous;
             runs.back().start = &s;
+        } else if (!runs.empty() && s.check == kCheckFightGuard) {
+            runs.back().guard = &s;
         } else if (!runs.empty() && s.check == kCheckFightPages) {
             runs.back().pages = &s;
         } else if (!runs.empty() && (s.check == kCheckFightWon || s.check == kCheckFightLost)) {
@@ -273,7 +276,7 @@ TEST_F(FightReplayTest, TheThreeFightsPlayFromTheMapToTheirPagesAndBack) {
         EXPECT_EQ(r.back->cellY, r.before->cellY);
     }
     // The woods: the hare and the thief fall; their silver, experience and
-    // two more monsters in the fame list.
+    // two more monsters in the fame list; the guard.
     {
         const FightRun& r = fights[2];
         EXPECT_EQ(r.end->check, kCheckFightWon);
@@ -284,6 +287,13 @@ TEST_F(FightReplayTest, TheThreeFightsPlayFromTheMapToTheirPagesAndBack) {
         EXPECT_GT(r.back->experience[0], r.start->experience[0]);
         EXPECT_EQ(r.back->fameDefeated, r.start->fameDefeated + 2);
         EXPECT_EQ(r.back->map, 2u);
+        // The Stone Warden the shrine gave is summoned from the bag on the
+        // hero's first command and stands beside the party; the fight's end
+        // gives it back to the bag.
+        ASSERT_NE(r.guard, nullptr) << "no guard was summoned";
+        EXPECT_EQ(CountOf(*r.start, kReplayGuardItem), 1);
+        EXPECT_EQ(CountOf(*r.guard, kReplayGuardItem), 0) << "the guard left the bag";
+        EXPECT_EQ(CountOf(*r.back, kReplayGuardItem), 1) << "the guard came back to the bag";
     }
 }
 

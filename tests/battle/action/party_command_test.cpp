@@ -4,6 +4,7 @@
 
 #include "base/settings.h"
 #include "battle/action/action_texts.h"
+#include "platform/headless/headless.h"
 #include "tests/battle/action/action_fixture.h"
 #include "world/story_flags.h"
 
@@ -362,6 +363,36 @@ TEST_F(PartyCommandTest, ASummonTakesOverADownedGuardsSlot) {
     EXPECT_EQ(gManRoles[2].IsOut(), 0u);
     EXPECT_EQ(gManRoles[2].slot.spriteSet, 300);
     EXPECT_EQ(m.GetSelectedItemId(), 0);
+}
+
+// The command menu takes the guard from the bag when it is chosen (the
+// selection is consumed then): the summon sets the guard up from the
+// member's summon item word, as it does from a selection still held.
+TEST_F(PartyCommandTest, TheGuardComesFromTheSummonItemWhenTheSelectionWasConsumed) {
+    struct Case {
+        bool selectionHeld;
+    };
+    for (const Case c : {Case{true}, Case{false}}) {
+        SCOPED_TRACE(c.selectionHeld ? "selection held" : "selection consumed");
+        ManRole& m = Party(0, 0);
+        Enemy(0);
+        gBattleManCount = 1;
+        m.itemAct = 300;
+        if (c.selectionHeld) {
+            Bag(300, 1);
+            m.SelectBagEntry(300, false);
+        } else {
+            m.DropSelection();
+        }
+        Turn(20);
+        m.SetCommand(15);
+        EXPECT_EQ(Run(0, 0), 2);
+        EXPECT_EQ(gBattleManCount, 2u);
+        EXPECT_EQ(gManRoles[1].IsGuardRole(), 1u);
+        EXPECT_EQ(gManRoles[1].slot.spriteSet, 300);
+        EXPECT_TRUE(HeadlessMessageBoxes().empty());
+        HeadlessReset();
+    }
 }
 
 TEST_F(PartyCommandTest, NoThirdGuardIsSummoned) {

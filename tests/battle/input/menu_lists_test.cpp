@@ -1,6 +1,7 @@
 // The list states of the command menus with real records: the action is
 // prepared, the target chosen, and the command issued at the target.
 #include "battle/battle_start.h"
+#include "battle/turn/turn_state.h"
 #include "tests/battle/input/input_fixture.h"
 
 namespace {
@@ -140,11 +141,15 @@ TEST_F(MenuListTest, GuardSummonByTheGuardsStanding) {
             EXPECT_EQ(gBattleStart.partySlots[2].homeX, 375);
             EXPECT_EQ(gBattleStart.partySlots[2].homeY, 200);
             EXPECT_EQ(GetItemUseCount(kIdol), 1);
+            // The place's guard item word holds the item (given back at
+            // the battle's end), not the summoning member's id.
+            EXPECT_EQ(gGuardItems[0], kIdol);
         } else {
             EXPECT_EQ(gPlaceChoice, c.place) << c.guards;
         }
     }
     gBattleStart.guardCount = 0;
+    gGuardItems[0] = gGuardItems[1] = 0;
 }
 
 TEST_F(MenuListTest, AnItemTheMemberCannotPayForIsRefusedWithTheMessage) {
