@@ -25,6 +25,7 @@
 #include "base/settings.h"
 #include "menu/frame/menu_frame.h"
 #include "menu/frame/menu_pages.h"
+#include "menu/equip/equip_page.h"
 #include "menu/feed/feed_page.h"
 #include "menu/items/item_menu.h"
 #include "menu/menu_services.h"
@@ -268,9 +269,15 @@ public:
             else Frame();
         }
         PlayFight(kReplayShrineFight);
-        // Mei, the training fight, the woods' random fight.
+        // Mei, the paper talisman worn by the hero (it grows in the fights
+        // he wins), the training fight, the woods' random fight.
         TalkTo(RoleNamed("Mei"));
         FinishTalk("Mei's talk");
+        OpenPage(kPageEquip);
+        Frames(kSettleFrames);  // the status panel slides in
+        Wear(kReplayTreasureSlot, kReplayTreasure);
+        LeaveMenu();
+        Check(kCheckTreasureWorn);
         TalkTo(RoleNamed("Dummy"));
         Choose(0, kCheckFightChoice);
         PlayFight(kReplayTrainingFight);
@@ -788,6 +795,22 @@ private:
         if (gMenu.pageIndex != page) Fail("page " + std::to_string(page) + " is not on the bar");
         Tap(kKeyConfirm);
         WaitFor("page", [] { return gMenu.depth == kDepthPage; });
+    }
+    // On the equipment page: the first member's slot `slot`, then the item
+    // `id` from the slot's list.
+    void Wear(int slot, uint16_t id) {
+        step_ = "wearing " + std::to_string(id);
+        if (!gEquip.open) Fail("the equipment page is shut");
+        for (int i = 0; i < kEquipPageSlots && gEquip.slot != slot; ++i)
+            Tap(gEquip.slot < slot ? kMenuKeyDown : kMenuKeyUp);
+        if (gEquip.slot != slot) Fail("no slot " + std::to_string(slot));
+        Tap(kMenuKeySpace);
+        WaitFor("the slot's list", [] { return gEquip.state == kEquipChoosingItem; }, 20);
+        auto under = [] { return EquipCursorItem() ? EquipCursorItem()->id : 0; };
+        for (int i = 0; i < 99 && under() != id; ++i) Tap(kMenuKeyDown);
+        if (under() != id) Fail("the slot's list shows no item " + std::to_string(id));
+        Tap(kMenuKeySpace);
+        WaitFor("worn", [slot, id] { return gMemberEquip[0][slot] && gMemberEquip[0][slot]->id == id; }, 20);
     }
     // On the item page: finds the item under a filter, uses it on the first
     // member and goes back to the list.

@@ -68,6 +68,12 @@ constexpr const char* kCheckFightGuard = "fight-guard";
 // The guard the woods fight summons from the bag (the Stone Warden the
 // shrine gives).
 constexpr uint16_t kReplayGuardItem = 1006;
+// The treasure the hero wears into the fights after the guardian's (the
+// paper talisman of the starting bag, which grows), its equipment slot (the
+// first talisman slot) and the check point once it is worn.
+constexpr uint16_t kReplayTreasure = 456;
+constexpr int kReplayTreasureSlot = 7;
+constexpr const char* kCheckTreasureWorn = "treasure-worn";
 // The item the run uses from the bag (a Herb, which the elder gives).
 constexpr uint16_t kReplayUsedItem = 1;
 // The creature the run feeds to the spirit (an Ember Imp of the starting bag).

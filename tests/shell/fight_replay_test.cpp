@@ -54,6 +54,8 @@ struct FightState {
     std::vector<uint32_t> enemyLife, enemyLifeMax;
     std::vector<uint16_t> enemySprite;
     int fameDefeated = 0;                  // the monsters-defeated list's total count
+    int treasureGrowth = -1;               // the worn talisman's growth (-1: none yet)
+    uint16_t heroTalisman = 0;             // the item in the hero's first talisman slot
     bool talkIdle = false;
 };
 
@@ -84,6 +86,9 @@ FightState TakeFightState(const char* check) {
             s.enemySprite.push_back(gMonRoles[e].spriteSet);
         }
     for (const CountNode* n = gFameList2.next; n; n = n->next) s.fameDefeated += n->count;
+    for (const CountNode* n = gFameList3.next; n; n = n->next)
+        if (n->id == kReplayTreasure) s.treasureGrowth = n->count;
+    if (const ItemRecord* worn = gMemberEquip[0][kReplayTreasureSlot]) s.heroTalisman = worn->id;
     s.talkIdle = TalkIdle();
     return s;
 }
@@ -269,6 +274,14 @@ TEST_F(FightReplayTest, TheThreeFightsPlayFromTheMapToTheirPagesAndBack) {
         for (const FightMessage& m : run.messages) quake |= m.fight == kReplayShrineFight && m.text == "Quake";
         EXPECT_TRUE(quake) << "the guardian's special is named";
     }
+    // The hero wears the paper talisman into the training fight.
+    const FightState* worn = nullptr;
+    for (const FightState& s : states)
+        if (s.check == kCheckTreasureWorn) worn = &s;
+    ASSERT_NE(worn, nullptr);
+    EXPECT_EQ(worn->heroTalisman, kReplayTreasure);
+    EXPECT_EQ(CountOf(*worn, kReplayTreasure), 0) << "the worn talisman left the bag";
+    EXPECT_EQ(worn->treasureGrowth, -1) << "no growth before a fight";
     // The training fight: the dummy falls; 450 experience to each member
     // (level 3), its 30 silver, its sure drop (a Herb) and one more monster
     // in the fame list.
@@ -290,6 +303,8 @@ TEST_F(FightReplayTest, TheThreeFightsPlayFromTheMapToTheirPagesAndBack) {
         EXPECT_EQ(r.back->fameDefeated, r.start->fameDefeated + 1);
         EXPECT_EQ(r.back->map, 1u);
         EXPECT_EQ(r.back->cellX, r.before->cellX) << "the party stands where it talked to the dummy";
+        // The dummy is a unique monster: the worn talisman grows by 20.
+        EXPECT_EQ(r.back->treasureGrowth, 20);
         EXPECT_EQ(r.back->cellY, r.before->cellY);
     }
     // The woods: the hare and the thief fall; their silver, experience and
@@ -307,6 +322,8 @@ TEST_F(FightReplayTest, TheThreeFightsPlayFromTheMapToTheirPagesAndBack) {
         // The Stone Warden the shrine gave is summoned from the bag on the
         // hero's first command and stands beside the party; the fight's end
         // gives it back to the bag.
+        // The thief (unique, 20) and the hare (3) grow the talisman.
+        EXPECT_EQ(r.back->treasureGrowth, r.start->treasureGrowth + 23);
         ASSERT_NE(r.guard, nullptr) << "no guard was summoned";
         EXPECT_EQ(CountOf(*r.start, kReplayGuardItem), 1);
         EXPECT_EQ(CountOf(*r.guard, kReplayGuardItem), 0) << "the guard left the bag";
