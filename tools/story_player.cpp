@@ -75,6 +75,13 @@ constexpr int32_t kBattleMenuIcons = 1, kBattleMenuTarget = 3, kBattleResultPage
 constexpr int32_t kBattleMenuItems = 4;
 constexpr int kBattleItemTabs = 4;
 constexpr uint8_t kScanDigit3 = 0x04;
+// The magic list (kMenuMagic), its tabs, the digit 2 that opens it and the
+// battle's back key record (Esc).
+constexpr int32_t kBattleMenuMagic = 2;
+constexpr int kBattleMagicTabs = 3;
+constexpr uint8_t kScanDigit2 = 0x03;
+constexpr uint8_t kScanDigit1 = 0x02;
+constexpr int kBattleKeyBack = 0;
 // Frames a page takes to settle (the status panel's slide) before it is looked at.
 constexpr int kSettleFrames = 16;
 
@@ -353,11 +360,13 @@ private:
             if (role == nullptr || fMenu != kBattleMenuItems) Fail("the item list closed before the guard was chosen");
             int entry = 0;
             for (int tab = 0; tab < kBattleItemTabs && entry == 0; ++tab) {
+                const int32_t cursor = role->itemCursor;  // read, not moved
                 for (int n = 1; n <= 99 && entry == 0; ++n) {
                     const ItemRecord* item = role->FindNthItem(uint32_t(gItemTab), n);
                     if (item == nullptr) break;
                     if (item->id == kReplayGuardItem) entry = n;
                 }
+                role->itemCursor = cursor;
                 if (entry == 0) Tap(kKeyRight);
             }
             if (entry == 0) Fail("no tab of the item list holds the guard " + std::to_string(kReplayGuardItem));
@@ -377,6 +386,77 @@ private:
                 }
         }
         return false;
+    }
+    // The training fight's own step: the Rain Charm on the party, then the
+    // Fire Charm on the dummy, each by the first member whose magic list
+    // holds it when its command menu opens (the digit 2 opens the list, the
+    // tabs are looked through, the cursor is stepped onto the spell by the
+    // keys, which take it from the pointer, the spell and its target are
+    // confirmed). A member without the spell goes back to its icons and
+    // attacks. True when the step pressed something this frame.
+    bool CastStep() {
+        if (cast_ >= int(std::size(kReplaySpells))) return false;
+        const uint16_t spell = kReplaySpells[cast_];
+        if (!castOpen_) {
+            if (fMenu != kBattleMenuIcons || SEL < kFirstManId || Seld != 1 || SEL >= kFirstManId + kMaxManRoles)
+                return false;
+            const uint32_t bit = 1u << (SEL - kFirstManId);
+            if (castTried_ & bit) return false;
+            castTried_ |= bit;
+            ScanTap(kScanDigit2);
+            castOpen_ = fMenu == kBattleMenuMagic;
+            castWait_ = 0;
+            return true;
+        }
+        ManRole* role = CommandingRole();
+        if (role == nullptr || fMenu != kBattleMenuMagic) {
+            castOpen_ = false;
+            return false;
+        }
+        // The list's panel opens over a few frames; its rows count once drawn.
+        if (gMagicCount == 0 && ++castWait_ < kSettleFrames) {
+            Frame();
+            return true;
+        }
+        int entry = 0;
+        for (int tab = 0; tab < kBattleMagicTabs && entry == 0; ++tab) {
+            entry = MagicEntry(*role, spell);
+            if (entry == 0) Tap(kKeyRight);
+        }
+        if (entry != 0) {
+            // A keyboard step first: the pointer resting on a row no longer
+            // moves the cursor.
+            Tap(ListEntry(gMagicTop, gMagicCursor) < gMagicCount ? kKeyDown : kKeyUp);
+            for (int i = 0; i < 99 && ListEntry(gMagicTop, gMagicCursor) != entry; ++i)
+                Tap(ListEntry(gMagicTop, gMagicCursor) < entry ? kKeyDown : kKeyUp);
+            if (ListEntry(gMagicTop, gMagicCursor) == entry) Tap(kKeyConfirm);
+        }
+        castOpen_ = false;
+        if (fMenu == kBattleMenuTarget) {
+            Tap(kKeyConfirm);
+            ++cast_;
+            castTried_ = 0;
+            return true;
+        }
+        // No such spell, or it cannot be paid: back to the icons, and the
+        // attack (the digit 1).
+        for (int i = 0; i < 4 && fMenu == kBattleMenuMagic; ++i) Tap(kBattleKeyBack);
+        if (fMenu == kBattleMenuMagic) Fail("the magic list does not close");
+        if (fMenu == kBattleMenuIcons) ScanTap(kScanDigit1);
+        return true;
+    }
+    // The row of `spell` on the shown tab of the role's magic list (0 none),
+    // read without moving the role's own list cursor.
+    static int MagicEntry(ManRole& role, uint16_t spell) {
+        const int32_t cursor = role.magicCursor;
+        int entry = 0;
+        for (int n = 1; n <= 99 && entry == 0; ++n) {
+            const ItemRecord* magic = role.FindNthMagic(uint32_t(gMagicTab), 0, n);
+            if (magic == nullptr) break;
+            if (magic->id == spell) entry = n;
+        }
+        role.magicCursor = cursor;
+        return entry;
     }
     // Notes every fall of an enemy's life and every new battle message.
     void WatchFight(uint32_t number) {
@@ -436,6 +516,7 @@ private:
             last = std::move(now);
             if (gBattleResult != 1) result = gBattleResult;
             if (number == kReplayWoodsFight && SummonStep()) continue;
+            if (number == kReplayTrainingFight && CastStep()) continue;
             if (fMenu >= kBattleResultPages && !pages) {
                 pages = true;
                 Frames(kSettleFrames);
@@ -965,6 +1046,10 @@ private:
     uint32_t runFrames_ = kRunFrames;
     int64_t seenLife_[kEnemySlots] = {};
     int summon_ = 0;  // the woods fight's summoning step
+    int cast_ = 0;    // the training fight's spells cast so far
+    bool castOpen_ = false;  // the magic list was opened for a spell
+    int castWait_ = 0;
+    uint32_t castTried_ = 0;  // the members (bit per party slot) that looked for the spell
     std::vector<const BattleMessage*> seenMessages_;
     int shotCount_ = 0;
     std::string step_ = "the start";

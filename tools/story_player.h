@@ -74,6 +74,9 @@ constexpr uint16_t kReplayGuardItem = 1006;
 constexpr uint16_t kReplayTreasure = 456;
 constexpr int kReplayTreasureSlot = 7;
 constexpr const char* kCheckTreasureWorn = "treasure-worn";
+// The spells cast in the training fight, in order: the Rain Charm on the
+// whole party, then the Fire Charm on one target.
+constexpr uint16_t kReplaySpells[] = {202, 201};
 // The item the run uses from the bag (a Herb, which the elder gives).
 constexpr uint16_t kReplayUsedItem = 1;
 // The creature the run feeds to the spirit (an Ember Imp of the starting bag).

@@ -4,6 +4,7 @@
 
 #include "base/settings.h"
 #include "battle/action/action_texts.h"
+#include "battle/battle_start.h"
 #include "platform/headless/headless.h"
 #include "tests/battle/action/action_fixture.h"
 #include "world/story_flags.h"
@@ -366,8 +367,9 @@ TEST_F(PartyCommandTest, ASummonTakesOverADownedGuardsSlot) {
 }
 
 // The command menu takes the guard from the bag when it is chosen (the
-// selection is consumed then): the summon sets the guard up from the
-// member's summon item word, as it does from a selection still held.
+// selection is consumed then): the summon sets the guard up from its battle
+// slot record (its place) with the member's summon item word as its sprite
+// set, as it does from a selection still held.
 TEST_F(PartyCommandTest, TheGuardComesFromTheSummonItemWhenTheSelectionWasConsumed) {
     struct Case {
         bool selectionHeld;
@@ -378,6 +380,9 @@ TEST_F(PartyCommandTest, TheGuardComesFromTheSummonItemWhenTheSelectionWasConsum
         Enemy(0);
         gBattleManCount = 1;
         m.itemAct = 300;
+        gBattleStart.partySlots[1] = BattleSlot{};
+        gBattleStart.partySlots[1].homeX = 375;
+        gBattleStart.partySlots[1].homeY = 200;
         if (c.selectionHeld) {
             Bag(300, 1);
             m.SelectBagEntry(300, false);
@@ -390,6 +395,9 @@ TEST_F(PartyCommandTest, TheGuardComesFromTheSummonItemWhenTheSelectionWasConsum
         EXPECT_EQ(gBattleManCount, 2u);
         EXPECT_EQ(gManRoles[1].IsGuardRole(), 1u);
         EXPECT_EQ(gManRoles[1].slot.spriteSet, 300);
+        // Its place is the one its battle slot record holds.
+        EXPECT_EQ(gManRoles[1].slot.homeX, 375);
+        EXPECT_EQ(gManRoles[1].slot.homeY, 200);
         EXPECT_TRUE(HeadlessMessageBoxes().empty());
         HeadlessReset();
     }

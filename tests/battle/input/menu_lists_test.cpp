@@ -152,6 +152,34 @@ TEST_F(MenuListTest, GuardSummonByTheGuardsStanding) {
     gGuardItems[0] = gGuardItems[1] = 0;
 }
 
+// With the spirit fighting it holds the slot after the members: a guard
+// summoned from the list takes the slot after the spirit, and the spirit's
+// own slot record is left as it was.
+TEST_F(MenuListTest, AGuardFromTheListTakesTheSlotAfterTheSpirit) {
+    struct Case {
+        uint32_t spiritFlags;
+        int slot;
+    };
+    for (const Case c : {Case{0, 2}, Case{1 | (2u << 16), 3}}) {
+        SCOPED_TRACE(c.slot);
+        for (BattleSlot& b : gBattleStart.partySlots) b = BattleSlot{};
+        gBattleStart.partySlots[2].spriteSet = 92;  // the spirit's record, when it fights
+        gBattleStart.spiritFlags = c.spiritFlags;
+        gBattleStart.guardCount = 0;
+        SEL = 20;
+        FreeItemLists();
+        Bag(kIdol, 1);
+        gItemTab = 3;
+        ChooseFirst(kMenuItems, 3);
+        EXPECT_EQ(gChosenCommand[0], 15);
+        EXPECT_EQ(gBattleStart.partySlots[c.slot].spriteSet, kIdol);
+        EXPECT_EQ(gBattleStart.partySlots[c.slot].homeX, 375);
+        if (c.slot != 2) EXPECT_EQ(gBattleStart.partySlots[2].spriteSet, 92) << "the spirit's record";
+    }
+    gBattleStart.spiritFlags = 0;
+    gGuardItems[0] = gGuardItems[1] = 0;
+}
+
 TEST_F(MenuListTest, AnItemTheMemberCannotPayForIsRefusedWithTheMessage) {
     // A tab-2 item costing 30 stamina, with none left.
     Table({{kTonic, ObjectRecordBytes("Tonic", 0x1, {{11, kBattleUse}, {13, kActionHeal}, {14, 0x4000 | 30}})}},
