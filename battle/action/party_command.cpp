@@ -18,6 +18,7 @@
 #include "battle/battle_debug.h"
 #include "battle/battle_frame.h"
 #include "battle/battle_services.h"
+#include "battle/battle_start.h"
 #include "battle/battle_state.h"
 #include "battle/effects/effect_layers.h"
 #include "battle/hud/battle_hud.h"
@@ -331,10 +332,13 @@ int RowSummon(Ctx& c) {
             const int s = GuardSlot();
             if (s >= 0) {
                 ManRole& g = gManRoles[s];
-                BattleSlot record = g.slot;
-                // The summon item word: the bag's selection of the guard was
-                // consumed when it was chosen.
-                record.spriteSet = c.m->GetSelectedItemId() != 0 ? c.m->GetSelectedItemId() : c.m->itemAct;
+                // The guard is set up from its battle slot record, where the
+                // command menu put its place; its sprite set is the item: the
+                // selection, or the summon item word once the menu consumed
+                // the selection, or the record's own.
+                BattleSlot record = gBattleStart.partySlots[s];
+                if (c.m->GetSelectedItemId() != 0) record.spriteSet = c.m->GetSelectedItemId();
+                else if (c.m->itemAct != 0) record.spriteSet = c.m->itemAct;
                 record.side = 1;
                 g.ResetRoleForBattle();
                 g.SetGuardFlag(1);

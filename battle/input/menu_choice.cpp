@@ -54,8 +54,9 @@ ManRole* SpiritRole() {
 
 int GuardCount() { return int(gBattleStart.guardCount); }
 
-// Members and guards hold the party slots 0 .. this - 1.
-int PartyRoles() { return BattlePartyCount() + GuardCount(); }
+// Members, the spirit when it fights (the slot after the members) and the
+// guards hold the party slots 0 .. this - 1.
+int PartyRoles() { return BattlePartyCount() + SpiritFights() + GuardCount(); }
 
 bool GuardStands() {
     for (uint32_t s = 0; s < gBattleManCount && s < uint32_t(kMaxManRoles); ++s)
