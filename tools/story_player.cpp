@@ -14,12 +14,18 @@
 
 #include "base/game_state.h"
 #include "battle/battle_state.h"
+#include "battle/role/roles.h"
+#include "battle/screen/battle_messages.h"
+#include "battle/input/input_common.h"
+#include "battle/input/input_state.h"
+#include "battle/manrole/manrole.h"
 #include "battle/script/fight_script.h"
 #include "draw/display.h"
 #include "draw/screenshot.h"
 #include "base/settings.h"
 #include "menu/frame/menu_frame.h"
 #include "menu/frame/menu_pages.h"
+#include "menu/equip/equip_page.h"
 #include "menu/feed/feed_page.h"
 #include "menu/items/item_menu.h"
 #include "menu/menu_services.h"
@@ -49,14 +55,33 @@ constexpr int kZoneHalfWidth = 56, kZoneHalfHeight = 20;
 // Every step gives up after this many frames; the whole run after kRunFrames.
 constexpr int kStepFrames = 3000;
 constexpr uint32_t kRunFrames = 40000;
-// A fight gives up after this many frames.
+// A fight gives up after this many frames; the run of all fights after
+// kFightsRunFrames; the walk in the woods for a random fight after
+// kWoodsWalkFrames.
 constexpr int kFightFrames = 6000;
+constexpr uint32_t kFightsRunFrames = 90000;
+constexpr int kWoodsWalkFrames = 6000;
+// A fight whose script, acting role, menu and enemies' lives all stay as
+// they are for this many frames has stalled.
+constexpr int kFightStallFrames = 1500;
 // The battle script's opcode of the turns ("fight").
 constexpr int16_t kFigOpFight = 1;
 // The battle's command-menu state of the icons (kMenuIcons of
 // battle/input/menu_choice.h, whose enum shares its name with the menus'
 // state) and the first state of the result pages.
 constexpr int32_t kBattleMenuIcons = 1, kBattleMenuTarget = 3, kBattleResultPages = 96;
+// The battle's item list (kMenuItems), its tabs, and the scan code of the
+// digit 3 (the icon menu's third entry, the items, chosen directly).
+constexpr int32_t kBattleMenuItems = 4;
+constexpr int kBattleItemTabs = 4;
+constexpr uint8_t kScanDigit3 = 0x04;
+// The magic list (kMenuMagic), its tabs, the digit 2 that opens it and the
+// battle's back key record (Esc).
+constexpr int32_t kBattleMenuMagic = 2;
+constexpr int kBattleMagicTabs = 3;
+constexpr uint8_t kScanDigit2 = 0x03;
+constexpr uint8_t kScanDigit1 = 0x02;
+constexpr int kBattleKeyBack = 0;
 // Frames a page takes to settle (the status panel's slide) before it is looked at.
 constexpr int kSettleFrames = 16;
 
@@ -129,8 +154,8 @@ bool BeforeLaunch(int launch) { return gStep->StartLaunch(launch); }
 
 class Player {
 public:
-    Player(const SampleStory& story, ReplayScript* script, std::string shots)
-        : story_(story), script_(script), shots_(std::move(shots)) {}
+    Player(const SampleStory& story, StoryRecording* out, std::string shots, CheckHook hook)
+        : story_(story), out_(out), script_(&out->script), shots_(std::move(shots)), hook_(std::move(hook)) {}
 
     void Play() {
         Frame();
@@ -218,18 +243,237 @@ public:
         FinishTalk("Mei's talk");
         TalkTo(RoleNamed("Dummy"));
         Choose(0, kCheckFightChoice);
-        StartFight(kReplayTrainingFight);
-        Check(kCheckFightStart);
-        const bool lost = FightToTheEnd();
-        Check(lost ? kCheckFightLost : kCheckFightWon);
-        if (lost) FinishTalk("talk 99");
-        WaitFor("the map after the fight", [] { return gInBattle == 0 && TalkIdle() && gMenuRequest == 0; });
-        Check(kCheckFightBack);
+        PlayFight(kReplayTrainingFight);
+        Close();
+    }
+
+    // The three fights. The hero and the talisman's spirit go to the shrine
+    // first: its charm stirs the woods (flag 12), and the guardian woken
+    // at the shrine again beats the two (talk 99 wakes them in the
+    // village). Then Mei joins, the training fight is won, and a random
+    // fight in the woods is won.
+    void PlayAllFights() {
+        runFrames_ = kFightsRunFrames;
+        Frame();
+        Launcher(kZoneNewGame);
+        NewGame("Lan");
+        FinishTalk("the opening");
+        TalkTo(RoleNamed("Elder"));
+        Choose(0, kCheckElderChoice);
+        FinishTalk("the elder's talk");
+        ToTheWoods();
+        WalkOnto(EventCell(2), "the shrine");
+        FinishTalkUntil("the shrine's video", [] { return (gGameMode & kModeVideo) != 0; });
+        FinishTalkUntil("the mini-game", [] { return (gGameMode & kModeMiniGame) != 0; });
+        Climb();
+        FinishTalk("the shrine's talk");
+        // Off the shrine's cell and onto it again: its guardian wakes.
+        WalkOnto(EventCell(2), "the shrine");
+        if (gInBattle != 0 || gFightRequest != 0) Fail("a random fight on the way to the shrine");
+        step_ = "the shrine's guardian";
+        for (int i = 0; i < kStepFrames && gInBattle == 0; ++i) {
+            if (gDialogList) Tap(kKeyConfirm);
+            else Frame();
+        }
+        PlayFight(kReplayShrineFight);
+        // Mei, the paper talisman worn by the hero (it grows in the fights
+        // he wins), the training fight, the woods' random fight.
+        TalkTo(RoleNamed("Mei"));
+        FinishTalk("Mei's talk");
+        OpenPage(kPageEquip);
+        Frames(kSettleFrames);  // the status panel slides in
+        Wear(kReplayTreasureSlot, kReplayTreasure);
+        LeaveMenu();
+        Check(kCheckTreasureWorn);
+        TalkTo(RoleNamed("Dummy"));
+        Choose(0, kCheckFightChoice);
+        PlayFight(kReplayTrainingFight);
+        ToTheWoods();
+        WalkUntilFight();
+        PlayFight(kReplayWoodsFight);
         Close();
     }
 
 private:
     // ---- Fights -------------------------------------------------------------
+    // Fight `number` from its start to the map again (after talk 99 when it
+    // was lost).
+    void PlayFight(uint32_t number) {
+        StartFight(number);
+        Check(kCheckFightStart);
+        const bool lost = FightToTheEnd(number);
+        Check(lost ? kCheckFightLost : kCheckFightWon);
+        if (lost) FinishTalk("talk 99");
+        WaitFor("the map after the fight", [] { return gInBattle == 0 && TalkIdle() && gMenuRequest == 0; });
+        Check(kCheckFightBack);
+    }
+    // Through the village's east gate into the woods.
+    void ToTheWoods() {
+        WalkOnto(EventCell(1), "the east gate");
+        WaitFor("the woods", [this] { return gCurrentMap != story_.start[0] && TalkIdle(); });
+    }
+    // Walks to and fro in the woods until a random fight comes: ahead while
+    // the next cell is free, else back, else any free way.
+    void WalkUntilFight() {
+        static constexpr int kKeyOf[4] = {kKeyUp, kKeyDown, kKeyLeft, kKeyRight};
+        static constexpr int kDx[4] = {0, 0, -1, 1}, kDy[4] = {-1, 1, 0, 0}, kBack[4] = {1, 0, 3, 2};
+        step_ = "walking in the woods";
+        WaitFor("walking", [] { return TalkIdle() && gMenuRequest == 0; });
+        int d = 3;
+        for (int i = 0; i < kWoodsWalkFrames; ++i) {
+            if (gInBattle != 0 || gFightRequest != 0) {
+                Hold(-1);
+                return;
+            }
+            const RoleRecord& p = gRole[gPlayerRole];
+            if (TalkIdle() && p.x % kCellPixels == 0 && p.y % kCellPixels == 0) {
+                const int px = p.x / kCellPixels, py = p.y / kCellPixels;
+                auto open = [&](int dir) { return Free(px + kDx[dir], py + kDy[dir]); };
+                if (!open(d)) {
+                    int next = open(kBack[d]) ? kBack[d] : -1;
+                    for (int k = 0; k < 4 && next < 0; ++k)
+                        if (open(k)) next = k;
+                    if (next < 0) Fail("the player is walled in");
+                    d = next;
+                }
+                Hold(kKeyOf[d]);
+            }
+            Frame();
+        }
+        Hold(-1);
+        Fail("no fight in " + std::to_string(kWoodsWalkFrames) + " frames");
+    }
+    // The woods fight's own step: on the hero's first command menu the
+    // item list is opened (the digit 3), the Stone Warden is found in its
+    // tabs and chosen, and the guard stands beside the party (check point
+    // kCheckFightGuard). True when the step pressed something this frame.
+    bool SummonStep() {
+        if (summon_ == 0) {
+            if (fMenu != kBattleMenuIcons || SEL != kFirstManId || Seld != 1) return false;
+            ScanTap(kScanDigit3);
+            summon_ = fMenu == kBattleMenuItems ? 1 : 0;
+            if (summon_ == 0) Fail("the item list does not open from the hero's menu");
+            return true;
+        }
+        if (summon_ == 1) {
+            ManRole* role = CommandingRole();
+            if (role == nullptr || fMenu != kBattleMenuItems) Fail("the item list closed before the guard was chosen");
+            int entry = 0;
+            for (int tab = 0; tab < kBattleItemTabs && entry == 0; ++tab) {
+                const int32_t cursor = role->itemCursor;  // read, not moved
+                for (int n = 1; n <= 99 && entry == 0; ++n) {
+                    const ItemRecord* item = role->FindNthItem(uint32_t(gItemTab), n);
+                    if (item == nullptr) break;
+                    if (item->id == kReplayGuardItem) entry = n;
+                }
+                role->itemCursor = cursor;
+                if (entry == 0) Tap(kKeyRight);
+            }
+            if (entry == 0) Fail("no tab of the item list holds the guard " + std::to_string(kReplayGuardItem));
+            for (int i = 0; i < 99 && ListEntry(gListTop, gListCursor) != entry; ++i)
+                Tap(ListEntry(gListTop, gListCursor) < entry ? kKeyDown : kKeyUp);
+            if (ListEntry(gListTop, gListCursor) != entry) Fail("the cursor does not reach the guard");
+            Tap(kKeyConfirm);
+            summon_ = 2;
+            return true;
+        }
+        if (summon_ == 2) {
+            for (uint32_t s = 0; s < gBattleManCount && s < uint32_t(kMaxManRoles); ++s)
+                if (gManRoles[s].guard == 1 && gManRoles[s].spriteSet == kReplayGuardItem) {
+                    summon_ = 3;
+                    Check(kCheckFightGuard);
+                    return false;
+                }
+        }
+        return false;
+    }
+    // The training fight's own step: the Rain Charm on the party, then the
+    // Fire Charm on the dummy, each by the first member whose magic list
+    // holds it when its command menu opens (the digit 2 opens the list, the
+    // tabs are looked through, the cursor is stepped onto the spell by the
+    // keys, which take it from the pointer, the spell and its target are
+    // confirmed). A member without the spell goes back to its icons and
+    // attacks. True when the step pressed something this frame.
+    bool CastStep() {
+        if (cast_ >= int(std::size(kReplaySpells))) return false;
+        const uint16_t spell = kReplaySpells[cast_];
+        if (!castOpen_) {
+            if (fMenu != kBattleMenuIcons || SEL < kFirstManId || Seld != 1 || SEL >= kFirstManId + kMaxManRoles)
+                return false;
+            const uint32_t bit = 1u << (SEL - kFirstManId);
+            if (castTried_ & bit) return false;
+            castTried_ |= bit;
+            ScanTap(kScanDigit2);
+            castOpen_ = fMenu == kBattleMenuMagic;
+            castWait_ = 0;
+            return true;
+        }
+        ManRole* role = CommandingRole();
+        if (role == nullptr || fMenu != kBattleMenuMagic) {
+            castOpen_ = false;
+            return false;
+        }
+        // The list's panel opens over a few frames; its rows count once drawn.
+        if (gMagicCount == 0 && ++castWait_ < kSettleFrames) {
+            Frame();
+            return true;
+        }
+        int entry = 0;
+        for (int tab = 0; tab < kBattleMagicTabs && entry == 0; ++tab) {
+            entry = MagicEntry(*role, spell);
+            if (entry == 0) Tap(kKeyRight);
+        }
+        if (entry != 0) {
+            // A keyboard step first: the pointer resting on a row no longer
+            // moves the cursor.
+            Tap(ListEntry(gMagicTop, gMagicCursor) < gMagicCount ? kKeyDown : kKeyUp);
+            for (int i = 0; i < 99 && ListEntry(gMagicTop, gMagicCursor) != entry; ++i)
+                Tap(ListEntry(gMagicTop, gMagicCursor) < entry ? kKeyDown : kKeyUp);
+            if (ListEntry(gMagicTop, gMagicCursor) == entry) Tap(kKeyConfirm);
+        }
+        castOpen_ = false;
+        if (fMenu == kBattleMenuTarget) {
+            Tap(kKeyConfirm);
+            ++cast_;
+            castTried_ = 0;
+            return true;
+        }
+        // No such spell, or it cannot be paid: back to the icons, and the
+        // attack (the digit 1).
+        for (int i = 0; i < 4 && fMenu == kBattleMenuMagic; ++i) Tap(kBattleKeyBack);
+        if (fMenu == kBattleMenuMagic) Fail("the magic list does not close");
+        if (fMenu == kBattleMenuIcons) ScanTap(kScanDigit1);
+        return true;
+    }
+    // The row of `spell` on the shown tab of the role's magic list (0 none),
+    // read without moving the role's own list cursor.
+    static int MagicEntry(ManRole& role, uint16_t spell) {
+        const int32_t cursor = role.magicCursor;
+        int entry = 0;
+        for (int n = 1; n <= 99 && entry == 0; ++n) {
+            const ItemRecord* magic = role.FindNthMagic(uint32_t(gMagicTab), 0, n);
+            if (magic == nullptr) break;
+            if (magic->id == spell) entry = n;
+        }
+        role.magicCursor = cursor;
+        return entry;
+    }
+    // Notes every fall of an enemy's life and every new battle message.
+    void WatchFight(uint32_t number) {
+        for (uint32_t e = 0; e < gBattleMonCount && e < uint32_t(kEnemySlots); ++e) {
+            const uint32_t life = gMonRoles[e].MonLife();
+            if (seenLife_[e] >= 0 && life < uint32_t(seenLife_[e]))
+                out_->hits.push_back({number, int(e), uint32_t(seenLife_[e]), life});
+            seenLife_[e] = int64_t(life);
+        }
+        std::vector<const BattleMessage*> now;
+        for (const BattleMessage* m = gBattleMsgs; m; m = m->next) {
+            now.push_back(m);
+            if (std::find(seenMessages_.begin(), seenMessages_.end(), m) == seenMessages_.end())
+                out_->messages.push_back({number, m->text});
+        }
+        seenMessages_ = std::move(now);
+    }
     // Waits for fight `number` and confirms its staging's windows until its
     // script reaches the turns.
     void StartFight(uint32_t number) {
@@ -246,12 +490,39 @@ private:
     // Plays the fight until it is over: windows and result pages are
     // confirmed, and a member's command menu takes its first command (the
     // attack) on the target the cursor shows. True when the fight was lost.
-    bool FightToTheEnd() {
-        step_ = "the fight";
+    bool FightToTheEnd(uint32_t number) {
+        step_ = "fight " + std::to_string(number);
         uint32_t result = 1;
+        bool pages = false;
+        std::fill(std::begin(seenLife_), std::end(seenLife_), -1);
+        seenMessages_.clear();
+        // The watchdog's view of the fight: it moves while any of these change.
+        auto progress = [] {
+            std::vector<int64_t> v = {FigScriptState().pc, gCurRole.id, fMenu, SEL, int64_t(gBattleMonCount)};
+            for (uint32_t e = 0; e < gBattleMonCount && e < uint32_t(kEnemySlots); ++e) v.push_back(gMonRoles[e].MonLife());
+            return v;
+        };
+        std::vector<int64_t> last = progress();
+        int quiet = 0;
         for (int i = 0; i < kFightFrames; ++i) {
             if (gInBattle != 1) return result == 2;
+            WatchFight(number);
+            std::vector<int64_t> now = progress();
+            quiet = now == last ? quiet + 1 : 0;
+            if (quiet >= kFightStallFrames)
+                Fail("the fight stalls for " + std::to_string(kFightStallFrames) + " frames at script offset " +
+                     std::to_string(FigScriptState().pc) + ", menu " + std::to_string(fMenu) + ", actor " +
+                     std::to_string(gCurRole.id));
+            last = std::move(now);
             if (gBattleResult != 1) result = gBattleResult;
+            if (number == kReplayWoodsFight && SummonStep()) continue;
+            if (number == kReplayTrainingFight && CastStep()) continue;
+            if (fMenu >= kBattleResultPages && !pages) {
+                pages = true;
+                Frames(kSettleFrames);
+                WatchFight(number);
+                Check(kCheckFightPages);
+            }
             const bool menu = ((fMenu == kBattleMenuIcons || fMenu == kBattleMenuTarget) && SEL != 0) ||
                               fMenu >= kBattleResultPages;
             if (gDialogList != nullptr || menu) Tap(kKeyConfirm);
@@ -263,7 +534,7 @@ private:
     // ---- Turns and inputs ---------------------------------------------------
     void Frame() {
         gStep->PlayerWait();
-        if (gStep->Frame() > kRunFrames) Fail("the run takes too long");
+        if (gStep->Frame() > runFrames_) Fail("the run takes too long");
         if (!HeadlessMessageBoxes().empty()) {
             const HeadlessMessageBox& box = HeadlessMessageBoxes().front();
             Fail("an error box: " + box.caption + " / " + box.text);
@@ -296,6 +567,19 @@ private:
         item.code = uint8_t(gKeyMap.k[record] & 0xFF);
         item.down = down;
         Record(item);
+    }
+    // A key by its scan code (a key no record of the key map names, such as
+    // a digit): down for a frame, then up for a frame.
+    void ScanTap(uint8_t code) {
+        ReplayItem item;
+        item.kind = ReplayKind::kKey;
+        item.code = code;
+        item.down = true;
+        Record(item);
+        Frame();
+        item.down = false;
+        Record(item);
+        Frame();
     }
     // One press: down for a frame, then up for a frame.
     void Tap(int record) {
@@ -332,6 +616,7 @@ private:
         item.text = name;
         Record(item);
         if (!shots_.empty()) Shot(name);
+        if (hook_) hook_(name);
     }
     // The screen as presented last, to look at.
     void Shot(const char* name) {
@@ -478,7 +763,7 @@ private:
         WaitFor("walking", [] { return TalkIdle() && gMenuRequest == 0; });
         const auto [tx, ty] = cell;
         for (int i = 0; i < kStepFrames; ++i) {
-            if (!TalkIdle()) {
+            if (!TalkIdle() || gInBattle != 0 || gFightRequest != 0) {
                 Hold(-1);
                 return;
             }
@@ -591,6 +876,22 @@ private:
         if (gMenu.pageIndex != page) Fail("page " + std::to_string(page) + " is not on the bar");
         Tap(kKeyConfirm);
         WaitFor("page", [] { return gMenu.depth == kDepthPage; });
+    }
+    // On the equipment page: the first member's slot `slot`, then the item
+    // `id` from the slot's list.
+    void Wear(int slot, uint16_t id) {
+        step_ = "wearing " + std::to_string(id);
+        if (!gEquip.open) Fail("the equipment page is shut");
+        for (int i = 0; i < kEquipPageSlots && gEquip.slot != slot; ++i)
+            Tap(gEquip.slot < slot ? kMenuKeyDown : kMenuKeyUp);
+        if (gEquip.slot != slot) Fail("no slot " + std::to_string(slot));
+        Tap(kMenuKeySpace);
+        WaitFor("the slot's list", [] { return gEquip.state == kEquipChoosingItem; }, 20);
+        auto under = [] { return EquipCursorItem() ? EquipCursorItem()->id : 0; };
+        for (int i = 0; i < 99 && under() != id; ++i) Tap(kMenuKeyDown);
+        if (under() != id) Fail("the slot's list shows no item " + std::to_string(id));
+        Tap(kMenuKeySpace);
+        WaitFor("worn", [slot, id] { return gMemberEquip[0][slot] && gMemberEquip[0][slot]->id == id; }, 20);
     }
     // On the item page: finds the item under a filter, uses it on the first
     // member and goes back to the list.
@@ -738,8 +1039,18 @@ private:
     }
 
     const SampleStory& story_;
+    StoryRecording* out_;
     ReplayScript* script_;
     std::string shots_;
+    CheckHook hook_;
+    uint32_t runFrames_ = kRunFrames;
+    int64_t seenLife_[kEnemySlots] = {};
+    int summon_ = 0;  // the woods fight's summoning step
+    int cast_ = 0;    // the training fight's spells cast so far
+    bool castOpen_ = false;  // the magic list was opened for a spell
+    int castWait_ = 0;
+    uint32_t castTried_ = 0;  // the members (bit per party slot) that looked for the spell
+    std::vector<const BattleMessage*> seenMessages_;
     int shotCount_ = 0;
     std::string step_ = "the start";
     int rawX_ = 0, rawY_ = 0;
@@ -753,14 +1064,14 @@ namespace {
 
 // Runs `play` on the player's thread against the program on `folder`.
 StoryRecording RecordRun(const std::string& folder, const SampleStory& story, const std::string& shots,
-                         void (Player::*play)()) {
+                         void (Player::*play)(), const CheckHook& hook = {}) {
     StoryRecording out;
     HeadlessReset();
     Lockstep step;
     gStep = &step;
     gCloseAfterFinish = false;
     std::thread player([&] {
-        Player p(story, &out.script, shots);
+        Player p(story, &out, shots, hook);
         try {
             (p.*play)();
             out.ok = true;
@@ -795,4 +1106,9 @@ StoryRecording RecordSampleStory(const std::string& folder, const SampleStory& s
 
 StoryRecording RecordSampleFight(const std::string& folder, const SampleStory& story, const std::string& shots) {
     return RecordRun(folder, story, shots, &Player::PlayTrainingFight);
+}
+
+StoryRecording RecordSampleFights(const std::string& folder, const SampleStory& story, const CheckHook& hook,
+                                  const std::string& shots) {
+    return RecordRun(folder, story, shots, &Player::PlayAllFights, hook);
 }

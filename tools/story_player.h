@@ -11,7 +11,9 @@
 // running the player again.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "tools/replay_file.h"
 #include "tools/sample_story.h"
@@ -56,6 +58,25 @@ constexpr const char* kCheckFightBack = "fight-back";
 // The fight RecordSampleFight plays: the training fight, started by the
 // straw dummy's talk.
 constexpr uint32_t kReplayTrainingFight = 1;
+// The woods' random fight and the shrine guardian's fight (RecordSampleFights).
+constexpr uint32_t kReplayWoodsFight = 2;
+constexpr uint32_t kReplayShrineFight = 3;
+// The check point of the first result page of a fight (victory or defeat).
+constexpr const char* kCheckFightPages = "fight-pages";
+// The check point of the woods fight once the summoned guard stands.
+constexpr const char* kCheckFightGuard = "fight-guard";
+// The guard the woods fight summons from the bag (the Stone Warden the
+// shrine gives).
+constexpr uint16_t kReplayGuardItem = 1006;
+// The treasure the hero wears into the fights after the guardian's (the
+// paper talisman of the starting bag, which grows), its equipment slot (the
+// first talisman slot) and the check point once it is worn.
+constexpr uint16_t kReplayTreasure = 456;
+constexpr int kReplayTreasureSlot = 7;
+constexpr const char* kCheckTreasureWorn = "treasure-worn";
+// The spells cast in the training fight, in order: the Rain Charm on the
+// whole party, then the Fire Charm on one target.
+constexpr uint16_t kReplaySpells[] = {202, 201};
 // The item the run uses from the bag (a Herb, which the elder gives).
 constexpr uint16_t kReplayUsedItem = 1;
 // The creature the run feeds to the spirit (an Ember Imp of the starting bag).
@@ -65,11 +86,30 @@ constexpr int kReplaySaveSlot = 1;
 // How far the run scrolls the save screen's list before it picks the slot.
 constexpr int kReplayScrollSlots = 12;
 
+// A fall of an enemy's life seen during a fight: the fight, the enemy's
+// scene slot, its life before and after.
+struct FightHit {
+    uint32_t fight = 0;
+    int enemy = 0;
+    uint32_t before = 0, after = 0;
+};
+// A battle message as it came into the queue, with its fight.
+struct FightMessage {
+    uint32_t fight = 0;
+    std::string text;
+};
+
 struct StoryRecording {
     bool ok = false;
     std::string error;     // the step that failed and why
     ReplayScript script;   // what was pressed, also when a step failed
+    std::vector<FightHit> hits;          // every hit on an enemy, in order
+    std::vector<FightMessage> messages;  // every battle message, in order
 };
+
+// Called on the player's thread at every check point while the game waits
+// for the player: the game's state may be read, not changed.
+using CheckHook = std::function<void(const char* check)>;
 
 // Plays the sample story on the install in `folder` (written by make_sample
 // from `story`): from the launcher through a new game, the opening, the
@@ -90,3 +130,13 @@ StoryRecording RecordSampleStory(const std::string& folder, const SampleStory& s
 // kCheckFightLost, and kCheckFightBack. A fight that does not end within
 // its bound fails the step "the fight".
 StoryRecording RecordSampleFight(const std::string& folder, const SampleStory& story, const std::string& shots = "");
+// Plays the sample story's three fights on the install in `folder`: the
+// training fight as RecordSampleFight does, then the east gate, the shrine
+// (its video, mini-game and charm: flag 12, the nets and the warden), a
+// walk to and fro in the woods until the random fight comes, that fight,
+// and the shrine again, whose guardian fights. Every fight has the check
+// points kCheckFightStart, kCheckFightPages, kCheckFightWon or
+// kCheckFightLost and kCheckFightBack (after talk 99 when lost); the
+// first also kCheckFightChoice. `hook` is called at every check point.
+StoryRecording RecordSampleFights(const std::string& folder, const SampleStory& story, const CheckHook& hook = {},
+                                  const std::string& shots = "");

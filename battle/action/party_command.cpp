@@ -339,15 +339,13 @@ int GuardSlot() {
 // menus (remembered by the role; its battle slot record holds the place the
 // menus gave), while it is still a guard's slot or the next free one; else
 // the rule's own, which a guard just sent back (option bit) leaves without
-// a slot. *placed is 1 when the menus' record is to be used.
-int SummonSlot(ManRole& m, bool* placed) {
+// a slot.
+int SummonSlot(ManRole& m) {
     const int chosen = m.guardSlot;
     m.guardSlot = -1;
-    *placed = false;
     const int count = int(std::min<uint32_t>(gBattleManCount, kMaxManRoles));
     if (chosen >= 0 && chosen < kMaxManRoles && (chosen < count ? gManRoles[chosen].IsGuardRole() == 1 : chosen == count)) {
         if (chosen == count) ++gBattleManCount;
-        *placed = true;
         return chosen;
     }
     if (gBattleOptions & kOptionGuardReturned) return -1;
@@ -357,12 +355,16 @@ int SummonSlot(ManRole& m, bool* placed) {
 int RowSummon(Ctx& c) {
     if (c.first) {
         gAction.summonSlot = -1;
-        bool placed = false;
-        const int s = SummonSlot(*c.m, &placed);
+        const int s = SummonSlot(*c.m);
         if (s >= 0) {
             ManRole& g = gManRoles[s];
-            BattleSlot record = placed ? gBattleStart.partySlots[s] : g.slot;
-            record.spriteSet = c.m->GetSelectedItemId();
+            // The guard is set up from its battle slot record, where the
+            // command menu put its place; its sprite set is the item: the
+            // selection, or the summon item word once the menu consumed the
+            // selection, or the record's own.
+            BattleSlot record = gBattleStart.partySlots[s];
+            if (c.m->GetSelectedItemId() != 0) record.spriteSet = c.m->GetSelectedItemId();
+            else if (c.m->itemAct != 0) record.spriteSet = c.m->itemAct;
             record.side = 1;
             g.ResetRoleForBattle();
             g.SetGuardFlag(1);

@@ -56,8 +56,9 @@ ManRole* SpiritRole() {
 
 int GuardCount() { return int(gBattleStart.guardCount); }
 
-// Members and guards hold the party slots 0 .. this - 1.
-int PartyRoles() { return BattlePartyCount() + GuardCount(); }
+// Members, the spirit when it fights (the slot after the members) and the
+// guards hold the party slots 0 .. this - 1.
+int PartyRoles() { return BattlePartyCount() + SpiritFights() + GuardCount(); }
 
 bool GuardStands() {
     for (uint32_t s = 0; s < gBattleManCount && s < uint32_t(kMaxManRoles); ++s)
@@ -601,7 +602,6 @@ void SummonGuard(int place, bool fromItems) {
         MenuSound(kSfxMenuRefused);
         return;
     }
-    const int id = SEL;
     const uint16_t item = role->GetSelectedItemId();
     role->ConsumeSelectedItem(3, 0);
     CountItemUse(item);
@@ -618,7 +618,9 @@ void SummonGuard(int place, bool fromItems) {
     // The member remembers the slot: its summon sets the guard up there.
     role->guardSlot = slot;
     IssueCommandNow(15);
-    SetAllyWaitMark(place, uint16_t(id));
+    // The guard item word of the place holds the item the guard came from:
+    // the battle's end gives it back to the bag.
+    SetAllyWaitMark(place, item);
     CollectActorPositions();
 }
 

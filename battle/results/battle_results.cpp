@@ -457,9 +457,10 @@ void ShowVictory() {
         if (!gResults.spoilsOff) {
             for (uint32_t i = 0; i < gBattleMonCount && i < uint32_t(kMaxMonRoles); ++i) {
                 MonRole& e = gMonRoles[i];
-                // Only an enemy that was beaten drops: a captured one still
-                // has its life, a fled one was never defeated.
-                if (e.defeated != 1 || e.MonLife() != 0) continue;
+                // Only an enemy that was beaten drops: a captured or fled
+                // one still has its life. A beaten enemy whose defeat has
+                // been shown is out with its defeat mark cleared.
+                if (!e.IsRoleDefeated() || e.MonLife() != 0) continue;
                 const uint16_t id = e.RollMonDrop();
                 if (id == 0) continue;
                 const ObjRecord* rec = AddLootItem(id, 1);

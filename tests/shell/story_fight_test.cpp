@@ -58,9 +58,10 @@ TEST_F(StoryFightTest, TheTrainingFightFromTheDummyIsPlayedToItsEnd) {
     EXPECT_EQ(run.error.find("an error box"), std::string::npos) << run.error;
     // The fight ends, won, then the map.
     ASSERT_TRUE(run.ok) << run.error;
-    ASSERT_EQ(checks.size(), 7u);
-    EXPECT_EQ(checks[5], kCheckFightWon);
-    EXPECT_EQ(checks[6], kCheckFightBack);
+    ASSERT_EQ(checks.size(), 8u);
+    EXPECT_EQ(checks[5], kCheckFightPages);
+    EXPECT_EQ(checks[6], kCheckFightWon);
+    EXPECT_EQ(checks[7], kCheckFightBack);
 }
 
 }  // namespace

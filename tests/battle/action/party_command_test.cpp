@@ -6,6 +6,7 @@
 #include "battle/action/action_texts.h"
 #include "battle/battle_start.h"
 #include "battle/turn/turn_state.h"
+#include "platform/headless/headless.h"
 #include "tests/battle/action/action_fixture.h"
 #include "world/story_flags.h"
 
@@ -409,6 +410,43 @@ TEST_F(PartyCommandTest, ASummonSetsItsGuardUpInTheSlotTheMenusChose) {
         EXPECT_EQ(m.guardSlot, -1);
         EXPECT_EQ(gBattleOptions & kOptionGuardReturned, 0u);
         ResetBattleServices();
+    }
+}
+
+// The command menu takes the guard from the bag when it is chosen (the
+// selection is consumed then): the summon sets the guard up from its battle
+// slot record (its place) with the member's summon item word as its sprite
+// set, as it does from a selection still held.
+TEST_F(PartyCommandTest, TheGuardComesFromTheSummonItemWhenTheSelectionWasConsumed) {
+    struct Case {
+        bool selectionHeld;
+    };
+    for (const Case c : {Case{true}, Case{false}}) {
+        SCOPED_TRACE(c.selectionHeld ? "selection held" : "selection consumed");
+        ManRole& m = Party(0, 0);
+        Enemy(0);
+        gBattleManCount = 1;
+        m.itemAct = 300;
+        gBattleStart.partySlots[1] = BattleSlot{};
+        gBattleStart.partySlots[1].homeX = 375;
+        gBattleStart.partySlots[1].homeY = 200;
+        if (c.selectionHeld) {
+            Bag(300, 1);
+            m.SelectBagEntry(300, false);
+        } else {
+            m.DropSelection();
+        }
+        Turn(20);
+        m.SetCommand(15);
+        EXPECT_EQ(Run(0, 0), 2);
+        EXPECT_EQ(gBattleManCount, 2u);
+        EXPECT_EQ(gManRoles[1].IsGuardRole(), 1u);
+        EXPECT_EQ(gManRoles[1].slot.spriteSet, 300);
+        // Its place is the one its battle slot record holds.
+        EXPECT_EQ(gManRoles[1].slot.homeX, 375);
+        EXPECT_EQ(gManRoles[1].slot.homeY, 200);
+        EXPECT_TRUE(HeadlessMessageBoxes().empty());
+        HeadlessReset();
     }
 }
 

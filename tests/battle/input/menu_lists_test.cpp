@@ -1,6 +1,7 @@
 // The list states of the command menus with real records: the action is
 // prepared, the target chosen, and the command issued at the target.
 #include "battle/battle_start.h"
+#include "battle/turn/turn_state.h"
 #include "tests/battle/input/input_fixture.h"
 
 namespace {
@@ -141,11 +142,43 @@ TEST_F(MenuListTest, GuardSummonByTheGuardsStanding) {
             EXPECT_EQ(gBattleStart.partySlots[2].homeY, 200);
             EXPECT_EQ(GetItemUseCount(kIdol), 1);
             EXPECT_EQ(gManRoles[0].guardSlot, 2);  // the member remembers it for its summon
+            // The place's guard item word holds the item (given back at
+            // the battle's end), not the summoning member's id.
+            EXPECT_EQ(gGuardItems[0], kIdol);
         } else {
             EXPECT_EQ(gPlaceChoice, c.place) << c.guards;
         }
     }
     gBattleStart.guardCount = 0;
+    gGuardItems[0] = gGuardItems[1] = 0;
+}
+
+// With the spirit fighting it holds the slot after the members: a guard
+// summoned from the list takes the slot after the spirit, and the spirit's
+// own slot record is left as it was.
+TEST_F(MenuListTest, AGuardFromTheListTakesTheSlotAfterTheSpirit) {
+    struct Case {
+        uint32_t spiritFlags;
+        int slot;
+    };
+    for (const Case c : {Case{0, 2}, Case{1 | (2u << 16), 3}}) {
+        SCOPED_TRACE(c.slot);
+        for (BattleSlot& b : gBattleStart.partySlots) b = BattleSlot{};
+        gBattleStart.partySlots[2].spriteSet = 92;  // the spirit's record, when it fights
+        gBattleStart.spiritFlags = c.spiritFlags;
+        gBattleStart.guardCount = 0;
+        SEL = 20;
+        FreeItemLists();
+        Bag(kIdol, 1);
+        gItemTab = 3;
+        ChooseFirst(kMenuItems, 3);
+        EXPECT_EQ(gChosenCommand[0], 15);
+        EXPECT_EQ(gBattleStart.partySlots[c.slot].spriteSet, kIdol);
+        EXPECT_EQ(gBattleStart.partySlots[c.slot].homeX, 375);
+        if (c.slot != 2) EXPECT_EQ(gBattleStart.partySlots[2].spriteSet, 92) << "the spirit's record";
+    }
+    gBattleStart.spiritFlags = 0;
+    gGuardItems[0] = gGuardItems[1] = 0;
 }
 
 TEST_F(MenuListTest, AnItemTheMemberCannotPayForIsRefusedWithTheMessage) {

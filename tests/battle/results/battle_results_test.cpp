@@ -221,14 +221,17 @@ TEST_F(ResultsTest, OnlyBeatenEnemiesDropAndEqualDropsShareALine) {
     MonRole& captured = Beaten(3, kRoot);
     captured.SetMonLife(40);  // taken alive
     MonRole& fled = Beaten(4, kRoot);
-    fled.defeated = 0;        // left the field
+    fled.defeated = 0;        // left the field with its life
+    fled.SetMonLife(25);
+    MonRole& shown = Beaten(5, kHerb);
+    shown.defeated = 0;       // its defeat was shown: out, the mark cleared
     Book();
     ASSERT_EQ(gSpoilCount, 2u);
     EXPECT_EQ(gSpoilIds[0], kHerb);
-    EXPECT_EQ(gSpoilCounts[0], 2);
+    EXPECT_EQ(gSpoilCounts[0], 3);
     EXPECT_EQ(gSpoilIds[1], kRoot);
     EXPECT_EQ(gSpoilCounts[1], 1);
-    EXPECT_EQ(BagCount(kHerb), 2);
+    EXPECT_EQ(BagCount(kHerb), 3);
     EXPECT_EQ(BagCount(kRoot), 1);
     EXPECT_STREQ(gResults.spoilNames[0], "Herb");
     // Past the treasures, the spoils page, then the battle is left.
