@@ -81,6 +81,13 @@ constexpr int32_t kBattleMenuMagic = 2;
 constexpr int kBattleMagicTabs = 3;
 constexpr uint8_t kScanDigit2 = 0x03;
 constexpr uint8_t kScanDigit1 = 0x02;
+// The digits of the defence (5), the capture (6, the hero's first extra
+// entry) and the spirit's orders (7, his second).
+constexpr uint8_t kScanDigit5 = 0x06, kScanDigit6 = 0x07, kScanDigit7 = 0x08;
+// The battle's capture-item list (kMenuCaptureItems) and the capture way
+// of that list in the capture sub-menu.
+constexpr int32_t kBattleMenuCaptureItems = 80;
+constexpr int kCaptureWayItem = 2;
 constexpr int kBattleKeyBack = 0;
 // Frames a page takes to settle (the status panel's slide) before it is looked at.
 constexpr int kSettleFrames = 16;
@@ -349,6 +356,7 @@ private:
     // kCheckFightGuard). True when the step pressed something this frame.
     bool SummonStep() {
         if (summon_ == 0) {
+            if (woods_ < 2) return false;  // the order and the capture come first
             if (fMenu != kBattleMenuIcons || SEL != kFirstManId || Seld != 1) return false;
             ScanTap(kScanDigit3);
             summon_ = fMenu == kBattleMenuItems ? 1 : 0;
@@ -386,6 +394,96 @@ private:
                 }
         }
         return false;
+    }
+    // The woods fight's first steps. On the hero's first command menu the
+    // spirit is given its order (the digit 7 opens the order sub-menu, the
+    // cursor is stepped onto the order's row, confirmed: check point
+    // kCheckSpiritOrder), then the hare is captured with a net (the digit 6
+    // opens the capture sub-menu, the net way leads to the capture list, the
+    // net and the hare as the target are chosen; check point
+    // kCheckFightCapture once the hare is in the bag). Until the guard
+    // stands the other members defend (the digit 5), so that the hare stays
+    // whole for the capture and the thief stands until the summons. True
+    // when the step pressed something this frame.
+    bool WoodsStep() {
+        const bool menu = fMenu == kBattleMenuIcons && Seld == 1 && SEL >= kFirstManId &&
+                          SEL < kFirstManId + kMaxManRoles;
+        if (menu && SEL != kFirstManId && summon_ < 3) {
+            ScanTap(kScanDigit5);
+            return true;
+        }
+        if (woods_ == 0 && menu) {
+            OrderSpirit();
+            Capture();
+            woods_ = 1;
+            return true;
+        }
+        if (woods_ == 1) {
+            const int hare = EnemyOfSet(kReplayCaptured);
+            if (hare >= 0 && gMonRoles[hare].IsOut() && BagCount(kReplayCaptured) > 0) {
+                woods_ = 2;
+                Check(kCheckFightCapture);
+                return false;
+            }
+            if (menu && SEL == kFirstManId) {
+                std::string said;
+                for (const FightMessage& m : out_->messages) said += " [" + m.text + "]";
+                Fail("the hero commands again before the hare is caught (out " +
+                     std::to_string(hare >= 0 ? gMonRoles[hare].IsOut() : 9) + ", in the bag " +
+                     std::to_string(BagCount(kReplayCaptured)) + ", nets " + std::to_string(BagCount(kReplayCaptureItem)) + "):" + said);
+            }
+        }
+        return false;
+    }
+    void OrderSpirit() {
+        ScanTap(kScanDigit7);
+        if (gOrderMenuOpen == 0) Fail("the spirit's orders do not open from the hero's menu");
+        for (int i = 0; i < 8 && gOrderCursor != kReplaySpiritOrder; ++i) Tap(kKeyDown);
+        if (gOrderCursor != kReplaySpiritOrder) Fail("the cursor does not reach the spirit's order");
+        Tap(kKeyConfirm);
+        if (gOrderMenuOpen != 0 || fMenu != kBattleMenuIcons) Fail("the spirit's order is not taken");
+        Check(kCheckSpiritOrder);
+    }
+    void Capture() {
+        ScanTap(kScanDigit6);
+        if (gCaptureMenuOpen != 1) Fail("the capture does not open from the hero's menu");
+        for (int i = 0; i < 2 && gCaptureChoice != kCaptureWayItem; ++i) Tap(kKeyDown);
+        Tap(kKeyConfirm);
+        if (fMenu != kBattleMenuCaptureItems) Fail("the capture list does not open");
+        ManRole* role = CommandingRole();
+        if (role == nullptr) Fail("no member commands the capture");
+        int entry = 0;
+        const int32_t cursor = role->itemCursor;  // read, not moved
+        for (int n = 1; n <= 99 && entry == 0; ++n) {
+            const ItemRecord* item = role->FindNthItem(kCaptureItemCategory, n);
+            if (item == nullptr) break;
+            if (item->id == kReplayCaptureItem) entry = n;
+        }
+        role->itemCursor = cursor;
+        if (entry == 0) Fail("the capture list holds no net " + std::to_string(kReplayCaptureItem));
+        for (int i = 0; i < 99 && ListEntry(gListTop, gListCursor) != entry; ++i)
+            Tap(ListEntry(gListTop, gListCursor) < entry ? kKeyDown : kKeyUp);
+        if (ListEntry(gListTop, gListCursor) != entry) Fail("the cursor does not reach the net");
+        Tap(kKeyConfirm);
+        if (fMenu != kBattleMenuTarget) Fail("the net is not taken");
+        const int hare = EnemyOfSet(kReplayCaptured);
+        if (hare < 0) Fail("no enemy " + std::to_string(kReplayCaptured) + " to capture");
+        for (uint32_t i = 0; i < gBattleMonCount && MS != hare + 1; ++i) Tap(kKeyRight);
+        if (MS != hare + 1) Fail("the target cursor does not reach the hare");
+        Tap(kKeyConfirm);
+        if (fMenu == kBattleMenuTarget) Fail("the capture is refused");
+    }
+    // The scene slot of the enemy of sprite set `set` (-1 none).
+    static int EnemyOfSet(uint16_t set) {
+        for (uint32_t e = 0; e < gBattleMonCount && e < uint32_t(kMaxMonRoles); ++e)
+            if (gMonRoles[e].spriteSet == set) return int(e);
+        return -1;
+    }
+    static int BagCount(uint16_t id) {
+        int n = 0;
+        for (const ItemRecord* e = gInventory; e != nullptr; e = e->next)
+            if (e->id == id) n += e->count + e->newCount;
+        return n;
     }
     // The training fight's own step: the Rain Charm on the party, then the
     // Fire Charm on the dummy, each by the first member whose magic list
@@ -515,7 +613,7 @@ private:
                      std::to_string(gCurRole.id));
             last = std::move(now);
             if (gBattleResult != 1) result = gBattleResult;
-            if (number == kReplayWoodsFight && SummonStep()) continue;
+            if (number == kReplayWoodsFight && (WoodsStep() || SummonStep())) continue;
             if (number == kReplayTrainingFight && CastStep()) continue;
             if (fMenu >= kBattleResultPages && !pages) {
                 pages = true;
@@ -1046,6 +1144,7 @@ private:
     uint32_t runFrames_ = kRunFrames;
     int64_t seenLife_[kEnemySlots] = {};
     int summon_ = 0;  // the woods fight's summoning step
+    int woods_ = 0;   // the woods fight's order and capture: 1 asked, 2 caught
     int cast_ = 0;    // the training fight's spells cast so far
     bool castOpen_ = false;  // the magic list was opened for a spell
     int castWait_ = 0;

@@ -68,6 +68,16 @@ constexpr const char* kCheckFightGuard = "fight-guard";
 // The guard the woods fight summons from the bag (the Stone Warden the
 // shrine gives).
 constexpr uint16_t kReplayGuardItem = 1006;
+// The woods fight's order to the spirit (2, rest and keep its spirit) and
+// its check point once given; the net the hero captures with (the capture
+// item, category 6 of the battle's item lists), the creature it catches
+// (the Moss Hare) and the check point once that is in the bag.
+constexpr uint16_t kReplaySpiritOrder = 2;
+constexpr const char* kCheckSpiritOrder = "spirit-order";
+constexpr uint16_t kReplayCaptureItem = 470;
+constexpr uint32_t kCaptureItemCategory = 6;
+constexpr uint16_t kReplayCaptured = 1002;
+constexpr const char* kCheckFightCapture = "fight-capture";
 // The treasure the hero wears into the fights after the guardian's (the
 // paper talisman of the starting bag, which grows), its equipment slot (the
 // first talisman slot) and the check point once it is worn.

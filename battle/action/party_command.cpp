@@ -49,6 +49,7 @@ constexpr uint32_t kMsgFlagsStrip = kMsgStrip | kMsgCentred;    // 0x40000002
 constexpr int kCaptureCountdown = 30;
 constexpr int kCaptureFailStage = 40;
 constexpr int kSureCaptureCount = 19;
+constexpr uint32_t kCaptureItemCategory = 6;  // the capture items of the bag
 constexpr uint16_t kStealNothing = 25000;
 constexpr int kTimedSkillFlag = 75, kTimedSkillDownFlag = 74;
 constexpr uint16_t kFrozenBits = 0x4 | 0x40;
@@ -228,11 +229,18 @@ int RowCapture(Ctx& c) {
     if (c.first) {
         gStaggerTick = 0;
         if (c.code == 80) {
-            c.m->ConsumeSelectedItem(0, 0);
+            // Used as a capture item, so that its class and chance are the
+            // role's for this roll.
+            c.m->ConsumeSelectedItem(kCaptureItemCategory, 0);
         } else if (e->objRecord != nullptr && GetCount(&gFameList2, e->GetRoleActNumber()) > kSureCaptureCount) {
             gCaptureSure = 1;
         }
-        if (gCaptureSure || gSureCapture || c.m->RollCaptureChance(e)) {
+        const bool caught = gCaptureSure || gSureCapture || c.m->RollCaptureChance(e);
+        // An item's chance holds for its own capture only, not for a later
+        // capture without an item.
+        c.m->captureClass = 0;
+        c.m->captureChance = 0;
+        if (caught) {
             c.m->BeginCaptureEffect(e);
             gCaptureOk = 1;
             c.m->SetRoleActing(1);

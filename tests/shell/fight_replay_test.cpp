@@ -57,6 +57,8 @@ struct FightState {
     int fameDefeated = 0;                  // the monsters-defeated list's total count
     int treasureGrowth = -1;               // the worn talisman's growth (-1: none yet)
     uint16_t heroTalisman = 0;             // the item in the hero's first talisman slot
+    int spiritOrder = -1;                  // the fighting spirit's order (-1: no spirit)
+    std::vector<uint8_t> enemyOut;         // the enemies out of the fight
     bool talkIdle = false;
 };
 
@@ -85,10 +87,14 @@ FightState TakeFightState(const char* check) {
             s.enemyLife.push_back(gMonRoles[e].MonLife());
             s.enemyLifeMax.push_back(gMonRoles[e].MonLifeMax());
             s.enemySprite.push_back(gMonRoles[e].spriteSet);
+            s.enemyOut.push_back(uint8_t(gMonRoles[e].IsOut()));
         }
     if (gInBattle == 1)
         for (uint32_t m = 0; m < gBattleManCount && m < uint32_t(kMaxManRoles); ++m)
             s.partySprite.push_back(gManRoles[m].spriteSet);
+    if (gInBattle == 1)
+        for (uint32_t m = 0; m < gBattleManCount && m < uint32_t(kMaxManRoles); ++m)
+            if (gManRoles[m].IsSpiritRole()) s.spiritOrder = gManRoles[m].GetGhostOrder();
     for (const CountNode* n = gFameList2.next; n; n = n->next) s.fameDefeated += n->count;
     for (const CountNode* n = gFameList3.next; n; n = n->next)
         if (n->id == kReplayTreasure) s.treasureGrowth = n->count;
@@ -168,6 +174,8 @@ struct FightRun {
     const FightState* start = nullptr;
     const FightState* pages = nullptr;
     const FightState* guard = nullptr;   // the woods fight's summoned guard
+    const FightState* order = nullptr;   // the woods fight's order to the spirit
+    const FightState* capture = nullptr; // the woods fight's capture done
     const FightState* end = nullptr;     // fight-won or fight-lost
     const FightState* back = nullptr;
 };
@@ -182,6 +190,10 @@ std::vector<FightRun> Group(const std::vector<FightState>& states) {
             runs.back().start = &s;
         } else if (!runs.empty() && s.check == kCheckFightGuard) {
             runs.back().guard = &s;
+        } else if (!runs.empty() && s.check == kCheckSpiritOrder) {
+            runs.back().order = &s;
+        } else if (!runs.empty() && s.check == kCheckFightCapture) {
+            runs.back().capture = &s;
         } else if (!runs.empty() && s.check == kCheckFightPages) {
             runs.back().pages = &s;
         } else if (!runs.empty() && (s.check == kCheckFightWon || s.check == kCheckFightLost)) {
@@ -316,23 +328,49 @@ TEST_F(FightReplayTest, TheThreeFightsPlayFromTheMapToTheirPagesAndBack) {
         EXPECT_EQ(r.back->treasureGrowth, 20);
         EXPECT_EQ(r.back->cellY, r.before->cellY);
     }
-    // The woods: the hare and the thief fall; their silver, experience and
-    // two more monsters in the fame list; the guard.
+    // The woods: the spirit is told to rest, the hare is caught with a net
+    // and the thief falls; only the thief's silver, experience and kill
+    // count; the guard.
     {
         const FightRun& r = fights[2];
         EXPECT_EQ(r.end->check, kCheckFightWon);
-        EXPECT_EQ(r.start->enemySprite, (std::vector<uint16_t>{1002, 1003}));
+        EXPECT_EQ(r.start->enemySprite, (std::vector<uint16_t>{kReplayCaptured, 1003}));
         EXPECT_EQ(r.start->map, 2u);
-        EXPECT_EQ(LifeLeft(run.hits, kReplayWoodsFight, *r.start), (std::vector<uint32_t>{0, 0}));
-        EXPECT_EQ(r.back->silver, r.start->silver + MonsterWord(1002, mon::kSilver) + MonsterWord(1003, mon::kSilver));
-        EXPECT_GT(r.back->experience[0], r.start->experience[0]);
-        EXPECT_EQ(r.back->fameDefeated, r.start->fameDefeated + 2);
+        // The order as the spirit reads it back, changed from the one it
+        // came in with.
+        ASSERT_NE(r.order, nullptr) << "no order was given";
+        EXPECT_NE(r.start->spiritOrder, int(kReplaySpiritOrder));
+        EXPECT_EQ(r.order->spiritOrder, int(kReplaySpiritOrder));
+        EXPECT_EQ(r.back->spiritOrder, -1);
+        // The capture: the hare is out with the life it had, the net used,
+        // the hare in the bag; the thief still stands.
+        ASSERT_NE(r.capture, nullptr) << "the hare was not caught";
+        ASSERT_EQ(r.capture->enemyOut.size(), 2u);
+        EXPECT_EQ(r.capture->enemyOut[0], 1) << "the caught hare left the fight";
+        EXPECT_EQ(r.capture->enemyOut[1], 0);
+        EXPECT_GT(r.capture->enemyLife[0], 0u) << "the hare keeps its life";
+        EXPECT_EQ(r.capture->enemyLife[0], LifeLeft(run.hits, kReplayWoodsFight, *r.start).at(0));
+        EXPECT_EQ(CountOf(*r.capture, kReplayCaptureItem), CountOf(*r.start, kReplayCaptureItem) - 1);
+        EXPECT_EQ(CountOf(*r.capture, kReplayCaptured), CountOf(*r.start, kReplayCaptured) + 1);
+        EXPECT_EQ(LifeLeft(run.hits, kReplayWoodsFight, *r.start).at(1), 0u) << "the thief falls";
+        // A caught creature pays nothing, drops nothing and is no kill.
+        EXPECT_EQ(r.back->silver, r.start->silver + MonsterWord(1003, mon::kSilver));
+        // The thief's trigger fires in this fight: its experience counts 30 % more.
+        const uint32_t thiefExp = MonsterWord(1003, mon::kExperience);
+        EXPECT_EQ(r.back->experience[0], r.start->experience[0] + thiefExp + thiefExp * 30 / 100);
+        EXPECT_EQ(r.back->fameDefeated, r.start->fameDefeated + 1);
+        const uint16_t hareDrop = MonsterWord(kReplayCaptured, mon::kDropObject);
+        ASSERT_NE(hareDrop, 0);
+        EXPECT_EQ(CountOf(*r.back, hareDrop), CountOf(*r.start, hareDrop)) << "the hare's drop " << hareDrop;
+        EXPECT_EQ(CountOf(*r.back, kReplayCaptured), CountOf(*r.start, kReplayCaptured) + 1);
+        EXPECT_EQ(CountOf(*r.back, kReplayCaptureItem), CountOf(*r.start, kReplayCaptureItem) - 1);
         EXPECT_EQ(r.back->map, 2u);
         // The Stone Warden the shrine gave is summoned from the bag on the
         // hero's first command and stands beside the party; the fight's end
         // gives it back to the bag.
-        // The thief (unique, 20) and the hare (3) grow the talisman.
-        EXPECT_EQ(r.back->treasureGrowth, r.start->treasureGrowth + 23);
+        // The thief (unique) grows the talisman by 20; the caught hare
+        // adds nothing.
+        EXPECT_EQ(r.back->treasureGrowth, r.start->treasureGrowth + 20);
         ASSERT_NE(r.guard, nullptr) << "no guard was summoned";
         EXPECT_EQ(r.guard->partySprite, (std::vector<uint16_t>{1, 2, 95, kReplayGuardItem})) << "the guard after the spirit";
         EXPECT_EQ(CountOf(*r.start, kReplayGuardItem), 1);

@@ -209,6 +209,64 @@ TEST_F(PartyCommandTest, AFailedCaptureShowsItsMessage) {
     EXPECT_EQ(LastMessage(), std::string(kCaptureFailText));
 }
 
+// A capture with a capture item (code 80) uses the item and, when the
+// item's class is the monster's, only the item's chance; the chance is the
+// item's capture's alone, and a capture without an item that follows rolls
+// by the levels again (here hopeless: the monster is 20 levels above).
+struct NetCase {
+    const char* what;
+    uint16_t netClass, netChance;
+    bool thenPlain;     // a plain capture (code 6) of a second such monster follows
+    bool caught;        // the net's monster
+    bool plainCaught;   // the second monster
+};
+
+class CaptureItemTable : public PartyCommandTest, public ::testing::WithParamInterface<NetCase> {};
+
+TEST_P(CaptureItemTable, TheItemsClassAndChanceDecide) {
+    const NetCase& k = GetParam();
+    constexpr uint16_t kNet = 310, kMonClass = 3;
+    Table({{kMonster, ObjectRecordBytes("beast", 0, {})},
+           {kNet, ObjectRecordBytes("net", 0x2, {{18, k.netClass}, {19, k.netChance}})}});
+    Bag(kNet, 2);
+    ManRole& m = Party(0, 0);
+    auto capturable = [&m](MonRole& e) {
+        e.spriteSet = kMonster;
+        e.objRecord->typeBits |= kObjCapturable;
+        SetObjWordAt(e.objRecord, mon::kClass, kMonClass);
+        SetObjWordAt(e.objRecord, mon::kLevel, uint16_t(m.stats->level + 20));
+    };
+    MonRole& e = Enemy(0);
+    capturable(e);
+    Turn(20);
+    m.BeginRoleAction(0);
+    uint16_t act = 0;
+    int target = 0;
+    ASSERT_EQ(m.SelectItem(6, 1, &act, &target), 1);
+    m.SetCommand(80);
+    EXPECT_GT(Run(0, 0, 200), 0);
+    EXPECT_EQ(e.IsOut(), k.caught ? 1u : 0u) << k.what;
+    ASSERT_NE(FindBagItem(kNet), nullptr);
+    EXPECT_EQ(FindBagItem(kNet)->count, 1) << "the net is used either way";
+    EXPECT_EQ(LastMessage(), std::string(k.caught ? kCaptureOkText : kCaptureFailText)) << k.what;
+    if (!k.thenPlain) return;
+    MonRole& second = Enemy(1);
+    capturable(second);
+    Turn(20);
+    m.BeginRoleAction(1);
+    m.SetCommand(6);
+    EXPECT_GT(Run(0, 1, 200), 0);
+    EXPECT_EQ(second.IsOut(), k.plainCaught ? 1u : 0u) << k.what;
+    EXPECT_EQ(FindBagItem(kNet)->count, 1) << "a plain capture uses no net";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Nets, CaptureItemTable,
+    ::testing::Values(NetCase{"a net of the monster's class with a full chance", 3, 10, false, true, false},
+                      NetCase{"a net of another class falls back to the levels", 4, 10, false, false, false},
+                      NetCase{"a net of the class with no chance", 3, 0, false, false, false},
+                      NetCase{"the net's chance is gone for the next capture", 3, 10, true, true, false}));
+
 TEST_F(PartyCommandTest, TheTimedSkillEndsWhenItsCountdownSetsTheFlag) {
     ManRole& m = Party(0, 0);
     Enemy(0);
