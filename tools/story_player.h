@@ -143,10 +143,12 @@ StoryRecording RecordSampleFight(const std::string& folder, const SampleStory& s
 // Plays the sample story's three fights on the install in `folder`: the
 // training fight as RecordSampleFight does, then the east gate, the shrine
 // (its video, mini-game and charm: flag 12, the nets and the warden), a
-// walk to and fro in the woods until the random fight comes, that fight,
-// and the shrine again, whose guardian fights. Every fight has the check
-// points kCheckFightStart, kCheckFightPages, kCheckFightWon or
-// kCheckFightLost and kCheckFightBack (after talk 99 when lost); the
-// first also kCheckFightChoice. `hook` is called at every check point.
+// walk to and fro in the woods until the random fight comes, that fight
+// (the spirit given its order, the hare caught with a net, the guard
+// summoned: check points kCheckSpiritOrder, kCheckFightCapture and
+// kCheckFightGuard), and the shrine again, whose guardian fights. Every
+// fight has the check points kCheckFightStart, kCheckFightPages,
+// kCheckFightWon or kCheckFightLost and kCheckFightBack (after talk 99 when
+// lost); the first also kCheckFightChoice. `hook` is called at every check point.
 StoryRecording RecordSampleFights(const std::string& folder, const SampleStory& story, const CheckHook& hook = {},
                                   const std::string& shots = "");
