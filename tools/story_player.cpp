@@ -428,9 +428,10 @@ private:
             if (menu && SEL == kFirstManId) {
                 std::string said;
                 for (const FightMessage& m : out_->messages) said += " [" + m.text + "]";
-                Fail("the hero commands again before the hare is caught (out " +
-                     std::to_string(hare >= 0 ? gMonRoles[hare].IsOut() : 9) + ", in the bag " +
-                     std::to_string(BagCount(kReplayCaptured)) + ", nets " + std::to_string(BagCount(kReplayCaptureItem)) + "):" + said);
+                Fail("the hero commands again before the hare is caught (hare out " +
+                     std::to_string(hare >= 0 ? int(gMonRoles[hare].IsOut()) : -1) + ", in the bag " +
+                     std::to_string(BagCount(kReplayCaptured)) + ", nets " +
+                     std::to_string(BagCount(kReplayCaptureItem)) + "), the fight's messages:" + said);
             }
         }
         return false;

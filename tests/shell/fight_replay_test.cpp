@@ -352,6 +352,7 @@ TEST_F(FightReplayTest, TheThreeFightsPlayFromTheMapToTheirPagesAndBack) {
         EXPECT_EQ(r.capture->enemyLife[0], LifeLeft(run.hits, kReplayWoodsFight, *r.start).at(0));
         EXPECT_EQ(CountOf(*r.capture, kReplayCaptureItem), CountOf(*r.start, kReplayCaptureItem) - 1);
         EXPECT_EQ(CountOf(*r.capture, kReplayCaptured), CountOf(*r.start, kReplayCaptured) + 1);
+        // The thief's fall wins the fight: the caught hare counts as downed.
         EXPECT_EQ(LifeLeft(run.hits, kReplayWoodsFight, *r.start).at(1), 0u) << "the thief falls";
         // A caught creature pays nothing, drops nothing and is no kill.
         EXPECT_EQ(r.back->silver, r.start->silver + MonsterWord(1003, mon::kSilver));
