@@ -412,6 +412,77 @@ TEST_F(ActPlayerTest, TheStrikeMirrorsByItsOwnRule) {
     }
 }
 
+// An act's second sprite (picture and frame + 1) follows the frame at its
+// own offsets from the drawing point, mirrored with the frame, on every
+// frame the act draws; the act's end clears it. The strike draws it too,
+// by the strike's own mirror rule.
+TEST_F(ActPlayerTest, TheSecondSpriteFollowsTheFrameAndEndsWithTheAct) {
+    constexpr uint16_t kDigits = 9097;
+    constexpr int kDigitW = 8;
+    const auto setSecond = [](ActBlock& b) {
+        b.secondPic = kDigits;
+        b.secondFrame = 6;  // frame 5
+        b.secondX = 10;
+        b.secondY = -5;
+    };
+    const struct {
+        const char* name;
+        bool enemy;
+        bool mirrored;
+    } cases[] = {{"party, mirrored", false, true}, {"enemy", true, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ManRole& m = PlacedMember(0, 500, 300);
+        MonRole& e = PlacedEnemy(0, 100, 300);
+        Role& r = c.enemy ? static_cast<Role&>(e) : m;
+        ActBlock& b = r.acts[kActWork1];
+        b.Clear();
+        b.rec.act = kRoleSprite;
+        b.rec.qq = 38;  // three frames, then the act ends
+        setSecond(b);
+        DrawRecorder drawn;
+        EXPECT_EQ(Run([&] { return r.DrawActBlock(kActWork1, 200, 300, false); }), 3);
+        const auto seconds = drawn.Of(kDigits);
+        ASSERT_EQ(seconds.size(), 3u);
+        for (const DrawCallInfo& d : seconds) {
+            EXPECT_EQ(d.frame, 5);
+            EXPECT_EQ(d.x, c.mirrored ? 200 - 10 - kDigitW : 210);
+            EXPECT_EQ(d.y, 295);
+            EXPECT_EQ(d.flags & kFlagMirror, c.mirrored ? kFlagMirror : 0u);
+        }
+        EXPECT_EQ(b.secondPic, 0);
+        EXPECT_EQ(b.secondFrame, 0);
+        EXPECT_EQ(b.secondX, 0);
+        EXPECT_EQ(b.secondY, 0);
+    }
+    // The strike home: a party role facing right mirrors it.
+    for (uint32_t facing : {0u, 1u}) {
+        SCOPED_TRACE(facing);
+        ManRole& m = PlacedMember(0, 500, 300);
+        MonRole& e = PlacedEnemy(0, 100, 300);
+        m.skillBits = 0x4;
+        m.facing = facing;
+        m.player = ActPlayerState{};
+        DrawRecorder drawn;
+        ASSERT_EQ(m.StepRoleStrike(&e, -1, 0), 0);
+        setSecond(m.acts[kActSecond]);
+        std::vector<int32_t> xs;
+        while (xs.size() < 50) {
+            const int done = m.StepRoleStrike(&e, -1, 0);
+            xs.push_back(m.player.drawX);
+            if (done == 1) break;
+        }
+        const auto seconds = drawn.Of(kDigits);
+        ASSERT_EQ(seconds.size(), xs.size());
+        for (size_t k = 0; k < xs.size(); ++k) {
+            EXPECT_EQ(seconds[k].x, facing == 1 ? xs[k] - 10 - kDigitW : xs[k] + 10) << k;
+            EXPECT_EQ(seconds[k].y, 295) << k;
+            EXPECT_EQ(seconds[k].flags & kFlagMirror, facing == 1 ? kFlagMirror : 0u) << k;
+        }
+        m.facing = 0;
+    }
+}
+
 // While status 0x4 holds (time stands still for the role) the wait draw
 // adds the frame again in grey (mode 0x28) where the frame lies.
 TEST_F(ActPlayerTest, ARoleOutOfTimeIsDrawnAgainInGrey) {
