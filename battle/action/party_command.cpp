@@ -55,6 +55,7 @@ constexpr uint16_t kFrozenBits = 0x4 | 0x40;
 constexpr uint16_t kChainBit = 0x40;
 constexpr uint16_t kTypeUnique = 0x20;
 constexpr int kRollFrames = 15;
+constexpr int32_t kTreasureCounterX = 360, kTreasureCounterY = 100;
 // Where the chained attack's timing bar stands.
 constexpr int32_t kChainPromptX = 320;
 constexpr int32_t kChainPromptY = 200;
@@ -686,19 +687,37 @@ int RowSuddenDeath(Ctx& c) {
     return Finish(c);
 }
 
+// The treasure strike's counter: the roulette, set up by the treasure's
+// level, rolls at (360, 100) for its frames and then locks all its digits.
+void DrawTreasureCounter(bool lock) {
+    int32_t result = 0;
+    if (!lock) {
+        DrawRewardRoulette(kTreasureCounterX, kTreasureCounterY, &result, 0);
+        return;
+    }
+    // Each stopping call fixes one more digit; four digits at most.
+    for (int digit = 0; digit < 4; ++digit)
+        if (DrawRewardRoulette(kTreasureCounterX, kTreasureCounterY, &result, 1) == 1) break;
+}
+
 int RowTreasureStrike(Ctx& c) {
     fMenu = 0;
     if (c.first) gStaggerTick = 0;
     if (gStaggerTick == 0) {
         if (!gPerformers.skill(c.m, c.t, c.code)) return 0;
+        ResetDigitCounter(c.m->GetTreasureLevel(&gFameList3));
+        RollCounterDigits();
         gStaggerTick = 1;
         return 0;
     }
     if (gStaggerTick <= kRollFrames) {
-        // The counter rolls from the treasure's level for its frames, then
-        // locks.
+        // The counter rolls for its frames, then locks.
         ++gStaggerTick;
-        if (gStaggerTick <= kRollFrames) return 0;
+        if (gStaggerTick <= kRollFrames) {
+            DrawTreasureCounter(false);
+            return 0;
+        }
+        DrawTreasureCounter(true);
         Sound(186);
         gStaggerTick = kRollFrames + 1;
     }

@@ -6,6 +6,16 @@
 #include "battle/action/action_texts.h"
 #include "battle/battle_start.h"
 #include "battle/input/menu_choice.h"
+#include "draw/draw_kernel.h"
+#include "draw/pixel_format.h"
+#include "draw/surface.h"
+#include "draw/tsw_pack.h"
+#include "tests/support/draw_recorder.h"
+#include "tests/support/sound_recorder.h"
+#include "tests/support/temp_folder.h"
+#include "tools/file_writer.h"
+#include "tools/sample_art.h"
+#include "tools/tsw_writer.h"
 #include "battle/turn/turn_state.h"
 #include "platform/headless/headless.h"
 #include "tests/battle/action/action_fixture.h"
@@ -714,6 +724,75 @@ TEST_F(PartyCommandTest, AGuardReplacesADownedGuardAtThePlaceTheMenusChose) {
         ++item;
     }
     ResetBattleServices();
+}
+
+}  // namespace
+
+namespace {
+
+// The treasure strike (37) on a screen with the system pictures: its counter
+// (the roulette's digits) rolls at (360, 100) for 15 frames, locks with
+// sound 186, and then the damage number goes up on the target.
+class TreasureStrikeTest : public PartyCommandTest {
+protected:
+    void SetUp() override {
+        PartyCommandTest::SetUp();
+        ResetPixelFormat();
+        ResetDrawKernel();
+        surface_ = CreateSurface(640, 480);
+        ASSERT_NE(surface_, nullptr);
+        ASSERT_EQ(InitDrawKernel(surface_, kFormat555), 1);
+        gBackPixels = LockBackBuffer(surface_);
+        ASSERT_NE(gBackPixels, nullptr);
+        ResetTswPacks();
+        ASSERT_TRUE(WriteBytesToFile((install_.Path() + "all_sys.tsw").c_str(), BuildTswPack(SystemPictures())));
+        ASSERT_NE(MakePackPath(install_.Path().c_str()), nullptr);
+        OpenTswPacks();
+    }
+    void TearDown() override {
+        ResetTswPacks();
+        UnlockBackBuffer(surface_, gBackPixels);
+        gBackPixels = nullptr;
+        FreeSurface(surface_);
+        ResetDrawKernel();
+        ResetPixelFormat();
+        PartyCommandTest::TearDown();
+    }
+    TempFolder install_{"treasure_strike"};
+    Surface* surface_ = nullptr;
+};
+
+TEST_F(TreasureStrikeTest, TheCounterRollsAtItsPlaceThenLocksWithItsSound) {
+    constexpr uint16_t kCounterDigits = 9079;
+    ManRole& m = Party(0, 0);
+    MonRole& e = Enemy(0, 300);
+    Turn(20);
+    m.SetCommand(37);
+    DrawRecorder drawn;
+    SoundRecorder heard;
+    std::vector<int> counterFrames;  // frames on which the counter was drawn
+    int lockFrame = -1;
+    for (int frame = 1; frame <= 60; ++frame) {
+        const size_t before = drawn.calls.size();
+        const int sounds = heard.Count(186);
+        const int done = PartyFrame(0, 0);
+        bool counter = false;
+        for (size_t k = before; k < drawn.calls.size(); ++k) {
+            const DrawCallInfo& d = drawn.calls[k];
+            if (d.number != kCounterDigits || d.y != 100) continue;
+            counter = true;
+            EXPECT_GE(d.x, 360 - 14 - 16);  // two digits, the ones at x 360
+            EXPECT_LE(d.x, 360);
+        }
+        if (counter) counterFrames.push_back(frame);
+        if (heard.Count(186) > sounds) lockFrame = frame;
+        if (done == 1) break;
+    }
+    ASSERT_EQ(counterFrames.size(), 15u);
+    for (size_t k = 1; k < counterFrames.size(); ++k) EXPECT_EQ(counterFrames[k], counterFrames[k - 1] + 1);
+    EXPECT_EQ(lockFrame, counterFrames.back());
+    EXPECT_EQ(heard.Count(186), 1);
+    EXPECT_EQ(e.shown[0].sprite, 9097);
 }
 
 }  // namespace
