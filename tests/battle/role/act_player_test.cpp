@@ -4,6 +4,7 @@
 // effects' particle slots.
 #include <vector>
 
+#include "battle/action/performers.h"
 #include "tests/battle/role/role_screen_fixture.h"
 
 namespace {
@@ -278,6 +279,35 @@ TEST_F(ActPlayerTest, ScreenEffectsRefuseBadSlotsAndEnd) {
     EXPECT_EQ(m.StartRoleScreenEffect(1, &raw), 0u);
     EXPECT_EQ(m.screenParticles[1].pixels, nullptr);
     EXPECT_EQ(m.EndRoleScreenEffect(1), 1u);
+    EXPECT_EQ(Boxes(), 0u);
+}
+
+// The swallowing enemy's joining effect (enemy command 6's performer): the
+// member's frame goes up in particles in the enemy's screen-effect slot 0
+// and the performer runs until they are spent, then frees them; a member
+// whose frame cannot be unpacked ends it at once.
+TEST_F(ActPlayerTest, TheSwallowJoinsTheEnemyAndItsTargetUntilTheParticlesAreSpent) {
+    UseDefaultPerformers();
+    for (bool raw : {false, true}) {
+        SCOPED_TRACE(raw ? "a frame that cannot be unpacked" : "the member's frame");
+        ManRole& m = PlacedMember(0, 500, 300);
+        m.spriteSet = raw ? kRawSprite : kRoleSprite;
+        MonRole& e = PlacedEnemy(0, 150, 300);
+        m.DrawRoleWait(0);
+        ASSERT_NE(m.picture, nullptr);
+        int frames = 0;
+        for (int mode = 1; frames < 3000; mode = 0) {
+            ++frames;
+            if (mode == 1 && !raw) EXPECT_EQ(gPerformers.swallow(&e, &m, mode), 0);
+            else if (gPerformers.swallow(&e, &m, mode) == 1) break;
+            if (!raw) EXPECT_NE(e.screenParticles[0].pixels, nullptr);
+        }
+        if (raw) EXPECT_EQ(frames, 1);
+        else EXPECT_GT(frames, 10);
+        EXPECT_LT(frames, 3000);
+        EXPECT_EQ(e.screenParticles[0].pixels, nullptr);
+        EXPECT_EQ(e.screenParticles[0].particles, nullptr);
+    }
     EXPECT_EQ(Boxes(), 0u);
 }
 
