@@ -6,11 +6,9 @@
 #include "battle/action/action_texts.h"
 #include "battle/battle_start.h"
 #include "battle/input/menu_choice.h"
-#include "draw/draw_kernel.h"
-#include "draw/pixel_format.h"
-#include "draw/surface.h"
 #include "draw/tsw_pack.h"
 #include "tests/support/draw_recorder.h"
+#include "tests/support/screen_buffer.h"
 #include "tests/support/sound_recorder.h"
 #include "tests/support/temp_folder.h"
 #include "tools/file_writer.h"
@@ -737,13 +735,7 @@ class TreasureStrikeTest : public PartyCommandTest {
 protected:
     void SetUp() override {
         PartyCommandTest::SetUp();
-        ResetPixelFormat();
-        ResetDrawKernel();
-        surface_ = CreateSurface(640, 480);
-        ASSERT_NE(surface_, nullptr);
-        ASSERT_EQ(InitDrawKernel(surface_, kFormat555), 1);
-        gBackPixels = LockBackBuffer(surface_);
-        ASSERT_NE(gBackPixels, nullptr);
+        screen_.Open();
         ResetTswPacks();
         ASSERT_TRUE(WriteBytesToFile((install_.Path() + "all_sys.tsw").c_str(), BuildTswPack(SystemPictures())));
         ASSERT_NE(MakePackPath(install_.Path().c_str()), nullptr);
@@ -751,15 +743,11 @@ protected:
     }
     void TearDown() override {
         ResetTswPacks();
-        UnlockBackBuffer(surface_, gBackPixels);
-        gBackPixels = nullptr;
-        FreeSurface(surface_);
-        ResetDrawKernel();
-        ResetPixelFormat();
+        screen_.Close();
         PartyCommandTest::TearDown();
     }
     TempFolder install_{"treasure_strike"};
-    Surface* surface_ = nullptr;
+    ScreenBuffer screen_;
 };
 
 TEST_F(TreasureStrikeTest, TheCounterRollsAtItsPlaceThenLocksWithItsSound) {
