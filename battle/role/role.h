@@ -645,6 +645,9 @@ public:
     // One frame at (x, y): mirrored (mirror -1: by facing, DrawsMirrored)
     // it lies left of x.
     void DrawActSprite(uint16_t pic, uint16_t frame, int32_t x, int32_t y, int mirror = -1);
+    // Block `b`'s second sprite beside its frame drawn at (x, y): at the
+    // point plus the sprite's offsets, mirrored with the frame.
+    void DrawSecondSprite(const ActBlock& b, int32_t x, int32_t y, bool mirrored);
     int StepRoleApproach(Role* target);
     // The first member's arrival act (act 57) at the run-up's end, while
     // state kStateArrived is set; 1 at its end (the command then moves on).

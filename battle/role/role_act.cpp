@@ -139,9 +139,7 @@ int Role::DrawActBlock(int block, int32_t x, int32_t y, bool shadow, bool run, i
         const uint32_t flags = unseen ? kInvisibleMode : b.rec.drawFlags & ~(kFlagMirror | kFlagRle);
         DrawFrame(frame, left, top, flags | flip, b.rec.alpha);
         // The second sprite follows at its own offsets, mirrored the same way.
-        if (b.secondPic != 0 && b.secondFrame != 0)
-            DrawActSprite(b.secondPic, uint16_t(b.secondFrame - 1), mirrored ? x - b.secondX : x + b.secondX,
-                          y + b.secondY, mirrored ? 1 : 0);
+        DrawSecondSprite(b, x, y, mirrored);
     }
     if (b.rec.done) {
         b.secondPic = b.secondFrame = 0;
@@ -234,6 +232,12 @@ void Role::DrawActSprite(uint16_t pic, uint16_t frame, int32_t x, int32_t y, int
     if (f == nullptr) return;
     const bool mirrored = mirror < 0 ? DrawsMirrored() : mirror == 1;
     DrawFrame(f, mirrored ? x - f->width : x, y, mirrored ? kFlagMirror : 0, 0);
+}
+
+void Role::DrawSecondSprite(const ActBlock& b, int32_t x, int32_t y, bool mirrored) {
+    if (b.secondPic == 0 || b.secondFrame == 0) return;
+    DrawActSprite(b.secondPic, uint16_t(b.secondFrame - 1), mirrored ? x - b.secondX : x + b.secondX, y + b.secondY,
+                  mirrored ? 1 : 0);
 }
 
 int Role::StepRoleApproach(Role* target) {

@@ -511,6 +511,33 @@ TEST_F(ActPlayerTest, TheSecondSpriteFollowsTheFrameAndEndsWithTheAct) {
         }
         m.facing = 0;
     }
+    // The hit reaction (the second act block's idle act) draws it beside the
+    // role's frame, at the role's point less the reaction's dodge.
+    for (bool enemy : {false, true}) {
+        SCOPED_TRACE(enemy ? "enemy's reaction" : "member's reaction");
+        ManRole& m = PlacedMember(0, 500, 300);
+        MonRole& e = PlacedEnemy(0, 100, 300);
+        Role& r = enemy ? static_cast<Role&>(e) : m;
+        r.acts[kActSecond].Clear();
+        DrawRecorder drawn;
+        ASSERT_EQ(r.PlayIdleAct(), 0u);
+        EXPECT_EQ(drawn.Count(kDigits), 0u);
+        setSecond(r.acts[kActSecond]);
+        drawn.Clear();
+        ASSERT_EQ(r.PlayIdleAct(), 0u);
+        const auto frames = Frames(drawn);
+        const auto seconds = drawn.Of(kDigits);
+        ASSERT_EQ(seconds.size(), 1u);
+        ASSERT_FALSE(frames.empty());
+        // The frame's point: its left edge plus the hot spot (from the right
+        // edge when mirrored).
+        const bool mirrored = !enemy;
+        const int32_t pointX = mirrored ? frames.back().x + kFrameW - kHotX : frames.back().x + kHotX;
+        EXPECT_EQ(seconds[0].x, mirrored ? pointX - 10 - kDigitW : pointX + 10);
+        EXPECT_EQ(seconds[0].y, 295);
+        EXPECT_EQ(seconds[0].flags & kFlagMirror, mirrored ? kFlagMirror : 0u);
+        r.acts[kActSecond].Clear();
+    }
 }
 
 // While status 0x4 holds (time stands still for the role) the wait draw
