@@ -202,7 +202,7 @@ int RowSwallow(Ctx& c) {
         CameraDark();
         gRetreatCount = 1;
     }
-    if (!gPerformers.swallow(c.e, c.t, 0)) return 0;
+    if (!gPerformers.swallow(c.e, c.t, c.first ? 1 : 0)) return 0;
     gCaptureOk = 0;
     gCaptureSure = 0;
     return FinishUm();

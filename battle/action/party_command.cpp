@@ -56,6 +56,7 @@ constexpr uint16_t kFrozenBits = 0x4 | 0x40;
 constexpr uint16_t kChainBit = 0x40;
 constexpr uint16_t kTypeUnique = 0x20;
 constexpr int kRollFrames = 15;
+constexpr int32_t kTreasureCounterX = 360, kTreasureCounterY = 100;
 // Where the chained attack's timing bar stands.
 constexpr int32_t kChainPromptX = 320;
 constexpr int32_t kChainPromptY = 200;
@@ -323,8 +324,23 @@ int RowRefine(Ctx& c) {
     return Finish(c);
 }
 
-// The party slot a new guard takes: a downed guard's slot is taken over,
-// else the next free slot; -1 when two guards stand or no slot is free.
+// A new guard's slot becomes a party slot: the party roles and the guard
+// count rise together, so the command menus' guard places
+// (GuardPlaceSlot) move on with them.
+int TakeNewGuardSlot(int slot) {
+    ++gBattleManCount;
+    ++gBattleStart.guardCount;
+    return slot;
+}
+
+// A downed guard's slot taken over: one guard fewer is gone.
+int TakeDownedGuardSlot(int slot) {
+    if (gTurn.guardsGone > 0) --gTurn.guardsGone;
+    return slot;
+}
+
+// The party slot a guard the menus did not place takes: a downed guard's
+// slot, else the next free slot; -1 when two guards stand or no slot is free.
 int GuardSlot() {
     const int count = int(std::min<uint32_t>(gBattleManCount, kMaxManRoles));
     int standing = 0, replaced = -1;
@@ -337,15 +353,14 @@ int GuardSlot() {
             replaced = s;
     }
     if (standing >= 2) return -1;
-    if (replaced >= 0) return replaced;
+    if (replaced >= 0) return TakeDownedGuardSlot(replaced);
     if (count >= kMaxManRoles) return -1;
-    ++gBattleManCount;
-    return count;
+    return TakeNewGuardSlot(count);
 }
 
 // The slot a summon sets its guard up in: the one the member chose in the
-// menus (remembered by the role; its battle slot record holds the place the
-// menus gave), while it is still a guard's slot or the next free one; else
+// menus (GuardPlaceSlot of the place it chose; its battle slot record holds
+// that place), while it is still a guard's slot or the next free one; else
 // the rule's own, which a guard just sent back (option bit) leaves without
 // a slot.
 int SummonSlot(ManRole& m) {
@@ -353,8 +368,8 @@ int SummonSlot(ManRole& m) {
     m.guardSlot = -1;
     const int count = int(std::min<uint32_t>(gBattleManCount, kMaxManRoles));
     if (chosen >= 0 && chosen < kMaxManRoles && (chosen < count ? gManRoles[chosen].IsGuardRole() == 1 : chosen == count)) {
-        if (chosen == count) ++gBattleManCount;
-        return chosen;
+        if (chosen == count) return TakeNewGuardSlot(chosen);
+        return gManRoles[chosen].IsOut() ? TakeDownedGuardSlot(chosen) : chosen;
     }
     if (gBattleOptions & kOptionGuardReturned) return -1;
     return GuardSlot();
@@ -680,19 +695,37 @@ int RowSuddenDeath(Ctx& c) {
     return Finish(c);
 }
 
+// The treasure strike's counter: the roulette, set up by the treasure's
+// level, rolls at (360, 100) for its frames and then locks all its digits.
+void DrawTreasureCounter(bool lock) {
+    int32_t result = 0;
+    if (!lock) {
+        DrawRewardRoulette(kTreasureCounterX, kTreasureCounterY, &result, 0);
+        return;
+    }
+    // Each stopping call fixes one more digit; four digits at most.
+    for (int digit = 0; digit < 4; ++digit)
+        if (DrawRewardRoulette(kTreasureCounterX, kTreasureCounterY, &result, 1) == 1) break;
+}
+
 int RowTreasureStrike(Ctx& c) {
     fMenu = 0;
     if (c.first) gStaggerTick = 0;
     if (gStaggerTick == 0) {
         if (!gPerformers.skill(c.m, c.t, c.code)) return 0;
+        ResetDigitCounter(c.m->GetTreasureLevel(&gFameList3));
+        RollCounterDigits();
         gStaggerTick = 1;
         return 0;
     }
     if (gStaggerTick <= kRollFrames) {
-        // The counter rolls from the treasure's level for its frames, then
-        // locks.
+        // The counter rolls for its frames, then locks.
         ++gStaggerTick;
-        if (gStaggerTick <= kRollFrames) return 0;
+        if (gStaggerTick <= kRollFrames) {
+            DrawTreasureCounter(false);
+            return 0;
+        }
+        DrawTreasureCounter(true);
         Sound(186);
         gStaggerTick = kRollFrames + 1;
     }

@@ -60,10 +60,16 @@ int Vanish(Role* a, Role*, int) { return a ? int(a->RoleVanish()) : 1; }
 int MonAttack(Role* a, Role* t, int) { return Mon(a) ? Mon(a)->MonRoleAttack(t) : 1; }
 int MonSpecial(Role* a, Role* t, int) { return Mon(a) ? Mon(a)->MonSpecialAct(t) : 1; }
 int MonLeave(Role* a, Role*, int) { return Mon(a) ? Mon(a)->MonLeaveAct() : 1; }
-// The screen effect that joins the swallowing enemy and its target has no
-// picture of its own: it ends on its first frame (the command then clears
-// the capture state and the turn closes).
-int Swallow(Role*, Role*, int) { return 1; }
+// The screen effect that joins the swallowing enemy and its target: the
+// target's frame goes up in particles from the enemy (the enemy's
+// screen-effect slot 0); param 1 starts it. Done when the particles are
+// spent, or at once when the target's frame cannot be unpacked.
+constexpr int kSwallowSlot = 0;
+int Swallow(Role* a, Role* t, int start) {
+    if (a == nullptr) return 1;
+    if (start == 1 && a->StartRoleScreenEffect(kSwallowSlot, t) == 0) return 1;
+    return int(a->EndRoleScreenEffect(kSwallowSlot));
+}
 int FadeOut(Role* a, Role*, int) { return a ? int(a->FadeOutRoleFrame(0)) : 1; }
 int FadeIn(Role* a, Role*, int) { return a ? int(a->FadeInRoleFrame()) : 1; }
 

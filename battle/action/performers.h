@@ -32,7 +32,7 @@ struct ActPerformers {
     Performer monAttack;   // MonRoleAttack(target)
     Performer monSpecial;  // MonSpecialAct(target)
     Performer monLeave;    // MonLeaveAct
-    Performer swallow;     // the screen effect that joins the enemy and its target
+    Performer swallow;     // the screen effect that joins the enemy and its target (param 1 starts it)
     Performer fadeOut;     // the enemy's fade-out (code 11)
     Performer fadeIn;      // the enemy's fade-in (code 12)
     // The hit acts of the running action: (target, attacker, act, slot | wholeSide << 8).

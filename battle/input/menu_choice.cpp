@@ -22,6 +22,7 @@
 #include "battle/action/action_perform.h"
 #include "battle/action/action_state.h"
 #include "battle/turn/attack_order.h"
+#include "battle/turn/bookkeeping.h"
 #include "battle/turn/targeting.h"
 #include "media/music.h"
 #include "world/party/item_list.h"
@@ -56,18 +57,11 @@ ManRole* SpiritRole() {
 
 int GuardCount() { return int(gBattleStart.guardCount); }
 
-// Members, the spirit when it fights (the slot after the members) and the
-// guards hold the party slots 0 .. this - 1.
-int PartyRoles() { return BattlePartyCount() + SpiritFights() + GuardCount(); }
-
 bool GuardStands() {
     for (uint32_t s = 0; s < gBattleManCount && s < uint32_t(kMaxManRoles); ++s)
         if (gManRoles[s].IsGuardRole() && !gManRoles[s].IsOut()) return true;
     return false;
 }
-
-// The party slot of guard place 1 or 2.
-int GuardPlaceSlot(int place) { return place - GuardCount() + PartyRoles() - 1; }
 
 void ClearAllHighlights() {
     ClearSideHighlights(0);
@@ -597,7 +591,8 @@ void ResetMenus() {
 void SummonGuard(int place, bool fromItems) {
     ManRole* role = CommandingRole();
     if (role == nullptr || place < 1 || place > 2) return;
-    const int slot = fromItems ? PartyRoles() : GuardPlaceSlot(place);
+    // From the list no guard stands: place 1 is the next free slot.
+    const int slot = GuardPlaceSlot(place);
     if (slot < 0 || slot >= kMaxManRoles) {
         MenuSound(kSfxMenuRefused);
         return;

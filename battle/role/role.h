@@ -63,6 +63,12 @@ struct ActBlock {
     ActRecord rec;
     uint32_t freeze;
     uint32_t work;
+    // The second sprite drawn beside the act's frame: picture and frame + 1
+    // (0: none), offsets from the drawing point (mirrored with the frame).
+    // The recipe clears it at the act's end.
+    uint16_t secondPic;
+    uint16_t secondFrame;
+    int32_t secondX, secondY;
     // Empty when no sprite set (act) is named.
     bool Empty() const { return rec.act == 0; }
     void Clear();
@@ -636,7 +642,12 @@ public:
     int PlayActRecordOnTarget(int block, Role* target);
     int DrawFollowUpAct();
     int DrawSecondAct();
-    void DrawActSprite(uint16_t pic, uint16_t frame, int32_t x, int32_t y);
+    // One frame at (x, y): mirrored (mirror -1: by facing, DrawsMirrored)
+    // it lies left of x.
+    void DrawActSprite(uint16_t pic, uint16_t frame, int32_t x, int32_t y, int mirror = -1);
+    // Block `b`'s second sprite beside its frame drawn at (x, y): at the
+    // point plus the sprite's offsets, mirrored with the frame.
+    void DrawSecondSprite(const ActBlock& b, int32_t x, int32_t y, bool mirrored);
     int StepRoleApproach(Role* target);
     // The first member's arrival act (act 57) at the run-up's end, while
     // state kStateArrived is set; 1 at its end (the command then moves on).

@@ -138,8 +138,15 @@ int Role::DrawActBlock(int block, int32_t x, int32_t y, bool shadow, bool run, i
         if (state & kStateTurnOnly) DrawAfterimageTrail(&player.trail, b.rec.picNumber, b.rec.picFrame, flip, left, top);
         const uint32_t flags = unseen ? kInvisibleMode : b.rec.drawFlags & ~(kFlagMirror | kFlagRle);
         DrawFrame(frame, left, top, flags | flip, b.rec.alpha);
+        // The second sprite follows at its own offsets, mirrored the same way.
+        DrawSecondSprite(b, x, y, mirrored);
     }
-    return b.rec.done ? 1 : 0;
+    if (b.rec.done) {
+        b.secondPic = b.secondFrame = 0;
+        b.secondX = b.secondY = 0;
+        return 1;
+    }
+    return 0;
 }
 
 int Role::BeginRoleAct(Role* target, int block) {
@@ -219,11 +226,18 @@ int Role::DrawSecondAct() {
     return 0;
 }
 
-void Role::DrawActSprite(uint16_t pic, uint16_t frame, int32_t x, int32_t y) {
+void Role::DrawActSprite(uint16_t pic, uint16_t frame, int32_t x, int32_t y, int mirror) {
     if (pic == 0 || gBackPixels == nullptr) return;
     const PicFrame* f = GetTswPicture(pic, frame);
     if (f == nullptr) return;
-    DrawFrame(f, DrawsMirrored() ? x - f->width : x, y, DrawsMirrored() ? kFlagMirror : 0, 0);
+    const bool mirrored = mirror < 0 ? DrawsMirrored() : mirror == 1;
+    DrawFrame(f, mirrored ? x - f->width : x, y, mirrored ? kFlagMirror : 0, 0);
+}
+
+void Role::DrawSecondSprite(const ActBlock& b, int32_t x, int32_t y, bool mirrored) {
+    if (b.secondPic == 0 || b.secondFrame == 0) return;
+    DrawActSprite(b.secondPic, uint16_t(b.secondFrame - 1), mirrored ? x - b.secondX : x + b.secondX, y + b.secondY,
+                  mirrored ? 1 : 0);
 }
 
 int Role::StepRoleApproach(Role* target) {

@@ -324,8 +324,7 @@ uint32_t Role::PlayIdleAct() {
         DrawShadow(p, ShadowDark(*this));
         DrawPlain(p);
         DrawRoleEffectOverlays(px + dx, py);
-        if (b.rec.picNumber != 0 && acts[kActSecond].rec.followAct != 0)
-            DrawActSprite(uint16_t(b.rec.followAct), uint16_t(b.rec.followQq), p.x, p.y);
+        DrawSecondSprite(b, px + dx, py, p.flip != 0);
     }
     if (holdFlag == 0 && idleStep < 0xFFFF) ++idleStep;
     if (b.rec.done || idleStep >= kReactionCap) return finish();

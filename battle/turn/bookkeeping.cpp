@@ -229,6 +229,12 @@ void SpiritRescue() {
 
 }  // namespace
 
+int GuardPlaceSlot(int place) {
+    const int roles = BattlePartyCount() + SpiritFights() + int(gBattleStart.guardCount);
+    const int slot = place - int(gBattleStart.guardCount) + roles - 1;
+    return place >= 1 && place <= 2 && slot >= 0 && slot < kMaxManRoles ? slot : -1;
+}
+
 void UpdateBattleRoles() {
     for (int i = 0; i < kCombatantIds; ++i) {
         const int id = gArrangeOrder[i];

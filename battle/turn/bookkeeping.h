@@ -18,6 +18,13 @@ int CheckBattleEndByStatus();
 // once its defeat display has ended: rewards, stolen items, the queue, the
 // counts, victory and defeat. 1 on the one frame the defeat is booked.
 int BookDefeat(int index, int side);
+// The party slot of guard place 1 or 2: guards hold the last party slots
+// (members, then the spirit when it fights, then the guards), place 1 first,
+// so with no guard standing place 1 is the next free slot and with one guard
+// place 2 is. -1 when the slot would lie outside the party slots. The
+// command menus write the place into this slot's battle slot record and the
+// summon sets the guard up there.
+int GuardPlaceSlot(int place);
 // At the battle's end: the guards' items and the spent objects back to the
 // inventory (once).
 void ClearWaitSlots();

@@ -5,6 +5,15 @@
 #include "base/settings.h"
 #include "battle/action/action_texts.h"
 #include "battle/battle_start.h"
+#include "battle/input/menu_choice.h"
+#include "draw/tsw_pack.h"
+#include "tests/support/draw_recorder.h"
+#include "tests/support/screen_buffer.h"
+#include "tests/support/sound_recorder.h"
+#include "tests/support/temp_folder.h"
+#include "tools/file_writer.h"
+#include "tools/sample_art.h"
+#include "tools/tsw_writer.h"
 #include "battle/turn/turn_state.h"
 #include "platform/headless/headless.h"
 #include "tests/battle/action/action_fixture.h"
@@ -701,6 +710,135 @@ TEST_F(PartyCommandTest, TheTimedSkillStrikesOnAPressAndADownEndsIt) {
     EXPECT_EQ(IsFlag(75), 0);
     EXPECT_EQ(IsFlag(74), 0);
     EXPECT_EQ(gActionWait, 0u);  // the menus take their keys again
+}
+
+}  // namespace
+
+namespace {
+
+// The command menus and the summon work out a guard's party slot with one
+// rule (GuardPlaceSlot): guards summoned one after the other stand in
+// places 1 and 2, each in its own slot, and a guard summoned into the place
+// of a downed guard takes over that guard's slot, at that place, without a
+// new slot. Two members (slots 0 and 1), so the guards hold slots 2 and 3.
+TEST_F(PartyCommandTest, AGuardReplacesADownedGuardAtThePlaceTheMenusChose) {
+    struct Step {
+        int place;
+        bool fromItems;
+        int downBefore;  // slot of a guard that falls before this summon (-1 none)
+        int slot;        // the slot the menus chose and the summon set up
+        int16_t homeX, homeY;
+        uint32_t men, guards;
+    };
+    const Step steps[] = {
+        {1, true, -1, 2, 375, 200, 3, 1},   // no guard yet: straight into place 1
+        {2, false, -1, 3, 400, 350, 4, 2},  // one guard: place 2 is the next free slot
+        {1, false, 2, 2, 375, 200, 4, 2},   // place 1's guard is down: its slot is taken over
+        {2, false, 3, 3, 400, 350, 4, 2},   // and so is place 2's
+    };
+    ManRole& m = Party(0, 0);
+    Party(1, 1);
+    gBattle.partyMask = 0x3;
+    Enemy(0);
+    gBattleManCount = 2;
+    Table({{kMonster, ObjectRecordBytes("beast", 0, {})}, {300, ObjectRecordBytes("idol", 0, {})},
+           {301, ObjectRecordBytes("idol", 0, {})}, {302, ObjectRecordBytes("idol", 0, {})},
+           {303, ObjectRecordBytes("idol", 0, {})}});
+    uint16_t item = 300;
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.slot * 10 + s.place);
+        if (s.downBefore >= 0) {
+            gManRoles[s.downBefore].SetOut(1);
+            gTurn.guardsGone = 1;
+        }
+        Bag(item, 1);
+        m.SelectBagEntry(item, false);
+        m.itemAct = item;
+        SEL = 20;
+        SummonGuard(s.place, s.fromItems);
+        ASSERT_EQ(m.guardSlot, s.slot);
+        Turn(20);
+        m.SetCommand(15);
+        EXPECT_EQ(Run(0, 0), 2);
+        const ManRole& g = gManRoles[s.slot];
+        EXPECT_EQ(g.IsGuardRole(), 1u);
+        EXPECT_EQ(g.IsOut(), 0u);
+        EXPECT_EQ(g.slot.spriteSet, item);
+        int16_t x, y;
+        g.GetHomePos(&x, &y);
+        EXPECT_EQ(x, s.homeX);
+        EXPECT_EQ(y, s.homeY);
+        EXPECT_EQ(gBattleManCount, s.men);
+        EXPECT_EQ(gBattleStart.guardCount, s.guards);
+        EXPECT_EQ(gTurn.guardsGone, 0u);
+        // The other guard keeps its slot and its item.
+        if (s.guards == 2) {
+            const ManRole& other = gManRoles[s.slot == 2 ? 3 : 2];
+            EXPECT_EQ(other.IsGuardRole(), 1u);
+            EXPECT_NE(other.slot.spriteSet, item);
+        }
+        ++item;
+    }
+    ResetBattleServices();
+}
+
+}  // namespace
+
+namespace {
+
+// The treasure strike (37) on a screen with the system pictures: its counter
+// (the roulette's digits) rolls at (360, 100) for 15 frames, locks with
+// sound 186, and then the damage number goes up on the target.
+class TreasureStrikeTest : public PartyCommandTest {
+protected:
+    void SetUp() override {
+        PartyCommandTest::SetUp();
+        screen_.Open();
+        ResetTswPacks();
+        ASSERT_TRUE(WriteBytesToFile((install_.Path() + "all_sys.tsw").c_str(), BuildTswPack(SystemPictures())));
+        ASSERT_NE(MakePackPath(install_.Path().c_str()), nullptr);
+        OpenTswPacks();
+    }
+    void TearDown() override {
+        ResetTswPacks();
+        screen_.Close();
+        PartyCommandTest::TearDown();
+    }
+    TempFolder install_{"treasure_strike"};
+    ScreenBuffer screen_;
+};
+
+TEST_F(TreasureStrikeTest, TheCounterRollsAtItsPlaceThenLocksWithItsSound) {
+    constexpr uint16_t kCounterDigits = 9079;
+    ManRole& m = Party(0, 0);
+    MonRole& e = Enemy(0, 300);
+    Turn(20);
+    m.SetCommand(37);
+    DrawRecorder drawn;
+    SoundRecorder heard;
+    std::vector<int> counterFrames;  // frames on which the counter was drawn
+    int lockFrame = -1;
+    for (int frame = 1; frame <= 60; ++frame) {
+        const size_t before = drawn.calls.size();
+        const int sounds = heard.Count(186);
+        const int done = PartyFrame(0, 0);
+        bool counter = false;
+        for (size_t k = before; k < drawn.calls.size(); ++k) {
+            const DrawCallInfo& d = drawn.calls[k];
+            if (d.number != kCounterDigits || d.y != 100) continue;
+            counter = true;
+            EXPECT_GE(d.x, 360 - 14 - 16);  // two digits, the ones at x 360
+            EXPECT_LE(d.x, 360);
+        }
+        if (counter) counterFrames.push_back(frame);
+        if (heard.Count(186) > sounds) lockFrame = frame;
+        if (done == 1) break;
+    }
+    ASSERT_EQ(counterFrames.size(), 15u);
+    for (size_t k = 1; k < counterFrames.size(); ++k) EXPECT_EQ(counterFrames[k], counterFrames[k - 1] + 1);
+    EXPECT_EQ(lockFrame, counterFrames.back());
+    EXPECT_EQ(heard.Count(186), 1);
+    EXPECT_EQ(e.shown[0].sprite, 9097);
 }
 
 }  // namespace

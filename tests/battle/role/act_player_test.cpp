@@ -4,6 +4,7 @@
 // effects' particle slots.
 #include <vector>
 
+#include "battle/action/performers.h"
 #include "tests/battle/role/role_screen_fixture.h"
 
 namespace {
@@ -281,6 +282,35 @@ TEST_F(ActPlayerTest, ScreenEffectsRefuseBadSlotsAndEnd) {
     EXPECT_EQ(Boxes(), 0u);
 }
 
+// The swallowing enemy's joining effect (enemy command 6's performer): the
+// member's frame goes up in particles in the enemy's screen-effect slot 0
+// and the performer runs until they are spent, then frees them; a member
+// whose frame cannot be unpacked ends it at once.
+TEST_F(ActPlayerTest, TheSwallowJoinsTheEnemyAndItsTargetUntilTheParticlesAreSpent) {
+    UseDefaultPerformers();
+    for (bool raw : {false, true}) {
+        SCOPED_TRACE(raw ? "a frame that cannot be unpacked" : "the member's frame");
+        ManRole& m = PlacedMember(0, 500, 300);
+        m.spriteSet = raw ? kRawSprite : kRoleSprite;
+        MonRole& e = PlacedEnemy(0, 150, 300);
+        m.DrawRoleWait(0);
+        ASSERT_NE(m.picture, nullptr);
+        int frames = 0;
+        for (int mode = 1; frames < 3000; mode = 0) {
+            ++frames;
+            if (mode == 1 && !raw) EXPECT_EQ(gPerformers.swallow(&e, &m, mode), 0);
+            else if (gPerformers.swallow(&e, &m, mode) == 1) break;
+            if (!raw) EXPECT_NE(e.screenParticles[0].pixels, nullptr);
+        }
+        if (raw) EXPECT_EQ(frames, 1);
+        else EXPECT_GT(frames, 10);
+        EXPECT_LT(frames, 3000);
+        EXPECT_EQ(e.screenParticles[0].pixels, nullptr);
+        EXPECT_EQ(e.screenParticles[0].particles, nullptr);
+    }
+    EXPECT_EQ(Boxes(), 0u);
+}
+
 // The first member (sprite set 1) reaches its target, then plays its
 // arrival act (57) there until the act ends; only then does its command move
 // on, and the strike runs home from that point. Any other role's command
@@ -409,6 +439,104 @@ TEST_F(ActPlayerTest, TheStrikeMirrorsByItsOwnRule) {
             EXPECT_EQ(frames[k].x, xs[k] - (c.mirrored ? kFrameW - kHotX : kHotX)) << k;
         }
         runner.facing = 0;
+    }
+}
+
+// An act's second sprite (picture and frame + 1) follows the frame at its
+// own offsets from the drawing point, mirrored with the frame, on every
+// frame the act draws; the act's end clears it. The strike draws it too,
+// by the strike's own mirror rule.
+TEST_F(ActPlayerTest, TheSecondSpriteFollowsTheFrameAndEndsWithTheAct) {
+    constexpr uint16_t kDigits = 9097;
+    constexpr int kDigitW = 8;
+    const auto setSecond = [](ActBlock& b) {
+        b.secondPic = kDigits;
+        b.secondFrame = 6;  // frame 5
+        b.secondX = 10;
+        b.secondY = -5;
+    };
+    const struct {
+        const char* name;
+        bool enemy;
+        bool mirrored;
+    } cases[] = {{"party, mirrored", false, true}, {"enemy", true, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ManRole& m = PlacedMember(0, 500, 300);
+        MonRole& e = PlacedEnemy(0, 100, 300);
+        Role& r = c.enemy ? static_cast<Role&>(e) : m;
+        ActBlock& b = r.acts[kActWork1];
+        b.Clear();
+        b.rec.act = kRoleSprite;
+        b.rec.qq = 38;  // three frames, then the act ends
+        setSecond(b);
+        DrawRecorder drawn;
+        EXPECT_EQ(Run([&] { return r.DrawActBlock(kActWork1, 200, 300, false); }), 3);
+        const auto seconds = drawn.Of(kDigits);
+        ASSERT_EQ(seconds.size(), 3u);
+        for (const DrawCallInfo& d : seconds) {
+            EXPECT_EQ(d.frame, 5);
+            EXPECT_EQ(d.x, c.mirrored ? 200 - 10 - kDigitW : 210);
+            EXPECT_EQ(d.y, 295);
+            EXPECT_EQ(d.flags & kFlagMirror, c.mirrored ? kFlagMirror : 0u);
+        }
+        EXPECT_EQ(b.secondPic, 0);
+        EXPECT_EQ(b.secondFrame, 0);
+        EXPECT_EQ(b.secondX, 0);
+        EXPECT_EQ(b.secondY, 0);
+    }
+    // The strike home: a party role facing right mirrors it.
+    for (uint32_t facing : {0u, 1u}) {
+        SCOPED_TRACE(facing);
+        ManRole& m = PlacedMember(0, 500, 300);
+        MonRole& e = PlacedEnemy(0, 100, 300);
+        m.skillBits = 0x4;
+        m.facing = facing;
+        m.player = ActPlayerState{};
+        DrawRecorder drawn;
+        ASSERT_EQ(m.StepRoleStrike(&e, -1, 0), 0);
+        setSecond(m.acts[kActSecond]);
+        std::vector<int32_t> xs;
+        while (xs.size() < 50) {
+            const int done = m.StepRoleStrike(&e, -1, 0);
+            xs.push_back(m.player.drawX);
+            if (done == 1) break;
+        }
+        const auto seconds = drawn.Of(kDigits);
+        ASSERT_EQ(seconds.size(), xs.size());
+        for (size_t k = 0; k < xs.size(); ++k) {
+            EXPECT_EQ(seconds[k].x, facing == 1 ? xs[k] - 10 - kDigitW : xs[k] + 10) << k;
+            EXPECT_EQ(seconds[k].y, 295) << k;
+            EXPECT_EQ(seconds[k].flags & kFlagMirror, facing == 1 ? kFlagMirror : 0u) << k;
+        }
+        m.facing = 0;
+    }
+    // The hit reaction (the second act block's idle act) draws it beside the
+    // role's frame, at the role's point less the reaction's dodge.
+    for (bool enemy : {false, true}) {
+        SCOPED_TRACE(enemy ? "enemy's reaction" : "member's reaction");
+        ManRole& m = PlacedMember(0, 500, 300);
+        MonRole& e = PlacedEnemy(0, 100, 300);
+        Role& r = enemy ? static_cast<Role&>(e) : m;
+        r.acts[kActSecond].Clear();
+        DrawRecorder drawn;
+        ASSERT_EQ(r.PlayIdleAct(), 0u);
+        EXPECT_EQ(drawn.Count(kDigits), 0u);
+        setSecond(r.acts[kActSecond]);
+        drawn.Clear();
+        ASSERT_EQ(r.PlayIdleAct(), 0u);
+        const auto frames = Frames(drawn);
+        const auto seconds = drawn.Of(kDigits);
+        ASSERT_EQ(seconds.size(), 1u);
+        ASSERT_FALSE(frames.empty());
+        // The frame's point: its left edge plus the hot spot (from the right
+        // edge when mirrored).
+        const bool mirrored = !enemy;
+        const int32_t pointX = mirrored ? frames.back().x + kFrameW - kHotX : frames.back().x + kHotX;
+        EXPECT_EQ(seconds[0].x, mirrored ? pointX - 10 - kDigitW : pointX + 10);
+        EXPECT_EQ(seconds[0].y, 295);
+        EXPECT_EQ(seconds[0].flags & kFlagMirror, mirrored ? kFlagMirror : 0u);
+        r.acts[kActSecond].Clear();
     }
 }
 

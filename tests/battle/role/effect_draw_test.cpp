@@ -14,6 +14,7 @@
 #include "draw/surface.h"
 #include "draw/tsw_pack.h"
 #include "tests/battle/role/role_fixture.h"
+#include "tests/support/screen_buffer.h"
 #include "tools/file_writer.h"
 #include "tools/rle_writer.h"
 #include "tools/tsw_writer.h"
@@ -31,18 +32,12 @@ protected:
         ResetDrawKernel();
         ResetTswPacks();
         ResetActPacks();
-        surface_ = CreateSurface(640, 480);
-        ASSERT_NE(surface_, nullptr);
-        ASSERT_EQ(InitDrawKernel(surface_, kFormat555), 1);
-        gBackPixels = LockBackBuffer(surface_);
-        ASSERT_NE(gBackPixels, nullptr);
+        screen_.Open();
         Fill(kGround);
     }
     void TearDown() override {
         ResetBattleServices();
-        UnlockBackBuffer(surface_, gBackPixels);
-        gBackPixels = nullptr;
-        FreeSurface(surface_);
+        screen_.Close();
         ResetTswPacks();
         ResetActPacks();
         ResetDrawKernel();
@@ -97,7 +92,7 @@ protected:
     }
 
     static constexpr uint16_t kGround = Rgb(20, 20, 20);
-    Surface* surface_ = nullptr;
+    ScreenBuffer screen_;
     std::filesystem::path dir_;
     std::vector<uint8_t> frameBytes_;
     PicFrame frame_{};

@@ -22,6 +22,7 @@
 #include "media/music.h"
 #include "tests/battle/role/role_fixture.h"
 #include "tests/support/draw_recorder.h"
+#include "tests/support/screen_buffer.h"
 #include "tests/support/sound_recorder.h"
 #include "tests/support/temp_folder.h"
 #include "tools/act_writer.h"
@@ -45,11 +46,7 @@ protected:
         ResetTswPacks();
         ResetActPacks();
         ResetMusic();
-        surface_ = CreateSurface(640, 480);
-        ASSERT_NE(surface_, nullptr);
-        ASSERT_EQ(InitDrawKernel(surface_, kFormat555), 1);
-        gBackPixels = LockBackBuffer(surface_);
-        ASSERT_NE(gBackPixels, nullptr);
+        screen_.Open();
         Fill(kScreenGround);
         std::snprintf(gInstallPath, sizeof gInstallPath, "%s", install_.Path().c_str());
         WritePictures();
@@ -64,9 +61,7 @@ protected:
     }
     void TearDown() override {
         ResetBattleServices();
-        UnlockBackBuffer(surface_, gBackPixels);
-        gBackPixels = nullptr;
-        FreeSurface(surface_);
+        screen_.Close();
         ResetTswPacks();
         ResetActPacks();
         ResetDrawKernel();
@@ -144,5 +139,5 @@ protected:
     }
 
     TempFolder install_{"role_screen"};
-    Surface* surface_ = nullptr;
+    ScreenBuffer screen_;
 };
