@@ -240,16 +240,24 @@ void Role::DrawSecondSprite(const ActBlock& b, int32_t x, int32_t y, bool mirror
                   mirrored ? 1 : 0);
 }
 
+namespace {
+
+// A run (or its arrival act) is over: the role goes on to its second
+// command. Returns 1, the approach's "arrived".
+int EndRun(Role& r) {
+    r.command = r.subCommand;
+    r.subCommand = 0;
+    r.player.running = 0;
+    r.player.runFrames = 0;
+    r.player.auraShown = 0;
+    return 1;
+}
+
+} // namespace
+
 int Role::StepRoleApproach(Role* target) {
     if (numberPending == 1) return 0;
-    const auto finish = [this] {
-        command = subCommand;
-        subCommand = 0;
-        player.running = 0;
-        player.runFrames = 0;
-        player.auraShown = 0;
-        return 1;
-    };
+    const auto finish = [this] { return EndRun(*this); };
     if (status & kStatusWeakened) return finish();
     if (guard == 1 && (action.word20 & 0x18)) return finish();
     // An invisible role shows its aura once before it sets off; the run
@@ -338,12 +346,7 @@ int Role::StepRoleArrival() {
         state &= ~kStateArrived;
         acts[kActSecond].Clear();
         acts[kActFade].Clear();
-        command = subCommand;
-        subCommand = 0;
-        player.running = 0;
-        player.runFrames = 0;
-        player.auraShown = 0;
-        return 1;
+        return EndRun(*this);
     }
     return 0;
 }
