@@ -113,8 +113,7 @@ XvfbResult RunNewGameOnXvfb(InstallFolder& folder, const std::string& program, c
         "step 'start the program'\n"
         "'" + program + "' 2>'" + dir + "stderr.txt' & game=$!\n"
         "step 'the launcher window appears'\n"
-        "for i in $(seq 300); do xdotool search --name KYV3 >/dev/null 2>&1 && break; sleep 0.1; done\n"
-        "xdotool search --name KYV3 >/dev/null || fail 11 'the launcher window appears'\n"
+        "wait_window 90 $game || fail 11 'the launcher window appears'\n"
         "sleep 2; kill -0 $game || fail 12 'the launcher waits for the player'\n"
         "step 'click new game'\n"
         "for i in 1 2 3 4 5 6 7 8; do xdotool mousemove_relative -- -10 17; sleep 0.05; done\n"
@@ -128,7 +127,7 @@ XvfbResult RunNewGameOnXvfb(InstallFolder& folder, const std::string& program, c
         "[ $rc = 66 ] && exit 66\n"
         "[ $rc = 0 ] || fail 15 'the program ends without an error'\n"
         "step 'done'\n";
-    XvfbResult r = RunOnVirtualDisplay(folder, script, 120);
+    XvfbResult r = RunOnVirtualDisplay(folder, script, 180);
     std::vector<uint8_t> bytes = folder.Read("stderr.txt");
     report->assign(bytes.begin(), bytes.end());
     return r;
