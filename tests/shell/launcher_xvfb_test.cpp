@@ -49,6 +49,14 @@ std::vector<std::string> OurLeaks(const std::string& report, const std::string& 
             continue;
         }
         record += line + "\n";
+        // The sanitizer's allocation functions: a runtime that is linked into
+        // the program (clang's) names the program as their module.
+        const bool allocator = line.find(" in __interceptor_") != std::string::npos ||
+                               line.find(" in malloc ") != std::string::npos ||
+                               line.find(" in calloc ") != std::string::npos ||
+                               line.find(" in realloc ") != std::string::npos ||
+                               line.find(" in operator new") != std::string::npos;
+        if (allocator) continue;
         const size_t at = line.find(" 0x");
         const bool libraryAddress = at != std::string::npos && line.compare(at + 1, 4, "0x7f") == 0;
         if (!libraryAddress && ((!program.empty() && line.find(program) != std::string::npos) ||
@@ -90,6 +98,18 @@ TEST(LauncherLeakReport, OnlyLeaksThroughTheProgramCount) {
         "    #0 0x7fc8042b83b7 in __interceptor_calloc ../../../../src/libsanitizer/asan/asan_malloc_linux.cpp:77\n"
         "    #1 0x7fc7f3f8edd3  (/home/kyv/build/KYV102e_Simp+0xf8edd3)\n";
     EXPECT_TRUE(OurLeaks(unloadedLibrary, program, root).empty());
+    // A sanitizer runtime linked into the program (clang's) puts the program's
+    // name on the allocation frame: that frame is the sanitizer's.
+    const std::string linkedRuntime =
+        "Direct leak of 1032 byte(s) in 1 object(s) allocated from:\n"
+        "    #0 0x56313ac9af66 in __interceptor_realloc (/b/KYV102e_Simp+0x370f66)\n"
+        "    #1 0x7f83289bca64  (/lib/x86_64-linux-gnu/libdbus-1.so.3+0x34a64)\n"
+        "    #2 0x7ffffffff  (<unknown module>)\n"
+        "Direct leak of 24 byte(s) in 1 object(s) allocated from:\n"
+        "    #0 0x56313ac9af66 in malloc (/b/KYV102e_Simp+0x370f00)\n"
+        "    #1 0x7f83289bca64  (/lib/x86_64-linux-gnu/libGLX.so.0+0x1a64)\n";
+    EXPECT_TRUE(OurLeaks(linkedRuntime, program, root).empty());
+    EXPECT_EQ(OurLeaks(linkedRuntime + symbolised, program, root).size(), 1u);
 }
 
 // Starts the program in the folder on a virtual display, clicks new game and
@@ -113,8 +133,7 @@ XvfbResult RunNewGameOnXvfb(InstallFolder& folder, const std::string& program, c
         "step 'start the program'\n"
         "'" + program + "' 2>'" + dir + "stderr.txt' & game=$!\n"
         "step 'the launcher window appears'\n"
-        "for i in $(seq 300); do xdotool search --name KYV3 >/dev/null 2>&1 && break; sleep 0.1; done\n"
-        "xdotool search --name KYV3 >/dev/null || fail 11 'the launcher window appears'\n"
+        "wait_window 90 $game || fail 11 'the launcher window appears'\n"
         "sleep 2; kill -0 $game || fail 12 'the launcher waits for the player'\n"
         "step 'click new game'\n"
         "for i in 1 2 3 4 5 6 7 8; do xdotool mousemove_relative -- -10 17; sleep 0.05; done\n"
@@ -128,7 +147,7 @@ XvfbResult RunNewGameOnXvfb(InstallFolder& folder, const std::string& program, c
         "[ $rc = 66 ] && exit 66\n"
         "[ $rc = 0 ] || fail 15 'the program ends without an error'\n"
         "step 'done'\n";
-    XvfbResult r = RunOnVirtualDisplay(folder, script, 120);
+    XvfbResult r = RunOnVirtualDisplay(folder, script, 180);
     std::vector<uint8_t> bytes = folder.Read("stderr.txt");
     report->assign(bytes.begin(), bytes.end());
     return r;

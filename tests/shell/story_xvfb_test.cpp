@@ -49,7 +49,10 @@ std::string StoryHelpers(const std::string& dir, const std::string& colours) {
         "export XDG_RUNTIME_DIR='" + dir + "' SDL_AUDIODRIVER=dummy ASAN_OPTIONS=detect_leaks=0\n"
         // The window's picture in shot.xwd; near X Y W H COLOUR TOLERANCE counts in it.
         "window() { xdotool search --name '^KYV3$' 2>/dev/null | tail -1; }\n"
-        "shot() { w=$(window); [ -n \"$w\" ] && xwd -id \"$w\" -silent >shot.xwd 2>/dev/null; }\n"
+        // The window found last is grabbed again until a grab fails (a
+        // search is slow on a busy machine).
+        "shot() { [ -n \"$W\" ] && xwd -id \"$W\" -silent >shot.xwd 2>/dev/null && return 0\n"
+        "  W=$(window); [ -n \"$W\" ] && xwd -id \"$W\" -silent >shot.xwd 2>/dev/null; }\n"
         "near() { '" + colours + "' --near \"$@\" <shot.xwd || echo 0; }\n"
         // An error box is a window of its own, named by its caption.
         "boxes() { for w in $(xdotool search --name . 2>/dev/null); do n=$(xdotool getwindowname $w 2>/dev/null);\n"
@@ -106,7 +109,7 @@ TEST_F(StoryXvfb, FirstMinuteShowsTheDialogTheMapAndTheMenu) {
         "step 'start the program'\n"
         "'" + program + "' 2>'" + dir + "stderr.txt' & game=$!\n"
         "step 'the launcher window appears'\n"
-        "until_shown 30 true || fail 11 'the launcher window appears'\n"
+        "wait_window 90 $game || fail 11 'the launcher window appears'\n"
         "xdotool windowfocus --sync \"$(window)\"\n"
         // The launcher's pointer starts at the centre of its picture (320,
         // 240); eight moves of (-10, +17) bring it onto new game.
@@ -167,7 +170,7 @@ TEST_F(StoryXvfb, FirstMinuteShowsTheDialogTheMapAndTheMenu) {
         "step 'the program ends'\n"
         "kill -TERM $game; wait $game || fail 17 'the program ends cleanly'\n"
         "step 'done'\n";
-    XvfbResult r = RunOnVirtualDisplay(folder, script, 200);
+    XvfbResult r = RunOnVirtualDisplay(folder, script, 300);
     std::vector<uint8_t> err = folder.Read("stderr.txt");
     EXPECT_EQ(r.code, 0) << Explain(r) << "the program's standard error:\n" << std::string(err.begin(), err.end());
 }
@@ -208,7 +211,7 @@ TEST_F(StoryXvfb, TheWoodsInTheRainAndTheShrineFromASavedGame) {
         "step 'start the program'\n"
         "'" + program + "' 2>'" + dir + "stderr.txt' & game=$!\n"
         "step 'the launcher window appears'\n"
-        "until_shown 30 true || fail 11 'the launcher window appears'\n"
+        "wait_window 90 $game || fail 11 'the launcher window appears'\n"
         "xdotool windowfocus --sync \"$(window)\"\n"
         // From the centre of the picture (320, 240) onto continue.
         "step 'click continue'\n"
@@ -262,7 +265,7 @@ TEST_F(StoryXvfb, TheWoodsInTheRainAndTheShrineFromASavedGame) {
         "step 'the program ends'\n"
         "kill -TERM $game; wait $game || fail 20 'the program ends cleanly'\n"
         "step 'done'\n";
-    XvfbResult r = RunOnVirtualDisplay(folder, script, 200);
+    XvfbResult r = RunOnVirtualDisplay(folder, script, 300);
     std::vector<uint8_t> err = folder.Read("stderr.txt");
     EXPECT_EQ(r.code, 0) << Explain(r) << "the program's standard error:\n" << std::string(err.begin(), err.end());
 }
@@ -351,7 +354,7 @@ TEST_F(StoryXvfb, TheTrainingFightOnScreen) {
         "step 'start the program'\n"
         "'" + program + "' 2>'" + dir + "stderr.txt' & game=$!\n"
         "step 'the launcher window appears'\n"
-        "until_shown 30 true || fail 11 'the launcher window appears'\n"
+        "wait_window 90 $game || fail 11 'the launcher window appears'\n"
         "xdotool windowfocus --sync \"$(window)\"\n"
         "step 'click continue'\n"
         "sleep 0.5\n"
@@ -381,7 +384,7 @@ TEST_F(StoryXvfb, TheTrainingFightOnScreen) {
         // back key and lets its turn pass (5), so the dummy stands until the
         // spell.
         "step 'a member casts the Fire Charm'\n"
-        "sawfire=0; sawdamage=0; end=$((SECONDS + 90))\n"
+        "sawfire=0; sawdamage=0; end=$((SECONDS + 150))\n"
         "while [ $sawfire = 0 ] && [ $SECONDS -lt $end ]; do\n"
         "  press 2; press Return; press Return; watch 1 && fail 22 'the fight ended before the spell'\n"
         "  [ $sawfire = 1 ] && break\n"
@@ -393,7 +396,7 @@ TEST_F(StoryXvfb, TheTrainingFightOnScreen) {
         // chose), the confirm key on the victory pages; the menu key opens
         // the game's menu on the map, which the back key closes.
         "step 'attack to the end of the fight'\n"
-        "end=$((SECONDS + 120)); quiet=0; n=0\n"
+        "end=$((SECONDS + 180)); quiet=0; n=0\n"
         "while [ $quiet -lt 5 ] && [ $SECONDS -lt $end ]; do\n"
         "  shot || { sleep 0.1; continue; }\n"
         "  if village; then quiet=$((quiet + 1)); sleep 0.2; continue; fi; quiet=0\n"
@@ -409,7 +412,7 @@ TEST_F(StoryXvfb, TheTrainingFightOnScreen) {
         "step 'the program ends'\n"
         "kill -TERM $game; wait $game || fail 20 'the program ends cleanly'\n"
         "step 'done'\n";
-    XvfbResult r = RunOnVirtualDisplay(folder, script, 280);
+    XvfbResult r = RunOnVirtualDisplay(folder, script, 480);
     std::vector<uint8_t> err = folder.Read("stderr.txt");
     EXPECT_EQ(r.code, 0) << Explain(r) << "the program's standard error:\n" << std::string(err.begin(), err.end());
 }

@@ -31,6 +31,7 @@ TestCommandRun RunTestCommand(const std::string& failing, int fuzzRc) {
     repo.MakeFolder("bin");
     fs::copy_file(SourceRoot() + "scripts/test", repo / "scripts/test");
     fs::copy_file(SourceRoot() + "scripts/check-skips", repo / "scripts/check-skips");
+    fs::copy_file(SourceRoot() + "scripts/sanitize-config", repo / "scripts/sanitize-config");
     WriteScript(repo, "scripts/setup", "#!/bin/sh\nexit 0\n");
     WriteScript(repo, "scripts/soak", "#!/bin/sh\necho 'soak stand-in ran'\nexit 0\n");
     WriteScript(repo, "scripts/fuzz", "#!/bin/sh\necho 'fuzz stand-in ran'\nexit " + std::to_string(fuzzRc) + "\n");

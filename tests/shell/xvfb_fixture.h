@@ -34,7 +34,15 @@ constexpr char kXvfbPrelude[] =
     "trap 'exit 124' TERM\n"
     "trap 'kill -KILL $(jobs -p) 2>/dev/null' EXIT\n"
     "step() { echo \"step: $*\"; }\n"
-    "fail() { c=$1; shift; echo \"FAILED (exit $c): $*\"; exit $c; }\n";
+    "fail() { c=$1; shift; echo \"FAILED (exit $c): $*\"; exit $c; }\n"
+    // `wait_window SECONDS PID` waits for the program's window by the clock,
+    // not by a count of tries (a try is slow on a busy machine); when it does
+    // not come, says whether the program still runs and which windows exist.
+    "wait_window() { local end=$((SECONDS + $1))\n"
+    "  while [ $SECONDS -lt $end ]; do xdotool search --name '^KYV3$' >/dev/null 2>&1 && return 0; sleep 0.2; done\n"
+    "  echo \"no window after $1 s; the program:\"; ps -o pid,stat,etime,time,args -p \"$2\" || echo '(ended)'\n"
+    "  echo 'the windows:'; for w in $(xdotool search --name . 2>/dev/null); do xdotool getwindowname $w; done\n"
+    "  return 1; }\n";
 
 // Runs body (after the prelude) as run.sh in the folder under xvfb-run with
 // a time limit; everything it prints goes into the result's log. One virtual
