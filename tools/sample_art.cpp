@@ -1102,8 +1102,10 @@ TswEntryData BattleBackground(int n) {
     }
     // The label stands at the left: a background variant shifts the picture
     // right by 640 / variant (2..4) round the edge, and there it never splits.
-    c.Text(8, 8, l.name, 3, ArtRgb(31, 31, 24));
-    c.Text(8, 34, "BACKGROUND " + Num(15000 + n), 1, ArtRgb(31, 31, 24));
+    // It stands below the strip at the top where the battle shows the names
+    // of actions.
+    c.Text(8, 60, l.name, 3, ArtRgb(31, 31, 24));
+    c.Text(8, 86, "BACKGROUND " + Num(15000 + n), 1, ArtRgb(31, 31, 24));
     TswEntryData e;
     e.index = n;  // picture 15000 + n: record n of the sixth pack
     e.frames.push_back(c.Rle());
