@@ -134,7 +134,8 @@ XvfbResult RunNewGameOnXvfb(InstallFolder& folder, const std::string& program, c
         "'" + program + "' 2>'" + dir + "stderr.txt' & game=$!\n"
         "step 'the launcher window appears'\n"
         "wait_window 90 $game || fail 11 'the launcher window appears'\n"
-        "sleep 2; kill -0 $game || fail 12 'the launcher waits for the player'\n"
+        "wait_picture 60 || fail 11 'the launcher shows its picture'\n"
+        "sleep 1; kill -0 $game || fail 12 'the launcher waits for the player'\n"
         "step 'click new game'\n"
         "for i in 1 2 3 4 5 6 7 8; do xdotool mousemove_relative -- -10 17; sleep 0.05; done\n"
         "sleep 0.5; xdotool mousedown 1; sleep 0.3; xdotool mouseup 1\n" +

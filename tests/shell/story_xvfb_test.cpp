@@ -68,11 +68,11 @@ std::string StoryHelpers(const std::string& dir, const std::string& colours) {
         // pointer starts, and a click held long enough for a frame to see it.
         // A slow start (the sanitizer build on a busy machine) shows the
         // window well before the launcher reads the pointer.
-        "click_launcher() { until_shown 60 launcher || fail 11 \"the launcher shows its picture ($c colours)\"\n"
+        "click_launcher() { wait_picture 60 || fail 11 'the launcher shows its picture'; shot\n"
         "  xdotool windowfocus --sync \"$W\"; sleep 1\n"
         "  for i in 1 2 3 4 5 6 7 8; do xdotool mousemove_relative -- $1 $2; sleep 0.05; done\n"
         "  sleep 0.5; xdotool mousedown 1; sleep 0.3; xdotool mouseup 1; }\n"
-        "launcher() { c=$('" + colours + "' <shot.xwd); [ \"$c\" -ge 8 ]; }\n"
+
         "alive() { kill -0 $game 2>/dev/null || fail 19 \"the program ended during: $1\"; }\n";
 }
 

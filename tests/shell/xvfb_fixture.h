@@ -42,14 +42,24 @@ constexpr char kXvfbPrelude[] =
     "  while [ $SECONDS -lt $end ]; do xdotool search --name '^KYV3$' >/dev/null 2>&1 && return 0; sleep 0.2; done\n"
     "  echo \"no window after $1 s; the program:\"; ps -o pid,stat,etime,time,args -p \"$2\" || echo '(ended)'\n"
     "  echo 'the windows:'; for w in $(xdotool search --name . 2>/dev/null); do xdotool getwindowname $w; done\n"
-    "  return 1; }\n";
+    "  return 1; }\n"
+    // `wait_picture SECONDS` waits until the program's window shows a picture
+    // (a few colours, not the blank of a window whose program has not drawn
+    // yet): a slow start shows the window well before the program reads its
+    // input.
+    "wait_picture() { local end=$((SECONDS + $1)) w n=0\n"
+    "  while [ $SECONDS -lt $end ]; do w=$(xdotool search --name '^KYV3$' 2>/dev/null | tail -1)\n"
+    "    [ -n \"$w\" ] && n=$(xwd -id \"$w\" -silent 2>/dev/null | \"$KYV_XWD_COLOURS\" 2>/dev/null)\n"
+    "    [ \"${n:-0}\" -ge 4 ] && return 0; sleep 0.2; done\n"
+    "  echo \"the window shows no picture after $1 s (${n:-0} colours)\"; return 1; }\n";
 
 // Runs body (after the prelude) as run.sh in the folder under xvfb-run with
 // a time limit; everything it prints goes into the result's log. One virtual
 // display at a time: xvfb-run -a picks its display number racily when two
 // start together, and ctest runs the tests in parallel.
 inline XvfbResult RunOnVirtualDisplay(InstallFolder& folder, const std::string& body, int seconds) {
-    const std::string script = std::string(kXvfbPrelude) + body;
+    const std::string script = std::string(kXvfbPrelude) + "export KYV_XWD_COLOURS='" +
+                               BuildTreeProgram("xwd_colours") + "'\n" + body;
     folder.Write("run.sh", std::vector<uint8_t>(script.begin(), script.end()));
     const std::string& dir = folder.Path();
     std::string command = "flock -o /tmp/kyv-xvfb.lock timeout " + std::to_string(seconds) + " xvfb-run -a bash '" + dir + "run.sh' >'" + dir +
