@@ -58,8 +58,25 @@ std::string RunCommand(const std::string& command) {
     return out;
 }
 
+// The numbers from..to, both included.
+std::vector<int> Range(int from, int to) {
+    std::vector<int> v;
+    for (int i = from; i <= to; ++i) v.push_back(i);
+    return v;
+}
+
 class SampleInstallTest : public ShellTest {
 protected:
+    // Writes the sample install with make_sample, makes it the game's install
+    // folder and opens its picture packs.
+    void WriteAndOpenSample() {
+        std::string tool = BuildTreeProgram("make_sample");
+        ASSERT_EQ(access(tool.c_str(), X_OK), 0) << tool;
+        RunCommand("'" + tool + "' '" + install.Path() + "'");
+        UseInstallFolder();
+        ASSERT_NE(MakePackPath(install.Path().c_str()), nullptr);
+        OpenTswPacks();
+    }
     void TearDown() override {
         ResetWorld();
         ResetTswPacks();
@@ -150,32 +167,22 @@ TEST_F(SampleInstallTest, EveryFileReadsBackAndASecondRunWritesNothing) {
 // the table lists them (act and streams, picture and frames) with the code
 // that names them, and a missing one fails with its number.
 TEST_F(SampleInstallTest, EveryActAndPictureTheCodeNamesIsThere) {
-    std::string tool = BuildTreeProgram("make_sample");
-    ASSERT_EQ(access(tool.c_str(), X_OK), 0) << tool;
-    RunCommand("'" + tool + "' '" + install.Path() + "'");
-    UseInstallFolder();
-    ASSERT_NE(MakePackPath(install.Path().c_str()), nullptr);
-    OpenTswPacks();
-    auto range = [](int from, int to) {
-        std::vector<int> v;
-        for (int i = from; i <= to; ++i) v.push_back(i);
-        return v;
-    };
+    ASSERT_NO_FATAL_FAILURE(WriteAndOpenSample());
     struct Case {
         int act;
         std::vector<int> qqs;
         int dirs;
     };
-    std::vector<int> cursors = range(0, 15);  // the map cursor's shapes (15: key 0x2E held)
+    std::vector<int> cursors = Range(0, 15);  // the map cursor's shapes (15: key 0x2E held)
     cursors.push_back(20);                    // the dialog's next-page button
     cursors.push_back(21);                    // and its end button
     std::vector<Case> cases = {
         {9001, cursors, 1},
-        {9002, range(0, 99), 1},                   // the menus' sheet
+        {9002, Range(0, 99), 1},                   // the menus' sheet
         {9003, {44, 45, 46, 47, 59, 78, 79}, 1},   // the title's entries, smoke, spotlight
-        {9004, range(0, 10), 1},                   // the story countdown's digits and separator
-        {9010, range(0, 11), 1},                   // the mini-game: sky, player, goals (2, 11), obstacles
-        {9011, range(0, 4), 1},                    // the talisman spirits
+        {9004, Range(0, 10), 1},                   // the story countdown's digits and separator
+        {9010, Range(0, 11), 1},                   // the mini-game: sky, player, goals (2, 11), obstacles
+        {9011, Range(0, 4), 1},                    // the talisman spirits
         {9019, {0}, 1},                            // the framed box
         {9110, {0}, 1},                            // the battle's message banner
     };
@@ -204,21 +211,21 @@ TEST_F(SampleInstallTest, EveryActAndPictureTheCodeNamesIsThere) {
     };
     const std::vector<Picture> pictures = {
         {9007, {0}},              // the mini-game's progress marker
-        {9019, range(0, 8)},      // the framed box's nine pieces
-        {9030, range(0, 10)},     // the category tabs (book, feeding page)
-        {9034, range(0, 9)},      // the dialog window and its ornament
+        {9019, Range(0, 8)},      // the framed box's nine pieces
+        {9030, Range(0, 10)},     // the category tabs (book, feeding page)
+        {9034, Range(0, 9)},      // the dialog window and its ornament
         {9038, {0}},              // the text entry's frame
-        {9039, range(0, 8)},      // the caption window
+        {9039, Range(0, 8)},      // the caption window
         {9045, {0}},              // the number's sign
         {9049, {0}}, {9050, {0}}, // the save slots' badges
-        {9051, range(0, 3)},      // the save screen's arrows
+        {9051, Range(0, 3)},      // the save screen's arrows
         {9054, {0}}, {9055, {0}}, // the level arrows
-        {9058, range(0, 10)},     // the current category
-        {9079, range(0, 9)},      // the digits
-        {9132, range(0, 6)},      // the elements
+        {9058, Range(0, 10)},     // the current category
+        {9079, Range(0, 9)},      // the digits
+        {9132, Range(0, 6)},      // the elements
         {9135, {0}},              // the loading bar's frame
-        {9139, range(0, 2)},      // the spirit's stages
-        {9146, range(0, 2)},      // the feeding page's markers
+        {9139, Range(0, 2)},      // the spirit's stages
+        {9146, Range(0, 2)},      // the feeding page's markers
     };
     for (const Picture& p : pictures)
         for (int f : p.frames)
@@ -372,17 +379,7 @@ TEST_F(SampleInstallTest, ASecondRunOverAPlayedInstallKeepsWhatTheGameWrote) {
 // sample install: the table lists them with the code that names them, and
 // a missing one fails with its number.
 TEST_F(SampleInstallTest, EveryNumberTheBattleNamesIsThere) {
-    std::string tool = BuildTreeProgram("make_sample");
-    ASSERT_EQ(access(tool.c_str(), X_OK), 0) << tool;
-    RunCommand("'" + tool + "' '" + install.Path() + "'");
-    UseInstallFolder();
-    ASSERT_NE(MakePackPath(install.Path().c_str()), nullptr);
-    OpenTswPacks();
-    auto range = [](int from, int to) {
-        std::vector<int> v;
-        for (int i = from; i <= to; ++i) v.push_back(i);
-        return v;
-    };
+    ASSERT_NO_FATAL_FAILURE(WriteAndOpenSample());
     // Acts and the streams the battle plays of them.
     struct Case {
         int act;
@@ -390,18 +387,18 @@ TEST_F(SampleInstallTest, EveryNumberTheBattleNamesIsThere) {
         const char* what;
     };
     std::vector<Case> cases = {
-        {9002, range(0, 99), "the list scroll bar (command panels)"},
+        {9002, Range(0, 99), "the list scroll bar (command panels)"},
         {9100, {0}, "the battle's pointer (battle_frame)"},
         {9101, {0}, "the pointer on a choice"},
         {9102, {0}, "the pointer in the command panels"},
         {9103, {0}, "the target marker (command panels)"},
-        {9104, range(0, 5), "the member icons (HUD)"},
+        {9104, Range(0, 5), "the member icons (HUD)"},
         {9105, {0}, "the commanding member's marker"},
         {9106, {0}, "the dimmed overlay"},
         {9107, {0}, "the refused marker"},
         {9110, {0}, "the panels', messages' and results' frame"},
-        {9115, range(0, 3), "the roulette's coin"},
-        {9130, range(0, 5), "the small portraits"},
+        {9115, Range(0, 3), "the roulette's coin"},
+        {9130, Range(0, 5), "the small portraits"},
         // The effects the battle plays by their own numbers.
         {6071, {0}, "the spirit's heal (turn steps)"},
         {6079, {0}, "the revert sprite (man_support)"},
@@ -434,12 +431,12 @@ TEST_F(SampleInstallTest, EveryNumberTheBattleNamesIsThere) {
         {kSampleRageAct, {0}, "an enemy special"},
         {kSampleTriggerAct, {0}, "a trigger act"},
         {kSampleLanternAct, {0}, "the scene sprite"},
-        {kSampleHeadAct, range(0, 7), "the sliding heads"},
+        {kSampleHeadAct, Range(0, 7), "the sliding heads"},
         {6001, {0}, "every weapon's strong-attack act"},
     };
     // Sprite sets: the party's (member + 1), the monsters' and the weakened
     // form's, with every pose the roles play (36..58) and the dashes.
-    std::vector<int> poses = range(kBattlePoseFirst, kBattlePoseLast);
+    std::vector<int> poses = Range(kBattlePoseFirst, kBattlePoseLast);
     for (int qq = kBattleDashFirst; qq < kBattleStreams; ++qq) poses.push_back(qq);
     for (int set : {1, 2, 3, 4, 1001, 1002, 1003, 1004, 1005, 1006, 250, 301, 91, 92, 93, 94, 95}) cases.push_back({set, poses, "a sprite set"});
     // The title's typist is act 1001 too (qq 0, 10, 74): its streams stay.
@@ -487,20 +484,20 @@ TEST_F(SampleInstallTest, EveryNumberTheBattleNamesIsThere) {
     };
     const std::vector<Picture> pictures = {
         {9069, {0, 1}, "the life bar"},     {9070, {0, 1}, "the spirit bar"},    {9071, {0, 1}, "the stamina bar"},
-        {9072, range(0, 3), "the block banner"},
-        {9077, {0}, "the HUD's base"},      {9079, range(0, 9), "the HUD's digits"},
-        {9080, range(0, 9), "life digits"}, {9081, range(0, 9), "low life digits"},
-        {9082, range(0, 3), "the charge gauge"},
-        {9085, range(0, 9), "healing"},     {9086, range(0, 9), "spirit"},       {9087, range(0, 9), "stamina"},
-        {9097, range(0, 9), "damage"},      {9088, {0, 1}, "the time gauge"},    {9093, {0, 1}, "the charge bar"},
-        {9095, range(0, 8), "the panels' frame"},
-        {9108, range(0, 7), "the list tabs"},
+        {9072, Range(0, 3), "the block banner"},
+        {9077, {0}, "the HUD's base"},      {9079, Range(0, 9), "the HUD's digits"},
+        {9080, Range(0, 9), "life digits"}, {9081, Range(0, 9), "low life digits"},
+        {9082, Range(0, 3), "the charge gauge"},
+        {9085, Range(0, 9), "healing"},     {9086, Range(0, 9), "spirit"},       {9087, Range(0, 9), "stamina"},
+        {9097, Range(0, 9), "damage"},      {9088, {0, 1}, "the time gauge"},    {9093, {0, 1}, "the charge bar"},
+        {9095, Range(0, 8), "the panels' frame"},
+        {9108, Range(0, 7), "the list tabs"},
         {9111, {0, 1}, "the running total"},
-        {9118, range(0, 2), "the row icons"},
+        {9118, Range(0, 2), "the row icons"},
         {9119, {0}, "the commanding member's frame"},
-        {9132, range(0, 4), "the element icons"},
+        {9132, Range(0, 4), "the element icons"},
         {9136, {0, 1}, "the roulette's frame"},
-        {9142, range(0, 19), "the status icons and the arrow"},
+        {9142, Range(0, 19), "the status icons and the arrow"},
         {15001, {0}, "the training yard"},  {15002, {0}, "the woods"},           {15003, {0}, "the shrine"},
     };
     for (const Picture& p : pictures)
@@ -529,12 +526,7 @@ TEST_F(SampleInstallTest, EveryNumberTheBattleNamesIsThere) {
 // sample draws it. Numbers in that range that name no art are listed.
 TEST_F(SampleInstallTest, EveryNumberInTheBattleCodeIsInTheSample) {
     namespace fs = std::filesystem;
-    std::string tool = BuildTreeProgram("make_sample");
-    ASSERT_EQ(access(tool.c_str(), X_OK), 0) << tool;
-    RunCommand("'" + tool + "' '" + install.Path() + "'");
-    UseInstallFolder();
-    ASSERT_NE(MakePackPath(install.Path().c_str()), nullptr);
-    OpenTswPacks();
+    ASSERT_NO_FATAL_FAILURE(WriteAndOpenSample());
     ASSERT_TRUE(gSoundBank.OpenSound(gInstallPath) || gSoundBank.SampleCount() > 0);
     // 6000 and 6001 bound a reaction id, 6500 is the debug key's stats, 8004
     // the scene file's count offset, 8192 a list bound.
